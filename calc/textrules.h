@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <QStringView>
+
+// Conversions between the texts of the window and numbers.
+namespace calc {
+
+// The value of a text: its leading decimal number with "." as the decimal
+// point whatever the locale. Blanks (space, tab, CR, LF) are skipped anywhere
+// inside the number; reading stops at the first character that cannot
+// continue it; a text that does not begin with a number is worth 0.
+// One leading sign ("+" or "-") is part of the number, and so is an exponent
+// ("e" or "E", an optional sign and at least one digit), so "1e3" reads 1000
+// and "1e" reads 1. A number too large for a double reads as infinity, which
+// every caller rejects.
+double leadingValue(QStringView text);
+
+// Whether the whole text is a number in the user's locale: optional blanks
+// around, an optional sign, digits with at most one decimal separator
+// (decimalPoint) and at least one digit, and an optional exponent. The same
+// sign and exponent rules as leadingValue, so every numeric text reads as the
+// number it shows (apart from the separator, which leadingValue takes as ".").
+// The empty text is not numeric.
+bool isLocaleNumber(QStringView text, QChar decimalPoint);
+
+// The general number format: up to 15 significant digits, no grouping, no
+// trailing zeros, decimalPoint as separator, a leading minus for negatives,
+// exponent form ("1E+20", "1E-05") only outside 1e-5 .. 1e15.
+// Callers never pass infinity or NaN; for them the result is empty.
+QString formatGeneral(double value, QChar decimalPoint);
+
+// Rounding down: the largest whole number not greater than the value.
+double roundDown(double value);
+
+// Rounding to the nearest whole number, halves to the even neighbour
+// (12.5 -> 12, 7.5 -> 8, -2.5 -> -2).
+double roundHalfEven(double value);
+
+// A text written in the general format and read back with the leading-number
+// rule; with a comma locale a fractional value loses its fraction.
+double readBack(double value, QChar decimalPoint);
+
+} // namespace calc

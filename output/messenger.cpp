@@ -1,0 +1,35 @@
+#include "messenger.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+
+QString titleOrApplication(const QString &title)
+{
+    return title.isEmpty() ? QApplication::applicationDisplayName() : title;
+}
+
+} // namespace
+
+void MessageBoxMessenger::inform(const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::NoIcon, titleOrApplication(title), text, QMessageBox::Ok, m_parent);
+    box.exec();
+}
+
+Messenger::Answer MessageBoxMessenger::ask(const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::Question, titleOrApplication(title), text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
