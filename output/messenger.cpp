@@ -1,13 +1,13 @@
 #include "messenger.h"
 
-#include <QApplication>
+#include <QPushButton>
 #include <QMessageBox>
 
 namespace {
 
 QString titleOrApplication(const QString &title)
 {
-    return title.isEmpty() ? QApplication::applicationDisplayName() : title;
+    return title.isEmpty() ? ApplicationTitle : title;
 }
 
 } // namespace
@@ -15,6 +15,7 @@ QString titleOrApplication(const QString &title)
 void MessageBoxMessenger::inform(const QString &text, const QString &title)
 {
     QMessageBox box(QMessageBox::NoIcon, titleOrApplication(title), text, QMessageBox::Ok, m_parent);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("ОК"));
     box.exec();
 }
 
@@ -22,6 +23,9 @@ Messenger::Answer MessageBoxMessenger::ask(const QString &text, const QString &t
 {
     QMessageBox box(QMessageBox::Question, titleOrApplication(title), text,
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_parent);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {

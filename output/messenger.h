@@ -4,6 +4,9 @@
 
 class QWidget;
 
+// The title of every message box that has no title of its own.
+inline const QString ApplicationTitle = QStringLiteral("Расчет громкоговорителей");
+
 // Every message of the program goes through one Messenger, so that tests can
 // read the messages and answer the question.
 class Messenger {

@@ -1,0 +1,304 @@
+#include "mainwindow.h"
+
+#include "app/look.h"
+#include "app/windowicon.h"
+#include "calc/calculation.h"
+#include "calc/textrules.h"
+#include "catalogue/loudspeakergroup.h"
+#include "output/attenuationgroup.h"
+#include "output/messenger.h"
+#include "output/resultsgroup.h"
+#include "room/manualsettingsgroup.h"
+#include "room/roomgroup.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <cmath>
+
+namespace {
+
+const QString WindowTitle = QStringLiteral(
+    "Звуковое давление, озвучиваемая  площадь,  количество  громкоговорителей, потери на проводах (версия 4)");
+
+// Group captions: the three top-level groups in dark green, the loudspeaker,
+// room and manual-setting groups in the highlight colour, the power taps in
+// the window-frame colour (black), the mounting types in the default colour.
+const QString GroupTitleColours = QStringLiteral(
+    "QGroupBox#Frame1::title, QGroupBox#Frame2::title, QGroupBox#Frame5::title { color: rgb(0, 64, 0); }"
+    "QGroupBox#Frame3::title, QGroupBox#Frame4::title, QGroupBox#Frame7::title { color: palette(highlight); }"
+    "QGroupBox#Frame6::title { color: black; }");
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent),
+      m_ownMessenger(std::make_unique<MessageBoxMessenger>(this)),
+      m_messenger(m_ownMessenger.get())
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(WindowTitle);
+    setWindowIcon(windowIcon());
+    buildMenu();
+    buildGroups();
+    connectGroups();
+    setFocusOrder();
+    formLoad();
+    look::fitAllCaptions(this);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::setMessenger(Messenger *messenger)
+{
+    m_messenger = messenger;
+}
+
+QString MainWindow::workingFolder() const
+{
+    return dir1->item(0)->text();
+}
+
+void MainWindow::buildMenu()
+{
+    // Both items act directly: the menu bar has no drop-down menus.
+    mopr = menuBar()->addAction(QStringLiteral("&О программе"));
+    mopr->setObjectName(QStringLiteral("Mopr"));
+    mvix = menuBar()->addAction(QStringLiteral("&Выход"));
+    mvix->setObjectName(QStringLiteral("Mvix"));
+    connect(mvix, &QAction::triggered, this, &MainWindow::mvix_Click);
+}
+
+void MainWindow::buildGroups()
+{
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    client->setFixedSize(10485 / 15, 8385 / 15);
+    client->setStyleSheet(GroupTitleColours);
+    setCentralWidget(client);
+
+    frame1 = new QGroupBox(QStringLiteral("Входные данные"), client);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    frame1->setFont(look::font(12));
+    look::place(frame1, 360, 120, 9855, 5055);
+
+    frame3 = new LoudspeakerGroup(frame1);
+    look::place(frame3, 120, 360, 9615, 1815);
+    frame7 = new ManualSettingsGroup(frame1);
+    look::place(frame7, 120, 2160, 5295, 2775);
+    frame4 = new RoomGroup(frame1);
+    look::place(frame4, 5520, 2160, 4215, 2775);
+
+    frame2 = new ResultsGroup(client);
+    look::place(frame2, 2400, 5160, 7815, 2775);
+    frame5 = new AttenuationGroup(client);
+    look::place(frame5, 360, 5280, 1935, 2775);
+
+    // The folder list only supplies the working folder to the report; the
+    // user has nothing to do with it, so it stays hidden.
+    dir1 = new QListWidget(client);
+    dir1->setObjectName(QStringLiteral("Dir1"));
+    dir1->addItem(QDir::currentPath());
+    look::place(dir1, 480, 6480, 1215, 360);
+    dir1->setFocusPolicy(Qt::NoFocus);
+    dir1->hide();
+
+    timer1 = new QTimer(this);
+    timer1->setObjectName(QStringLiteral("Timer1"));
+    timer1->setInterval(500);
+    timer1->setSingleShot(true);
+    connect(timer1, &QTimer::timeout, this, &MainWindow::timer1_Timer);
+
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void MainWindow::connectGroups()
+{
+    frame3->setMountingTargets(frame4->label3, frame7);
+    frame7->setRoundHornQuery([this] { return frame3->mounting() == calc::Mounting::RoundHorn; });
+    connect(frame3, &LoudspeakerGroup::resultsStale, this, &MainWindow::clearResults);
+    connect(frame3, &LoudspeakerGroup::attenuationStale, frame5->lblZat, &QLabel::clear);
+    connect(frame7, &ManualSettingsGroup::resultsStale, this, &MainWindow::clearResults);
+    connect(frame4, &RoomGroup::resultsStale, this, &MainWindow::clearResults);
+    connect(frame4, &RoomGroup::lengthOrWidthTyped, this, [this] {
+        if (!timer1->isActive())
+            timer1->start();
+        clearResults();
+        m_state.areaFromLW = true;
+    });
+    connect(frame4, &RoomGroup::areaTyped, this, [this] {
+        timer1->stop();
+        clearResults();
+        m_state.areaFromLW = false;
+    });
+    connect(frame2->cmdRkl, &QPushButton::clicked, this, &MainWindow::cmdRkl_Click);
+}
+
+void MainWindow::setFocusOrder()
+{
+    const QList<QWidget *> order{
+        frame2->cmdRkl, frame2->cmdPch, frame2->cmdSpr,
+        frame4->txtH, frame4->txtL, frame4->txtW, frame4->txtN, frame4->cmbOn,
+        frame7->cmbGn, frame7->cmbUPS, frame7->cmbVP, frame7->cmbDv, frame7->cmbUN,
+        frame3->opt1, frame3->opt2, frame3->opt3, frame3->opt4,
+        frame3->opt_1[2], frame3->opt_1[3], frame3->opt_1[1],
+        frame3->cmbG, frame3->txtPv, frame3->txtPd,
+        frame5->txtDln, frame5->cmdZ, frame4->txtSR,
+    };
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+// Form_Load: the default texts, the lists and the initial calculation state.
+void MainWindow::formLoad()
+{
+    frame4->txtSR->setToolTip(QStringLiteral("Площадь помещения"));
+    m_state.calculated = false;
+
+    frame3->txtPv->setText(QString::number(6));
+    frame3->txtPd->setText(QString::number(88));
+    frame4->txtN->setText(QString::number(70));
+    frame4->txtH->setText(QString::number(3));
+    frame4->txtL->setText(QString::number(6));
+    frame4->txtW->setText(QString::number(6));
+    frame4->txtSR->setText(QString::number(36));
+    frame5->txtDln->setText(QString::number(10));
+
+    frame3->opt_1[1]->setChecked(true);
+    frame3->opt_1[2]->setChecked(false);
+    frame3->opt_1[3]->setChecked(false);
+
+    frame7->cmbDv->setEnabled(false);
+    frame7->cmbUN->setEnabled(false);
+
+    frame4->fillRoomTypes();
+    frame3->fillModelList();
+
+    m_state.dirRad = calc::Pi / 2.0;
+    m_state.dirDeg = 90.0;
+    look::fillChoiceCombo(frame7->cmbGn, QStringLiteral("90"), ManualSettingsGroup::directivityEntries());
+    m_state.vDirRad = calc::Pi / 2.0;
+    m_state.vDirDeg = 90.0;
+    look::fillChoiceCombo(frame7->cmbDv, QStringLiteral("90"), ManualSettingsGroup::directivityEntries());
+    m_state.tiltDeg = 0.0;
+    look::fillChoiceCombo(frame7->cmbUN, QStringLiteral("0"), ManualSettingsGroup::tiltEntries());
+    m_state.margin = 10.0;
+    look::fillChoiceCombo(frame7->cmbUPS, QStringLiteral("10"), ManualSettingsGroup::marginEntries());
+    m_state.listenH = 150.0;
+    look::fillChoiceCombo(frame7->cmbVP, QStringLiteral("150"), ManualSettingsGroup::listenHeightEntries());
+}
+
+void MainWindow::clearResults()
+{
+    frame2->clearCaptions();
+}
+
+QChar MainWindow::decimalPoint() const
+{
+    const QString point = QLocale().decimalPoint();
+    return point.isEmpty() ? QChar(u'.') : point[0];
+}
+
+// Timer1_Timer: the area follows length x width half a second after a
+// digit was typed into either box. A product too large for a number leaves
+// the area box as it is.
+void MainWindow::timer1_Timer()
+{
+    const double width = calc::leadingValue(frame4->txtW->text());
+    const double length = calc::leadingValue(frame4->txtL->text());
+    const double area = length * width;
+    if (std::isfinite(area))
+        frame4->txtSR->setText(calc::formatGeneral(area, decimalPoint()));
+    timer1->stop();
+}
+
+void MainWindow::mvix_Click()
+{
+    close();
+}
+
+void MainWindow::cmdRkl_Click()
+{
+    calc::CalcInputs in;
+    in.cmbGn = frame7->cmbGn->currentText();
+    in.cmbDv = frame7->cmbDv->currentText();
+    in.cmbUN = frame7->cmbUN->currentText();
+    in.cmbUPS = frame7->cmbUPS->currentText();
+    in.cmbVP = frame7->cmbVP->currentText();
+    in.tapMember = frame3->tapMember();
+    in.txtPv = frame3->txtPv->text();
+    in.txtPd = frame3->txtPd->text();
+    in.txtN = frame4->txtN->text();
+    in.txtH = frame4->txtH->text();
+    in.txtL = frame4->txtL->text();
+    in.txtW = frame4->txtW->text();
+    in.txtSR = frame4->txtSR->text();
+    in.mounting = frame3->mounting();
+    in.decimalPoint = decimalPoint();
+
+    const calc::Outcome outcome = calc::calculate(in, m_state);
+    for (const calc::Effect &effect : outcome.effects)
+        apply(effect);
+}
+
+QWidget *MainWindow::control(calc::Control control) const
+{
+    using calc::Control;
+    switch (control) {
+    case Control::CmbGn: return frame7->cmbGn;
+    case Control::CmbDv: return frame7->cmbDv;
+    case Control::CmbUN: return frame7->cmbUN;
+    case Control::CmbUPS: return frame7->cmbUPS;
+    case Control::CmbVP: return frame7->cmbVP;
+    case Control::TxtPv: return frame3->txtPv;
+    case Control::TxtPd: return frame3->txtPd;
+    case Control::TxtN: return frame4->txtN;
+    case Control::TxtH: return frame4->txtH;
+    case Control::TxtL: return frame4->txtL;
+    case Control::TxtW: return frame4->txtW;
+    case Control::TxtSR: return frame4->txtSR;
+    case Control::LblPd: return frame2->lblPd;
+    case Control::LblD: return frame2->lblD;
+    case Control::LblS: return frame2->lblS;
+    case Control::LblKs: return frame2->lblKs;
+    case Control::None: break;
+    }
+    return nullptr;
+}
+
+void MainWindow::apply(const calc::Effect &effect)
+{
+    using Kind = calc::Effect::Kind;
+    QWidget *target = control(effect.control);
+    switch (effect.kind) {
+    case Kind::Message:
+        m_messenger->inform(effect.text);
+        break;
+    case Kind::SetText:
+        if (auto *combo = qobject_cast<QComboBox *>(target))
+            combo->setEditText(effect.text);
+        else if (auto *box = qobject_cast<QLineEdit *>(target))
+            box->setText(effect.text);
+        else if (auto *label = qobject_cast<QLabel *>(target))
+            label->setText(effect.text);
+        break;
+    case Kind::ClearLabels:
+        clearResults();
+        frame5->lblZat->clear();
+        break;
+    case Kind::Focus:
+        if (target)
+            target->setFocus();
+        break;
+    }
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "calc/calcstate.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class AttenuationGroup;
+class LoudspeakerGroup;
+class ManualSettingsGroup;
+class Messenger;
+class QAction;
+class QGroupBox;
+class QListWidget;
+class QTimer;
+class ResultsGroup;
+class RoomGroup;
+
+// Form1, the program's only window: it composes the groups, owns the
+// calculation state and the area timer, and runs CALCULATE.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Routes every message of the window through messenger (tests answer
+    // the questions themselves); the window does not own it.
+    void setMessenger(Messenger *messenger);
+
+    calc::CalcState &state() { return m_state; }
+    const calc::CalcState &state() const { return m_state; }
+
+    // The folder the process started in, taken once at start-up; the
+    // report goes there.
+    QString workingFolder() const;
+
+    // Empties the captions of LblPd, LblD, LblS and LblKs, in this order.
+    void clearResults();
+
+    void cmdRkl_Click();
+    void timer1_Timer();
+    void mvix_Click();
+
+    QAction *mopr;
+    QAction *mvix;
+    QGroupBox *frame1;
+    LoudspeakerGroup *frame3;
+    ManualSettingsGroup *frame7;
+    RoomGroup *frame4;
+    ResultsGroup *frame2;
+    AttenuationGroup *frame5;
+    QListWidget *dir1;
+    QTimer *timer1;
+
+private:
+    void buildMenu();
+    void buildGroups();
+    void connectGroups();
+    void setFocusOrder();
+    void formLoad();
+    QChar decimalPoint() const;
+    QWidget *control(calc::Control control) const;
+    void apply(const calc::Effect &effect);
+
+    calc::CalcState m_state;
+    std::unique_ptr<Messenger> m_ownMessenger;
+    Messenger *m_messenger;
+};

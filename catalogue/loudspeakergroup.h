@@ -1,0 +1,57 @@
+#pragma once
+
+#include "calc/calcstate.h"
+
+#include <QGroupBox>
+#include <QString>
+#include <array>
+#include <optional>
+
+class ManualSettingsGroup;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+// The group "Параметры громкоговорителя": the model, its power and
+// sensitivity, the power tap and the mounting type.
+class LoudspeakerGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit LoudspeakerGroup(QWidget *parent = nullptr);
+
+    // Start-up: the edit text "GK-1" while the list is empty, then the 24
+    // models and "ПРОЧИЕ", and the type-code table beside them.
+    void fillModelList();
+
+    // The controls a mounting type sets besides this group: the caption of
+    // the height box and the manual settings.
+    void setMountingTargets(QLabel *heightCaption, ManualSettingsGroup *manualSettings);
+
+    calc::Mounting mounting() const;
+    std::optional<int> tapMember() const;   // 1, 2 or 3
+    const std::array<QString, 34> &tipG() const { return m_tipG; }
+
+    QLabel *label10;
+    QComboBox *cmbG;
+    QLabel *label1;
+    QLineEdit *txtPv;
+    QLabel *label2;
+    QLineEdit *txtPd;
+    QGroupBox *frame6;
+    std::array<QRadioButton *, 4> opt_1{};   // indices 1 to 3: "1", "1/2", "1/3"
+    QGroupBox *frame8;
+    QRadioButton *opt1;
+    QRadioButton *opt2;
+    QRadioButton *opt3;
+    QRadioButton *opt4;
+
+signals:
+    void resultsStale();       // ClearResults
+    void attenuationStale();   // empty LblZat
+
+private:
+    std::array<QString, 34> m_tipG;
+    QLabel *m_heightCaption = nullptr;
+    ManualSettingsGroup *m_manualSettings = nullptr;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QGroupBox>
+#include <QStringList>
+#include <functional>
+
+class QComboBox;
+class QLabel;
+
+// The group "Ручная настройка": directivity, vertical directivity, tilt,
+// noise overlap margin and listening height.
+class ManualSettingsGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit ManualSettingsGroup(QWidget *parent = nullptr);
+
+    // The fixed lists of the five combos.
+    static QStringList directivityEntries();   // "10" .. "170"
+    static QStringList tiltEntries();          // "0", "5", "10" .. "90"
+    static QStringList marginEntries();        // "3" .. "20"
+    static QStringList listenHeightEntries();  // "120" .. "190"
+
+    // Tells whether the round horn is the selected mounting type: then a
+    // chosen directivity is copied into the vertical directivity.
+    void setRoundHornQuery(std::function<bool()> isRoundHorn) { m_isRoundHorn = std::move(isRoundHorn); }
+
+    QLabel *label23;
+    QComboBox *cmbGn;
+    QLabel *label6;
+    QComboBox *cmbDv;
+    QLabel *label8;
+    QComboBox *cmbUN;
+    QLabel *label25;
+    QComboBox *cmbUPS;
+    QLabel *label26;
+    QComboBox *cmbVP;
+
+signals:
+    void resultsStale();  // ClearResults
+
+private:
+    std::function<bool()> m_isRoundHorn;
+};

@@ -1,0 +1,64 @@
+#include "roomgroup.h"
+
+#include "app/look.h"
+#include "room/keyfilter.h"
+#include "room/roomtypes.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+RoomGroup::RoomGroup(QWidget *parent)
+    : QGroupBox(QStringLiteral("Параметры помещения "), parent)
+{
+    setObjectName(QStringLiteral("Frame4"));
+    setFont(look::font(8.25));
+
+    label3 = look::headingLabel(this, "Label3", QStringLiteral("Высота потолков, м"));
+    look::place(label3, 240, 360, 1815, 255);
+    txtH = look::numberBox(this, "TxtH");
+    look::place(txtH, 2640, 360, 1095, 315);
+
+    label19 = look::headingLabel(this, "Label19", QStringLiteral("Длина, м"));
+    look::place(label19, 240, 720, 1095, 255);
+    txtL = look::numberBox(this, "TxtL");
+    look::place(txtL, 2640, 720, 1095, 315);
+
+    label21 = look::headingLabel(this, "Label21", QStringLiteral("Ширина, м"));
+    look::place(label21, 240, 1080, 975, 255);
+    txtW = look::numberBox(this, "TxtW");
+    look::place(txtW, 2640, 1080, 1095, 315);
+
+    label15 = look::headingLabel(this, "Label15", QStringLiteral("Площадь, м2"));
+    look::place(label15, 240, 1560, 1215, 255);
+    txtSR = look::numberBox(this, "TxtSR");
+    look::place(txtSR, 2640, 1560, 1095, 315);
+
+    // One label heads both the room type and its noise level.
+    label4 = look::headingLabel(this, "Label4", QStringLiteral("Тип") + QString(34, u' ') + QStringLiteral("шум, дБ"));
+    label4->setWordWrap(false);
+    look::place(label4, 360, 2040, 3375, 255);
+    cmbOn = new QComboBox(this);
+    cmbOn->setObjectName(QStringLiteral("CmbOn"));
+    cmbOn->setFont(look::font(9, true));
+    look::makeChoiceCombo(cmbOn);
+    look::place(cmbOn, 240, 2280, 2055, 330);
+    txtN = look::numberBox(this, "TxtN");
+    look::place(txtN, 2640, 2280, 1095, 375);
+    look::setBackground(txtN, look::menuColour());
+    txtN->setReadOnly(true);
+
+    NumericKeyFilter::install(txtH, true, [this] { emit resultsStale(); });
+    NumericKeyFilter::install(txtN, false, [this] { emit resultsStale(); });
+    // Length and width: arm the timer first, then clear, then flag the area.
+    NumericKeyFilter::install(txtL, true, [this] { emit lengthOrWidthTyped(); });
+    NumericKeyFilter::install(txtW, true, [this] { emit lengthOrWidthTyped(); });
+    NumericKeyFilter::install(txtSR, true, [this] { emit areaTyped(); });
+}
+
+void RoomGroup::fillRoomTypes()
+{
+    look::fillChoiceCombo(cmbOn, QStringLiteral("АВТОСТОЯНКА"), roomtypes::names());
+    for (int i = 0; i < roomtypes::Count; ++i)
+        m_noiseLvl[i] = roomtypes::Table[i].noiseLvl;
+}
