@@ -48,7 +48,7 @@ MainWindow::MainWindow(QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(WindowTitle);
-    setWindowIcon(windowIcon());
+    setWindowIcon(makeWindowIcon());
     buildMenu();
     buildGroups();
     connectGroups();

@@ -6,7 +6,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-QIcon windowIcon()
+QIcon makeWindowIcon()
 {
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);

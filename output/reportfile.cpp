@@ -1,0 +1,77 @@
+#include "reportfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+namespace output {
+
+namespace {
+
+WriteResult failure(const QString &path, const QString &reason)
+{
+    return {false, QStringLiteral("Не удалось записать файл %1: %2")
+                       .arg(QDir::toNativeSeparators(path), reason)};
+}
+
+WriteResult replaceReport(const QString &path, const QByteArray &block)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return failure(path, file.errorString());
+    if (file.write(block) != block.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return failure(path, reason);
+    }
+    // commit() flushes, closes and renames; on failure it removes the
+    // temporary file and the old report stays as it was.
+    if (!file.commit())
+        return failure(path, file.errorString());
+    return {true, QString()};
+}
+
+WriteResult appendReport(const QString &path, const QByteArray &block)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return failure(path, file.errorString());
+    const qint64 oldSize = file.size();
+    bool written = file.write(block) == block.size() && file.flush();
+    QString reason = file.errorString();
+    file.close();
+    if (written && file.error() != QFileDevice::NoError) {
+        written = false;
+        reason = file.errorString();
+    }
+    if (written)
+        return {true, QString()};
+    // Cut off whatever part of the block reached the file.
+    if (QFile::resize(path, oldSize))
+        return failure(path, reason);
+    return failure(path, reason + QStringLiteral(". Файл может содержать неполный блок отчета"));
+}
+
+} // namespace
+
+QString reportFilePath(const QString &folder)
+{
+    return QDir(folder).filePath(ReportFileName);
+}
+
+bool reportFileExists(const QString &folder)
+{
+    // The listing gives the names as stored, so the comparison is exact
+    // even where the file system ignores letter case.
+    const QStringList names = QDir(folder).entryList(
+        QStringList{ReportFileName}, QDir::Files | QDir::CaseSensitive);
+    return names.contains(ReportFileName, Qt::CaseSensitive);
+}
+
+WriteResult writeReport(const QString &folder, const QByteArray &block, WriteMode mode)
+{
+    const QString path = reportFilePath(folder);
+    return mode == WriteMode::Append ? appendReport(path, block) : replaceReport(path, block);
+}
+
+} // namespace output
