@@ -6,6 +6,7 @@
 #include "calc/textrules.h"
 #include "catalogue/loudspeakergroup.h"
 #include "output/attenuationgroup.h"
+#include "output/helptexts.h"
 #include "output/messenger.h"
 #include "output/resultsgroup.h"
 #include "room/manualsettingsgroup.h"
@@ -52,6 +53,7 @@ MainWindow::MainWindow(QWidget *parent)
     buildMenu();
     buildGroups();
     connectGroups();
+    setMessenger(m_messenger);
     setFocusOrder();
     formLoad();
     look::fitAllCaptions(this);
@@ -62,6 +64,8 @@ MainWindow::~MainWindow() = default;
 void MainWindow::setMessenger(Messenger *messenger)
 {
     m_messenger = messenger;
+    frame2->setMessenger(messenger);
+    frame5->setMessenger(messenger);
 }
 
 QString MainWindow::workingFolder() const
@@ -77,6 +81,7 @@ void MainWindow::buildMenu()
     mvix = menuBar()->addAction(QStringLiteral("&Выход"));
     mvix->setObjectName(QStringLiteral("Mvix"));
     connect(mvix, &QAction::triggered, this, &MainWindow::mvix_Click);
+    connect(mopr, &QAction::triggered, this, &MainWindow::mopr_Click);
 }
 
 void MainWindow::buildGroups()
@@ -142,6 +147,11 @@ void MainWindow::connectGroups()
         m_state.areaFromLW = false;
     });
     connect(frame2->cmdRkl, &QPushButton::clicked, this, &MainWindow::cmdRkl_Click);
+    connect(frame2->cmdPch, &QPushButton::clicked, this, [this] {
+        frame2->cmdPch_Click({m_state, frame3->mounting(), frame3->cmbG->currentText(),
+                              frame4->cmbOn->currentText(), workingFolder(), decimalPoint()});
+    });
+    connect(frame2->cmdSpr, &QPushButton::clicked, frame2, &ResultsGroup::cmdSpr_Click);
 }
 
 void MainWindow::setFocusOrder()
@@ -225,6 +235,11 @@ void MainWindow::timer1_Timer()
 void MainWindow::mvix_Click()
 {
     close();
+}
+
+void MainWindow::mopr_Click()
+{
+    m_messenger->inform(output::aboutText(), output::AboutTitle);
 }
 
 void MainWindow::cmdRkl_Click()

@@ -41,6 +41,7 @@ public:
     void cmdRkl_Click();
     void timer1_Timer();
     void mvix_Click();
+    void mopr_Click();
 
     QAction *mopr;
     QAction *mvix;

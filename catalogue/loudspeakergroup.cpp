@@ -3,6 +3,7 @@
 #include "app/look.h"
 #include "catalogue/catalogue.h"
 #include "room/keyfilter.h"
+#include "room/manualsettingsgroup.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -10,6 +11,54 @@
 #include <QRadioButton>
 
 namespace {
+
+// What a mounting type sets: the caption of the height box, the caption of
+// the directivity, the default angles and which angles the user may change.
+struct MountingDefaults {
+    const char16_t *heightCaption;
+    const char16_t *directivityCaption;
+    const char16_t *directivity;          // CmbGn
+    const char16_t *verticalDirectivity;  // CmbDv
+    const char16_t *tilt;                 // CmbUN; nullptr keeps its text
+    bool verticalEnabled;
+    bool tiltEnabled;
+};
+
+constexpr char16_t CeilingHeight[] = u"Высота потолков";
+constexpr char16_t MountHeight[] = u"Высота установки";
+constexpr char16_t Directivity[] = u"Диаграмма направленности, Град";
+constexpr char16_t HorizontalDirectivity[] = u"Горизонтальная диаграмма направленности, Град";
+
+MountingDefaults defaultsOf(calc::Mounting type)
+{
+    switch (type) {
+    case calc::Mounting::Ceiling:
+        return {CeilingHeight, Directivity, u"90", u"90", nullptr, false, false};
+    case calc::Mounting::Wall:
+        return {MountHeight, Directivity, u"120", u"180", u"0", false, false};
+    case calc::Mounting::RoundHorn:
+        // The vertical directivity follows the horizontal one.
+        return {MountHeight, Directivity, u"40", u"40", nullptr, false, true};
+    case calc::Mounting::SquareHorn:
+        return {MountHeight, HorizontalDirectivity, u"60", u"40", nullptr, true, true};
+    }
+    return {CeilingHeight, Directivity, u"90", u"90", nullptr, false, false};
+}
+
+// A box whose value comes from the catalogue: grey, then locked.
+void enterCatalogueState(QLineEdit *box)
+{
+    look::setBackground(box, look::LightGrey);
+    box->setReadOnly(true);
+}
+
+// A box the user fills for a loudspeaker outside the catalogue: the
+// ordinary edit-field colour, then open for typing.
+void enterManualState(QLineEdit *box)
+{
+    look::setBackground(box, look::windowColour());
+    box->setReadOnly(false);
+}
 
 QRadioButton *option(QWidget *parent, const char *name, const QString &caption)
 {
@@ -83,6 +132,27 @@ LoudspeakerGroup::LoudspeakerGroup(QWidget *parent)
     opt1->setEnabled(false);
     opt3->setEnabled(false);
     opt4->setEnabled(false);
+
+    // Connected only now, so that the start states above run nothing.
+    connect(cmbG, &QComboBox::activated, this, &LoudspeakerGroup::cmbG_Click);
+    const std::array<std::pair<QRadioButton *, calc::Mounting>, 4> types{{
+        {opt1, calc::Mounting::Ceiling},
+        {opt2, calc::Mounting::Wall},
+        {opt3, calc::Mounting::RoundHorn},
+        {opt4, calc::Mounting::SquareHorn},
+    }};
+    for (const auto &[button, type] : types) {
+        connect(button, &QRadioButton::toggled, this, [this, type = type](bool checked) {
+            if (checked)
+                applyMounting(type);
+        });
+    }
+    for (int member = 1; member <= 3; ++member) {
+        connect(opt_1[member], &QRadioButton::toggled, this, [this](bool checked) {
+            if (checked)
+                opt_1_Click();
+        });
+    }
 }
 
 void LoudspeakerGroup::fillModelList()
@@ -95,6 +165,104 @@ void LoudspeakerGroup::setMountingTargets(QLabel *heightCaption, ManualSettingsG
 {
     m_heightCaption = heightCaption;
     m_manualSettings = manualSettings;
+}
+
+void LoudspeakerGroup::cmbG_Click(int n)
+{
+    const int c = cmbG->count();
+    if (n < 0 || n >= c)
+        return;
+    const bool model = n < c - 1;
+
+    if (model) {
+        // The list and the catalogue hold the same designations, so both
+        // lookups have a value; should one not, the box keeps its text.
+        const QString designation = cmbG->itemText(n);
+        if (const auto power = catalogue::pvG(designation))
+            txtPv->setText(QString::number(*power));
+        if (const auto sensitivity = catalogue::pdG(designation))
+            txtPd->setText(QString::number(*sensitivity));
+    } else {
+        // "ПРОЧИЕ": the user types power and sensitivity of his own
+        // loudspeaker, and any mounting type may go with it.
+        enterManualState(txtPv);
+        txtPv->setFocus();
+        enterManualState(txtPd);
+        opt1->setEnabled(true);
+        opt2->setEnabled(true);
+        opt3->setEnabled(true);
+        opt4->setEnabled(true);
+    }
+
+    if (model) {
+        const QString code = m_tipG[static_cast<std::size_t>(n)];
+        if (code == QChar(catalogue::CeilingCode)) {
+            selectMounting(opt1);
+            opt1->setEnabled(true);
+            opt2->setEnabled(false);
+            opt3->setEnabled(false);
+            opt4->setEnabled(false);
+        } else if (code == QChar(catalogue::WallCode)) {
+            opt2->setEnabled(true);
+            selectMounting(opt2);
+            opt1->setEnabled(false);
+            opt3->setEnabled(false);
+            opt4->setEnabled(false);
+        } else if (code == QChar(catalogue::RoundHornCode)) {
+            opt3->setEnabled(true);
+            selectMounting(opt3);
+            opt1->setEnabled(false);
+            opt2->setEnabled(false);
+            opt4->setEnabled(false);
+        } else if (code == QChar(catalogue::SquareHornCode)) {
+            opt4->setEnabled(true);
+            selectMounting(opt4);
+            opt1->setEnabled(false);
+            opt2->setEnabled(false);
+            opt3->setEnabled(false);
+        }
+        enterCatalogueState(txtPv);
+        enterCatalogueState(txtPd);
+    }
+
+    emit resultsStale();
+}
+
+void LoudspeakerGroup::selectMounting(QRadioButton *option)
+{
+    if (option->isChecked())
+        applyMounting(mounting());
+    else
+        option->setChecked(true);  // toggled: applyMounting runs now
+}
+
+void LoudspeakerGroup::applyMounting(calc::Mounting type)
+{
+    const MountingDefaults d = defaultsOf(type);
+    if (m_heightCaption) {
+        m_heightCaption->setText(QString::fromUtf16(d.heightCaption));
+        look::fitCaption(m_heightCaption);
+    }
+    if (m_manualSettings) {
+        m_manualSettings->label23->setText(QString::fromUtf16(d.directivityCaption));
+        look::fitCaption(m_manualSettings->label23);
+    }
+    emit resultsStale();
+    if (!m_manualSettings)
+        return;
+    // Edit texts only: setting them is no list choice and runs no handler.
+    m_manualSettings->cmbGn->setEditText(QString::fromUtf16(d.directivity));
+    m_manualSettings->cmbDv->setEditText(QString::fromUtf16(d.verticalDirectivity));
+    if (d.tilt)
+        m_manualSettings->cmbUN->setEditText(QString::fromUtf16(d.tilt));
+    m_manualSettings->cmbDv->setEnabled(d.verticalEnabled);
+    m_manualSettings->cmbUN->setEnabled(d.tiltEnabled);
+}
+
+void LoudspeakerGroup::opt_1_Click()
+{
+    emit resultsStale();
+    emit attenuationStale();
 }
 
 calc::Mounting LoudspeakerGroup::mounting() const

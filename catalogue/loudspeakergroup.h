@@ -28,6 +28,11 @@ public:
     // the height box and the manual settings.
     void setMountingTargets(QLabel *heightCaption, ManualSettingsGroup *manualSettings);
 
+    // A choice in the list of CmbG (mouse, or Up/Down on the closed box):
+    // a catalogue model fills and locks power and sensitivity and fixes the
+    // mounting type; "ПРОЧИЕ" opens both boxes and frees the mounting type.
+    void cmbG_Click(int n);
+
     calc::Mounting mounting() const;
     std::optional<int> tapMember() const;   // 1, 2 or 3
     const std::array<QString, 34> &tipG() const { return m_tipG; }
@@ -51,6 +56,16 @@ signals:
     void attenuationStale();   // empty LblZat
 
 private:
+    // A mounting-type option became selected: captions, defaults of the
+    // directivity and tilt settings and which of them may be changed.
+    void applyMounting(calc::Mounting type);
+    // A model's own mounting type: select it, so that its behaviour runs
+    // at once; when it is selected already, run the behaviour again, so
+    // that the defaults always match the model just chosen.
+    void selectMounting(QRadioButton *option);
+    // A power tap became selected: the results and the attenuation go stale.
+    void opt_1_Click();
+
     std::array<QString, 34> m_tipG;
     QLabel *m_heightCaption = nullptr;
     ManualSettingsGroup *m_manualSettings = nullptr;

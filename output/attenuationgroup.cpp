@@ -1,7 +1,9 @@
 #include "attenuationgroup.h"
 
 #include "app/look.h"
+#include "output/attenuation.h"
 #include "output/commandbutton.h"
+#include "output/messenger.h"
 #include "room/keyfilter.h"
 
 #include <QLabel>
@@ -30,4 +32,17 @@ AttenuationGroup::AttenuationGroup(QWidget *parent)
 
     // A new distance makes the shown attenuation stale.
     NumericKeyFilter::install(txtDln, true, [this] { lblZat->clear(); });
+    connect(cmdZ, &QPushButton::clicked, this, &AttenuationGroup::cmdZ_Click);
+}
+
+void AttenuationGroup::cmdZ_Click()
+{
+    const std::optional<QString> caption = output::attenuationCaption(txtDln->text());
+    if (!caption) {
+        m_messenger->inform(output::MsgDistance);
+        txtDln->setFocus();
+        lblZat->clear();
+        return;
+    }
+    lblZat->setText(*caption);
 }

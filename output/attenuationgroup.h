@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 
+class Messenger;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -12,9 +13,18 @@ class AttenuationGroup : public QGroupBox {
 public:
     explicit AttenuationGroup(QWidget *parent = nullptr);
 
+    void setMessenger(Messenger *messenger) { m_messenger = messenger; }
+
+    // SHOW: the attenuation at the typed distance, or the message when the
+    // distance is missing.
+    void cmdZ_Click();
+
     QLabel *label22;
     QLineEdit *txtDln;
     QLabel *label24;
     QLabel *lblZat;
     QPushButton *cmdZ;
+
+private:
+    Messenger *m_messenger = nullptr;
 };

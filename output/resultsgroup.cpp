@@ -2,6 +2,10 @@
 
 #include "app/look.h"
 #include "output/commandbutton.h"
+#include "output/helptexts.h"
+#include "output/messenger.h"
+#include "output/report.h"
+#include "output/reportfile.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -59,4 +63,38 @@ void ResultsGroup::clearCaptions()
     lblD->clear();
     lblS->clear();
     lblKs->clear();
+}
+
+void ResultsGroup::cmdPch_Click(const ReportSource &source)
+{
+    if (!source.state.calculated) {
+        m_messenger->inform(output::reportmsg::NotCalculated);
+        return;
+    }
+    output::WriteMode mode = output::WriteMode::Replace;
+    if (output::reportFileExists(source.folder)) {
+        switch (m_messenger->ask(output::reportmsg::AppendQuestion, output::reportmsg::AppendTitle)) {
+        case Messenger::Answer::Yes:
+            mode = output::WriteMode::Append;
+            break;
+        case Messenger::Answer::No:
+            mode = output::WriteMode::Replace;
+            break;
+        default:
+            return;
+        }
+    }
+    const QByteArray block = output::reportBlock(source.state, source.mounting, source.model,
+                                                 source.roomType, source.decimalPoint);
+    const output::WriteResult result = output::writeReport(source.folder, block, mode);
+    if (!result.ok) {
+        m_messenger->inform(result.error);
+        return;
+    }
+    m_messenger->inform(output::reportmsg::Written);
+}
+
+void ResultsGroup::cmdSpr_Click()
+{
+    m_messenger->inform(output::helpText(), output::HelpTitle);
 }

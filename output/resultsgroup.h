@@ -1,9 +1,23 @@
 #pragma once
 
+#include "calc/calcstate.h"
+
 #include <QGroupBox>
 
+class Messenger;
 class QLabel;
 class QPushButton;
+
+// What a report is printed from: the last calculation's figures and the
+// window as it is at the moment of printing.
+struct ReportSource {
+    const calc::CalcState &state;
+    calc::Mounting mounting;
+    QString model;      // the text of CmbG
+    QString roomType;   // the text of CmbOn
+    QString folder;     // the working folder
+    QChar decimalPoint;
+};
 
 // The group "Выходные данные": the three commands and the four results.
 class ResultsGroup : public QGroupBox {
@@ -11,8 +25,17 @@ class ResultsGroup : public QGroupBox {
 public:
     explicit ResultsGroup(QWidget *parent = nullptr);
 
+    void setMessenger(Messenger *messenger) { m_messenger = messenger; }
+
     // Empties LblPd, LblD, LblS and LblKs, in this order.
     void clearCaptions();
+
+    // PRINT: writes the report block into the report file of the working
+    // folder, asking first whether to append when the file exists.
+    void cmdPch_Click(const ReportSource &source);
+
+    // The brief help.
+    void cmdSpr_Click();
 
     QPushButton *cmdRkl;
     QPushButton *cmdPch;
@@ -25,4 +48,7 @@ public:
     QLabel *lblS;
     QLabel *label9;
     QLabel *lblKs;
+
+private:
+    Messenger *m_messenger = nullptr;
 };
