@@ -1,5 +1,6 @@
 #include "calculation.h"
 
+#include "coverage.h"
 #include "soundpressure.h"
 #include "textrules.h"
 
@@ -40,6 +41,16 @@ std::optional<double> requiredValue(const QString &text)
         return std::nullopt;
     const double value = leadingValue(text);
     if (value == 0.0 || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// A room dimension: like requiredValue, and a pasted negative length or
+// width is refused too, since no room measures less than nothing.
+std::optional<double> roomDimension(const QString &text)
+{
+    const auto value = requiredValue(text);
+    if (!value || *value < 0.0)
         return std::nullopt;
     return value;
 }
@@ -132,12 +143,12 @@ struct Reader {
         if (!ceiling && !height)
             return stop(inputStop(msg::MountHeight, Control::TxtH));
 
-        const auto length = requiredValue(in.txtL);
+        const auto length = roomDimension(in.txtL);
         if (!length)
             return stop(inputStop(msg::Length, Control::TxtL));
         state.roomL = *length;
 
-        const auto width = requiredValue(in.txtW);
+        const auto width = roomDimension(in.txtW);
         if (!width)
             return stop(inputStop(msg::Width, Control::TxtW));
         state.roomW = *width;
@@ -190,12 +201,38 @@ Outcome calculate(const CalcInputs &in, CalcState &state)
     if (!reader.readLoudspeaker() || !reader.readRoom() || !reader.computeSoundPressure())
         return reader.outcome;
 
+    // Coverage step: the geometry of the mounting type computes into local
+    // values, and the count follows; the state takes them only when nothing
+    // stops, so that a stop leaves the count and the range as they were.
     Effects &effects = reader.outcome.effects;
-    effects.push_back(Effect::setText(Control::LblPd, formatGeneral(state.splTotal, in.decimalPoint)));
-    effects.push_back(Effect::setText(Control::LblD, formatGeneral(state.range, in.decimalPoint)));
+    const double dropH = dropHeight(state.mountH, state.listenH);
+    const auto coverage = mountingCoverage(
+        in.mounting, geometryInputs(state, dropH, in.decimalPoint), effects);
+    if (!coverage)
+        return reader.outcome;
+    const double count = loudspeakerCount(state.roomArea, coverage->coverS, coverage->alongCount, state.count);
+    // Figures beyond a double are never shown: a range or area too large is
+    // blamed on the sensitivity, a count too large on the length.
+    if (!hasFiniteArea(*coverage)) {
+        reader.stop(inputStop(msg::Sensitivity, Control::TxtPd));
+        return reader.outcome;
+    }
+    if (!std::isfinite(coverage->alongCount) || !std::isfinite(count)) {
+        reader.stop(inputStop(msg::Length, Control::TxtL));
+        return reader.outcome;
+    }
+    state.coverS = coverage->coverS;
+    state.range = coverage->range.value_or(state.range);
+    state.halfSpan = coverage->halfSpan.value_or(state.halfSpan);
+    state.count = count;
 
-    // Coverage step: the geometry of the mounting type and the count go
-    // here; until then the calculation ends after the range, incomplete.
+    const QChar dp = in.decimalPoint;
+    effects.push_back(Effect::setText(Control::LblPd, formatGeneral(state.splTotal, dp)));
+    effects.push_back(Effect::setText(Control::LblD, formatGeneral(state.range, dp)));
+    effects.push_back(Effect::setText(Control::LblS, formatGeneral(state.coverS, dp)));
+    effects.push_back(Effect::setText(Control::LblKs, formatGeneral(state.count, dp)));
+    state.calculated = true;
+    reader.outcome.completed = true;
     return reader.outcome;
 }
 

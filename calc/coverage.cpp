@@ -21,7 +21,7 @@ std::nullopt_t stop(Effects &effects, const QString &message)
     return std::nullopt;
 }
 
-// The height check every mounting but the ceiling shares.
+// The loudspeaker at or below the listening height.
 bool mountedTooLow(const GeometryInputs &in)
 {
     return in.mountH <= in.listenH / 100.0;
@@ -158,7 +158,7 @@ GeometryInputs geometryInputs(const CalcState &state, double dropH, QChar decima
 // dirRad / 2.
 std::optional<Coverage> ceilingCoverage(const GeometryInputs &in, Effects &effects)
 {
-    if (in.mountH <= in.listenH / 100.0)
+    if (mountedTooLow(in))
         return stop(effects, msg::CeilingTooLow);
     const double slant = in.dropH / std::cos(in.dirRad / 2.0);
     if (in.range < slant)
@@ -237,7 +237,8 @@ std::optional<Coverage> mountingCoverage(Mounting mounting, const GeometryInputs
 double loudspeakerCount(double roomArea, double coverS, double alongCount, double previousCount)
 {
     double count = coverS > 0.0 ? roundDown(roomArea / coverS) + 1.0 : previousCount;
-    if (count == 0.0)
+    // A pasted negative area would give no loudspeaker or fewer than none.
+    if (count < 1.0)
         count = 1.0;
     if (alongCount > count)
         count = alongCount;

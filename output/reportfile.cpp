@@ -14,18 +14,35 @@ WriteResult failure(const QString &path, const QString &reason)
                        .arg(QDir::toNativeSeparators(path), reason)};
 }
 
+// Writes all of data, unbuffered, so that every failure shows at once and
+// comes with its reason. A write that stops part way (a full disk) is
+// retried with the rest, and the retry reports why nothing more fits.
+bool writeAll(QFileDevice &file, const QByteArray &data, QString &reason)
+{
+    qint64 done = 0;
+    while (done < data.size()) {
+        const qint64 written = file.write(data.constData() + done, data.size() - done);
+        if (written <= 0) {
+            reason = file.errorString();
+            return false;
+        }
+        done += written;
+    }
+    return true;
+}
+
 WriteResult replaceReport(const QString &path, const QByteArray &block)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return failure(path, file.errorString());
-    if (file.write(block) != block.size()) {
-        const QString reason = file.errorString();
+    QString reason;
+    if (!writeAll(file, block, reason)) {
         file.cancelWriting();
         return failure(path, reason);
     }
-    // commit() flushes, closes and renames; on failure it removes the
-    // temporary file and the old report stays as it was.
+    // commit() closes the temporary file and renames it over the report; on
+    // failure it removes the temporary file and the old report stays as it was.
     if (!file.commit())
         return failure(path, file.errorString());
     return {true, QString()};
@@ -34,11 +51,11 @@ WriteResult replaceReport(const QString &path, const QByteArray &block)
 WriteResult appendReport(const QString &path, const QByteArray &block)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return failure(path, file.errorString());
     const qint64 oldSize = file.size();
-    bool written = file.write(block) == block.size() && file.flush();
-    QString reason = file.errorString();
+    QString reason;
+    bool written = writeAll(file, block, reason);
     file.close();
     if (written && file.error() != QFileDevice::NoError) {
         written = false;

@@ -1,7 +1,17 @@
 #include "keyfilter.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+
+namespace {
+
+constexpr char16_t Backspace = 8;
+// The X11 keyboard reports the Delete key with the DEL character as its
+// text; it deletes, it types nothing.
+constexpr char16_t Del = 0x7f;
+
+} // namespace
 
 NumericKeyFilter::NumericKeyFilter(QLineEdit *box, bool acceptsPoint, std::function<void()> effects)
     : QObject(box), m_box(box), m_acceptsPoint(acceptsPoint), m_effects(std::move(effects))
@@ -15,22 +25,56 @@ void NumericKeyFilter::install(QLineEdit *box, bool acceptsPoint, std::function<
 
 bool NumericKeyFilter::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_box || event->type() != QEvent::KeyPress)
+    if (watched != m_box)
         return false;
-    const auto *key = static_cast<QKeyEvent *>(event);
+    if (event->type() == QEvent::KeyPress)
+        return filterKey(static_cast<const QKeyEvent *>(event));
+    if (event->type() == QEvent::InputMethod)
+        filterComposed(static_cast<QInputMethodEvent *>(event));
+    return false;
+}
+
+bool NumericKeyFilter::accepts(QChar c) const
+{
+    return (c >= u'0' && c <= u'9') || (c == u'.' && m_acceptsPoint);
+}
+
+// Returns true when the key's character is discarded.
+bool NumericKeyFilter::filterKey(const QKeyEvent *key)
+{
     const QString text = key->text();
     if (text.isEmpty() || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab
+        || key->key() == Qt::Key_Delete || text == QChar(Del)
         || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
         return false;
-    if (key->key() == Qt::Key_Backspace)
+    if (key->key() == Qt::Key_Backspace || text == QChar(Backspace))
         return false;
-    const QChar c = text.size() == 1 ? text[0] : QChar();
-    const bool digit = c >= u'0' && c <= u'9';
-    if (digit || (c == u'.' && m_acceptsPoint)) {
+    if (text.size() == 1 && accepts(text[0])) {
         if (m_effects)
             m_effects();
         return false;
     }
     m_box->setFocus();
     return true;
+}
+
+// Keeps the accepted characters of a composed text, running the box's
+// effects once for each, and drops the others.
+void NumericKeyFilter::filterComposed(QInputMethodEvent *event)
+{
+    const QString composed = event->commitString();
+    if (composed.isEmpty())
+        return;
+    QString kept;
+    for (const QChar c : composed) {
+        if (accepts(c)) {
+            if (m_effects)
+                m_effects();
+            kept += c;
+        }
+    }
+    if (kept.size() != composed.size()) {
+        event->setCommitString(kept, event->replacementStart(), event->replacementLength());
+        m_box->setFocus();
+    }
 }

@@ -3,6 +3,9 @@
 #include <QObject>
 #include <functional>
 
+class QChar;
+class QInputMethodEvent;
+class QKeyEvent;
 class QLineEdit;
 
 // The key filter of a numeric box. It sees every typed character before the
@@ -10,7 +13,9 @@ class QLineEdit;
 // the box takes fractions) passes and runs the box's effects first; every
 // other character is discarded and the box keeps the focus. Keys that type
 // no character (arrows, Delete, Home, End, Tab) and shortcuts with Ctrl or
-// Alt are not characters and pass untouched.
+// Alt are not characters and pass untouched. Characters that an input
+// method composes arrive without a key press; they are judged one by one
+// the same way.
 class NumericKeyFilter : public QObject {
     Q_OBJECT
 public:
@@ -23,6 +28,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    bool accepts(QChar c) const;
+    bool filterKey(const QKeyEvent *key);
+    void filterComposed(QInputMethodEvent *event);
+
     QLineEdit *m_box;
     bool m_acceptsPoint;
     std::function<void()> m_effects;

@@ -57,6 +57,41 @@ ManualSettingsGroup::ManualSettingsGroup(QWidget *parent)
     look::place(label26, 120, 2280, 3015, 255);
     cmbVP = settingCombo(this, "CmbVP");
     look::place(cmbVP, 3720, 2280, 1335, 360);
+
+    connect(cmbGn, &QComboBox::activated, this, &ManualSettingsGroup::cmbGn_Click);
+    connect(cmbDv, &QComboBox::activated, this, &ManualSettingsGroup::cmbDv_Click);
+    connect(cmbUN, &QComboBox::activated, this, &ManualSettingsGroup::cmbUN_Click);
+    connect(cmbUPS, &QComboBox::activated, this, &ManualSettingsGroup::cmbUPS_Click);
+    connect(cmbVP, &QComboBox::activated, this, &ManualSettingsGroup::cmbVP_Click);
+}
+
+void ManualSettingsGroup::cmbGn_Click()
+{
+    emit resultsStale();
+    // With the round horn the vertical directivity follows the horizontal
+    // one; its box is disabled then, so this copy is its only source.
+    if (m_isRoundHorn && m_isRoundHorn())
+        cmbDv->setEditText(cmbGn->currentText());
+}
+
+void ManualSettingsGroup::cmbDv_Click()
+{
+    emit resultsStale();
+}
+
+void ManualSettingsGroup::cmbUN_Click()
+{
+    emit resultsStale();
+}
+
+void ManualSettingsGroup::cmbUPS_Click()
+{
+    emit resultsStale();
+}
+
+void ManualSettingsGroup::cmbVP_Click()
+{
+    emit resultsStale();
 }
 
 QStringList ManualSettingsGroup::directivityEntries()

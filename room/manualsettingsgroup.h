@@ -24,6 +24,15 @@ public:
     // chosen directivity is copied into the vertical directivity.
     void setRoundHornQuery(std::function<bool()> isRoundHorn) { m_isRoundHorn = std::move(isRoundHorn); }
 
+    // Choices from the lists (mouse, or Up/Down on the closed box). Each
+    // makes the shown results stale; a chosen directivity is also copied
+    // into the vertical directivity while the round horn is selected.
+    void cmbGn_Click();
+    void cmbDv_Click();
+    void cmbUN_Click();
+    void cmbUPS_Click();
+    void cmbVP_Click();
+
     QLabel *label23;
     QComboBox *cmbGn;
     QLabel *label6;

@@ -54,6 +54,26 @@ RoomGroup::RoomGroup(QWidget *parent)
     NumericKeyFilter::install(txtL, true, [this] { emit lengthOrWidthTyped(); });
     NumericKeyFilter::install(txtW, true, [this] { emit lengthOrWidthTyped(); });
     NumericKeyFilter::install(txtSR, true, [this] { emit areaTyped(); });
+
+    connect(cmbOn, &QComboBox::activated, this, &RoomGroup::cmbOn_Click);
+}
+
+void RoomGroup::cmbOn_Click(int i)
+{
+    if (i < 0 || i >= roomtypes::Count)
+        return;
+    if (i == roomtypes::OtherIndex) {
+        // Opened and focused first, so the proposed level lands in a box
+        // the user can overwrite at once.
+        look::setBackground(txtN, look::windowColour());
+        txtN->setReadOnly(false);
+        txtN->setFocus();
+    } else {
+        look::setBackground(txtN, look::LightGrey);
+        txtN->setReadOnly(true);
+    }
+    txtN->setText(QString::number(m_noiseLvl[static_cast<std::size_t>(i)]));
+    emit resultsStale();
 }
 
 void RoomGroup::fillRoomTypes()

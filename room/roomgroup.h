@@ -20,6 +20,11 @@ public:
 
     const std::array<int, 15> &noiseLvl() const { return m_noiseLvl; }
 
+    // A choice in the list of CmbOn (mouse, or Up/Down on the closed box):
+    // the room type's noise level into TxtN, locked on grey for a listed
+    // type, open and focused for "ПРОЧИЕ".
+    void cmbOn_Click(int i);
+
     QLabel *label3;
     QLineEdit *txtH;
     QLabel *label19;

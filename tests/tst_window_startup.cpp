@@ -40,7 +40,7 @@ private slots:
     void typingTheAreaCancelsThePendingRecomputation();
     void areaTimerLeavesAnOverflowingAreaAlone();
     void emptyLengthGivesAreaZero();
-    void calculateShowsPressureAndRange();
+    void calculateShowsAllFourResults();
     void failedCalculationMovesFocusAndEmptiesResults();
     void tappedPowerOfZeroStopsWithThePowerMessage();
     void qtTextsAreRussian();
@@ -281,13 +281,17 @@ void StartupTest::emptyLengthGivesAreaZero()
     QCOMPARE(f.w().frame4->txtSR->text(), QString("0"));
 }
 
-void StartupTest::calculateShowsPressureAndRange()
+void StartupTest::calculateShowsAllFourResults()
 {
     WindowFixture f;
     QTest::mouseClick(f.w().frame2->cmdRkl, Qt::LeftButton);
+    // The start-up wall loudspeaker GK-1 in the 6 x 6 m car park.
     QCOMPARE(f.w().frame2->lblPd->text(), QString("95"));
-    QCOMPARE(f.w().frame2->lblD->text(), QString(f.w().state().range == 5 ? "5" : "6"));
-    QCOMPARE(f.w().state().splTotal, 95.0);
+    QCOMPARE(f.w().frame2->lblD->text(), QString("5"));
+    QCOMPARE(f.w().frame2->lblS->text(), QString("20"));
+    QCOMPARE(f.w().frame2->lblKs->text(), QString("2"));
+    QVERIFY(f.w().state().calculated);
+    QVERIFY(f.messages.shown.empty());
 }
 
 void StartupTest::failedCalculationMovesFocusAndEmptiesResults()

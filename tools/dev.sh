@@ -17,11 +17,26 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
+mode="${1:-run}"
+if [ "$mode" = sanitize ]; then
+  # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer;
+  # any report fails the run.
+  flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+  cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$flags" \
+        -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
+  cmake --build build-sanitize -j"$(nproc)"
+  cd build-sanitize
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+  export LSAN_OPTIONS="suppressions=$PWD/../tools/lsan.supp:print_suppressions=0"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+  exec env QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" -LE package
+fi
+
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
 
-case "${1:-run}" in
+case "$mode" in
   run)  exec ./build/loudspeaker-planner ;;
   test) cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" ;;
-  *)    echo "usage: $0 run|test" >&2; exit 2 ;;
+  *)    echo "usage: $0 run|test|sanitize" >&2; exit 2 ;;
 esac

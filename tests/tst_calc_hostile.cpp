@@ -1,0 +1,166 @@
+#include "calc/calculation.h"
+#include "calc/textrules.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <cmath>
+#include <random>
+
+using namespace calc;
+
+namespace {
+
+// Texts an engineer, a slip of the hand or a paste could leave in a field.
+class HostileTexts {
+public:
+    explicit HostileTexts(unsigned seed) : m_random(seed) {}
+
+    QString next()
+    {
+        static const char *fixed[] = {
+            "", " ", "   ", "0", "00", "0.0", ".", "..", "1..2", "-", "+", "-0", "1e309", "-1e309",
+            "1e-400", "nan", "NaN", "inf", "-inf", "1e", "e5", "12abc", "abc", "десять", "1,5", "22,5",
+            "2147483647", "2147483648", "4294967296", "-2147483649", "32757", "32758", "1.7976931348623157e308",
+            "4.9e-324", "10", "180", "9.9", "180.1", "0", "90", "90.5", "3", "30", "2", "31", "120", "300",
+            "119", "301", "150", "1", "2.5", "0.5", "0.4", "0.6", "6", "88", "70", "3", "36", "45", "68",
+            "80", "40", "60", "170", "5", "1000", "100000", "1e15", "1e16", "-5", "+6", " 7 ", "1 2",
+            "\t3\n", "1.2.3", "0x10", "&H10", "１２",
+        };
+        switch (m_random() % 5) {
+        case 0:
+        case 1:
+            return QString::fromUtf8(fixed[m_random() % std::size(fixed)]);
+        case 2:
+            return digits(1 + m_random() % 400);
+        case 3:
+            return digits(1 + m_random() % 6) + "." + digits(1 + m_random() % 6);
+        default:
+            return noise(1 + m_random() % 12);
+        }
+    }
+
+    unsigned pick(unsigned n) { return m_random() % n; }
+
+private:
+    QString digits(unsigned n)
+    {
+        QString s;
+        for (unsigned i = 0; i < n; ++i)
+            s += QChar(char16_t(u'0' + m_random() % 10));
+        return s;
+    }
+
+    QString noise(unsigned n)
+    {
+        static const QString alphabet = QStringLiteral("0123456789..,,--++eE  abzАЯ\t");
+        QString s;
+        for (unsigned i = 0; i < n; ++i)
+            s += alphabet[m_random() % alphabet.size()];
+        return s;
+    }
+
+    std::mt19937 m_random;
+};
+
+const QStringList &systemMessages()
+{
+    static const QStringList list{
+        msg::Directivity, msg::Tilt, msg::Margin, msg::ListenHeight, msg::Power, msg::Sensitivity,
+        msg::Noise, msg::CeilingHeight, msg::MountHeight, msg::Length, msg::Width, msg::Area,
+        "Слишком низкая высота потолков", "Слишком низкая высота установки",
+        "Выбранного динамика не достаточно для указанных параметров", "Высота установки слишком большая",
+        "Попробуйте увеличить угол наглона громкоговорителя\r\n"
+        "или выбрать рупор с большей вертикальной диаграммой направленности",
+        "Высоты установки не достаточно для эффективного перекрытия озвучиваемой площади\r\n"
+        "Расчет будет продолжен",
+        "ТЕСТ FAULT Гепотенузы не вычесленны??????", "Ошибка",
+    };
+    return list;
+}
+
+bool wholeAndFinite(double v)
+{
+    return std::isfinite(v) && v == std::floor(v);
+}
+
+} // namespace
+
+class HostileInputTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyCalculationStopsOrShowsWholeFiniteResults();
+};
+
+void HostileInputTest::everyCalculationStopsOrShowsWholeFiniteResults()
+{
+    const int cases = 120000;
+    HostileTexts texts(20261208);
+    CalcState state;  // carried from case to case, as in the window
+    int completed = 0;
+    QElapsedTimer timer;
+    timer.start();
+
+    for (int i = 0; i < cases; ++i) {
+        CalcInputs in;
+        // Mostly one hostile field among sane ones, sometimes all hostile,
+        // so that every step of the calculation is reached.
+        const bool allHostile = texts.pick(4) == 0;
+        QString sane[] = {"90", "90", "0", "10", "150", "6", "88", "70", "3", "6", "6", "36"};
+        QString *fields[] = {&in.cmbGn, &in.cmbDv, &in.cmbUN, &in.cmbUPS, &in.cmbVP, &in.txtPv,
+                             &in.txtPd, &in.txtN, &in.txtH, &in.txtL, &in.txtW, &in.txtSR};
+        const unsigned hostile = texts.pick(12);
+        for (unsigned f = 0; f < 12; ++f)
+            *fields[f] = (allHostile || f == hostile || texts.pick(6) == 0) ? texts.next() : sane[f];
+        in.mounting = Mounting(texts.pick(4));
+        const unsigned tap = texts.pick(4);
+        if (tap > 0)
+            in.tapMember = int(tap);
+        in.decimalPoint = texts.pick(2) ? QChar(u'.') : QChar(u',');
+        state.areaFromLW = texts.pick(2);
+
+        const Outcome outcome = calculate(in, state);
+
+        QStringList messages;
+        QStringList labels;
+        for (const Effect &e : outcome.effects) {
+            if (e.kind == Effect::Kind::Message)
+                messages << e.text;
+            if (e.kind == Effect::Kind::SetText) {
+                QVERIFY2(!e.text.contains("inf", Qt::CaseInsensitive) && !e.text.contains("nan", Qt::CaseInsensitive),
+                         qPrintable(e.text));
+                if (e.control >= Control::LblPd)
+                    labels << e.text;
+            }
+        }
+        for (const QString &m : messages)
+            QVERIFY2(systemMessages().contains(m), qPrintable(m));
+
+        if (!outcome.completed) {
+            QVERIFY2(!messages.isEmpty(), qPrintable(QString("case %1 stopped silently").arg(i)));
+            QVERIFY(!state.calculated);
+            continue;
+        }
+        ++completed;
+        QVERIFY(state.calculated);
+        QVERIFY(wholeAndFinite(state.splTotal));
+        // The wall shows the horizontal reach of its range, which is 0 when
+        // the loudspeaker hangs exactly as high above the listeners as it
+        // reaches; every other range is at least 1 m.
+        const double leastRange = in.mounting == Mounting::Wall ? 0.0 : 1.0;
+        QVERIFY2(wholeAndFinite(state.range) && state.range >= leastRange,
+                 qPrintable(QString("case %1: range %2").arg(i).arg(state.range)));
+        QVERIFY(wholeAndFinite(state.coverS) && state.coverS >= 1);
+        QVERIFY(wholeAndFinite(state.count) && state.count >= 1);
+        const QStringList expected{formatGeneral(state.splTotal, in.decimalPoint),
+                                   formatGeneral(state.range, in.decimalPoint),
+                                   formatGeneral(state.coverS, in.decimalPoint),
+                                   formatGeneral(state.count, in.decimalPoint)};
+        QCOMPARE(labels.mid(labels.size() - 4), expected);
+    }
+    qInfo("%d hostile cases, %d completed, %lld ms", cases, completed, timer.elapsed());
+    QVERIFY(completed > cases / 20);
+    QVERIFY(completed < cases);
+}
+
+QTEST_APPLESS_MAIN(HostileInputTest)
+#include "tst_calc_hostile.moc"
