@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "app/accessibility.h"
 #include "app/look.h"
 #include "app/windowicon.h"
 #include "calc/calculation.h"
@@ -47,6 +48,7 @@ MainWindow::MainWindow(QWidget *parent)
       m_ownMessenger(std::make_unique<MessageBoxMessenger>(this)),
       m_messenger(m_ownMessenger.get())
 {
+    a11y::installResultLabelAccessibility();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(WindowTitle);
     setWindowIcon(makeWindowIcon());
@@ -96,6 +98,7 @@ void MainWindow::buildGroups()
     frame1->setObjectName(QStringLiteral("Frame1"));
     frame1->setFont(look::font(12));
     look::place(frame1, 360, 120, 9855, 5055);
+    a11y::nameGroup(frame1);
 
     frame3 = new LoudspeakerGroup(frame1);
     look::place(frame3, 120, 360, 9615, 1815);

@@ -6,11 +6,11 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-QIcon makeWindowIcon()
+QImage makeWindowIconImage()
 {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+    QImage image(32, 32, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
 
     painter.setPen(QPen(look::DarkGreen, 1.5));
@@ -40,5 +40,10 @@ QIcon makeWindowIcon()
     painter.drawPath(near);
     painter.drawPath(far);
     painter.end();
-    return QIcon(pixmap);
+    return image;
+}
+
+QIcon makeWindowIcon()
+{
+    return QIcon(QPixmap::fromImage(makeWindowIconImage()));
 }

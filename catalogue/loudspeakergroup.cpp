@@ -1,5 +1,6 @@
 #include "loudspeakergroup.h"
 
+#include "app/accessibility.h"
 #include "app/look.h"
 #include "catalogue/catalogue.h"
 #include "room/keyfilter.h"
@@ -128,6 +129,13 @@ LoudspeakerGroup::LoudspeakerGroup(QWidget *parent)
     opt4 = option(frame8, "Opt4", QStringLiteral("Рупорный (квадратный)"));
     look::place(opt4, 120, 1080, 2535, 195);
 
+    a11y::nameGroup(this);
+    a11y::nameGroup(frame6);
+    a11y::nameGroup(frame8);
+    a11y::announce(cmbG, label10);
+    a11y::announce(txtPv, label1);
+    a11y::announce(txtPd, label2);
+
     // The model shown at start is a wall loudspeaker.
     opt2->setChecked(true);
     opt1->setEnabled(false);
@@ -243,10 +251,12 @@ void LoudspeakerGroup::applyMounting(calc::Mounting type)
     if (m_heightCaption) {
         m_heightCaption->setText(QString::fromUtf16(d.heightCaption));
         look::fitCaption(m_heightCaption);
+        a11y::followHeading(m_heightCaption);
     }
     if (m_manualSettings) {
         m_manualSettings->label23->setText(QString::fromUtf16(d.directivityCaption));
         look::fitCaption(m_manualSettings->label23);
+        a11y::followHeading(m_manualSettings->label23);
     }
     emit resultsStale();
     if (!m_manualSettings)

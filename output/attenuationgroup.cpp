@@ -1,5 +1,6 @@
 #include "attenuationgroup.h"
 
+#include "app/accessibility.h"
 #include "app/look.h"
 #include "output/attenuation.h"
 #include "output/commandbutton.h"
@@ -29,6 +30,10 @@ AttenuationGroup::AttenuationGroup(QWidget *parent)
 
     cmdZ = commandButton(this, "CmdZ", QStringLiteral("ПОКАЗАТЬ"));
     look::place(cmdZ, 120, 2040, 1695, 615);
+
+    a11y::nameGroup(this);
+    a11y::announce(txtDln, label22);
+    a11y::describeResult(lblZat, label24);
 
     // A new distance makes the shown attenuation stale.
     NumericKeyFilter::install(txtDln, true, [this] { lblZat->clear(); });

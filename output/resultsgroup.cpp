@@ -1,5 +1,6 @@
 #include "resultsgroup.h"
 
+#include "app/accessibility.h"
 #include "app/look.h"
 #include "output/commandbutton.h"
 #include "output/helptexts.h"
@@ -55,6 +56,12 @@ ResultsGroup::ResultsGroup(QWidget *parent)
     look::place(label9, 2040, 2160, 3735, 375);
     lblKs = resultLabel(this, "LblKs", 9.75);
     look::place(lblKs, 6120, 2160, 1095, 375);
+
+    a11y::nameGroup(this);
+    a11y::describeResult(lblPd, label5);
+    a11y::describeResult(lblD, label7);
+    a11y::describeResult(lblS, label13);
+    a11y::describeResult(lblKs, label9);
 }
 
 void ResultsGroup::clearCaptions()

@@ -1,5 +1,6 @@
 #include "manualsettingsgroup.h"
 
+#include "app/accessibility.h"
 #include "app/look.h"
 
 #include <QComboBox>
@@ -57,6 +58,13 @@ ManualSettingsGroup::ManualSettingsGroup(QWidget *parent)
     look::place(label26, 120, 2280, 3015, 255);
     cmbVP = settingCombo(this, "CmbVP");
     look::place(cmbVP, 3720, 2280, 1335, 360);
+
+    a11y::nameGroup(this);
+    a11y::announce(cmbGn, label23);
+    a11y::announce(cmbDv, label6);
+    a11y::announce(cmbUN, label8);
+    a11y::announce(cmbUPS, label25);
+    a11y::announce(cmbVP, label26);
 
     connect(cmbGn, &QComboBox::activated, this, &ManualSettingsGroup::cmbGn_Click);
     connect(cmbDv, &QComboBox::activated, this, &ManualSettingsGroup::cmbDv_Click);

@@ -1,5 +1,6 @@
 #include "roomgroup.h"
 
+#include "app/accessibility.h"
 #include "app/look.h"
 #include "room/keyfilter.h"
 #include "room/roomtypes.h"
@@ -45,6 +46,15 @@ RoomGroup::RoomGroup(QWidget *parent)
     look::place(cmbOn, 240, 2280, 2055, 330);
     txtN = look::numberBox(this, "TxtN");
     look::place(txtN, 2640, 2280, 1095, 375);
+
+    a11y::nameGroup(this);
+    a11y::announce(txtH, label3);
+    a11y::announce(txtL, label19);
+    a11y::announce(txtW, label21);
+    a11y::announce(txtSR, label15);
+    // One heading over two fields: each is announced by its own part.
+    a11y::announce(cmbOn, label4, QStringLiteral("Тип"));
+    txtN->setAccessibleName(QStringLiteral("шум, дБ"));
     look::setBackground(txtN, look::menuColour());
     txtN->setReadOnly(true);
 

@@ -102,6 +102,10 @@ private:
 void RoomSettingsTest::init()
 {
     f = std::make_unique<WindowFixture>();
+    // Focus moves only inside the active window; without a window manager
+    // the window must ask for activation itself.
+    QVERIFY(QTest::qWaitForWindowExposed(f->window.get()));
+    f->window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(f->window.get()));
     g = f->w().frame3;
     m = f->w().frame7;

@@ -71,7 +71,6 @@ private slots:
     void keyboardUpDownChoosesModels();
     void typedDesignationChangesNothing();
     void powerTapClearsAllFive();
-    void modelChoiceKeepsAttenuation();
 
 private:
     void showResults();
@@ -90,6 +89,10 @@ private:
 void SelectionTest::init()
 {
     f = std::make_unique<WindowFixture>();
+    // Focus moves only inside the active window; without a window manager
+    // the window must ask for activation itself.
+    QVERIFY(QTest::qWaitForWindowExposed(f->window.get()));
+    f->window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(f->window.get()));
     g = f->w().frame3;
     m = f->w().frame7;
@@ -213,6 +216,7 @@ void SelectionTest::modelChoice()
         QCOMPARE(look::background(box), look::LightGrey);
     }
     QVERIFY(resultsEmpty());
+    QCOMPARE(lblZat->text(), QStringLiteral("20"));
 }
 
 void SelectionTest::squareHornModelSetsEverything()
@@ -499,19 +503,6 @@ void SelectionTest::powerTapClearsAllFive()
     QCOMPARE(g->txtPv->text(), QStringLiteral("6"));
     QVERIFY(g->opt2->isChecked());
     QCOMPARE(m->cmbGn->currentText(), QStringLiteral("90"));
-}
-
-void SelectionTest::modelChoiceKeepsAttenuation()
-{
-    showResults();
-    chooseFromList(g->cmbG, QStringLiteral("LV-1"));
-    QVERIFY(resultsEmpty());
-    QCOMPARE(lblZat->text(), QStringLiteral("20"));
-
-    showResults();
-    chooseFromList(g->cmbG, QStringLiteral("ПРОЧИЕ"));
-    QVERIFY(resultsEmpty());
-    QCOMPARE(lblZat->text(), QStringLiteral("20"));
 }
 
 QTEST_MAIN(SelectionTest)

@@ -1,0 +1,484 @@
+// The key filter of the eight numeric boxes, driven by key presses on the
+// real boxes of the window: what passes, what each accepted key withdraws,
+// and how length, width and area steer the area timer.
+
+#include "windowfixture.h"
+
+#include "app/look.h"
+#include "catalogue/loudspeakergroup.h"
+#include "output/attenuationgroup.h"
+#include "output/resultsgroup.h"
+#include "room/roomgroup.h"
+
+#include <QAbstractItemView>
+#include <QClipboard>
+#include <QComboBox>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+void chooseFromList(QComboBox *combo, const QString &entry)
+{
+    const int index = combo->findText(entry, Qt::MatchExactly);
+    QVERIFY2(index >= 0, qPrintable(entry));
+    combo->showPopup();
+    QAbstractItemView *view = combo->view();
+    QTRY_VERIFY(view->isVisible());
+    const QModelIndex item = view->model()->index(index, 0);
+    view->scrollTo(item);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
+    QTRY_VERIFY(!view->isVisible());
+}
+
+// One typed key: its key code and the character it carries.
+struct Key {
+    Qt::Key code;
+    QString text;
+};
+
+Key charKey(QChar c)
+{
+    if (c.isDigit())
+        return {Qt::Key(Qt::Key_0 + c.digitValue()), QString(c)};
+    if (c.isLetter())
+        return {Qt::Key(c.toUpper().unicode()), QString(c)};
+    return {Qt::Key(c.unicode()), QString(c)};
+}
+
+void press(QWidget *widget, const Key &key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::sendKeyEvent(QTest::Click, widget, key.code, key.text, modifiers);
+}
+
+void typeKeys(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text)
+        press(widget, charKey(c));
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Key)
+
+class KeyFilterTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void singleKey_data();
+    void singleKey();
+    void heightTakesPointNotComma();
+    void severalPointsAccepted();
+    void backspaceLeavesResults_data();
+    void backspaceLeavesResults();
+    void deleteAndArrowsAreNotFiltered_data();
+    void deleteAndArrowsAreNotFiltered();
+    void pastedTextIsNotFiltered();
+    void digitInLockedBoxOnlyClears_data();
+    void digitInLockedBoxOnlyClears();
+    void areaFollowsLengthAndWidth();
+    void areaTypedLastWins();
+    void lengthOrWidthTypedAfterAreaWins();
+    void rejectedKeyDisturbsNoTimer();
+    void composedTextIsFiltered();
+
+private:
+    void showResults();
+    QLineEdit *box(const QString &name) const;
+    QStringList labels() const;
+
+    std::unique_ptr<WindowFixture> f;
+    LoudspeakerGroup *g = nullptr;
+    RoomGroup *room = nullptr;
+    ResultsGroup *results = nullptr;
+    QLabel *lblZat = nullptr;
+};
+
+void KeyFilterTest::init()
+{
+    f = std::make_unique<WindowFixture>();
+    // Focus moves only inside the active window; without a window manager
+    // the window must ask for activation itself.
+    QVERIFY(QTest::qWaitForWindowExposed(f->window.get()));
+    f->window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f->window.get()));
+    g = f->w().frame3;
+    room = f->w().frame4;
+    results = f->w().frame2;
+    lblZat = f->w().frame5->lblZat;
+}
+
+void KeyFilterTest::cleanup()
+{
+    f.reset();
+}
+
+void KeyFilterTest::showResults()
+{
+    results->lblPd->setText(QStringLiteral("101"));
+    results->lblD->setText(QStringLiteral("12"));
+    results->lblS->setText(QStringLiteral("45"));
+    results->lblKs->setText(QStringLiteral("3"));
+    lblZat->setText(QStringLiteral("20"));
+}
+
+QLineEdit *KeyFilterTest::box(const QString &name) const
+{
+    return f->w().findChild<QLineEdit *>(name);
+}
+
+// The captions of LblPd, LblD, LblS, LblKs and LblZat.
+QStringList KeyFilterTest::labels() const
+{
+    return {results->lblPd->text(), results->lblD->text(), results->lblS->text(), results->lblKs->text(),
+            lblZat->text()};
+}
+
+void KeyFilterTest::singleKey_data()
+{
+    QTest::addColumn<QString>("boxName");
+    QTest::addColumn<Key>("key");
+    QTest::addColumn<bool>("passes");
+    QTest::addColumn<bool>("clearsResults");   // the four calculation results
+    QTest::addColumn<bool>("clearsAttenuation");
+
+    const QStringList boxes{"TxtPv", "TxtPd", "TxtN", "TxtH", "TxtL", "TxtW", "TxtSR", "TxtDln"};
+    const QStringList integerBoxes{"TxtPd", "TxtN"};
+    for (const QString &name : boxes) {
+        const bool attenuation = name == u"TxtDln";
+        const QByteArray n = name.toLatin1();
+        for (const QChar digit : QStringLiteral("0579")) {
+            QTest::addRow("%s digit %c", n.constData(), digit.toLatin1())
+                << name << charKey(digit) << true << !attenuation << attenuation;
+        }
+        const bool point = !integerBoxes.contains(name);
+        QTest::addRow("%s point", n.constData()) << name << charKey(u'.') << point << (point && !attenuation)
+                                                 << (point && attenuation);
+        const QList<std::pair<const char *, Key>> rejected{
+            {"comma", charKey(u',')},
+            {"minus", charKey(u'-')},
+            {"plus", charKey(u'+')},
+            {"space", {Qt::Key_Space, QStringLiteral(" ")}},
+            {"Latin e", charKey(u'e')},
+            {"Latin capital E", charKey(u'E')},
+            {"Cyrillic ю", charKey(u'ю')},
+            {"Cyrillic Б", charKey(u'Б')},
+            {"Enter", {Qt::Key_Return, QStringLiteral("\r")}},
+            {"keypad Enter", {Qt::Key_Enter, QStringLiteral("\r")}},
+            {"Escape", {Qt::Key_Escape, QString(QChar(27))}},
+            {"superscript two", {Qt::Key_twosuperior, QStringLiteral("²")}},
+            {"Arabic-Indic digit", {Qt::Key_unknown, QString(QChar(0x0663))}},
+        };
+        for (const auto &[what, key] : rejected)
+            QTest::addRow("%s %s", n.constData(), what) << name << key << false << false << false;
+    }
+}
+
+void KeyFilterTest::singleKey()
+{
+    QFETCH(QString, boxName);
+    QFETCH(Key, key);
+    QFETCH(bool, passes);
+    QFETCH(bool, clearsResults);
+    QFETCH(bool, clearsAttenuation);
+
+    // Open the locked boxes as "ПРОЧИЕ" does, so that they take characters.
+    chooseFromList(g->cmbG, QStringLiteral("ПРОЧИЕ"));
+    chooseFromList(room->cmbOn, QStringLiteral("ПРОЧИЕ"));
+    QLineEdit *b = box(boxName);
+    QVERIFY(b);
+    QVERIFY(!b->isReadOnly());
+    b->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), b);
+    b->setText(QStringLiteral("12"));
+    b->end(false);
+    const bool areaFromLW = f->w().state().areaFromLW;
+    const bool timerActive = f->w().timer1->isActive();
+    showResults();
+
+    press(b, key);
+
+    QCOMPARE(b->text(), passes ? QStringLiteral("12") + key.text : QStringLiteral("12"));
+    const QStringList l = labels();
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(l[i].isEmpty(), clearsResults);
+    QCOMPARE(l[4].isEmpty(), clearsAttenuation);
+    QCOMPARE(QApplication::focusWidget(), b);
+    if (!passes || (boxName != u"TxtL" && boxName != u"TxtW" && boxName != u"TxtSR")) {
+        QCOMPARE(f->w().state().areaFromLW, areaFromLW);
+        QCOMPARE(f->w().timer1->isActive(), timerActive);
+    }
+}
+
+void KeyFilterTest::heightTakesPointNotComma()
+{
+    QLineEdit *h = room->txtH;
+    h->setFocus();
+    h->clear();
+    typeKeys(h, QStringLiteral("12.5"));
+    QCOMPARE(h->text(), QStringLiteral("12.5"));
+    h->clear();
+    typeKeys(h, QStringLiteral("12,5"));
+    QCOMPARE(h->text(), QStringLiteral("125"));
+}
+
+void KeyFilterTest::severalPointsAccepted()
+{
+    QLineEdit *l = room->txtL;
+    l->setFocus();
+    l->clear();
+    typeKeys(l, QStringLiteral("1..2"));
+    QCOMPARE(l->text(), QStringLiteral("1..2"));
+    typeKeys(l, QStringLiteral("."));
+    QCOMPARE(l->text(), QStringLiteral("1..2."));
+}
+
+void KeyFilterTest::backspaceLeavesResults_data()
+{
+    QTest::addColumn<QString>("boxName");
+    for (const char *name : {"TxtH", "TxtL", "TxtW", "TxtSR", "TxtDln"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void KeyFilterTest::backspaceLeavesResults()
+{
+    QFETCH(QString, boxName);
+    QLineEdit *b = box(boxName);
+    b->setFocus();
+    b->setText(QStringLiteral("345"));
+    b->end(false);
+    showResults();
+    const QStringList before = labels();
+
+    QTest::keyClick(b, Qt::Key_Backspace);
+
+    QCOMPARE(b->text(), QStringLiteral("34"));
+    QCOMPARE(labels(), before);
+    QVERIFY(!f->w().timer1->isActive());
+    QVERIFY(!f->w().state().areaFromLW);
+}
+
+void KeyFilterTest::deleteAndArrowsAreNotFiltered_data()
+{
+    QTest::addColumn<QString>("boxName");
+    QTest::addColumn<QString>("delText");  // what the keyboard reports with Delete
+    for (const char *name : {"TxtH", "TxtL", "TxtSR", "TxtDln"}) {
+        QTest::addRow("%s, Delete without text", name) << QString::fromLatin1(name) << QString();
+        // The X11 keyboard sends the DEL character along with the key.
+        QTest::addRow("%s, Delete with DEL", name) << QString::fromLatin1(name) << QString(QChar(0x7f));
+    }
+}
+
+void KeyFilterTest::deleteAndArrowsAreNotFiltered()
+{
+    QFETCH(QString, boxName);
+    QFETCH(QString, delText);
+    QLineEdit *b = box(boxName);
+    b->setFocus();
+    b->setText(QStringLiteral("345"));
+    b->end(false);
+    showResults();
+    const QStringList before = labels();
+
+    QTest::keyClick(b, Qt::Key_Home);
+    QTest::sendKeyEvent(QTest::Click, b, Qt::Key_Delete, delText, Qt::NoModifier);
+    QCOMPARE(b->text(), QStringLiteral("45"));
+    QTest::keyClick(b, Qt::Key_Right);
+    QTest::keyClick(b, Qt::Key_Delete);
+    QCOMPARE(b->text(), QStringLiteral("4"));
+    QTest::keyClick(b, Qt::Key_End);
+    QTest::keyClick(b, Qt::Key_Left);
+    QCOMPARE(b->cursorPosition(), 0);
+    QCOMPARE(labels(), before);
+    QVERIFY(!f->w().timer1->isActive());
+    QVERIFY(!f->w().state().areaFromLW);
+
+    // The cursor keys placed the caret: a digit goes in front.
+    typeKeys(b, QStringLiteral("7"));
+    QCOMPARE(b->text(), QStringLiteral("74"));
+}
+
+void KeyFilterTest::pastedTextIsNotFiltered()
+{
+    QApplication::clipboard()->setText(QStringLiteral("2,5 м"));
+    if (QApplication::clipboard()->text() != u"2,5 м")
+        QSKIP("no clipboard on this platform");
+    QLineEdit *h = room->txtH;
+    h->setFocus();
+    h->clear();
+    showResults();
+    const QStringList before = labels();
+    QTest::keyClick(h, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(h->text(), QStringLiteral("2,5 м"));
+    QCOMPARE(labels(), before);
+}
+
+void KeyFilterTest::digitInLockedBoxOnlyClears_data()
+{
+    QTest::addColumn<QString>("boxName");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("state");   // how the box was locked
+    QTest::newRow("TxtPv at start") << "TxtPv" << "6" << "start";
+    QTest::newRow("TxtPd at start") << "TxtPd" << "88" << "start";
+    QTest::newRow("TxtN at start") << "TxtN" << "70" << "start";
+    QTest::newRow("TxtPv catalogue model") << "TxtPv" << "50" << "RF-4";
+    QTest::newRow("TxtPd catalogue model") << "TxtPd" << "108" << "RF-4";
+    QTest::newRow("TxtN listed room type") << "TxtN" << "110" << "ТЯЖ ПРОМЫШ";
+}
+
+void KeyFilterTest::digitInLockedBoxOnlyClears()
+{
+    QFETCH(QString, boxName);
+    QFETCH(QString, text);
+    QFETCH(QString, state);
+
+    if (state == u"RF-4")
+        chooseFromList(g->cmbG, state);
+    else if (state != u"start")
+        chooseFromList(room->cmbOn, state);
+    QLineEdit *b = box(boxName);
+    QVERIFY(b->isReadOnly());
+    b->setFocus();
+    showResults();
+
+    typeKeys(b, QStringLiteral("5"));
+    QCOMPARE(b->text(), text);
+    const QStringList l = labels();
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(l[i].isEmpty());
+    QCOMPARE(l[4], QStringLiteral("20"));
+
+    // A letter is discarded there too and withdraws nothing.
+    showResults();
+    typeKeys(b, QStringLiteral("x"));
+    QCOMPARE(b->text(), text);
+    QCOMPARE(labels()[0], QStringLiteral("101"));
+}
+
+void KeyFilterTest::areaFollowsLengthAndWidth()
+{
+    QVERIFY(!f->w().timer1->isActive());
+    QVERIFY(!f->w().state().areaFromLW);
+    QLineEdit *l = room->txtL;
+    l->setFocus();
+    l->end(false);
+    showResults();
+
+    typeKeys(l, QStringLiteral("2"));
+    QVERIFY(f->w().timer1->isActive());
+    QVERIFY(f->w().state().areaFromLW);
+    QVERIFY(labels()[0].isEmpty());
+    QCOMPARE(labels()[4], QStringLiteral("20"));
+    QCOMPARE(room->txtSR->text(), QStringLiteral("36"));
+    QTRY_COMPARE(room->txtSR->text(), QStringLiteral("372"));
+    QVERIFY(!f->w().timer1->isActive());
+    QVERIFY(f->w().state().areaFromLW);
+
+    // The width arms the timer the same way.
+    QLineEdit *w = room->txtW;
+    w->setFocus();
+    w->selectAll();
+    typeKeys(w, QStringLiteral("3"));
+    QVERIFY(f->w().timer1->isActive());
+    QTRY_COMPARE(room->txtSR->text(), QStringLiteral("186"));
+}
+
+void KeyFilterTest::areaTypedLastWins()
+{
+    QLineEdit *l = room->txtL;
+    l->setFocus();
+    l->end(false);
+    typeKeys(l, QStringLiteral("5"));
+    QVERIFY(f->w().timer1->isActive());
+    QVERIFY(f->w().state().areaFromLW);
+
+    QLineEdit *sr = room->txtSR;
+    sr->setFocus();
+    sr->selectAll();
+    showResults();
+    typeKeys(sr, QStringLiteral("40"));
+    QVERIFY(!f->w().timer1->isActive());
+    QVERIFY(!f->w().state().areaFromLW);
+    QVERIFY(labels()[2].isEmpty());
+    QCOMPARE(labels()[4], QStringLiteral("20"));
+    QTest::qWait(700);
+    QCOMPARE(sr->text(), QStringLiteral("40"));
+}
+
+void KeyFilterTest::lengthOrWidthTypedAfterAreaWins()
+{
+    QLineEdit *sr = room->txtSR;
+    sr->setFocus();
+    sr->selectAll();
+    typeKeys(sr, QStringLiteral("50"));
+    QVERIFY(!f->w().state().areaFromLW);
+
+    QLineEdit *w = room->txtW;
+    w->setFocus();
+    w->end(false);
+    typeKeys(w, QStringLiteral("."));
+    QVERIFY(f->w().timer1->isActive());
+    QVERIFY(f->w().state().areaFromLW);
+    QTRY_COMPARE(sr->text(), QStringLiteral("36"));
+}
+
+void KeyFilterTest::rejectedKeyDisturbsNoTimer()
+{
+    QLineEdit *sr = room->txtSR;
+    QLineEdit *l = room->txtL;
+    l->setFocus();
+    l->end(false);
+    typeKeys(l, QStringLiteral("1"));
+    QVERIFY(f->w().timer1->isActive());
+
+    // A refused key in the area box does not disarm the pending timer.
+    sr->setFocus();
+    typeKeys(sr, QStringLiteral("a"));
+    QVERIFY(f->w().timer1->isActive());
+    QVERIFY(f->w().state().areaFromLW);
+    QTRY_COMPARE(sr->text(), QStringLiteral("366"));
+
+    // A refused key in the length box arms nothing.
+    l->setFocus();
+    typeKeys(l, QStringLiteral(",-"));
+    QVERIFY(!f->w().timer1->isActive());
+    QCOMPARE(l->text(), QStringLiteral("61"));
+}
+
+void KeyFilterTest::composedTextIsFiltered()
+{
+    // An input method hands over composed text without key presses; it is
+    // judged character by character like typed keys.
+    QLineEdit *h = room->txtH;
+    h->setFocus();
+    h->clear();
+    showResults();
+    QInputMethodEvent letters(QString(), {});
+    letters.setCommitString(QStringLiteral("мм"));
+    QApplication::sendEvent(h, &letters);
+    QCOMPARE(h->text(), QString());
+    QCOMPARE(labels()[0], QStringLiteral("101"));
+
+    QInputMethodEvent mixed(QString(), {});
+    mixed.setCommitString(QStringLiteral("2,5а.1"));
+    QApplication::sendEvent(h, &mixed);
+    QCOMPARE(h->text(), QStringLiteral("25.1"));
+    QVERIFY(labels()[0].isEmpty());
+    QCOMPARE(QApplication::focusWidget(), h);
+
+    // In the noise box the point is refused as well.
+    chooseFromList(room->cmbOn, QStringLiteral("ПРОЧИЕ"));
+    room->txtN->clear();
+    QInputMethodEvent noise(QString(), {});
+    noise.setCommitString(QStringLiteral("6.5"));
+    QApplication::sendEvent(room->txtN, &noise);
+    QCOMPARE(room->txtN->text(), QStringLiteral("65"));
+}
+
+QTEST_MAIN(KeyFilterTest)
+#include "tst_keyfilter.moc"
