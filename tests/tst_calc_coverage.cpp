@@ -1,3 +1,5 @@
+#include "calcinputs.h"
+
 #include "calc/calculation.h"
 #include "calc/coverage.h"
 #include "calc/textrules.h"
@@ -31,21 +33,7 @@ using Texts = std::initializer_list<std::pair<Control, QString>>;
 // margin 10 dB: total 95 dB, range 6 m), with some boxes changed.
 CalcInputs inputs(Mounting mounting, Texts changed = {}, QChar decimalPoint = u'.')
 {
-    CalcInputs in;
-    in.cmbGn = "90";
-    in.cmbDv = "90";
-    in.cmbUN = "0";
-    in.cmbUPS = "10";
-    in.cmbVP = "150";
-    in.txtPv = "6";
-    in.txtPd = "88";
-    in.txtN = "70";
-    in.txtH = "3";
-    in.txtL = "6";
-    in.txtW = "6";
-    in.txtSR = "36";
-    in.tapMember = 1;
-    in.mounting = mounting;
+    CalcInputs in = startupInputs(mounting);
     in.decimalPoint = decimalPoint;
     for (const auto &[control, text] : changed) {
         switch (control) {

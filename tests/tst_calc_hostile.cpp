@@ -1,3 +1,5 @@
+#include "calcinputs.h"
+
 #include "calc/calculation.h"
 #include "calc/textrules.h"
 
@@ -96,6 +98,7 @@ void HostileInputTest::everyCalculationStopsOrShowsWholeFiniteResults()
     const int cases = 120000;
     HostileTexts texts(20261208);
     CalcState state;  // carried from case to case, as in the window
+    const CalcInputs sane = startupInputs();
     int completed = 0;
     QElapsedTimer timer;
     timer.start();
@@ -105,12 +108,11 @@ void HostileInputTest::everyCalculationStopsOrShowsWholeFiniteResults()
         // Mostly one hostile field among sane ones, sometimes all hostile,
         // so that every step of the calculation is reached.
         const bool allHostile = texts.pick(4) == 0;
-        QString sane[] = {"90", "90", "0", "10", "150", "6", "88", "70", "3", "6", "6", "36"};
-        QString *fields[] = {&in.cmbGn, &in.cmbDv, &in.cmbUN, &in.cmbUPS, &in.cmbVP, &in.txtPv,
-                             &in.txtPd, &in.txtN, &in.txtH, &in.txtL, &in.txtW, &in.txtSR};
         const unsigned hostile = texts.pick(12);
-        for (unsigned f = 0; f < 12; ++f)
-            *fields[f] = (allHostile || f == hostile || texts.pick(6) == 0) ? texts.next() : sane[f];
+        for (unsigned f = 0; f < 12; ++f) {
+            QString CalcInputs::*text = textInputs[f].text;
+            in.*text = (allHostile || f == hostile || texts.pick(6) == 0) ? texts.next() : sane.*text;
+        }
         in.mounting = Mounting(texts.pick(4));
         const unsigned tap = texts.pick(4);
         if (tap > 0)

@@ -1,3 +1,5 @@
+#include "calcinputs.h"
+
 #include "calc/calculation.h"
 #include "calc/soundpressure.h"
 
@@ -10,41 +12,12 @@ Q_DECLARE_METATYPE(calc::Mounting)
 
 namespace {
 
-// The window's texts right after start-up.
-CalcInputs startupInputs()
-{
-    CalcInputs in;
-    in.cmbGn = "90";
-    in.cmbDv = "90";
-    in.cmbUN = "0";
-    in.cmbUPS = "10";
-    in.cmbVP = "150";
-    in.txtPv = "6";
-    in.txtPd = "88";
-    in.txtN = "70";
-    in.txtH = "3";
-    in.txtL = "6";
-    in.txtW = "6";
-    in.txtSR = "36";
-    in.tapMember = 1;
-    in.mounting = Mounting::Wall;
-    return in;
-}
-
 QString *field(CalcInputs &in, const QString &name)
 {
-    if (name == "CmbGn") return &in.cmbGn;
-    if (name == "CmbDv") return &in.cmbDv;
-    if (name == "CmbUN") return &in.cmbUN;
-    if (name == "CmbUPS") return &in.cmbUPS;
-    if (name == "CmbVP") return &in.cmbVP;
-    if (name == "TxtPv") return &in.txtPv;
-    if (name == "TxtPd") return &in.txtPd;
-    if (name == "TxtN") return &in.txtN;
-    if (name == "TxtH") return &in.txtH;
-    if (name == "TxtL") return &in.txtL;
-    if (name == "TxtW") return &in.txtW;
-    if (name == "TxtSR") return &in.txtSR;
+    for (const TextInput &input : textInputs) {
+        if (name == QLatin1String(input.name))
+            return &(in.*input.text);
+    }
     return nullptr;
 }
 
@@ -206,10 +179,9 @@ void ValidationTest::bounds()
     QFETCH(QString, reset);
     QFETCH(Control, focus);
 
-    CalcInputs in = startupInputs();
+    CalcInputs in = startupInputs(mounting);
     *field(in, name) = text;
     in.decimalPoint = point;
-    in.mounting = mounting;
     CalcState state;
     const Outcome outcome = calculate(in, state);
     const QStringList messages = messagesOf(outcome);
@@ -253,8 +225,7 @@ void ValidationTest::stopsAtTheFirstInvalidInput()
 void ValidationTest::heightMessageFollowsTheMountingType()
 {
     for (Mounting m : {Mounting::Wall, Mounting::RoundHorn, Mounting::SquareHorn}) {
-        CalcInputs in = startupInputs();
-        in.mounting = m;
+        CalcInputs in = startupInputs(m);
         in.txtH = "";
         CalcState state;
         QCOMPARE(messagesOf(calculate(in, state)), QStringList{msg::MountHeight});
@@ -300,9 +271,8 @@ void ValidationTest::areaFromLengthAndWidth()
 
 void ValidationTest::emptyAreaIsAccepted()
 {
-    CalcInputs in = startupInputs();
+    CalcInputs in = startupInputs(Mounting::Ceiling);
     in.txtSR = "";
-    in.mounting = Mounting::Ceiling;
     CalcState state;
     state.roomArea = 99;
     const Outcome outcome = calculate(in, state);
@@ -368,13 +338,12 @@ void ValidationTest::soundPressure()
     QFETCH(QString, sens);
     QFETCH(QString, noise);
     QFETCH(QString, margin);
-    CalcInputs in = startupInputs();
+    CalcInputs in = startupInputs(Mounting::Ceiling);
     in.txtPv = power;
     in.tapMember = tap;
     in.txtPd = sens;
     in.txtN = noise;
     in.cmbUPS = margin;
-    in.mounting = Mounting::Ceiling;
     CalcState state;
     const Outcome outcome = calculate(in, state);
     // A range too short for the ceiling stops the coverage after the

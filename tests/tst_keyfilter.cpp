@@ -4,35 +4,11 @@
 
 #include "windowfixture.h"
 
-#include "app/look.h"
-#include "catalogue/loudspeakergroup.h"
-#include "output/attenuationgroup.h"
-#include "output/resultsgroup.h"
-#include "room/roomgroup.h"
-
-#include <QAbstractItemView>
 #include <QClipboard>
-#include <QComboBox>
 #include <QInputMethodEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QTest>
 #include <QTimer>
 
 namespace {
-
-void chooseFromList(QComboBox *combo, const QString &entry)
-{
-    const int index = combo->findText(entry, Qt::MatchExactly);
-    QVERIFY2(index >= 0, qPrintable(entry));
-    combo->showPopup();
-    QAbstractItemView *view = combo->view();
-    QTRY_VERIFY(view->isVisible());
-    const QModelIndex item = view->model()->index(index, 0);
-    view->scrollTo(item);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
-    QTRY_VERIFY(!view->isVisible());
-}
 
 // One typed key: its key code and the character it carries.
 struct Key {
@@ -54,21 +30,54 @@ void press(QWidget *widget, const Key &key, Qt::KeyboardModifiers modifiers = Qt
     QTest::sendKeyEvent(QTest::Click, widget, key.code, key.text, modifiers);
 }
 
-void typeKeys(QWidget *widget, const QString &text)
+// Presses the keys of text one after the other, each with its character.
+void pressKeys(QWidget *widget, const QString &text)
 {
     for (const QChar c : text)
         press(widget, charKey(c));
+}
+
+// Focuses box and types text after what it holds.
+void typeAtEnd(QLineEdit *box, const QString &text)
+{
+    box->setFocus();
+    box->end(false);
+    pressKeys(box, text);
+}
+
+// Focuses box, empties it and types text.
+void typeIntoEmpty(QLineEdit *box, const QString &text)
+{
+    box->setFocus();
+    box->clear();
+    pressKeys(box, text);
+}
+
+// Focuses box and types text over all it holds.
+void typeOver(QLineEdit *box, const QString &text)
+{
+    box->setFocus();
+    box->selectAll();
+    pressKeys(box, text);
+}
+
+// Hands text to widget as an input method commits composed text.
+void commit(QWidget *widget, const QString &text)
+{
+    QInputMethodEvent event(QString(), {});
+    event.setCommitString(text);
+    QApplication::sendEvent(widget, &event);
 }
 
 } // namespace
 
 Q_DECLARE_METATYPE(Key)
 
-class KeyFilterTest : public QObject {
+class KeyFilterTest : public WindowTest {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { openWindow(); }
+    void cleanup() { closeWindow(); }
 
     void singleKey_data();
     void singleKey();
@@ -88,55 +97,34 @@ private slots:
     void composedTextIsFiltered();
 
 private:
-    void showResults();
-    QLineEdit *box(const QString &name) const;
     QStringList labels() const;
-
-    std::unique_ptr<WindowFixture> f;
-    LoudspeakerGroup *g = nullptr;
-    RoomGroup *room = nullptr;
-    ResultsGroup *results = nullptr;
-    QLabel *lblZat = nullptr;
+    QLineEdit *focusWithText(const QString &name, const QString &text);
+    void verifyNothingWithdrawn(const QStringList &before);
 };
-
-void KeyFilterTest::init()
-{
-    f = std::make_unique<WindowFixture>();
-    // Focus moves only inside the active window; without a window manager
-    // the window must ask for activation itself.
-    QVERIFY(QTest::qWaitForWindowExposed(f->window.get()));
-    f->window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(f->window.get()));
-    g = f->w().frame3;
-    room = f->w().frame4;
-    results = f->w().frame2;
-    lblZat = f->w().frame5->lblZat;
-}
-
-void KeyFilterTest::cleanup()
-{
-    f.reset();
-}
-
-void KeyFilterTest::showResults()
-{
-    results->lblPd->setText(QStringLiteral("101"));
-    results->lblD->setText(QStringLiteral("12"));
-    results->lblS->setText(QStringLiteral("45"));
-    results->lblKs->setText(QStringLiteral("3"));
-    lblZat->setText(QStringLiteral("20"));
-}
-
-QLineEdit *KeyFilterTest::box(const QString &name) const
-{
-    return f->w().findChild<QLineEdit *>(name);
-}
 
 // The captions of LblPd, LblD, LblS, LblKs and LblZat.
 QStringList KeyFilterTest::labels() const
 {
     return {results->lblPd->text(), results->lblD->text(), results->lblS->text(), results->lblKs->text(),
             lblZat->text()};
+}
+
+// Focuses the box of that name holding text, with the caret at its end.
+QLineEdit *KeyFilterTest::focusWithText(const QString &name, const QString &text)
+{
+    QLineEdit *b = box(name);
+    b->setFocus();
+    b->setText(text);
+    b->end(false);
+    return b;
+}
+
+// The labels are as before, and no area recomputation is pending or due.
+void KeyFilterTest::verifyNothingWithdrawn(const QStringList &before)
+{
+    QCOMPARE(labels(), before);
+    QVERIFY(!f->w().timer1->isActive());
+    QVERIFY(!f->w().state().areaFromLW);
 }
 
 void KeyFilterTest::singleKey_data()
@@ -188,8 +176,8 @@ void KeyFilterTest::singleKey()
     QFETCH(bool, clearsAttenuation);
 
     // Open the locked boxes as "ПРОЧИЕ" does, so that they take characters.
-    chooseFromList(g->cmbG, QStringLiteral("ПРОЧИЕ"));
-    chooseFromList(room->cmbOn, QStringLiteral("ПРОЧИЕ"));
+    clickListEntry(g->cmbG, QStringLiteral("ПРОЧИЕ"));
+    clickListEntry(room->cmbOn, QStringLiteral("ПРОЧИЕ"));
     QLineEdit *b = box(boxName);
     QVERIFY(b);
     QVERIFY(!b->isReadOnly());
@@ -218,23 +206,19 @@ void KeyFilterTest::singleKey()
 void KeyFilterTest::heightTakesPointNotComma()
 {
     QLineEdit *h = room->txtH;
-    h->setFocus();
-    h->clear();
-    typeKeys(h, QStringLiteral("12.5"));
+    typeIntoEmpty(h, QStringLiteral("12.5"));
     QCOMPARE(h->text(), QStringLiteral("12.5"));
     h->clear();
-    typeKeys(h, QStringLiteral("12,5"));
+    pressKeys(h, QStringLiteral("12,5"));
     QCOMPARE(h->text(), QStringLiteral("125"));
 }
 
 void KeyFilterTest::severalPointsAccepted()
 {
     QLineEdit *l = room->txtL;
-    l->setFocus();
-    l->clear();
-    typeKeys(l, QStringLiteral("1..2"));
+    typeIntoEmpty(l, QStringLiteral("1..2"));
     QCOMPARE(l->text(), QStringLiteral("1..2"));
-    typeKeys(l, QStringLiteral("."));
+    pressKeys(l, QStringLiteral("."));
     QCOMPARE(l->text(), QStringLiteral("1..2."));
 }
 
@@ -248,19 +232,14 @@ void KeyFilterTest::backspaceLeavesResults_data()
 void KeyFilterTest::backspaceLeavesResults()
 {
     QFETCH(QString, boxName);
-    QLineEdit *b = box(boxName);
-    b->setFocus();
-    b->setText(QStringLiteral("345"));
-    b->end(false);
+    QLineEdit *b = focusWithText(boxName, QStringLiteral("345"));
     showResults();
     const QStringList before = labels();
 
     QTest::keyClick(b, Qt::Key_Backspace);
 
     QCOMPARE(b->text(), QStringLiteral("34"));
-    QCOMPARE(labels(), before);
-    QVERIFY(!f->w().timer1->isActive());
-    QVERIFY(!f->w().state().areaFromLW);
+    verifyNothingWithdrawn(before);
 }
 
 void KeyFilterTest::deleteAndArrowsAreNotFiltered_data()
@@ -278,10 +257,7 @@ void KeyFilterTest::deleteAndArrowsAreNotFiltered()
 {
     QFETCH(QString, boxName);
     QFETCH(QString, delText);
-    QLineEdit *b = box(boxName);
-    b->setFocus();
-    b->setText(QStringLiteral("345"));
-    b->end(false);
+    QLineEdit *b = focusWithText(boxName, QStringLiteral("345"));
     showResults();
     const QStringList before = labels();
 
@@ -294,12 +270,12 @@ void KeyFilterTest::deleteAndArrowsAreNotFiltered()
     QTest::keyClick(b, Qt::Key_End);
     QTest::keyClick(b, Qt::Key_Left);
     QCOMPARE(b->cursorPosition(), 0);
-    QCOMPARE(labels(), before);
-    QVERIFY(!f->w().timer1->isActive());
-    QVERIFY(!f->w().state().areaFromLW);
+    verifyNothingWithdrawn(before);
+    if (QTest::currentTestFailed())
+        return;
 
     // The cursor keys placed the caret: a digit goes in front.
-    typeKeys(b, QStringLiteral("7"));
+    pressKeys(b, QStringLiteral("7"));
     QCOMPARE(b->text(), QStringLiteral("74"));
 }
 
@@ -338,15 +314,15 @@ void KeyFilterTest::digitInLockedBoxOnlyClears()
     QFETCH(QString, state);
 
     if (state == u"RF-4")
-        chooseFromList(g->cmbG, state);
+        clickListEntry(g->cmbG, state);
     else if (state != u"start")
-        chooseFromList(room->cmbOn, state);
+        clickListEntry(room->cmbOn, state);
     QLineEdit *b = box(boxName);
     QVERIFY(b->isReadOnly());
     b->setFocus();
     showResults();
 
-    typeKeys(b, QStringLiteral("5"));
+    pressKeys(b, QStringLiteral("5"));
     QCOMPARE(b->text(), text);
     const QStringList l = labels();
     for (int i = 0; i < 4; ++i)
@@ -355,7 +331,7 @@ void KeyFilterTest::digitInLockedBoxOnlyClears()
 
     // A letter is discarded there too and withdraws nothing.
     showResults();
-    typeKeys(b, QStringLiteral("x"));
+    pressKeys(b, QStringLiteral("x"));
     QCOMPARE(b->text(), text);
     QCOMPARE(labels()[0], QStringLiteral("101"));
 }
@@ -369,7 +345,7 @@ void KeyFilterTest::areaFollowsLengthAndWidth()
     l->end(false);
     showResults();
 
-    typeKeys(l, QStringLiteral("2"));
+    pressKeys(l, QStringLiteral("2"));
     QVERIFY(f->w().timer1->isActive());
     QVERIFY(f->w().state().areaFromLW);
     QVERIFY(labels()[0].isEmpty());
@@ -380,20 +356,14 @@ void KeyFilterTest::areaFollowsLengthAndWidth()
     QVERIFY(f->w().state().areaFromLW);
 
     // The width arms the timer the same way.
-    QLineEdit *w = room->txtW;
-    w->setFocus();
-    w->selectAll();
-    typeKeys(w, QStringLiteral("3"));
+    typeOver(room->txtW, QStringLiteral("3"));
     QVERIFY(f->w().timer1->isActive());
     QTRY_COMPARE(room->txtSR->text(), QStringLiteral("186"));
 }
 
 void KeyFilterTest::areaTypedLastWins()
 {
-    QLineEdit *l = room->txtL;
-    l->setFocus();
-    l->end(false);
-    typeKeys(l, QStringLiteral("5"));
+    typeAtEnd(room->txtL, QStringLiteral("5"));
     QVERIFY(f->w().timer1->isActive());
     QVERIFY(f->w().state().areaFromLW);
 
@@ -401,7 +371,7 @@ void KeyFilterTest::areaTypedLastWins()
     sr->setFocus();
     sr->selectAll();
     showResults();
-    typeKeys(sr, QStringLiteral("40"));
+    pressKeys(sr, QStringLiteral("40"));
     QVERIFY(!f->w().timer1->isActive());
     QVERIFY(!f->w().state().areaFromLW);
     QVERIFY(labels()[2].isEmpty());
@@ -413,15 +383,10 @@ void KeyFilterTest::areaTypedLastWins()
 void KeyFilterTest::lengthOrWidthTypedAfterAreaWins()
 {
     QLineEdit *sr = room->txtSR;
-    sr->setFocus();
-    sr->selectAll();
-    typeKeys(sr, QStringLiteral("50"));
+    typeOver(sr, QStringLiteral("50"));
     QVERIFY(!f->w().state().areaFromLW);
 
-    QLineEdit *w = room->txtW;
-    w->setFocus();
-    w->end(false);
-    typeKeys(w, QStringLiteral("."));
+    typeAtEnd(room->txtW, QStringLiteral("."));
     QVERIFY(f->w().timer1->isActive());
     QVERIFY(f->w().state().areaFromLW);
     QTRY_COMPARE(sr->text(), QStringLiteral("36"));
@@ -431,21 +396,19 @@ void KeyFilterTest::rejectedKeyDisturbsNoTimer()
 {
     QLineEdit *sr = room->txtSR;
     QLineEdit *l = room->txtL;
-    l->setFocus();
-    l->end(false);
-    typeKeys(l, QStringLiteral("1"));
+    typeAtEnd(l, QStringLiteral("1"));
     QVERIFY(f->w().timer1->isActive());
 
     // A refused key in the area box does not disarm the pending timer.
     sr->setFocus();
-    typeKeys(sr, QStringLiteral("a"));
+    pressKeys(sr, QStringLiteral("a"));
     QVERIFY(f->w().timer1->isActive());
     QVERIFY(f->w().state().areaFromLW);
     QTRY_COMPARE(sr->text(), QStringLiteral("366"));
 
     // A refused key in the length box arms nothing.
     l->setFocus();
-    typeKeys(l, QStringLiteral(",-"));
+    pressKeys(l, QStringLiteral(",-"));
     QVERIFY(!f->w().timer1->isActive());
     QCOMPARE(l->text(), QStringLiteral("61"));
 }
@@ -458,25 +421,19 @@ void KeyFilterTest::composedTextIsFiltered()
     h->setFocus();
     h->clear();
     showResults();
-    QInputMethodEvent letters(QString(), {});
-    letters.setCommitString(QStringLiteral("мм"));
-    QApplication::sendEvent(h, &letters);
+    commit(h, QStringLiteral("мм"));
     QCOMPARE(h->text(), QString());
     QCOMPARE(labels()[0], QStringLiteral("101"));
 
-    QInputMethodEvent mixed(QString(), {});
-    mixed.setCommitString(QStringLiteral("2,5а.1"));
-    QApplication::sendEvent(h, &mixed);
+    commit(h, QStringLiteral("2,5а.1"));
     QCOMPARE(h->text(), QStringLiteral("25.1"));
     QVERIFY(labels()[0].isEmpty());
     QCOMPARE(QApplication::focusWidget(), h);
 
     // In the noise box the point is refused as well.
-    chooseFromList(room->cmbOn, QStringLiteral("ПРОЧИЕ"));
+    clickListEntry(room->cmbOn, QStringLiteral("ПРОЧИЕ"));
     room->txtN->clear();
-    QInputMethodEvent noise(QString(), {});
-    noise.setCommitString(QStringLiteral("6.5"));
-    QApplication::sendEvent(room->txtN, &noise);
+    commit(room->txtN, QStringLiteral("6.5"));
     QCOMPARE(room->txtN->text(), QStringLiteral("65"));
 }
 

@@ -4,58 +4,20 @@
 #include "windowfixture.h"
 
 #include "app/look.h"
-#include "catalogue/loudspeakergroup.h"
-#include "output/attenuationgroup.h"
-#include "output/resultsgroup.h"
-#include "room/manualsettingsgroup.h"
-#include "room/roomgroup.h"
 
-#include <QAbstractItemView>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QRadioButton>
-#include <QTest>
 
 namespace {
 
 enum Type { Ceiling = 1, Wall = 2, RoundHorn = 3, SquareHorn = 4 };
 
-// Opens the list of combo and clicks the entry with the given text, as a
-// user does with the mouse.
-void chooseFromList(QComboBox *combo, const QString &entry)
-{
-    const int index = combo->findText(entry, Qt::MatchExactly);
-    QVERIFY2(index >= 0, qPrintable(entry));
-    combo->showPopup();
-    QAbstractItemView *view = combo->view();
-    QTRY_VERIFY(view->isVisible());
-    const QModelIndex item = view->model()->index(index, 0);
-    view->scrollTo(item);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
-    QTRY_VERIFY(!view->isVisible());
-    QCOMPARE(combo->currentIndex(), index);
-}
-
-// Types text into a widget key by key; letters outside ASCII go with their
-// character as a keyboard with that layout would send them.
-void typeKeys(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() < 128)
-            QTest::keyClick(widget, char(c.unicode()));
-        else
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c), Qt::NoModifier);
-    }
-}
-
 } // namespace
 
-class SelectionTest : public QObject {
+class SelectionTest : public WindowTest {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { openWindow(); }
+    void cleanup() { closeWindow(); }
 
     void nothingRunsBeforeTheUserActs();
     void modelChoice_data();
@@ -73,55 +35,9 @@ private slots:
     void powerTapClearsAllFive();
 
 private:
-    void showResults();
-    bool resultsEmpty() const;
     QRadioButton *option(int type) const;
     void verifyType(int type) const;
-
-    std::unique_ptr<WindowFixture> f;
-    LoudspeakerGroup *g = nullptr;
-    ManualSettingsGroup *m = nullptr;
-    RoomGroup *room = nullptr;
-    ResultsGroup *results = nullptr;
-    QLabel *lblZat = nullptr;
 };
-
-void SelectionTest::init()
-{
-    f = std::make_unique<WindowFixture>();
-    // Focus moves only inside the active window; without a window manager
-    // the window must ask for activation itself.
-    QVERIFY(QTest::qWaitForWindowExposed(f->window.get()));
-    f->window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(f->window.get()));
-    g = f->w().frame3;
-    m = f->w().frame7;
-    room = f->w().frame4;
-    results = f->w().frame2;
-    lblZat = f->w().frame5->lblZat;
-}
-
-void SelectionTest::cleanup()
-{
-    f.reset();
-}
-
-// Puts figures into the five result labels, as a calculation and the
-// attenuation tool leave them.
-void SelectionTest::showResults()
-{
-    results->lblPd->setText(QStringLiteral("101"));
-    results->lblD->setText(QStringLiteral("12"));
-    results->lblS->setText(QStringLiteral("45"));
-    results->lblKs->setText(QStringLiteral("3"));
-    lblZat->setText(QStringLiteral("20"));
-}
-
-bool SelectionTest::resultsEmpty() const
-{
-    return results->lblPd->text().isEmpty() && results->lblD->text().isEmpty()
-        && results->lblS->text().isEmpty() && results->lblKs->text().isEmpty();
-}
 
 QRadioButton *SelectionTest::option(int type) const
 {
