@@ -33,9 +33,9 @@ if [ "$mode" = sanitize ]; then
         -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
   cmake --build build-sanitize -j"$(nproc)"
   cd build-sanitize
-  # intercept_strndup=0: the X11 keymap library hands strndup a buffer that
-  # is not NUL-terminated but long enough, which this compiler's strndup
-  # check reports although nothing is read beyond it. Our code has no strndup.
+  # intercept_strndup=0: the X11 keymap library calls strndup on a counted
+  # name inside an X reply that is not NUL-terminated, which the strict string
+  # checks report as a read past the reply. Our own code has no strndup.
   export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:intercept_strndup=0"
   export LSAN_OPTIONS="suppressions=$PWD/../tools/lsan.supp:print_suppressions=0"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
