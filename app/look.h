@@ -155,6 +155,16 @@ inline void makeChoiceCombo(QComboBox *combo)
     QObject::disconnect(edit, SIGNAL(editingFinished()), combo, nullptr);
 }
 
+// A named choice combo in the given font.
+inline QComboBox *choiceCombo(QWidget *parent, const char *name, const QFont &f)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(QString::fromLatin1(name));
+    combo->setFont(f);
+    makeChoiceCombo(combo);
+    return combo;
+}
+
 // Fills the list of a choice combo and leaves startText in its edit field
 // with no entry selected (adding to an empty combo would select entry 0).
 inline void fillChoiceCombo(QComboBox *combo, const QString &startText, const QStringList &entries)

@@ -80,10 +80,7 @@ LoudspeakerGroup::LoudspeakerGroup(QWidget *parent)
 
     label10 = look::headingLabel(this, "Label10", QStringLiteral("Громкоговоритель"));
     look::place(label10, 120, 360, 1935, 255);
-    cmbG = new QComboBox(this);
-    cmbG->setObjectName(QStringLiteral("CmbG"));
-    cmbG->setFont(look::font(9, true));
-    look::makeChoiceCombo(cmbG);
+    cmbG = look::choiceCombo(this, "CmbG", look::font(9, true));
     look::place(cmbG, 1920, 360, 2175, 330);
 
     label1 = look::headingLabel(this, "Label1", QStringLiteral("Мощность, Вт"));

@@ -19,11 +19,7 @@ QStringList steps(int first, int last, int step)
 // The manual-setting combos use the window font, 9.75 pt regular.
 QComboBox *settingCombo(QWidget *parent, const char *name)
 {
-    auto *combo = new QComboBox(parent);
-    combo->setObjectName(QString::fromLatin1(name));
-    combo->setFont(look::font(9.75));
-    look::makeChoiceCombo(combo);
-    return combo;
+    return look::choiceCombo(parent, name, look::font(9.75));
 }
 
 } // namespace

@@ -39,10 +39,7 @@ RoomGroup::RoomGroup(QWidget *parent)
     label4 = look::headingLabel(this, "Label4", QStringLiteral("Тип") + QString(34, u' ') + QStringLiteral("шум, дБ"));
     label4->setWordWrap(false);
     look::place(label4, 360, 2040, 3375, 255);
-    cmbOn = new QComboBox(this);
-    cmbOn->setObjectName(QStringLiteral("CmbOn"));
-    cmbOn->setFont(look::font(9, true));
-    look::makeChoiceCombo(cmbOn);
+    cmbOn = look::choiceCombo(this, "CmbOn", look::font(9, true));
     look::place(cmbOn, 240, 2280, 2055, 330);
     txtN = look::numberBox(this, "TxtN");
     look::place(txtN, 2640, 2280, 1095, 375);

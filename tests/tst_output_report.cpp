@@ -1,22 +1,11 @@
 #include "output/report.h"
+#include "reportbytes.h"
 
-#include <QStringEncoder>
 #include <QTest>
 
 using namespace output;
 
 namespace {
-
-// The expected file bytes of a list of lines: Windows-1251, CR LF after
-// every line. Only for lines the code page holds entirely.
-QByteArray fileBytes(const QStringList &lines)
-{
-    QStringEncoder encoder("windows-1251");
-    QByteArray bytes;
-    for (const QString &line : lines)
-        bytes += QByteArray(encoder.encode(line)) + "\r\n";
-    return bytes;
-}
 
 calc::CalcState ceilingState()
 {
@@ -267,7 +256,7 @@ void ReportTest::block()
 
     const QByteArray bytes =
         reportBlock(state, calc::Mounting(mounting), model, roomType, decimalPoint);
-    QCOMPARE(bytes, fileBytes(lines));
+    QCOMPARE(bytes, reportFileBytes(lines));
 }
 
 void ReportTest::blockShape_data()
@@ -297,7 +286,7 @@ void ReportTest::blockShape()
     // byte 50 of its line (column 51), the installation height at byte 40.
     const QList<QByteArray> lines = bytes.split('\n');
     for (const QByteArray &line : lines) {
-        if (line.startsWith(fileBytes({QStringLiteral("Высота установки")}).chopped(2)))
+        if (line.startsWith(reportFileBytes({QStringLiteral("Высота установки")}).chopped(2)))
             QCOMPARE(line.indexOf(" -  "), 36);
         else if (line.contains(" -  "))
             QCOMPARE(line.indexOf(" -  "), 46);
@@ -347,7 +336,7 @@ void ReportTest::unencodableNames()
     QStringList lines = ceilingLines();
     lines[2] = "Наименование громкоговорителя                  -  GK-1 ?";
     lines[9] = "Тип помещения                                  -  Зал ?";
-    QCOMPARE(bytes, fileBytes(lines));
+    QCOMPARE(bytes, reportFileBytes(lines));
     QVERIFY(!bytes.contains('\x1a'));
 }
 

@@ -1,3 +1,4 @@
+#include "reportbytes.h"
 #include "windowfixture.h"
 
 #include "catalogue/loudspeakergroup.h"
@@ -13,7 +14,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 
 namespace {
@@ -24,15 +24,6 @@ const QString Question = QStringLiteral("Файл  Расчет-Г.txt  уже �
                                         "Создать новый? (Нет)");
 const QString Written = QStringLiteral("Данные находятся в файле Расчет-Г.txt");
 const QString NotCalculated = QStringLiteral("Вначале произведите расчет");
-
-QByteArray windows1251(const QStringList &lines)
-{
-    QStringEncoder encoder("windows-1251");
-    QByteArray bytes;
-    for (const QString &line : lines)
-        bytes += QByteArray(encoder.encode(line)) + "\r\n";
-    return bytes;
-}
 
 // The block of the start-up wall loudspeaker in the 6 x 6 m car park.
 QStringList startupWallBlock(const QString &model = "GK-1", const QString &type = "Настенный")
@@ -140,13 +131,13 @@ void ReportWindowTest::firstPrintCreatesTheFileWithoutAsking()
     f.w().frame2->cmdPch->click();
     QCOMPARE(f.messages.texts(), QStringList{Written});
     QCOMPARE(f.messages.shown[0].title, QString());
-    QCOMPARE(readAll(path()), windows1251(startupWallBlock()));
+    QCOMPARE(readAll(path()), reportFileBytes(startupWallBlock()));
 }
 
 void ReportWindowTest::yesAppendsNoReplacesCancelKeepsTheFile()
 {
     WindowFixture f;
-    const QByteArray block = windows1251(startupWallBlock());
+    const QByteArray block = reportFileBytes(startupWallBlock());
     f.w().frame2->cmdRkl->click();
     f.w().frame2->cmdPch->click();
 
@@ -190,7 +181,7 @@ void ReportWindowTest::printAfterAnInputChangeKeepsTheLastFigures()
     expected[6] = "Диаграмма направленности горизонтальная, Град  -  90";
     expected.insert(7, "Диаграмма направленности вертикальная,   Град  -  90");
     QCOMPARE(expected.size(), 26);
-    QCOMPARE(readAll(path()), windows1251(expected));
+    QCOMPARE(readAll(path()), reportFileBytes(expected));
 }
 
 void ReportWindowTest::commaLocaleWritesCommas()
@@ -203,8 +194,8 @@ void ReportWindowTest::commaLocaleWritesCommas()
     QVERIFY(f.w().state().calculated);
     f.w().frame2->cmdPch->click();
     const QByteArray bytes = readAll(path());
-    QVERIFY(bytes.contains(windows1251({"Высота установки громкоговорителя, м -  2,5"})));
-    QVERIFY(bytes.contains(windows1251({"Ширина  помещения, м                           -  7,5"})));
+    QVERIFY(bytes.contains(reportFileBytes({"Высота установки громкоговорителя, м -  2,5"})));
+    QVERIFY(bytes.contains(reportFileBytes({"Ширина  помещения, м                           -  7,5"})));
 }
 
 void ReportWindowTest::unwritableFileGivesAFailureMessageOnly()
