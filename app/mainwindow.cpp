@@ -1,14 +1,14 @@
 #include "mainwindow.h"
 
-#include "app/accessibility.h"
-#include "app/look.h"
+#include "widgets/accessibility.h"
+#include "widgets/look.h"
 #include "app/windowicon.h"
 #include "calc/calculation.h"
 #include "calc/textrules.h"
 #include "catalogue/loudspeakergroup.h"
 #include "output/attenuationgroup.h"
 #include "output/helptexts.h"
-#include "output/messenger.h"
+#include "widgets/messenger.h"
 #include "output/resultsgroup.h"
 #include "room/manualsettingsgroup.h"
 #include "room/roomgroup.h"
@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
@@ -72,7 +71,7 @@ void MainWindow::setMessenger(Messenger *messenger)
 
 QString MainWindow::workingFolder() const
 {
-    return dir1->item(0)->text();
+    return dir1;
 }
 
 void MainWindow::buildMenu()
@@ -112,14 +111,8 @@ void MainWindow::buildGroups()
     frame5 = new AttenuationGroup(client);
     look::place(frame5, 360, 5280, 1935, 2775);
 
-    // The folder list only supplies the working folder to the report; the
-    // user has nothing to do with it, so it stays hidden.
-    dir1 = new QListWidget(client);
-    dir1->setObjectName(QStringLiteral("Dir1"));
-    dir1->addItem(QDir::currentPath());
-    look::place(dir1, 480, 6480, 1215, 360);
-    dir1->setFocusPolicy(Qt::NoFocus);
-    dir1->hide();
+    // The folder the report goes to: where the program was started.
+    dir1 = QDir::currentPath();
 
     timer1 = new QTimer(this);
     timer1->setObjectName(QStringLiteral("Timer1"));
@@ -132,8 +125,9 @@ void MainWindow::buildGroups()
 
 void MainWindow::connectGroups()
 {
-    frame3->setMountingTargets(frame4->label3, frame7);
-    frame7->setRoundHornQuery([this] { return frame3->mounting() == calc::Mounting::RoundHorn; });
+    frame7->setStartMounting(frame3->mounting());
+    connect(frame3, &LoudspeakerGroup::mountingChanged, frame4, &RoomGroup::applyMounting);
+    connect(frame3, &LoudspeakerGroup::mountingChanged, frame7, &ManualSettingsGroup::applyMounting);
     connect(frame3, &LoudspeakerGroup::resultsStale, this, &MainWindow::clearResults);
     connect(frame3, &LoudspeakerGroup::attenuationStale, frame5->lblZat, &QLabel::clear);
     connect(frame7, &ManualSettingsGroup::resultsStale, this, &MainWindow::clearResults);

@@ -11,7 +11,6 @@ class ManualSettingsGroup;
 class Messenger;
 class QAction;
 class QGroupBox;
-class QListWidget;
 class QTimer;
 class ResultsGroup;
 class RoomGroup;
@@ -51,7 +50,7 @@ public:
     RoomGroup *frame4;
     ResultsGroup *frame2;
     AttenuationGroup *frame5;
-    QListWidget *dir1;
+    QString dir1;   // Dir1: the working folder, taken once at start-up
     QTimer *timer1;
 
 private:

@@ -1,6 +1,6 @@
 #include "windowicon.h"
 
-#include "app/look.h"
+#include "widgets/look.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,10 +1,9 @@
 #include "loudspeakergroup.h"
 
-#include "app/accessibility.h"
-#include "app/look.h"
+#include "widgets/accessibility.h"
+#include "widgets/look.h"
 #include "catalogue/catalogue.h"
-#include "room/keyfilter.h"
-#include "room/manualsettingsgroup.h"
+#include "widgets/keyfilter.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -13,39 +12,6 @@
 #include <utility>
 
 namespace {
-
-// What a mounting type sets: the caption of the height box, the caption of
-// the directivity, the default angles and which angles the user may change.
-struct MountingDefaults {
-    const char16_t *heightCaption;
-    const char16_t *directivityCaption;
-    const char16_t *directivity;          // CmbGn
-    const char16_t *verticalDirectivity;  // CmbDv
-    const char16_t *tilt;                 // CmbUN; nullptr keeps its text
-    bool verticalEnabled;
-    bool tiltEnabled;
-};
-
-constexpr char16_t CeilingHeight[] = u"Высота потолков";
-constexpr char16_t MountHeight[] = u"Высота установки";
-constexpr char16_t Directivity[] = u"Диаграмма направленности, Град";
-constexpr char16_t HorizontalDirectivity[] = u"Горизонтальная диаграмма направленности, Град";
-
-MountingDefaults defaultsOf(calc::Mounting type)
-{
-    switch (type) {
-    case calc::Mounting::Ceiling:
-        return {CeilingHeight, Directivity, u"90", u"90", nullptr, false, false};
-    case calc::Mounting::Wall:
-        return {MountHeight, Directivity, u"120", u"180", u"0", false, false};
-    case calc::Mounting::RoundHorn:
-        // The vertical directivity follows the horizontal one.
-        return {MountHeight, Directivity, u"40", u"40", nullptr, false, true};
-    case calc::Mounting::SquareHorn:
-        return {MountHeight, HorizontalDirectivity, u"60", u"40", nullptr, true, true};
-    }
-    return {CeilingHeight, Directivity, u"90", u"90", nullptr, false, false};
-}
 
 // A box whose value comes from the catalogue: grey, then locked.
 void enterCatalogueState(QLineEdit *box)
@@ -167,12 +133,6 @@ void LoudspeakerGroup::fillModelList()
     m_tipG = catalogue::typeCodeTable();
 }
 
-void LoudspeakerGroup::setMountingTargets(QLabel *heightCaption, ManualSettingsGroup *manualSettings)
-{
-    m_heightCaption = heightCaption;
-    m_manualSettings = manualSettings;
-}
-
 void LoudspeakerGroup::cmbG_Click(int n)
 {
     const int c = cmbG->count();
@@ -244,27 +204,8 @@ void LoudspeakerGroup::selectMounting(QRadioButton *option)
 
 void LoudspeakerGroup::applyMounting(calc::Mounting type)
 {
-    const MountingDefaults d = defaultsOf(type);
-    if (m_heightCaption) {
-        m_heightCaption->setText(QString::fromUtf16(d.heightCaption));
-        look::fitCaption(m_heightCaption);
-        a11y::followHeading(m_heightCaption);
-    }
-    if (m_manualSettings) {
-        m_manualSettings->label23->setText(QString::fromUtf16(d.directivityCaption));
-        look::fitCaption(m_manualSettings->label23);
-        a11y::followHeading(m_manualSettings->label23);
-    }
+    emit mountingChanged(type);
     emit resultsStale();
-    if (!m_manualSettings)
-        return;
-    // Edit texts only: setting them is no list choice and runs no handler.
-    m_manualSettings->cmbGn->setEditText(QString::fromUtf16(d.directivity));
-    m_manualSettings->cmbDv->setEditText(QString::fromUtf16(d.verticalDirectivity));
-    if (d.tilt)
-        m_manualSettings->cmbUN->setEditText(QString::fromUtf16(d.tilt));
-    m_manualSettings->cmbDv->setEnabled(d.verticalEnabled);
-    m_manualSettings->cmbUN->setEnabled(d.tiltEnabled);
 }
 
 void LoudspeakerGroup::opt_1_Click()

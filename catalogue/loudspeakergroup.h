@@ -7,7 +7,6 @@
 #include <array>
 #include <optional>
 
-class ManualSettingsGroup;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -24,10 +23,6 @@ public:
     // models and "ПРОЧИЕ", and the type-code table beside them.
     void fillModelList();
 
-    // The controls a mounting type sets besides this group: the caption of
-    // the height box and the manual settings.
-    void setMountingTargets(QLabel *heightCaption, ManualSettingsGroup *manualSettings);
-
     // A choice in the list of CmbG (mouse, or Up/Down on the closed box):
     // a catalogue model fills and locks power and sensitivity and fixes the
     // mounting type; "ПРОЧИЕ" opens both boxes and frees the mounting type.
@@ -35,7 +30,6 @@ public:
 
     calc::Mounting mounting() const;
     std::optional<int> tapMember() const;   // 1, 2 or 3
-    const std::array<QString, 34> &tipG() const { return m_tipG; }
 
     QLabel *label10;
     QComboBox *cmbG;
@@ -52,12 +46,15 @@ public:
     QRadioButton *opt4;
 
 signals:
+    // A mounting-type option became selected, by the user or by a model's
+    // choice: the height caption and the manual settings follow it.
+    void mountingChanged(calc::Mounting type);
     void resultsStale();       // ClearResults
     void attenuationStale();   // empty LblZat
 
 private:
-    // A mounting-type option became selected: captions, defaults of the
-    // directivity and tilt settings and which of them may be changed.
+    // A mounting-type option became selected: the other groups apply its
+    // captions and defaults, and the results go stale.
     void applyMounting(calc::Mounting type);
     // A model's own mounting type: select it, so that its behaviour runs
     // at once; when it is selected already, run the behaviour again, so
@@ -66,7 +63,5 @@ private:
     // A power tap became selected: the results and the attenuation go stale.
     void opt_1_Click();
 
-    std::array<QString, 34> m_tipG;
-    QLabel *m_heightCaption = nullptr;
-    ManualSettingsGroup *m_manualSettings = nullptr;
+    std::array<QString, 34> m_tipG;   // TipG
 };

@@ -9,9 +9,7 @@ set(PLANNER_APP_ID org.loudspeaker_planner.LoudspeakerPlanner)
 set(PLANNER_DESKTOP_FILE ${CMAKE_CURRENT_SOURCE_DIR}/packaging/${PLANNER_APP_ID}.desktop)
 set(PLANNER_METAINFO_FILE ${CMAKE_CURRENT_SOURCE_DIR}/packaging/${PLANNER_APP_ID}.metainfo.xml)
 
-# The 32 x 32 icon, drawn by the same code as the window icon.
-add_executable(icon-png tools/icon-png.cpp)
-target_link_libraries(icon-png PRIVATE planner_app)
+# The 32 x 32 icon, drawn by the same code as the window icon (tools/).
 set(PLANNER_ICON_PNG ${CMAKE_CURRENT_BINARY_DIR}/icons/32x32/${PLANNER_APP_ID}.png)
 add_custom_command(
   OUTPUT ${PLANNER_ICON_PNG}

@@ -1,11 +1,12 @@
 #include "attenuationgroup.h"
 
-#include "app/accessibility.h"
-#include "app/look.h"
+#include "widgets/accessibility.h"
+#include "widgets/look.h"
 #include "output/attenuation.h"
-#include "output/commandbutton.h"
-#include "output/messenger.h"
-#include "room/keyfilter.h"
+#include "widgets/commandbutton.h"
+#include "widgets/resultlabel.h"
+#include "widgets/messenger.h"
+#include "widgets/keyfilter.h"
 
 #include <QLabel>
 #include <QLineEdit>

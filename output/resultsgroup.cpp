@@ -1,10 +1,11 @@
 #include "resultsgroup.h"
 
-#include "app/accessibility.h"
-#include "app/look.h"
-#include "output/commandbutton.h"
+#include "widgets/accessibility.h"
+#include "widgets/look.h"
+#include "widgets/commandbutton.h"
+#include "widgets/resultlabel.h"
 #include "output/helptexts.h"
-#include "output/messenger.h"
+#include "widgets/messenger.h"
 #include "output/report.h"
 #include "output/reportfile.h"
 

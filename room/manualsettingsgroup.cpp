@@ -1,7 +1,7 @@
 #include "manualsettingsgroup.h"
 
-#include "app/accessibility.h"
-#include "app/look.h"
+#include "widgets/accessibility.h"
+#include "widgets/look.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -14,6 +14,36 @@ QStringList steps(int first, int last, int step)
     for (int value = first; value <= last; value += step)
         list << QString::number(value);
     return list;
+}
+
+// What a mounting type sets here: the caption of the directivity, the
+// default angles and which angles the user may change.
+struct MountingDefaults {
+    const char16_t *directivityCaption;
+    const char16_t *directivity;          // CmbGn
+    const char16_t *verticalDirectivity;  // CmbDv
+    const char16_t *tilt;                 // CmbUN; nullptr keeps its text
+    bool verticalEnabled;
+    bool tiltEnabled;
+};
+
+constexpr char16_t Directivity[] = u"Диаграмма направленности, Град";
+constexpr char16_t HorizontalDirectivity[] = u"Горизонтальная диаграмма направленности, Град";
+
+MountingDefaults defaultsOf(calc::Mounting type)
+{
+    switch (type) {
+    case calc::Mounting::Ceiling:
+        return {Directivity, u"90", u"90", nullptr, false, false};
+    case calc::Mounting::Wall:
+        return {Directivity, u"120", u"180", u"0", false, false};
+    case calc::Mounting::RoundHorn:
+        // The vertical directivity follows the horizontal one.
+        return {Directivity, u"40", u"40", nullptr, false, true};
+    case calc::Mounting::SquareHorn:
+        return {HorizontalDirectivity, u"60", u"40", nullptr, true, true};
+    }
+    return {Directivity, u"90", u"90", nullptr, false, false};
 }
 
 // The manual-setting combos use the window font, 9.75 pt regular.
@@ -74,8 +104,23 @@ void ManualSettingsGroup::cmbGn_Click()
     emit resultsStale();
     // With the round horn the vertical directivity follows the horizontal
     // one; its box is disabled then, so this copy is its only source.
-    if (m_isRoundHorn && m_isRoundHorn())
+    if (m_mounting == calc::Mounting::RoundHorn)
         cmbDv->setEditText(cmbGn->currentText());
+}
+
+void ManualSettingsGroup::applyMounting(calc::Mounting type)
+{
+    m_mounting = type;
+    const MountingDefaults d = defaultsOf(type);
+    label23->setText(QString::fromUtf16(d.directivityCaption));
+    look::fitCaption(label23);
+    a11y::followHeading(label23);
+    cmbGn->setEditText(QString::fromUtf16(d.directivity));
+    cmbDv->setEditText(QString::fromUtf16(d.verticalDirectivity));
+    if (d.tilt)
+        cmbUN->setEditText(QString::fromUtf16(d.tilt));
+    cmbDv->setEnabled(d.verticalEnabled);
+    cmbUN->setEnabled(d.tiltEnabled);
 }
 
 void ManualSettingsGroup::cmbDv_Click()

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "calc/calcstate.h"
+
 #include <QGroupBox>
 #include <QStringList>
-#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -20,9 +21,14 @@ public:
     static QStringList marginEntries();        // "3" .. "20"
     static QStringList listenHeightEntries();  // "120" .. "190"
 
-    // Tells whether the round horn is the selected mounting type: then a
-    // chosen directivity is copied into the vertical directivity.
-    void setRoundHornQuery(std::function<bool()> isRoundHorn) { m_isRoundHorn = std::move(isRoundHorn); }
+    // The mounting type selected when the window starts: recorded only, the
+    // start-up texts already match it.
+    void setStartMounting(calc::Mounting type) { m_mounting = type; }
+
+    // A mounting type became selected: the caption of the directivity, its
+    // default angles (edit texts only, which runs no handler) and which of
+    // the angles the user may change.
+    void applyMounting(calc::Mounting type);
 
     // Choices from the lists (mouse, or Up/Down on the closed box). Each
     // makes the shown results stale; a chosen directivity is also copied
@@ -48,5 +54,6 @@ signals:
     void resultsStale();  // ClearResults
 
 private:
-    std::function<bool()> m_isRoundHorn;
+    // The round horn copies a chosen directivity into the vertical one.
+    calc::Mounting m_mounting = calc::Mounting::Wall;
 };

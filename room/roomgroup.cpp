@@ -1,8 +1,8 @@
 #include "roomgroup.h"
 
-#include "app/accessibility.h"
-#include "app/look.h"
-#include "room/keyfilter.h"
+#include "widgets/accessibility.h"
+#include "widgets/look.h"
+#include "widgets/keyfilter.h"
 #include "room/roomtypes.h"
 
 #include <QComboBox>
@@ -79,13 +79,19 @@ void RoomGroup::cmbOn_Click(int i)
         look::setBackground(txtN, look::LightGrey);
         txtN->setReadOnly(true);
     }
-    txtN->setText(QString::number(m_noiseLvl[static_cast<std::size_t>(i)]));
+    txtN->setText(QString::number(roomtypes::noiseLvl(i)));
     emit resultsStale();
 }
 
 void RoomGroup::fillRoomTypes()
 {
     look::fillChoiceCombo(cmbOn, QStringLiteral("АВТОСТОЯНКА"), roomtypes::names());
-    for (int i = 0; i < roomtypes::Count; ++i)
-        m_noiseLvl[i] = roomtypes::Table[i].noiseLvl;
+}
+
+void RoomGroup::applyMounting(calc::Mounting type)
+{
+    label3->setText(type == calc::Mounting::Ceiling ? QStringLiteral("Высота потолков")
+                                                    : QStringLiteral("Высота установки"));
+    look::fitCaption(label3);
+    a11y::followHeading(label3);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "calc/calcstate.h"
+
 #include <QGroupBox>
-#include <array>
 
 class QComboBox;
 class QLabel;
@@ -14,16 +15,18 @@ class RoomGroup : public QGroupBox {
 public:
     explicit RoomGroup(QWidget *parent = nullptr);
 
-    // Start-up: the edit text "АВТОСТОЯНКА", then the 15 room types and the
-    // noise table beside them; no entry is selected.
+    // Start-up: the edit text "АВТОСТОЯНКА", then the 15 room types; no
+    // entry is selected. Their noise levels are NoiseLvl of roomtypes.h.
     void fillRoomTypes();
-
-    const std::array<int, 15> &noiseLvl() const { return m_noiseLvl; }
 
     // A choice in the list of CmbOn (mouse, or Up/Down on the closed box):
     // the room type's noise level into TxtN, locked on grey for a listed
     // type, open and focused for "ПРОЧИЕ".
     void cmbOn_Click(int i);
+
+    // A mounting type became selected: the height box is headed by the
+    // ceiling's height or the installation height.
+    void applyMounting(calc::Mounting type);
 
     QLabel *label3;
     QLineEdit *txtH;
@@ -41,7 +44,4 @@ signals:
     void resultsStale();          // ClearResults
     void lengthOrWidthTyped();    // arm the area timer, area from length x width
     void areaTyped();             // disarm the area timer, the typed area wins
-
-private:
-    std::array<int, 15> m_noiseLvl{};
 };

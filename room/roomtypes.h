@@ -34,6 +34,12 @@ inline constexpr std::array<RoomType, Count> Table{{
     {u"ПРОЧИЕ", 60},
 }};
 
+// NoiseLvl: the noise level of list entry i (0 to Count - 1).
+inline int noiseLvl(int i)
+{
+    return Table[static_cast<std::size_t>(i)].noiseLvl;
+}
+
 inline QStringList names()
 {
     QStringList list;

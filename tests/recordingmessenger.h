@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/messenger.h"
+#include "widgets/messenger.h"
 
 #include <QStringList>
 #include <deque>

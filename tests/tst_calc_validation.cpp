@@ -211,14 +211,17 @@ void ValidationTest::bounds()
 void ValidationTest::stopsAtTheFirstInvalidInput()
 {
     CalcInputs in = startupInputs();
+    in.cmbUN = "30";
     in.cmbUPS = "99";
     in.txtPv = "";
     in.txtL = "";
     CalcState state;
     const Outcome outcome = calculate(in, state);
     QCOMPARE(messagesOf(outcome), QStringList{msg::Margin});
-    // Values read before the stop are stored; those after it are not.
-    QCOMPARE(state.tiltDeg, 0.0);
+    // Values read before the stop are stored (the tilt differs from its
+    // start value, so a tilt that is never stored fails here); those after
+    // it are not.
+    QCOMPARE(state.tiltDeg, 30.0);
     QCOMPARE(state.powerW, 0.0);
 }
 

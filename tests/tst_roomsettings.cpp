@@ -4,7 +4,7 @@
 
 #include "windowfixture.h"
 
-#include "app/look.h"
+#include "widgets/look.h"
 
 #include <QRadioButton>
 

@@ -3,7 +3,7 @@
 
 #include "windowfixture.h"
 
-#include "app/look.h"
+#include "widgets/look.h"
 
 #include <QRadioButton>
 

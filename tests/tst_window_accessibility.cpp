@@ -29,9 +29,11 @@ QWidget *focusTarget(QWidget *field)
 
 } // namespace
 
-class AccessibilityTest : public QObject {
+class AccessibilityTest : public WindowTest {
     Q_OBJECT
 private slots:
+    void init() { openWindow(); }
+    void cleanup() { closeWindow(); }
     void everyFieldIsNamedAfterItsHeading();
     void resultsKeepTheirValueAsName();
     void groupsCarryTheirOwnTitles();
@@ -40,8 +42,7 @@ private slots:
 
 void AccessibilityTest::everyFieldIsNamedAfterItsHeading()
 {
-    WindowFixture f;
-    MainWindow &w = f.w();
+    MainWindow &w = f->w();
     const QList<QPair<QWidget *, QString>> fields{
         {w.frame3->cmbG, "Громкоговоритель"},
         {w.frame3->txtPv, "Мощность, Вт"},
@@ -73,38 +74,35 @@ void AccessibilityTest::everyFieldIsNamedAfterItsHeading()
 
 void AccessibilityTest::resultsKeepTheirValueAsName()
 {
-    WindowFixture f;
-    f.w().cmdRkl_Click();
-    const QList<QPair<QLabel *, QString>> results{
-        {f.w().frame2->lblPd, "Общее звуковое давление громкоговорителя, дБ"},
-        {f.w().frame2->lblD, "Эффективная дальность, обеспечивающая разборчивость сообщения громкоговорителя, м"},
-        {f.w().frame2->lblS, "Эффективно озвучиваемая площадь, м2"},
-        {f.w().frame2->lblKs, "Необходимое кол-во громкоговорителей"},
-        {f.w().frame5->lblZat, "Затухание, дБ"},
+    f->w().cmdRkl_Click();
+    const QList<QPair<QLabel *, QString>> labels{
+        {f->w().frame2->lblPd, "Общее звуковое давление громкоговорителя, дБ"},
+        {f->w().frame2->lblD, "Эффективная дальность, обеспечивающая разборчивость сообщения громкоговорителя, м"},
+        {f->w().frame2->lblS, "Эффективно озвучиваемая площадь, м2"},
+        {f->w().frame2->lblKs, "Необходимое кол-во громкоговорителей"},
+        {f->w().frame5->lblZat, "Затухание, дБ"},
     };
-    for (const auto &[label, heading] : results) {
+    for (const auto &[label, heading] : labels) {
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(label);
         QCOMPARE(iface->text(QAccessible::Name), label->text());
         QCOMPARE(iface->text(QAccessible::Description), heading);
     }
-    QCOMPARE(accessibleName(f.w().frame2->lblKs), QString("2"));
+    QCOMPARE(accessibleName(f->w().frame2->lblKs), QString("2"));
 }
 
 void AccessibilityTest::groupsCarryTheirOwnTitles()
 {
-    WindowFixture f;
-    for (QGroupBox *group : f.w().findChildren<QGroupBox *>())
+    for (QGroupBox *group : f->w().findChildren<QGroupBox *>())
         QCOMPARE(accessibleName(group), group->title().trimmed());
 }
 
 void AccessibilityTest::namesFollowARelabelledHeading()
 {
-    WindowFixture f;
-    QComboBox *model = f.w().frame3->cmbG;
+    QComboBox *model = f->w().frame3->cmbG;
     model->setCurrentIndex(10);  // RF-5, a square horn
     emit model->activated(10);
-    QCOMPARE(accessibleName(f.w().frame4->txtH), QString("Высота установки"));
-    QCOMPARE(accessibleName(f.w().frame7->cmbGn->lineEdit()),
+    QCOMPARE(accessibleName(f->w().frame4->txtH), QString("Высота установки"));
+    QCOMPARE(accessibleName(f->w().frame7->cmbGn->lineEdit()),
              QString("Горизонтальная диаграмма направленности, Град"));
 }
 

@@ -65,7 +65,7 @@ QByteArray readAll(const QString &path)
 
 } // namespace
 
-class ReportWindowTest : public QObject {
+class ReportWindowTest : public WindowTest {
     Q_OBJECT
 private slots:
     void init();
@@ -93,88 +93,86 @@ void ReportWindowTest::init()
     QVERIFY(m_dir->isValid());
     m_previousFolder = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir->path()));
+    // The window takes its working folder at start-up.
+    openWindow();
 }
 
 void ReportWindowTest::cleanup()
 {
+    closeWindow();
     QDir::setCurrent(m_previousFolder);
     m_dir.reset();
 }
 
 void ReportWindowTest::printBeforeAnyCalculationWritesNothing()
 {
-    WindowFixture f;
-    QTest::mouseClick(f.w().frame2->cmdPch, Qt::LeftButton);
-    QCOMPARE(f.messages.texts(), QStringList{NotCalculated});
-    QCOMPARE(f.messages.shown[0].title, QString());
+    QTest::mouseClick(f->w().frame2->cmdPch, Qt::LeftButton);
+    QCOMPARE(f->messages.texts(), QStringList{NotCalculated});
+    QCOMPARE(f->messages.shown[0].title, QString());
     QVERIFY(!QFile::exists(path()));
 }
 
 void ReportWindowTest::printAfterAStoppedCalculationWritesNothing()
 {
-    WindowFixture f;
-    f.w().cmdRkl_Click();
-    QVERIFY(f.w().state().calculated);
-    f.w().frame4->txtL->clear();
-    f.w().cmdRkl_Click();
-    QVERIFY(!f.w().state().calculated);
-    f.messages.shown.clear();
-    f.w().frame2->cmdPch->click();
-    QCOMPARE(f.messages.texts(), QStringList{NotCalculated});
+    f->w().cmdRkl_Click();
+    QVERIFY(f->w().state().calculated);
+    f->w().frame4->txtL->clear();
+    f->w().cmdRkl_Click();
+    QVERIFY(!f->w().state().calculated);
+    f->messages.shown.clear();
+    f->w().frame2->cmdPch->click();
+    QCOMPARE(f->messages.texts(), QStringList{NotCalculated});
     QVERIFY(!QFile::exists(path()));
 }
 
 void ReportWindowTest::firstPrintCreatesTheFileWithoutAsking()
 {
-    WindowFixture f;
-    f.w().frame2->cmdRkl->click();
-    f.w().frame2->cmdPch->click();
-    QCOMPARE(f.messages.texts(), QStringList{Written});
-    QCOMPARE(f.messages.shown[0].title, QString());
+    f->w().frame2->cmdRkl->click();
+    f->w().frame2->cmdPch->click();
+    QCOMPARE(f->messages.texts(), QStringList{Written});
+    QCOMPARE(f->messages.shown[0].title, QString());
     QCOMPARE(readAll(path()), reportFileBytes(startupWallBlock()));
 }
 
 void ReportWindowTest::yesAppendsNoReplacesCancelKeepsTheFile()
 {
-    WindowFixture f;
     const QByteArray block = reportFileBytes(startupWallBlock());
-    f.w().frame2->cmdRkl->click();
-    f.w().frame2->cmdPch->click();
+    f->w().frame2->cmdRkl->click();
+    f->w().frame2->cmdPch->click();
 
-    f.messages.shown.clear();
-    f.messages.answers = {Messenger::Answer::Yes};
-    f.w().frame2->cmdPch->click();
-    QCOMPARE(f.messages.texts(), (QStringList{Question, Written}));
-    QVERIFY(f.messages.shown[0].question);
-    QCOMPARE(f.messages.shown[0].title, QString("ВНИМАНИЕ!"));
+    f->messages.shown.clear();
+    f->messages.answers = {Messenger::Answer::Yes};
+    f->w().frame2->cmdPch->click();
+    QCOMPARE(f->messages.texts(), (QStringList{Question, Written}));
+    QVERIFY(f->messages.shown[0].question);
+    QCOMPARE(f->messages.shown[0].title, QString("ВНИМАНИЕ!"));
     QCOMPARE(readAll(path()), block + block);
 
-    f.messages.shown.clear();
-    f.messages.answers = {Messenger::Answer::Cancel};
-    f.w().frame2->cmdPch->click();
-    QCOMPARE(f.messages.texts(), QStringList{Question});
+    f->messages.shown.clear();
+    f->messages.answers = {Messenger::Answer::Cancel};
+    f->w().frame2->cmdPch->click();
+    QCOMPARE(f->messages.texts(), QStringList{Question});
     QCOMPARE(readAll(path()), block + block);
 
-    f.messages.shown.clear();
-    f.messages.answers = {Messenger::Answer::No};
-    f.w().frame2->cmdPch->click();
-    QCOMPARE(f.messages.texts(), (QStringList{Question, Written}));
+    f->messages.shown.clear();
+    f->messages.answers = {Messenger::Answer::No};
+    f->w().frame2->cmdPch->click();
+    QCOMPARE(f->messages.texts(), (QStringList{Question, Written}));
     QCOMPARE(readAll(path()), block);
 }
 
 void ReportWindowTest::printAfterAnInputChangeKeepsTheLastFigures()
 {
-    WindowFixture f;
-    f.w().frame2->cmdRkl->click();
+    f->w().frame2->cmdRkl->click();
     // Choose the square horn RF-5 from the list and type another room type:
     // the results go, the report keeps the last calculation's figures.
-    QComboBox *model = f.w().frame3->cmbG;
+    QComboBox *model = f->w().frame3->cmbG;
     model->setCurrentIndex(10);
     emit model->activated(10);
-    QCOMPARE(f.w().frame3->txtPv->text(), QString("30"));
-    QVERIFY(f.w().frame2->lblPd->text().isEmpty());
-    f.w().frame4->cmbOn->setEditText("Цех № 5");
-    f.w().frame2->cmdPch->click();
+    QCOMPARE(f->w().frame3->txtPv->text(), QString("30"));
+    QVERIFY(f->w().frame2->lblPd->text().isEmpty());
+    f->w().frame4->cmbOn->setEditText("Цех № 5");
+    f->w().frame2->cmdPch->click();
 
     QStringList expected = startupWallBlock("RF-5", "Рупорный");
     expected[9] = "Тип помещения                                  -  Цех № 5";
@@ -187,12 +185,11 @@ void ReportWindowTest::printAfterAnInputChangeKeepsTheLastFigures()
 void ReportWindowTest::commaLocaleWritesCommas()
 {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    WindowFixture f;
-    f.w().frame4->txtH->setText("2.5");
-    f.w().frame4->txtW->setText("7.5");
-    f.w().frame2->cmdRkl->click();
-    QVERIFY(f.w().state().calculated);
-    f.w().frame2->cmdPch->click();
+    f->w().frame4->txtH->setText("2.5");
+    f->w().frame4->txtW->setText("7.5");
+    f->w().frame2->cmdRkl->click();
+    QVERIFY(f->w().state().calculated);
+    f->w().frame2->cmdPch->click();
     const QByteArray bytes = readAll(path());
     QVERIFY(bytes.contains(reportFileBytes({"Высота установки громкоговорителя, м -  2,5"})));
     QVERIFY(bytes.contains(reportFileBytes({"Ширина  помещения, м                           -  7,5"})));
@@ -200,12 +197,11 @@ void ReportWindowTest::commaLocaleWritesCommas()
 
 void ReportWindowTest::unwritableFileGivesAFailureMessageOnly()
 {
-    WindowFixture f;
     // A folder that takes the report's name cannot be written, even by root.
     QVERIFY(QDir(m_dir->path()).mkdir(FileName));
-    f.w().frame2->cmdRkl->click();
-    f.w().frame2->cmdPch->click();
-    const QStringList texts = f.messages.texts();
+    f->w().frame2->cmdRkl->click();
+    f->w().frame2->cmdPch->click();
+    const QStringList texts = f->messages.texts();
     QCOMPARE(texts.size(), 1);
     QVERIFY(!texts.contains(Written));
     QVERIFY2(texts[0].contains(FileName), qPrintable(texts[0]));
@@ -214,43 +210,41 @@ void ReportWindowTest::unwritableFileGivesAFailureMessageOnly()
 
 void ReportWindowTest::helpAndAboutChangeNothing()
 {
-    WindowFixture f;
-    f.w().frame2->cmdRkl->click();
-    f.w().frame5->lblZat->setText("20");
-    f.w().frame2->cmdSpr->click();
-    f.w().mopr->trigger();
-    QCOMPARE(f.messages.texts(), (QStringList{output::helpText(), output::aboutText()}));
-    QCOMPARE(f.messages.shown[0].title, QString("Краткая справка!"));
-    QCOMPARE(f.messages.shown[1].title, QString("О программе"));
-    QCOMPARE(f.w().frame2->lblKs->text(), QString("2"));
-    QCOMPARE(f.w().frame5->lblZat->text(), QString("20"));
-    QVERIFY(f.w().state().calculated);
+    f->w().frame2->cmdRkl->click();
+    f->w().frame5->lblZat->setText("20");
+    f->w().frame2->cmdSpr->click();
+    f->w().mopr->trigger();
+    QCOMPARE(f->messages.texts(), (QStringList{output::helpText(), output::aboutText()}));
+    QCOMPARE(f->messages.shown[0].title, QString("Краткая справка!"));
+    QCOMPARE(f->messages.shown[1].title, QString("О программе"));
+    QCOMPARE(f->w().frame2->lblKs->text(), QString("2"));
+    QCOMPARE(f->w().frame5->lblZat->text(), QString("20"));
+    QVERIFY(f->w().state().calculated);
     for (const char *forbidden : {"@", "http", "www", "тел.", "факс"})
         QVERIFY2(!output::aboutText().contains(QString::fromUtf8(forbidden), Qt::CaseInsensitive), forbidden);
 }
 
 void ReportWindowTest::attenuationTool()
 {
-    WindowFixture f;
-    f.w().frame2->cmdRkl->click();
-    QTest::mouseClick(f.w().frame5->cmdZ, Qt::LeftButton);
-    QCOMPARE(f.w().frame5->lblZat->text(), QString("20"));
-    QCOMPARE(f.w().frame2->lblPd->text(), QString("95"));
+    f->w().frame2->cmdRkl->click();
+    QTest::mouseClick(f->w().frame5->cmdZ, Qt::LeftButton);
+    QCOMPARE(f->w().frame5->lblZat->text(), QString("20"));
+    QCOMPARE(f->w().frame2->lblPd->text(), QString("95"));
 
     for (const char *missing : {"", "0", ".", "-5"}) {
-        f.messages.shown.clear();
-        f.w().frame5->lblZat->setText("20");
-        f.w().frame5->txtDln->setText(QString::fromLatin1(missing));
-        f.w().frame2->cmdRkl->setFocus();
-        f.w().frame5->cmdZ->click();
-        QCOMPARE(f.messages.texts(), QStringList{"Введите дальность"});
-        QVERIFY(f.w().frame5->lblZat->text().isEmpty());
-        QCOMPARE(QApplication::focusWidget(), f.w().frame5->txtDln);
-        QCOMPARE(f.w().frame5->txtDln->text(), QString::fromLatin1(missing));
+        f->messages.shown.clear();
+        f->w().frame5->lblZat->setText("20");
+        f->w().frame5->txtDln->setText(QString::fromLatin1(missing));
+        f->w().frame2->cmdRkl->setFocus();
+        f->w().frame5->cmdZ->click();
+        QCOMPARE(f->messages.texts(), QStringList{"Введите дальность"});
+        QVERIFY(f->w().frame5->lblZat->text().isEmpty());
+        QCOMPARE(QApplication::focusWidget(), f->w().frame5->txtDln);
+        QCOMPARE(f->w().frame5->txtDln->text(), QString::fromLatin1(missing));
     }
-    f.w().frame5->txtDln->setText("0.5");
-    f.w().frame5->cmdZ->click();
-    QCOMPARE(f.w().frame5->lblZat->text(), QString("-7"));
+    f->w().frame5->txtDln->setText("0.5");
+    f->w().frame5->cmdZ->click();
+    QCOMPARE(f->w().frame5->lblZat->text(), QString("-7"));
 }
 
 QTEST_MAIN(ReportWindowTest)

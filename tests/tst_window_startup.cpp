@@ -1,17 +1,19 @@
 #include "windowfixture.h"
 
-#include "app/look.h"
+#include "widgets/look.h"
 #include "app/russian.h"
 #include "calc/calculation.h"
 #include "catalogue/loudspeakergroup.h"
 #include "output/attenuationgroup.h"
-#include "output/messenger.h"
+#include "widgets/messenger.h"
 #include "output/resultsgroup.h"
 #include "room/manualsettingsgroup.h"
 #include "room/roomgroup.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,10 +23,15 @@
 #include <QRadioButton>
 #include <QTimer>
 
-class StartupTest : public QObject {
+class StartupTest : public WindowTest {
     Q_OBJECT
 private slots:
-    void init() { QLocale::setDefault(QLocale::c()); }
+    void init()
+    {
+        QLocale::setDefault(QLocale::c());
+        openWindow();
+    }
+    void cleanup() { closeWindow(); }
     void titleSizeAndIcon();
     void defaultTexts();
     void lockedBoxesAndOptions();
@@ -49,49 +56,45 @@ private slots:
 
 void StartupTest::titleSizeAndIcon()
 {
-    WindowFixture f;
-    QCOMPARE(f.w().windowTitle(),
+    QCOMPARE(f->w().windowTitle(),
              QString("Звуковое давление, озвучиваемая  площадь,  количество  громкоговорителей, "
                      "потери на проводах (версия 4)"));
-    QCOMPARE(f.w().centralWidget()->size(), QSize(699, 559));
-    QCOMPARE(f.w().minimumSize(), f.w().maximumSize());
-    QVERIFY(!f.w().windowIcon().isNull());
-    QVERIFY(f.w().windowIcon().availableSizes().contains(QSize(32, 32)));
+    QCOMPARE(f->w().centralWidget()->size(), QSize(699, 559));
+    QCOMPARE(f->w().minimumSize(), f->w().maximumSize());
+    QVERIFY(!f->w().windowIcon().isNull());
+    QVERIFY(f->w().windowIcon().availableSizes().contains(QSize(32, 32)));
     // Positions in twips / 15, inside the containing group.
-    QCOMPARE(f.w().frame2->geometry(), QRect(160, 344, 521, 185));
-    QCOMPARE(f.w().frame3->txtPv->geometry(), QRect(128, 56, 57, 25));
-    QCOMPARE(f.w().frame7->cmbVP->geometry(), QRect(248, 152, 89, 24));
+    QCOMPARE(f->w().frame2->geometry(), QRect(160, 344, 521, 185));
+    QCOMPARE(f->w().frame3->txtPv->geometry(), QRect(128, 56, 57, 25));
+    QCOMPARE(f->w().frame7->cmbVP->geometry(), QRect(248, 152, 89, 24));
 }
 
 void StartupTest::defaultTexts()
 {
-    WindowFixture f;
-    QCOMPARE(f.w().frame3->txtPv->text(), QString("6"));
-    QCOMPARE(f.w().frame3->txtPd->text(), QString("88"));
-    QCOMPARE(f.w().frame4->txtN->text(), QString("70"));
-    QCOMPARE(f.w().frame4->txtH->text(), QString("3"));
-    QCOMPARE(f.w().frame4->txtL->text(), QString("6"));
-    QCOMPARE(f.w().frame4->txtW->text(), QString("6"));
-    QCOMPARE(f.w().frame4->txtSR->text(), QString("36"));
-    QCOMPARE(f.w().frame5->txtDln->text(), QString("10"));
-    QCOMPARE(f.w().frame4->txtSR->toolTip(), QString("Площадь помещения"));
-    QCOMPARE(f.w().frame4->label3->text(), QString("Высота потолков, м"));
-    QCOMPARE(f.w().frame7->label23->text(), QString("Диаграмма направленности, Град"));
-    QCOMPARE(f.w().frame4->label4->text(), QString("Тип") + QString(34, u' ') + "шум, дБ");
-    QCOMPARE(f.w().frame4->title(), QString("Параметры помещения "));
-    QCOMPARE(f.w().frame2->cmdRkl->text(), QString("РАСЧИТАТЬ"));
+    QCOMPARE(f->w().frame3->txtPv->text(), QString("6"));
+    QCOMPARE(f->w().frame3->txtPd->text(), QString("88"));
+    QCOMPARE(f->w().frame4->txtN->text(), QString("70"));
+    QCOMPARE(f->w().frame4->txtH->text(), QString("3"));
+    QCOMPARE(f->w().frame4->txtL->text(), QString("6"));
+    QCOMPARE(f->w().frame4->txtW->text(), QString("6"));
+    QCOMPARE(f->w().frame4->txtSR->text(), QString("36"));
+    QCOMPARE(f->w().frame5->txtDln->text(), QString("10"));
+    QCOMPARE(f->w().frame4->txtSR->toolTip(), QString("Площадь помещения"));
+    QCOMPARE(f->w().frame4->label3->text(), QString("Высота потолков, м"));
+    QCOMPARE(f->w().frame7->label23->text(), QString("Диаграмма направленности, Град"));
+    QCOMPARE(f->w().frame4->label4->text(), QString("Тип") + QString(34, u' ') + "шум, дБ");
+    QCOMPARE(f->w().frame4->title(), QString("Параметры помещения "));
+    QCOMPARE(f->w().frame2->cmdRkl->text(), QString("РАСЧИТАТЬ"));
 }
 
 void StartupTest::lockedBoxesAndOptions()
 {
-    WindowFixture f;
-    LoudspeakerGroup *g = f.w().frame3;
-    for (QLineEdit *box : {g->txtPv, g->txtPd, f.w().frame4->txtN}) {
+    for (QLineEdit *box : {g->txtPv, g->txtPd, f->w().frame4->txtN}) {
         QVERIFY(box->isReadOnly());
         QCOMPARE(look::background(box), look::menuColour());
     }
-    for (QLineEdit *box : {f.w().frame4->txtH, f.w().frame4->txtL, f.w().frame4->txtW,
-                           f.w().frame4->txtSR, f.w().frame5->txtDln})
+    for (QLineEdit *box : {f->w().frame4->txtH, f->w().frame4->txtL, f->w().frame4->txtW,
+                           f->w().frame4->txtSR, f->w().frame5->txtDln})
         QVERIFY(!box->isReadOnly());
 
     QVERIFY(g->opt2->isChecked());
@@ -103,16 +106,15 @@ void StartupTest::lockedBoxesAndOptions()
     QVERIFY(g->opt_1[1]->isChecked());
     QVERIFY(!g->opt_1[2]->isChecked());
     QVERIFY(!g->opt_1[3]->isChecked());
-    QVERIFY(!f.w().frame7->cmbDv->isEnabled());
-    QVERIFY(!f.w().frame7->cmbUN->isEnabled());
-    QVERIFY(f.w().frame7->cmbGn->isEnabled());
-    QVERIFY(!f.w().timer1->isActive());
-    QCOMPARE(f.w().timer1->interval(), 500);
+    QVERIFY(!f->w().frame7->cmbDv->isEnabled());
+    QVERIFY(!f->w().frame7->cmbUN->isEnabled());
+    QVERIFY(f->w().frame7->cmbGn->isEnabled());
+    QVERIFY(!f->w().timer1->isActive());
+    QCOMPARE(f->w().timer1->interval(), 500);
 }
 
 void StartupTest::combosShowTheirStartTextWithNoEntrySelected()
 {
-    WindowFixture f;
     const struct {
         QComboBox *combo;
         const char *text;
@@ -120,13 +122,13 @@ void StartupTest::combosShowTheirStartTextWithNoEntrySelected()
         const char *first;
         const char *last;
     } combos[] = {
-        {f.w().frame3->cmbG, "GK-1", 25, "KE-1", "ПРОЧИЕ"},
-        {f.w().frame4->cmbOn, "АВТОСТОЯНКА", 15, "БОЛЬНИЦА", "ПРОЧИЕ"},
-        {f.w().frame7->cmbGn, "90", 17, "10", "170"},
-        {f.w().frame7->cmbDv, "90", 17, "10", "170"},
-        {f.w().frame7->cmbUN, "0", 11, "0", "90"},
-        {f.w().frame7->cmbUPS, "10", 18, "3", "20"},
-        {f.w().frame7->cmbVP, "150", 8, "120", "190"},
+        {f->w().frame3->cmbG, "GK-1", 25, "KE-1", "ПРОЧИЕ"},
+        {f->w().frame4->cmbOn, "АВТОСТОЯНКА", 15, "БОЛЬНИЦА", "ПРОЧИЕ"},
+        {f->w().frame7->cmbGn, "90", 17, "10", "170"},
+        {f->w().frame7->cmbDv, "90", 17, "10", "170"},
+        {f->w().frame7->cmbUN, "0", 11, "0", "90"},
+        {f->w().frame7->cmbUPS, "10", 18, "3", "20"},
+        {f->w().frame7->cmbVP, "150", 8, "120", "190"},
     };
     for (const auto &c : combos) {
         QCOMPARE(c.combo->currentText(), QString(c.text));
@@ -136,23 +138,21 @@ void StartupTest::combosShowTheirStartTextWithNoEntrySelected()
         QCOMPARE(c.combo->itemText(c.entries - 1), QString(c.last));
         QVERIFY(c.combo->isEditable());
     }
-    QCOMPARE(f.w().frame7->cmbUN->itemText(1), QString("5"));
-    QCOMPARE(f.w().frame7->cmbUN->itemText(2), QString("10"));
+    QCOMPARE(f->w().frame7->cmbUN->itemText(1), QString("5"));
+    QCOMPARE(f->w().frame7->cmbUN->itemText(2), QString("10"));
 }
 
 void StartupTest::resultsAreEmpty()
 {
-    WindowFixture f;
-    for (QLabel *l : {f.w().frame2->lblPd, f.w().frame2->lblD, f.w().frame2->lblS, f.w().frame2->lblKs,
-                      f.w().frame5->lblZat})
+    for (QLabel *l : {f->w().frame2->lblPd, f->w().frame2->lblD, f->w().frame2->lblS, f->w().frame2->lblKs,
+                      f->w().frame5->lblZat})
         QVERIFY(l->text().isEmpty());
-    QVERIFY(f.messages.shown.empty());
+    QVERIFY(f->messages.shown.empty());
 }
 
 void StartupTest::initialCalculationState()
 {
-    WindowFixture f;
-    const calc::CalcState &s = f.w().state();
+    const calc::CalcState &s = f->w().state();
     QVERIFY(!s.calculated);
     QVERIFY(!s.areaFromLW);
     QCOMPARE(s.dirDeg, 90.0);
@@ -166,8 +166,7 @@ void StartupTest::initialCalculationState()
 
 void StartupTest::focusOrder()
 {
-    WindowFixture f;
-    MainWindow &w = f.w();
+    MainWindow &w = f->w();
     const QList<QWidget *> order{
         w.frame2->cmdRkl, w.frame2->cmdPch, w.frame2->cmdSpr, w.frame4->txtH, w.frame4->txtL,
         w.frame4->txtW, w.frame4->txtN, w.frame4->cmbOn, w.frame7->cmbGn, w.frame7->cmbUPS,
@@ -190,8 +189,7 @@ void StartupTest::focusOrder()
 
 void StartupTest::menuActsDirectly()
 {
-    WindowFixture f;
-    const QList<QAction *> actions = f.w().menuBar()->actions();
+    const QList<QAction *> actions = f->w().menuBar()->actions();
     QCOMPARE(actions.size(), 2);
     QCOMPARE(actions[0]->text(), QString("&О программе"));
     QCOMPARE(actions[1]->text(), QString("&Выход"));
@@ -201,17 +199,15 @@ void StartupTest::menuActsDirectly()
 
 void StartupTest::exitClosesTheWindow()
 {
-    WindowFixture f;
-    f.w().frame2->lblPd->setText("95");
-    f.w().mvix->trigger();
-    QVERIFY(!f.w().isVisible());
-    QVERIFY(f.messages.shown.empty());
+    f->w().frame2->lblPd->setText("95");
+    f->w().mvix->trigger();
+    QVERIFY(!f->w().isVisible());
+    QVERIFY(f->messages.shown.empty());
 }
 
 void StartupTest::captionsStayWholeInTheirBoxes()
 {
-    WindowFixture f;
-    for (QWidget *widget : f.w().findChildren<QWidget *>()) {
+    for (QWidget *widget : f->w().findChildren<QWidget *>()) {
         if (!widget->isVisible())
             continue;
         if (qobject_cast<QLabel *>(widget) || qobject_cast<QAbstractButton *>(widget))
@@ -221,111 +217,102 @@ void StartupTest::captionsStayWholeInTheirBoxes()
 
 void StartupTest::areaFollowsLengthHalfASecondLater()
 {
-    WindowFixture f;
-    QLineEdit *length = f.w().frame4->txtL;
+    QLineEdit *length = f->w().frame4->txtL;
     length->setFocus();
     length->end(false);
     QTest::keyClick(length, Qt::Key_2);
     QCOMPARE(length->text(), QString("62"));
-    QVERIFY(f.w().timer1->isActive());
-    QVERIFY(f.w().state().areaFromLW);
+    QVERIFY(f->w().timer1->isActive());
+    QVERIFY(f->w().state().areaFromLW);
     QTest::qWait(200);
-    QCOMPARE(f.w().frame4->txtSR->text(), QString("36"));
-    QTRY_COMPARE_WITH_TIMEOUT(f.w().frame4->txtSR->text(), QString("372"), 1000);
-    QVERIFY(!f.w().timer1->isActive());
+    QCOMPARE(f->w().frame4->txtSR->text(), QString("36"));
+    QTRY_COMPARE_WITH_TIMEOUT(f->w().frame4->txtSR->text(), QString("372"), 1000);
+    QVERIFY(!f->w().timer1->isActive());
 }
 
 void StartupTest::areaUsesTheLocaleSeparator()
 {
-    WindowFixture f;
-    f.w().frame4->txtL->setText("2.5");
-    f.w().frame4->txtW->setText("3");
-    f.w().timer1_Timer();
-    QCOMPARE(f.w().frame4->txtSR->text(), QString("7.5"));
+    f->w().frame4->txtL->setText("2.5");
+    f->w().frame4->txtW->setText("3");
+    f->w().timer1_Timer();
+    QCOMPARE(f->w().frame4->txtSR->text(), QString("7.5"));
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    f.w().timer1_Timer();
-    QCOMPARE(f.w().frame4->txtSR->text(), QString("7,5"));
+    f->w().timer1_Timer();
+    QCOMPARE(f->w().frame4->txtSR->text(), QString("7,5"));
 }
 
 void StartupTest::typingTheAreaCancelsThePendingRecomputation()
 {
-    WindowFixture f;
-    QTest::keyClick(f.w().frame4->txtL, Qt::Key_2);
-    QVERIFY(f.w().timer1->isActive());
-    f.w().frame4->txtSR->setFocus();
-    f.w().frame4->txtSR->selectAll();
-    QTest::keyClicks(f.w().frame4->txtSR, "50");
-    QVERIFY(!f.w().timer1->isActive());
-    QVERIFY(!f.w().state().areaFromLW);
+    QTest::keyClick(f->w().frame4->txtL, Qt::Key_2);
+    QVERIFY(f->w().timer1->isActive());
+    f->w().frame4->txtSR->setFocus();
+    f->w().frame4->txtSR->selectAll();
+    QTest::keyClicks(f->w().frame4->txtSR, "50");
+    QVERIFY(!f->w().timer1->isActive());
+    QVERIFY(!f->w().state().areaFromLW);
     QTest::qWait(700);
-    QCOMPARE(f.w().frame4->txtSR->text(), QString("50"));
+    QCOMPARE(f->w().frame4->txtSR->text(), QString("50"));
 }
 
 void StartupTest::areaTimerLeavesAnOverflowingAreaAlone()
 {
-    WindowFixture f;
-    f.w().frame4->txtL->setText(QString(200, u'9'));
-    f.w().frame4->txtW->setText(QString(200, u'9'));
-    f.w().timer1_Timer();
-    QCOMPARE(f.w().frame4->txtSR->text(), QString("36"));
-    f.w().frame4->txtW->setText("1");
-    f.w().timer1_Timer();
-    QCOMPARE(f.w().frame4->txtSR->text(), QString("1E+200"));
+    f->w().frame4->txtL->setText(QString(200, u'9'));
+    f->w().frame4->txtW->setText(QString(200, u'9'));
+    f->w().timer1_Timer();
+    QCOMPARE(f->w().frame4->txtSR->text(), QString("36"));
+    f->w().frame4->txtW->setText("1");
+    f->w().timer1_Timer();
+    QCOMPARE(f->w().frame4->txtSR->text(), QString("1E+200"));
 }
 
 void StartupTest::emptyLengthGivesAreaZero()
 {
-    WindowFixture f;
-    f.w().frame4->txtL->clear();
-    f.w().timer1_Timer();
-    QCOMPARE(f.w().frame4->txtSR->text(), QString("0"));
+    f->w().frame4->txtL->clear();
+    f->w().timer1_Timer();
+    QCOMPARE(f->w().frame4->txtSR->text(), QString("0"));
 }
 
 void StartupTest::calculateShowsAllFourResults()
 {
-    WindowFixture f;
-    QTest::mouseClick(f.w().frame2->cmdRkl, Qt::LeftButton);
+    QTest::mouseClick(f->w().frame2->cmdRkl, Qt::LeftButton);
     // The start-up wall loudspeaker GK-1 in the 6 x 6 m car park.
-    QCOMPARE(f.w().frame2->lblPd->text(), QString("95"));
-    QCOMPARE(f.w().frame2->lblD->text(), QString("5"));
-    QCOMPARE(f.w().frame2->lblS->text(), QString("20"));
-    QCOMPARE(f.w().frame2->lblKs->text(), QString("2"));
-    QVERIFY(f.w().state().calculated);
-    QVERIFY(f.messages.shown.empty());
+    QCOMPARE(f->w().frame2->lblPd->text(), QString("95"));
+    QCOMPARE(f->w().frame2->lblD->text(), QString("5"));
+    QCOMPARE(f->w().frame2->lblS->text(), QString("20"));
+    QCOMPARE(f->w().frame2->lblKs->text(), QString("2"));
+    QVERIFY(f->w().state().calculated);
+    QVERIFY(f->messages.shown.empty());
 }
 
 void StartupTest::failedCalculationMovesFocusAndEmptiesResults()
 {
-    WindowFixture f;
-    f.w().frame5->lblZat->setText("20");
-    f.w().frame2->lblS->setText("8");
-    f.w().frame7->cmbUPS->setEditText("31");
-    f.w().cmdRkl_Click();
-    QCOMPARE(f.messages.texts(), QStringList{"Введите значение от 3 до 30"});
-    QCOMPARE(f.messages.shown[0].title, QString());
-    QCOMPARE(f.w().frame7->cmbUPS->currentText(), QString("6"));
-    QCOMPARE(QApplication::focusWidget(), f.w().frame7->cmbUPS);
-    QVERIFY(f.w().frame5->lblZat->text().isEmpty());
-    QVERIFY(f.w().frame2->lblS->text().isEmpty());
-    QVERIFY(!f.w().state().calculated);
+    f->w().frame5->lblZat->setText("20");
+    f->w().frame2->lblS->setText("8");
+    f->w().frame7->cmbUPS->setEditText("31");
+    f->w().cmdRkl_Click();
+    QCOMPARE(f->messages.texts(), QStringList{"Введите значение от 3 до 30"});
+    QCOMPARE(f->messages.shown[0].title, QString());
+    QCOMPARE(f->w().frame7->cmbUPS->currentText(), QString("6"));
+    QCOMPARE(QApplication::focusWidget(), f->w().frame7->cmbUPS);
+    QVERIFY(f->w().frame5->lblZat->text().isEmpty());
+    QVERIFY(f->w().frame2->lblS->text().isEmpty());
+    QVERIFY(!f->w().state().calculated);
 }
 
 void StartupTest::tappedPowerOfZeroStopsWithThePowerMessage()
 {
-    WindowFixture f;
-    f.w().frame3->txtPv->setText("1");
-    f.w().frame3->opt_1[2]->setChecked(true);
-    f.w().cmdRkl_Click();
-    QCOMPARE(f.messages.texts(), QStringList{"Введите значение мощности громкоговорителя"});
-    QCOMPARE(QApplication::focusWidget(), f.w().frame3->txtPv);
-    QVERIFY(f.w().frame2->lblPd->text().isEmpty());
+    f->w().frame3->txtPv->setText("1");
+    f->w().frame3->opt_1[2]->setChecked(true);
+    f->w().cmdRkl_Click();
+    QCOMPARE(f->messages.texts(), QStringList{"Введите значение мощности громкоговорителя"});
+    QCOMPARE(QApplication::focusWidget(), f->w().frame3->txtPv);
+    QVERIFY(f->w().frame2->lblPd->text().isEmpty());
 }
 
 void StartupTest::qtTextsAreRussian()
 {
     QVERIFY(installRussianTexts(*qApp));
-    WindowFixture f;
-    std::unique_ptr<QMenu> menu(f.w().frame4->txtH->createStandardContextMenu());
+    std::unique_ptr<QMenu> menu(f->w().frame4->txtH->createStandardContextMenu());
     QStringList texts;
     for (QAction *a : menu->actions()) {
         if (!a->isSeparator())
@@ -338,37 +325,73 @@ void StartupTest::qtTextsAreRussian()
         QVERIFY2(!t.contains(QRegularExpression("[A-Za-z]")), qPrintable(t));
 }
 
+namespace {
+
+// What a modal message box showed, read while it is open.
+struct SeenBox {
+    bool found = false;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::Critical;
+    QStringList buttons;
+};
+
+// Watches for the next modal box, reads it and closes it with Escape. When
+// no message box shows within two seconds, any dialog that did open is
+// rejected, so that the caller returns at once and its checks fail instead
+// of waiting for a box that nobody closes.
+void readNextBox(SeenBox &seen)
+{
+    seen = SeenBox{};
+    auto *poll = new QTimer;
+    auto *deadline = new QElapsedTimer;
+    deadline->start();
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [poll, deadline, &seen] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            seen.found = true;
+            seen.title = box->windowTitle();
+            seen.icon = box->icon();
+            for (QAbstractButton *b : box->buttons())
+                seen.buttons << b->text();
+            QTest::keyClick(box, Qt::Key_Escape);
+        } else if (deadline->elapsed() < 2000) {
+            return;
+        } else {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                if (auto *dialog = qobject_cast<QDialog *>(w); dialog && dialog->isVisible())
+                    dialog->reject();
+            }
+        }
+        poll->stop();
+        poll->deleteLater();
+        delete deadline;
+    });
+    poll->start();
+}
+
+} // namespace
+
 void StartupTest::messageBoxesHaveRussianButtonsAndTheApplicationTitle()
 {
     MessageBoxMessenger messenger(nullptr);
-    QString title;
-    QStringList buttons;
-    QMessageBox::Icon icon = QMessageBox::Critical;
-    auto inspect = [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        QVERIFY(box);
-        title = box->windowTitle();
-        icon = box->icon();
-        buttons.clear();
-        for (QAbstractButton *b : box->buttons())
-            buttons << b->text();
-        QTest::keyClick(box, Qt::Key_Escape);
-    };
-    QTimer::singleShot(100, inspect);
+    SeenBox seen;
+    readNextBox(seen);
     messenger.inform("Введите длину помещения");
-    QCOMPARE(title, QString("Расчет громкоговорителей"));
-    QCOMPARE(icon, QMessageBox::NoIcon);
-    QCOMPARE(buttons, QStringList{"ОК"});
+    QVERIFY2(seen.found, "no message box showed");
+    QCOMPARE(seen.title, QString("Расчет громкоговорителей"));
+    QCOMPARE(seen.icon, QMessageBox::NoIcon);
+    QCOMPARE(seen.buttons, QStringList{"ОК"});
 
-    QTimer::singleShot(100, inspect);
+    readNextBox(seen);
     const Messenger::Answer answer = messenger.ask("?", "ВНИМАНИЕ!");
+    QVERIFY2(seen.found, "no question box showed");
     QCOMPARE(answer, Messenger::Answer::Cancel);
-    QCOMPARE(title, QString("ВНИМАНИЕ!"));
-    QCOMPARE(icon, QMessageBox::Question);
-    buttons.sort();
+    QCOMPARE(seen.title, QString("ВНИМАНИЕ!"));
+    QCOMPARE(seen.icon, QMessageBox::Question);
+    seen.buttons.sort();
     QStringList expected{"Да", "Нет", "Отмена"};
     expected.sort();
-    QCOMPARE(buttons, expected);
+    QCOMPARE(seen.buttons, expected);
 }
 
 QTEST_MAIN(StartupTest)
