@@ -1,17 +1,17 @@
 #include "mainwindow.h"
 
-#include "widgets/accessibility.h"
-#include "widgets/look.h"
 #include "app/windowicon.h"
 #include "calc/calculation.h"
 #include "calc/textrules.h"
 #include "catalogue/loudspeakergroup.h"
 #include "output/attenuationgroup.h"
 #include "output/helptexts.h"
-#include "widgets/messenger.h"
 #include "output/resultsgroup.h"
 #include "room/manualsettingsgroup.h"
 #include "room/roomgroup.h"
+#include "widgets/accessibility.h"
+#include "widgets/look.h"
+#include "widgets/messenger.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -29,8 +29,8 @@
 
 namespace {
 
-const QString WindowTitle = QStringLiteral(
-    "Звуковое давление, озвучиваемая  площадь,  количество  громкоговорителей, потери на проводах (версия 4)");
+const QString WindowTitle = QStringLiteral("Звуковое давление, озвучиваемая  площадь,  количество  "
+                                           "громкоговорителей, потери на проводах (версия 4)");
 
 // Group captions: the three top-level groups in dark green, the loudspeaker,
 // room and manual-setting groups in the highlight colour, the power taps in
@@ -153,6 +153,7 @@ void MainWindow::connectGroups()
 
 void MainWindow::setFocusOrder()
 {
+    // clang-format off
     const QList<QWidget *> order{
         frame2->cmdRkl, frame2->cmdPch, frame2->cmdSpr,
         frame4->txtH, frame4->txtL, frame4->txtW, frame4->txtN, frame4->cmbOn,
@@ -162,6 +163,7 @@ void MainWindow::setFocusOrder()
         frame3->cmbG, frame3->txtPv, frame3->txtPd,
         frame5->txtDln, frame5->cmdZ, frame4->txtSR,
     };
+    // clang-format on
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -293,9 +295,7 @@ void MainWindow::apply(const calc::Effect &effect)
     using Kind = calc::Effect::Kind;
     QWidget *target = control(effect.control);
     switch (effect.kind) {
-    case Kind::Message:
-        m_messenger->inform(effect.text);
-        break;
+    case Kind::Message: m_messenger->inform(effect.text); break;
     case Kind::SetText:
         if (auto *combo = qobject_cast<QComboBox *>(target))
             combo->setEditText(effect.text);

@@ -50,7 +50,7 @@ public:
     RoomGroup *frame4;
     ResultsGroup *frame2;
     AttenuationGroup *frame5;
-    QString dir1;   // Dir1: the working folder, taken once at start-up
+    QString dir1; // Dir1: the working folder, taken once at start-up
     QTimer *timer1;
 
 private:

@@ -102,7 +102,7 @@ inline long peakRssKib()
 
 class FirstShow : public QObject {
 public:
-    explicit FirstShow(QWidget *window) : m_window(window) {}
+    explicit FirstShow(QWidget *window) : m_window(window) { }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -122,8 +122,8 @@ private:
         const double boottime = clockMs(CLOCK_BOOTTIME);
         std::printf("launch_to_shown_ms=%.2f kernel_start_to_shown_ms=%.0f main_to_shown_ms=%.2f "
                     "peak_rss_kib=%ld\n",
-                    sinceLaunchMs(realtime), sinceKernelStartMs(boottime),
-                    realtime - mainStartMs(), peakRssKib());
+                    sinceLaunchMs(realtime), sinceKernelStartMs(boottime), realtime - mainStartMs(),
+                    peakRssKib());
         std::fflush(stdout);
         QCoreApplication::exit(0);
     }

@@ -23,7 +23,11 @@ while [ $# -gt 0 ]; do
 done
 [ "$runs" -ge 1 ] 2>/dev/null || { echo "-n wants a positive number" >&2; exit 2; }
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+if [ "$build" = "$root/build-bench" ]; then
+  (cd "$root" && cmake --preset bench >/dev/null)
+else
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+fi
 cmake --build "$build" --target startup-planner startup-bare -j"$(nproc)" >/dev/null
 
 work=$(mktemp -d)

@@ -206,11 +206,12 @@ Outcome calculate(const CalcInputs &in, CalcState &state)
     // stops, so that a stop leaves the count and the range as they were.
     Effects &effects = reader.outcome.effects;
     const double dropH = dropHeight(state.mountH, state.listenH);
-    const auto coverage = mountingCoverage(
-        in.mounting, geometryInputs(state, dropH, in.decimalPoint), effects);
+    const auto coverage
+        = mountingCoverage(in.mounting, geometryInputs(state, dropH, in.decimalPoint), effects);
     if (!coverage)
         return reader.outcome;
-    const double count = loudspeakerCount(state.roomArea, coverage->coverS, coverage->alongCount, state.count);
+    const double count
+        = loudspeakerCount(state.roomArea, coverage->coverS, coverage->alongCount, state.count);
     // Figures beyond a double are never shown: a range or area too large is
     // blamed on the sensitivity, a count too large on the length.
     if (!hasFiniteArea(*coverage)) {

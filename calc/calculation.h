@@ -10,11 +10,11 @@ namespace calc {
 
 // What CALCULATE reads from the window.
 struct CalcInputs {
-    QString cmbGn, cmbDv, cmbUN, cmbUPS, cmbVP;   // manual settings
+    QString cmbGn, cmbDv, cmbUN, cmbUPS, cmbVP; // manual settings
     QString txtPv, txtPd, txtN, txtH, txtL, txtW, txtSR;
-    std::optional<int> tapMember;  // 1, 2 or 3: the selected power tap, if any
+    std::optional<int> tapMember; // 1, 2 or 3: the selected power tap, if any
     Mounting mounting = Mounting::Wall;
-    QChar decimalPoint = u'.';     // decimal separator of the user's locale
+    QChar decimalPoint = u'.'; // decimal separator of the user's locale
 };
 
 // What a calculation did: the visible effects in the order the window

@@ -29,9 +29,9 @@ bool mountedTooLow(const GeometryInputs &in)
 
 // Where the beam meets the listening plane, for both horn types.
 struct HornZone {
-    double nearSlant = 0.0;   // loudspeaker to the near edge
-    double farSlant = 0.0;    // loudspeaker to the far edge
-    double depth = 0.0;       // extent of the zone along the beam axis
+    double nearSlant = 0.0; // loudspeaker to the near edge
+    double farSlant = 0.0;  // loudspeaker to the far edge
+    double depth = 0.0;     // extent of the zone along the beam axis
 };
 
 // The near edge, where the lower boundary of the beam meets the plane. When
@@ -222,14 +222,10 @@ std::optional<Coverage> squareHornCoverage(const GeometryInputs &in, Effects &ef
 std::optional<Coverage> mountingCoverage(Mounting mounting, const GeometryInputs &in, Effects &effects)
 {
     switch (mounting) {
-    case Mounting::Ceiling:
-        return ceilingCoverage(in, effects);
-    case Mounting::Wall:
-        return wallCoverage(in, effects);
-    case Mounting::RoundHorn:
-        return roundHornCoverage(in, effects);
-    case Mounting::SquareHorn:
-        return squareHornCoverage(in, effects);
+    case Mounting::Ceiling: return ceilingCoverage(in, effects);
+    case Mounting::Wall: return wallCoverage(in, effects);
+    case Mounting::RoundHorn: return roundHornCoverage(in, effects);
+    case Mounting::SquareHorn: return squareHornCoverage(in, effects);
     }
     return std::nullopt;
 }
@@ -247,8 +243,7 @@ double loudspeakerCount(double roomArea, double coverS, double alongCount, doubl
 
 bool hasFiniteArea(const Coverage &coverage)
 {
-    return std::isfinite(coverage.coverS)
-        && (!coverage.range || std::isfinite(*coverage.range))
+    return std::isfinite(coverage.coverS) && (!coverage.range || std::isfinite(*coverage.range))
         && (!coverage.halfSpan || std::isfinite(*coverage.halfSpan));
 }
 

@@ -5,6 +5,7 @@ namespace catalogue {
 namespace {
 
 constexpr std::array<Model, ModelCount> Catalogue{{
+    // clang-format off
     {u"KE-1", CeilingCode, 6, 88},
     {u"KE-2", CeilingCode, 6, 88},
     {u"KE-3", CeilingCode, 30, 87},
@@ -29,6 +30,7 @@ constexpr std::array<Model, ModelCount> Catalogue{{
     {u"GU-2", WallCode, 50, 90},
     {u"GY-1", WallCode, 15, 88},
     {u"GY-2", WallCode, 25, 88},
+    // clang-format on
 }};
 
 const Model *find(QStringView designation)

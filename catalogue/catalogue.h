@@ -13,16 +13,16 @@
 namespace catalogue {
 
 // Mounting-type codes: Cyrillic capitals, not their Latin look-alikes.
-inline constexpr char16_t CeilingCode = u'П';     // U+041F
-inline constexpr char16_t WallCode = u'Н';        // U+041D
-inline constexpr char16_t RoundHornCode = u'Р';   // U+0420
-inline constexpr char16_t SquareHornCode = u'К';  // U+041A
+inline constexpr char16_t CeilingCode = u'П';    // U+041F
+inline constexpr char16_t WallCode = u'Н';       // U+041D
+inline constexpr char16_t RoundHornCode = u'Р';  // U+0420
+inline constexpr char16_t SquareHornCode = u'К'; // U+041A
 
 struct Model {
     const char16_t *designation;
     char16_t typeCode;
-    std::int16_t ratedPower;   // W
-    std::int16_t sensitivity;  // dB at 1 W, 1 m
+    std::int16_t ratedPower;  // W
+    std::int16_t sensitivity; // dB at 1 W, 1 m
 };
 
 inline constexpr int ModelCount = 24;

@@ -1,9 +1,9 @@
 #include "loudspeakergroup.h"
 
-#include "widgets/accessibility.h"
-#include "widgets/look.h"
 #include "catalogue/catalogue.h"
+#include "widgets/accessibility.h"
 #include "widgets/keyfilter.h"
+#include "widgets/look.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -199,7 +199,7 @@ void LoudspeakerGroup::selectMounting(QRadioButton *option)
     if (option->isChecked())
         applyMounting(mounting());
     else
-        option->setChecked(true);  // toggled: applyMounting runs now
+        option->setChecked(true); // toggled: applyMounting runs now
 }
 
 void LoudspeakerGroup::applyMounting(calc::Mounting type)

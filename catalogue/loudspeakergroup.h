@@ -29,7 +29,7 @@ public:
     void cmbG_Click(int n);
 
     calc::Mounting mounting() const;
-    std::optional<int> tapMember() const;   // 1, 2 or 3
+    std::optional<int> tapMember() const; // 1, 2 or 3
 
     QLabel *label10;
     QComboBox *cmbG;
@@ -38,7 +38,7 @@ public:
     QLabel *label2;
     QLineEdit *txtPd;
     QGroupBox *frame6;
-    std::array<QRadioButton *, 4> opt_1{};   // indices 1 to 3: "1", "1/2", "1/3"
+    std::array<QRadioButton *, 4> opt_1{}; // indices 1 to 3: "1", "1/2", "1/3"
     QGroupBox *frame8;
     QRadioButton *opt1;
     QRadioButton *opt2;
@@ -49,8 +49,8 @@ signals:
     // A mounting-type option became selected, by the user or by a model's
     // choice: the height caption and the manual settings follow it.
     void mountingChanged(calc::Mounting type);
-    void resultsStale();       // ClearResults
-    void attenuationStale();   // empty LblZat
+    void resultsStale();     // ClearResults
+    void attenuationStale(); // empty LblZat
 
 private:
     // A mounting-type option became selected: the other groups apply its
@@ -63,5 +63,5 @@ private:
     // A power tap became selected: the results and the attenuation go stale.
     void opt_1_Click();
 
-    std::array<QString, 34> m_tipG;   // TipG
+    std::array<QString, 34> m_tipG; // TipG
 };

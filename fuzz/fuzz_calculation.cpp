@@ -46,13 +46,16 @@ const Case *current = nullptr;
         for (int i = 0; i < 12; ++i)
             std::fprintf(stderr, "  %-6s \"%s\"\n", FieldNames[i], fields[i].toUtf8().constData());
     }
-    std::fprintf(stderr, "  splTotal %.17g range %.17g coverS %.17g count %.17g\n",
-                 state.splTotal, state.range, state.coverS, state.count);
+    std::fprintf(stderr, "  splTotal %.17g range %.17g coverS %.17g count %.17g\n", state.splTotal,
+                 state.range, state.coverS, state.count);
     std::abort();
 }
 
-#define CHECK(condition, state) \
-    do { if (!(condition)) failed(#condition, state); } while (false)
+#define CHECK(condition, state)                                                                              \
+    do {                                                                                                     \
+        if (!(condition))                                                                                    \
+            failed(#condition, state);                                                                       \
+    } while (false)
 
 void checkOutcome(const calc::Outcome &outcome, const calc::CalcState &state, calc::Mounting mounting,
                   QChar dp)

@@ -26,8 +26,11 @@ namespace {
     std::abort();
 }
 
-#define CHECK(condition, text, value) \
-    do { if (!(condition)) failed(#condition, text, value); } while (false)
+#define CHECK(condition, text, value)                                                                        \
+    do {                                                                                                     \
+        if (!(condition))                                                                                    \
+            failed(#condition, text, value);                                                                 \
+    } while (false)
 
 // The reference reading: strtod in the "C" locale.
 double cValue(const std::string &number)
@@ -56,7 +59,7 @@ void checkRoundTrip(double value)
 {
     const QString dotText = calc::formatGeneral(value, u'.');
     CHECK(!dotText.isEmpty(), dotText, value);
-    CHECK(dotText.size() <= 22, dotText, value);   // 15 digits, sign, point, exponent
+    CHECK(dotText.size() <= 22, dotText, value); // 15 digits, sign, point, exponent
     CHECK(!dotText.contains(u','), dotText, value);
     CHECK(calc::isLocaleNumber(dotText, u'.'), dotText, value);
 
@@ -119,8 +122,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const QString number = trimmedBlanks(text);
         const qsizetype comma = number.indexOf(u',');
         const QString before = comma < 0 ? number : number.left(comma);
-        const double expected = before.isEmpty() || before == u"+" || before == u"-"
-                                    ? 0.0 : cValue(before.toStdString());
+        const double expected
+            = before.isEmpty() || before == u"+" || before == u"-" ? 0.0 : cValue(before.toStdString());
         CHECK(value == (expected == 0.0 ? 0.0 : expected), text, value);
     }
 

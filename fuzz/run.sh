@@ -34,9 +34,7 @@ if ! command -v clang++ >/dev/null || ! fuzzer_runtime; then
 fi
 
 build="$root/build-fuzz"
-cmake -S "$root" -B "$build" -DPLANNER_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$build" --target "${targets[@]}" -j"$(nproc)"
+(cd "$root" && cmake --preset fuzz >/dev/null && cmake --build --preset fuzz --target "${targets[@]}" -j"$(nproc)")
 
 export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

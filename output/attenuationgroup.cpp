@@ -1,19 +1,18 @@
 #include "attenuationgroup.h"
 
-#include "widgets/accessibility.h"
-#include "widgets/look.h"
 #include "output/attenuation.h"
+#include "widgets/accessibility.h"
 #include "widgets/commandbutton.h"
-#include "widgets/resultlabel.h"
-#include "widgets/messenger.h"
 #include "widgets/keyfilter.h"
+#include "widgets/look.h"
+#include "widgets/messenger.h"
+#include "widgets/resultlabel.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-AttenuationGroup::AttenuationGroup(QWidget *parent)
-    : QGroupBox(QStringLiteral("Зависимость"), parent)
+AttenuationGroup::AttenuationGroup(QWidget *parent) : QGroupBox(QStringLiteral("Зависимость"), parent)
 {
     setObjectName(QStringLiteral("Frame5"));
     setFont(look::font(12));

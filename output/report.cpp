@@ -33,62 +33,42 @@ char codePointByte(QStringView piece)
 QString mountingWord(calc::Mounting mounting)
 {
     switch (mounting) {
-    case calc::Mounting::Ceiling:
-        return QStringLiteral("Потолочный");
-    case calc::Mounting::Wall:
-        return QStringLiteral("Настенный");
+    case calc::Mounting::Ceiling: return QStringLiteral("Потолочный");
+    case calc::Mounting::Wall: return QStringLiteral("Настенный");
     case calc::Mounting::RoundHorn:
-    case calc::Mounting::SquareHorn:
-        break;
+    case calc::Mounting::SquareHorn: break;
     }
     return QStringLiteral("Рупорный");
 }
 
-QStringList reportLines(const calc::CalcState &state, calc::Mounting mounting,
-                        const QString &model, const QString &roomType, QChar decimalPoint)
+QStringList reportLines(const calc::CalcState &state, calc::Mounting mounting, const QString &model,
+                        const QString &roomType, QChar decimalPoint)
 {
-    const auto number = [decimalPoint](double value) {
-        return calc::formatGeneral(value, decimalPoint);
-    };
+    const auto number = [decimalPoint](double value) { return calc::formatGeneral(value, decimalPoint); };
     const QString underscores(63, u'_');
 
     QStringList lines;
-    lines << InputHeading
-          << underscores
-          << label::Model + model
-          << label::Type + mountingWord(mounting)
-          << label::Power + number(state.powerW)
-          << label::Sensitivity + number(state.sens);
+    lines << InputHeading << underscores << label::Model + model << label::Type + mountingWord(mounting)
+          << label::Power + number(state.powerW) << label::Sensitivity + number(state.sens);
     if (mounting == calc::Mounting::SquareHorn) {
-        lines << label::Horizontal + number(state.dirDeg)
-              << label::Vertical + number(state.vDirDeg);
+        lines << label::Horizontal + number(state.dirDeg) << label::Vertical + number(state.vDirDeg);
     } else {
         lines << label::Directivity + number(state.dirDeg);
     }
-    lines << label::Margin + number(state.margin)
-          << label::ListenHeight + number(state.listenH)
-          << label::RoomType + roomType
-          << label::Noise + number(state.noise)
+    lines << label::Margin + number(state.margin) << label::ListenHeight + number(state.listenH)
+          << label::RoomType + roomType << label::Noise + number(state.noise)
           << (mounting == calc::Mounting::Ceiling ? label::Ceiling : label::InstallHeight)
-                 + number(state.mountH)
-          << label::Length + number(state.roomL)
-          << label::Width + number(state.roomW)
-          << label::Area + number(state.roomArea)
-          << QString()
-          << OutputHeading
-          << underscores
-          << label::Spl + number(state.splTotal)
-          << label::Range + number(state.range)
-          << label::Cover + number(state.coverS)
-          << label::Count + number(state.count)
-          << QString()
-          << QString(64, u'-')
-          << QString();
+            + number(state.mountH)
+          << label::Length + number(state.roomL) << label::Width + number(state.roomW)
+          << label::Area + number(state.roomArea) << QString() << OutputHeading << underscores
+          << label::Spl + number(state.splTotal) << label::Range + number(state.range)
+          << label::Cover + number(state.coverS) << label::Count + number(state.count) << QString()
+          << QString(64, u'-') << QString();
     return lines;
 }
 
-QByteArray reportBlock(const calc::CalcState &state, calc::Mounting mounting,
-                       const QString &model, const QString &roomType, QChar decimalPoint)
+QByteArray reportBlock(const calc::CalcState &state, calc::Mounting mounting, const QString &model,
+                       const QString &roomType, QChar decimalPoint)
 {
     QByteArray block;
     const QStringList lines = reportLines(state, mounting, model, roomType, decimalPoint);

@@ -10,8 +10,8 @@ namespace {
 
 WriteResult failure(const QString &path, const QString &reason)
 {
-    return {false, QStringLiteral("Не удалось записать файл %1: %2")
-                       .arg(QDir::toNativeSeparators(path), reason)};
+    return {false,
+            QStringLiteral("Не удалось записать файл %1: %2").arg(QDir::toNativeSeparators(path), reason)};
 }
 
 // Writes all of data, unbuffered, so that every failure shows at once and
@@ -80,8 +80,8 @@ bool reportFileExists(const QString &folder)
 {
     // The listing gives the names as stored, so the comparison is exact
     // even where the file system ignores letter case.
-    const QStringList names = QDir(folder).entryList(
-        QStringList{ReportFileName}, QDir::Files | QDir::CaseSensitive);
+    const QStringList names
+        = QDir(folder).entryList(QStringList{ReportFileName}, QDir::Files | QDir::CaseSensitive);
     return names.contains(ReportFileName, Qt::CaseSensitive);
 }
 

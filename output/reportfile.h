@@ -28,13 +28,13 @@ QString reportFilePath(const QString &folder);
 bool reportFileExists(const QString &folder);
 
 enum class WriteMode {
-    Replace,  // create the file, or replace its whole content
-    Append,   // add the block after the existing content
+    Replace, // create the file, or replace its whole content
+    Append,  // add the block after the existing content
 };
 
 struct WriteResult {
     bool ok = false;
-    QString error;  // why the file could not be written, for the user
+    QString error; // why the file could not be written, for the user
 };
 
 // Writes block into the report file of folder. Replacing writes a temporary

@@ -1,13 +1,13 @@
 #include "resultsgroup.h"
 
-#include "widgets/accessibility.h"
-#include "widgets/look.h"
-#include "widgets/commandbutton.h"
-#include "widgets/resultlabel.h"
 #include "output/helptexts.h"
-#include "widgets/messenger.h"
 #include "output/report.h"
 #include "output/reportfile.h"
+#include "widgets/accessibility.h"
+#include "widgets/commandbutton.h"
+#include "widgets/look.h"
+#include "widgets/messenger.h"
+#include "widgets/resultlabel.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -23,8 +23,7 @@ QLabel *resultHeading(QWidget *parent, const char *name, const QString &text)
 
 } // namespace
 
-ResultsGroup::ResultsGroup(QWidget *parent)
-    : QGroupBox(QStringLiteral("Выходные данные"), parent)
+ResultsGroup::ResultsGroup(QWidget *parent) : QGroupBox(QStringLiteral("Выходные данные"), parent)
 {
     setObjectName(QStringLiteral("Frame2"));
     setFont(look::font(12));
@@ -82,18 +81,13 @@ void ResultsGroup::cmdPch_Click(const ReportSource &source)
     output::WriteMode mode = output::WriteMode::Replace;
     if (output::reportFileExists(source.folder)) {
         switch (m_messenger->ask(output::reportmsg::AppendQuestion, output::reportmsg::AppendTitle)) {
-        case Messenger::Answer::Yes:
-            mode = output::WriteMode::Append;
-            break;
-        case Messenger::Answer::No:
-            mode = output::WriteMode::Replace;
-            break;
-        default:
-            return;
+        case Messenger::Answer::Yes: mode = output::WriteMode::Append; break;
+        case Messenger::Answer::No: mode = output::WriteMode::Replace; break;
+        default: return;
         }
     }
-    const QByteArray block = output::reportBlock(source.state, source.mounting, source.model,
-                                                 source.roomType, source.decimalPoint);
+    const QByteArray block = output::reportBlock(source.state, source.mounting, source.model, source.roomType,
+                                                 source.decimalPoint);
     const output::WriteResult result = output::writeReport(source.folder, block, mode);
     if (!result.ok) {
         m_messenger->inform(result.error);

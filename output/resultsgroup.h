@@ -13,9 +13,9 @@ class QPushButton;
 struct ReportSource {
     const calc::CalcState &state;
     calc::Mounting mounting;
-    QString model;      // the text of CmbG
-    QString roomType;   // the text of CmbOn
-    QString folder;     // the working folder
+    QString model;    // the text of CmbG
+    QString roomType; // the text of CmbOn
+    QString folder;   // the working folder
     QChar decimalPoint;
 };
 

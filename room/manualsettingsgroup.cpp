@@ -20,9 +20,9 @@ QStringList steps(int first, int last, int step)
 // default angles and which angles the user may change.
 struct MountingDefaults {
     const char16_t *directivityCaption;
-    const char16_t *directivity;          // CmbGn
-    const char16_t *verticalDirectivity;  // CmbDv
-    const char16_t *tilt;                 // CmbUN; nullptr keeps its text
+    const char16_t *directivity;         // CmbGn
+    const char16_t *verticalDirectivity; // CmbDv
+    const char16_t *tilt;                // CmbUN; nullptr keeps its text
     bool verticalEnabled;
     bool tiltEnabled;
 };
@@ -33,15 +33,12 @@ constexpr char16_t HorizontalDirectivity[] = u"Горизонтальная ди
 MountingDefaults defaultsOf(calc::Mounting type)
 {
     switch (type) {
-    case calc::Mounting::Ceiling:
-        return {Directivity, u"90", u"90", nullptr, false, false};
-    case calc::Mounting::Wall:
-        return {Directivity, u"120", u"180", u"0", false, false};
+    case calc::Mounting::Ceiling: return {Directivity, u"90", u"90", nullptr, false, false};
+    case calc::Mounting::Wall: return {Directivity, u"120", u"180", u"0", false, false};
     case calc::Mounting::RoundHorn:
         // The vertical directivity follows the horizontal one.
         return {Directivity, u"40", u"40", nullptr, false, true};
-    case calc::Mounting::SquareHorn:
-        return {HorizontalDirectivity, u"60", u"40", nullptr, true, true};
+    case calc::Mounting::SquareHorn: return {HorizontalDirectivity, u"60", u"40", nullptr, true, true};
     }
     return {Directivity, u"90", u"90", nullptr, false, false};
 }
@@ -65,7 +62,8 @@ ManualSettingsGroup::ManualSettingsGroup(QWidget *parent)
     cmbGn = settingCombo(this, "CmbGn");
     look::place(cmbGn, 3720, 360, 1335, 360);
 
-    label6 = look::headingLabel(this, "Label6", QStringLiteral("Вертикальная диаграмма направленности, Град"));
+    label6
+        = look::headingLabel(this, "Label6", QStringLiteral("Вертикальная диаграмма направленности, Град"));
     look::place(label6, 120, 840, 3495, 495);
     cmbDv = settingCombo(this, "CmbDv");
     look::place(cmbDv, 3720, 840, 1335, 360);

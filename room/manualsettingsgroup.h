@@ -16,10 +16,10 @@ public:
     explicit ManualSettingsGroup(QWidget *parent = nullptr);
 
     // The fixed lists of the five combos.
-    static QStringList directivityEntries();   // "10" .. "170"
-    static QStringList tiltEntries();          // "0", "5", "10" .. "90"
-    static QStringList marginEntries();        // "3" .. "20"
-    static QStringList listenHeightEntries();  // "120" .. "190"
+    static QStringList directivityEntries();  // "10" .. "170"
+    static QStringList tiltEntries();         // "0", "5", "10" .. "90"
+    static QStringList marginEntries();       // "3" .. "20"
+    static QStringList listenHeightEntries(); // "120" .. "190"
 
     // The mounting type selected when the window starts: recorded only, the
     // start-up texts already match it.
@@ -51,7 +51,7 @@ public:
     QComboBox *cmbVP;
 
 signals:
-    void resultsStale();  // ClearResults
+    void resultsStale(); // ClearResults
 
 private:
     // The round horn copies a chosen directivity into the vertical one.

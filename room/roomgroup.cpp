@@ -1,16 +1,15 @@
 #include "roomgroup.h"
 
-#include "widgets/accessibility.h"
-#include "widgets/look.h"
-#include "widgets/keyfilter.h"
 #include "room/roomtypes.h"
+#include "widgets/accessibility.h"
+#include "widgets/keyfilter.h"
+#include "widgets/look.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 
-RoomGroup::RoomGroup(QWidget *parent)
-    : QGroupBox(QStringLiteral("Параметры помещения "), parent)
+RoomGroup::RoomGroup(QWidget *parent) : QGroupBox(QStringLiteral("Параметры помещения "), parent)
 {
     setObjectName(QStringLiteral("Frame4"));
     setFont(look::font(8.25));
@@ -36,7 +35,8 @@ RoomGroup::RoomGroup(QWidget *parent)
     look::place(txtSR, 2640, 1560, 1095, 315);
 
     // One label heads both the room type and its noise level.
-    label4 = look::headingLabel(this, "Label4", QStringLiteral("Тип") + QString(34, u' ') + QStringLiteral("шум, дБ"));
+    label4 = look::headingLabel(this, "Label4",
+                                QStringLiteral("Тип") + QString(34, u' ') + QStringLiteral("шум, дБ"));
     label4->setWordWrap(false);
     look::place(label4, 360, 2040, 3375, 255);
     cmbOn = look::choiceCombo(this, "CmbOn", look::font(9, true));

@@ -41,7 +41,7 @@ public:
     QLineEdit *txtN;
 
 signals:
-    void resultsStale();          // ClearResults
-    void lengthOrWidthTyped();    // arm the area timer, area from length x width
-    void areaTyped();             // disarm the area timer, the typed area wins
+    void resultsStale();       // ClearResults
+    void lengthOrWidthTyped(); // arm the area timer, area from length x width
+    void areaTyped();          // disarm the area timer, the typed area wins
 };

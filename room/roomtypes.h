@@ -13,7 +13,7 @@ inline constexpr int OtherIndex = 14;
 
 struct RoomType {
     const char16_t *name;
-    int noiseLvl;  // dB
+    int noiseLvl; // dB
 };
 
 inline constexpr std::array<RoomType, Count> Table{{

@@ -7,9 +7,20 @@
 // a 6 x 6 m room of 36 m2 at 3 m), for the given mounting type.
 inline calc::CalcInputs startupInputs(calc::Mounting mounting = calc::Mounting::Wall)
 {
-    return {.cmbGn = "90", .cmbDv = "90", .cmbUN = "0", .cmbUPS = "10", .cmbVP = "150",
-            .txtPv = "6", .txtPd = "88", .txtN = "70", .txtH = "3", .txtL = "6", .txtW = "6", .txtSR = "36",
-            .tapMember = 1, .mounting = mounting};
+    return {.cmbGn = "90",
+            .cmbDv = "90",
+            .cmbUN = "0",
+            .cmbUPS = "10",
+            .cmbVP = "150",
+            .txtPv = "6",
+            .txtPd = "88",
+            .txtN = "70",
+            .txtH = "3",
+            .txtL = "6",
+            .txtW = "6",
+            .txtSR = "36",
+            .tapMember = 1,
+            .mounting = mounting};
 }
 
 // The twelve text inputs by the name of their box, in the order they stand

@@ -18,10 +18,9 @@ inline const QStringList &systemMessages()
 {
     using namespace calc::msg;
     static const QStringList list{
-        Directivity,   Tilt,         Margin,    ListenHeight, Power,         Sensitivity, Noise,
-        CeilingHeight, MountHeight,  Length,    Width,        Area,          CeilingTooLow,
-        MountTooLow,   NotEnough,    MountTooHigh, IncreaseTilt, HeightShort, EdgesUnset,
-        NegativeDepth,
+        Directivity,   Tilt,         Margin,       ListenHeight, Power,      Sensitivity,   Noise,
+        CeilingHeight, MountHeight,  Length,       Width,        Area,       CeilingTooLow, MountTooLow,
+        NotEnough,     MountTooHigh, IncreaseTilt, HeightShort,  EdgesUnset, NegativeDepth,
     };
     return list;
 }
@@ -46,8 +45,8 @@ inline bool readable(const QString &text)
 //   (at least 0 for the wall, whose horizontal reach is 0 when it hangs as
 //   high above the listeners as it reaches), area and count at least 1, and
 //   the four labels show exactly these values, last and in order.
-inline QString brokenRule(const calc::Outcome &outcome, const calc::CalcState &state,
-                          calc::Mounting mounting, QChar decimalPoint)
+inline QString brokenRule(const calc::Outcome &outcome, const calc::CalcState &state, calc::Mounting mounting,
+                          QChar decimalPoint)
 {
     int messages = 0;
     for (const calc::Effect &effect : outcome.effects) {
@@ -79,8 +78,8 @@ inline QString brokenRule(const calc::Outcome &outcome, const calc::CalcState &s
     if (!isWhole(state.count) || state.count < 1.0)
         return QStringLiteral("count %1").arg(state.count);
 
-    const calc::Control labels[4] = {calc::Control::LblPd, calc::Control::LblD, calc::Control::LblS,
-                                     calc::Control::LblKs};
+    const calc::Control labels[4]
+        = {calc::Control::LblPd, calc::Control::LblD, calc::Control::LblS, calc::Control::LblKs};
     const double values[4] = {state.splTotal, state.range, state.coverS, state.count};
     if (outcome.effects.size() < 4)
         return QStringLiteral("fewer than four effects");

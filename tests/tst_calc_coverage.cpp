@@ -125,16 +125,17 @@ void CoverageTest::completed_data()
         inputs(Mounting::RoundHorn, {{Control::CmbGn, "40"}, {Control::CmbDv, "40"}, {Control::CmbUN, "30"}}),
         none, results("95", "6", "8", "5"), 3);
     row("square horn example",
-        inputs(Mounting::SquareHorn, {{Control::CmbGn, "60"}, {Control::CmbDv, "40"}, {Control::CmbUN, "30"}}),
+        inputs(Mounting::SquareHorn,
+               {{Control::CmbGn, "60"}, {Control::CmbDv, "40"}, {Control::CmbUN, "30"}}),
         none, results("95", "6", "19", "2"), 3);
     row("ceiling 299 cm goes on", inputs(Mounting::Ceiling, {{Control::CmbVP, "299"}}), none,
         results("95", "6", "1", "301"), -1);
-    row("30 m room needs 11 along",
-        inputs(Mounting::Ceiling, {{Control::TxtL, "30"}}), none, results("95", "6", "8", "11"), -1);
-    row("empty area raised to along count",
-        inputs(Mounting::Ceiling, {{Control::TxtSR, ""}}), none, results("95", "6", "8", "3"), -1);
-    row("zero area on the wall gives 1",
-        inputs(Mounting::Wall, {{Control::TxtSR, "0"}}), none, results("95", "5", "20", "1"), 4);
+    row("30 m room needs 11 along", inputs(Mounting::Ceiling, {{Control::TxtL, "30"}}), none,
+        results("95", "6", "8", "11"), -1);
+    row("empty area raised to along count", inputs(Mounting::Ceiling, {{Control::TxtSR, ""}}), none,
+        results("95", "6", "8", "3"), -1);
+    row("zero area on the wall gives 1", inputs(Mounting::Wall, {{Control::TxtSR, "0"}}), none,
+        results("95", "5", "20", "1"), 4);
     // 7.5 m - 1.5 m = 6 m = Range: the reach becomes 0, the sector 1 m2.
     row("wall drop equal to range", inputs(Mounting::Wall, {{Control::TxtH, "7.5"}}), none,
         results("95", "0", "1", "37"), 1);
@@ -149,10 +150,10 @@ void CoverageTest::completed_data()
         {Effect::message(msg::HeightShort)}, results("95", "6", "1", "37"), 5);
     // 45 / 2 + 68: 90.5 with "." (behind the vertical), 22 + 68 = 90 with ",".
     const Texts edge90 = {{Control::CmbGn, "117"}, {Control::CmbDv, "45"}, {Control::CmbUN, "68"}};
-    row("edge 90.5 with point", inputs(Mounting::RoundHorn, edge90, u'.'), none,
-        results("95", "6", "5", "8"), 6);
-    row("edge 90 with comma", inputs(Mounting::RoundHorn, edge90, u','), none,
-        results("95", "6", "4", "10"), 6);
+    row("edge 90.5 with point", inputs(Mounting::RoundHorn, edge90, u'.'), none, results("95", "6", "5", "8"),
+        6);
+    row("edge 90 with comma", inputs(Mounting::RoundHorn, edge90, u','), none, results("95", "6", "4", "10"),
+        6);
     const Texts edge90High = {{Control::TxtH, "7.4998"}, {Control::CmbDv, "45"}, {Control::CmbUN, "68"}};
     row("near edge beyond range with point warns", inputs(Mounting::RoundHorn, edge90High, u'.'),
         {Effect::message(msg::HeightShort)}, results("95", "6", "1", "37"), 5);
@@ -219,9 +220,9 @@ void CoverageTest::stopped_data()
     QTest::newRow("huge range on the square horn")
         << inputs(Mounting::SquareHorn, {{Control::TxtPd, "6000"}}) << sensitivity;
     // A narrow beam 1 cm above the listeners covers a circle under 1 mm wide.
-    QTest::newRow("length beyond a double per loudspeaker")
-        << inputs(Mounting::Ceiling, {{Control::CmbGn, "10"}, {Control::TxtH, "1.51"}, {Control::TxtL, "1e308"}})
-        << inputStop(msg::Length, Control::TxtL);
+    QTest::newRow("length beyond a double per loudspeaker") << inputs(
+        Mounting::Ceiling, {{Control::CmbGn, "10"}, {Control::TxtH, "1.51"}, {Control::TxtL, "1e308"}})
+                                                            << inputStop(msg::Length, Control::TxtL);
 }
 
 void CoverageTest::stopped()
@@ -248,7 +249,8 @@ void CoverageTest::countCarriedOverStopAndRecomputed()
     QVERIFY(calculate(inputs(Mounting::Ceiling), state).completed);
     QCOMPARE(state.count, 5.0);
 
-    const Outcome stopped = calculate(inputs(Mounting::Ceiling, {{Control::CmbVP, "300"}, {Control::TxtSR, "72"}}), state);
+    const Outcome stopped
+        = calculate(inputs(Mounting::Ceiling, {{Control::CmbVP, "300"}, {Control::TxtSR, "72"}}), state);
     QVERIFY(!stopped.completed);
     QCOMPARE(state.count, 5.0);
     QCOMPARE(state.coverS, 0.0);

@@ -15,29 +15,45 @@ namespace {
 // Texts an engineer, a slip of the hand or a paste could leave in a field.
 class HostileTexts {
 public:
-    explicit HostileTexts(unsigned seed) : m_random(seed) {}
+    explicit HostileTexts(unsigned seed) : m_random(seed) { }
 
     QString next()
     {
         static const char *fixed[] = {
-            "", " ", "   ", "0", "00", "0.0", ".", "..", "1..2", "-", "+", "-0", "1e309", "-1e309",
-            "1e-400", "nan", "NaN", "inf", "-inf", "1e", "e5", "12abc", "abc", "десять", "1,5", "22,5",
-            "2147483647", "2147483648", "4294967296", "-2147483649", "32757", "32758", "1.7976931348623157e308",
-            "4.9e-324", "10", "180", "9.9", "180.1", "0", "90", "90.5", "3", "30", "2", "31", "120", "300",
-            "119", "301", "150", "1", "2.5", "0.5", "0.4", "0.6", "6", "88", "70", "3", "36", "45", "68",
-            "80", "40", "60", "170", "5", "1000", "100000", "1e15", "1e16", "-5", "+6", " 7 ", "1 2",
-            "\t3\n", "1.2.3", "0x10", "&H10", "１２",
+            "",           " ",          "   ",
+            "0",          "00",         "0.0",
+            ".",          "..",         "1..2",
+            "-",          "+",          "-0",
+            "1e309",      "-1e309",     "1e-400",
+            "nan",        "NaN",        "inf",
+            "-inf",       "1e",         "e5",
+            "12abc",      "abc",        "десять",
+            "1,5",        "22,5",       "2147483647",
+            "2147483648", "4294967296", "-2147483649",
+            "32757",      "32758",      "1.7976931348623157e308",
+            "4.9e-324",   "10",         "180",
+            "9.9",        "180.1",      "0",
+            "90",         "90.5",       "3",
+            "30",         "2",          "31",
+            "120",        "300",        "119",
+            "301",        "150",        "1",
+            "2.5",        "0.5",        "0.4",
+            "0.6",        "6",          "88",
+            "70",         "3",          "36",
+            "45",         "68",         "80",
+            "40",         "60",         "170",
+            "5",          "1000",       "100000",
+            "1e15",       "1e16",       "-5",
+            "+6",         " 7 ",        "1 2",
+            "\t3\n",      "1.2.3",      "0x10",
+            "&H10",       "１２",
         };
         switch (m_random() % 5) {
         case 0:
-        case 1:
-            return QString::fromUtf8(fixed[m_random() % std::size(fixed)]);
-        case 2:
-            return digits(1 + m_random() % 400);
-        case 3:
-            return digits(1 + m_random() % 6) + "." + digits(1 + m_random() % 6);
-        default:
-            return noise(1 + m_random() % 12);
+        case 1: return QString::fromUtf8(fixed[m_random() % std::size(fixed)]);
+        case 2: return digits(1 + m_random() % 400);
+        case 3: return digits(1 + m_random() % 6) + "." + digits(1 + m_random() % 6);
+        default: return noise(1 + m_random() % 12);
         }
     }
 
@@ -76,7 +92,7 @@ void HostileInputTest::everyCalculationStopsOrShowsWholeFiniteResults()
 {
     const int cases = 120000;
     HostileTexts texts(20261208);
-    CalcState state;  // carried from case to case, as in the window
+    CalcState state; // carried from case to case, as in the window
     const CalcInputs sane = startupInputs();
     int completed = 0;
     QElapsedTimer timer;

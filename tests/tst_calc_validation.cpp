@@ -23,9 +23,9 @@ QString *field(CalcInputs &in, const QString &name)
 
 const QStringList &validationMessages()
 {
-    static const QStringList list{msg::Directivity, msg::Tilt, msg::Margin, msg::ListenHeight,
-                                  msg::Power, msg::Sensitivity, msg::Noise, msg::CeilingHeight,
-                                  msg::MountHeight, msg::Length, msg::Width, msg::Area};
+    static const QStringList list{msg::Directivity, msg::Tilt,        msg::Margin, msg::ListenHeight,
+                                  msg::Power,       msg::Sensitivity, msg::Noise,  msg::CeilingHeight,
+                                  msg::MountHeight, msg::Length,      msg::Width,  msg::Area};
     return list;
 }
 
@@ -86,10 +86,11 @@ void ValidationTest::bounds_data()
                   Mounting m = Mounting::Wall) {
         QTest::newRow(row) << QString(name) << text << point << m << QString() << QString() << Control::None;
     };
-    auto no = [&](const char *row, const char *name, const QString &text, const QString &message,
-                  const QString &reset, Control focus, QChar point = QChar(u'.'), Mounting m = Mounting::Wall) {
-        QTest::newRow(row) << QString(name) << text << point << m << message << reset << focus;
-    };
+    auto no
+        = [&](const char *row, const char *name, const QString &text, const QString &message,
+              const QString &reset, Control focus, QChar point = QChar(u'.'), Mounting m = Mounting::Wall) {
+              QTest::newRow(row) << QString(name) << text << point << m << message << reset << focus;
+          };
 
     ok("directivity 10", "CmbGn", "10");
     ok("directivity 180", "CmbGn", "180");
@@ -102,7 +103,8 @@ void ValidationTest::bounds_data()
     no("directivity huge", "CmbGn", "1e309", msg::Directivity, "90", Control::CmbGn);
     ok("directivity exponent", "CmbGn", "1.2e2");
     ok("directivity comma under comma locale", "CmbGn", "22,5", comma);
-    no("directivity point under comma locale", "CmbGn", "22.5", msg::Directivity, "90", Control::CmbGn, comma);
+    no("directivity point under comma locale", "CmbGn", "22.5", msg::Directivity, "90", Control::CmbGn,
+       comma);
     no("directivity comma under point locale", "CmbGn", "22,5", msg::Directivity, "90", Control::CmbGn, dot);
 
     ok("vertical 10", "CmbDv", "10");
@@ -146,7 +148,8 @@ void ValidationTest::bounds_data()
     no("sensitivity 0", "TxtPd", "0", msg::Sensitivity, QString(), Control::TxtPd);
     no("sensitivity of 400 digits", "TxtPd", QString(400, u'9'), msg::Sensitivity, QString(), Control::TxtPd);
     no("sensitivity whose range overflows", "TxtPd", "1e300", msg::Sensitivity, QString(), Control::TxtPd);
-    no("sensitivity minus infinity", "TxtPd", "-" + QString(400, u'9'), msg::Sensitivity, QString(), Control::TxtPd);
+    no("sensitivity minus infinity", "TxtPd", "-" + QString(400, u'9'), msg::Sensitivity, QString(),
+       Control::TxtPd);
 
     no("noise empty", "TxtN", "", msg::Noise, QString(), Control::TxtN);
     no("noise 0", "TxtN", "0", msg::Noise, QString(), Control::TxtN);
@@ -157,7 +160,8 @@ void ValidationTest::bounds_data()
     no("ceiling height empty", "TxtH", "", msg::CeilingHeight, QString(), Control::TxtH, dot, ceiling);
     no("ceiling height 0", "TxtH", "0", msg::CeilingHeight, QString(), Control::TxtH, dot, ceiling);
     no("mounting height empty", "TxtH", "", msg::MountHeight, QString(), Control::TxtH, dot, wall);
-    no("mounting height 0", "TxtH", "0", msg::MountHeight, QString(), Control::TxtH, dot, Mounting::SquareHorn);
+    no("mounting height 0", "TxtH", "0", msg::MountHeight, QString(), Control::TxtH, dot,
+       Mounting::SquareHorn);
     no("height of 400 digits", "TxtH", QString(400, u'9'), msg::MountHeight, QString(), Control::TxtH);
 
     no("length empty", "TxtL", "", msg::Length, QString(), Control::TxtL);
@@ -324,6 +328,7 @@ void ValidationTest::soundPressure_data()
     QTest::addColumn<double>("splTotal");
     QTest::addColumn<double>("excess");
     QTest::addColumn<double>("range");
+    // clang-format off
     QTest::newRow("worked example") << "6" << 1 << "88" << "70" << "10" << 7.781512503836435 << 95.0 << 15.0 << 6.0;
     QTest::newRow("75 dB floor") << "6" << 1 << "88" << "60" << "10" << 7.781512503836435 << 95.0 << 20.0 << 11.0;
     QTest::newRow("excess 0 gives 2 m") << "1" << 1 << "80" << "70" << "10" << 0.0 << 80.0 << 0.0 << 2.0;
@@ -332,6 +337,7 @@ void ValidationTest::soundPressure_data()
     QTest::newRow("half tap 25 W is 12 W") << "25" << 2 << "88" << "70" << "10" << 10.79181246047625 << 98.0 << 18.0 << 8.0;
     QTest::newRow("third tap 10 W is 3 W") << "10" << 3 << "88" << "70" << "10" << 4.771212547196624 << 92.0 << 12.0 << 4.0;
     QTest::newRow("40 dB excess") << "100" << 1 << "100" << "40" << "10" << 20.0 << 120.0 << 45.0 << 178.0;
+    // clang-format on
 }
 
 void ValidationTest::soundPressure()

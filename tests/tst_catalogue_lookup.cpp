@@ -81,7 +81,7 @@ void CatalogueLookupTest::noValue_data()
     QTest::newRow("leading blank") << " KE-1";
     QTest::newRow("trailing blank") << "GY-2 ";
     QTest::newRow("no hyphen") << "KE1";
-    QTest::newRow("Cyrillic look-alikes") << "КЕ-1";       // К and Е are Cyrillic
+    QTest::newRow("Cyrillic look-alikes") << "КЕ-1"; // К and Е are Cyrillic
     QTest::newRow("letter l for digit 1") << "GK-l";
     QTest::newRow("en dash for hyphen") << QStringLiteral("LV\u20131");
     QTest::newRow("Cyrillic Р in RF") << QString(QChar(0x0420)) + "F-1";

@@ -132,7 +132,7 @@ void KeyFilterTest::singleKey_data()
     QTest::addColumn<QString>("boxName");
     QTest::addColumn<Key>("key");
     QTest::addColumn<bool>("passes");
-    QTest::addColumn<bool>("clearsResults");   // the four calculation results
+    QTest::addColumn<bool>("clearsResults"); // the four calculation results
     QTest::addColumn<bool>("clearsAttenuation");
 
     const QStringList boxes{"TxtPv", "TxtPd", "TxtN", "TxtH", "TxtL", "TxtW", "TxtSR", "TxtDln"};
@@ -145,8 +145,8 @@ void KeyFilterTest::singleKey_data()
                 << name << charKey(digit) << true << !attenuation << attenuation;
         }
         const bool point = !integerBoxes.contains(name);
-        QTest::addRow("%s point", n.constData()) << name << charKey(u'.') << point << (point && !attenuation)
-                                                 << (point && attenuation);
+        QTest::addRow("%s point", n.constData())
+            << name << charKey(u'.') << point << (point && !attenuation) << (point && attenuation);
         const QList<std::pair<const char *, Key>> rejected{
             {"comma", charKey(u',')},
             {"minus", charKey(u'-')},
@@ -245,7 +245,7 @@ void KeyFilterTest::backspaceLeavesResults()
 void KeyFilterTest::deleteAndArrowsAreNotFiltered_data()
 {
     QTest::addColumn<QString>("boxName");
-    QTest::addColumn<QString>("delText");  // what the keyboard reports with Delete
+    QTest::addColumn<QString>("delText"); // what the keyboard reports with Delete
     for (const char *name : {"TxtH", "TxtL", "TxtSR", "TxtDln"}) {
         QTest::addRow("%s, Delete without text", name) << QString::fromLatin1(name) << QString();
         // The X11 keyboard sends the DEL character along with the key.
@@ -298,13 +298,15 @@ void KeyFilterTest::digitInLockedBoxOnlyClears_data()
 {
     QTest::addColumn<QString>("boxName");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("state");   // how the box was locked
+    QTest::addColumn<QString>("state"); // how the box was locked
+    // clang-format off
     QTest::newRow("TxtPv at start") << "TxtPv" << "6" << "start";
     QTest::newRow("TxtPd at start") << "TxtPd" << "88" << "start";
     QTest::newRow("TxtN at start") << "TxtN" << "70" << "start";
     QTest::newRow("TxtPv catalogue model") << "TxtPv" << "50" << "RF-4";
     QTest::newRow("TxtPd catalogue model") << "TxtPd" << "108" << "RF-4";
     QTest::newRow("TxtN listed room type") << "TxtN" << "110" << "ТЯЖ ПРОМЫШ";
+    // clang-format on
 }
 
 void KeyFilterTest::digitInLockedBoxOnlyClears()

@@ -20,23 +20,38 @@ void AttenuationTest::caption_data()
     QTest::addColumn<QString>("distance");
     QTest::addColumn<QString>("caption");
 
-    QTest::newRow("start-up distance") << "10" << "20";
-    QTest::newRow("one metre") << "1" << "0";
-    QTest::newRow("two metres") << "2" << "6";
-    QTest::newRow("three metres") << "3" << "9";
-    QTest::newRow("five metres") << "5" << "13";
-    QTest::newRow("hundred metres") << "100" << "40";
-    QTest::newRow("fifteen metres") << "15" << "23";
+    QTest::newRow("start-up distance") << "10"
+                                       << "20";
+    QTest::newRow("one metre") << "1"
+                               << "0";
+    QTest::newRow("two metres") << "2"
+                                << "6";
+    QTest::newRow("three metres") << "3"
+                                  << "9";
+    QTest::newRow("five metres") << "5"
+                                 << "13";
+    QTest::newRow("hundred metres") << "100"
+                                    << "40";
+    QTest::newRow("fifteen metres") << "15"
+                                    << "23";
     // Below 1 m the floor goes toward minus infinity: -6.02 gives -7.
-    QTest::newRow("half a metre") << "0.5" << "-7";
+    QTest::newRow("half a metre") << "0.5"
+                                  << "-7";
     // ln(1000) / ln(10) is 2.9999999999999996 in double precision.
-    QTest::newRow("kilometre") << "1000" << "59";
-    QTest::newRow("kilometre as exponent") << "1e3" << "59";
-    QTest::newRow("millimetre") << "0.001" << "-60";
-    QTest::newRow("just under a metre") << "0.999" << "-1";
-    QTest::newRow("several points read as 1.2") << "1.2.3" << "1";
-    QTest::newRow("trailing letters") << "12abc" << "21";
-    QTest::newRow("largest finite range") << "1e308" << "6160";
+    QTest::newRow("kilometre") << "1000"
+                               << "59";
+    QTest::newRow("kilometre as exponent") << "1e3"
+                                           << "59";
+    QTest::newRow("millimetre") << "0.001"
+                                << "-60";
+    QTest::newRow("just under a metre") << "0.999"
+                                        << "-1";
+    QTest::newRow("several points read as 1.2") << "1.2.3"
+                                                << "1";
+    QTest::newRow("trailing letters") << "12abc"
+                                      << "21";
+    QTest::newRow("largest finite range") << "1e308"
+                                          << "6160";
 
     QTest::newRow("empty") << "" << Missing;
     QTest::newRow("zero") << "0" << Missing;

@@ -218,31 +218,31 @@ void ReportTest::block_data()
     const int round = int(calc::Mounting::RoundHorn);
     const int square = int(calc::Mounting::SquareHorn);
 
-    QTest::newRow("ceiling, point") << ceilingState() << ceiling << "ПРОЧИЕ" << "Офисы"
-                                    << QChar(u'.') << ceilingLines();
+    QTest::newRow("ceiling, point") << ceilingState() << ceiling << "ПРОЧИЕ"
+                                    << "Офисы" << QChar(u'.') << ceilingLines();
     QStringList lines = ceilingLines();
     lines[11] = "Высота   потолков, м                           -  2,5";
     lines[13] = "Ширина  помещения, м                           -  7,5";
-    QTest::newRow("ceiling, comma") << ceilingState() << ceiling << "ПРОЧИЕ" << "Офисы"
-                                    << QChar(u',') << lines;
+    QTest::newRow("ceiling, comma") << ceilingState() << ceiling << "ПРОЧИЕ"
+                                    << "Офисы" << QChar(u',') << lines;
 
-    QTest::newRow("wall, point") << wallState() << wall << "Модель 10Вт" << "Коридоры"
-                                 << QChar(u'.') << wallLines();
+    QTest::newRow("wall, point") << wallState() << wall << "Модель 10Вт"
+                                 << "Коридоры" << QChar(u'.') << wallLines();
     lines = wallLines();
     lines[8] = "Высота точки прослушивания, см                 -  120,5";
     lines[11] = "Высота установки громкоговорителя, м -  2,75";
-    QTest::newRow("wall, comma") << wallState() << wall << "Модель 10Вт" << "Коридоры"
-                                 << QChar(u',') << lines;
+    QTest::newRow("wall, comma") << wallState() << wall << "Модель 10Вт"
+                                 << "Коридоры" << QChar(u',') << lines;
 
-    QTest::newRow("square horn, point") << hornState() << square << "ПРОЧИЕ" << "Цех"
-                                        << QChar(u'.') << squareHornLines();
+    QTest::newRow("square horn, point") << hornState() << square << "ПРОЧИЕ"
+                                        << "Цех" << QChar(u'.') << squareHornLines();
     lines = squareHornLines();
     lines[14] = "Ширина  помещения, м                           -  20,3";
-    QTest::newRow("square horn, comma") << hornState() << square << "ПРОЧИЕ" << "Цех"
-                                        << QChar(u',') << lines;
+    QTest::newRow("square horn, comma") << hornState() << square << "ПРОЧИЕ"
+                                        << "Цех" << QChar(u',') << lines;
 
-    QTest::newRow("round horn, point") << hornState() << round << "ПРОЧИЕ" << "Цех"
-                                       << QChar(u'.') << roundHornLines();
+    QTest::newRow("round horn, point") << hornState() << round << "ПРОЧИЕ"
+                                       << "Цех" << QChar(u'.') << roundHornLines();
 }
 
 void ReportTest::block()
@@ -254,8 +254,7 @@ void ReportTest::block()
     QFETCH(QChar, decimalPoint);
     QFETCH(QStringList, lines);
 
-    const QByteArray bytes =
-        reportBlock(state, calc::Mounting(mounting), model, roomType, decimalPoint);
+    const QByteArray bytes = reportBlock(state, calc::Mounting(mounting), model, roomType, decimalPoint);
     QCOMPARE(bytes, reportFileBytes(lines));
 }
 
@@ -273,8 +272,8 @@ void ReportTest::blockShape()
 {
     QFETCH(int, mounting);
     QFETCH(int, lineCount);
-    const QByteArray bytes = reportBlock(hornState(), calc::Mounting(mounting),
-                                         QStringLiteral("ПРОЧИЕ"), QStringLiteral("Цех"), u',');
+    const QByteArray bytes = reportBlock(hornState(), calc::Mounting(mounting), QStringLiteral("ПРОЧИЕ"),
+                                         QStringLiteral("Цех"), u',');
     // No byte-order mark, CR LF after every line including the last, no
     // lone CR or LF anywhere.
     QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
@@ -296,10 +295,9 @@ void ReportTest::blockShape()
 void ReportTest::firstLineBytes()
 {
     // "ВХОДНЫЕ ДАННЫЕ" in the Cyrillic code page, byte by byte.
-    const QByteArray bytes = reportBlock(ceilingState(), calc::Mounting::Ceiling,
-                                         QStringLiteral("ПРОЧИЕ"), QStringLiteral("Офисы"), u'.');
-    QCOMPARE(bytes.left(16).toHex(' '),
-             QByteArray("c2 d5 ce c4 cd db c5 20 c4 c0 cd cd db c5 0d 0a"));
+    const QByteArray bytes = reportBlock(ceilingState(), calc::Mounting::Ceiling, QStringLiteral("ПРОЧИЕ"),
+                                         QStringLiteral("Офисы"), u'.');
+    QCOMPARE(bytes.left(16).toHex(' '), QByteArray("c2 d5 ce c4 cd db c5 20 c4 c0 cd cd db c5 0d 0a"));
 }
 
 void ReportTest::windows1251_data()
@@ -331,8 +329,8 @@ void ReportTest::unencodableNames()
 {
     // A name typed into a combo with characters outside the code page: each
     // such character is written as "?", never as a control byte.
-    const QByteArray bytes = reportBlock(ceilingState(), calc::Mounting::Ceiling,
-                                         QStringLiteral("GK-1 ✓"), QStringLiteral("Зал 中"), u'.');
+    const QByteArray bytes = reportBlock(ceilingState(), calc::Mounting::Ceiling, QStringLiteral("GK-1 ✓"),
+                                         QStringLiteral("Зал 中"), u'.');
     QStringList lines = ceilingLines();
     lines[2] = "Наименование громкоговорителя                  -  GK-1 ?";
     lines[9] = "Тип помещения                                  -  Зал ?";

@@ -40,7 +40,8 @@ bool writeFile(const QString &path, const QByteArray &data)
 int openHandles()
 {
 #ifdef Q_OS_LINUX
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size());
+    return int(
+        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size());
 #else
     return -1;
 #endif
@@ -201,10 +202,10 @@ void ReportFileTest::readOnlyFolderKeepsOldReport()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(Name);
     QVERIFY(writeFile(path, BlockA));
-    const QFileDevice::Permissions readOnly =
-        QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
-        | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
-    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    const QFileDevice::Permissions readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner
+        | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    QVERIFY(QFile::setPermissions(path,
+                                  QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
     QVERIFY(QFile::setPermissions(dir.path(), readOnly));
     const bool ignored = writesIgnorePermissions(dir.path());
     if (!ignored) {

@@ -54,17 +54,28 @@ void RoomSettingsTest::roomTypeChoice_data()
     QTest::addColumn<QString>("noise");
     QTest::addColumn<bool>("editable");
 
-    QTest::newRow("hospital, first entry") << "БОЛЬНИЦА" << "20" << false;
-    QTest::newRow("shop") << "МАГАЗИН" << "30" << false;
-    QTest::newRow("church") << "ЦЕРКОВЬ" << "45" << false;
-    QTest::newRow("beach") << "ПЛЯЖ" << "60" << false;
-    QTest::newRow("supermarket") << "СУПЕРМАРКЕТ" << "65" << false;
-    QTest::newRow("sports hall") << "СПОРТЗАЛ" << "75" << false;
-    QTest::newRow("restaurant") << "РЕСТОРАН" << "80" << false;
-    QTest::newRow("railway station, inner blanks") << "Ж Д СТАНЦИЯ" << "90" << false;
-    QTest::newRow("stadium") << "СТАДИОН" << "100" << false;
-    QTest::newRow("heavy industry") << "ТЯЖ ПРОМЫШ" << "110" << false;
-    QTest::newRow("other, last entry") << "ПРОЧИЕ" << "60" << true;
+    QTest::newRow("hospital, first entry") << "БОЛЬНИЦА"
+                                           << "20" << false;
+    QTest::newRow("shop") << "МАГАЗИН"
+                          << "30" << false;
+    QTest::newRow("church") << "ЦЕРКОВЬ"
+                            << "45" << false;
+    QTest::newRow("beach") << "ПЛЯЖ"
+                           << "60" << false;
+    QTest::newRow("supermarket") << "СУПЕРМАРКЕТ"
+                                 << "65" << false;
+    QTest::newRow("sports hall") << "СПОРТЗАЛ"
+                                 << "75" << false;
+    QTest::newRow("restaurant") << "РЕСТОРАН"
+                                << "80" << false;
+    QTest::newRow("railway station, inner blanks") << "Ж Д СТАНЦИЯ"
+                                                   << "90" << false;
+    QTest::newRow("stadium") << "СТАДИОН"
+                             << "100" << false;
+    QTest::newRow("heavy industry") << "ТЯЖ ПРОМЫШ"
+                                    << "110" << false;
+    QTest::newRow("other, last entry") << "ПРОЧИЕ"
+                                       << "60" << true;
 }
 
 void RoomSettingsTest::roomTypeChoice()
@@ -203,9 +214,12 @@ void RoomSettingsTest::directivityNotCopiedForOtherTypes_data()
 {
     QTest::addColumn<QString>("model");
     QTest::addColumn<QString>("vertical");
-    QTest::newRow("square horn") << "RF-5" << "40";
-    QTest::newRow("ceiling") << "KE-2" << "90";
-    QTest::newRow("wall") << "LV-2" << "180";
+    QTest::newRow("square horn") << "RF-5"
+                                 << "40";
+    QTest::newRow("ceiling") << "KE-2"
+                             << "90";
+    QTest::newRow("wall") << "LV-2"
+                          << "180";
 }
 
 void RoomSettingsTest::directivityNotCopiedForOtherTypes()
@@ -226,10 +240,14 @@ void RoomSettingsTest::settingChoiceOnlyClears_data()
 {
     QTest::addColumn<QString>("comboName");
     QTest::addColumn<QString>("entry");
-    QTest::newRow("vertical directivity") << "CmbDv" << "150";
-    QTest::newRow("tilt") << "CmbUN" << "5";
-    QTest::newRow("margin") << "CmbUPS" << "20";
-    QTest::newRow("listening height") << "CmbVP" << "120";
+    QTest::newRow("vertical directivity") << "CmbDv"
+                                          << "150";
+    QTest::newRow("tilt") << "CmbUN"
+                          << "5";
+    QTest::newRow("margin") << "CmbUPS"
+                            << "20";
+    QTest::newRow("listening height") << "CmbVP"
+                                      << "120";
 }
 
 void RoomSettingsTest::settingChoiceOnlyClears()
@@ -268,8 +286,9 @@ void RoomSettingsTest::combosStartWithTheirTextAndNoEntry()
     // after start-up every combo shows its start text with no entry chosen.
     const QList<std::pair<QComboBox *, QString>> starts{
         {g->cmbG, QStringLiteral("GK-1")}, {room->cmbOn, QStringLiteral("АВТОСТОЯНКА")},
-        {m->cmbGn, QStringLiteral("90")}, {m->cmbDv, QStringLiteral("90")}, {m->cmbUN, QStringLiteral("0")},
-        {m->cmbUPS, QStringLiteral("10")}, {m->cmbVP, QStringLiteral("150")},
+        {m->cmbGn, QStringLiteral("90")},  {m->cmbDv, QStringLiteral("90")},
+        {m->cmbUN, QStringLiteral("0")},   {m->cmbUPS, QStringLiteral("10")},
+        {m->cmbVP, QStringLiteral("150")},
     };
     for (const auto &[c, text] : starts) {
         QCOMPARE(c->currentText(), text);
@@ -277,7 +296,8 @@ void RoomSettingsTest::combosStartWithTheirTextAndNoEntry()
         QCOMPARE(c->currentIndex(), -1);
         QVERIFY(c->isEditable());
     }
-    QCOMPARE(entries(m->cmbUN), (QStringList{"0", "5", "10", "20", "30", "40", "50", "60", "70", "80", "90"}));
+    QCOMPARE(entries(m->cmbUN),
+             (QStringList{"0", "5", "10", "20", "30", "40", "50", "60", "70", "80", "90"}));
     QCOMPARE(m->cmbUPS->count(), 18);
     QCOMPARE(m->cmbVP->itemText(7), QStringLiteral("190"));
 }
@@ -286,16 +306,23 @@ void RoomSettingsTest::typedListValueRunsNoHandler_data()
 {
     QTest::addColumn<QString>("comboName");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<int>("finish");  // the key that ends the typing
+    QTest::addColumn<int>("finish"); // the key that ends the typing
 
-    for (const auto &[key, name] : {std::pair{int(Qt::Key_Return), "Return"}, std::pair{int(Qt::Key_Enter), "Enter"},
-                                    std::pair{int(Qt::Key_Tab), "Tab"}}) {
-        QTest::addRow("CmbGn 120, %s", name) << "CmbGn" << "120" << key;
-        QTest::addRow("CmbUPS 15, %s", name) << "CmbUPS" << "15" << key;
-        QTest::addRow("CmbVP 190, %s", name) << "CmbVP" << "190" << key;
-        QTest::addRow("CmbOn ГРОМ, %s", name) << "CmbOn" << "ГРОМ" << key;
-        QTest::addRow("CmbG RF-5, %s", name) << "CmbG" << "RF-5" << key;
-        QTest::addRow("CmbGn 45 not listed, %s", name) << "CmbGn" << "45" << key;
+    for (const auto &[key, name] :
+         {std::pair{int(Qt::Key_Return), "Return"}, std::pair{int(Qt::Key_Enter), "Enter"},
+          std::pair{int(Qt::Key_Tab), "Tab"}}) {
+        QTest::addRow("CmbGn 120, %s", name) << "CmbGn"
+                                             << "120" << key;
+        QTest::addRow("CmbUPS 15, %s", name) << "CmbUPS"
+                                             << "15" << key;
+        QTest::addRow("CmbVP 190, %s", name) << "CmbVP"
+                                             << "190" << key;
+        QTest::addRow("CmbOn ГРОМ, %s", name) << "CmbOn"
+                                              << "ГРОМ" << key;
+        QTest::addRow("CmbG RF-5, %s", name) << "CmbG"
+                                             << "RF-5" << key;
+        QTest::addRow("CmbGn 45 not listed, %s", name) << "CmbGn"
+                                                       << "45" << key;
     }
 }
 
@@ -341,8 +368,10 @@ void RoomSettingsTest::typingDoesNotCompleteInline()
     for (QComboBox *c : {m->cmbGn, m->cmbVP, room->cmbOn, g->cmbG}) {
         c->setFocus();
         c->lineEdit()->selectAll();
-        typeKeys(c, c == room->cmbOn ? QStringLiteral("Т") : c == g->cmbG ? QStringLiteral("R")
-                                                                         : QStringLiteral("1"));
+        typeKeys(c,
+                 c == room->cmbOn   ? QStringLiteral("Т")
+                     : c == g->cmbG ? QStringLiteral("R")
+                                    : QStringLiteral("1"));
         QCOMPARE(c->currentText().size(), 1);
         QCOMPARE(c->lineEdit()->selectedText(), QString());
     }

@@ -57,9 +57,11 @@ void SelectionTest::verifyType(int type) const
         QCOMPARE(option(t)->isChecked(), t == type);
         QCOMPARE(option(t)->isEnabled(), t == type);
     }
-    QCOMPARE(room->label3->text(), type == Ceiling ? QStringLiteral("Высота потолков") : QStringLiteral("Высота установки"));
-    QCOMPARE(m->label23->text(), type == SquareHorn ? QStringLiteral("Горизонтальная диаграмма направленности, Град")
-                                                    : QStringLiteral("Диаграмма направленности, Град"));
+    QCOMPARE(room->label3->text(),
+             type == Ceiling ? QStringLiteral("Высота потолков") : QStringLiteral("Высота установки"));
+    QCOMPARE(m->label23->text(),
+             type == SquareHorn ? QStringLiteral("Горизонтальная диаграмма направленности, Град")
+                                : QStringLiteral("Диаграмма направленности, Град"));
     QVERIFY(m->cmbGn->isEnabled());
     QCOMPARE(m->cmbDv->isEnabled(), type == SquareHorn);
     QCOMPARE(m->cmbUN->isEnabled(), type == RoundHorn || type == SquareHorn);
@@ -98,6 +100,7 @@ void SelectionTest::modelChoice_data()
     QTest::addColumn<QString>("directivity");
     QTest::addColumn<QString>("vertical");
 
+    // clang-format off
     QTest::newRow("KE-1 ceiling, first entry") << "KE-1" << "6" << "88" << int(Ceiling) << "90" << "90";
     QTest::newRow("KE-3 ceiling") << "KE-3" << "30" << "87" << int(Ceiling) << "90" << "90";
     QTest::newRow("GK-1 wall, the start model") << "GK-1" << "6" << "88" << int(Wall) << "120" << "180";
@@ -107,6 +110,7 @@ void SelectionTest::modelChoice_data()
     QTest::newRow("RF-6 square horn") << "RF-6" << "50" << "104" << int(SquareHorn) << "60" << "40";
     QTest::newRow("LV-8 wall") << "LV-8" << "40" << "99" << int(Wall) << "120" << "180";
     QTest::newRow("GY-2 last model, wall") << "GY-2" << "25" << "88" << int(Wall) << "120" << "180";
+    // clang-format on
 }
 
 void SelectionTest::modelChoice()
@@ -248,11 +252,13 @@ void SelectionTest::mountingClickAfterOther_data()
 
     // The tilt was set to "30" before the click: only the wall resets it.
     const QString dir = QStringLiteral("Диаграмма направленности, Град");
+    // clang-format off
     QTest::newRow("ceiling") << int(Ceiling) << "Высота потолков" << dir << "90" << "90" << "30" << false << false;
     QTest::newRow("wall") << int(Wall) << "Высота установки" << dir << "120" << "180" << "0" << false << false;
     QTest::newRow("round horn") << int(RoundHorn) << "Высота установки" << dir << "40" << "40" << "30" << false << true;
     QTest::newRow("square horn") << int(SquareHorn) << "Высота установки"
                                  << "Горизонтальная диаграмма направленности, Град" << "60" << "40" << "30" << true << true;
+    // clang-format on
 }
 
 void SelectionTest::mountingClickAfterOther()
@@ -347,7 +353,7 @@ void SelectionTest::keyboardUpDownChoosesModels()
     QTRY_COMPARE(QApplication::focusWidget(), g->cmbG);
 
     showResults();
-    QTest::keyClick(g->cmbG, Qt::Key_Down);  // from no entry to the first
+    QTest::keyClick(g->cmbG, Qt::Key_Down); // from no entry to the first
     QCOMPARE(g->cmbG->currentText(), QStringLiteral("KE-1"));
     verifyType(Ceiling);
     QVERIFY(resultsEmpty());

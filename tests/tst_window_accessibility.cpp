@@ -77,7 +77,8 @@ void AccessibilityTest::resultsKeepTheirValueAsName()
     f->w().cmdRkl_Click();
     const QList<QPair<QLabel *, QString>> labels{
         {f->w().frame2->lblPd, "Общее звуковое давление громкоговорителя, дБ"},
-        {f->w().frame2->lblD, "Эффективная дальность, обеспечивающая разборчивость сообщения громкоговорителя, м"},
+        {f->w().frame2->lblD,
+         "Эффективная дальность, обеспечивающая разборчивость сообщения громкоговорителя, м"},
         {f->w().frame2->lblS, "Эффективно озвучиваемая площадь, м2"},
         {f->w().frame2->lblKs, "Необходимое кол-во громкоговорителей"},
         {f->w().frame5->lblZat, "Затухание, дБ"},
@@ -99,7 +100,7 @@ void AccessibilityTest::groupsCarryTheirOwnTitles()
 void AccessibilityTest::namesFollowARelabelledHeading()
 {
     QComboBox *model = f->w().frame3->cmbG;
-    model->setCurrentIndex(10);  // RF-5, a square horn
+    model->setCurrentIndex(10); // RF-5, a square horn
     emit model->activated(10);
     QCOMPARE(accessibleName(f->w().frame4->txtH), QString("Высота установки"));
     QCOMPARE(accessibleName(f->w().frame7->cmbGn->lineEdit()),

@@ -1,14 +1,14 @@
 #include "windowfixture.h"
 
-#include "widgets/look.h"
 #include "app/russian.h"
 #include "calc/calculation.h"
 #include "catalogue/loudspeakergroup.h"
 #include "output/attenuationgroup.h"
-#include "widgets/messenger.h"
 #include "output/resultsgroup.h"
 #include "room/manualsettingsgroup.h"
 #include "room/roomgroup.h"
+#include "widgets/look.h"
+#include "widgets/messenger.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -168,11 +168,11 @@ void StartupTest::focusOrder()
 {
     MainWindow &w = f->w();
     const QList<QWidget *> order{
-        w.frame2->cmdRkl, w.frame2->cmdPch, w.frame2->cmdSpr, w.frame4->txtH, w.frame4->txtL,
-        w.frame4->txtW, w.frame4->txtN, w.frame4->cmbOn, w.frame7->cmbGn, w.frame7->cmbUPS,
-        w.frame7->cmbVP, w.frame7->cmbDv, w.frame7->cmbUN, w.frame3->opt1, w.frame3->opt2,
-        w.frame3->opt3, w.frame3->opt4, w.frame3->opt_1[2], w.frame3->opt_1[3], w.frame3->opt_1[1],
-        w.frame3->cmbG, w.frame3->txtPv, w.frame3->txtPd, w.frame5->txtDln, w.frame5->cmdZ,
+        w.frame2->cmdRkl, w.frame2->cmdPch, w.frame2->cmdSpr,   w.frame4->txtH,     w.frame4->txtL,
+        w.frame4->txtW,   w.frame4->txtN,   w.frame4->cmbOn,    w.frame7->cmbGn,    w.frame7->cmbUPS,
+        w.frame7->cmbVP,  w.frame7->cmbDv,  w.frame7->cmbUN,    w.frame3->opt1,     w.frame3->opt2,
+        w.frame3->opt3,   w.frame3->opt4,   w.frame3->opt_1[2], w.frame3->opt_1[3], w.frame3->opt_1[1],
+        w.frame3->cmbG,   w.frame3->txtPv,  w.frame3->txtPd,    w.frame5->txtDln,   w.frame5->cmdZ,
         w.frame4->txtSR,
     };
     // Walk the focus chain and keep only the listed controls (combo boxes
@@ -316,7 +316,7 @@ void StartupTest::qtTextsAreRussian()
     QStringList texts;
     for (QAction *a : menu->actions()) {
         if (!a->isSeparator())
-            texts << a->text().section(u'\t', 0, 0);  // without the shortcut
+            texts << a->text().section(u'\t', 0, 0); // without the shortcut
     }
     QVERIFY(texts.contains("&Отменить действие"));
     QVERIFY(texts.contains("В&ставить"));

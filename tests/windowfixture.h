@@ -21,8 +21,7 @@
 // only inside the active window; without a window manager the window must
 // ask for activation itself.
 struct WindowFixture {
-    WindowFixture()
-        : window(std::make_unique<MainWindow>())
+    WindowFixture() : window(std::make_unique<MainWindow>())
     {
         window->setMessenger(&messages);
         window->show();
@@ -75,7 +74,8 @@ inline void typeKeys(QWidget *widget, const QString &text)
         if (c.unicode() < 128)
             QTest::keyClick(widget, char(c.unicode()));
         else
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c),
+                                Qt::NoModifier);
     }
 }
 

@@ -12,7 +12,7 @@ namespace {
 // as its name, its heading as its description.
 class ResultLabelAccessible : public QAccessibleWidget {
 public:
-    explicit ResultLabelAccessible(QLabel *label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+    explicit ResultLabelAccessible(QLabel *label) : QAccessibleWidget(label, QAccessible::StaticText) { }
 
     QString text(QAccessible::Text t) const override
     {

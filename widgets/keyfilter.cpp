@@ -14,9 +14,11 @@ constexpr char16_t Del = 0x7f;
 } // namespace
 
 NumericKeyFilter::NumericKeyFilter(QLineEdit *box, bool acceptsPoint, std::function<void()> effects)
-    : QObject(box), m_box(box), m_acceptsPoint(acceptsPoint), m_effects(std::move(effects))
-{
-}
+    : QObject(box),
+      m_box(box),
+      m_acceptsPoint(acceptsPoint),
+      m_effects(std::move(effects))
+{ }
 
 void NumericKeyFilter::install(QLineEdit *box, bool acceptsPoint, std::function<void()> effects)
 {

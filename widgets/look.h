@@ -24,7 +24,7 @@ QFont font(double points, bool bold = false);
 
 inline const QColor DarkGreen{0, 64, 0};
 inline const QColor Navy{0, 0, 128};
-inline const QColor LightGrey{192, 192, 192};   // a box the list fills: read-only
+inline const QColor LightGrey{192, 192, 192}; // a box the list fills: read-only
 inline const QColor ButtonFace{224, 224, 224};
 
 // The system menu colour of a locked box before anything was chosen.

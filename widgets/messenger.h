@@ -27,7 +27,7 @@ public:
 // The real message boxes.
 class MessageBoxMessenger : public Messenger {
 public:
-    explicit MessageBoxMessenger(QWidget *parent) : m_parent(parent) {}
+    explicit MessageBoxMessenger(QWidget *parent) : m_parent(parent) { }
     void inform(const QString &text, const QString &title = QString()) override;
     Answer ask(const QString &text, const QString &title) override;
 
