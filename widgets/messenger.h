@@ -11,7 +11,7 @@ inline const QString ApplicationTitle = QStringLiteral("Расчет громк�
 // read the messages and answer the question.
 class Messenger {
 public:
-    enum class Answer { Ok, Yes, No, Cancel };
+    enum class Answer { Yes, No, Cancel };
 
     virtual ~Messenger() = default;
 
