@@ -16,6 +16,19 @@ inline double degreesToRadians(double degrees)
 
 enum class Mounting { Ceiling, Wall, RoundHorn, SquareHorn };
 
+// Where the zone one loudspeaker covers lies on the listening plane, as the
+// geometry of its mounting type found it (lengths in metres). Only the
+// figures of that geometry are set; the others stay 0.
+struct ZoneFigures {
+    double radius = 0.0;    // Radius: ceiling, the radius of the covered circle
+    double nearSlant = 0.0; // NearSlant: horns, loudspeaker to the near edge
+    double farSlant = 0.0;  // FarSlant: horns, loudspeaker to the far edge
+    double edgeDeg = 0.0;   // EdgeDeg: horns, depression of the beam's lower boundary, degrees
+    double farHalfW = 0.0;  // FarHalfW: round horn, the zone's width at its far edge
+    double nearSide = 0.0;  // NearSide: square horn, near distance to the beam's side
+    double farSide = 0.0;   // FarSide: square horn, far distance to the beam's side
+};
+
 // The inputs as CALCULATE read them, the intermediate values and the four
 // results. They keep their values between calculations: a calculation that
 // stops early leaves the values it had not reached unchanged, and the report
@@ -44,6 +57,8 @@ struct CalcState {
     double coverS = 0.0;     // floor area one loudspeaker covers, m2
     double halfSpan = 0.0;   // lateral half-width of the covered zone, m
     double count = 0.0;      // loudspeakers needed; carried between calculations
+    double dropH = 0.0;      // loudspeaker above the listening plane, m
+    ZoneFigures zone;        // where the covered zone of the last calculation lies
     bool calculated = false; // the labels show a complete calculation
     bool areaFromLW = false; // take the area from length x width first
 };

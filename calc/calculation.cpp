@@ -22,12 +22,16 @@ Effects inputStop(const QString &message, Control control, const QString &resetT
     return effects;
 }
 
-// A manual-setting combo: numeric in the user's locale and within its bounds.
-std::optional<double> settingValue(const QString &text, QChar decimalPoint, double low, double high)
+// A manual-setting combo: a number within its bounds. Both "," and "." are
+// its decimal separator in every locale, so that "90,5" and "90.5" are both
+// 90.5; otherwise the same numeric test as any number of the locale.
+std::optional<double> settingValue(const QString &text, double low, double high)
 {
-    if (!isLocaleNumber(text, decimalPoint))
+    QString number = text;
+    number.replace(u',', u'.');
+    if (!isLocaleNumber(number, u'.'))
         return std::nullopt;
-    const double value = leadingValue(text);
+    const double value = leadingValue(number);
     if (!(value >= low && value <= high))
         return std::nullopt;
     return value;
@@ -68,31 +72,30 @@ struct Reader {
 
     bool readManualSettings()
     {
-        const QChar dp = in.decimalPoint;
-        const auto dir = settingValue(in.cmbGn, dp, 10.0, 180.0);
+        const auto dir = settingValue(in.cmbGn, 10.0, 180.0);
         if (!dir)
             return stop(inputStop(msg::Directivity, Control::CmbGn, QStringLiteral("90")));
         state.dirDeg = *dir;
         state.dirRad = degreesToRadians(state.dirDeg);
 
-        const auto vDir = settingValue(in.cmbDv, dp, 10.0, 180.0);
+        const auto vDir = settingValue(in.cmbDv, 10.0, 180.0);
         if (!vDir)
             return stop(inputStop(msg::Directivity, Control::CmbDv, QStringLiteral("90")));
         state.vDirDeg = *vDir;
         state.vDirRad = degreesToRadians(state.vDirDeg);
 
-        const auto tilt = settingValue(in.cmbUN, dp, 0.0, 90.0);
+        const auto tilt = settingValue(in.cmbUN, 0.0, 90.0);
         if (!tilt)
             return stop(inputStop(msg::Tilt, Control::CmbUN, QStringLiteral("0")));
         state.tiltDeg = *tilt;
         state.tiltRad = degreesToRadians(state.tiltDeg);
 
-        const auto margin = settingValue(in.cmbUPS, dp, 3.0, 30.0);
+        const auto margin = settingValue(in.cmbUPS, 3.0, 30.0);
         if (!margin)
             return stop(inputStop(msg::Margin, Control::CmbUPS, QStringLiteral("6")));
         state.margin = *margin;
 
-        const auto listenH = settingValue(in.cmbVP, dp, 120.0, 300.0);
+        const auto listenH = settingValue(in.cmbVP, 120.0, 300.0);
         if (!listenH)
             return stop(inputStop(msg::ListenHeight, Control::CmbVP, QStringLiteral("150")));
         state.listenH = *listenH;
@@ -158,7 +161,9 @@ struct Reader {
             const double product = leadingValue(in.txtW) * leadingValue(in.txtL);
             if (!std::isfinite(product))
                 return stop(inputStop(msg::Length, Control::TxtL));
-            areaText = formatGeneral(product, in.decimalPoint);
+            // Written with "." whatever the locale, so that the area box
+            // reads back as exactly this product.
+            areaText = formatGeneral(product, u'.');
             outcome.effects.push_back(Effect::setText(Control::TxtSR, areaText));
         }
         // The area is not checked: an empty or zero area is accepted.
@@ -206,8 +211,7 @@ Outcome calculate(const CalcInputs &in, CalcState &state)
     // stops, so that a stop leaves the count and the range as they were.
     Effects &effects = reader.outcome.effects;
     const double dropH = dropHeight(state.mountH, state.listenH);
-    const auto coverage
-        = mountingCoverage(in.mounting, geometryInputs(state, dropH, in.decimalPoint), effects);
+    const auto coverage = mountingCoverage(in.mounting, geometryInputs(state, dropH), effects);
     if (!coverage)
         return reader.outcome;
     const double count
@@ -226,6 +230,8 @@ Outcome calculate(const CalcInputs &in, CalcState &state)
     state.range = coverage->range.value_or(state.range);
     state.halfSpan = coverage->halfSpan.value_or(state.halfSpan);
     state.count = count;
+    state.dropH = dropH;
+    state.zone = coverage->zone;
 
     const QChar dp = in.decimalPoint;
     effects.push_back(Effect::setText(Control::LblPd, formatGeneral(state.splTotal, dp)));

@@ -32,6 +32,7 @@ struct HornZone {
     double nearSlant = 0.0; // loudspeaker to the near edge
     double farSlant = 0.0;  // loudspeaker to the far edge
     double depth = 0.0;     // extent of the zone along the beam axis
+    double edgeDeg = 0.0;   // depression of the beam's lower boundary, degrees
 };
 
 // The near edge, where the lower boundary of the beam meets the plane. When
@@ -88,10 +89,10 @@ std::optional<HornZone> hornZone(const GeometryInputs &in, Effects &effects)
         return std::nullopt;
     }
 
-    // The degree values are compared as they read back from text in the
-    // user's locale; the trigonometry uses the radians.
-    const double halfVDirDeg = readBack(in.vDirDeg / 2.0, in.decimalPoint);
-    const double tiltDeg = readBack(in.tiltDeg, in.decimalPoint);
+    // The branches compare the degree values themselves, the same in every
+    // locale; the trigonometry uses the radians.
+    const double halfVDirDeg = in.vDirDeg / 2.0;
+    const double tiltDeg = in.tiltDeg;
     const double edgeDeg = halfVDirDeg + tiltDeg;
 
     std::optional<double> nearSlant;
@@ -108,13 +109,13 @@ std::optional<HornZone> hornZone(const GeometryInputs &in, Effects &effects)
     const double nearH = std::sqrt(*nearSlant * *nearSlant - dropH2);
     const double farH = std::sqrt(*farSlant * *farSlant - dropH2);
     if (edgeDeg > 90.0)
-        return HornZone{*nearSlant, *farSlant, farH + nearH};
+        return HornZone{*nearSlant, *farSlant, farH + nearH, edgeDeg};
     const double depth = farH - nearH;
     // A zone of negative depth has no covered area to show: stop rather
     // than go on to an area below 1 m2.
     if (depth < 0.0)
         return stop(effects, msg::NegativeDepth);
-    return HornZone{*nearSlant, *farSlant, depth};
+    return HornZone{*nearSlant, *farSlant, depth, edgeDeg};
 }
 
 // Lateral half-width over the range and the count along the room length,
@@ -129,15 +130,15 @@ double alongCountOf(double roomL, double halfSpan)
     return roundDown(roomL / (2.0 * halfSpan)) + 1.0;
 }
 
-Coverage hornCoverage(const GeometryInputs &in, double coverS)
+Coverage hornCoverage(const GeometryInputs &in, double coverS, ZoneFigures zone)
 {
     const double halfSpan = halfSpanOf(in.range, in.dirRad);
-    return Coverage{coverS, alongCountOf(in.roomL, halfSpan), std::nullopt, halfSpan};
+    return Coverage{coverS, alongCountOf(in.roomL, halfSpan), std::nullopt, halfSpan, zone};
 }
 
 } // namespace
 
-GeometryInputs geometryInputs(const CalcState &state, double dropH, QChar decimalPoint)
+GeometryInputs geometryInputs(const CalcState &state, double dropH)
 {
     GeometryInputs in;
     in.mountH = state.mountH;
@@ -150,7 +151,6 @@ GeometryInputs geometryInputs(const CalcState &state, double dropH, QChar decima
     in.tiltRad = state.tiltRad;
     in.range = state.range;
     in.roomL = state.roomL;
-    in.decimalPoint = decimalPoint;
     return in;
 }
 
@@ -166,7 +166,9 @@ std::optional<Coverage> ceilingCoverage(const GeometryInputs &in, Effects &effec
     const double radius = slant * std::sin(in.dirRad / 2.0);
     const double coverS = roundDown(Pi * radius * radius) + 1.0;
     const double alongCount = roundDown(in.roomL / (2.0 * radius)) + 1.0;
-    return Coverage{coverS, alongCount, std::nullopt, std::nullopt};
+    ZoneFigures zone;
+    zone.radius = radius;
+    return Coverage{coverS, alongCount, std::nullopt, std::nullopt, zone};
 }
 
 // A circular sector of opening dirRad in front of the wall; its radius is
@@ -180,7 +182,7 @@ std::optional<Coverage> wallCoverage(const GeometryInputs &in, Effects &effects)
     const double range = roundDown(std::sqrt(in.range * in.range - in.dropH * in.dropH));
     const double coverS = roundDown(Pi * range * range * in.dirRad / 6.283) + 1.0;
     const double halfSpan = halfSpanOf(range, in.dirRad);
-    return Coverage{coverS, alongCountOf(in.roomL, halfSpan), range, halfSpan};
+    return Coverage{coverS, alongCountOf(in.roomL, halfSpan), range, halfSpan, ZoneFigures{}};
 }
 
 // An ellipse with the semi-axes depth / 2 and farHalfW / 2. The far reach is
@@ -197,7 +199,12 @@ std::optional<Coverage> roundHornCoverage(const GeometryInputs &in, Effects &eff
         farHalfW = farReach * std::sin(in.dirRad / 2.0);
     }
     const double coverS = roundDown(Pi * (zone->depth / 2.0) * (farHalfW / 2.0)) + 1.0;
-    return hornCoverage(in, coverS);
+    ZoneFigures figures;
+    figures.nearSlant = zone->nearSlant;
+    figures.farSlant = zone->farSlant;
+    figures.edgeDeg = zone->edgeDeg;
+    figures.farHalfW = farHalfW;
+    return hornCoverage(in, coverS, figures);
 }
 
 // A trapezium of height depth whose parallel sides are the beam's widths at
@@ -216,7 +223,13 @@ std::optional<Coverage> squareHornCoverage(const GeometryInputs &in, Effects &ef
     }
     const double s = std::sin(in.dirRad / 2.0);
     const double coverS = roundDown((2.0 * s * farSide + 2.0 * s * nearSide) * zone->depth / 2.0) + 1.0;
-    return hornCoverage(in, coverS);
+    ZoneFigures figures;
+    figures.nearSlant = zone->nearSlant;
+    figures.farSlant = zone->farSlant;
+    figures.edgeDeg = zone->edgeDeg;
+    figures.nearSide = nearSide;
+    figures.farSide = farSide;
+    return hornCoverage(in, coverS, figures);
 }
 
 std::optional<Coverage> mountingCoverage(Mounting mounting, const GeometryInputs &in, Effects &effects)

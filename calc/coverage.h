@@ -21,13 +21,12 @@ struct GeometryInputs {
     double vDirRad = 0.0;
     double tiltDeg = 0.0; // tilt, degrees and radians
     double tiltRad = 0.0;
-    double range = 0.0;        // effective range
-    double roomL = 0.0;        // room length
-    QChar decimalPoint = u'.'; // the locale the horn's degree values are read back in
+    double range = 0.0; // effective range
+    double roomL = 0.0; // room length
 };
 
 // The inputs of the geometries from the calculation state.
-GeometryInputs geometryInputs(const CalcState &state, double dropH, QChar decimalPoint);
+GeometryInputs geometryInputs(const CalcState &state, double dropH);
 
 // What a geometry yields when it does not stop the calculation.
 struct Coverage {
@@ -35,6 +34,7 @@ struct Coverage {
     double alongCount = 0.0;        // least count that covers the room length
     std::optional<double> range;    // wall: the horizontal reach that replaces the range
     std::optional<double> halfSpan; // wall and horns: lateral half-width of the zone
+    ZoneFigures zone;               // where the covered zone lies
 };
 
 // Each geometry appends its messages and recoveries to effects in the order

@@ -161,9 +161,4 @@ double roundHalfEven(double value)
     return std::fmod(below, 2.0) == 0.0 ? below : below + 1.0;
 }
 
-double readBack(double value, QChar decimalPoint)
-{
-    return leadingValue(formatGeneral(value, decimalPoint));
-}
-
 } // namespace calc

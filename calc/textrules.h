@@ -38,8 +38,4 @@ double roundDown(double value);
 // (12.5 -> 12, 7.5 -> 8, -2.5 -> -2).
 double roundHalfEven(double value);
 
-// A text written in the general format and read back with the leading-number
-// rule; with a comma locale a fractional value loses its fraction.
-double readBack(double value, QChar decimalPoint);
-
 } // namespace calc

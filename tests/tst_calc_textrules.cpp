@@ -19,7 +19,6 @@ private slots:
     void formatGeneral();
     void rounding_data();
     void rounding();
-    void readBackLosesFractionUnderComma();
 };
 
 void TextRulesTest::leadingValue_data()
@@ -176,13 +175,6 @@ void TextRulesTest::rounding()
     QFETCH(double, halfEven);
     QCOMPARE(roundDown(value), down);
     QCOMPARE(roundHalfEven(value), halfEven);
-}
-
-void TextRulesTest::readBackLosesFractionUnderComma()
-{
-    QCOMPARE(readBack(22.5, u'.'), 22.5);
-    QCOMPARE(readBack(22.5, u','), 22.0);
-    QCOMPARE(readBack(68.0, u','), 68.0);
 }
 
 QTEST_APPLESS_MAIN(TextRulesTest)

@@ -53,6 +53,8 @@ private slots:
     void bounds();
     void stopsAtTheFirstInvalidInput();
     void heightMessageFollowsTheMountingType();
+    void manualSettingsTakeCommaAndPoint_data();
+    void manualSettingsTakeCommaAndPoint();
     void areaFromLengthAndWidth();
     void emptyAreaIsAccepted();
     void failureClearsCalculatedAndCoverage();
@@ -103,9 +105,10 @@ void ValidationTest::bounds_data()
     no("directivity huge", "CmbGn", "1e309", msg::Directivity, "90", Control::CmbGn);
     ok("directivity exponent", "CmbGn", "1.2e2");
     ok("directivity comma under comma locale", "CmbGn", "22,5", comma);
-    no("directivity point under comma locale", "CmbGn", "22.5", msg::Directivity, "90", Control::CmbGn,
-       comma);
-    no("directivity comma under point locale", "CmbGn", "22,5", msg::Directivity, "90", Control::CmbGn, dot);
+    ok("directivity point under comma locale", "CmbGn", "22.5", comma);
+    ok("directivity comma under point locale", "CmbGn", "22,5", dot);
+    no("directivity with two separators", "CmbGn", "22,5.5", msg::Directivity, "90", Control::CmbGn, comma);
+    no("directivity 180,5 beyond the bound", "CmbGn", "180,5", msg::Directivity, "90", Control::CmbGn, dot);
 
     ok("vertical 10", "CmbDv", "10");
     ok("vertical 180", "CmbDv", "180");
@@ -229,6 +232,42 @@ void ValidationTest::stopsAtTheFirstInvalidInput()
     QCOMPARE(state.powerW, 0.0);
 }
 
+void ValidationTest::manualSettingsTakeCommaAndPoint_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QChar>("point");
+    for (const QChar point : {QChar(u'.'), QChar(u',')}) {
+        const QByteArray locale = point == u'.' ? "point locale" : "comma locale";
+        QTest::addRow("90,5 under %s", locale.constData()) << QStringLiteral("90,5") << point;
+        QTest::addRow("90.5 under %s", locale.constData()) << QStringLiteral("90.5") << point;
+    }
+}
+
+// The fraction is kept, not cut to the whole part, in every setting.
+void ValidationTest::manualSettingsTakeCommaAndPoint()
+{
+    QFETCH(QString, text);
+    QFETCH(QChar, point);
+    CalcInputs in = startupInputs(Mounting::SquareHorn);
+    in.decimalPoint = point;
+    in.cmbGn = text;
+    in.cmbDv = text;
+    in.cmbUN = QString(text).replace(QStringLiteral("90"), QStringLiteral("30"));
+    in.cmbUPS = QString(text).replace(QStringLiteral("90"), QStringLiteral("10"));
+    in.cmbVP = QString(text).replace(QStringLiteral("90"), QStringLiteral("150"));
+    in.txtH = "6";
+    CalcState state;
+    const Outcome outcome = calculate(in, state);
+    for (const QString &m : messagesOf(outcome))
+        QVERIFY2(!validationMessages().contains(m), qPrintable(m));
+    QCOMPARE(state.dirDeg, 90.5);
+    QCOMPARE(state.vDirDeg, 90.5);
+    QCOMPARE(state.tiltDeg, 30.5);
+    QCOMPARE(state.margin, 10.5);
+    QCOMPARE(state.listenH, 150.5);
+    QCOMPARE(state.dirRad, degreesToRadians(90.5));
+}
+
 void ValidationTest::heightMessageFollowsTheMountingType()
 {
     for (Mounting m : {Mounting::Wall, Mounting::RoundHorn, Mounting::SquareHorn}) {
@@ -251,13 +290,15 @@ void ValidationTest::areaFromLengthAndWidth()
     QCOMPARE(state.roomArea, 45.0);
     QVERIFY(state.areaFromLW);
 
-    // A fractional product under a comma locale reads back as its whole part.
+    // A fractional product is written with "." under a comma locale too, so
+    // that it reads back whole.
     in.txtL = "2.5";
     in.txtW = "3";
     in.decimalPoint = u',';
     outcome = calculate(in, state);
-    QVERIFY(has(outcome, Effect::setText(Control::TxtSR, "7,5")));
-    QCOMPARE(state.roomArea, 7.0);
+    QVERIFY(has(outcome, Effect::setText(Control::TxtSR, "7.5")));
+    QCOMPARE(state.roomArea, 7.5);
+    QVERIFY(outcome.completed);
 
     // Without the flag the area box is used as typed.
     state.areaFromLW = false;

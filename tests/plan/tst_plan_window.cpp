@@ -1,0 +1,415 @@
+// The plan window driven as a user drives it: the state before any
+// calculation, the arrangements and the count box, a new calculation, the
+// three commands through replaced dialogs, and what a screen reader reads.
+#include "calc/calcstate.h"
+#include "plan/plandrawing.h"
+#include "plan/planwindow.h"
+#include "widgets/messenger.h"
+
+#include <QAbstractItemModel>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace plan;
+
+namespace {
+
+// Records every message; never opens a box.
+class RecordingMessenger : public Messenger {
+public:
+    void inform(const QString &text, const QString &) override { informed << text; }
+    Answer ask(const QString &text, const QString &) override
+    {
+        asked << text;
+        return Answer::Cancel;
+    }
+
+    QStringList informed;
+    QStringList asked;
+};
+
+// The window with its dialogs answered by the test.
+class ScriptedWindow : public PlanWindow {
+public:
+    using PlanWindow::PlanWindow;
+
+    QString answerPath;   // what the file dialog returns
+    QString answerFilter; // the filter chosen in it, when set
+    QStringList offeredFilters;
+    QString suggested;
+    QString printTo; // a PDF file the printer writes into; empty: cancel
+    int printerAsked = 0;
+
+protected:
+    QString askSavePath(const QString &, const QString &suggestion, const QStringList &filters,
+                        QString *chosenFilter) override
+    {
+        offeredFilters = filters;
+        suggested = suggestion;
+        if (!answerFilter.isEmpty())
+            *chosenFilter = answerFilter;
+        return answerPath;
+    }
+
+    bool askPrinter(QPrinter &printer) override
+    {
+        ++printerAsked;
+        if (printTo.isEmpty())
+            return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printTo);
+        return true;
+    }
+};
+
+PlanFigures ceilingExample()
+{
+    PlanFigures f;
+    f.mounting = calc::Mounting::Ceiling;
+    f.roomL = 6;
+    f.roomW = 6;
+    f.roomArea = 36;
+    f.radius = 1.49993;
+    f.count = 5;
+    f.splTotal = 95;
+    f.range = 6;
+    f.coverS = 8;
+    f.model = QStringLiteral("ГР-1");
+    f.mountingWord = QStringLiteral("Потолочный");
+    f.decimalPoint = QLocale(QLocale::Russian).decimalPoint().front();
+    return f;
+}
+
+PlanFigures wallExample()
+{
+    PlanFigures f = ceilingExample();
+    f.mounting = calc::Mounting::Wall;
+    f.mountingWord = QStringLiteral("Настенный");
+    f.range = 5;
+    f.dirRad = calc::degreesToRadians(120);
+    f.count = 2;
+    return f;
+}
+
+QStringList items(const QComboBox *box)
+{
+    QStringList list;
+    for (int i = 0; i < box->count(); ++i)
+        list << box->itemText(i);
+    return list;
+}
+
+QByteArray head(const QString &path, int size)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(size) : QByteArray();
+}
+
+} // namespace
+
+class TestPlanWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void beforeAnyCalculation();
+    void showsTheCalculation();
+    void gridsDecideTheCount_data();
+    void gridsDecideTheCount();
+    void countChangeLaysOutAgain();
+    void followsEachNewCalculation();
+    void drawingTintsTheUncoveredFloor();
+    void unwritablePathGetsAMessageNamingTheFile_data();
+    void unwritablePathGetsAMessageNamingTheFile();
+    void savesInTheChosenFormat();
+    void cancelledDialogsWriteNothing();
+    void printsThroughThePrinter();
+    void screenReaderNames();
+
+private:
+    RecordingMessenger *m_messages = nullptr;
+    ScriptedWindow *m_window = nullptr;
+    QTemporaryDir *m_dir = nullptr;
+};
+
+void TestPlanWindow::init()
+{
+    m_messages = new RecordingMessenger;
+    m_window = new ScriptedWindow(m_messages);
+    m_dir = new QTemporaryDir;
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+}
+
+void TestPlanWindow::cleanup()
+{
+    delete m_window;
+    delete m_messages;
+    delete m_dir;
+}
+
+void TestPlanWindow::beforeAnyCalculation()
+{
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("План размещения громкоговорителей"));
+    QVERIFY(!m_window->isModal());
+    QVERIFY(m_window->notCalculatedLabel()->isVisible());
+    QCOMPARE(m_window->notCalculatedLabel()->text(), QStringLiteral("Вначале произведите расчет"));
+    // Nothing else shows.
+    QVERIFY(!m_window->drawing()->isVisible());
+    QVERIFY(!m_window->arrangementBox()->isVisible());
+    QVERIFY(!m_window->saveButton()->isVisible());
+    QVERIFY(!m_window->scene());
+    // The commands do nothing without a plan.
+    m_window->answerPath = m_dir->filePath(QStringLiteral("plan.pdf"));
+    m_window->savePlan();
+    m_window->saveCoordinates();
+    m_window->printPlan();
+    QVERIFY(!QFile::exists(m_window->answerPath));
+    QCOMPARE(m_window->printerAsked, 0);
+    QVERIFY(m_messages->informed.isEmpty());
+}
+
+void TestPlanWindow::showsTheCalculation()
+{
+    m_window->showCalculation(ceilingExample());
+    QVERIFY(!m_window->notCalculatedLabel()->isVisible());
+    QVERIFY(m_window->drawing()->isVisible());
+    QCOMPARE(items(m_window->arrangementBox()),
+             QStringList({"рядами", "без пропусков", "край к краю", "с полным перекрытием"}));
+    QCOMPARE(m_window->arrangementBox()->currentText(), QStringLiteral("рядами"));
+    QCOMPARE(m_window->countBox()->value(), 5);
+    QVERIFY(!m_window->countBox()->isReadOnly());
+
+    const QAbstractItemModel *model = m_window->coordinateTable()->model();
+    QCOMPARE(model->rowCount(), 5);
+    QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("№"));
+    QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("X, м"));
+    QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Y, м"));
+    // The fourth of the worked example's five: (1,5; 4,5).
+    QCOMPARE(model->index(3, 0).data().toString(), QStringLiteral("4"));
+    QCOMPARE(model->index(3, 1).data().toString(), QStringLiteral("1,50"));
+    QCOMPARE(model->index(3, 2).data().toString(), QStringLiteral("4,50"));
+    QCOMPARE(
+        m_window->summaryLabel()->text(),
+        QStringLiteral("Громкоговорителей на плане: 5 (по расчёту: 5). Озвучено: 85,3 % площади помещения"));
+}
+
+void TestPlanWindow::gridsDecideTheCount_data()
+{
+    QTest::addColumn<QString>("arrangement");
+    QTest::addColumn<int>("count");
+
+    QTest::newRow("without gaps") << "без пропусков" << 9;
+    QTest::newRow("edge to edge") << "край к краю" << 9;
+    QTest::newRow("full overlap") << "с полным перекрытием" << 25;
+}
+
+void TestPlanWindow::gridsDecideTheCount()
+{
+    QFETCH(QString, arrangement);
+    QFETCH(int, count);
+    m_window->showCalculation(ceilingExample());
+    QComboBox *box = m_window->arrangementBox();
+    box->setCurrentIndex(box->findText(arrangement));
+    QVERIFY(m_window->countBox()->isReadOnly());
+    QCOMPARE(m_window->countBox()->value(), count);
+    QCOMPARE(m_window->coordinateTable()->model()->rowCount(), count);
+    QCOMPARE(m_window->scene()->loudspeakers(), qsizetype(count));
+    // Typing into the read-only box changes nothing.
+    m_window->countBox()->setFocus();
+    QTest::keyClick(m_window->countBox(), Qt::Key_Up);
+    QCOMPARE(m_window->countBox()->value(), count);
+    // Back to rows: the box is editable and holds the count again.
+    box->setCurrentIndex(box->findText(QStringLiteral("рядами")));
+    QVERIFY(!m_window->countBox()->isReadOnly());
+    QCOMPARE(m_window->countBox()->value(), 5);
+    QCOMPARE(m_window->scene()->loudspeakers(), qsizetype(5));
+}
+
+void TestPlanWindow::countChangeLaysOutAgain()
+{
+    m_window->showCalculation(ceilingExample());
+    QSpinBox *count = m_window->countBox();
+    count->selectAll();
+    QTest::keyClicks(count, QStringLiteral("9"));
+    QCOMPARE(count->value(), 9);
+    // Nine in three rows of three cover 6 x 6 m without a gap.
+    QCOMPARE(m_window->coordinateTable()->model()->rowCount(), 9);
+    QCOMPARE(m_window->drawing()->scene()->loudspeakers(), qsizetype(9));
+    QVERIFY(m_window->summaryLabel()->text().startsWith(
+        QStringLiteral("Громкоговорителей на плане: 9 (по расчёту: 5)")));
+    QVERIFY(m_window->summaryLabel()->text().endsWith(QStringLiteral("Озвучено: 100,0 % площади помещения")));
+    QTest::keyClick(count, Qt::Key_Down);
+    QCOMPARE(m_window->scene()->loudspeakers(), qsizetype(8));
+    // A grid and back keeps the count the user chose.
+    QComboBox *box = m_window->arrangementBox();
+    box->setCurrentIndex(1);
+    box->setCurrentIndex(0);
+    QCOMPARE(count->value(), 8);
+}
+
+void TestPlanWindow::followsEachNewCalculation()
+{
+    m_window->showCalculation(ceilingExample());
+    m_window->arrangementBox()->setCurrentIndex(2);
+    m_window->showCalculation(wallExample());
+    QCOMPARE(items(m_window->arrangementBox()), QStringList({"на одной стене", "на двух стенах"}));
+    QCOMPARE(m_window->countBox()->value(), 2);
+    QVERIFY(!m_window->countBox()->isReadOnly());
+    QVERIFY(m_window->summaryLabel()->text().endsWith(QStringLiteral("Озвучено: 74,8 % площади помещения")));
+    // The arrangement chosen stays where the new calculation offers it.
+    m_window->arrangementBox()->setCurrentIndex(1);
+    PlanFigures four = wallExample();
+    four.count = 4;
+    m_window->showCalculation(four);
+    QCOMPARE(m_window->arrangementBox()->currentText(), QStringLiteral("на двух стенах"));
+    QVERIFY(m_window->summaryLabel()->text().endsWith(QStringLiteral("Озвучено: 85,6 % площади помещения")));
+    // And back to no calculation.
+    m_window->showNoCalculation();
+    QVERIFY(m_window->notCalculatedLabel()->isVisible());
+    QVERIFY(!m_window->scene());
+}
+
+void TestPlanWindow::drawingTintsTheUncoveredFloor()
+{
+    m_window->showCalculation(ceilingExample());
+    PlanDrawing *drawing = m_window->drawing();
+    const QImage picture = drawing->grab().toImage();
+    const PlanFrame frame = planFrame(QRectF(drawing->rect()), *drawing->scene(), *drawing);
+    // The corner X = 0, Y = 0 (bottom left) lies beyond every disc; the
+    // point under the first loudspeaker (1; 1,5) is covered.
+    const QPoint corner = (frame.room.bottomLeft() + QPointF(5, -5)).toPoint();
+    const QPoint first
+        = (frame.room.bottomLeft() + QPointF(1.0 * frame.scale + 10, -1.5 * frame.scale)).toPoint();
+    const qreal ratio = picture.devicePixelRatio();
+    QCOMPARE(QColor(picture.pixel(corner * ratio)), UncoveredFloor);
+    QCOMPARE(QColor(picture.pixel(first * ratio)), CoveredFloor);
+    // The room fits the widget as it is resized, in its own proportions.
+    const int wideWidth = drawing->width();
+    m_window->resize(700, 900);
+    QTRY_VERIFY(drawing->width() < wideWidth);
+    const PlanFrame narrow = planFrame(QRectF(drawing->rect()), *drawing->scene(), *drawing);
+    QVERIFY(QRectF(drawing->rect()).contains(narrow.room));
+    QVERIFY(qAbs(narrow.room.width() - narrow.room.height()) < 1e-6);
+    QVERIFY(narrow.room.width() > drawing->width() / 2.0);
+}
+
+void TestPlanWindow::unwritablePathGetsAMessageNamingTheFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("coordinates");
+
+    QTest::newRow("PDF") << "plan.pdf" << false;
+    QTest::newRow("SVG") << "plan.svg" << false;
+    QTest::newRow("PNG") << "plan.png" << false;
+    QTest::newRow("CSV") << "plan.csv" << true;
+}
+
+void TestPlanWindow::unwritablePathGetsAMessageNamingTheFile()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, coordinates);
+    m_window->showCalculation(ceilingExample());
+    const QString path = m_dir->filePath(QStringLiteral("нет папки/") + name);
+    m_window->answerPath = path;
+    QTest::mouseClick(coordinates ? m_window->csvButton() : m_window->saveButton(), Qt::LeftButton);
+    QCOMPARE(m_messages->informed.size(), 1);
+    QVERIFY2(m_messages->informed.front().contains(QDir::toNativeSeparators(path)),
+             qPrintable(m_messages->informed.front()));
+    QVERIFY(!QFile::exists(path));
+}
+
+void TestPlanWindow::savesInTheChosenFormat()
+{
+    m_window->showCalculation(ceilingExample());
+    m_window->answerPath = m_dir->filePath(QStringLiteral("plan.pdf"));
+    QTest::mouseClick(m_window->saveButton(), Qt::LeftButton);
+    QCOMPARE(m_window->offeredFilters,
+             QStringList({"Документ PDF (*.pdf)", "Рисунок SVG (*.svg)", "Рисунок PNG (*.png)"}));
+    QCOMPARE(head(m_window->answerPath, 5), QByteArray("%PDF-"));
+
+    // A name without suffix takes the chosen filter's.
+    m_window->answerPath = m_dir->filePath(QStringLiteral("рисунок"));
+    m_window->answerFilter = QStringLiteral("Рисунок PNG (*.png)");
+    QTest::mouseClick(m_window->saveButton(), Qt::LeftButton);
+    QCOMPARE(head(m_dir->filePath(QStringLiteral("рисунок.png")), 8), QByteArray("\x89PNG\r\n\x1a\n"));
+    // The next dialog opens in the folder last written to.
+    QCOMPARE(QFileInfo(m_window->suggested).absolutePath(), QFileInfo(m_dir->path()).absoluteFilePath());
+
+    m_window->answerFilter.clear();
+    m_window->answerPath = m_dir->filePath(QStringLiteral("координаты"));
+    QTest::mouseClick(m_window->csvButton(), Qt::LeftButton);
+    QCOMPARE(head(m_dir->filePath(QStringLiteral("координаты.csv")), 3), QByteArray("\xEF\xBB\xBF"));
+    QVERIFY(m_messages->informed.isEmpty());
+}
+
+void TestPlanWindow::cancelledDialogsWriteNothing()
+{
+    m_window->showCalculation(ceilingExample());
+    m_window->answerPath.clear();
+    QTest::mouseClick(m_window->saveButton(), Qt::LeftButton);
+    QTest::mouseClick(m_window->csvButton(), Qt::LeftButton);
+    QTest::mouseClick(m_window->printButton(), Qt::LeftButton);
+    QCOMPARE(m_window->printerAsked, 1);
+    QVERIFY(QDir(m_dir->path()).isEmpty());
+    QVERIFY(m_messages->informed.isEmpty());
+}
+
+void TestPlanWindow::printsThroughThePrinter()
+{
+    m_window->showCalculation(ceilingExample());
+    m_window->printTo = m_dir->filePath(QStringLiteral("printed.pdf"));
+    QTest::mouseClick(m_window->printButton(), Qt::LeftButton);
+    QCOMPARE(m_window->printerAsked, 1);
+    QCOMPARE(head(m_window->printTo, 5), QByteArray("%PDF-"));
+    QVERIFY(m_messages->informed.isEmpty());
+}
+
+void TestPlanWindow::screenReaderNames()
+{
+    m_window->showCalculation(ceilingExample());
+    QCOMPARE(m_window->arrangementBox()->accessibleName(), QStringLiteral("Расстановка"));
+    QCOMPARE(m_window->countBox()->accessibleName(), QStringLiteral("Количество громкоговорителей"));
+    QCOMPARE(m_window->coordinateTable()->accessibleName(), QStringLiteral("Координаты"));
+    QCOMPARE(m_window->saveButton()->accessibleName(), QStringLiteral("Сохранить…"));
+    QCOMPARE(m_window->csvButton()->accessibleName(), QStringLiteral("Координаты CSV…"));
+    QCOMPARE(m_window->printButton()->accessibleName(), QStringLiteral("Печать…"));
+    QCOMPARE(m_window->saveButton()->text(), QStringLiteral("Сохранить…"));
+    // The summary: its value as its name.
+    QLabel *summary = m_window->summaryLabel();
+    QCOMPARE(summary->accessibleName(), summary->text());
+    QVERIFY(!summary->accessibleDescription().isEmpty());
+    // Every value label of the window: named by its value, described by its caption.
+    const QList<QLabel *> labels = m_window->findChildren<QLabel *>();
+    int values = 0;
+    for (const QLabel *label : labels) {
+        if (label->accessibleDescription().isEmpty())
+            continue;
+        ++values;
+        QCOMPARE(label->accessibleName(), label->text());
+    }
+    QVERIFY(values >= 3);
+    // The drawing: a name, and the room with the summary as description.
+    const PlanDrawing *drawing = m_window->drawing();
+    QCOMPARE(drawing->accessibleName(), QStringLiteral("План помещения"));
+    QVERIFY(drawing->accessibleDescription().contains(QStringLiteral("6 × 6 м")));
+    QVERIFY(drawing->accessibleDescription().contains(summary->text()));
+    // The count change reaches the screen reader's text too.
+    m_window->countBox()->setValue(9);
+    QCOMPARE(summary->accessibleName(), summary->text());
+    QVERIFY(drawing->accessibleDescription().contains(QStringLiteral("на плане: 9")));
+}
+
+QTEST_MAIN(TestPlanWindow)
+#include "tst_plan_window.moc"
