@@ -143,10 +143,17 @@ void MainWindow::connectGroups()
         clearResults();
         m_state.areaFromLW = false;
     });
+    // A model, room type or mounting type chosen after a calculation names
+    // a loudspeaker or room that its figures do not belong to.
+    const auto choiceMade = [this] { m_choiceSinceCalculation = true; };
+    connect(frame3->cmbG, &QComboBox::activated, this, choiceMade);
+    connect(frame4->cmbOn, &QComboBox::activated, this, choiceMade);
+    connect(frame3, &LoudspeakerGroup::mountingChanged, this, choiceMade);
     connect(frame2->cmdRkl, &QPushButton::clicked, this, &MainWindow::cmdRkl_Click);
     connect(frame2->cmdPch, &QPushButton::clicked, this, [this] {
         frame2->cmdPch_Click({m_state, frame3->mounting(), frame3->cmbG->currentText(),
-                              frame4->cmbOn->currentText(), workingFolder(), decimalPoint()});
+                              frame4->cmbOn->currentText(), workingFolder(), decimalPoint(),
+                              m_choiceSinceCalculation});
     });
     connect(frame2->cmdSpr, &QPushButton::clicked, frame2, &ResultsGroup::cmdSpr_Click);
 }
@@ -218,16 +225,17 @@ QChar MainWindow::decimalPoint() const
     return point.isEmpty() ? QChar(u'.') : point[0];
 }
 
-// Timer1_Timer: the area follows length x width half a second after a
-// digit was typed into either box. A product too large for a number leaves
+// Timer1_Timer: the area follows length x width half a second after the
+// user changed either box. A product too large for a number leaves
 // the area box as it is.
 void MainWindow::timer1_Timer()
 {
     const double width = calc::leadingValue(frame4->txtW->text());
     const double length = calc::leadingValue(frame4->txtL->text());
     const double area = length * width;
+    // Written with "." whatever the locale, so that it reads back exactly.
     if (std::isfinite(area))
-        frame4->txtSR->setText(calc::formatGeneral(area, decimalPoint()));
+        frame4->txtSR->setText(calc::formatGeneral(area, u'.'));
     timer1->stop();
 }
 
@@ -263,6 +271,10 @@ void MainWindow::cmdRkl_Click()
     const calc::Outcome outcome = calc::calculate(in, m_state);
     for (const calc::Effect &effect : outcome.effects)
         apply(effect);
+    if (outcome.completed) {
+        m_choiceSinceCalculation = false;
+        emit calculationCompleted();
+    }
 }
 
 QWidget *MainWindow::control(calc::Control control) const

@@ -53,6 +53,10 @@ public:
     QString dir1; // Dir1: the working folder, taken once at start-up
     QTimer *timer1;
 
+signals:
+    // CALCULATE reached the end: the state holds a new set of results.
+    void calculationCompleted();
+
 private:
     void buildMenu();
     void buildGroups();
@@ -64,6 +68,7 @@ private:
     void apply(const calc::Effect &effect);
 
     calc::CalcState m_state;
+    bool m_choiceSinceCalculation = false;
     std::unique_ptr<Messenger> m_ownMessenger;
     Messenger *m_messenger;
 };

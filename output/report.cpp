@@ -28,6 +28,18 @@ char codePointByte(QStringView piece)
     return bytes.front();
 }
 
+// A name on one report line: each control character (CR, LF, tab and the
+// rest) becomes one space, so that a pasted name cannot break the lines.
+QString oneLine(const QString &name)
+{
+    QString line = name;
+    for (QChar &c : line) {
+        if (c.category() == QChar::Other_Control)
+            c = u' ';
+    }
+    return line;
+}
+
 } // namespace
 
 QString mountingWord(calc::Mounting mounting)
@@ -48,15 +60,16 @@ QStringList reportLines(const calc::CalcState &state, calc::Mounting mounting, c
     const QString underscores(63, u'_');
 
     QStringList lines;
-    lines << InputHeading << underscores << label::Model + model << label::Type + mountingWord(mounting)
-          << label::Power + number(state.powerW) << label::Sensitivity + number(state.sens);
+    lines << InputHeading << underscores << label::Model + oneLine(model)
+          << label::Type + mountingWord(mounting) << label::Power + number(state.powerW)
+          << label::Sensitivity + number(state.sens);
     if (mounting == calc::Mounting::SquareHorn) {
         lines << label::Horizontal + number(state.dirDeg) << label::Vertical + number(state.vDirDeg);
     } else {
         lines << label::Directivity + number(state.dirDeg);
     }
     lines << label::Margin + number(state.margin) << label::ListenHeight + number(state.listenH)
-          << label::RoomType + roomType << label::Noise + number(state.noise)
+          << label::RoomType + oneLine(roomType) << label::Noise + number(state.noise)
           << (mounting == calc::Mounting::Ceiling ? label::Ceiling : label::InstallHeight)
             + number(state.mountH)
           << label::Length + number(state.roomL) << label::Width + number(state.roomW)

@@ -74,7 +74,7 @@ void ResultsGroup::clearCaptions()
 
 void ResultsGroup::cmdPch_Click(const ReportSource &source)
 {
-    if (!source.state.calculated) {
+    if (!source.state.calculated || source.choiceSinceCalculation) {
         m_messenger->inform(output::reportmsg::NotCalculated);
         return;
     }

@@ -17,6 +17,9 @@ struct ReportSource {
     QString roomType; // the text of CmbOn
     QString folder;   // the working folder
     QChar decimalPoint;
+    // A model, room type or mounting type was chosen after the last
+    // completed calculation: its name would go with the old figures.
+    bool choiceSinceCalculation = false;
 };
 
 // The group "Выходные данные": the three commands and the four results.
@@ -31,7 +34,9 @@ public:
     void clearCaptions();
 
     // PRINT: writes the report block into the report file of the working
-    // folder, asking first whether to append when the file exists.
+    // folder, asking first whether to append when the file exists. Without
+    // a calculation whose figures match the chosen names it only asks for
+    // one.
     void cmdPch_Click(const ReportSource &source);
 
     // The brief help.

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 
 namespace {
 
@@ -89,6 +90,17 @@ ManualSettingsGroup::ManualSettingsGroup(QWidget *parent)
     a11y::announce(cmbUN, label8);
     a11y::announce(cmbUPS, label25);
     a11y::announce(cmbVP, label26);
+
+    // A value the user changes by hand (typing, deleting, pasting, undoing)
+    // makes the results stale as a list choice does.
+    for (QComboBox *combo : {cmbGn, cmbDv, cmbUN, cmbUPS, cmbVP})
+        connect(combo->lineEdit(), &QLineEdit::textEdited, this, &ManualSettingsGroup::resultsStale);
+    // The round horn computes with one angle: every new directivity, typed,
+    // chosen or set by the program, is the vertical one too.
+    connect(cmbGn, &QComboBox::editTextChanged, this, [this](const QString &text) {
+        if (m_mounting == calc::Mounting::RoundHorn)
+            cmbDv->setEditText(text);
+    });
 
     connect(cmbGn, &QComboBox::activated, this, &ManualSettingsGroup::cmbGn_Click);
     connect(cmbDv, &QComboBox::activated, this, &ManualSettingsGroup::cmbDv_Click);

@@ -32,7 +32,8 @@ public:
 
     // Choices from the lists (mouse, or Up/Down on the closed box). Each
     // makes the shown results stale; a chosen directivity is also copied
-    // into the vertical directivity while the round horn is selected.
+    // into the vertical directivity while the round horn is selected (as is
+    // any other change of the directivity's text).
     void cmbGn_Click();
     void cmbDv_Click();
     void cmbUN_Click();

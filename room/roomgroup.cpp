@@ -50,7 +50,7 @@ RoomGroup::RoomGroup(QWidget *parent) : QGroupBox(QStringLiteral("Парамет
     a11y::announce(txtW, label21);
     a11y::announce(txtSR, label15);
     // One heading over two fields: each is announced by its own part.
-    a11y::announce(cmbOn, label4, QStringLiteral("Тип"));
+    a11y::announce(cmbOn, label4, QStringLiteral("Тип помещения"));
     txtN->setAccessibleName(QStringLiteral("шум, дБ"));
     look::setBackground(txtN, look::menuColour());
     txtN->setReadOnly(true);

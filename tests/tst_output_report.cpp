@@ -218,31 +218,45 @@ void ReportTest::block_data()
     const int round = int(calc::Mounting::RoundHorn);
     const int square = int(calc::Mounting::SquareHorn);
 
-    QTest::newRow("ceiling, point") << ceilingState() << ceiling << "ПРОЧИЕ"
-                                    << "Офисы" << QChar(u'.') << ceilingLines();
+    // clang-format off
+    QTest::newRow("ceiling, point") << ceilingState() << ceiling << "ПРОЧИЕ" << "Офисы"
+                                    << QChar(u'.') << ceilingLines();
+    // clang-format on
     QStringList lines = ceilingLines();
     lines[11] = "Высота   потолков, м                           -  2,5";
     lines[13] = "Ширина  помещения, м                           -  7,5";
-    QTest::newRow("ceiling, comma") << ceilingState() << ceiling << "ПРОЧИЕ"
-                                    << "Офисы" << QChar(u',') << lines;
+    // clang-format off
+    QTest::newRow("ceiling, comma") << ceilingState() << ceiling << "ПРОЧИЕ" << "Офисы"
+                                    << QChar(u',') << lines;
+    // clang-format on
 
-    QTest::newRow("wall, point") << wallState() << wall << "Модель 10Вт"
-                                 << "Коридоры" << QChar(u'.') << wallLines();
+    // clang-format off
+    QTest::newRow("wall, point") << wallState() << wall << "Модель 10Вт" << "Коридоры"
+                                 << QChar(u'.') << wallLines();
+    // clang-format on
     lines = wallLines();
     lines[8] = "Высота точки прослушивания, см                 -  120,5";
     lines[11] = "Высота установки громкоговорителя, м -  2,75";
-    QTest::newRow("wall, comma") << wallState() << wall << "Модель 10Вт"
-                                 << "Коридоры" << QChar(u',') << lines;
+    // clang-format off
+    QTest::newRow("wall, comma") << wallState() << wall << "Модель 10Вт" << "Коридоры"
+                                 << QChar(u',') << lines;
+    // clang-format on
 
-    QTest::newRow("square horn, point") << hornState() << square << "ПРОЧИЕ"
-                                        << "Цех" << QChar(u'.') << squareHornLines();
+    // clang-format off
+    QTest::newRow("square horn, point") << hornState() << square << "ПРОЧИЕ" << "Цех"
+                                        << QChar(u'.') << squareHornLines();
+    // clang-format on
     lines = squareHornLines();
     lines[14] = "Ширина  помещения, м                           -  20,3";
-    QTest::newRow("square horn, comma") << hornState() << square << "ПРОЧИЕ"
-                                        << "Цех" << QChar(u',') << lines;
+    // clang-format off
+    QTest::newRow("square horn, comma") << hornState() << square << "ПРОЧИЕ" << "Цех"
+                                        << QChar(u',') << lines;
+    // clang-format on
 
-    QTest::newRow("round horn, point") << hornState() << round << "ПРОЧИЕ"
-                                       << "Цех" << QChar(u'.') << roundHornLines();
+    // clang-format off
+    QTest::newRow("round horn, point") << hornState() << round << "ПРОЧИЕ" << "Цех"
+                                       << QChar(u'.') << roundHornLines();
+    // clang-format on
 }
 
 void ReportTest::block()
@@ -304,6 +318,7 @@ void ReportTest::windows1251_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("hex");
+    // clang-format off
     QTest::newRow("ascii") << "GK-1 10W" << QByteArray("474b2d3120313057");
     QTest::newRow("cyrillic with yo") << "АЯаяЁё" << QByteArray("c0dfe0ffa8b8");
     QTest::newRow("ukrainian ghe") << "Ґґ" << QByteArray("a5b4");
@@ -316,6 +331,7 @@ void ReportTest::windows1251_data()
     QTest::newRow("lone surrogate") << QString(QChar(0xd800)) + u'x' << QByteArray("3f78");
     QTest::newRow("question mark itself") << "?" << QByteArray("3f");
     QTest::newRow("empty") << "" << QByteArray();
+    // clang-format on
 }
 
 void ReportTest::windows1251()

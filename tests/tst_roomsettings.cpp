@@ -6,6 +6,7 @@
 
 #include "widgets/look.h"
 
+#include <QClipboard>
 #include <QRadioButton>
 
 namespace {
@@ -54,28 +55,19 @@ void RoomSettingsTest::roomTypeChoice_data()
     QTest::addColumn<QString>("noise");
     QTest::addColumn<bool>("editable");
 
-    QTest::newRow("hospital, first entry") << "БОЛЬНИЦА"
-                                           << "20" << false;
-    QTest::newRow("shop") << "МАГАЗИН"
-                          << "30" << false;
-    QTest::newRow("church") << "ЦЕРКОВЬ"
-                            << "45" << false;
-    QTest::newRow("beach") << "ПЛЯЖ"
-                           << "60" << false;
-    QTest::newRow("supermarket") << "СУПЕРМАРКЕТ"
-                                 << "65" << false;
-    QTest::newRow("sports hall") << "СПОРТЗАЛ"
-                                 << "75" << false;
-    QTest::newRow("restaurant") << "РЕСТОРАН"
-                                << "80" << false;
-    QTest::newRow("railway station, inner blanks") << "Ж Д СТАНЦИЯ"
-                                                   << "90" << false;
-    QTest::newRow("stadium") << "СТАДИОН"
-                             << "100" << false;
-    QTest::newRow("heavy industry") << "ТЯЖ ПРОМЫШ"
-                                    << "110" << false;
-    QTest::newRow("other, last entry") << "ПРОЧИЕ"
-                                       << "60" << true;
+    // clang-format off
+    QTest::newRow("hospital, first entry") << "БОЛЬНИЦА" << "20" << false;
+    QTest::newRow("shop") << "МАГАЗИН" << "30" << false;
+    QTest::newRow("church") << "ЦЕРКОВЬ" << "45" << false;
+    QTest::newRow("beach") << "ПЛЯЖ" << "60" << false;
+    QTest::newRow("supermarket") << "СУПЕРМАРКЕТ" << "65" << false;
+    QTest::newRow("sports hall") << "СПОРТЗАЛ" << "75" << false;
+    QTest::newRow("restaurant") << "РЕСТОРАН" << "80" << false;
+    QTest::newRow("railway station, inner blanks") << "Ж Д СТАНЦИЯ" << "90" << false;
+    QTest::newRow("stadium") << "СТАДИОН" << "100" << false;
+    QTest::newRow("heavy industry") << "ТЯЖ ПРОМЫШ" << "110" << false;
+    QTest::newRow("other, last entry") << "ПРОЧИЕ" << "60" << true;
+    // clang-format on
 }
 
 void RoomSettingsTest::roomTypeChoice()
@@ -174,14 +166,26 @@ void RoomSettingsTest::roomTypeByKeyboard()
 {
     room->cmbOn->setFocus();
     showResults();
+    // The keys move from the entry the box shows, АВТОСТОЯНКА.
     QTest::keyClick(room->cmbOn, Qt::Key_Down);
-    QCOMPARE(room->cmbOn->currentText(), QStringLiteral("БОЛЬНИЦА"));
-    QCOMPARE(room->txtN->text(), QStringLiteral("20"));
+    QCOMPARE(room->cmbOn->currentText(), QStringLiteral("СПОРТЗАЛ"));
+    QCOMPARE(room->txtN->text(), QStringLiteral("75"));
     QVERIFY(resultsEmpty());
     QTest::keyClick(room->cmbOn, Qt::Key_Down);
-    QCOMPARE(room->txtN->text(), QStringLiteral("30"));
+    QCOMPARE(room->txtN->text(), QStringLiteral("80"));
     QTest::keyClick(room->cmbOn, Qt::Key_Up);
-    QCOMPARE(room->txtN->text(), QStringLiteral("20"));
+    QCOMPARE(room->txtN->text(), QStringLiteral("75"));
+    // A typed name that is no entry: the keys start from the top.
+    room->cmbOn->setEditText(QStringLiteral("Цех"));
+    room->cmbOn->setCurrentIndex(-1);
+    room->cmbOn->setEditText(QStringLiteral("Цех"));
+    QTest::keyClick(room->cmbOn, Qt::Key_Down);
+    QCOMPARE(room->cmbOn->currentText(), QStringLiteral("БОЛЬНИЦА"));
+    // A typed name that equals an entry: the keys start from that entry.
+    room->cmbOn->setEditText(QStringLiteral("ПЛЯЖ"));
+    QTest::keyClick(room->cmbOn, Qt::Key_Up);
+    QCOMPARE(room->cmbOn->currentText(), QStringLiteral("ПАРК"));
+    QCOMPARE(room->txtN->text(), QStringLiteral("50"));
 }
 
 void RoomSettingsTest::directivityCopiedForRoundHorn()
@@ -198,7 +202,8 @@ void RoomSettingsTest::directivityCopiedForRoundHorn()
     QVERIFY(resultsEmpty());
     QCOMPARE(lblZat->text(), QStringLiteral("20"));
 
-    // A typed directivity is no choice: the vertical one does not follow.
+    // A typed directivity follows into the vertical one as well, so that
+    // the round horn computes with one angle, and the results go.
     showResults();
     m->cmbGn->setFocus();
     m->cmbGn->lineEdit()->selectAll();
@@ -206,20 +211,28 @@ void RoomSettingsTest::directivityCopiedForRoundHorn()
     QTest::keyClick(m->cmbGn, Qt::Key_Return);
     QTest::keyClick(m->cmbGn, Qt::Key_Tab);
     QCOMPARE(m->cmbGn->currentText(), QStringLiteral("45"));
-    QCOMPARE(m->cmbDv->currentText(), QStringLiteral("120"));
-    QVERIFY(resultsShown());
+    QCOMPARE(m->cmbDv->currentText(), QStringLiteral("45"));
+    QVERIFY(resultsEmpty());
+
+    // So does a pasted one, and one the user deletes.
+    QApplication::clipboard()->setText(QStringLiteral("75"));
+    m->cmbGn->lineEdit()->selectAll();
+    m->cmbGn->lineEdit()->paste();
+    QCOMPARE(m->cmbDv->currentText(), QStringLiteral("75"));
+    m->cmbGn->lineEdit()->end(false);
+    m->cmbGn->lineEdit()->backspace();
+    QCOMPARE(m->cmbDv->currentText(), QStringLiteral("7"));
 }
 
 void RoomSettingsTest::directivityNotCopiedForOtherTypes_data()
 {
     QTest::addColumn<QString>("model");
     QTest::addColumn<QString>("vertical");
-    QTest::newRow("square horn") << "RF-5"
-                                 << "40";
-    QTest::newRow("ceiling") << "KE-2"
-                             << "90";
-    QTest::newRow("wall") << "LV-2"
-                          << "180";
+    // clang-format off
+    QTest::newRow("square horn") << "RF-5" << "40";
+    QTest::newRow("ceiling") << "KE-2" << "90";
+    QTest::newRow("wall") << "LV-2" << "180";
+    // clang-format on
 }
 
 void RoomSettingsTest::directivityNotCopiedForOtherTypes()
@@ -240,14 +253,12 @@ void RoomSettingsTest::settingChoiceOnlyClears_data()
 {
     QTest::addColumn<QString>("comboName");
     QTest::addColumn<QString>("entry");
-    QTest::newRow("vertical directivity") << "CmbDv"
-                                          << "150";
-    QTest::newRow("tilt") << "CmbUN"
-                          << "5";
-    QTest::newRow("margin") << "CmbUPS"
-                            << "20";
-    QTest::newRow("listening height") << "CmbVP"
-                                      << "120";
+    // clang-format off
+    QTest::newRow("vertical directivity") << "CmbDv" << "150";
+    QTest::newRow("tilt") << "CmbUN" << "5";
+    QTest::newRow("margin") << "CmbUPS" << "20";
+    QTest::newRow("listening height") << "CmbVP" << "120";
+    // clang-format on
 }
 
 void RoomSettingsTest::settingChoiceOnlyClears()
@@ -311,18 +322,14 @@ void RoomSettingsTest::typedListValueRunsNoHandler_data()
     for (const auto &[key, name] :
          {std::pair{int(Qt::Key_Return), "Return"}, std::pair{int(Qt::Key_Enter), "Enter"},
           std::pair{int(Qt::Key_Tab), "Tab"}}) {
-        QTest::addRow("CmbGn 120, %s", name) << "CmbGn"
-                                             << "120" << key;
-        QTest::addRow("CmbUPS 15, %s", name) << "CmbUPS"
-                                             << "15" << key;
-        QTest::addRow("CmbVP 190, %s", name) << "CmbVP"
-                                             << "190" << key;
-        QTest::addRow("CmbOn ГРОМ, %s", name) << "CmbOn"
-                                              << "ГРОМ" << key;
-        QTest::addRow("CmbG RF-5, %s", name) << "CmbG"
-                                             << "RF-5" << key;
-        QTest::addRow("CmbGn 45 not listed, %s", name) << "CmbGn"
-                                                       << "45" << key;
+        // clang-format off
+        QTest::addRow("CmbGn 120, %s", name) << "CmbGn" << "120" << key;
+        QTest::addRow("CmbUPS 15, %s", name) << "CmbUPS" << "15" << key;
+        QTest::addRow("CmbVP 190, %s", name) << "CmbVP" << "190" << key;
+        QTest::addRow("CmbOn ГРОМ, %s", name) << "CmbOn" << "ГРОМ" << key;
+        QTest::addRow("CmbG RF-5, %s", name) << "CmbG" << "RF-5" << key;
+        QTest::addRow("CmbGn 45 not listed, %s", name) << "CmbGn" << "45" << key;
+        // clang-format on
     }
 }
 
@@ -355,11 +362,14 @@ void RoomSettingsTest::typedListValueRunsNoHandler()
     QCOMPARE(c->currentText(), typed);
     QCOMPARE(c->currentIndex(), index);
     QCOMPARE(entries(c), list);
-    QVERIFY(resultsShown());
+    // A typed setting changes the calculation's input: the results go. A
+    // typed name only names the loudspeaker or room in the report.
+    const bool setting = comboName != u"CmbG" && comboName != u"CmbOn";
+    QVERIFY(setting ? resultsEmpty() : resultsShown());
     QCOMPARE(lblZat->text(), QStringLiteral("20"));
     QCOMPARE(room->txtN->text(), noise);
     QCOMPARE(g->txtPv->text(), power);
-    QCOMPARE(m->cmbDv->currentText(), vertical);
+    QCOMPARE(m->cmbDv->currentText(), comboName == u"CmbGn" ? typed : vertical);
     QVERIFY(g->opt3->isChecked());
 }
 
@@ -384,17 +394,18 @@ void RoomSettingsTest::arrowKeysChooseInClosedCombo()
     chooseFromList(g->cmbG, QStringLiteral("RF-1"));
     m->cmbGn->setFocus();
     showResults();
+    // The round horn shows 40: the keys move on from that entry.
     QTest::keyClick(m->cmbGn, Qt::Key_Down);
-    QCOMPARE(m->cmbGn->currentText(), QStringLiteral("10"));
-    QCOMPARE(m->cmbDv->currentText(), QStringLiteral("10"));
+    QCOMPARE(m->cmbGn->currentText(), QStringLiteral("50"));
+    QCOMPARE(m->cmbDv->currentText(), QStringLiteral("50"));
     QVERIFY(resultsEmpty());
     QTest::keyClick(m->cmbGn, Qt::Key_Down);
-    QCOMPARE(m->cmbDv->currentText(), QStringLiteral("20"));
+    QCOMPARE(m->cmbDv->currentText(), QStringLiteral("60"));
 
     m->cmbVP->setFocus();
     showResults();
     QTest::keyClick(m->cmbVP, Qt::Key_Down);
-    QCOMPARE(m->cmbVP->currentText(), QStringLiteral("120"));
+    QCOMPARE(m->cmbVP->currentText(), QStringLiteral("160"));
     QVERIFY(resultsEmpty());
     QCOMPARE(lblZat->text(), QStringLiteral("20"));
 }

@@ -353,12 +353,13 @@ void SelectionTest::keyboardUpDownChoosesModels()
     QTRY_COMPARE(QApplication::focusWidget(), g->cmbG);
 
     showResults();
-    QTest::keyClick(g->cmbG, Qt::Key_Down); // from no entry to the first
-    QCOMPARE(g->cmbG->currentText(), QStringLiteral("KE-1"));
+    QTest::keyClick(g->cmbG, Qt::Key_Down); // from the shown GK-1 to the next
+    QCOMPARE(g->cmbG->currentText(), QStringLiteral("GK-2"));
+    QCOMPARE(g->txtPv->text(), QStringLiteral("10"));
     verifyType(Ceiling);
     QVERIFY(resultsEmpty());
 
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < 2; ++i)
         QTest::keyClick(g->cmbG, Qt::Key_Down);
     QCOMPARE(g->cmbG->currentText(), QStringLiteral("RF-1"));
     QCOMPARE(g->txtPv->text(), QStringLiteral("20"));

@@ -56,7 +56,7 @@ void AccessibilityTest::everyFieldIsNamedAfterItsHeading()
         {w.frame4->txtL, "Длина, м"},
         {w.frame4->txtW, "Ширина, м"},
         {w.frame4->txtSR, "Площадь, м2"},
-        {w.frame4->cmbOn, "Тип"},
+        {w.frame4->cmbOn, "Тип помещения"},
         {w.frame4->txtN, "шум, дБ"},
         {w.frame5->txtDln, "Дальность, м"},
     };
@@ -70,6 +70,23 @@ void AccessibilityTest::everyFieldIsNamedAfterItsHeading()
     // The value stays readable.
     QAccessibleInterface *power = QAccessible::queryAccessibleInterface(w.frame3->txtPv);
     QCOMPARE(power->text(QAccessible::Value), QString("6"));
+
+    // Each combo box itself is announced by its heading, not by its value,
+    // and its value is what it shows.
+    for (const auto &[field, heading] : fields) {
+        auto *combo = qobject_cast<QComboBox *>(field);
+        if (!combo)
+            continue;
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(combo);
+        QCOMPARE(iface->role(), QAccessible::ComboBox);
+        QCOMPARE(iface->text(QAccessible::Name), heading);
+        QCOMPARE(iface->text(QAccessible::Value), combo->currentText());
+        QVERIFY(iface->state().editable);
+        QVERIFY(iface->state().collapsed);
+        QVERIFY(
+            iface->actionInterface()->actionNames().contains(QAccessibleActionInterface::showMenuAction()));
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(w.frame7->cmbGn)->text(QAccessible::Value), QString("90"));
 }
 
 void AccessibilityTest::resultsKeepTheirValueAsName()

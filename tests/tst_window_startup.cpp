@@ -43,7 +43,7 @@ private slots:
     void exitClosesTheWindow();
     void captionsStayWholeInTheirBoxes();
     void areaFollowsLengthHalfASecondLater();
-    void areaUsesTheLocaleSeparator();
+    void areaIsWrittenWithAPointInEveryLocale();
     void typingTheAreaCancelsThePendingRecomputation();
     void areaTimerLeavesAnOverflowingAreaAlone();
     void emptyLengthGivesAreaZero();
@@ -230,7 +230,9 @@ void StartupTest::areaFollowsLengthHalfASecondLater()
     QVERIFY(!f->w().timer1->isActive());
 }
 
-void StartupTest::areaUsesTheLocaleSeparator()
+// The area box is an input the calculation reads back: it is written with
+// "." in every locale, so that its fraction is not lost.
+void StartupTest::areaIsWrittenWithAPointInEveryLocale()
 {
     f->w().frame4->txtL->setText("2.5");
     f->w().frame4->txtW->setText("3");
@@ -238,7 +240,9 @@ void StartupTest::areaUsesTheLocaleSeparator()
     QCOMPARE(f->w().frame4->txtSR->text(), QString("7.5"));
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     f->w().timer1_Timer();
-    QCOMPARE(f->w().frame4->txtSR->text(), QString("7,5"));
+    QCOMPARE(f->w().frame4->txtSR->text(), QString("7.5"));
+    f->w().cmdRkl_Click();
+    QCOMPARE(f->w().state().roomArea, 7.5);
 }
 
 void StartupTest::typingTheAreaCancelsThePendingRecomputation()

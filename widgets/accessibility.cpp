@@ -1,5 +1,6 @@
 #include "accessibility.h"
 
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QGroupBox>
@@ -22,11 +23,61 @@ public:
     }
 };
 
-QAccessibleInterface *resultLabelFactory(const QString &, QObject *object)
+// A combo box as a screen reader reads it: its heading (the accessible name
+// the window gave it) as its name, the text it shows as its value. Qt's own
+// combo reports its value as its name on Linux, so a reader would announce
+// "90" or "GK-1" instead of what the field is.
+class NamedComboAccessible : public QAccessibleWidget {
+public:
+    explicit NamedComboAccessible(QComboBox *combo) : QAccessibleWidget(combo, QAccessible::ComboBox) { }
+
+    QComboBox *combo() const { return static_cast<QComboBox *>(widget()); }
+
+    QString text(QAccessible::Text t) const override
+    {
+        switch (t) {
+        case QAccessible::Name: return combo()->accessibleName();
+        case QAccessible::Value: return combo()->currentText();
+        default: return QAccessibleWidget::text(t);
+        }
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.expandable = true;
+        s.expanded = combo()->view()->isVisible();
+        s.collapsed = !s.expanded;
+        s.editable = combo()->isEditable();
+        return s;
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList{showMenuAction(), pressAction()} + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString &actionName) override
+    {
+        if (actionName == showMenuAction() || actionName == pressAction()) {
+            if (combo()->view()->isVisible())
+                combo()->hidePopup();
+            else
+                combo()->showPopup();
+            return;
+        }
+        QAccessibleWidget::doAction(actionName);
+    }
+};
+
+QAccessibleInterface *windowFactory(const QString &, QObject *object)
 {
     auto *label = qobject_cast<QLabel *>(object);
     if (label && label->property("resultLabel").toBool())
         return new ResultLabelAccessible(label);
+    auto *combo = qobject_cast<QComboBox *>(object);
+    if (combo && !combo->accessibleName().isEmpty())
+        return new NamedComboAccessible(combo);
     return nullptr;
 }
 
@@ -63,7 +114,7 @@ void describeResult(QLabel *result, const QLabel *heading)
 void installResultLabelAccessibility()
 {
     static const bool installed = [] {
-        QAccessible::installFactory(resultLabelFactory);
+        QAccessible::installFactory(windowFactory);
         return true;
     }();
     (void)installed;

@@ -12,9 +12,9 @@ class QWidget;
 
 namespace a11y {
 
-// The field is announced by name. On Linux a combo box reports its value as
-// its name and its heading through the buddy relation; its edit field,
-// which holds the focus, is named after the heading too.
+// The field is announced by name. A named combo box is announced by that
+// name with its text as value (installAccessibility); its edit field is
+// named after the heading too.
 void setFieldName(QWidget *field, const QString &name);
 
 // The field is announced by name; the heading label becomes its buddy, so
@@ -28,8 +28,9 @@ void announce(QWidget *field, QLabel *heading);
 // label's text so); the heading says what the value is.
 void describeResult(QLabel *result, const QLabel *heading);
 
-// Reports an empty result label as empty: Qt would otherwise name it after
-// the group around it. Installed once by every window that has results.
+// How result labels and named combo boxes are read: an empty result label
+// as empty (Qt would otherwise name it after the group around it), a combo
+// by its name with its text as value. Installed by every window.
 void installResultLabelAccessibility();
 
 // A group is announced by its own title, not by the group around it.

@@ -1,5 +1,6 @@
 #include "keyfilter.h"
 
+#include <QCoreApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -22,7 +23,12 @@ NumericKeyFilter::NumericKeyFilter(QLineEdit *box, bool acceptsPoint, std::funct
 
 void NumericKeyFilter::install(QLineEdit *box, bool acceptsPoint, std::function<void()> effects)
 {
-    box->installEventFilter(new NumericKeyFilter(box, acceptsPoint, std::move(effects)));
+    auto *filter = new NumericKeyFilter(box, acceptsPoint, std::move(effects));
+    box->installEventFilter(filter);
+    QObject::connect(box, &QLineEdit::textEdited, filter, [filter] {
+        if (filter->m_effects)
+            filter->m_effects();
+    });
 }
 
 bool NumericKeyFilter::eventFilter(QObject *watched, QEvent *event)
@@ -56,6 +62,14 @@ bool NumericKeyFilter::filterKey(const QKeyEvent *key)
             m_effects();
         return false;
     }
+    if (text == QStringLiteral(",") && m_acceptsPoint) {
+        // The comma becomes a typed point: this filter passes it and runs
+        // the effects, and the box inserts it as it would a typed one.
+        QKeyEvent point(QEvent::KeyPress, Qt::Key_Period, key->modifiers(), QStringLiteral("."),
+                        key->isAutoRepeat(), ushort(key->count()));
+        QCoreApplication::sendEvent(m_box, &point);
+        return true;
+    }
     m_box->setFocus();
     return true;
 }
@@ -68,14 +82,16 @@ void NumericKeyFilter::filterComposed(QInputMethodEvent *event)
     if (composed.isEmpty())
         return;
     QString kept;
-    for (const QChar c : composed) {
+    for (QChar c : composed) {
+        if (c == u',' && m_acceptsPoint)
+            c = u'.';
         if (accepts(c)) {
             if (m_effects)
                 m_effects();
             kept += c;
         }
     }
-    if (kept.size() != composed.size()) {
+    if (kept != composed) {
         event->setCommitString(kept, event->replacementStart(), event->replacementLength());
         m_box->setFocus();
     }

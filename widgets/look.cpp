@@ -1,14 +1,17 @@
 #include "look.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QVariant>
 #include <QWidget>
 
@@ -115,6 +118,37 @@ void fitAllCaptions(QWidget *root)
     }
 }
 
+namespace {
+
+// Up or Down on a closed combo moves from the entry its edit text shows
+// (АВТОСТОЯНКА, Down: СПОРТЗАЛ), not from the top of the list: that entry
+// becomes the current one first, quietly, and the combo then moves on.
+class StepFromShownEntry : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Up && key != Qt::Key_Down)
+            return false;
+        auto *combo = static_cast<QComboBox *>(watched);
+        if (combo->view()->isVisible())
+            return false;
+        const int shown = combo->findText(combo->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (shown >= 0 && shown != combo->currentIndex()) {
+            const QSignalBlocker quiet(combo);
+            combo->setCurrentIndex(shown);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
 void makeChoiceCombo(QComboBox *combo)
 {
     combo->setEditable(true);
@@ -124,6 +158,7 @@ void makeChoiceCombo(QComboBox *combo)
     QLineEdit *edit = combo->lineEdit();
     QObject::disconnect(edit, SIGNAL(returnPressed()), combo, nullptr);
     QObject::disconnect(edit, SIGNAL(editingFinished()), combo, nullptr);
+    combo->installEventFilter(new StepFromShownEntry(combo));
 }
 
 QComboBox *choiceCombo(QWidget *parent, const char *name, const QFont &f)

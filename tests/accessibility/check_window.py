@@ -57,17 +57,23 @@ def main():
                 names += [relation.getTarget(i).name for i in range(relation.getNTargets())]
         return names
 
-    def expect_combo(heading, value):
-        # The combo's edit field is named after the heading and holds the
-        # value; the combo itself is labelled by the heading label.
-        edits = [n for n in by_name.get(("text", heading), []) if n.parent.getRoleName() == "combo box"]
-        if not edits:
-            failures.append(f"no combo edit field named {heading!r}")
+    def expect_combo(heading, value, label=None):
+        # The combo box itself is announced by its heading, not by its value;
+        # its edit field is named after the heading too and holds the value;
+        # the combo is labelled by the heading label.
+        combos = by_name.get(("combo box", heading), [])
+        if not combos:
+            shown = [n.name for n in nodes if n.getRoleName() == "combo box"]
+            failures.append(f"no combo box named {heading!r} (combo boxes: {shown!r})")
+            return
+        edits = [n for n in combos[0] if n is not None and n.getRoleName() == "text"]
+        if not edits or edits[0].name != heading:
+            failures.append(f"combo {heading!r} has no edit field of that name")
             return
         if text_of(edits[0]) != value:
             failures.append(f"combo {heading!r} shows {text_of(edits[0])!r}, expected {value!r}")
-        if not any(label.startswith(heading) for label in labelled_by(edits[0].parent)):
-            failures.append(f"combo {heading!r} labelled by {labelled_by(edits[0].parent)!r}")
+        if not any(text.startswith(label or heading) for text in labelled_by(combos[0])):
+            failures.append(f"combo {heading!r} labelled by {labelled_by(combos[0])!r}")
 
     def expect(role, name, value=None, description=None):
         found = by_name.get((role, name))
@@ -95,7 +101,7 @@ def main():
     expect("text", "Дальность, м", "10")
     # Combos by their headings.
     expect_combo("Громкоговоритель", "GK-1")
-    expect_combo("Тип", "АВТОСТОЯНКА")
+    expect_combo("Тип помещения", "АВТОСТОЯНКА", label="Тип")
     expect_combo("Диаграмма направленности, Град", "90")
     expect_combo("Вертикальная диаграмма направленности, Град", "90")
     expect_combo("Угол наклона громкоговорителя, Град", "0")
