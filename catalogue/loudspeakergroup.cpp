@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QStyle>
 #include <utility>
 
 namespace {
@@ -34,6 +35,19 @@ QRadioButton *option(QWidget *parent, const char *name, const QString &caption)
     button->setObjectName(QString::fromLatin1(name));
     button->setFont(look::font(8.25));
     return button;
+}
+
+// The mounting-type options were drawn 13 px high, less than the style's
+// round indicator: each grows about its own centre until the circle is
+// whole, so that it stays where it was and clear of its neighbours.
+void keepIndicatorWhole(QRadioButton *button)
+{
+    const int needed = button->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, button) + 2;
+    const QRect box = button->geometry();
+    if (box.height() >= needed)
+        return;
+    const int grow = needed - box.height();
+    button->setGeometry(box.adjusted(0, -(grow / 2), 0, grow - grow / 2));
 }
 
 } // namespace
@@ -91,6 +105,8 @@ LoudspeakerGroup::LoudspeakerGroup(QWidget *parent)
     look::place(opt3, 120, 840, 2175, 195);
     opt4 = option(frame8, "Opt4", QStringLiteral("Рупорный (квадратный)"));
     look::place(opt4, 120, 1080, 2535, 195);
+    for (QRadioButton *type : {opt1, opt2, opt3, opt4})
+        keepIndicatorWhole(type);
 
     a11y::nameGroup(this);
     a11y::nameGroup(frame6);

@@ -188,6 +188,8 @@ private slots:
     void windows1251_data();
     void windows1251();
     void unencodableNames();
+    void controlCharactersInNamesBecomeSpaces_data();
+    void controlCharactersInNamesBecomeSpaces();
 };
 
 void ReportTest::labelWidths()
@@ -352,6 +354,34 @@ void ReportTest::unencodableNames()
     lines[9] = "Тип помещения                                  -  Зал ?";
     QCOMPARE(bytes, reportFileBytes(lines));
     QVERIFY(!bytes.contains('\x1a'));
+}
+
+void ReportTest::controlCharactersInNamesBecomeSpaces_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("CR LF") << QStringLiteral("GK-1\r\nвторая строка")
+                           << QStringLiteral("GK-1  вторая строка");
+    QTest::newRow("bare LF") << QStringLiteral("Цех\n5") << QStringLiteral("Цех 5");
+    QTest::newRow("tab") << QStringLiteral("Зал\tА") << QStringLiteral("Зал А");
+    QTest::newRow("escape, DEL and C1") << QStringLiteral("a\x1b\x7f\u0085b") << QStringLiteral("a   b");
+}
+
+// A pasted name with line breaks or tabs stays on its one report line: each
+// control character is written as one space, and every line ends in CR LF.
+void ReportTest::controlCharactersInNamesBecomeSpaces()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, written);
+    const QByteArray clean = reportBlock(ceilingState(), calc::Mounting::Ceiling, QStringLiteral("KE-1"),
+                                         QStringLiteral("Офисы"), u'.');
+    const QByteArray bytes = reportBlock(ceilingState(), calc::Mounting::Ceiling, name, name, u'.');
+    QCOMPARE(bytes.count('\n'), clean.count('\n'));
+    QCOMPARE(bytes.count("\r\n"), clean.count("\r\n"));
+    QVERIFY(!bytes.contains('\t'));
+    QVERIFY(bytes.contains(toWindows1251(QStringLiteral("-  ") + written + QStringLiteral("\r\n"))));
+    const QList<QByteArray> lines = bytes.split('\n');
+    QCOMPARE(lines.size(), clean.split('\n').size());
 }
 
 QTEST_APPLESS_MAIN(ReportTest)

@@ -21,6 +21,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTimer>
 
 class StartupTest : public WindowTest {
@@ -42,6 +43,7 @@ private slots:
     void menuActsDirectly();
     void exitClosesTheWindow();
     void captionsStayWholeInTheirBoxes();
+    void mountingOptionsShowWholeCircles();
     void areaFollowsLengthHalfASecondLater();
     void areaIsWrittenWithAPointInEveryLocale();
     void typingTheAreaCancelsThePendingRecomputation();
@@ -213,6 +215,24 @@ void StartupTest::captionsStayWholeInTheirBoxes()
         if (qobject_cast<QLabel *>(widget) || qobject_cast<QAbstractButton *>(widget))
             QVERIFY2(look::captionFits(widget, widget->font()), qPrintable(widget->objectName()));
     }
+}
+
+// Each mounting-type option is tall enough for its round indicator and
+// keeps its centre where the layout put it (tops 360 to 1080 twips, 13 px).
+void StartupTest::mountingOptionsShowWholeCircles()
+{
+    const LoudspeakerGroup *g3 = f->w().frame3;
+    const QList<QPair<QRadioButton *, int>> options{
+        {g3->opt1, 360}, {g3->opt2, 600}, {g3->opt3, 840}, {g3->opt4, 1080}};
+    for (const auto &[option, top] : options) {
+        const int indicator
+            = option->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, option);
+        QVERIFY2(option->height() >= indicator, qPrintable(option->text()));
+        QVERIFY(qAbs(option->geometry().center().y() - (top / 15 + 6)) <= 1);
+        QCOMPARE(option->x(), 120 / 15);
+    }
+    for (int i = 1; i < options.size(); ++i)
+        QVERIFY(options[i - 1].first->geometry().bottom() < options[i].first->geometry().top());
 }
 
 void StartupTest::areaFollowsLengthHalfASecondLater()
