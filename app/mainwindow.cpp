@@ -2,11 +2,15 @@
 
 #include "app/windowicon.h"
 #include "calc/calculation.h"
+#include "calc/soundpressure.h"
 #include "calc/textrules.h"
 #include "catalogue/loudspeakergroup.h"
+#include "line/linewindow.h"
 #include "output/attenuationgroup.h"
 #include "output/helptexts.h"
+#include "output/report.h"
 #include "output/resultsgroup.h"
+#include "plan/planwindow.h"
 #include "room/manualsettingsgroup.h"
 #include "room/roomgroup.h"
 #include "widgets/accessibility.h"
@@ -14,6 +18,7 @@
 #include "widgets/messenger.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
@@ -81,7 +86,14 @@ void MainWindow::buildMenu()
     mopr->setObjectName(QStringLiteral("Mopr"));
     mvix = menuBar()->addAction(QStringLiteral("&Выход"));
     mvix->setObjectName(QStringLiteral("Mvix"));
+    // The tool windows follow, acting directly as well.
+    mline = menuBar()->addAction(QStringLiteral("&Линия"));
+    mline->setObjectName(QStringLiteral("Mline"));
     connect(mvix, &QAction::triggered, this, &MainWindow::mvix_Click);
+    mplan = menuBar()->addAction(QStringLiteral("&План"));
+    mplan->setObjectName(QStringLiteral("Mplan"));
+    connect(mline, &QAction::triggered, this, &MainWindow::mline_Click);
+    connect(mplan, &QAction::triggered, this, &MainWindow::mplan_Click);
     connect(mopr, &QAction::triggered, this, &MainWindow::mopr_Click);
 }
 
@@ -244,6 +256,102 @@ void MainWindow::mvix_Click()
     close();
 }
 
+namespace {
+
+// A tool window comes to the front, opened if it was closed.
+void bringForward(QWidget *window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+// What the plan draws from the last completed calculation.
+plan::PlanFigures planFigures(const calc::CalcState &state, calc::Mounting mounting, const QString &model,
+                              QChar decimalPoint)
+{
+    plan::PlanFigures f;
+    f.mounting = mounting;
+    f.roomL = state.roomL;
+    f.roomW = state.roomW;
+    f.roomArea = state.roomArea;
+    f.count = state.count;
+    f.splTotal = state.splTotal;
+    f.range = state.range;
+    f.coverS = state.coverS;
+    f.radius = state.zone.radius;
+    f.dirRad = state.dirRad;
+    f.dropH = state.dropH;
+    f.nearSlant = state.zone.nearSlant;
+    f.farSlant = state.zone.farSlant;
+    f.edgeDeg = state.zone.edgeDeg;
+    f.farHalfW = state.zone.farHalfW;
+    f.nearSide = state.zone.nearSide;
+    f.farSide = state.zone.farSide;
+    f.model = model;
+    f.mountingWord = output::mountingWord(mounting);
+    f.decimalPoint = decimalPoint;
+    return f;
+}
+
+} // namespace
+
+// The open tool windows follow the calculation that just completed.
+void MainWindow::showLastCalculationInTools()
+{
+    if (!m_lastCompleted)
+        return;
+    if (m_lineWindow)
+        m_lineWindow->showCalculation(line::figuresOf(*m_lastCompleted, m_lastMounting));
+    if (m_planWindow)
+        m_planWindow->showCalculation(
+            planFigures(*m_lastCompleted, m_lastMounting, m_lastModel, decimalPoint()));
+}
+
+void MainWindow::mline_Click()
+{
+    if (!m_lineWindow) {
+        m_lineWindow = new LineWindow(this);
+        if (m_lastCompleted)
+            m_lineWindow->showCalculation(line::figuresOf(*m_lastCompleted, m_lastMounting));
+        else
+            m_lineWindow->setStartValues(1, tappedPowerOfTheBoxes());
+    }
+    bringForward(m_lineWindow);
+}
+
+void MainWindow::mplan_Click()
+{
+    if (!m_planWindow) {
+        m_planWindow = new plan::PlanWindow(m_messenger, this);
+        if (m_lastCompleted)
+            m_planWindow->showCalculation(
+                planFigures(*m_lastCompleted, m_lastMounting, m_lastModel, decimalPoint()));
+    }
+    bringForward(m_planWindow);
+}
+
+// The tapped power before any calculation: the power box times the selected
+// tap, rounded as the calculation rounds it; 0 when it has none.
+double MainWindow::tappedPowerOfTheBoxes() const
+{
+    double tap = m_state.tap;
+    if (const std::optional<int> member = frame3->tapMember())
+        tap = *member == 1 ? 1.0 : *member == 2 ? 0.5 : 1.0 / 3.0;
+    const auto tapped = calc::tappedPower(calc::leadingValue(frame3->txtPv->text()), tap);
+    return tapped ? double(*tapped) : 0.0;
+}
+
+// Closing the main window ends the program: the tool windows close with it.
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_lineWindow)
+        m_lineWindow->close();
+    if (m_planWindow)
+        m_planWindow->close();
+    QMainWindow::closeEvent(event);
+}
+
 void MainWindow::mopr_Click()
 {
     m_messenger->inform(output::aboutText(), output::AboutTitle);
@@ -273,6 +381,10 @@ void MainWindow::cmdRkl_Click()
         apply(effect);
     if (outcome.completed) {
         m_choiceSinceCalculation = false;
+        m_lastCompleted = m_state;
+        m_lastMounting = in.mounting;
+        m_lastModel = frame3->cmbG->currentText();
+        showLastCalculationInTools();
         emit calculationCompleted();
     }
 }

@@ -4,8 +4,13 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 
 class AttenuationGroup;
+class LineWindow;
+namespace plan {
+class PlanWindow;
+}
 class LoudspeakerGroup;
 class ManualSettingsGroup;
 class Messenger;
@@ -41,9 +46,21 @@ public:
     void timer1_Timer();
     void mvix_Click();
     void mopr_Click();
+    // "Линия": opens the window of wire losses and amplifier power, built on
+    // first use, or raises it when it is open.
+    void mline_Click();
+    // "План": opens the plan of the room for the last calculation, built on
+    // first use, or raises it when it is open.
+    void mplan_Click();
+
+    // The tool window, once it has been opened.
+    LineWindow *lineWindow() const { return m_lineWindow; }
+    plan::PlanWindow *planWindow() const { return m_planWindow; }
 
     QAction *mopr;
     QAction *mvix;
+    QAction *mline;
+    QAction *mplan;
     QGroupBox *frame1;
     LoudspeakerGroup *frame3;
     ManualSettingsGroup *frame7;
@@ -57,6 +74,9 @@ signals:
     // CALCULATE reached the end: the state holds a new set of results.
     void calculationCompleted();
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void buildMenu();
     void buildGroups();
@@ -64,11 +84,20 @@ private:
     void setFocusOrder();
     void formLoad();
     QChar decimalPoint() const;
+    double tappedPowerOfTheBoxes() const;
+    void showLastCalculationInTools();
     QWidget *control(calc::Control control) const;
     void apply(const calc::Effect &effect);
 
     calc::CalcState m_state;
     bool m_choiceSinceCalculation = false;
+    // The last completed calculation, as the tool windows read it: a later
+    // calculation that stops early leaves m_state partly overwritten.
+    std::optional<calc::CalcState> m_lastCompleted;
+    calc::Mounting m_lastMounting = calc::Mounting::Wall;
+    QString m_lastModel; // the model text the last completed calculation was made for
+    LineWindow *m_lineWindow = nullptr;
+    plan::PlanWindow *m_planWindow = nullptr;
     std::unique_ptr<Messenger> m_ownMessenger;
     Messenger *m_messenger;
 };

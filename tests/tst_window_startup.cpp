@@ -192,9 +192,11 @@ void StartupTest::focusOrder()
 void StartupTest::menuActsDirectly()
 {
     const QList<QAction *> actions = f->w().menuBar()->actions();
-    QCOMPARE(actions.size(), 2);
+    QCOMPARE(actions.size(), 4);
     QCOMPARE(actions[0]->text(), QString("&О программе"));
     QCOMPARE(actions[1]->text(), QString("&Выход"));
+    QCOMPARE(actions[2]->text(), QString("&Линия"));
+    QCOMPARE(actions[3]->text(), QString("&План"));
     for (QAction *a : actions)
         QVERIFY(a->menu() == nullptr);
 }

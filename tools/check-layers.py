@@ -38,9 +38,12 @@ QT_MODULES = {
 # Files of a folder that must stay below the folder's own Qt modules.
 FORMULA_FILES = {
     "line/linecalc": {"QtCore"},
+    "line/linetexts": {"QtCore"},
+    "line/standardcheck": {"QtCore"},
+    "plan/planfigures": {"QtCore"},
     "plan/layout": {"QtCore", "QtGui"},
     "plan/zones": {"QtCore", "QtGui"},
-    "plan/coverage": {"QtCore", "QtGui"},
+    "plan/floorcoverage": {"QtCore", "QtGui"},
 }
 
 SOURCE_SUFFIXES = {".h", ".cpp"}

@@ -131,7 +131,7 @@ void LineWindowTest::fields()
     QCOMPARE(heading->text(), caption);
     QCOMPARE(heading->buddy(), field);
 
-    // Every name the tests and the lead's code look for is unique.
+    // Every object name the tests and the main window look for is unique.
     QStringList names;
     for (const QObject *object : window.findChildren<QWidget *>())
         if (!object->objectName().isEmpty() && !object->objectName().startsWith("qt_"))

@@ -116,8 +116,6 @@ private slots:
     void zoneOfEachMounting();
     void zoneContains_data();
     void zoneContains();
-    void zoneBoundsHoldTheZone_data();
-    void zoneBoundsHoldTheZone();
 
     void cells_data();
     void cells();
@@ -249,40 +247,6 @@ void TestPlanCoverage::zoneContains()
     QFETCH(QPointF, point);
     QFETCH(bool, inside);
     QCOMPARE(plan::zoneContains(form, placement, point), inside);
-}
-
-void TestPlanCoverage::zoneBoundsHoldTheZone_data()
-{
-    QTest::addColumn<ZoneForm>("form");
-    QTest::addColumn<Placement>("placement");
-
-    QTest::newRow("disc") << disc(2) << Placement{QPointF(5, 5), Side::Ceiling};
-    QTest::newRow("sector 120") << sector(4, degrees(60)) << Placement{QPointF(5, 0), Side::NearWall};
-    QTest::newRow("sector 270 on the far wall")
-        << sector(4, degrees(135)) << Placement{QPointF(5, 10), Side::FarWall};
-    QTest::newRow("ellipse behind") << ellipse(-1, 4, 2) << Placement{QPointF(5, 0), Side::NearWall};
-    QTest::newRow("trapezium on the far wall")
-        << trapezium(1, 6, 0.5, 3) << Placement{QPointF(5, 10), Side::FarWall};
-}
-
-void TestPlanCoverage::zoneBoundsHoldTheZone()
-{
-    QFETCH(ZoneForm, form);
-    QFETCH(Placement, placement);
-    const QRectF bounds = zoneBounds(form, placement);
-    int inside = 0;
-    for (int i = 0; i <= 200; ++i) {
-        for (int j = 0; j <= 200; ++j) {
-            const QPointF p(i * 0.05, j * 0.05);
-            if (!plan::zoneContains(form, placement, p))
-                continue;
-            ++inside;
-            QVERIFY2(p.x() >= bounds.left() - 1e-9 && p.x() <= bounds.right() + 1e-9
-                         && p.y() >= bounds.top() - 1e-9 && p.y() <= bounds.bottom() + 1e-9,
-                     QByteArray::number(p.x()) + "; " + QByteArray::number(p.y()));
-        }
-    }
-    QVERIFY(inside > 100);
 }
 
 void TestPlanCoverage::cells_data()

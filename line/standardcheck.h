@@ -1,0 +1,49 @@
+#pragma once
+
+#include "calc/calcstate.h"
+
+#include <QChar>
+#include <QString>
+#include <vector>
+
+// The check of a calculation against СП 3.13130.2009: the level 3 m from a
+// loudspeaker, the signal over the noise, the highest level in the room,
+// and two notices (loud rooms, low wall loudspeakers).
+namespace line {
+
+// What the line window takes from a calculation of the main window.
+struct CalculationFigures {
+    bool completed = false;   // a calculation has completed
+    double count = 0.0;       // loudspeakers it needs
+    double tappedPower = 0.0; // rated power x tap, rounded halves to even, W; 0 when none
+    double splTotal = 0.0;    // sound pressure at 1 m, dB
+    double noise = 0.0;       // room noise, dB
+    double margin = 0.0;      // signal over noise the room asks for, dB
+    calc::Mounting mounting = calc::Mounting::Wall;
+    double mountH = 0.0; // installation height, m
+    double dropH = 0.0;  // loudspeaker above the listening plane, m
+};
+
+// The figures of a calculation state and the mounting it was made for.
+CalculationFigures figuresOf(const calc::CalcState &state, calc::Mounting mounting);
+
+// One row of the check: what is checked, its value, the rule and whether the
+// rule is met. Notices have no rule of their own: their text says it.
+struct CheckRow {
+    QString what;
+    QString value;
+    QString rule;
+    bool met = false;
+};
+
+// The rows for a completed calculation; lineLoss is the loss at the last
+// loudspeaker of the line, dB (0 while the line has no figures). Values are
+// written with decimalPoint.
+std::vector<CheckRow> standardChecks(const CalculationFigures &figures, double lineLoss, QChar decimalPoint);
+
+inline const QString CheckTitle = QStringLiteral("Проверка по СП 3.13130.2009");
+inline const QString NoCalculation = QStringLiteral("Вначале произведите расчет");
+inline const QString Met = QStringLiteral("выполнено");
+inline const QString NotMet = QStringLiteral("не выполнено");
+
+} // namespace line

@@ -1,0 +1,262 @@
+#include "layout.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace plan {
+
+namespace {
+
+// Grid sizes beyond this are never laid out; keeping them below it lets
+// every size convert to a whole number safely.
+constexpr double SizeCeiling = 1e12;
+
+// Relative slack for sizes that meet a limit exactly: a room of 6 m with
+// discs of 1.2 m diameter takes 5 of them, although 6 / 1.2 comes out a
+// little above 5 in binary arithmetic.
+constexpr double Slack = 1e-9;
+
+bool isRoom(double length, double width)
+{
+    return std::isfinite(length) && std::isfinite(width) && length > 0.0 && width > 0.0;
+}
+
+// The least whole number not below value, forgiving rounding noise; at
+// least 1.
+qint64 wholeAbove(double value)
+{
+    const double ceiled = std::ceil(value - Slack * std::max(1.0, value));
+    return qint64(std::clamp(ceiled, 1.0, SizeCeiling));
+}
+
+std::optional<GridSize> gridOf(double columns, double rows)
+{
+    return GridSize{wholeAbove(columns), wholeAbove(rows)};
+}
+
+bool validRadius(double radius)
+{
+    return std::isfinite(radius) && radius > 0.0;
+}
+
+// Whether a grid leaves no point uncovered by discs of diameter d (d2 = d^2).
+bool coversAll(double length, double width, qint64 columns, qint64 rows, double d2)
+{
+    const double dx = length / double(columns);
+    const double dy = width / double(rows);
+    return dx * dx + dy * dy <= d2 * (1.0 + Slack);
+}
+
+// Whether grid a is preferred to grid b of the same count.
+bool preferred(double length, double width, const GridSize &a, const GridSize &b)
+{
+    const double spreadA = std::abs(length / double(a.columns) - width / double(a.rows));
+    const double spreadB = std::abs(length / double(b.columns) - width / double(b.rows));
+    const double tolerance = Slack * std::max(length, width);
+    if (spreadA < spreadB - tolerance)
+        return true;
+    if (spreadB < spreadA - tolerance)
+        return false;
+    return a.columns < b.columns;
+}
+
+} // namespace
+
+std::vector<Arrangement> arrangementsFor(calc::Mounting mounting)
+{
+    if (mounting == calc::Mounting::Ceiling)
+        return {Arrangement::Rows, Arrangement::NoGaps, Arrangement::EdgeToEdge, Arrangement::FullOverlap};
+    return {Arrangement::OneWall, Arrangement::TwoWalls};
+}
+
+QString arrangementName(Arrangement arrangement)
+{
+    switch (arrangement) {
+    case Arrangement::Rows: return QStringLiteral("рядами");
+    case Arrangement::NoGaps: return QStringLiteral("без пропусков");
+    case Arrangement::EdgeToEdge: return QStringLiteral("край к краю");
+    case Arrangement::FullOverlap: return QStringLiteral("с полным перекрытием");
+    case Arrangement::OneWall: return QStringLiteral("на одной стене");
+    case Arrangement::TwoWalls: return QStringLiteral("на двух стенах");
+    }
+    return QString();
+}
+
+bool isGrid(Arrangement arrangement)
+{
+    return arrangement == Arrangement::NoGaps || arrangement == Arrangement::EdgeToEdge
+        || arrangement == Arrangement::FullOverlap;
+}
+
+int rowCount(double length, double width, int count)
+{
+    if (count < 1)
+        return 1;
+    const double exact = std::sqrt(double(count) * width / length);
+    if (!std::isfinite(exact))
+        return exact > 0.0 ? count : 1;
+    // Halves go up: floor(x + 1/2).
+    const double rounded = std::floor(exact + 0.5);
+    return int(std::clamp(rounded, 1.0, double(count)));
+}
+
+std::vector<Placement> rowsLayout(double length, double width, int count)
+{
+    std::vector<Placement> placements;
+    if (count < 1)
+        return placements;
+    placements.reserve(std::size_t(count));
+    const int rows = rowCount(length, width, count);
+    const int fuller = count % rows; // rows holding one loudspeaker more
+    const int base = count / rows;
+    for (int j = 0; j < rows; ++j) {
+        const int inRow = base + (j < fuller ? 1 : 0);
+        const double y = (j + 0.5) * width / rows;
+        for (int i = 0; i < inRow; ++i)
+            placements.push_back({QPointF((i + 0.5) * length / inRow, y), Side::Ceiling});
+    }
+    return placements;
+}
+
+std::optional<GridSize> noGapsGrid(double length, double width, double radius)
+{
+    if (!validRadius(radius) || !isRoom(length, width))
+        return std::nullopt;
+    const double d = 2.0 * radius;
+    const double d2 = d * d;
+    // Each spacing alone must stay below the diameter, which bounds both
+    // sizes from below.
+    const qint64 leastColumns = wholeAbove(length / d);
+    const qint64 leastRows = wholeAbove(width / d);
+    if (double(leastColumns) * double(leastRows) > MaxLoudspeakers)
+        return std::nullopt;
+
+    std::optional<GridSize> best;
+    double bound = MaxLoudspeakers; // no better grid has more loudspeakers than this
+    for (qint64 rows = leastRows; double(rows) * double(leastColumns) <= bound; ++rows) {
+        const double dy = width / double(rows);
+        const double rest = d2 - dy * dy;
+        if (rest <= 0.0)
+            continue;
+        // The fewest columns for this many rows: the smallest whole number
+        // that meets the limit, checked against the limit itself.
+        qint64 columns = std::max(leastColumns, wholeAbove(length / std::sqrt(rest)));
+        while (columns > 1 && coversAll(length, width, columns - 1, rows, d2))
+            --columns;
+        while (!coversAll(length, width, columns, rows, d2) && double(columns) * double(rows) <= bound)
+            ++columns;
+        const GridSize candidate{columns, rows};
+        if (candidate.count() > bound || !coversAll(length, width, columns, rows, d2))
+            continue;
+        if (!best || candidate.count() < best->count()
+            || (candidate.count() == best->count() && preferred(length, width, candidate, *best))) {
+            best = candidate;
+            bound = candidate.count();
+        }
+    }
+    return best;
+}
+
+std::optional<GridSize> edgeToEdgeGrid(double length, double width, double radius)
+{
+    if (!validRadius(radius) || !isRoom(length, width))
+        return std::nullopt;
+    return gridOf(length / (2.0 * radius), width / (2.0 * radius));
+}
+
+std::optional<GridSize> fullOverlapGrid(double length, double width, double radius)
+{
+    if (!validRadius(radius) || !isRoom(length, width))
+        return std::nullopt;
+    return gridOf(length / radius, width / radius);
+}
+
+std::vector<Placement> gridLayout(double length, double width, const GridSize &grid)
+{
+    std::vector<Placement> placements;
+    if (grid.columns < 1 || grid.rows < 1 || grid.count() > MaxLoudspeakers)
+        return placements;
+    placements.reserve(std::size_t(grid.columns * grid.rows));
+    for (qint64 j = 0; j < grid.rows; ++j) {
+        const double y = (double(j) + 0.5) * width / double(grid.rows);
+        for (qint64 i = 0; i < grid.columns; ++i)
+            placements.push_back(
+                {QPointF((double(i) + 0.5) * length / double(grid.columns), y), Side::Ceiling});
+    }
+    return placements;
+}
+
+std::vector<Placement> wallLayout(double length, double width, int count, bool twoWalls)
+{
+    std::vector<Placement> placements;
+    if (count < 1)
+        return placements;
+    placements.reserve(std::size_t(count));
+    const int near = twoWalls ? (count + 1) / 2 : count;
+    const int far = count - near;
+    for (int i = 0; i < near; ++i)
+        placements.push_back({QPointF((i + 0.5) * length / near, 0.0), Side::NearWall});
+    for (int i = 0; i < far; ++i)
+        placements.push_back({QPointF((i + 0.5) * length / far, width), Side::FarWall});
+    return placements;
+}
+
+Layout layOut(Arrangement arrangement, double length, double width, double radius, int count)
+{
+    Layout layout;
+    if (!isRoom(length, width))
+        return layout;
+    count = std::clamp(count, 1, MaxLoudspeakers);
+    const double unbounded = std::numeric_limits<double>::infinity();
+
+    // The pitch of a grid-like layout: the smaller of its spacings along
+    // each direction that holds more than one loudspeaker.
+    const auto pitchOf = [&](qint64 alongX, double spacingX, qint64 alongY, double spacingY) {
+        double pitch = unbounded;
+        if (alongX > 1)
+            pitch = std::min(pitch, spacingX);
+        if (alongY > 1)
+            pitch = std::min(pitch, spacingY);
+        return std::isfinite(pitch) ? pitch : std::max(length, width);
+    };
+
+    switch (arrangement) {
+    case Arrangement::Rows: {
+        layout.placements = rowsLayout(length, width, count);
+        const int rows = rowCount(length, width, count);
+        const int fullest = (count + rows - 1) / rows;
+        layout.pitch = pitchOf(fullest, length / fullest, rows, width / rows);
+        break;
+    }
+    case Arrangement::NoGaps:
+    case Arrangement::EdgeToEdge:
+    case Arrangement::FullOverlap: {
+        if (!validRadius(radius))
+            break;
+        const std::optional<GridSize> grid = arrangement == Arrangement::NoGaps
+            ? noGapsGrid(length, width, radius)
+            : arrangement == Arrangement::EdgeToEdge ? edgeToEdgeGrid(length, width, radius)
+                                                     : fullOverlapGrid(length, width, radius);
+        if (!grid || grid->count() > MaxLoudspeakers) {
+            layout.tooMany = true;
+            break;
+        }
+        layout.placements = gridLayout(length, width, *grid);
+        layout.pitch
+            = pitchOf(grid->columns, length / double(grid->columns), grid->rows, width / double(grid->rows));
+        break;
+    }
+    case Arrangement::OneWall:
+    case Arrangement::TwoWalls: {
+        const bool two = arrangement == Arrangement::TwoWalls;
+        layout.placements = wallLayout(length, width, count, two);
+        const int near = two ? (count + 1) / 2 : count;
+        layout.pitch = pitchOf(near, length / near, two && count > 1 ? 2 : 1, width);
+        break;
+    }
+    }
+    return layout;
+}
+
+} // namespace plan

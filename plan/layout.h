@@ -1,0 +1,111 @@
+#pragma once
+
+#include "calc/calcstate.h"
+
+#include <QPointF>
+#include <QString>
+#include <optional>
+#include <vector>
+
+// Where the loudspeakers go on the listening plane of the room
+// 0 <= X <= length, 0 <= Y <= width. Ceiling loudspeakers hang above any
+// point; wall and horn loudspeakers hang on the wall Y = 0 facing +Y, or on
+// the opposite wall Y = width facing -Y.
+namespace plan {
+
+enum class Arrangement {
+    Rows,        // the given count in rows (ceiling)
+    NoGaps,      // the smallest grid that leaves no point uncovered (ceiling)
+    EdgeToEdge,  // a grid of discs touching each other (ceiling)
+    FullOverlap, // a grid at the spacing of one radius (ceiling)
+    OneWall,     // the given count along the wall Y = 0
+    TwoWalls,    // the given count shared between both long walls
+};
+
+// The arrangements offered for a mounting type, the default first.
+std::vector<Arrangement> arrangementsFor(calc::Mounting mounting);
+
+// The caption of an arrangement in the list.
+QString arrangementName(Arrangement arrangement);
+
+// Whether the arrangement decides the count itself.
+bool isGrid(Arrangement arrangement);
+
+// Where a loudspeaker hangs and which way it faces.
+enum class Side {
+    Ceiling,  // above the point, facing down
+    NearWall, // on the wall Y = 0, facing +Y
+    FarWall,  // on the wall Y = width, facing -Y
+};
+
+struct Placement {
+    QPointF position;
+    Side side = Side::Ceiling;
+
+    bool operator==(const Placement &) const = default;
+};
+
+// The most loudspeakers one plan holds; an arrangement that needs more is
+// not laid out.
+inline constexpr int MaxLoudspeakers = 100000;
+
+// A grid of columns along X by rows along Y. The sizes are exact for any
+// room; count() can exceed MaxLoudspeakers.
+struct GridSize {
+    qint64 columns = 0;
+    qint64 rows = 0;
+
+    double count() const { return double(columns) * double(rows); }
+    bool operator==(const GridSize &) const = default;
+};
+
+// The number of rows for count loudspeakers in rows: sqrt(count * W / L)
+// rounded to the nearest whole number, halves up, at least 1 and at most
+// count.
+int rowCount(double length, double width, int count);
+
+// count loudspeakers in rows: the first count mod rows rows hold one more
+// than the others; row j at Y = (j + 1/2) W / rows, the k loudspeakers of a
+// row at X = (i + 1/2) L / k.
+std::vector<Placement> rowsLayout(double length, double width, int count);
+
+// The grid with the fewest loudspeakers whose cell diagonal is at most the
+// disc's diameter, (L / columns)^2 + (W / rows)^2 <= (2 r)^2, so that discs
+// of radius r at the cell centres leave no point uncovered. Among grids of
+// equal count the one whose spacings along X and Y differ least wins, then
+// the one with fewer columns. No value when the radius is not positive or
+// the grid would need more than MaxLoudspeakers.
+std::optional<GridSize> noGapsGrid(double length, double width, double radius);
+
+// Discs touching each other: ceil(L / 2r) by ceil(W / 2r).
+std::optional<GridSize> edgeToEdgeGrid(double length, double width, double radius);
+
+// Discs one radius apart: ceil(L / r) by ceil(W / r).
+std::optional<GridSize> fullOverlapGrid(double length, double width, double radius);
+
+// The loudspeakers of a grid at the cell centres ((i + 1/2) L / columns,
+// (j + 1/2) W / rows), row by row from Y = 0.
+std::vector<Placement> gridLayout(double length, double width, const GridSize &grid);
+
+// count loudspeakers on the wall Y = 0 at X = (i + 1/2) L / count; on two
+// walls ceil(count / 2) of them there and floor(count / 2) on the wall
+// Y = width, each wall spread the same way.
+std::vector<Placement> wallLayout(double length, double width, int count, bool twoWalls);
+
+// One arrangement laid out.
+struct Layout {
+    std::vector<Placement> placements;
+    // The smallest distance between two neighbouring loudspeakers, to tell
+    // whether their numbers fit beside them on a drawing; the longer room
+    // side for a single loudspeaker.
+    double pitch = 0.0;
+    // The arrangement needs more than MaxLoudspeakers.
+    bool tooMany = false;
+};
+
+// The arrangement for a room of length x width: the grids from the ceiling
+// radius, the others for count loudspeakers (clamped to 1 ..
+// MaxLoudspeakers). Empty for a room without area.
+Layout layOut(Arrangement arrangement, double length, double width, double radius, int count);
+
+} // namespace plan

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "planscene.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+class QPagedPaintDevice;
+
+// The plan's files: the coordinates as CSV, the page as PDF (and on a
+// printer), the drawing as SVG or PNG. Every file is written whole or not
+// at all: into a temporary file beside it that then replaces it.
+namespace plan {
+
+struct WriteResult {
+    bool ok = false;
+    QString error; // names the file and the reason, for the user
+};
+
+// Writes bytes as the whole new content of path. Each write's result and
+// the final rename are checked; on failure no part of the new content is
+// left at path and an old file there stays as it was.
+WriteResult writeWhole(const QString &path, const QByteArray &bytes);
+
+WriteResult writeCsv(const QString &path, const std::vector<Placement> &placements, QChar decimalPoint);
+WriteResult writePdf(const QString &path, const PlanScene &scene);
+WriteResult writeSvg(const QString &path, const PlanScene &scene);
+WriteResult writePng(const QString &path, const PlanScene &scene);
+
+// The kinds of plan file, by the name's suffix (letter case ignored).
+enum class PlanFormat { Unknown, Pdf, Svg, Png };
+PlanFormat formatOfPath(const QString &path);
+
+// Writes the plan in the format its suffix names.
+WriteResult writePlan(const QString &path, const PlanScene &scene);
+
+// The document on A4 landscape pages, for the PDF and the printer: the
+// title, the loudspeaker, the four results, the room, the arrangement and
+// its coverage, the drawing, then the coordinates, on further pages where
+// they do not fit. False when the device cannot be painted on.
+bool paintDocument(QPagedPaintDevice &device, const PlanScene &scene);
+
+// The drawing alone as an image, its size chosen from the room's
+// proportions.
+QImage planImage(const PlanScene &scene);
+
+} // namespace plan

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "calc/calcstate.h"
+
+#include <QChar>
+#include <QString>
+
+namespace plan {
+
+// The figures of one completed calculation that the plan is drawn from:
+// the room, the four results, the size of one loudspeaker's zone as the
+// calculation assumed it, and the texts the report shows. Lengths in
+// metres, angles in radians (with pi taken as calc::Pi) unless named in
+// degrees.
+struct PlanFigures {
+    calc::Mounting mounting = calc::Mounting::Ceiling;
+
+    double roomL = 0.0;    // room length, along X
+    double roomW = 0.0;    // room width, along Y
+    double roomArea = 0.0; // room area as the calculation took it, m²
+
+    double count = 0.0;    // loudspeakers needed
+    double splTotal = 0.0; // total sound pressure, dB
+    double range = 0.0;    // effective range; for the wall its horizontal reach
+    double coverS = 0.0;   // floor area one loudspeaker covers, m²
+
+    double radius = 0.0; // ceiling: radius of the covered disc
+    double dirRad = 0.0; // wall and horns: horizontal directivity
+    double dropH = 0.0;  // height of the loudspeaker above the listening plane
+
+    // Horns: the slant distances from the loudspeaker to the near and far
+    // edge of the zone, half the vertical directivity plus the tilt (degrees;
+    // above 90 the zone reaches behind the wall), the round horn's width at
+    // the far edge and the square horn's beam sides at both edges.
+    double nearSlant = 0.0;
+    double farSlant = 0.0;
+    double edgeDeg = 0.0;
+    double farHalfW = 0.0;
+    double nearSide = 0.0;
+    double farSide = 0.0;
+
+    QString model;        // the loudspeaker as the report names it
+    QString mountingWord; // the mounting as the report names it, e.g. "Настенный"
+    QChar decimalPoint = u'.';
+};
+
+} // namespace plan

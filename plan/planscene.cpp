@@ -1,0 +1,44 @@
+#include "planscene.h"
+
+#include "plantexts.h"
+
+#include <cstring>
+
+namespace plan {
+
+QString PlanScene::summary() const
+{
+    if (layout.tooMany)
+        return tooManyLine(figures.count, figures.decimalPoint);
+    return summaryLine(loudspeakers(), figures.count, coverage.percent(), figures.decimalPoint);
+}
+
+PlanScene buildScene(const PlanFigures &figures, Arrangement arrangement, int count)
+{
+    PlanScene scene;
+    scene.figures = figures;
+    scene.arrangement = arrangement;
+    scene.layout = layOut(arrangement, figures.roomL, figures.roomW, figures.radius, count);
+    scene.zone = zoneForm(figures);
+    scene.coverage = floorCoverage(figures.roomL, figures.roomW, scene.zone, scene.layout.placements);
+    scene.floorImage = floorImage(scene.coverage);
+    return scene;
+}
+
+QImage floorImage(const FloorCoverage &coverage)
+{
+    const CellGrid &grid = coverage.grid;
+    if (grid.cells() == 0)
+        return QImage();
+    QImage image(grid.columns, grid.rows, QImage::Format_Indexed8);
+    if (image.isNull())
+        return image;
+    image.setColorTable({UncoveredFloor.rgb(), CoveredFloor.rgb()});
+    for (int row = 0; row < grid.rows; ++row) {
+        const quint8 *cells = coverage.covered.data() + std::size_t(row) * grid.columns;
+        std::memcpy(image.scanLine(grid.rows - 1 - row), cells, std::size_t(grid.columns));
+    }
+    return image;
+}
+
+} // namespace plan

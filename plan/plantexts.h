@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QByteArray>
+#include <QChar>
+#include <QString>
+#include <vector>
+
+// The texts of the plan window and its files: captions, numbers in the
+// user's decimal separator, the summary line and the coordinate file.
+namespace plan {
+
+struct Placement;
+
+namespace text {
+inline const QString WindowTitle = QStringLiteral("План размещения громкоговорителей");
+inline const QString NotCalculated = QStringLiteral("Вначале произведите расчет");
+inline const QString NoRoom = QStringLiteral("Для плана нужны длина и ширина помещения больше нуля");
+inline const QString Arrangement = QStringLiteral("Расстановка");
+inline const QString Count = QStringLiteral("Количество громкоговорителей");
+inline const QString Coordinates = QStringLiteral("Координаты");
+inline const QString Number = QStringLiteral("№");
+inline const QString X = QStringLiteral("X, м");
+inline const QString Y = QStringLiteral("Y, м");
+inline const QString Save = QStringLiteral("Сохранить…");
+inline const QString SaveCsv = QStringLiteral("Координаты CSV…");
+inline const QString Print = QStringLiteral("Печать…");
+inline const QString Loudspeaker = QStringLiteral("Громкоговоритель");
+inline const QString Room = QStringLiteral("Помещение");
+inline const QString Summary = QStringLiteral("Итог расстановки");
+inline const QString Drawing = QStringLiteral("План помещения");
+inline const QString Uncovered = QStringLiteral("Не озвучено");
+
+// The report's captions for the loudspeaker, the results and the room.
+inline const QString ModelCaption = QStringLiteral("Наименование громкоговорителя");
+inline const QString TypeCaption = QStringLiteral("Тип громкоговорителя");
+inline const QString SplCaption = QStringLiteral("Общее звуковое давление, дБ");
+inline const QString RangeCaption = QStringLiteral("Эффективная дальность, м");
+inline const QString CoverCaption = QStringLiteral("Озвучиваемая площадь, м²");
+inline const QString CountCaption = QStringLiteral("Необходимое кол-во громкоговорителей");
+inline const QString LengthCaption = QStringLiteral("Длина помещения, м");
+inline const QString WidthCaption = QStringLiteral("Ширина помещения, м");
+inline const QString AreaCaption = QStringLiteral("Площадь помещения, м²");
+inline const QString ResultsHeading = QStringLiteral("Результаты расчета");
+inline const QString LayoutCaption = QStringLiteral("Расстановка");
+
+// File dialogs.
+inline const QString SaveTitle = QStringLiteral("Сохранить план");
+inline const QString SaveCsvTitle = QStringLiteral("Сохранить координаты");
+inline const QString PdfFilter = QStringLiteral("Документ PDF (*.pdf)");
+inline const QString SvgFilter = QStringLiteral("Рисунок SVG (*.svg)");
+inline const QString PngFilter = QStringLiteral("Рисунок PNG (*.png)");
+inline const QString CsvFilter = QStringLiteral("Текст CSV (*.csv)");
+inline const QString PlanFileName = QStringLiteral("План размещения.pdf");
+inline const QString CsvFileName = QStringLiteral("Координаты громкоговорителей.csv");
+} // namespace text
+
+// value with a fixed number of decimals and the given separator; never
+// "-0" for a value that rounds to zero.
+QString fixedText(double value, int decimals, QChar decimalPoint);
+
+// A length for a drawing or a caption: at most two decimals, trailing
+// zeros dropped ("30", "12,5", "0,25").
+QString lengthText(double metres, QChar decimalPoint);
+
+// "Озвучено: 87,4 % площади помещения".
+QString coverageLine(double percent, QChar decimalPoint);
+
+// "Громкоговорителей на плане: N (по расчёту: Count). Озвучено: … % площади помещения".
+QString summaryLine(qsizetype onPlan, double calculated, double percent, QChar decimalPoint);
+
+// The summary when the arrangement needs more loudspeakers than a plan holds.
+QString tooManyLine(double calculated, QChar decimalPoint);
+
+// The coordinate file: UTF-8 with a byte-order mark, the header
+// "№;X, м;Y, м", one line per loudspeaker with X and Y to two decimals in
+// the given separator, ";" between fields and CR LF after every line.
+QByteArray csvBytes(const std::vector<Placement> &placements, QChar decimalPoint);
+
+} // namespace plan

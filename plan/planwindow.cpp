@@ -1,0 +1,327 @@
+#include "planwindow.h"
+
+#include "coordinatemodel.h"
+#include "plandrawing.h"
+#include "planexport.h"
+#include "plantexts.h"
+#include "widgets/messenger.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStackedLayout>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace plan {
+
+namespace {
+
+// A caption above its control; the control is announced by the caption.
+QLabel *captionFor(QWidget *control, const QString &caption, QWidget *parent)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setBuddy(control);
+    control->setAccessibleName(caption);
+    return label;
+}
+
+// A value label: announced by its value, described by its caption.
+QLabel *valueLabel(const QString &caption, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setAccessibleDescription(caption);
+    return label;
+}
+
+void setValue(QLabel *label, const QString &value)
+{
+    label->setText(value);
+    label->setAccessibleName(value);
+}
+
+QPushButton *commandButton(const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setAccessibleName(caption);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// The count as a whole number of loudspeakers a plan can hold.
+int countOf(double count)
+{
+    if (!std::isfinite(count))
+        return 1;
+    return int(std::clamp(std::round(count), 1.0, double(MaxLoudspeakers)));
+}
+
+} // namespace
+
+PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
+    : QWidget(parent, Qt::Window),
+      m_messenger(messenger),
+      m_folder(QDir::currentPath())
+{
+    setWindowTitle(text::WindowTitle);
+    setAccessibleName(text::WindowTitle);
+
+    m_pages = new QStackedLayout(this);
+
+    // Before any calculation.
+    m_notCalculated = new QLabel(text::NotCalculated, this);
+    m_notCalculated->setAlignment(Qt::AlignCenter);
+    m_notCalculated->setAccessibleName(text::NotCalculated);
+    m_pages->addWidget(m_notCalculated);
+
+    // The plan: the drawing, and beside it the controls and the table.
+    auto *planPage = new QWidget(this);
+    auto *columns = new QHBoxLayout(planPage);
+    m_drawing = new PlanDrawing(planPage);
+    columns->addWidget(m_drawing, 1);
+
+    auto *side = new QWidget(planPage);
+    side->setMinimumWidth(300);
+    side->setMaximumWidth(380);
+    auto *panel = new QVBoxLayout(side);
+    panel->setContentsMargins(0, 0, 0, 0);
+
+    m_loudspeaker = valueLabel(text::Loudspeaker, side);
+    m_room = valueLabel(text::Room, side);
+    auto *loudspeakerCaption = new QLabel(text::Loudspeaker, side);
+    auto *roomCaption = new QLabel(text::Room, side);
+    auto *facts = new QGridLayout;
+    facts->addWidget(loudspeakerCaption, 0, 0, Qt::AlignTop);
+    facts->addWidget(m_loudspeaker, 0, 1);
+    facts->addWidget(roomCaption, 1, 0, Qt::AlignTop);
+    facts->addWidget(m_room, 1, 1);
+    facts->setColumnStretch(1, 1);
+    panel->addLayout(facts);
+
+    m_arrangement = new QComboBox(side);
+    panel->addWidget(captionFor(m_arrangement, text::Arrangement, side));
+    panel->addWidget(m_arrangement);
+    m_count = new QSpinBox(side);
+    m_count->setRange(1, MaxLoudspeakers);
+    panel->addWidget(captionFor(m_count, text::Count, side));
+    panel->addWidget(m_count);
+
+    m_summary = valueLabel(text::Summary, side);
+    panel->addWidget(m_summary);
+
+    m_table = new QTableView(side);
+    m_model = new CoordinateModel(m_table);
+    m_table->setModel(m_model);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setAlternatingRowColors(true);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    panel->addWidget(captionFor(m_table, text::Coordinates, side));
+    panel->addWidget(m_table, 1);
+
+    m_save = commandButton(text::Save, side);
+    m_csv = commandButton(text::SaveCsv, side);
+    m_print = commandButton(text::Print, side);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_save);
+    buttons->addWidget(m_csv);
+    buttons->addWidget(m_print);
+    panel->addLayout(buttons);
+
+    columns->addWidget(side);
+    m_pages->addWidget(planPage);
+    m_pages->setCurrentWidget(m_notCalculated);
+
+    connect(m_arrangement, &QComboBox::currentIndexChanged, this, &PlanWindow::arrangementChosen);
+    connect(m_count, &QSpinBox::valueChanged, this, &PlanWindow::countChanged);
+    connect(m_save, &QPushButton::clicked, this, &PlanWindow::savePlan);
+    connect(m_csv, &QPushButton::clicked, this, &PlanWindow::saveCoordinates);
+    connect(m_print, &QPushButton::clicked, this, &PlanWindow::printPlan);
+
+    resize(1100, 680);
+}
+
+PlanWindow::~PlanWindow() = default;
+
+void PlanWindow::showCalculation(const PlanFigures &figures)
+{
+    const bool hadArrangement = m_calculated && m_arrangement->currentIndex() >= 0;
+    const auto previous
+        = hadArrangement ? Arrangement(m_arrangement->currentData().toInt()) : Arrangement::Rows;
+    m_figures = figures;
+    m_calculated = true;
+    m_userCount = countOf(figures.count);
+
+    {
+        const QSignalBlocker blockList(m_arrangement);
+        m_arrangement->clear();
+        int keep = 0;
+        const std::vector<Arrangement> offered = arrangementsFor(figures.mounting);
+        for (std::size_t i = 0; i < offered.size(); ++i) {
+            m_arrangement->addItem(arrangementName(offered[i]), int(offered[i]));
+            if (hadArrangement && offered[i] == previous)
+                keep = int(i);
+        }
+        m_arrangement->setCurrentIndex(keep);
+    }
+    showInfo();
+    m_pages->setCurrentIndex(1);
+    arrangementChosen();
+}
+
+void PlanWindow::showNoCalculation()
+{
+    m_calculated = false;
+    m_scene.reset();
+    m_drawing->setScene(nullptr);
+    m_model->setScene(nullptr);
+    m_pages->setCurrentWidget(m_notCalculated);
+}
+
+void PlanWindow::showInfo()
+{
+    const QChar point = m_figures.decimalPoint;
+    QString loudspeaker = m_figures.model;
+    if (!m_figures.mountingWord.isEmpty())
+        loudspeaker += (loudspeaker.isEmpty() ? QString() : QStringLiteral(", ")) + m_figures.mountingWord;
+    setValue(m_loudspeaker, loudspeaker);
+    setValue(m_room,
+             QStringLiteral("%1 × %2 м, %3 м²")
+                 .arg(lengthText(m_figures.roomL, point), lengthText(m_figures.roomW, point),
+                      lengthText(m_figures.roomArea, point)));
+}
+
+void PlanWindow::arrangementChosen()
+{
+    if (!m_calculated || m_arrangement->currentIndex() < 0)
+        return;
+    const auto arrangement = Arrangement(m_arrangement->currentData().toInt());
+    const bool grid = isGrid(arrangement);
+    m_count->setReadOnly(grid);
+    m_count->setButtonSymbols(grid ? QAbstractSpinBox::NoButtons : QAbstractSpinBox::UpDownArrows);
+    if (!grid) {
+        const QSignalBlocker block(m_count);
+        m_count->setValue(m_userCount);
+    }
+    relayOut();
+}
+
+void PlanWindow::countChanged(int count)
+{
+    if (!m_calculated || m_count->isReadOnly())
+        return;
+    m_userCount = count;
+    relayOut();
+}
+
+void PlanWindow::relayOut()
+{
+    const auto arrangement = Arrangement(m_arrangement->currentData().toInt());
+    auto scene = std::make_shared<PlanScene>(buildScene(m_figures, arrangement, m_userCount));
+    if (isGrid(arrangement)) {
+        // The grid decides the count; the box shows it.
+        const QSignalBlocker block(m_count);
+        m_count->setValue(scene->layout.tooMany ? MaxLoudspeakers
+                                                : int(std::max<qsizetype>(1, scene->loudspeakers())));
+    }
+    m_scene = scene;
+    m_drawing->setScene(m_scene);
+    m_model->setScene(m_scene);
+    setValue(m_summary, m_scene->summary());
+}
+
+QString PlanWindow::suggestedPath(const QString &name) const
+{
+    return QDir(m_folder).filePath(name);
+}
+
+void PlanWindow::remember(const QString &path)
+{
+    m_folder = QFileInfo(path).absolutePath();
+}
+
+void PlanWindow::savePlan()
+{
+    if (!m_scene)
+        return;
+    const QStringList filters{text::PdfFilter, text::SvgFilter, text::PngFilter};
+    QString filter = filters.front();
+    QString path = askSavePath(text::SaveTitle, suggestedPath(text::PlanFileName), filters, &filter);
+    if (path.isEmpty())
+        return;
+    // A name without a known suffix takes the chosen filter's.
+    if (formatOfPath(path) == PlanFormat::Unknown) {
+        if (filter == text::SvgFilter)
+            path += QStringLiteral(".svg");
+        else if (filter == text::PngFilter)
+            path += QStringLiteral(".png");
+        else
+            path += QStringLiteral(".pdf");
+    }
+    remember(path);
+    const WriteResult result = writePlan(path, *m_scene);
+    if (!result.ok && m_messenger)
+        m_messenger->inform(result.error);
+}
+
+void PlanWindow::saveCoordinates()
+{
+    if (!m_scene)
+        return;
+    QString filter = text::CsvFilter;
+    QString path
+        = askSavePath(text::SaveCsvTitle, suggestedPath(text::CsvFileName), {text::CsvFilter}, &filter);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".csv");
+    remember(path);
+    const WriteResult result = writeCsv(path, m_scene->layout.placements, m_figures.decimalPoint);
+    if (!result.ok && m_messenger)
+        m_messenger->inform(result.error);
+}
+
+void PlanWindow::printPlan()
+{
+    if (!m_scene)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(text::WindowTitle);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    if (!askPrinter(printer))
+        return;
+    if (!paintDocument(printer, *m_scene) && m_messenger)
+        m_messenger->inform(QStringLiteral("Не удалось напечатать план: принтер не принимает документ"));
+}
+
+QString PlanWindow::askSavePath(const QString &title, const QString &suggested, const QStringList &filters,
+                                QString *chosenFilter)
+{
+    return QFileDialog::getSaveFileName(this, title, suggested, filters.join(QStringLiteral(";;")),
+                                        chosenFilter);
+}
+
+bool PlanWindow::askPrinter(QPrinter &printer)
+{
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(text::Print);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+} // namespace plan

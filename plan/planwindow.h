@@ -1,0 +1,101 @@
+#pragma once
+
+#include "planfigures.h"
+#include "planscene.h"
+
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+
+class Messenger;
+class QComboBox;
+class QLabel;
+class QPrinter;
+class QPushButton;
+class QSpinBox;
+class QStackedLayout;
+class QTableView;
+
+namespace plan {
+
+class CoordinateModel;
+class PlanDrawing;
+
+// The window "План размещения громкоговорителей": the last completed
+// calculation's room with its loudspeakers laid out in the chosen
+// arrangement, the coordinates, and the plan saved or printed. Before any
+// calculation it shows only "Вначале произведите расчет".
+class PlanWindow : public QWidget {
+    Q_OBJECT
+public:
+    // messenger shows the messages (a file that cannot be written); the
+    // window does not own it.
+    explicit PlanWindow(Messenger *messenger, QWidget *parent = nullptr);
+    ~PlanWindow() override;
+
+    // Shows a completed calculation: the arrangements of its mounting type
+    // (the chosen one kept where it is offered), the count box at the
+    // calculation's count, and the plan laid out anew.
+    void showCalculation(const PlanFigures &figures);
+
+    // Back to the state before any calculation.
+    void showNoCalculation();
+
+    bool hasCalculation() const { return m_calculated; }
+    // The plan as shown; null before any calculation.
+    const PlanScene *scene() const { return m_scene.get(); }
+
+    QComboBox *arrangementBox() const { return m_arrangement; }
+    QSpinBox *countBox() const { return m_count; }
+    PlanDrawing *drawing() const { return m_drawing; }
+    QTableView *coordinateTable() const { return m_table; }
+    QLabel *summaryLabel() const { return m_summary; }
+    QLabel *notCalculatedLabel() const { return m_notCalculated; }
+    QPushButton *saveButton() const { return m_save; }
+    QPushButton *csvButton() const { return m_csv; }
+    QPushButton *printButton() const { return m_print; }
+
+    // The commands behind the three buttons.
+    void savePlan();
+    void saveCoordinates();
+    void printPlan();
+
+protected:
+    // The file dialog: the path the user chose, empty when cancelled;
+    // chosenFilter holds the filter in use on return.
+    virtual QString askSavePath(const QString &title, const QString &suggested, const QStringList &filters,
+                                QString *chosenFilter);
+    // The print dialog; false when cancelled.
+    virtual bool askPrinter(QPrinter &printer);
+
+private:
+    void arrangementChosen();
+    void countChanged(int count);
+    void relayOut();
+    void showInfo();
+    QString suggestedPath(const QString &name) const;
+    void remember(const QString &path);
+
+    Messenger *m_messenger;
+    bool m_calculated = false;
+    PlanFigures m_figures;
+    int m_userCount = 1;
+    QString m_folder;
+    std::shared_ptr<const PlanScene> m_scene;
+
+    QStackedLayout *m_pages;
+    QLabel *m_notCalculated;
+    QLabel *m_loudspeaker;
+    QLabel *m_room;
+    QComboBox *m_arrangement;
+    QSpinBox *m_count;
+    QLabel *m_summary;
+    QTableView *m_table;
+    CoordinateModel *m_model;
+    PlanDrawing *m_drawing;
+    QPushButton *m_save;
+    QPushButton *m_csv;
+    QPushButton *m_print;
+};
+
+} // namespace plan

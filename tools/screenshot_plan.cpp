@@ -1,0 +1,107 @@
+// Renders the plan window with an example calculation into a PNG.
+// Usage: screenshot_plan <file.png> [ceiling|wall|roundhorn|squarehorn|behind|narrow|hall|none] [C|ru]
+// The default is the ceiling example: a 30 x 12 m room, discs of 3 m,
+// 13 loudspeakers in rows, with "." as the decimal separator.
+#include "calc/calcstate.h"
+#include "plan/planwindow.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLocale>
+#include <QPixmap>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+plan::PlanFigures example(const char *name)
+{
+    plan::PlanFigures f;
+    f.model = QStringLiteral("ГР-1");
+    f.splTotal = 95;
+    if (std::strcmp(name, "wall") == 0) {
+        f.mounting = calc::Mounting::Wall;
+        f.mountingWord = QStringLiteral("Настенный");
+        f.roomL = 20;
+        f.roomW = 10;
+        f.range = 8;
+        f.dirRad = calc::degreesToRadians(120);
+        f.dropH = 1.5;
+        f.coverS = 68;
+        f.count = 6;
+    } else if (std::strcmp(name, "roundhorn") == 0 || std::strcmp(name, "squarehorn") == 0
+               || std::strcmp(name, "behind") == 0) {
+        const bool round = std::strcmp(name, "roundhorn") == 0;
+        f.mounting = round ? calc::Mounting::RoundHorn : calc::Mounting::SquareHorn;
+        f.mountingWord = QStringLiteral("Рупорный");
+        f.roomL = 6;
+        f.roomW = 6;
+        f.range = 6;
+        f.dirRad = calc::degreesToRadians(40);
+        f.dropH = 1.5;
+        f.nearSlant = 1.9582;
+        f.farSlant = 6;
+        f.edgeDeg = std::strcmp(name, "behind") == 0 ? 95 : 50;
+        f.farHalfW = 2.1838;
+        const double c = std::cos(f.dirRad / 2.0);
+        f.nearSide = std::min(f.nearSlant / c, f.range);
+        f.farSide = std::min(f.farSlant / c, f.range);
+        f.coverS = 8;
+        f.count = 5;
+    } else if (std::strcmp(name, "narrow") == 0) {
+        f.mountingWord = QStringLiteral("Потолочный");
+        f.roomL = 1000;
+        f.roomW = 0.5;
+        f.radius = 1;
+        f.range = 3;
+        f.coverS = 4;
+        f.count = 10;
+    } else if (std::strcmp(name, "hall") == 0) {
+        f.mountingWord = QStringLiteral("Потолочный");
+        f.roomL = 200;
+        f.roomW = 100;
+        f.radius = 1;
+        f.range = 3;
+        f.coverS = 4;
+        f.count = 6367;
+    } else {
+        f.mountingWord = QStringLiteral("Потолочный");
+        f.roomL = 30;
+        f.roomW = 12;
+        f.radius = 3;
+        f.range = 6;
+        f.coverS = 29;
+        f.count = 13;
+    }
+    f.roomArea = f.roomL * f.roomW;
+    return f;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: screenshot_plan <file.png> [example] [C|ru]\n");
+        return 2;
+    }
+    const char *name = argc > 2 ? argv[2] : "ceiling";
+    const bool russian = argc > 3 && std::strcmp(argv[3], "ru") == 0;
+    QLocale::setDefault(russian ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c());
+    plan::PlanFigures figures = example(name);
+    figures.decimalPoint = QLocale().decimalPoint().front();
+
+    plan::PlanWindow window(nullptr);
+    if (std::strcmp(name, "none") != 0)
+        window.showCalculation(figures);
+    if (std::strcmp(name, "wall") == 0)
+        window.arrangementBox()->setCurrentIndex(1);
+    if (std::strcmp(name, "hall") == 0)
+        window.arrangementBox()->setCurrentIndex(3);
+    window.resize(1100, 680);
+    window.show();
+    QApplication::processEvents();
+    return window.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+}
