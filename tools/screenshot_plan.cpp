@@ -18,7 +18,7 @@ namespace {
 plan::PlanFigures example(const char *name)
 {
     plan::PlanFigures f;
-    f.model = QStringLiteral("ГР-1");
+    f.model = QStringLiteral("ПРОЧИЕ");
     f.splTotal = 95;
     if (std::strcmp(name, "wall") == 0) {
         f.mounting = calc::Mounting::Wall;
