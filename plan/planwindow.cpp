@@ -4,6 +4,7 @@
 #include "plandrawing.h"
 #include "planexport.h"
 #include "plantexts.h"
+#include "widgets/commandbutton.h"
 #include "widgets/messenger.h"
 
 #include <QComboBox>
@@ -53,11 +54,13 @@ void setValue(QLabel *label, const QString &value)
     label->setAccessibleName(value);
 }
 
-QPushButton *commandButton(const QString &caption, QWidget *parent)
+// A button of the window, pressed by Space, Enter or Return when focused.
+QPushButton *windowButton(const QString &caption, QWidget *parent)
 {
     auto *button = new QPushButton(caption, parent);
     button->setAccessibleName(caption);
     button->setAutoDefault(false);
+    pressOnEnter(button);
     return button;
 }
 
@@ -134,9 +137,9 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
     panel->addWidget(captionFor(m_table, text::Coordinates, side));
     panel->addWidget(m_table, 1);
 
-    m_save = commandButton(text::Save, side);
-    m_csv = commandButton(text::SaveCsv, side);
-    m_print = commandButton(text::Print, side);
+    m_save = windowButton(text::Save, side);
+    m_csv = windowButton(text::SaveCsv, side);
+    m_print = windowButton(text::Print, side);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_save);
     buttons->addWidget(m_csv);
