@@ -58,7 +58,9 @@ bool NumericKeyFilter::filterKey(const QKeyEvent *key)
     if (key->key() == Qt::Key_Backspace || text == QChar(Backspace))
         return false;
     if (text.size() == 1 && accepts(text[0])) {
-        if (m_effects)
+        // An editable box reports the change itself (textEdited); a locked
+        // one keeps its text, yet the accepted key still withdraws.
+        if (m_box->isReadOnly() && m_effects)
             m_effects();
         return false;
     }
@@ -74,8 +76,8 @@ bool NumericKeyFilter::filterKey(const QKeyEvent *key)
     return true;
 }
 
-// Keeps the accepted characters of a composed text, running the box's
-// effects once for each, and drops the others.
+// Keeps the accepted characters of a composed text and drops the others;
+// a locked box runs its effects once for each accepted one.
 void NumericKeyFilter::filterComposed(QInputMethodEvent *event)
 {
     const QString composed = event->commitString();
@@ -86,7 +88,7 @@ void NumericKeyFilter::filterComposed(QInputMethodEvent *event)
         if (c == u',' && m_acceptsPoint)
             c = u'.';
         if (accepts(c)) {
-            if (m_effects)
+            if (m_box->isReadOnly() && m_effects)
                 m_effects();
             kept += c;
         }

@@ -9,6 +9,7 @@
 #include "plan/plandrawing.h"
 #include "plan/planscene.h"
 #include "plan/planwindow.h"
+#include "tests/plan/planexamples.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -43,20 +44,6 @@ plan::PlanFigures hall()
     f.roomArea = 20000;
     f.radius = 1;
     f.count = 6367;
-    return f;
-}
-
-plan::PlanFigures smallRoom()
-{
-    plan::PlanFigures f;
-    f.mounting = calc::Mounting::Ceiling;
-    f.roomL = 6;
-    f.roomW = 6;
-    f.roomArea = 36;
-    f.radius = 1.49993;
-    f.count = 5;
-    f.model = QStringLiteral("ГР-1");
-    f.mountingWord = QStringLiteral("Потолочный");
     return f;
 }
 
@@ -126,7 +113,7 @@ int main(int argc, char *argv[])
         QElapsedTimer timer;
         timer.start();
         auto window = std::make_unique<plan::PlanWindow>(nullptr);
-        window->showCalculation(smallRoom());
+        window->showCalculation(planexamples::ceiling6x6(u'.'));
         PaintWatch watch;
         window->drawing()->installEventFilter(&watch);
         window->show();

@@ -3,9 +3,11 @@
 // PDF page read back as text, the SVG and the PNG, and how the drawing
 // fits its space.
 #include "calc/calcstate.h"
+#include "filesizelimit.h"
 #include "plan/plandrawing.h"
 #include "plan/planexport.h"
 #include "plan/plantexts.h"
+#include "planexamples.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,11 +18,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
-
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
-#endif
 
 using namespace plan;
 
@@ -40,20 +37,7 @@ QChar cPoint()
 
 PlanFigures ceilingExample(QChar point)
 {
-    PlanFigures f;
-    f.mounting = calc::Mounting::Ceiling;
-    f.roomL = 30;
-    f.roomW = 12;
-    f.roomArea = 360;
-    f.radius = 3;
-    f.count = 13;
-    f.splTotal = 95;
-    f.range = 6;
-    f.coverS = 29;
-    f.model = QStringLiteral("ГР-1");
-    f.mountingWord = QStringLiteral("Потолочный");
-    f.decimalPoint = point;
-    return f;
+    return planexamples::ceiling30x12(point);
 }
 
 QByteArray contents(const QString &path)
@@ -106,33 +90,6 @@ QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
 }
-
-#ifdef Q_OS_UNIX
-// While it lives, the process may write files up to limit bytes only; a
-// write beyond fails with "file too large" instead of a signal.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = limit;
-        m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    bool active() const { return m_active; }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_active = false;
-};
-#endif
 
 } // namespace
 

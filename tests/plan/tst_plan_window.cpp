@@ -4,6 +4,7 @@
 #include "calc/calcstate.h"
 #include "plan/plandrawing.h"
 #include "plan/planwindow.h"
+#include "planexamples.h"
 #include "widgets/messenger.h"
 
 #include <QAbstractItemModel>
@@ -73,20 +74,7 @@ protected:
 
 PlanFigures ceilingExample()
 {
-    PlanFigures f;
-    f.mounting = calc::Mounting::Ceiling;
-    f.roomL = 6;
-    f.roomW = 6;
-    f.roomArea = 36;
-    f.radius = 1.49993;
-    f.count = 5;
-    f.splTotal = 95;
-    f.range = 6;
-    f.coverS = 8;
-    f.model = QStringLiteral("ГР-1");
-    f.mountingWord = QStringLiteral("Потолочный");
-    f.decimalPoint = QLocale(QLocale::Russian).decimalPoint().front();
-    return f;
+    return planexamples::ceiling6x6(QLocale(QLocale::Russian).decimalPoint().front());
 }
 
 PlanFigures wallExample()
