@@ -164,7 +164,7 @@ void MainWindow::connectGroups()
     connect(frame2->cmdRkl, &QPushButton::clicked, this, &MainWindow::cmdRkl_Click);
     connect(frame2->cmdPch, &QPushButton::clicked, this, [this] {
         frame2->cmdPch_Click({m_state, frame3->mounting(), frame3->cmbG->currentText(),
-                              frame4->cmbOn->currentText(), workingFolder(), decimalPoint(),
+                              frame4->cmbOn->currentText(), workingFolder(), calc::localeDecimalPoint(),
                               m_choiceSinceCalculation});
     });
     connect(frame2->cmdSpr, &QPushButton::clicked, frame2, &ResultsGroup::cmdSpr_Click);
@@ -187,54 +187,22 @@ void MainWindow::setFocusOrder()
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
-// Form_Load: the default texts, the lists and the initial calculation state.
+// Form_Load: each group takes its start-up texts and lists, in the order
+// the window has always set them; the calculation state starts with its
+// own defaults.
 void MainWindow::formLoad()
 {
-    frame4->txtSR->setToolTip(QStringLiteral("Площадь помещения"));
-    m_state.calculated = false;
-
-    frame3->txtPv->setText(QString::number(6));
-    frame3->txtPd->setText(QString::number(88));
-    frame4->txtN->setText(QString::number(70));
-    frame4->txtH->setText(QString::number(3));
-    frame4->txtL->setText(QString::number(6));
-    frame4->txtW->setText(QString::number(6));
-    frame4->txtSR->setText(QString::number(36));
-    frame5->txtDln->setText(QString::number(10));
-
-    frame3->opt_1[1]->setChecked(true);
-    frame3->opt_1[2]->setChecked(false);
-    frame3->opt_1[3]->setChecked(false);
-
-    frame7->cmbDv->setEnabled(false);
-    frame7->cmbUN->setEnabled(false);
-
-    frame4->fillRoomTypes();
-    frame3->fillModelList();
-
-    m_state.dirRad = calc::Pi / 2.0;
-    m_state.dirDeg = 90.0;
-    look::fillChoiceCombo(frame7->cmbGn, QStringLiteral("90"), ManualSettingsGroup::directivityEntries());
-    m_state.vDirRad = calc::Pi / 2.0;
-    m_state.vDirDeg = 90.0;
-    look::fillChoiceCombo(frame7->cmbDv, QStringLiteral("90"), ManualSettingsGroup::directivityEntries());
-    m_state.tiltDeg = 0.0;
-    look::fillChoiceCombo(frame7->cmbUN, QStringLiteral("0"), ManualSettingsGroup::tiltEntries());
-    m_state.margin = 10.0;
-    look::fillChoiceCombo(frame7->cmbUPS, QStringLiteral("10"), ManualSettingsGroup::marginEntries());
-    m_state.listenH = 150.0;
-    look::fillChoiceCombo(frame7->cmbVP, QStringLiteral("150"), ManualSettingsGroup::listenHeightEntries());
+    frame3->setStartState();
+    frame4->setStartState();
+    frame5->setStartState();
+    frame7->setStartState();
 }
 
 void MainWindow::clearResults()
 {
     frame2->clearCaptions();
-}
-
-QChar MainWindow::decimalPoint() const
-{
-    const QString point = QLocale().decimalPoint();
-    return point.isEmpty() ? QChar(u'.') : point[0];
+    if (m_lastCompleted)
+        emit inputsChangedAfterCalculation();
 }
 
 // Timer1_Timer: the area follows length x width half a second after the
@@ -266,56 +234,27 @@ void bringForward(QWidget *window)
     window->activateWindow();
 }
 
-// What the plan draws from the last completed calculation.
-plan::PlanFigures planFigures(const calc::CalcState &state, calc::Mounting mounting, const QString &model,
-                              QChar decimalPoint)
-{
-    plan::PlanFigures f;
-    f.mounting = mounting;
-    f.roomL = state.roomL;
-    f.roomW = state.roomW;
-    f.roomArea = state.roomArea;
-    f.count = state.count;
-    f.splTotal = state.splTotal;
-    f.range = state.range;
-    f.coverS = state.coverS;
-    f.radius = state.zone.radius;
-    f.dirRad = state.dirRad;
-    f.dropH = state.dropH;
-    f.nearSlant = state.zone.nearSlant;
-    f.farSlant = state.zone.farSlant;
-    f.edgeDeg = state.zone.edgeDeg;
-    f.farHalfW = state.zone.farHalfW;
-    f.nearSide = state.zone.nearSide;
-    f.farSide = state.zone.farSide;
-    f.model = model;
-    f.mountingWord = output::mountingWord(mounting);
-    f.decimalPoint = decimalPoint;
-    return f;
-}
-
 } // namespace
 
-// The open tool windows follow the calculation that just completed.
-void MainWindow::showLastCalculationInTools()
+// A tool window follows every completed calculation and says when the
+// main window's inputs no longer match it; a new one starts from the last
+// completed calculation.
+template <typename Tool>
+void MainWindow::connectTool(Tool *tool)
 {
-    if (!m_lastCompleted)
-        return;
-    if (m_lineWindow)
-        m_lineWindow->showCalculation(line::figuresOf(*m_lastCompleted, m_lastMounting));
-    if (m_planWindow)
-        m_planWindow->showCalculation(
-            planFigures(*m_lastCompleted, m_lastMounting, m_lastModel, decimalPoint()));
+    connect(this, &MainWindow::calculationCompleted, tool, &Tool::showCompletedCalculation);
+    connect(this, &MainWindow::inputsChangedAfterCalculation, tool, &Tool::showInputsChanged);
+    if (m_lastCompleted)
+        tool->showCompletedCalculation(*m_lastCompleted);
 }
 
 void MainWindow::mline_Click()
 {
     if (!m_lineWindow) {
         m_lineWindow = new LineWindow(this);
-        if (m_lastCompleted)
-            m_lineWindow->showCalculation(line::figuresOf(*m_lastCompleted, m_lastMounting));
-        else
+        if (!m_lastCompleted)
             m_lineWindow->setStartValues(1, tappedPowerOfTheBoxes());
+        connectTool(m_lineWindow);
     }
     bringForward(m_lineWindow);
 }
@@ -324,9 +263,7 @@ void MainWindow::mplan_Click()
 {
     if (!m_planWindow) {
         m_planWindow = new plan::PlanWindow(m_messenger, this);
-        if (m_lastCompleted)
-            m_planWindow->showCalculation(
-                planFigures(*m_lastCompleted, m_lastMounting, m_lastModel, decimalPoint()));
+        connectTool(m_planWindow);
     }
     bringForward(m_planWindow);
 }
@@ -374,18 +311,18 @@ void MainWindow::cmdRkl_Click()
     in.txtW = frame4->txtW->text();
     in.txtSR = frame4->txtSR->text();
     in.mounting = frame3->mounting();
-    in.decimalPoint = decimalPoint();
+    in.decimalPoint = calc::localeDecimalPoint();
 
     const calc::Outcome outcome = calc::calculate(in, m_state);
     for (const calc::Effect &effect : outcome.effects)
         apply(effect);
     if (outcome.completed) {
         m_choiceSinceCalculation = false;
-        m_lastCompleted = m_state;
-        m_lastMounting = in.mounting;
-        m_lastModel = frame3->cmbG->currentText();
-        showLastCalculationInTools();
-        emit calculationCompleted();
+        m_lastCompleted = calc::CompletedCalculation{in, m_state, frame3->cmbG->currentText(),
+                                                     frame4->cmbOn->currentText()};
+        emit calculationCompleted(*m_lastCompleted);
+    } else if (m_lastCompleted) {
+        emit inputsChangedAfterCalculation();
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calc/calcstate.h"
+#include "calc/completedcalculation.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -70,9 +71,15 @@ public:
     QString dir1; // Dir1: the working folder, taken once at start-up
     QTimer *timer1;
 
+    // The last calculation that reached the end, if any.
+    const std::optional<calc::CompletedCalculation> &lastCompleted() const { return m_lastCompleted; }
+
 signals:
     // CALCULATE reached the end: the state holds a new set of results.
-    void calculationCompleted();
+    void calculationCompleted(const calc::CompletedCalculation &calculation);
+    // After a completed calculation, an input it read changed (the results
+    // were emptied) or a later calculation stopped.
+    void inputsChangedAfterCalculation();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -83,9 +90,9 @@ private:
     void connectGroups();
     void setFocusOrder();
     void formLoad();
-    QChar decimalPoint() const;
     double tappedPowerOfTheBoxes() const;
-    void showLastCalculationInTools();
+    template <typename Tool>
+    void connectTool(Tool *tool);
     QWidget *control(calc::Control control) const;
     void apply(const calc::Effect &effect);
 
@@ -93,9 +100,7 @@ private:
     bool m_choiceSinceCalculation = false;
     // The last completed calculation, as the tool windows read it: a later
     // calculation that stops early leaves m_state partly overwritten.
-    std::optional<calc::CalcState> m_lastCompleted;
-    calc::Mounting m_lastMounting = calc::Mounting::Wall;
-    QString m_lastModel; // the model text the last completed calculation was made for
+    std::optional<calc::CompletedCalculation> m_lastCompleted;
     LineWindow *m_lineWindow = nullptr;
     plan::PlanWindow *m_planWindow = nullptr;
     std::unique_ptr<Messenger> m_ownMessenger;

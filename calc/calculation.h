@@ -29,8 +29,10 @@ struct Outcome {
 // then computes sound pressure, range, coverage and count into state.
 Outcome calculate(const CalcInputs &in, CalcState &state);
 
-// The messages of the validation steps.
+// The messages of the validation steps, and the one every command that
+// needs a completed calculation shows before there is one.
 namespace msg {
+inline const QString CalculateFirst = QStringLiteral("Вначале произведите расчет");
 inline const QString Directivity = QStringLiteral("Введите значение диаграммы от 10 до 180");
 inline const QString Tilt = QStringLiteral("Введите значение угла наклона от 0 до 90");
 inline const QString Margin = QStringLiteral("Введите значение от 3 до 30");

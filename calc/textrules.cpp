@@ -133,18 +133,6 @@ bool isLocaleNumber(QStringView text, QChar decimalPoint)
     return i == n;
 }
 
-QString formatGeneral(double value, QChar decimalPoint)
-{
-    if (!std::isfinite(value))
-        return QString();
-    if (value == 0.0)
-        return QStringLiteral("0");
-    QString text = QString::number(value, 'G', 15);
-    if (decimalPoint != u'.')
-        text.replace(u'.', decimalPoint);
-    return text;
-}
-
 double roundDown(double value)
 {
     return std::floor(value);

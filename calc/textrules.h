@@ -1,5 +1,7 @@
 #pragma once
 
+#include "numberformat.h"
+
 #include <QChar>
 #include <QString>
 #include <QStringView>
@@ -24,12 +26,6 @@ double leadingValue(QStringView text);
 // number it shows (apart from the separator, which leadingValue takes as ".").
 // The empty text is not numeric.
 bool isLocaleNumber(QStringView text, QChar decimalPoint);
-
-// The general number format: up to 15 significant digits, no grouping, no
-// trailing zeros, decimalPoint as separator, a leading minus for negatives,
-// exponent form ("1E+20", "1E-05") only outside 1e-5 .. 1e15.
-// Callers never pass infinity or NaN; for them the result is empty.
-QString formatGeneral(double value, QChar decimalPoint);
 
 // Rounding down: the largest whole number not greater than the value.
 double roundDown(double value);

@@ -143,6 +143,16 @@ LoudspeakerGroup::LoudspeakerGroup(QWidget *parent)
     }
 }
 
+void LoudspeakerGroup::setStartState()
+{
+    txtPv->setText(QString::number(6));
+    txtPd->setText(QString::number(88));
+    opt_1[1]->setChecked(true);
+    opt_1[2]->setChecked(false);
+    opt_1[3]->setChecked(false);
+    fillModelList();
+}
+
 void LoudspeakerGroup::fillModelList()
 {
     look::fillChoiceCombo(cmbG, QStringLiteral("GK-1"), catalogue::listEntries());

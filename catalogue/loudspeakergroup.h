@@ -23,6 +23,10 @@ public:
     // models and "ПРОЧИЕ", and the type-code table beside them.
     void fillModelList();
 
+    // Start-up: GK-1's power 6 W and sensitivity 88 dB, the full tap, and
+    // the model list.
+    void setStartState();
+
     // A choice in the list of CmbG (mouse, or Up/Down on the closed box):
     // a catalogue model fills and locks power and sensitivity and fixes the
     // mounting type; "ПРОЧИЕ" opens both boxes and frees the mounting type.

@@ -19,12 +19,6 @@ QString formatSection(std::optional<double> section, QChar decimalPoint)
 
 } // namespace
 
-QChar localeDecimalPoint()
-{
-    const QString point = QLocale().decimalPoint();
-    return point.isEmpty() ? QChar(u'.') : point.front();
-}
-
 std::optional<double> readNumber(QStringView text)
 {
     // A text with a comma is read with the comma as its separator; one with
@@ -41,31 +35,15 @@ std::optional<double> readNumber(QStringView text)
     return value;
 }
 
-QString formatFixed(double value, int decimals, QChar decimalPoint)
-{
-    if (!std::isfinite(value))
-        return QString();
-    if (std::abs(value) >= 1e15)
-        return calc::formatGeneral(value, decimalPoint);
-    QString text = QString::number(value, 'f', decimals);
-    const bool allZero
-        = std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'1' && c <= u'9'; });
-    if (allZero && text.startsWith(u'-'))
-        text.remove(0, 1);
-    if (decimalPoint != u'.')
-        text.replace(u'.', decimalPoint);
-    return text;
-}
-
 LineTexts formatLine(const LineFigures &f, QChar dp)
 {
     LineTexts t;
     t.totalPower = calc::formatGeneral(f.totalPower, dp);
-    t.load = formatFixed(f.load, 1, dp);
-    t.wireResistance = formatFixed(f.wireResistance, 2, dp);
-    t.lossAtLast = formatFixed(f.lossAtLast, 2, dp);
-    t.voltageAtLast = formatFixed(f.voltageAtLast, 1, dp);
-    t.cableLossShare = formatFixed(f.cableLossShare, 1, dp);
+    t.load = calc::formatFixed(f.load, 1, dp);
+    t.wireResistance = calc::formatFixed(f.wireResistance, 2, dp);
+    t.lossAtLast = calc::formatFixed(f.lossAtLast, 2, dp);
+    t.voltageAtLast = calc::formatFixed(f.voltageAtLast, 1, dp);
+    t.cableLossShare = calc::formatFixed(f.cableLossShare, 1, dp);
     t.leastSection = formatSection(f.leastSection, dp);
     t.longestLine = calc::formatGeneral(f.longestLine, dp);
     t.amplifierPower = calc::formatGeneral(f.amplifierPower, dp);

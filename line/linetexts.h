@@ -11,19 +11,11 @@
 // writing its figures, verdict and problems.
 namespace line {
 
-// The decimal separator of the default locale, "." if it has none.
-QChar localeDecimalPoint();
-
 // The number a box holds, with "." or "," as its decimal separator whatever
 // the locale: optional blanks around, an optional sign, digits with at most
 // one separator, an optional exponent. No value for an empty text, any other
 // text, or a number too large for a double.
 std::optional<double> readNumber(QStringView text);
-
-// A value with a fixed number of decimals and the given separator. Beyond
-// 1e15 it takes the general format instead, so that a label never grows to
-// hundreds of digits; a value that rounds to zero is never shown as "-0".
-QString formatFixed(double value, int decimals, QChar decimalPoint);
 
 // The texts of the nine figures and the verdict, in the order they are shown.
 struct LineTexts {

@@ -1,5 +1,6 @@
 #include "linewindow.h"
 
+#include "calc/calculation.h"
 #include "calc/textrules.h"
 #include "line/linecalc.h"
 #include "line/linetexts.h"
@@ -63,9 +64,15 @@ LineWindow::LineWindow(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("LineWindow"));
     setWindowTitle(QStringLiteral("Потери на проводах и усилитель"));
-    const QChar dp = line::localeDecimalPoint();
+    const QChar dp = calc::localeDecimalPoint();
 
     auto *column = new QVBoxLayout(this);
+    m_inputsChanged = new QLabel(this);
+    m_inputsChanged->setObjectName(QStringLiteral("lblLineInputsChanged"));
+    m_inputsChanged->setWordWrap(true);
+    setTextColour(m_inputsChanged, NotMetColour);
+    showLine(m_inputsChanged, QString());
+    column->addWidget(m_inputsChanged);
     m_grid = new QGridLayout;
     m_grid->setColumnStretch(1, 1);
     // A clear gap between the longest caption and its value.
@@ -180,7 +187,7 @@ void LineWindow::buildCheckGroup()
     m_checkGrid = new QGridLayout(m_checkGroup);
     m_checkGrid->setColumnStretch(0, 1);
     m_checkGrid->setHorizontalSpacing(2 * fontMetrics().averageCharWidth());
-    m_noCalculation = new QLabel(line::NoCalculation, m_checkGroup);
+    m_noCalculation = new QLabel(calc::msg::CalculateFirst, m_checkGroup);
     m_noCalculation->setObjectName(QStringLiteral("lblCheckNone"));
     m_checkGrid->addWidget(m_noCalculation, 0, 0, 1, 4);
 }
@@ -204,7 +211,7 @@ LineWindow::CheckRowLabels &LineWindow::checkRow(std::size_t index)
 void LineWindow::setPowerText(double tappedPower)
 {
     if (std::isfinite(tappedPower) && tappedPower > 0.0)
-        m_power->setText(calc::formatGeneral(tappedPower, line::localeDecimalPoint()));
+        m_power->setText(calc::formatGeneral(tappedPower, calc::localeDecimalPoint()));
     else
         m_power->clear();
 }
@@ -220,11 +227,25 @@ void LineWindow::showCalculation(const line::CalculationFigures &figures)
     if (!figures.completed)
         return;
     m_calculation = figures;
-    m_count->setText(calc::formatGeneral(figures.count, line::localeDecimalPoint()));
+    m_count->setText(calc::formatGeneral(figures.count, calc::localeDecimalPoint()));
     setPowerText(figures.tappedPower);
     // Setting the same texts again emits nothing; the check must still
     // follow the new calculation.
     refresh();
+}
+
+void LineWindow::showCompletedCalculation(const calc::CompletedCalculation &calculation)
+{
+    showLine(m_inputsChanged, QString());
+    showCalculation(line::figuresOf(calculation));
+}
+
+void LineWindow::showInputsChanged()
+{
+    if (!m_calculation.completed)
+        return;
+    showLine(m_inputsChanged, calc::InputsChangedNotice);
+    growToFit();
 }
 
 void LineWindow::refresh()
@@ -248,7 +269,7 @@ void LineWindow::refresh()
         m_lineLoss = 0.0;
     } else {
         const auto &figures = std::get<line::LineFigures>(outcome);
-        const line::LineTexts t = line::formatLine(figures, line::localeDecimalPoint());
+        const line::LineTexts t = line::formatLine(figures, calc::localeDecimalPoint());
         const QString texts[]
             = {t.totalPower,     t.load,         t.wireResistance, t.lossAtLast,    t.voltageAtLast,
                t.cableLossShare, t.leastSection, t.longestLine,    t.amplifierPower};
@@ -286,7 +307,7 @@ void LineWindow::growToFit()
 void LineWindow::showChecks()
 {
     const std::vector<line::CheckRow> rows = m_calculation.completed
-        ? line::standardChecks(m_calculation, m_lineLoss, line::localeDecimalPoint())
+        ? line::standardChecks(m_calculation, m_lineLoss, calc::localeDecimalPoint())
         : std::vector<line::CheckRow>();
     m_noCalculation->setVisible(!m_calculation.completed);
     for (std::size_t i = 0; i < rows.size(); ++i) {

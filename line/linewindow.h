@@ -31,6 +31,14 @@ public slots:
     // complete changes nothing.
     void showCalculation(const line::CalculationFigures &figures);
 
+    // A completed calculation of the main window; its figures replace the
+    // ones shown and the notice of changed inputs goes.
+    void showCompletedCalculation(const calc::CompletedCalculation &calculation);
+
+    // The main window's inputs changed, or a calculation stopped, after the
+    // calculation shown: the figures stay, with a notice saying so.
+    void showInputsChanged();
+
 protected:
     void showEvent(QShowEvent *event) override;
 
@@ -67,6 +75,7 @@ private:
     std::vector<QLabel *> m_outputs; // the nine figures, in the order shown
     QLabel *m_verdict = nullptr;
     QLabel *m_status = nullptr;
+    QLabel *m_inputsChanged = nullptr;
 
     QGroupBox *m_checkGroup = nullptr;
     QGridLayout *m_checkGrid = nullptr;

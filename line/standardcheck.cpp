@@ -36,6 +36,11 @@ CalculationFigures figuresOf(const calc::CalcState &state, calc::Mounting mounti
     return f;
 }
 
+CalculationFigures figuresOf(const calc::CompletedCalculation &calculation)
+{
+    return figuresOf(calculation.state, calculation.inputs.mounting);
+}
+
 std::vector<CheckRow> standardChecks(const CalculationFigures &f, double lineLoss, QChar dp)
 {
     std::vector<CheckRow> rows;
@@ -44,7 +49,7 @@ std::vector<CheckRow> standardChecks(const CalculationFigures &f, double lineLos
     // by the loss of the line at the last loudspeaker.
     const double atThreeMetres = f.splTotal - lineLoss - 20.0 * std::log10(3.0);
     rows.push_back({QStringLiteral("Уровень звука в 3 м от громкоговорителя, дБ"),
-                    formatFixed(atThreeMetres, 1, dp), QStringLiteral("не менее 75"),
+                    calc::formatFixed(atThreeMetres, 1, dp), QStringLiteral("не менее 75"),
                     shownTenths(atThreeMetres) >= 75.0});
 
     // A completed calculation always had a required level; without one the
@@ -58,8 +63,9 @@ std::vector<CheckRow> standardChecks(const CalculationFigures &f, double lineLos
     // The loudest spot is right under the loudspeaker, but never nearer
     // than the 1 m the sound pressure is given for.
     const double highest = f.splTotal - 20.0 * std::log10(std::max(f.dropH, 1.0));
-    rows.push_back({QStringLiteral("Наибольший уровень звука в помещении, дБ"), formatFixed(highest, 1, dp),
-                    QStringLiteral("не более 120"), shownTenths(highest) <= 120.0});
+    rows.push_back({QStringLiteral("Наибольший уровень звука в помещении, дБ"),
+                    calc::formatFixed(highest, 1, dp), QStringLiteral("не более 120"),
+                    shownTenths(highest) <= 120.0});
 
     if (f.noise > 95.0) {
         rows.push_back({QStringLiteral("Шум выше 95 дБА: звуковые оповещатели дополните световыми"),

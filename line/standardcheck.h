@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calc/calcstate.h"
+#include "calc/completedcalculation.h"
 
 #include <QChar>
 #include <QString>
@@ -27,6 +28,9 @@ struct CalculationFigures {
 // The figures of a calculation state and the mounting it was made for.
 CalculationFigures figuresOf(const calc::CalcState &state, calc::Mounting mounting);
 
+// The figures of a completed calculation of the main window.
+CalculationFigures figuresOf(const calc::CompletedCalculation &calculation);
+
 // One row of the check: what is checked, its value, the rule and whether the
 // rule is met. Notices have no rule of their own: their text says it.
 struct CheckRow {
@@ -42,7 +46,6 @@ struct CheckRow {
 std::vector<CheckRow> standardChecks(const CalculationFigures &figures, double lineLoss, QChar decimalPoint);
 
 inline const QString CheckTitle = QStringLiteral("Проверка по СП 3.13130.2009");
-inline const QString NoCalculation = QStringLiteral("Вначале произведите расчет");
 inline const QString Met = QStringLiteral("выполнено");
 inline const QString NotMet = QStringLiteral("не выполнено");
 

@@ -40,6 +40,11 @@ AttenuationGroup::AttenuationGroup(QWidget *parent) : QGroupBox(QStringLiteral("
     connect(cmdZ, &QPushButton::clicked, this, &AttenuationGroup::cmdZ_Click);
 }
 
+void AttenuationGroup::setStartState()
+{
+    txtDln->setText(QString::number(10));
+}
+
 void AttenuationGroup::cmdZ_Click()
 {
     const std::optional<QString> caption = output::attenuationCaption(txtDln->text());

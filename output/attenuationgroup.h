@@ -15,6 +15,9 @@ public:
 
     void setMessenger(Messenger *messenger) { m_messenger = messenger; }
 
+    // Start-up: a distance of 10 m.
+    void setStartState();
+
     // SHOW: the attenuation at the typed distance, or the message when the
     // distance is missing.
     void cmdZ_Click();

@@ -42,17 +42,6 @@ QString oneLine(const QString &name)
 
 } // namespace
 
-QString mountingWord(calc::Mounting mounting)
-{
-    switch (mounting) {
-    case calc::Mounting::Ceiling: return QStringLiteral("Потолочный");
-    case calc::Mounting::Wall: return QStringLiteral("Настенный");
-    case calc::Mounting::RoundHorn:
-    case calc::Mounting::SquareHorn: break;
-    }
-    return QStringLiteral("Рупорный");
-}
-
 QStringList reportLines(const calc::CalcState &state, calc::Mounting mounting, const QString &model,
                         const QString &roomType, QChar decimalPoint)
 {
@@ -61,7 +50,7 @@ QStringList reportLines(const calc::CalcState &state, calc::Mounting mounting, c
 
     QStringList lines;
     lines << InputHeading << underscores << label::Model + oneLine(model)
-          << label::Type + mountingWord(mounting) << label::Power + number(state.powerW)
+          << label::Type + calc::mountingWord(mounting) << label::Power + number(state.powerW)
           << label::Sensitivity + number(state.sens);
     if (mounting == calc::Mounting::SquareHorn) {
         lines << label::Horizontal + number(state.dirDeg) << label::Vertical + number(state.vDirDeg);

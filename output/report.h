@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calc/calcstate.h"
+#include "calc/completedcalculation.h"
 
 #include <QByteArray>
 #include <QChar>
@@ -49,7 +50,7 @@ inline const QString OutputHeading = QStringLiteral("ВЫХОДНЫЕ ДАННЫ
 
 // The word of the mounting type on the report's type line; both horns are
 // "Рупорный".
-QString mountingWord(calc::Mounting mounting);
+using calc::mountingWord;
 
 // The lines of one report block, without line ends: the stored values of
 // the last calculation, the current texts of the model and room-type combos

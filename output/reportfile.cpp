@@ -2,51 +2,13 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace output {
 
 namespace {
 
-WriteResult failure(const QString &path, const QString &reason)
-{
-    return {false,
-            QStringLiteral("Не удалось записать файл %1: %2").arg(QDir::toNativeSeparators(path), reason)};
-}
-
-// Writes all of data, unbuffered, so that every failure shows at once and
-// comes with its reason. A write that stops part way (a full disk) is
-// retried with the rest, and the retry reports why nothing more fits.
-bool writeAll(QFileDevice &file, const QByteArray &data, QString &reason)
-{
-    qint64 done = 0;
-    while (done < data.size()) {
-        const qint64 written = file.write(data.constData() + done, data.size() - done);
-        if (written <= 0) {
-            reason = file.errorString();
-            return false;
-        }
-        done += written;
-    }
-    return true;
-}
-
-WriteResult replaceReport(const QString &path, const QByteArray &block)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return failure(path, file.errorString());
-    QString reason;
-    if (!writeAll(file, block, reason)) {
-        file.cancelWriting();
-        return failure(path, reason);
-    }
-    // commit() closes the temporary file and renames it over the report; on
-    // failure it removes the temporary file and the old report stays as it was.
-    if (!file.commit())
-        return failure(path, file.errorString());
-    return {true, QString()};
-}
+using files::failure;
+using files::writeAll;
 
 WriteResult appendReport(const QString &path, const QByteArray &block)
 {
@@ -62,7 +24,7 @@ WriteResult appendReport(const QString &path, const QByteArray &block)
         reason = file.errorString();
     }
     if (written)
-        return {true, QString()};
+        return {true, path, QString(), QString()};
     // Cut off whatever part of the block reached the file.
     if (QFile::resize(path, oldSize))
         return failure(path, reason);
@@ -88,7 +50,9 @@ bool reportFileExists(const QString &folder)
 WriteResult writeReport(const QString &folder, const QByteArray &block, WriteMode mode)
 {
     const QString path = reportFilePath(folder);
-    return mode == WriteMode::Append ? appendReport(path, block) : replaceReport(path, block);
+    // Replacing writes a temporary file beside the report and renames it over
+    // the old one, so a failed write leaves the old report whole.
+    return mode == WriteMode::Append ? appendReport(path, block) : files::writeWhole(path, block);
 }
 
 } // namespace output

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "calc/calculation.h"
+#include "widgets/wholefile.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -11,7 +14,6 @@ inline const QString ReportFileName = QStringLiteral("Расчет-Г.txt");
 
 // The messages of the PRINT command.
 namespace reportmsg {
-inline const QString NotCalculated = QStringLiteral("Вначале произведите расчет");
 inline const QString AppendQuestion = QStringLiteral("Файл  Расчет-Г.txt  уже существует.")
     + QStringLiteral("\r\n") + QStringLiteral("Добавить данные в существующий файл? (Да)")
     + QStringLiteral("\r\n") + QStringLiteral("Создать новый? (Нет)");
@@ -32,10 +34,7 @@ enum class WriteMode {
     Append,  // add the block after the existing content
 };
 
-struct WriteResult {
-    bool ok = false;
-    QString error; // why the file could not be written, for the user
-};
+using files::WriteResult;
 
 // Writes block into the report file of folder. Replacing writes a temporary
 // file beside the report and renames it over the old one, so a failed write

@@ -75,7 +75,7 @@ void ResultsGroup::clearCaptions()
 void ResultsGroup::cmdPch_Click(const ReportSource &source)
 {
     if (!source.state.calculated || source.choiceSinceCalculation) {
-        m_messenger->inform(output::reportmsg::NotCalculated);
+        m_messenger->inform(calc::msg::CalculateFirst);
         return;
     }
     output::WriteMode mode = output::WriteMode::Replace;

@@ -1,5 +1,6 @@
 #include "coordinatemodel.h"
 
+#include "calc/numberformat.h"
 #include "plantexts.h"
 
 namespace plan {
@@ -35,8 +36,8 @@ QVariant CoordinateModel::data(const QModelIndex &index, int role) const
     const QChar point = m_scene->figures.decimalPoint;
     switch (index.column()) {
     case 0: return QString::number(index.row() + 1);
-    case 1: return fixedText(at.x(), 2, point);
-    case 2: return fixedText(at.y(), 2, point);
+    case 1: return calc::formatFixed(at.x(), 2, point);
+    case 2: return calc::formatFixed(at.y(), 2, point);
     default: return QVariant();
     }
 }

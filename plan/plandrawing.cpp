@@ -1,5 +1,6 @@
 #include "plandrawing.h"
 
+#include "calc/numberformat.h"
 #include "plantexts.h"
 
 #include <QAccessible>
@@ -120,7 +121,7 @@ void drawDimension(QPainter &painter, QPointF from, QPointF to, double tick)
 
 QString widthLabel(const PlanScene &scene)
 {
-    return lengthText(scene.figures.roomW, scene.figures.decimalPoint) + QStringLiteral(" м");
+    return calc::formatTrimmed(scene.figures.roomW, 2, scene.figures.decimalPoint) + QStringLiteral(" м");
 }
 
 } // namespace
@@ -295,7 +296,7 @@ void paintPlan(QPainter &painter, const QRectF &target, const PlanScene &scene)
     const double tick = 3.0 * unit;
     const double topLine = room.top() - 1.5 * gap;
     drawDimension(painter, QPointF(room.left(), topLine), QPointF(room.right(), topLine), tick);
-    const QString lengthLabel = lengthText(length, point) + QStringLiteral(" м");
+    const QString lengthLabel = calc::formatTrimmed(length, 2, point) + QStringLiteral(" м");
     painter.drawText(QRectF(room.left() - 100.0 * unit, topLine - gap / 2.0 - metrics.height(),
                             room.width() + 200.0 * unit, metrics.height()),
                      Qt::AlignHCenter | Qt::AlignBottom, lengthLabel);
@@ -329,7 +330,7 @@ void paintPlan(QPainter &painter, const QRectF &target, const PlanScene &scene)
     painter.setBrush(Qt::white);
     painter.drawRect(bar);
     painter.fillRect(QRectF(bar.left(), bar.top(), bar.width() / 2.0, bar.height()), Ink);
-    const QString barLabel = lengthText(barMetres, point) + QStringLiteral(" м");
+    const QString barLabel = calc::formatTrimmed(barMetres, 2, point) + QStringLiteral(" м");
     const double barLabelLeft = bar.right() + gap;
     painter.drawText(
         QRectF(barLabelLeft, lineY, metrics.horizontalAdvance(barLabel) + unit, metrics.height()),
@@ -380,8 +381,8 @@ void PlanDrawing::setScene(std::shared_ptr<const PlanScene> scene)
     if (m_scene) {
         const PlanFigures &f = m_scene->figures;
         description = QStringLiteral("%1 %2 × %3 м. %4")
-                          .arg(text::Room, lengthText(f.roomL, f.decimalPoint),
-                               lengthText(f.roomW, f.decimalPoint), m_scene->summary());
+                          .arg(text::Room, calc::formatTrimmed(f.roomL, 2, f.decimalPoint),
+                               calc::formatTrimmed(f.roomW, 2, f.decimalPoint), m_scene->summary());
     }
     setAccessibleDescription(description);
     update();

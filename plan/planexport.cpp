@@ -27,12 +27,6 @@ constexpr int DrawingDpi = 144;
 constexpr int LongerImageSide = 1600;
 constexpr int ShorterImageSide = 480;
 
-WriteResult failure(const QString &path, const QString &reason)
-{
-    return {false,
-            QStringLiteral("Не удалось записать файл %1: %2").arg(QDir::toNativeSeparators(path), reason)};
-}
-
 QString number(double value, QChar decimalPoint)
 {
     return calc::formatGeneral(value, decimalPoint);
@@ -162,7 +156,8 @@ private:
     {
         const QPointF at = m_scene.layout.placements[m_next].position;
         const QChar point = m_scene.figures.decimalPoint;
-        cells(left, y, QString::number(m_next + 1), fixedText(at.x(), 2, point), fixedText(at.y(), 2, point));
+        cells(left, y, QString::number(m_next + 1), calc::formatFixed(at.x(), 2, point),
+              calc::formatFixed(at.y(), 2, point));
         ++m_next;
     }
 
@@ -184,29 +179,6 @@ QFont documentFont(double points, bool bold = false)
 }
 
 } // namespace
-
-WriteResult writeWhole(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    // Unbuffered, so that every failing write shows at once with its reason.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return failure(path, file.errorString());
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
-        if (written <= 0) {
-            const QString reason = file.errorString();
-            file.cancelWriting();
-            return failure(path, reason);
-        }
-        done += written;
-    }
-    // commit() closes the temporary file and renames it over path; on
-    // failure it removes the temporary file and path stays as it was.
-    if (!file.commit())
-        return failure(path, file.errorString());
-    return {true, QString()};
-}
 
 WriteResult writeCsv(const QString &path, const std::vector<Placement> &placements, QChar decimalPoint)
 {
@@ -295,7 +267,7 @@ WriteResult writePdf(const QString &path, const PlanScene &scene)
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
                                          QMarginsF(12.0, 12.0, 12.0, 12.0), QPageLayout::Millimeter));
         if (!paintDocument(writer, scene))
-            return failure(path, QStringLiteral("не удалось построить документ"));
+            return files::failure(path, QStringLiteral("не удалось построить документ"));
     }
     return writeWhole(path, bytes);
 }
@@ -321,7 +293,7 @@ WriteResult writePng(const QString &path, const PlanScene &scene)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (image.isNull() || !image.save(&buffer, "PNG"))
-        return failure(path, QStringLiteral("не удалось построить рисунок"));
+        return files::failure(path, QStringLiteral("не удалось построить рисунок"));
     return writeWhole(path, bytes);
 }
 
@@ -341,7 +313,7 @@ WriteResult writeSvg(const QString &path, const PlanScene &scene)
         generator.setDescription(scene.summary());
         QPainter painter;
         if (!painter.begin(&generator))
-            return failure(path, QStringLiteral("не удалось построить рисунок"));
+            return files::failure(path, QStringLiteral("не удалось построить рисунок"));
         painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
         paintPlan(painter, QRectF(QPoint(0, 0), size), scene);
         painter.end();
@@ -369,7 +341,7 @@ WriteResult writePlan(const QString &path, const PlanScene &scene)
     case PlanFormat::Png: return writePng(path, scene);
     case PlanFormat::Unknown: break;
     }
-    return failure(path, QStringLiteral("неизвестный вид файла, выберите PDF, SVG или PNG"));
+    return files::failure(path, QStringLiteral("неизвестный вид файла, выберите PDF, SVG или PNG"));
 }
 
 } // namespace plan

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "planscene.h"
+#include "widgets/wholefile.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -13,15 +14,8 @@ class QPagedPaintDevice;
 // at all: into a temporary file beside it that then replaces it.
 namespace plan {
 
-struct WriteResult {
-    bool ok = false;
-    QString error; // names the file and the reason, for the user
-};
-
-// Writes bytes as the whole new content of path. Each write's result and
-// the final rename are checked; on failure no part of the new content is
-// left at path and an old file there stays as it was.
-WriteResult writeWhole(const QString &path, const QByteArray &bytes);
+using files::WriteResult;
+using files::writeWhole;
 
 WriteResult writeCsv(const QString &path, const std::vector<Placement> &placements, QChar decimalPoint);
 WriteResult writePdf(const QString &path, const PlanScene &scene);

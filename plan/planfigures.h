@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calc/calcstate.h"
+#include "calc/completedcalculation.h"
 
 #include <QChar>
 #include <QString>
@@ -39,9 +40,19 @@ struct PlanFigures {
     double nearSide = 0.0;
     double farSide = 0.0;
 
+    // The angles of the loudspeaker, degrees, and the level the room asks
+    // for (noise + margin, at least 75 dB), for the map of the level.
+    double dirDeg = 0.0;
+    double vDirDeg = 0.0;
+    double tiltDeg = 0.0;
+    double requiredLevel = 0.0;
+
     QString model;        // the loudspeaker as the report names it
     QString mountingWord; // the mounting as the report names it, e.g. "Настенный"
     QChar decimalPoint = u'.';
 };
+
+// What the plan draws from a completed calculation of the main window.
+PlanFigures figuresOf(const calc::CompletedCalculation &calculation);
 
 } // namespace plan

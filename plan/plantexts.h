@@ -13,7 +13,6 @@ struct Placement;
 
 namespace text {
 inline const QString WindowTitle = QStringLiteral("План размещения громкоговорителей");
-inline const QString NotCalculated = QStringLiteral("Вначале произведите расчет");
 inline const QString NoRoom = QStringLiteral("Для плана нужны длина и ширина помещения больше нуля");
 inline const QString Arrangement = QStringLiteral("Расстановка");
 inline const QString Count = QStringLiteral("Количество громкоговорителей");
@@ -53,14 +52,6 @@ inline const QString CsvFilter = QStringLiteral("Текст CSV (*.csv)");
 inline const QString PlanFileName = QStringLiteral("План размещения.pdf");
 inline const QString CsvFileName = QStringLiteral("Координаты громкоговорителей.csv");
 } // namespace text
-
-// value with a fixed number of decimals and the given separator; never
-// "-0" for a value that rounds to zero.
-QString fixedText(double value, int decimals, QChar decimalPoint);
-
-// A length for a drawing or a caption: at most two decimals, trailing
-// zeros dropped ("30", "12,5", "0,25").
-QString lengthText(double metres, QChar decimalPoint);
 
 // "Озвучено: 87,4 % площади помещения".
 QString coverageLine(double percent, QChar decimalPoint);

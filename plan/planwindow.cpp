@@ -1,5 +1,7 @@
 #include "planwindow.h"
 
+#include "calc/calculation.h"
+#include "calc/numberformat.h"
 #include "coordinatemodel.h"
 #include "plandrawing.h"
 #include "planexport.h"
@@ -85,9 +87,9 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
     m_pages = new QStackedLayout(this);
 
     // Before any calculation.
-    m_notCalculated = new QLabel(text::NotCalculated, this);
+    m_notCalculated = new QLabel(calc::msg::CalculateFirst, this);
     m_notCalculated->setAlignment(Qt::AlignCenter);
-    m_notCalculated->setAccessibleName(text::NotCalculated);
+    m_notCalculated->setAccessibleName(calc::msg::CalculateFirst);
     m_pages->addWidget(m_notCalculated);
 
     // The plan: the drawing, and beside it the controls and the table.
@@ -101,6 +103,12 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
     side->setMaximumWidth(380);
     auto *panel = new QVBoxLayout(side);
     panel->setContentsMargins(0, 0, 0, 0);
+
+    m_inputsChanged = new QLabel(side);
+    m_inputsChanged->setWordWrap(true);
+    m_inputsChanged->setStyleSheet(QStringLiteral("color: rgb(190, 0, 0);"));
+    m_inputsChanged->hide();
+    panel->addWidget(m_inputsChanged);
 
     m_loudspeaker = valueLabel(text::Loudspeaker, side);
     m_room = valueLabel(text::Room, side);
@@ -187,6 +195,23 @@ void PlanWindow::showCalculation(const PlanFigures &figures)
     arrangementChosen();
 }
 
+void PlanWindow::showCompletedCalculation(const calc::CompletedCalculation &calculation)
+{
+    m_inputsChanged->clear();
+    m_inputsChanged->setAccessibleName(QString());
+    m_inputsChanged->hide();
+    showCalculation(figuresOf(calculation));
+}
+
+void PlanWindow::showInputsChanged()
+{
+    if (!m_calculated)
+        return;
+    m_inputsChanged->setText(calc::InputsChangedNotice);
+    m_inputsChanged->setAccessibleName(calc::InputsChangedNotice);
+    m_inputsChanged->show();
+}
+
 void PlanWindow::showNoCalculation()
 {
     m_calculated = false;
@@ -205,8 +230,9 @@ void PlanWindow::showInfo()
     setValue(m_loudspeaker, loudspeaker);
     setValue(m_room,
              QStringLiteral("%1 × %2 м, %3 м²")
-                 .arg(lengthText(m_figures.roomL, point), lengthText(m_figures.roomW, point),
-                      lengthText(m_figures.roomArea, point)));
+                 .arg(calc::formatTrimmed(m_figures.roomL, 2, point),
+                      calc::formatTrimmed(m_figures.roomW, 2, point),
+                      calc::formatTrimmed(m_figures.roomArea, 2, point)));
 }
 
 void PlanWindow::arrangementChosen()

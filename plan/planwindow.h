@@ -38,6 +38,15 @@ public:
     // calculation's count, and the plan laid out anew.
     void showCalculation(const PlanFigures &figures);
 
+    // A completed calculation of the main window, shown as above; the
+    // notice of changed inputs goes.
+    void showCompletedCalculation(const calc::CompletedCalculation &calculation);
+
+    // The main window's inputs changed, or a calculation stopped, after the
+    // calculation shown: the plan stays, with a notice saying so.
+    void showInputsChanged();
+    QLabel *inputsChangedLabel() const { return m_inputsChanged; }
+
     // Back to the state before any calculation.
     void showNoCalculation();
 
@@ -90,6 +99,7 @@ private:
     QComboBox *m_arrangement;
     QSpinBox *m_count;
     QLabel *m_summary;
+    QLabel *m_inputsChanged;
     QTableView *m_table;
     CoordinateModel *m_model;
     PlanDrawing *m_drawing;

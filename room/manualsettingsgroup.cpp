@@ -118,6 +118,17 @@ void ManualSettingsGroup::cmbGn_Click()
         cmbDv->setEditText(cmbGn->currentText());
 }
 
+void ManualSettingsGroup::setStartState()
+{
+    cmbDv->setEnabled(false);
+    cmbUN->setEnabled(false);
+    look::fillChoiceCombo(cmbGn, QStringLiteral("90"), directivityEntries());
+    look::fillChoiceCombo(cmbDv, QStringLiteral("90"), directivityEntries());
+    look::fillChoiceCombo(cmbUN, QStringLiteral("0"), tiltEntries());
+    look::fillChoiceCombo(cmbUPS, QStringLiteral("10"), marginEntries());
+    look::fillChoiceCombo(cmbVP, QStringLiteral("150"), listenHeightEntries());
+}
+
 void ManualSettingsGroup::applyMounting(calc::Mounting type)
 {
     m_mounting = type;

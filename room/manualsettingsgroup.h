@@ -25,6 +25,11 @@ public:
     // start-up texts already match it.
     void setStartMounting(calc::Mounting type) { m_mounting = type; }
 
+    // Start-up: the five lists with their default texts (90, 90, 0, 10,
+    // 150); the vertical directivity and the tilt are not offered to the
+    // start-up wall loudspeaker.
+    void setStartState();
+
     // A mounting type became selected: the caption of the directivity, its
     // default angles (edit texts only, which runs no handler) and which of
     // the angles the user may change.

@@ -83,6 +83,17 @@ void RoomGroup::cmbOn_Click(int i)
     emit resultsStale();
 }
 
+void RoomGroup::setStartState()
+{
+    txtSR->setToolTip(QStringLiteral("Площадь помещения"));
+    txtN->setText(QString::number(70));
+    txtH->setText(QString::number(3));
+    txtL->setText(QString::number(6));
+    txtW->setText(QString::number(6));
+    txtSR->setText(QString::number(36));
+    fillRoomTypes();
+}
+
 void RoomGroup::fillRoomTypes()
 {
     look::fillChoiceCombo(cmbOn, QStringLiteral("АВТОСТОЯНКА"), roomtypes::names());

@@ -19,6 +19,10 @@ public:
     // entry is selected. Their noise levels are NoiseLvl of roomtypes.h.
     void fillRoomTypes();
 
+    // Start-up: the area's tooltip, noise 70 dB, a 3 m high room of 6 x 6 m
+    // with its area 36 m2, and the room types.
+    void setStartState();
+
     // A choice in the list of CmbOn (mouse, or Up/Down on the closed box):
     // the room type's noise level into TxtN, locked on grey for a listed
     // type, open and focused for "ПРОЧИЕ".
