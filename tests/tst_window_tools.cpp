@@ -26,6 +26,8 @@ private slots:
     void lineFollowsEachCompletedCalculation();
     void planFollowsEachCompletedCalculation();
     void toolsNeverChangeTheCalculation();
+    void toolsSayWhenTheInputsChanged_data();
+    void toolsSayWhenTheInputsChanged();
     void closingTheMainWindowClosesTheTools();
 
 private:
@@ -124,6 +126,67 @@ void ToolWindowsTest::planFollowsEachCompletedCalculation()
     QVERIFY(qAbs(planWindow->scene()->figures.radius - 1.49993) < 1e-4);
     QCOMPARE(planWindow->scene()->figures.model, QString("KE-1"));
     QCOMPARE(planWindow->countBox()->value(), int(f->w().state().count));
+}
+
+void ToolWindowsTest::toolsSayWhenTheInputsChanged_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("typed length") << "length";
+    QTest::newRow("another tap") << "tap";
+    QTest::newRow("model chosen") << "model";
+    QTest::newRow("stopped calculation") << "stopped";
+}
+
+void ToolWindowsTest::toolsSayWhenTheInputsChanged()
+{
+    QFETCH(QString, change);
+    const QString notice = QStringLiteral("Данные главного окна изменены после расчета");
+    menuItem("&Линия")->trigger();
+    menuItem("&План")->trigger();
+    LineWindow *lineWindow = f->w().lineWindow();
+    plan::PlanWindow *planWindow = f->w().planWindow();
+    auto *lineNotice = lineWindow->findChild<QLabel *>(QStringLiteral("lblLineInputsChanged"));
+    QVERIFY(lineNotice);
+
+    // Before any calculation there is nothing to be stale.
+    typeKeys(room->txtL, QStringLiteral("1"));
+    QVERIFY(lineNotice->isHidden());
+    QVERIFY(planWindow->inputsChangedLabel()->isHidden());
+
+    room->txtL->setText(QStringLiteral("6"));
+    f->w().cmdRkl_Click();
+    QVERIFY(f->w().state().calculated);
+    QVERIFY(lineNotice->isHidden());
+    QVERIFY(planWindow->inputsChangedLabel()->isHidden());
+    const QString countBefore = lineText("txtLineCount");
+
+    if (change == u"length") {
+        room->txtL->setFocus();
+        typeKeys(room->txtL, QStringLiteral("2"));
+    } else if (change == u"tap") {
+        g->opt_1[2]->click();
+    } else if (change == u"model") {
+        chooseFromList(g->cmbG, QStringLiteral("KE-1"));
+    } else {
+        room->txtL->setText(QString());
+        f->w().cmdRkl_Click();
+        QVERIFY(!f->w().state().calculated);
+    }
+    // Both say so, and keep the figures of the calculation they show.
+    QVERIFY(!lineNotice->isHidden());
+    QCOMPARE(lineNotice->text(), notice);
+    QCOMPARE(lineNotice->accessibleName(), notice);
+    QVERIFY(!planWindow->inputsChangedLabel()->isHidden());
+    QCOMPARE(planWindow->inputsChangedLabel()->text(), notice);
+    QCOMPARE(lineText("txtLineCount"), countBefore);
+    QVERIFY(planWindow->hasCalculation());
+
+    // The next completed calculation takes the notice away.
+    room->txtL->setText(QStringLiteral("6"));
+    f->w().cmdRkl_Click();
+    QVERIFY(f->w().state().calculated);
+    QVERIFY(lineNotice->isHidden());
+    QVERIFY(planWindow->inputsChangedLabel()->isHidden());
 }
 
 void ToolWindowsTest::toolsNeverChangeTheCalculation()
