@@ -21,7 +21,7 @@
 class WidgetsTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { a11y::installResultLabelAccessibility(); }
+    void initTestCase() { a11y::installAccessibility(); }
     void resultLabelShowsWholeFigures_data();
     void resultLabelShowsWholeFigures();
     void resultLabelTooltipCarriesTheWholeFigure();
