@@ -1,6 +1,7 @@
 // The shared widgets on their own: result labels that never show a cut
 // figure, buttons that Enter presses, choice combos whose arrow keys start
-// from the shown entry, and the comma of the numeric key filter.
+// from the shown entry, the comma of the numeric key filter, and how a
+// screen reader finds captions, combos, values and windows.
 
 #include "widgets/accessibility.h"
 #include "widgets/commandbutton.h"
@@ -8,13 +9,17 @@
 #include "widgets/look.h"
 #include "widgets/resultlabel.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
+#include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QFontMetrics>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolTip>
 
@@ -29,7 +34,63 @@ private slots:
     void enterPressesAButton();
     void arrowsStepFromTheShownEntry();
     void commaEntersAPointWhereFractionsAreTaken();
+    void captionNamesItsInput_data();
+    void captionNamesItsInput();
+    void comboListsItsEntriesWithTheShownOneSelected_data();
+    void comboListsItsEntriesWithTheShownOneSelected();
+    void copyableValueIsReachedByTabAndCopied();
+    void windowsAreFrames();
 };
+
+namespace {
+
+QString announced(QWidget *widget, QAccessible::Text which = QAccessible::Name)
+{
+    return QAccessible::queryAccessibleInterface(widget)->text(which);
+}
+
+enum class Input { Box, SpinBox, ChoiceCombo, FixedCombo };
+
+QWidget *makeInput(Input kind, QWidget *parent)
+{
+    switch (kind) {
+    case Input::Box: return new QLineEdit(QStringLiteral("50"), parent);
+    case Input::SpinBox: return new QSpinBox(parent);
+    case Input::ChoiceCombo: {
+        QComboBox *combo = look::choiceCombo(parent, "CmbSection", look::font(9, false));
+        look::fillChoiceCombo(combo, QStringLiteral("0,75"), {"0,5", "0,75", "1"});
+        return combo;
+    }
+    case Input::FixedCombo: {
+        auto *combo = new QComboBox(parent);
+        combo->addItems({"100", "70", "30"});
+        return combo;
+    }
+    }
+    return nullptr;
+}
+
+// The entries a screen reader finds in the combo's list, and the selected
+// ones among them.
+QPair<QStringList, QStringList> listedEntries(QComboBox *combo)
+{
+    QCoreApplication::processEvents();
+    QStringList entries;
+    QStringList selected;
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(combo)->child(0);
+    if (!list || list->role() != QAccessible::List)
+        return {};
+    for (int i = 0; i < list->childCount(); ++i) {
+        entries << list->child(i)->text(QAccessible::Name);
+        if (list->child(i)->state().selected)
+            selected << entries.last();
+    }
+    return {entries, selected};
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Input)
 
 void WidgetsTest::resultLabelShowsWholeFigures_data()
 {
@@ -156,6 +217,142 @@ void WidgetsTest::commaEntersAPointWhereFractionsAreTaken()
     whole->setFocus();
     QTest::keyClicks(whole, QStringLiteral("2,5"));
     QCOMPARE(whole->text(), QStringLiteral("25"));
+}
+
+void WidgetsTest::captionNamesItsInput_data()
+{
+    QTest::addColumn<Input>("kind");
+    QTest::newRow("box") << Input::Box;
+    QTest::newRow("spin box") << Input::SpinBox;
+    QTest::newRow("editable combo") << Input::ChoiceCombo;
+    QTest::newRow("fixed combo") << Input::FixedCombo;
+}
+
+// The caption leads to its input, and the input (an editable combo's edit
+// field too) is announced by the caption, not by what it shows.
+void WidgetsTest::captionNamesItsInput()
+{
+    QFETCH(Input, kind);
+    const QString caption = QStringLiteral("Сечение жилы, мм²");
+    QWidget window;
+    auto *side = new QWidget(&window);
+    QWidget *input = makeInput(kind, side);
+    QLabel *label = a11y::captionFor(input, caption);
+    QCOMPARE(label->text(), caption);
+    QCOMPARE(label->parentWidget(), side);
+    QCOMPARE(label->buddy(), input);
+    QCOMPARE(announced(input), caption);
+    if (auto *combo = qobject_cast<QComboBox *>(input); combo && combo->lineEdit())
+        QCOMPARE(announced(combo->lineEdit()), caption);
+    const auto relations = QAccessible::queryAccessibleInterface(input)->relations(QAccessible::Label);
+    QCOMPARE(relations.size(), 1);
+    QCOMPARE(relations.first().first->object(), label);
+}
+
+void WidgetsTest::comboListsItsEntriesWithTheShownOneSelected_data()
+{
+    QTest::addColumn<Input>("kind");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QStringList>("selected");
+    const QStringList sections{"0,5", "0,75", "1"};
+    const QStringList volts{"100", "70", "30"};
+    QTest::newRow("start text") << Input::ChoiceCombo << "" << sections << QStringList{"0,75"};
+    QTest::newRow("picked entry") << Input::ChoiceCombo << "pick 2" << sections << QStringList{"1"};
+    QTest::newRow("typed entry") << Input::ChoiceCombo << "type 0,5" << sections << QStringList{"0,5"};
+    QTest::newRow("typed other text") << Input::ChoiceCombo << "type 2" << sections << QStringList{};
+    QTest::newRow("first entry") << Input::FixedCombo << "" << volts << QStringList{"100"};
+    QTest::newRow("picked") << Input::FixedCombo << "pick 1" << volts << QStringList{"70"};
+    QTest::newRow("refilled quietly")
+        << Input::FixedCombo << "refill" << QStringList{"30", "70"} << QStringList{"70"};
+}
+
+// A combo's children are its list (its entries as list items, in order, the
+// one it shows selected, whether the list is open or not) and, when it is
+// editable, its edit field; both lead back to the combo.
+void WidgetsTest::comboListsItsEntriesWithTheShownOneSelected()
+{
+    QFETCH(Input, kind);
+    QFETCH(QString, change);
+    QFETCH(QStringList, entries);
+    QFETCH(QStringList, selected);
+    QWidget window;
+    auto *combo = static_cast<QComboBox *>(makeInput(kind, &window));
+    a11y::captionFor(combo, QStringLiteral("Сечение жилы, мм²"));
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(combo);
+    if (change.startsWith("pick "))
+        combo->setCurrentIndex(change.mid(5).toInt());
+    else if (change.startsWith("type ")) {
+        combo->lineEdit()->selectAll();
+        QTest::keyClicks(combo->lineEdit(), change.mid(5));
+    }
+    if (change == "refill") {
+        const QSignalBlocker quiet(combo);
+        combo->clear();
+        combo->addItems({"30", "70"});
+        combo->setCurrentIndex(1);
+    }
+    QCOMPARE(listedEntries(combo), qMakePair(entries, selected));
+
+    QCOMPARE(iface->childCount(), combo->isEditable() ? 2 : 1);
+    QAccessibleInterface *list = iface->child(0);
+    QCOMPARE(list->object(), combo->view());
+    QCOMPARE(list->parent(), iface);
+    QCOMPARE(iface->indexOfChild(list), 0);
+    if (combo->isEditable()) {
+        QAccessibleInterface *edit = iface->child(1);
+        QCOMPARE(edit->object(), combo->lineEdit());
+        QCOMPARE(edit->parent(), iface);
+        QCOMPARE(iface->indexOfChild(edit), 1);
+        QCOMPARE(iface->focusChild(), edit);
+    } else {
+        QCOMPARE(iface->child(1), nullptr);
+    }
+    // Announced by its caption, its text as its value.
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Сечение жилы, мм²"));
+    QCOMPARE(iface->text(QAccessible::Value), combo->currentText());
+}
+
+// A value of a tool window is a Tab stop after the box before it; the
+// keyboard selects and copies it; it is announced by its value and described
+// by its caption.
+void WidgetsTest::copyableValueIsReachedByTabAndCopied()
+{
+    QWidget window;
+    auto *box = new QLineEdit(&window);
+    auto *value = new QLabel(&window);
+    value->move(0, 40);
+    a11y::makeCopyableValue(value, QStringLiteral("Сопротивление нагрузки, Ом"));
+    value->setText(QStringLiteral("166,7"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), value);
+    QApplication::clipboard()->clear();
+    QTest::keyClick(value, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(value, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("166,7"));
+    QCOMPARE(announced(value), QStringLiteral("166,7"));
+    QCOMPARE(announced(value, QAccessible::Description), QStringLiteral("Сопротивление нагрузки, Ом"));
+    // An empty value is announced as empty, not by the window around it.
+    value->clear();
+    QCOMPARE(announced(value), QString());
+}
+
+// A tool window built on a plain widget is a window (a frame on Linux), as
+// the main window is; a widget inside it, or a dialog, stays what Qt makes
+// of it.
+void WidgetsTest::windowsAreFrames()
+{
+    QWidget tool(nullptr, Qt::Window);
+    auto *inside = new QWidget(&tool);
+    QDialog dialog;
+    QCOMPARE(QAccessible::queryAccessibleInterface(&tool)->role(), QAccessible::Window);
+    QCOMPARE(QAccessible::queryAccessibleInterface(inside)->role(), QAccessible::Client);
+    QCOMPARE(QAccessible::queryAccessibleInterface(&dialog)->role(), QAccessible::Dialog);
 }
 
 QTEST_MAIN(WidgetsTest)
