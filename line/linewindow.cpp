@@ -52,6 +52,9 @@ double valueOf(const QString &text)
 
 LineWindow::LineWindow(QWidget *parent) : QWidget(parent, Qt::Window)
 {
+    // Before any control: Qt makes a control's accessible interface as
+    // soon as the control changes, and keeps it.
+    a11y::installAccessibility();
     setObjectName(QStringLiteral("LineWindow"));
     setWindowTitle(QStringLiteral("Потери на проводах и усилитель"));
     const QChar dp = line::localeDecimalPoint();

@@ -70,6 +70,9 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
       m_messenger(messenger),
       m_folder(QDir::currentPath())
 {
+    // Before any control: Qt makes a control's accessible interface as
+    // soon as the control changes, and keeps it.
+    a11y::installAccessibility();
     setWindowTitle(text::WindowTitle);
     setAccessibleName(text::WindowTitle);
 

@@ -46,7 +46,8 @@ void makeCopyableValue(QLabel *value, const QString &caption);
 // its name (or the caption that leads to it) with its text as value, its
 // list of entries and its edit field as its children and the shown entry
 // selected in the list; a top-level window as a frame. Installed by every
-// window before it builds its controls; installing again does nothing.
+// window before it builds its controls (Qt makes a control's interface at
+// the control's first change and keeps it); installing again does nothing.
 void installAccessibility();
 
 // A group is announced by its own title, not by the group around it.
