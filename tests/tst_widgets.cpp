@@ -293,6 +293,14 @@ void WidgetsTest::comboListsItsEntriesWithTheShownOneSelected()
         combo->setCurrentIndex(1);
     }
     QCOMPARE(listedEntries(combo), qMakePair(entries, selected));
+    // Opening the list and closing it again without a choice keeps it.
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    combo->showPopup();
+    QTRY_VERIFY(combo->view()->isVisible());
+    combo->hidePopup();
+    QTRY_VERIFY(!combo->view()->isVisible());
+    QCOMPARE(listedEntries(combo), qMakePair(entries, selected));
 
     QCOMPARE(iface->childCount(), combo->isEditable() ? 2 : 1);
     QAccessibleInterface *list = iface->child(0);

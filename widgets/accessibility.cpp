@@ -4,6 +4,7 @@
 #include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -52,14 +53,35 @@ void selectShownEntry(QComboBox *combo)
         selection->select(shown, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+// Selects the shown entry again once the list closes: opening the list
+// selects Qt's current entry, which a combo showing a start text lacks.
+class ListClosing : public QObject {
+public:
+    explicit ListClosing(QComboBox *combo) : QObject(combo), m_combo(combo) { }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Hide)
+            QMetaObject::invokeMethod(
+                m_combo, [combo = m_combo] { selectShownEntry(combo); }, Qt::QueuedConnection);
+        return false;
+    }
+
+private:
+    QComboBox *m_combo;
+};
+
 // Keeps the selection in the closed list on the shown entry: after every
-// new choice or text, and after the entries change (a window may refill a
-// combo with its signals blocked; the model and the edit field still tell).
-// Queued, so that it runs once the code that changes the combo has chosen
-// the entry to show.
+// new choice or text, after the entries change (a window may refill a
+// combo with its signals blocked; the model and the edit field still tell)
+// and after the list closes. Queued, so that it runs once the code that
+// changes the combo has chosen the entry to show.
 void followShownEntry(QComboBox *combo)
 {
     const auto follow = [combo] { selectShownEntry(combo); };
+    if (QWidget *popup = combo->view()->parentWidget())
+        popup->installEventFilter(new ListClosing(combo));
     const auto later = Qt::QueuedConnection;
     QObject::connect(combo, &QComboBox::currentIndexChanged, combo, follow, later);
     QObject::connect(combo, &QComboBox::currentTextChanged, combo, follow, later);

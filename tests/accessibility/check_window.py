@@ -109,32 +109,35 @@ def check_inputs(title, window, failures):
                             f"(labelled by {captions!r})")
 
 
-def check_combos(title, window, failures):
-    """Every combo has its list (entries as list items, the shown one
+def check_combo(title, combo, failures):
+    """The combo has its list (entries as list items, the shown one
     selected) and, when editable, its edit field, named as the combo."""
+    kids = children(combo)
+    if not kids or kids[0].getRoleName() != "list":
+        failures.append(f"{title}: combo {combo.name!r} has no list of entries "
+                        f"(children {[c.getRoleName() for c in kids]!r})")
+        return
+    items = children(kids[0])
+    if not items or any(i.getRoleName() != "list item" for i in items):
+        failures.append(f"{title}: combo {combo.name!r} lists {[i.getRoleName() for i in items]!r}")
+        return
+    selected = [i.name for i in items if "selected" in states(i)]
+    edits = [c for c in kids if c.getRoleName() == "text"]
+    if "editable" in states(combo):
+        if not edits or edits[0].name != combo.name:
+            failures.append(f"{title}: editable combo {combo.name!r} has no edit field of that name")
+            return
+        shown = text_of(edits[0])
+        expected = [shown] if shown in [i.name for i in items] else []
+        if selected != expected:
+            failures.append(f"{title}: combo {combo.name!r} shows {shown!r}, its list selects {selected!r}")
+    elif len(selected) != 1:
+        failures.append(f"{title}: combo {combo.name!r} selects {selected!r} in its list")
+
+
+def check_combos(title, window, failures):
     for combo in (n for n in walk(window) if n.getRoleName() == "combo box"):
-        kids = children(combo)
-        lists = [c for c in kids if c.getRoleName() == "list"]
-        if not lists or kids[0].getRoleName() != "list":
-            failures.append(f"{title}: combo {combo.name!r} has no list of entries "
-                            f"(children {[c.getRoleName() for c in kids]!r})")
-            continue
-        items = children(lists[0])
-        if not items or any(i.getRoleName() != "list item" for i in items):
-            failures.append(f"{title}: combo {combo.name!r} lists {[i.getRoleName() for i in items]!r}")
-            continue
-        selected = [i.name for i in items if "selected" in states(i)]
-        edits = [c for c in kids if c.getRoleName() == "text"]
-        if "editable" in states(combo):
-            if not edits or edits[0].name != combo.name:
-                failures.append(f"{title}: editable combo {combo.name!r} has no edit field of that name")
-                continue
-            shown = text_of(edits[0])
-            expected = [shown] if shown in [i.name for i in items] else []
-            if selected != expected:
-                failures.append(f"{title}: combo {combo.name!r} shows {shown!r}, its list selects {selected!r}")
-        elif len(selected) != 1:
-            failures.append(f"{title}: combo {combo.name!r} selects {selected!r} in its list")
+        check_combo(title, combo, failures)
 
 
 def check_value_labels(title, window, failures):
@@ -180,6 +183,7 @@ def check_open_list(title, combo, failures):
     time.sleep(0.5)
     if "collapsed" not in states(combo):
         failures.append(f"{title}: combo {combo.name!r} is not collapsed after its list closed")
+    check_combo(title + ", list closed again", combo, failures)
 
 
 def open_tool_window(main_window, item_name, title, failures):
