@@ -1,7 +1,7 @@
 // The shared widgets on their own: result labels that never show a cut
 // figure, buttons that Enter presses, choice combos whose arrow keys start
 // from the shown entry, the comma of the numeric key filter, and how a
-// screen reader finds captions, combos, values and windows.
+// screen reader finds a combo's entries and a value it may copy.
 
 #include "widgets/accessibility.h"
 #include "widgets/commandbutton.h"
@@ -13,13 +13,11 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDialog>
 #include <QFontMetrics>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTest>
 #include <QToolTip>
 
@@ -34,12 +32,9 @@ private slots:
     void enterPressesAButton();
     void arrowsStepFromTheShownEntry();
     void commaEntersAPointWhereFractionsAreTaken();
-    void captionNamesItsInput_data();
-    void captionNamesItsInput();
     void comboListsItsEntriesWithTheShownOneSelected_data();
     void comboListsItsEntriesWithTheShownOneSelected();
     void copyableValueIsReachedByTabAndCopied();
-    void windowsAreFrames();
 };
 
 namespace {
@@ -49,19 +44,17 @@ QString announced(QWidget *widget, QAccessible::Text which = QAccessible::Name)
     return QAccessible::queryAccessibleInterface(widget)->text(which);
 }
 
-enum class Input { Box, SpinBox, ChoiceCombo, FixedCombo };
+enum class ComboKind { ChoiceCombo, FixedCombo };
 
-QWidget *makeInput(Input kind, QWidget *parent)
+QComboBox *makeCombo(ComboKind kind, QWidget *parent)
 {
     switch (kind) {
-    case Input::Box: return new QLineEdit(QStringLiteral("50"), parent);
-    case Input::SpinBox: return new QSpinBox(parent);
-    case Input::ChoiceCombo: {
+    case ComboKind::ChoiceCombo: {
         QComboBox *combo = look::choiceCombo(parent, "CmbSection", look::font(9, false));
         look::fillChoiceCombo(combo, QStringLiteral("0,75"), {"0,5", "0,75", "1"});
         return combo;
     }
-    case Input::FixedCombo: {
+    case ComboKind::FixedCombo: {
         auto *combo = new QComboBox(parent);
         combo->addItems({"100", "70", "30"});
         return combo;
@@ -90,7 +83,7 @@ QPair<QStringList, QStringList> listedEntries(QComboBox *combo)
 
 } // namespace
 
-Q_DECLARE_METATYPE(Input)
+Q_DECLARE_METATYPE(ComboKind)
 
 void WidgetsTest::resultLabelShowsWholeFigures_data()
 {
@@ -219,52 +212,22 @@ void WidgetsTest::commaEntersAPointWhereFractionsAreTaken()
     QCOMPARE(whole->text(), QStringLiteral("25"));
 }
 
-void WidgetsTest::captionNamesItsInput_data()
-{
-    QTest::addColumn<Input>("kind");
-    QTest::newRow("box") << Input::Box;
-    QTest::newRow("spin box") << Input::SpinBox;
-    QTest::newRow("editable combo") << Input::ChoiceCombo;
-    QTest::newRow("fixed combo") << Input::FixedCombo;
-}
-
-// The caption leads to its input, and the input (an editable combo's edit
-// field too) is announced by the caption, not by what it shows.
-void WidgetsTest::captionNamesItsInput()
-{
-    QFETCH(Input, kind);
-    const QString caption = QStringLiteral("Сечение жилы, мм²");
-    QWidget window;
-    auto *side = new QWidget(&window);
-    QWidget *input = makeInput(kind, side);
-    QLabel *label = a11y::captionFor(input, caption);
-    QCOMPARE(label->text(), caption);
-    QCOMPARE(label->parentWidget(), side);
-    QCOMPARE(label->buddy(), input);
-    QCOMPARE(announced(input), caption);
-    if (auto *combo = qobject_cast<QComboBox *>(input); combo && combo->lineEdit())
-        QCOMPARE(announced(combo->lineEdit()), caption);
-    const auto relations = QAccessible::queryAccessibleInterface(input)->relations(QAccessible::Label);
-    QCOMPARE(relations.size(), 1);
-    QCOMPARE(relations.first().first->object(), label);
-}
-
 void WidgetsTest::comboListsItsEntriesWithTheShownOneSelected_data()
 {
-    QTest::addColumn<Input>("kind");
+    QTest::addColumn<ComboKind>("kind");
     QTest::addColumn<QString>("change");
     QTest::addColumn<QStringList>("entries");
     QTest::addColumn<QStringList>("selected");
     const QStringList sections{"0,5", "0,75", "1"};
     const QStringList volts{"100", "70", "30"};
-    QTest::newRow("start text") << Input::ChoiceCombo << "" << sections << QStringList{"0,75"};
-    QTest::newRow("picked entry") << Input::ChoiceCombo << "pick 2" << sections << QStringList{"1"};
-    QTest::newRow("typed entry") << Input::ChoiceCombo << "type 0,5" << sections << QStringList{"0,5"};
-    QTest::newRow("typed other text") << Input::ChoiceCombo << "type 2" << sections << QStringList{};
-    QTest::newRow("first entry") << Input::FixedCombo << "" << volts << QStringList{"100"};
-    QTest::newRow("picked") << Input::FixedCombo << "pick 1" << volts << QStringList{"70"};
+    QTest::newRow("start text") << ComboKind::ChoiceCombo << "" << sections << QStringList{"0,75"};
+    QTest::newRow("picked entry") << ComboKind::ChoiceCombo << "pick 2" << sections << QStringList{"1"};
+    QTest::newRow("typed entry") << ComboKind::ChoiceCombo << "type 0,5" << sections << QStringList{"0,5"};
+    QTest::newRow("typed other text") << ComboKind::ChoiceCombo << "type 2" << sections << QStringList{};
+    QTest::newRow("first entry") << ComboKind::FixedCombo << "" << volts << QStringList{"100"};
+    QTest::newRow("picked") << ComboKind::FixedCombo << "pick 1" << volts << QStringList{"70"};
     QTest::newRow("refilled quietly")
-        << Input::FixedCombo << "refill" << QStringList{"30", "70"} << QStringList{"70"};
+        << ComboKind::FixedCombo << "refill" << QStringList{"30", "70"} << QStringList{"70"};
 }
 
 // A combo's children are its list (its entries as list items, in order, the
@@ -272,17 +235,17 @@ void WidgetsTest::comboListsItsEntriesWithTheShownOneSelected_data()
 // editable, its edit field; both lead back to the combo.
 void WidgetsTest::comboListsItsEntriesWithTheShownOneSelected()
 {
-    QFETCH(Input, kind);
+    QFETCH(ComboKind, kind);
     QFETCH(QString, change);
     QFETCH(QStringList, entries);
     QFETCH(QStringList, selected);
     QWidget window;
-    auto *combo = static_cast<QComboBox *>(makeInput(kind, &window));
+    QComboBox *combo = makeCombo(kind, &window);
     a11y::captionFor(combo, QStringLiteral("Сечение жилы, мм²"));
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(combo);
     if (change.startsWith("pick "))
         combo->setCurrentIndex(change.mid(5).toInt());
-    else if (change.startsWith("type ")) {
+    if (change.startsWith("type ")) {
         combo->lineEdit()->selectAll();
         QTest::keyClicks(combo->lineEdit(), change.mid(5));
     }
@@ -348,19 +311,6 @@ void WidgetsTest::copyableValueIsReachedByTabAndCopied()
     // An empty value is announced as empty, not by the window around it.
     value->clear();
     QCOMPARE(announced(value), QString());
-}
-
-// A tool window built on a plain widget is a window (a frame on Linux), as
-// the main window is; a widget inside it, or a dialog, stays what Qt makes
-// of it.
-void WidgetsTest::windowsAreFrames()
-{
-    QWidget tool(nullptr, Qt::Window);
-    auto *inside = new QWidget(&tool);
-    QDialog dialog;
-    QCOMPARE(QAccessible::queryAccessibleInterface(&tool)->role(), QAccessible::Window);
-    QCOMPARE(QAccessible::queryAccessibleInterface(inside)->role(), QAccessible::Client);
-    QCOMPARE(QAccessible::queryAccessibleInterface(&dialog)->role(), QAccessible::Dialog);
 }
 
 QTEST_MAIN(WidgetsTest)
