@@ -52,7 +52,7 @@ MainWindow::MainWindow(QWidget *parent)
       m_ownMessenger(std::make_unique<MessageBoxMessenger>(this)),
       m_messenger(m_ownMessenger.get())
 {
-    a11y::installResultLabelAccessibility();
+    a11y::installAccessibility();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(WindowTitle);
     setWindowIcon(makeWindowIcon());

@@ -4,6 +4,7 @@
 #include "calc/textrules.h"
 #include "line/linecalc.h"
 #include "line/linetexts.h"
+#include "widgets/accessibility.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -43,16 +44,6 @@ void showLine(QLabel *label, const QString &text)
     label->setHidden(text.isEmpty());
 }
 
-// The field is announced by its caption: as its own name and through the
-// caption label being its buddy. An editable combo's edit field holds the
-// focus, so it carries the name too.
-void nameField(QWidget *field, const QString &caption)
-{
-    field->setAccessibleName(caption);
-    if (auto *combo = qobject_cast<QComboBox *>(field); combo && combo->lineEdit())
-        combo->lineEdit()->setAccessibleName(caption);
-}
-
 double valueOf(const QString &text)
 {
     return line::readNumber(text).value_or(std::numeric_limits<double>::quiet_NaN());
@@ -62,6 +53,9 @@ double valueOf(const QString &text)
 
 LineWindow::LineWindow(QWidget *parent) : QWidget(parent, Qt::Window)
 {
+    // Before any control: Qt makes a control's accessible interface as
+    // soon as the control changes, and keeps it.
+    a11y::installAccessibility();
     setObjectName(QStringLiteral("LineWindow"));
     setWindowTitle(QStringLiteral("Потери на проводах и усилитель"));
     const QChar dp = calc::localeDecimalPoint();
@@ -147,10 +141,8 @@ LineWindow::LineWindow(QWidget *parent) : QWidget(parent, Qt::Window)
 
 void LineWindow::addCaption(const QString &text, const char *name, QWidget *field)
 {
-    auto *caption = new QLabel(text, this);
+    QLabel *caption = a11y::captionFor(field, text);
     caption->setObjectName(QString::fromLatin1(name));
-    caption->setBuddy(field);
-    nameField(field, text);
     m_grid->addWidget(caption, m_row, 0);
     m_grid->addWidget(field, m_row, 1);
     ++m_row;
@@ -171,8 +163,7 @@ QLabel *LineWindow::addOutput(const QString &caption, const char *name)
     heading->setObjectName(QStringLiteral("cap") + QString::fromLatin1(name).mid(3));
     auto *value = new QLabel(this);
     value->setObjectName(QString::fromLatin1(name));
-    value->setAccessibleDescription(caption);
-    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    a11y::makeCopyableValue(value, caption);
     m_grid->addWidget(heading, m_row, 0);
     m_grid->addWidget(value, m_row, 1);
     ++m_row;

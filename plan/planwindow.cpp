@@ -6,6 +6,7 @@
 #include "plandrawing.h"
 #include "planexport.h"
 #include "plantexts.h"
+#include "widgets/accessibility.h"
 #include "widgets/commandbutton.h"
 #include "widgets/messenger.h"
 
@@ -31,22 +32,12 @@ namespace plan {
 
 namespace {
 
-// A caption above its control; the control is announced by the caption.
-QLabel *captionFor(QWidget *control, const QString &caption, QWidget *parent)
-{
-    auto *label = new QLabel(caption, parent);
-    label->setBuddy(control);
-    control->setAccessibleName(caption);
-    return label;
-}
-
 // A value label: announced by its value, described by its caption.
 QLabel *valueLabel(const QString &caption, QWidget *parent)
 {
     auto *label = new QLabel(parent);
     label->setWordWrap(true);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setAccessibleDescription(caption);
+    a11y::makeCopyableValue(label, caption);
     return label;
 }
 
@@ -81,6 +72,9 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
       m_messenger(messenger),
       m_folder(QDir::currentPath())
 {
+    // Before any control: Qt makes a control's accessible interface as
+    // soon as the control changes, and keeps it.
+    a11y::installAccessibility();
     setWindowTitle(text::WindowTitle);
     setAccessibleName(text::WindowTitle);
 
@@ -123,11 +117,11 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
     panel->addLayout(facts);
 
     m_arrangement = new QComboBox(side);
-    panel->addWidget(captionFor(m_arrangement, text::Arrangement, side));
+    panel->addWidget(a11y::captionFor(m_arrangement, text::Arrangement));
     panel->addWidget(m_arrangement);
     m_count = new QSpinBox(side);
     m_count->setRange(1, MaxLoudspeakers);
-    panel->addWidget(captionFor(m_count, text::Count, side));
+    panel->addWidget(a11y::captionFor(m_count, text::Count));
     panel->addWidget(m_count);
 
     m_summary = valueLabel(text::Summary, side);
@@ -142,7 +136,7 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setAlternatingRowColors(true);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-    panel->addWidget(captionFor(m_table, text::Coordinates, side));
+    panel->addWidget(a11y::captionFor(m_table, text::Coordinates));
     panel->addWidget(m_table, 1);
 
     m_save = windowButton(text::Save, side);

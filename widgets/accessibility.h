@@ -24,14 +24,31 @@ void announce(QWidget *field, QLabel *heading, const QString &name);
 // The same, named after the heading's text.
 void announce(QWidget *field, QLabel *heading);
 
+// A caption label for the field, made in the field's parent: it leads to
+// the field (its buddy), and the field is announced by it. Every input of a
+// tool window gets its caption so; the caller places the label.
+QLabel *captionFor(QWidget *field, const QString &caption);
+
 // A result label keeps its value as its accessible name (Qt exposes a
 // label's text so); the heading says what the value is.
 void describeResult(QLabel *result, const QLabel *heading);
 
-// How result labels and named combo boxes are read: an empty result label
-// as empty (Qt would otherwise name it after the group around it), a combo
-// by its name with its text as value. Installed by every window.
-void installResultLabelAccessibility();
+// A value label announced by its value, even an empty one, and described by
+// the caption.
+void describeValue(QLabel *value, const QString &caption);
+
+// The same for a value of a tool window, which the user may also reach by
+// Tab and select and copy with the keyboard or the mouse.
+void makeCopyableValue(QLabel *value, const QString &caption);
+
+// How labels, combo boxes and windows are read: an empty value label as
+// empty (Qt would otherwise name it after the group around it); a combo by
+// its name (or the caption that leads to it) with its text as value, its
+// list of entries and its edit field as its children and the shown entry
+// selected in the list; a top-level window as a frame. Installed by every
+// window before it builds its controls (Qt makes a control's interface at
+// the control's first change and keeps it); installing again does nothing.
+void installAccessibility();
 
 // A group is announced by its own title, not by the group around it.
 void nameGroup(QGroupBox *group);

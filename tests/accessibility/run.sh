@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Starts the program under Xvfb with the accessibility bus, as a screen
-# reader would find it, and reads the window through AT-SPI.
+# reader would find it, and reads its windows through AT-SPI: the main
+# window, then the "Линия" and "План" windows, which check_window.py opens
+# through the menu.
 # Usage: run.sh <path to loudspeaker-planner>
 set -euo pipefail
 program=$(realpath "$1")
