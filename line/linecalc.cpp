@@ -74,15 +74,15 @@ std::optional<double> standardSectionFor(double leastSection)
 }
 
 // Rounding down and up to a whole number, taking a value within the
-// tolerance of a whole number as that number.
+// rounding tolerance of a whole number as that number.
 double roundDownTolerant(double value)
 {
-    return calc::roundDown(value + std::abs(value) * RelativeTolerance);
+    return calc::roundDown(value + std::abs(value) * RoundingTolerance);
 }
 
 double roundUpTolerant(double value)
 {
-    return std::ceil(value - std::abs(value) * RelativeTolerance);
+    return std::ceil(value - std::abs(value) * RoundingTolerance);
 }
 
 // Whether a loss stays within the allowed loss, equality within tolerance
@@ -157,6 +157,7 @@ std::variant<LineFigures, LineField> computeLine(const LineInputs &in)
     if (!std::isfinite(reach))
         return mostExtreme({count, power, section, allowedLoss});
     f.longestLine = std::max(0.0, roundDownTolerant(reach));
+    f.shorterLineHelps = f.longestLine >= 1.0 && f.longestLine >= l0;
 
     const double amplifier = f.totalPower * (1.0 + in.headroom / 100.0);
     if (!std::isfinite(amplifier))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <limits>
 #include <optional>
 #include <variant>
 
@@ -15,11 +16,19 @@ inline constexpr double CopperResistivity = 0.0175;
 // The cross-sections of the cable on sale, mm2, smallest first.
 inline constexpr std::array<double, 9> StandardSections{0.35, 0.5, 0.75, 1.0, 1.5, 2.5, 4.0, 6.0, 10.0};
 
-// Relative tolerance of the comparisons and roundings at a boundary: a
-// figure within this share of a section, a whole number or a limit counts as
-// equal to it, so that floating-point error of the formulas never turns an
-// exact 0.35 mm2 into 0.5 mm2 or 75 W into 76 W.
+// Relative tolerance of the comparisons at a boundary: a figure within this
+// share of a section or a limit counts as equal to it, so that
+// floating-point error of the formulas never turns an exact 0.35 mm2 into
+// 0.5 mm2.
 inline constexpr double RelativeTolerance = 1e-9;
+
+// Relative tolerance of the roundings to whole metres and watts: a figure
+// within this share of a whole number counts as that number, so that 75 W
+// never becomes 76 W. It covers the few units in the last place that the
+// handful of operations of a formula may be off, and no more: a share of
+// 1e-9 would, from 10^9 W on, also swallow real fractions of a watt and
+// more (99999999999 x 10 W with 25 % is 1249999999987.5 W, not ...8738).
+inline constexpr double RoundingTolerance = 16 * std::numeric_limits<double>::epsilon();
 
 // The inputs of the window as numbers; a text that is not a number reads as
 // NaN and fails the check of its field.
@@ -49,6 +58,9 @@ struct LineFigures {
     double longestLine = 0.0;           // longest line for the chosen section, whole metres
     double amplifierPower = 0.0;        // least amplifier power, whole watts
     bool lossInNorm = false;            // lossAtLast does not exceed the allowed loss
+    // Some line of whole metres, at least 1 m and not ending before the
+    // first loudspeaker, keeps the chosen section within the allowed loss.
+    bool shorterLineHelps = false;
 };
 
 // The figures of the line, or the first field (in LineField order) whose

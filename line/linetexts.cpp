@@ -51,11 +51,14 @@ LineTexts formatLine(const LineFigures &f, QChar dp)
         t.verdict = QStringLiteral("Потери в норме");
     } else {
         // "не менее более 10" would not read; above the largest section the
-        // sentence asks for a section above 10 mm2.
+        // sentence asks for a section above 10 mm2. A no-break space keeps
+        // every unit on the line of its number.
         const QString section
             = f.leastSection ? QStringLiteral("не менее %1").arg(t.leastSection) : t.leastSection;
-        t.verdict = QStringLiteral("Потери больше допустимых: нужно сечение %1 мм² или линия не длиннее %2 м")
-                        .arg(section, t.longestLine);
+        t.verdict = QStringLiteral("Потери больше допустимых: нужно сечение %1\u00A0мм²").arg(section);
+        // A shorter line is offered only when one works.
+        if (f.shorterLineHelps)
+            t.verdict += QStringLiteral(" или линия не длиннее %1\u00A0м").arg(t.longestLine);
     }
     return t;
 }

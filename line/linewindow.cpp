@@ -5,13 +5,13 @@
 #include "line/linecalc.h"
 #include "line/linetexts.h"
 #include "widgets/accessibility.h"
+#include "widgets/look.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPalette>
 #include <QVBoxLayout>
 #include <cmath>
 #include <limits>
@@ -21,11 +21,16 @@ namespace {
 const QColor MetColour{0, 110, 0};
 const QColor NotMetColour{190, 0, 0};
 
-void setTextColour(QLabel *label, const QColor &colour)
+// A verdict that is neither met nor failed keeps the plain text colour.
+QColor colourOf(line::Verdict verdict)
 {
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, colour);
-    label->setPalette(p);
+    switch (verdict) {
+    case line::Verdict::Met: return MetColour;
+    case line::Verdict::NotMet: return NotMetColour;
+    case line::Verdict::NoData:
+    case line::Verdict::Required: return look::textColour();
+    }
+    return look::textColour();
 }
 
 // A label whose value a screen reader reads as its name; an empty label
@@ -64,7 +69,7 @@ LineWindow::LineWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     m_inputsChanged = new QLabel(this);
     m_inputsChanged->setObjectName(QStringLiteral("lblLineInputsChanged"));
     m_inputsChanged->setWordWrap(true);
-    setTextColour(m_inputsChanged, NotMetColour);
+    look::setTextColour(m_inputsChanged, NotMetColour);
     showLine(m_inputsChanged, QString());
     column->addWidget(m_inputsChanged);
     m_grid = new QGridLayout;
@@ -125,7 +130,7 @@ LineWindow::LineWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("lblLineStatus"));
     m_status->setWordWrap(true);
-    setTextColour(m_status, NotMetColour);
+    look::setTextColour(m_status, NotMetColour);
     column->addWidget(m_status);
 
     buildCheckGroup();
@@ -193,8 +198,12 @@ LineWindow::CheckRowLabels &LineWindow::checkRow(std::size_t index)
             m_checkGrid->addWidget(label, row, column);
             return label;
         };
-        m_checkRows.push_back({make("lblCheckWhat", 0), make("lblCheckValue", 1), make("lblCheckRule", 2),
-                               make("lblCheckResult", 3)});
+        const CheckRowLabels labels{make("lblCheckWhat", 0), make("lblCheckValue", 1),
+                                    make("lblCheckRule", 2), make("lblCheckResult", 3)};
+        // Marked before anything asks how to read them.
+        for (QLabel *cell : {labels.value, labels.rule, labels.result})
+            a11y::describeResult(cell, labels.what);
+        m_checkRows.push_back(labels);
     }
     return m_checkRows[index];
 }
@@ -257,7 +266,7 @@ void LineWindow::refresh()
             showValue(label, QString());
         showLine(m_verdict, QString());
         showLine(m_status, line::problemText(*field));
-        m_lineLoss = 0.0;
+        m_lineLoss.reset();
     } else {
         const auto &figures = std::get<line::LineFigures>(outcome);
         const line::LineTexts t = line::formatLine(figures, calc::localeDecimalPoint());
@@ -267,7 +276,7 @@ void LineWindow::refresh()
         for (std::size_t i = 0; i < m_outputs.size(); ++i)
             showValue(m_outputs[i], texts[i]);
         showLine(m_verdict, t.verdict);
-        setTextColour(m_verdict, figures.lossInNorm ? MetColour : NotMetColour);
+        look::setTextColour(m_verdict, figures.lossInNorm ? MetColour : NotMetColour);
         showLine(m_status, QString());
         m_lineLoss = figures.lossAtLast;
     }
@@ -304,26 +313,31 @@ void LineWindow::showChecks()
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const line::CheckRow &row = rows[i];
         CheckRowLabels &labels = checkRow(i);
-        const QString result = row.met ? line::Met : line::NotMet;
+        const QString result = line::verdictText(row.verdict);
         labels.what->setText(row.what);
         // The checks keep to one line each; a notice is a sentence and
         // wraps rather than widen the window.
         labels.what->setWordWrap(row.rule.isEmpty());
-        showValue(labels.value, row.value);
-        labels.value->setAccessibleDescription(row.what);
-        showValue(labels.rule, row.rule);
-        labels.rule->setAccessibleDescription(row.what);
-        showValue(labels.result, result);
+        // Value, rule and verdict are read by their text, an empty value as
+        // empty, each described by what the row checks.
+        for (auto [label, text] : {std::pair{labels.value, row.value}, std::pair{labels.rule, row.rule},
+                                   std::pair{labels.result, result}}) {
+            a11y::describeResult(label, labels.what);
+            label->setText(text);
+        }
         // The verdict alone tells the whole row: what, value and rule.
-        QStringList parts{row.what, row.value};
-        if (!row.rule.isEmpty())
-            parts << row.rule;
+        QStringList parts{row.what.simplified()};
+        for (const QString &part : {row.value, row.rule}) {
+            if (!part.isEmpty())
+                parts << part;
+        }
         labels.result->setAccessibleDescription(parts.join(QStringLiteral("; ")));
-        setTextColour(labels.result, row.met ? MetColour : NotMetColour);
+        look::setTextColour(labels.result, colourOf(row.verdict));
+        // An empty value stays in its place: the cell a screen reader lands
+        // on says there is no figure.
         for (QLabel *label : {labels.what, labels.value, labels.result})
             label->setVisible(true);
-        // A notice has no rule of its own; an empty label in a group would
-        // be announced by the group's title, so it is hidden instead.
+        // A notice has no rule of its own, so it has no rule cell.
         labels.rule->setVisible(!row.rule.isEmpty());
     }
     for (std::size_t i = rows.size(); i < m_checkRows.size(); ++i) {

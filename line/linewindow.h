@@ -3,6 +3,7 @@
 #include "line/standardcheck.h"
 
 #include <QWidget>
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -83,5 +84,5 @@ private:
     std::vector<CheckRowLabels> m_checkRows;
 
     line::CalculationFigures m_calculation;
-    double m_lineLoss = 0.0; // loss at the last loudspeaker, 0 without figures
+    std::optional<double> m_lineLoss; // loss at the last loudspeaker, none without figures
 };

@@ -5,6 +5,7 @@
 
 #include <QChar>
 #include <QString>
+#include <optional>
 #include <vector>
 
 // The check of a calculation against СП 3.13130.2009: the level 3 m from a
@@ -31,22 +32,34 @@ CalculationFigures figuresOf(const calc::CalcState &state, calc::Mounting mounti
 // The figures of a completed calculation of the main window.
 CalculationFigures figuresOf(const calc::CompletedCalculation &calculation);
 
-// One row of the check: what is checked, its value, the rule and whether the
-// rule is met. Notices have no rule of their own: their text says it.
+// What a row says: its rule is met or not, it could not be judged (the
+// line it depends on has no figures), or it asks for something the
+// program cannot find met or not.
+enum class Verdict { Met, NotMet, NoData, Required };
+
+// One row of the check: what is checked, its value, the rule and the
+// verdict. Notices have no rule of their own: their text says it.
 struct CheckRow {
     QString what;
     QString value;
     QString rule;
-    bool met = false;
+    Verdict verdict = Verdict::NotMet;
 };
 
 // The rows for a completed calculation; lineLoss is the loss at the last
-// loudspeaker of the line, dB (0 while the line has no figures). Values are
+// loudspeaker of the line, dB, none while the line has no figures: the rows
+// that depend on it then have an empty value and no verdict. Values are
 // written with decimalPoint.
-std::vector<CheckRow> standardChecks(const CalculationFigures &figures, double lineLoss, QChar decimalPoint);
+std::vector<CheckRow> standardChecks(const CalculationFigures &figures, std::optional<double> lineLoss,
+                                     QChar decimalPoint);
+
+// The text shown for a verdict.
+QString verdictText(Verdict verdict);
 
 inline const QString CheckTitle = QStringLiteral("Проверка по СП 3.13130.2009");
 inline const QString Met = QStringLiteral("выполнено");
 inline const QString NotMet = QStringLiteral("не выполнено");
+inline const QString NoData = QStringLiteral("нет данных");
+inline const QString Required = QStringLiteral("требуется");
 
 } // namespace line

@@ -41,6 +41,11 @@ QColor windowColour()
     return QApplication::palette().color(QPalette::Base);
 }
 
+QColor textColour()
+{
+    return QApplication::palette().color(QPalette::WindowText);
+}
+
 void setBackground(QLineEdit *box, const QColor &colour)
 {
     QPalette p = box->palette();

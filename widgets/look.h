@@ -33,6 +33,9 @@ QColor menuColour();
 // The system window colour of an ordinary edit field.
 QColor windowColour();
 
+// The system colour of ordinary text on a window.
+QColor textColour();
+
 void setBackground(QLineEdit *box, const QColor &colour);
 QColor background(const QLineEdit *box);
 void setTextColour(QWidget *widget, const QColor &colour);

@@ -37,8 +37,12 @@ private slots:
     void workedExamples();
     void exactBoundary_data();
     void exactBoundary();
+    void verdict_data();
+    void verdict();
     void amplifierRoundsUp_data();
     void amplifierRoundsUp();
+    void longestLineRoundsDown_data();
+    void longestLineRoundsDown();
     void problemsComeInFieldOrder();
     void beyondDouble_data();
     void beyondDouble();
@@ -54,8 +58,8 @@ void LineFormulasTest::workedExamples_data()
     QTest::addColumn<QStringList>("figures");
     QTest::addColumn<QString>("verdict");
     const QString inNorm = QStringLiteral("Потери в норме");
-    const QString over
-        = QStringLiteral("Потери больше допустимых: нужно сечение %1 мм² или линия не длиннее %2 м");
+    const QString over = QStringLiteral(
+        "Потери больше допустимых: нужно сечение %1\u00A0мм² или линия не длиннее %2\u00A0м");
 
     QTest::newRow("100 V, 10 x 6 W") << LineInputs{100, 10, 6, 10, 50, 0.75, 1, 25}
                                      << QStringList{"60",  "166,7", "1,40", "0,07", "99,2",
@@ -81,11 +85,13 @@ void LineFormulasTest::workedExamples_data()
     QTest::newRow("first at the last")
         << LineInputs{100, 20, 5, 80, 80, 1, 1, 25}
         << QStringList{"100", "100,0", "2,80", "0,24", "97,3", "2,7", "0,35", "617", "125"} << inNorm;
-    // Smin = 17.2 mm2; the 174 m reach ends before the first loudspeaker.
+    // Smin = 17.2 mm2; the 174 m reach ends before the first loudspeaker,
+    // so no shorter line is offered.
     QTest::newRow("above 10 mm2") << LineInputs{100, 100, 10, 200, 1000, 2.5, 1, 25}
                                   << QStringList{"1000", "10,0",     "8,40", "5,30", "54,3",
                                                  "39,4", "более 10", "0",    "1250"}
-                                  << over.arg("более 10", "0");
+                                  << QStringLiteral(
+                                         "Потери больше допустимых: нужно сечение более 10\u00A0мм²");
 }
 
 void LineFormulasTest::workedExamples()
@@ -141,17 +147,53 @@ void LineFormulasTest::exactBoundary()
     QCOMPARE(longer.longestLine, last);
 }
 
+void LineFormulasTest::verdict_data()
+{
+    // Whether a shorter line is offered: only a line of at least 1 m that
+    // does not end before the first loudspeaker.
+    QTest::addColumn<LineInputs>("in");
+    QTest::addColumn<QString>("verdict");
+    const QString sectionOnly
+        = QStringLiteral("Потери больше допустимых: нужно сечение не менее %1\u00A0мм²");
+    const QString orShorter = sectionOnly + QStringLiteral(" или линия не длиннее %2\u00A0м");
+    // Z = 0.9 ohm reaches 0.63 m on 0.1 mm2: no length works.
+    QTest::newRow("reach below 1 m") << LineInputs{30, 100, 10, 0, 5, 0.1, 1, 25} << sectionOnly.arg("1");
+    // The same line from 0.6 m on reaches 0.03 m.
+    QTest::newRow("reach 0 m") << LineInputs{30, 100, 10, 0.6, 5, 0.1, 1, 25} << sectionOnly.arg("1");
+    // Z = 1.96 ohm on 0.35 mm2 reaches 4.77 m, loss 7.15 dB.
+    QTest::newRow("30 V, 46 x 10 W, 4 m reach")
+        << LineInputs{30, 46, 10, 0, 50, 0.35, 1, 25} << orShorter.arg("4", "4");
+    // 4.77 m from 4 m on reaches 0.77 m, before the first loudspeaker.
+    QTest::newRow("reach ends before the first")
+        << LineInputs{30, 46, 10, 4, 50, 0.35, 1, 25} << sectionOnly.arg("4");
+    // 4 m from 2 m on leaves the last loudspeaker at 2 m, with the first.
+    QTest::newRow("reach ends at the first")
+        << LineInputs{30, 46, 10, 2, 50, 0.35, 1, 25} << orShorter.arg("4", "2");
+}
+
+void LineFormulasTest::verdict()
+{
+    QFETCH(LineInputs, in);
+    QFETCH(QString, verdict);
+    QCOMPARE(line::formatLine(figuresOf(in), u',').verdict, verdict);
+}
+
 void LineFormulasTest::amplifierRoundsUp_data()
 {
+    // The wattage as shown, which compares every digit.
     QTest::addColumn<double>("count");
     QTest::addColumn<double>("power");
     QTest::addColumn<double>("headroom");
-    QTest::addColumn<double>("amplifier");
+    QTest::addColumn<QString>("amplifier");
     // 10 * 1.1 is 11.000000000000002 in floating point.
-    QTest::newRow("floating error above 11 W") << 1.0 << 10.0 << 10.0 << 11.0;
-    QTest::newRow("0.3 W") << 3.0 << 0.1 << 0.0 << 1.0;
-    QTest::newRow("11.05 W") << 1.0 << 10.0 << 10.5 << 12.0;
-    QTest::newRow("49.95 W") << 1.0 << 33.3 << 50.0 << 50.0;
+    QTest::newRow("floating error above 11 W") << 1.0 << 10.0 << 10.0 << "11";
+    QTest::newRow("0.3 W") << 3.0 << 0.1 << 0.0 << "1";
+    QTest::newRow("11.05 W") << 1.0 << 10.0 << 10.5 << "12";
+    QTest::newRow("49.95 W") << 1.0 << 33.3 << 50.0 << "50";
+    QTest::newRow("exactly 75 W") << 10.0 << 6.0 << 25.0 << "75";
+    // 1249999999987.5 W: the tolerance must not reach below the half watt.
+    QTest::newRow("99999999999 x 10 W") << 99999999999.0 << 10.0 << 25.0 << "1249999999988";
+    QTest::newRow("99999999999 x 10 W, no headroom") << 99999999999.0 << 10.0 << 0.0 << "999999999990";
 }
 
 void LineFormulasTest::amplifierRoundsUp()
@@ -159,8 +201,28 @@ void LineFormulasTest::amplifierRoundsUp()
     QFETCH(double, count);
     QFETCH(double, power);
     QFETCH(double, headroom);
-    QFETCH(double, amplifier);
-    QCOMPARE(figuresOf(LineInputs{100, count, power, 10, 50, 0.75, 1, headroom}).amplifierPower, amplifier);
+    QFETCH(QString, amplifier);
+    const LineFigures f = figuresOf(LineInputs{100, count, power, 10, 50, 0.75, 1, headroom});
+    QCOMPARE(line::formatLine(f, u',').amplifierPower, amplifier);
+}
+
+void LineFormulasTest::longestLineRoundsDown_data()
+{
+    // The length as shown, which compares every digit.
+    QTest::addColumn<LineInputs>("in");
+    QTest::addColumn<QString>("longest");
+    // One 1 uW loudspeaker on 100 V: Z = 1e10 ohm, 20 dB gives k = 9,
+    // 9e10 / 0.0175 = 5142857142857.14 m.
+    QTest::newRow("1 uW on 100 V") << LineInputs{100, 1, 1e-6, 0, 50, 1, 20, 25} << "5142857142857";
+    // 12600 m in floating point lands a hair below.
+    QTest::newRow("exactly 12600 m") << LineInputs{70, 1, 70, 0, 50, 0.35, 20, 25} << "12600";
+}
+
+void LineFormulasTest::longestLineRoundsDown()
+{
+    QFETCH(LineInputs, in);
+    QFETCH(QString, longest);
+    QCOMPARE(line::formatLine(figuresOf(in), u',').longestLine, longest);
 }
 
 void LineFormulasTest::problemsComeInFieldOrder()
