@@ -65,6 +65,8 @@ QString sheetName(const QString &title, int index, const QStringList &taken)
             if (text.back().isHighSurrogate())
                 text.chop(1);
         }
+        while (text.endsWith(u' '))
+            text.chop(1);
         return text;
     };
     QString unique = truncated(name, SheetNameLength);
