@@ -211,6 +211,8 @@ MeasuredTable measureTable(const DocumentTable &table, QChar decimalPoint, const
     for (const DocumentRow &row : table.rows)
         columns = std::max(columns, int(row.size()));
     measured.columns = columns;
+    if (columns == 0)
+        return measured; // nothing but the heading
     const auto cells = std::size_t(columns) * table.rows.size();
     measured.texts.resize(cells);
     measured.oneLine.resize(cells, 0.0);
@@ -280,8 +282,6 @@ MeasuredTable measureTable(const DocumentTable &table, QChar decimalPoint, const
         }
         measured.rowHeights[r] = height + padding;
     }
-    if (columns == 0)
-        measured.headerHeight = 0.0;
     return measured;
 }
 

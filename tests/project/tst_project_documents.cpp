@@ -23,6 +23,7 @@
 using namespace project;
 
 Q_DECLARE_METATYPE(project::DocumentCell)
+Q_DECLARE_METATYPE(project::Document)
 
 namespace {
 
@@ -203,6 +204,8 @@ private slots:
     void pdfPagesHoldTheDocument_data();
     void pdfPagesHoldTheDocument();
     void pdfPagesDoNotDependOnResolution();
+    void unusualTablesStillMakeDocuments_data();
+    void unusualTablesStillMakeDocuments();
 
     void workbookSheetsAndHeader();
     void workbookStoresNumbersAsNumbers();
@@ -329,6 +332,52 @@ void TestProjectDocuments::pdfPagesDoNotDependOnResolution()
     }
     QVERIFY2(pages.first() >= 9, qPrintable(QString::number(pages.first())));
     QCOMPARE(pages, QList<int>(4, pages.first()));
+}
+
+void TestProjectDocuments::unusualTablesStillMakeDocuments_data()
+{
+    QTest::addColumn<Document>("document");
+    QTest::addColumn<int>("pages");
+    const DocumentCell text = DocumentCell::fromText(QStringLiteral("текст"));
+    QTest::newRow("no tables") << Document{Title, Date, {}} << 1;
+    QTest::newRow("no columns") << Document{Title, Date, {{QStringLiteral("Пусто"), {}, {{}, {}}}}} << 1;
+    QTest::newRow("no rows") << Document{Title,
+                                         Date,
+                                         {{QStringLiteral("Линии"), {QStringLiteral("Линия")}, {}}}}
+                             << 1;
+    QTest::newRow("more cells than captions")
+        << Document{Title, Date, {{QStringLiteral("Линии"), {QStringLiteral("Линия")}, {{text, text, text}}}}}
+        << 1;
+    // Hundreds of lines in one cell: the row stands alone on a page, cut at its foot.
+    QString tall;
+    for (int line = 0; line < 400; ++line)
+        tall += QStringLiteral("строка %1\n").arg(line);
+    QTest::newRow("row taller than a page") << Document{Title,
+                                                        Date,
+                                                        {{QStringLiteral("Линии"),
+                                                          {QStringLiteral("Линия")},
+                                                          {{text}, {DocumentCell::fromText(tall)}, {text}}}}}
+                                            << 3;
+    QTest::newRow("words wider than the page")
+        << Document{Title,
+                    Date,
+                    {{QStringLiteral("Линии"),
+                      QStringList(40, QString(12, u'Ш')),
+                      {DocumentRow(40, DocumentCell::fromText(QString(20, u'Щ')))}}}}
+        << 1;
+}
+
+void TestProjectDocuments::unusualTablesStillMakeDocuments()
+{
+    QFETCH(Document, document);
+    QFETCH(int, pages);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setPageLayout(documentPageLayout());
+    QCOMPARE(paintDocument(writer, document, u','), pages);
+    QVERIFY(xlsxBytes(document).ok);
 }
 
 void TestProjectDocuments::workbookSheetsAndHeader()
