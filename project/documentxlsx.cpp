@@ -8,12 +8,40 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <array>
+#include <locale.h>
 #include <numeric>
 #include <xlsxwriter.h>
 
 namespace project {
 
 namespace {
+
+// libxlsxwriter writes numbers with printf's "%.16G", which uses the
+// decimal separator of the C library's locale; Qt sets that locale from the
+// desktop's, so on a Russian desktop "0,75" would be written, which no
+// spreadsheet reads as a number. While it exists, this thread uses the "C"
+// locale, whose separator is the file format's ".".
+class CLocaleOnThisThread {
+public:
+    CLocaleOnThisThread() : m_c(newlocale(LC_ALL_MASK, "C", locale_t(nullptr)))
+    {
+        if (m_c)
+            m_previous = uselocale(m_c);
+    }
+    ~CLocaleOnThisThread()
+    {
+        if (m_c) {
+            uselocale(m_previous);
+            freelocale(m_c);
+        }
+    }
+    CLocaleOnThisThread(const CLocaleOnThisThread &) = delete;
+    CLocaleOnThisThread &operator=(const CLocaleOnThisThread &) = delete;
+
+private:
+    locale_t m_c;
+    locale_t m_previous = locale_t(nullptr);
+};
 
 // Excel's limits: a sheet's name, a column's width in characters, a cell's text.
 constexpr qsizetype SheetNameLength = LXW_SHEETNAME_MAX;
@@ -186,6 +214,7 @@ DocumentBytes xlsxBytes(const Document &document)
     const QString path = folder.filePath(QStringLiteral("document.xlsx"));
     const QByteArray encodedPath = QFile::encodeName(path);
     QByteArray encodedFolder = QFile::encodeName(folder.path());
+    const CLocaleOnThisThread cLocale;
     lxw_workbook_options options{};
     options.tmpdir = encodedFolder.data();
     lxw_workbook *workbook = workbook_new_opt(encodedPath.constData(), &options);

@@ -15,8 +15,8 @@ if [ "${1:-run}" != run ]; then
   # (clang-format), the desktop files, the Debian package and what a screen
   # reader reads of the window.
   # The PDFs are read back with pdftotext (poppler-utils), the workbooks
-  # unpacked with unzip.
-  packages+=(python3 clang-format poppler-utils unzip desktop-file-utils appstream dpkg-dev file
+  # unpacked with unzip; a Russian C library locale is made from locales.
+  packages+=(python3 clang-format poppler-utils unzip locales desktop-file-utils appstream dpkg-dev file
              xvfb xauth dbus-daemon at-spi2-core python3-pyatspi)
 fi
 

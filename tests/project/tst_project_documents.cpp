@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
+#include <clocale>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -213,6 +214,7 @@ private slots:
     void workbookSheetNames_data();
     void workbookSheetNames();
     void workbookRefusesTooLongText();
+    void filesUnderACommaLocale();
 
     void unwritablePathIsNamed_data();
     void unwritablePathIsNamed();
@@ -510,6 +512,41 @@ void TestProjectDocuments::workbookRefusesTooLongText()
     QVERIFY(!built.ok);
     QVERIFY(built.bytes.isEmpty());
     QVERIFY2(built.reason.contains(QStringLiteral("«Линии»")), qPrintable(built.reason));
+}
+
+void TestProjectDocuments::filesUnderACommaLocale()
+{
+    // Qt sets the C library's locale from the desktop's; a Russian one
+    // writes "0,75" through printf. The files must not change with it.
+    if (!hasTool(QStringLiteral("localedef")) || !hasTool(QStringLiteral("unzip"))
+        || !hasTool(QStringLiteral("pdfinfo")))
+        QSKIP("localedef, unzip or pdfinfo is not installed");
+    QTemporaryDir locales;
+    QProcess define;
+    define.start(QStringLiteral("localedef"),
+                 {QStringLiteral("-i"), QStringLiteral("ru_RU"), QStringLiteral("-f"),
+                  QStringLiteral("UTF-8"), locales.filePath(QStringLiteral("ru_RU.UTF-8"))});
+    if (!define.waitForFinished(120000) || define.exitCode() != 0)
+        QSKIP("the ru_RU locale cannot be made here (package locales)");
+    qputenv("LOCPATH", QFile::encodeName(locales.path()));
+    const QByteArray previous = setlocale(LC_ALL, nullptr);
+    const bool russian
+        = setlocale(LC_ALL, "ru_RU.UTF-8") != nullptr && localeconv()->decimal_point == QByteArray(",");
+    const QString workbook = m_dir.filePath(QStringLiteral("запятая.xlsx"));
+    const QString pdf = m_dir.filePath(QStringLiteral("запятая.pdf"));
+    const bool written
+        = writeXlsxFile(workbook, sampleDocument()).ok && writePdfFile(pdf, sampleDocument(), u',').ok;
+    setlocale(LC_ALL, previous.constData());
+    qunsetenv("LOCPATH");
+    if (!russian)
+        QSKIP("the ru_RU locale is not taken here");
+    QVERIFY(written);
+
+    const QByteArray sheet = zipEntry(workbook, QStringLiteral("xl/worksheets/sheet1.xml"));
+    QCOMPARE(sheetCells(sheet).value(QStringLiteral("C2")).value, QStringLiteral("0.75"));
+    for (const QString &width : attributes(sheet, QStringLiteral("col"), QStringLiteral("width")))
+        QVERIFY2(!width.contains(u','), qPrintable(width));
+    QCOMPARE(pdfPages(pdf), 3);
 }
 
 void TestProjectDocuments::unwritablePathIsNamed_data()
