@@ -34,19 +34,24 @@ struct DocumentFileResult {
 QPageLayout documentPageLayout();
 
 // Paints the document on the device's pages as they are: the title and the
-// date, then each table under its heading, the table's captions repeated at
-// the top of every page it runs over, "Лист N из M" at the foot of every
-// page. Numbers are shown with decimalPoint. Returns the number of pages
-// painted, 0 when the device cannot be painted on.
+// date, then each table under its heading (on the same page as the table
+// before when its heading, header row and first row fit there), the
+// table's captions repeated at the top of every page it runs over, "Лист N
+// из M" at the foot of every page. Numbers are shown with decimalPoint,
+// right-aligned. Needs a QGuiApplication for the fonts. Returns the number
+// of pages painted, 0 when the device cannot be painted on.
 int paintDocument(QPagedPaintDevice &device, const Document &document, QChar decimalPoint);
 
 // The document as a PDF file of documentPageLayout() pages.
 DocumentBytes pdfBytes(const Document &document, QChar decimalPoint);
 
 // The document as an .xlsx workbook: one sheet per table, named by its
-// title; the captions as a bold header row that stays in view; numbers
-// stored as numbers shown with their decimals, texts as texts; each column
-// as wide as its longest text.
+// title (as far as Excel allows: at most 31 characters, none of []:*?/\,
+// unique; "Лист N" when blank); the captions as a bold header row that
+// stays in view; numbers stored as numbers shown with their decimals,
+// texts as texts; each column as wide as its longest text. The document's
+// title and date are the workbook's title and comment. Fails on a text
+// longer than Excel's 32 767 characters.
 DocumentBytes xlsxBytes(const Document &document);
 
 // Writes built bytes as the whole new content of path: into a temporary
