@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 formatter=${1:-clang-format}
-mapfile -t sources < <(find app bench calc catalogue fuzz line output plan room tests tools widgets \
+mapfile -t sources < <(find app bench calc catalogue fuzz line output plan project room tests tools widgets \
                             -name '*.cpp' -o -name '*.h' 2>/dev/null | sort)
 unformatted=()
 for file in "${sources[@]}"; do

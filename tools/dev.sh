@@ -6,14 +6,17 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Build and run: compiler, Qt, Qt's Russian texts, a font with Cyrillic.
-# The plan window exports SVG (Qt SVG) and prints (Qt PrintSupport, in qt6-base-dev).
-packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev fonts-dejavu-core)
+# The plan window exports SVG (Qt SVG) and prints (Qt PrintSupport, in qt6-base-dev);
+# the building's tables are written as .xlsx workbooks by libxlsxwriter.
+packages=(cmake g++ make pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev fonts-dejavu-core
+          libxlsxwriter-dev)
 if [ "${1:-run}" != run ]; then
   # Tests also check the layers of the includes (python3), the formatting
   # (clang-format), the desktop files, the Debian package and what a screen
   # reader reads of the window.
-  # The plan's PDF is read back with pdftotext (poppler-utils).
-  packages+=(python3 clang-format poppler-utils desktop-file-utils appstream dpkg-dev file
+  # The PDFs are read back with pdftotext (poppler-utils), the workbooks
+  # unpacked with unzip; a Russian C library locale is made from locales.
+  packages+=(python3 clang-format poppler-utils unzip locales desktop-file-utils appstream dpkg-dev file
              xvfb xauth dbus-daemon at-spi2-core python3-pyatspi)
 fi
 
