@@ -2,6 +2,8 @@
 
 #include "documenttable.h"
 
+#include "widgets/wholefile.h"
+
 #include <QByteArray>
 #include <QChar>
 #include <QPageLayout>
@@ -22,12 +24,8 @@ struct DocumentBytes {
     QString reason; // in Russian, for the user, when not ok
 };
 
-// The outcome of writing a file.
-struct DocumentFileResult {
-    bool ok = false;
-    QString fileName; // the file, as the user names it (native separators)
-    QString error;    // when not ok: "Не удалось записать файл <name>: <reason>"
-};
+// The outcome of writing a file: the program's one whole-file writer's.
+using DocumentFileResult = files::WriteResult;
 
 // The page of the documents: A4 landscape with 15 mm margins. Set it on a
 // printer before its dialog, so that printing gives the same pages.

@@ -280,7 +280,7 @@ void TestProjectDocuments::pdfPagesHoldTheDocument()
     const QString path = m_dir.filePath(QStringLiteral("объект.pdf"));
     const DocumentFileResult result = writePdfFile(path, sampleDocument(), point);
     QVERIFY2(result.ok, qPrintable(result.error));
-    QCOMPARE(result.fileName, QDir::toNativeSeparators(path));
+    QCOMPARE(result.path, path);
     QVERIFY(contents(path).startsWith("%PDF-"));
     QCOMPARE(pdfPages(path), 3);
 
@@ -564,7 +564,7 @@ void TestProjectDocuments::unwritablePathIsNamed()
     const DocumentFileResult result
         = pdf ? writePdfFile(path, document, u',') : writeXlsxFile(path, document);
     QVERIFY(!result.ok);
-    QCOMPARE(result.fileName, QDir::toNativeSeparators(path));
+    QCOMPARE(result.path, path);
     QVERIFY2(result.error.startsWith(QStringLiteral("Не удалось записать файл ")
                                      + QDir::toNativeSeparators(path) + QStringLiteral(": ")),
              qPrintable(result.error));
