@@ -114,6 +114,7 @@ project::RoomResults RoomEvaluation::evaluate(const project::RoomInputs &inputs,
 
     project::RoomResults results;
     results.mounting = in.mounting;
+    results.noiseText = in.txtN;
     QStringList messages;
     for (const calc::Effect &effect : outcome.effects) {
         if (effect.kind == calc::Effect::Kind::Message)

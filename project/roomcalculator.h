@@ -18,6 +18,9 @@ struct RoomResults {
     // The mounting type the calculation ran with: a catalogue model's own,
     // or the room's for any other model.
     calc::Mounting mounting = calc::Mounting::Wall;
+    // The noise text the calculation was given: a listed room type's own
+    // level, or the room's text.
+    QString noiseText;
     // The room as the calculation read it (completed calculations only).
     double noise = 0.0;
     double length = 0.0;

@@ -92,7 +92,7 @@ const std::vector<RoomColumn> &roomColumns()
          [](const RoomRow &r) { return roomFigure(r, r.results.roomArea, r.room.inputs.area); },
          [](const RoomRow &r) { return resultNumber(r, r.results.roomArea); }},
         {QStringLiteral("Шум, дБ"),
-         [](const RoomRow &r) { return roomFigure(r, r.results.noise, r.room.inputs.noise); },
+         [](const RoomRow &r) { return roomFigure(r, r.results.noise, r.results.noiseText); },
          [](const RoomRow &r) { return resultNumber(r, r.results.noise); }},
         {QStringLiteral("Звуковое давление, дБ"), [](const RoomRow &r) { return result(r, r.results.spl); },
          [](const RoomRow &r) { return resultNumber(r, r.results.spl); }},
