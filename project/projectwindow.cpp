@@ -156,6 +156,9 @@ void ProjectWindow::buildContent()
     // The view starts in file order; a click on a heading sorts it.
     m_view->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
     m_view->setSortingEnabled(true);
+    // Columns fit the rooms at the top: measuring every row of a large
+    // project would cost more than computing it.
+    m_view->horizontalHeader()->setResizeContentsPrecision(100);
     m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     layout->addWidget(m_view, 1);
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
