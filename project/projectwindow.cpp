@@ -153,6 +153,7 @@ void ProjectWindow::buildContent()
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);
     m_view->setTabKeyNavigation(false);
     m_view->verticalHeader()->hide();
+    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 8);
     // The view starts in file order; a click on a heading sorts it.
     m_view->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
     m_view->setSortingEnabled(true);
