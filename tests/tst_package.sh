@@ -71,11 +71,10 @@ for path in "${expected[@]}"; do
 done
 [ -x "$root/usr/bin/loudspeaker-planner" ] || fail "/usr/bin/loudspeaker-planner is not executable"
 
-# Project files open with the program: the desktop entry takes a file and
-# names the MIME type the shared-mime-info file gives *.lsplan.
-desktop="$root/usr/share/applications/$id.desktop"
-grep -qx 'Exec=loudspeaker-planner %f' "$desktop" || fail "the desktop entry does not take a file"
-grep -qx 'MimeType=application/x-loudspeaker-planner-object;' "$desktop" || fail "the desktop entry names no MIME type"
+# Project files open with the program: the desktop entry names the MIME
+# type the shared-mime-info file gives *.lsplan.
+grep -qx 'MimeType=application/x-loudspeaker-planner-object;' "$root/usr/share/applications/$id.desktop" \
+  || fail "the desktop entry names no MIME type"
 grep -q '<glob pattern="\*.lsplan"/>' "$root/usr/share/mime/packages/$id.xml" || fail "no *.lsplan in the MIME file"
 
 # The PNG is a 32 x 32 image: the width and height of its IHDR chunk.
@@ -90,7 +89,7 @@ fi
 # The desktop entry starts the packaged program with the packaged icon.
 desktop="$root/usr/share/applications/$id.desktop"
 if [ -s "$desktop" ]; then
-  grep -qx 'Exec=loudspeaker-planner' "$desktop" || fail "the desktop entry does not run loudspeaker-planner"
+  grep -qx 'Exec=loudspeaker-planner %f' "$desktop" || fail "the desktop entry does not run loudspeaker-planner with a file"
   grep -qx "Icon=$id" "$desktop" || fail "the desktop entry does not name the icon $id"
 fi
 
