@@ -1,15 +1,72 @@
+#include "app/commandline.h"
 #include "app/mainwindow.h"
 #include "app/russian.h"
+#include "app/startup.h"
+#include "widgets/messenger.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QStringList>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+// The names the settings and the user's data folder go under.
+void nameTheProgram()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("loudspeaker-planner"));
+    QCoreApplication::setApplicationName(QStringLiteral("loudspeaker-planner"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PLANNER_VERSION));
+}
+
+QStringList argumentsOf(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+// The command line that shows no window: help, version, export, or what is
+// wrong with the arguments. Only a core application is made for it.
+int runWithoutWindows(int argc, char *argv[], const commandline::Request &request)
+{
+    QCoreApplication application(argc, argv);
+    nameTheProgram();
+    installRussianTexts(application);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    switch (request.kind) {
+    case commandline::Request::Kind::Help: out << commandline::helpText(); return commandline::Done;
+    case commandline::Request::Kind::Version: out << commandline::versionText(); return commandline::Done;
+    case commandline::Request::Kind::Export:
+        return commandline::exportTable(request.exportPath, request.projectFile, err);
+    case commandline::Request::Kind::Wrong:
+    case commandline::Request::Kind::Windows: break;
+    }
+    err << request.error << Qt::endl << QStringLiteral("Справка: loudspeaker-planner --help") << Qt::endl;
+    return commandline::WrongArguments;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    const commandline::Request request = commandline::parse(argumentsOf(argc, argv));
+    if (request.kind != commandline::Request::Kind::Windows)
+        return runWithoutWindows(argc, argv, request);
+
     QApplication application(argc, argv);
+    nameTheProgram();
     // Lets the desktop match the window to its desktop entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.loudspeaker_planner.LoudspeakerPlanner"));
     installRussianTexts(application);
     MainWindow window;
     window.show();
+    MessageBoxMessenger messenger(&window);
+    startup::offerRecovery(window, messenger);
+    if (!request.projectFile.isEmpty())
+        startup::openProject(window, request.projectFile);
     return application.exec();
 }

@@ -1,5 +1,7 @@
 #include "mainwindow.h"
 
+#include "app/roomentry.h"
+#include "app/roomevaluation.h"
 #include "app/windowicon.h"
 #include "calc/calculation.h"
 #include "calc/soundpressure.h"
@@ -11,6 +13,7 @@
 #include "output/report.h"
 #include "output/resultsgroup.h"
 #include "plan/planwindow.h"
+#include "project/projectwindow.h"
 #include "room/manualsettingsgroup.h"
 #include "room/roomgroup.h"
 #include "widgets/accessibility.h"
@@ -92,8 +95,11 @@ void MainWindow::buildMenu()
     connect(mvix, &QAction::triggered, this, &MainWindow::mvix_Click);
     mplan = menuBar()->addAction(QStringLiteral("&План"));
     mplan->setObjectName(QStringLiteral("Mplan"));
+    mproject = menuBar()->addAction(QStringLiteral("О&бъект"));
+    mproject->setObjectName(QStringLiteral("Mproject"));
     connect(mline, &QAction::triggered, this, &MainWindow::mline_Click);
     connect(mplan, &QAction::triggered, this, &MainWindow::mplan_Click);
+    connect(mproject, &QAction::triggered, this, &MainWindow::mproject_Click);
     connect(mopr, &QAction::triggered, this, &MainWindow::mopr_Click);
 }
 
@@ -268,6 +274,18 @@ void MainWindow::mplan_Click()
     bringForward(m_planWindow);
 }
 
+void MainWindow::mproject_Click()
+{
+    if (!m_projectWindow) {
+        m_roomEvaluation = std::make_unique<RoomEvaluation>();
+        m_projectWindow = new project::ProjectWindow(*m_roomEvaluation, m_messenger, this);
+        connect(m_projectWindow, &project::ProjectWindow::openInCalculationRequested, this,
+                [this](const project::RoomInputs &room) { enterRoom(*this, room); });
+        connectTool(m_projectWindow);
+    }
+    bringForward(m_projectWindow);
+}
+
 // The tapped power before any calculation: the power box times the selected
 // tap, rounded as the calculation rounds it; 0 when it has none.
 double MainWindow::tappedPowerOfTheBoxes() const
@@ -279,9 +297,18 @@ double MainWindow::tappedPowerOfTheBoxes() const
     return tapped ? double(*tapped) : 0.0;
 }
 
-// Closing the main window ends the program: the tool windows close with it.
+// Closing the main window ends the program: the tool windows close with it,
+// once an unsaved project has been saved or given up.
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    if (m_projectWindow) {
+        if (!m_projectWindow->confirmClose()) {
+            event->ignore();
+            return;
+        }
+        m_projectWindow->discardProject();
+        m_projectWindow->close();
+    }
     if (m_lineWindow)
         m_lineWindow->close();
     if (m_planWindow)

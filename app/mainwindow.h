@@ -12,6 +12,10 @@ class LineWindow;
 namespace plan {
 class PlanWindow;
 }
+namespace project {
+class ProjectWindow;
+}
+class RoomEvaluation;
 class LoudspeakerGroup;
 class ManualSettingsGroup;
 class Messenger;
@@ -53,15 +57,20 @@ public:
     // "План": opens the plan of the room for the last calculation, built on
     // first use, or raises it when it is open.
     void mplan_Click();
+    // "Объект": opens the project of many rooms, built on first use, or
+    // raises it when it is open.
+    void mproject_Click();
 
     // The tool window, once it has been opened.
     LineWindow *lineWindow() const { return m_lineWindow; }
     plan::PlanWindow *planWindow() const { return m_planWindow; }
+    project::ProjectWindow *projectWindow() const { return m_projectWindow; }
 
     QAction *mopr;
     QAction *mvix;
     QAction *mline;
     QAction *mplan;
+    QAction *mproject;
     QGroupBox *frame1;
     LoudspeakerGroup *frame3;
     ManualSettingsGroup *frame7;
@@ -103,6 +112,8 @@ private:
     std::optional<calc::CompletedCalculation> m_lastCompleted;
     LineWindow *m_lineWindow = nullptr;
     plan::PlanWindow *m_planWindow = nullptr;
+    std::unique_ptr<RoomEvaluation> m_roomEvaluation;
+    project::ProjectWindow *m_projectWindow = nullptr;
     std::unique_ptr<Messenger> m_ownMessenger;
     Messenger *m_messenger;
 };

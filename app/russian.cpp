@@ -1,15 +1,15 @@
 #include "russian.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
-bool installRussianTexts(QApplication &application)
+bool installRussianTexts(QCoreApplication &application)
 {
     auto *translator = new QTranslator(&application);
     if (!translator->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;
     }
-    return QApplication::installTranslator(translator);
+    return QCoreApplication::installTranslator(translator);
 }

@@ -8,6 +8,8 @@ include(GNUInstallDirs)
 set(PLANNER_APP_ID org.loudspeaker_planner.LoudspeakerPlanner)
 set(PLANNER_DESKTOP_FILE ${CMAKE_CURRENT_SOURCE_DIR}/packaging/${PLANNER_APP_ID}.desktop)
 set(PLANNER_METAINFO_FILE ${CMAKE_CURRENT_SOURCE_DIR}/packaging/${PLANNER_APP_ID}.metainfo.xml)
+# The MIME type of the project files (*.lsplan), for shared-mime-info.
+set(PLANNER_MIME_FILE ${CMAKE_CURRENT_SOURCE_DIR}/packaging/${PLANNER_APP_ID}-mime.xml)
 
 # The 32 x 32 icon, drawn by the same code as the window icon (tools/).
 set(PLANNER_ICON_PNG ${CMAKE_CURRENT_BINARY_DIR}/icons/32x32/${PLANNER_APP_ID}.png)
@@ -25,6 +27,9 @@ install(FILES ${PLANNER_DESKTOP_FILE}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PLANNER_METAINFO_FILE}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${PLANNER_MIME_FILE}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME ${PLANNER_APP_ID}.xml)
 install(FILES app/icons/loudspeaker-planner.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME ${PLANNER_APP_ID}.svg)

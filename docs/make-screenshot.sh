@@ -2,13 +2,15 @@
 # Renders the real windows into docs/: the main window after start-up
 # (window.png), the "Линия" window with the first worked line and the
 # start-up calculation (line.png), and the plan of a 30 x 12 m room with
-# ceiling loudspeakers in rows (plan.png). Russian number format.
+# ceiling loudspeakers in rows (plan.png), and the "Объект" window with a
+# school of 15 rooms (object.png). Russian number format.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset default >/dev/null
-cmake --build --preset default --target window-screenshot line-screenshot plan-screenshot -j"$(nproc)"
+cmake --build --preset default --target window-screenshot line-screenshot plan-screenshot project-screenshot -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 ./build/tools/window-screenshot docs/window.png
 LANG=ru_RU.UTF-8 ./build/tools/line-screenshot docs/line.png
 ./build/tools/plan-screenshot docs/plan.png ceiling ru
-echo "docs/window.png, docs/line.png and docs/plan.png written"
+LANG=ru_RU.UTF-8 ./build/tools/project-screenshot docs/object.png
+echo "docs/window.png, docs/line.png, docs/plan.png and docs/object.png written"

@@ -61,6 +61,7 @@ expected=(
   usr/bin/loudspeaker-planner
   "usr/share/applications/$id.desktop"
   "usr/share/metainfo/$id.metainfo.xml"
+  "usr/share/mime/packages/$id.xml"
   "usr/share/icons/hicolor/scalable/apps/$id.svg"
   "usr/share/icons/hicolor/32x32/apps/$id.png"
   usr/share/doc/loudspeaker-planner/copyright
@@ -69,6 +70,12 @@ for path in "${expected[@]}"; do
   [ -s "$root/$path" ] || fail "missing or empty: /$path"
 done
 [ -x "$root/usr/bin/loudspeaker-planner" ] || fail "/usr/bin/loudspeaker-planner is not executable"
+
+# Project files open with the program: the desktop entry names the MIME
+# type the shared-mime-info file gives *.lsplan.
+grep -qx 'MimeType=application/x-loudspeaker-planner-object;' "$root/usr/share/applications/$id.desktop" \
+  || fail "the desktop entry names no MIME type"
+grep -q '<glob pattern="\*.lsplan"/>' "$root/usr/share/mime/packages/$id.xml" || fail "no *.lsplan in the MIME file"
 
 # The PNG is a 32 x 32 image: the width and height of its IHDR chunk.
 png="$root/usr/share/icons/hicolor/32x32/apps/$id.png"
@@ -82,7 +89,7 @@ fi
 # The desktop entry starts the packaged program with the packaged icon.
 desktop="$root/usr/share/applications/$id.desktop"
 if [ -s "$desktop" ]; then
-  grep -qx 'Exec=loudspeaker-planner' "$desktop" || fail "the desktop entry does not run loudspeaker-planner"
+  grep -qx 'Exec=loudspeaker-planner %f' "$desktop" || fail "the desktop entry does not run loudspeaker-planner with a file"
   grep -qx "Icon=$id" "$desktop" || fail "the desktop entry does not name the icon $id"
 fi
 

@@ -192,11 +192,12 @@ void StartupTest::focusOrder()
 void StartupTest::menuActsDirectly()
 {
     const QList<QAction *> actions = f->w().menuBar()->actions();
-    QCOMPARE(actions.size(), 4);
+    QCOMPARE(actions.size(), 5);
     QCOMPARE(actions[0]->text(), QString("&О программе"));
     QCOMPARE(actions[1]->text(), QString("&Выход"));
     QCOMPARE(actions[2]->text(), QString("&Линия"));
     QCOMPARE(actions[3]->text(), QString("&План"));
+    QCOMPARE(actions[4]->text(), QString("О&бъект"));
     for (QAction *a : actions)
         QVERIFY(a->menu() == nullptr);
 }

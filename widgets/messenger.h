@@ -22,6 +22,14 @@ public:
     // The modal question with a question icon and the buttons Yes, No and
     // Cancel, Yes the default; Escape or closing the box answers Cancel.
     virtual Answer ask(const QString &text, const QString &title) = 0;
+
+    // The modal question with a question icon and the buttons Yes and No,
+    // Yes the default; Escape or closing the box answers No. A messenger
+    // without a box of its own answers through ask(), Cancel taken as No.
+    virtual Answer askYesNo(const QString &text, const QString &title)
+    {
+        return ask(text, title) == Answer::Yes ? Answer::Yes : Answer::No;
+    }
 };
 
 // The real message boxes.
@@ -30,6 +38,7 @@ public:
     explicit MessageBoxMessenger(QWidget *parent) : m_parent(parent) { }
     void inform(const QString &text, const QString &title = QString()) override;
     Answer ask(const QString &text, const QString &title) override;
+    Answer askYesNo(const QString &text, const QString &title) override;
 
 private:
     QWidget *m_parent;

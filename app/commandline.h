@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QTextStream;
+
+// The program's command line:
+//   loudspeaker-planner [FILE.lsplan]           the windows, with the project open
+//   loudspeaker-planner --export OUT FILE.lsplan   the rooms table into OUT, no window
+//   loudspeaker-planner --help | --version
+namespace commandline {
+
+// Exit codes of the command line.
+inline constexpr int Done = 0;
+inline constexpr int Failed = 1; // the project cannot be read or OUT cannot be written
+inline constexpr int WrongArguments = 2;
+
+struct Request {
+    enum class Kind { Windows, Export, Help, Version, Wrong };
+    Kind kind = Kind::Windows;
+    QString projectFile; // FILE, if given
+    QString exportPath;  // OUT of --export
+    QString error;       // for Wrong: what is wrong, in Russian
+};
+
+// Reads the arguments (the program's name first) without any application
+// object, so that the caller can choose which one to make.
+Request parse(const QStringList &arguments);
+
+// The help text (--help), the version line (--version).
+QString helpText();
+QString versionText();
+
+// --export: reads the project, computes its rooms and writes their table
+// to out; messages go to err. Done, or Failed with the reason written.
+int exportTable(const QString &out, const QString &projectFile, QTextStream &err);
+
+} // namespace commandline

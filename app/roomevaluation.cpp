@@ -1,0 +1,139 @@
+#include "roomevaluation.h"
+
+#include "calc/numberformat.h"
+#include "calc/soundpressure.h"
+#include "catalogue/catalogue.h"
+#include "plan/floorcoverage.h"
+#include "plan/planfigures.h"
+#include "plan/zones.h"
+#include "room/roomtypes.h"
+
+#include <algorithm>
+#include <cmath>
+
+std::optional<calc::Mounting> catalogueMounting(const QString &model)
+{
+    for (const catalogue::Model &m : catalogue::models()) {
+        if (model != QStringView(m.designation))
+            continue;
+        switch (m.typeCode) {
+        case catalogue::CeilingCode: return calc::Mounting::Ceiling;
+        case catalogue::WallCode: return calc::Mounting::Wall;
+        case catalogue::RoundHornCode: return calc::Mounting::RoundHorn;
+        case catalogue::SquareHornCode: return calc::Mounting::SquareHorn;
+        default: return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<int> listedNoise(const QString &roomType)
+{
+    for (int i = 0; i < roomtypes::Count; ++i) {
+        if (i != roomtypes::OtherIndex && roomType == QStringView(roomtypes::Table[std::size_t(i)].name))
+            return roomtypes::noiseLvl(i);
+    }
+    return std::nullopt;
+}
+
+calc::CalcInputs calculationInputs(const project::RoomInputs &room, QChar decimalPoint)
+{
+    calc::CalcInputs in;
+    in.cmbGn = room.directivity;
+    in.cmbDv = room.verticalDirectivity;
+    in.cmbUN = room.tilt;
+    in.cmbUPS = room.margin;
+    in.cmbVP = room.listeningHeight;
+    in.tapMember = room.tap;
+    in.mounting = room.mounting;
+    in.txtPv = room.power;
+    in.txtPd = room.sensitivity;
+    if (const auto mounting = catalogueMounting(room.model)) {
+        in.mounting = *mounting;
+        in.txtPv = QString::number(*catalogue::pvG(room.model));
+        in.txtPd = QString::number(*catalogue::pdG(room.model));
+    }
+    const std::optional<int> noise = listedNoise(room.roomType);
+    in.txtN = noise ? QString::number(*noise) : room.noise;
+    in.txtH = room.height;
+    in.txtL = room.length;
+    in.txtW = room.width;
+    in.txtSR = room.area;
+    in.decimalPoint = decimalPoint;
+    return in;
+}
+
+plan::Arrangement arrangementOf(calc::Mounting mounting, const QString &layout)
+{
+    const std::vector<plan::Arrangement> offered = plan::arrangementsFor(mounting);
+    for (const plan::Arrangement arrangement : offered) {
+        if (plan::arrangementName(arrangement) == layout)
+            return arrangement;
+    }
+    return offered.front();
+}
+
+QStringList RoomEvaluation::layouts(calc::Mounting mounting) const
+{
+    QStringList names;
+    for (const plan::Arrangement arrangement : plan::arrangementsFor(mounting))
+        names << plan::arrangementName(arrangement);
+    return names;
+}
+
+namespace {
+
+// The plan's covered share of the floor for the room's layout with the
+// calculated count, as the plan window shows it; none when the plan
+// cannot be laid out.
+std::optional<double> coveredPercent(const calc::CompletedCalculation &calculation, const QString &layout)
+{
+    const plan::PlanFigures figures = plan::figuresOf(calculation);
+    const int count = std::isfinite(figures.count)
+        ? int(std::clamp(std::round(figures.count), 1.0, double(plan::MaxLoudspeakers)))
+        : 1;
+    const plan::Layout laidOut = plan::layOut(arrangementOf(figures.mounting, layout), figures.roomL,
+                                              figures.roomW, figures.radius, count);
+    if (laidOut.tooMany)
+        return std::nullopt;
+    const plan::FloorCoverage coverage
+        = plan::floorCoverage(figures.roomL, figures.roomW, plan::zoneForm(figures), laidOut.placements);
+    if (coverage.grid.cells() == 0)
+        return std::nullopt;
+    return coverage.percent();
+}
+
+} // namespace
+
+project::RoomResults RoomEvaluation::evaluate(const project::RoomInputs &inputs, const QString &layout) const
+{
+    const calc::CalcInputs in = calculationInputs(inputs, calc::localeDecimalPoint());
+    calc::CalcState state;
+    state.areaFromLW = inputs.areaFromSides;
+    const calc::Outcome outcome = calc::calculate(in, state);
+
+    project::RoomResults results;
+    results.mounting = in.mounting;
+    results.noiseText = in.txtN;
+    QStringList messages;
+    for (const calc::Effect &effect : outcome.effects) {
+        if (effect.kind == calc::Effect::Kind::Message)
+            messages << effect.text;
+    }
+    results.note = messages.join(u' ');
+    if (!outcome.completed)
+        return results;
+
+    results.completed = true;
+    results.noise = state.noise;
+    results.length = state.roomL;
+    results.width = state.roomW;
+    results.roomArea = state.roomArea;
+    results.spl = state.splTotal;
+    results.range = state.range;
+    results.coverArea = state.coverS;
+    results.count = state.count;
+    results.power = state.count * double(calc::tappedPower(state.powerW, state.tap).value_or(0));
+    results.covered = coveredPercent({in, state, inputs.model, inputs.roomType}, layout);
+    return results;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "project/roomcalculator.h"
+
+#include "calc/calculation.h"
+#include "plan/layout.h"
+
+#include <optional>
+
+// The calculation of a project's rooms: the catalogue, the room types, the
+// main window's CALCULATE and the plan's coverage, put together for the
+// project window, which knows none of them.
+class RoomEvaluation : public project::RoomCalculator {
+public:
+    project::RoomResults evaluate(const project::RoomInputs &inputs, const QString &layout) const override;
+    QStringList layouts(calc::Mounting mounting) const override;
+};
+
+// What CALCULATE reads for a room, as the main window holds it once the
+// room has been entered: a catalogue model's power, sensitivity and
+// mounting type, a listed room type's noise, the room's own texts
+// otherwise.
+calc::CalcInputs calculationInputs(const project::RoomInputs &inputs, QChar decimalPoint);
+
+// The mounting type of a catalogue model; none for any other text.
+std::optional<calc::Mounting> catalogueMounting(const QString &model);
+
+// The noise of a listed room type ("ПРОЧИЕ" is not one: it has the room's
+// own noise); none for any other text.
+std::optional<int> listedNoise(const QString &roomType);
+
+// The arrangement a layout caption names for the mounting type, the
+// default one when it names none of those offered.
+plan::Arrangement arrangementOf(calc::Mounting mounting, const QString &layout);

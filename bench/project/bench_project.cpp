@@ -1,0 +1,149 @@
+// Speed of the "Объект" window with a generated project of 5 000 rooms:
+// open, compute and show in the window; save; and --export of the program
+// as a whole process (run by bench/project/run.sh with /usr/bin/time -v).
+// Usage: bench_project <folder> [rooms]
+// Writes <folder>/object.lsplan and prints the figures.
+#include "app/roomevaluation.h"
+#include "project/projectfile.h"
+#include "project/projectwindow.h"
+#include "project/roomtable.h"
+#include "widgets/messenger.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTableView>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// A building: floors of classrooms, offices, corridors, halls and
+// stairwells whose sizes repeat from floor to floor, as plans do.
+project::Project generated(int rooms)
+{
+    struct Kind {
+        const char *name;
+        const char *model;
+        calc::Mounting mounting;
+        const char *roomType;
+        const char *height;
+        double length;
+        double width;
+    };
+    const Kind kinds[] = {
+        {"Класс", "KE-1", calc::Mounting::Ceiling, "МАГАЗИН", "3.2", 9, 6},
+        {"Кабинет", "KE-2", calc::Mounting::Ceiling, "БОЛЬНИЦА", "3", 6, 4},
+        {"Коридор", "GK-1", calc::Mounting::Wall, "СУПЕРМАРКЕТ", "3", 40, 3},
+        {"Зал", "KE-3", calc::Mounting::Ceiling, "РЕСТОРАН", "4.5", 24, 18},
+        {"Лестница", "LV-1", calc::Mounting::Wall, "АВТОСТОЯНКА", "3", 6, 3},
+        {"Мастерская", "GK-3", calc::Mounting::Wall, "ТЯЖ ПРОМЫШ", "5", 30, 12},
+        {"Склад", "GK-2", calc::Mounting::Ceiling, "АВТОСТОЯНКА", "6", 36, 24},
+    };
+    project::Project p;
+    p.name = QStringLiteral("Сгенерированный объект");
+    for (int i = 0; i < rooms; ++i) {
+        const Kind &k = kinds[std::size_t(i) % std::size(kinds)];
+        // Ten variants of each size.
+        const double stretch = 1.0 + 0.1 * double((i / int(std::size(kinds))) % 10);
+        project::Room room;
+        room.name = QStringLiteral("%1 %2").arg(QString::fromUtf8(k.name)).arg(i + 1);
+        room.floor = QString::number(i / 100 + 1);
+        room.line = QStringLiteral("Л%1").arg(i / 25 + 1);
+        project::RoomInputs &in = room.inputs;
+        in.model = QString::fromUtf8(k.model);
+        in.mounting = k.mounting;
+        in.tap = 1 + i % 3;
+        in.directivity = in.verticalDirectivity = QStringLiteral("90");
+        in.tilt = QStringLiteral("0");
+        in.margin = QStringLiteral("10");
+        in.listeningHeight = QStringLiteral("150");
+        in.roomType = QString::fromUtf8(k.roomType);
+        in.height = QString::fromUtf8(k.height);
+        in.length = QString::number(k.length * stretch);
+        in.width = QString::number(k.width);
+        in.areaFromSides = true;
+        room.layout = k.mounting == calc::Mounting::Ceiling ? QStringLiteral("рядами")
+                                                            : QStringLiteral("на одной стене");
+        p.rooms.push_back(room);
+    }
+    return p;
+}
+
+class Silent : public Messenger {
+public:
+    void inform(const QString &text, const QString &) override
+    {
+        std::printf("message: %s\n", qPrintable(text));
+    }
+    Answer ask(const QString &, const QString &) override { return Answer::No; }
+};
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_project <folder> [rooms]\n");
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    const int rooms = argc > 2 ? std::atoi(argv[2]) : 5000;
+    const QString path = QDir(folder).filePath(QStringLiteral("object.lsplan"));
+    {
+        const RoomEvaluation calculator;
+        project::RoomTable table(calculator, u'.');
+        table.setProject(generated(rooms));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(table.fileBytes()) < 0)
+            return 1;
+    }
+
+    const RoomEvaluation calculator;
+    Silent messenger;
+    std::vector<double> opened, distinctOnly, saved;
+    for (int run = 0; run < 5; ++run) {
+        project::ProjectWindow window(calculator, &messenger);
+        window.show();
+        QApplication::processEvents();
+        QElapsedTimer timer;
+        timer.start();
+        if (!window.openFile(path))
+            return 1;
+        // Shown: the view lays out and paints its first rows.
+        window.view()->viewport()->repaint();
+        QApplication::processEvents();
+        opened.push_back(double(timer.nsecsElapsed()) / 1e6);
+
+        timer.restart();
+        if (!window.saveTo(QDir(folder).filePath(QStringLiteral("saved.lsplan"))))
+            return 1;
+        saved.push_back(double(timer.nsecsElapsed()) / 1e6);
+        window.discardProject();
+    }
+    // Every room computed, none taken from the rooms of equal inputs.
+    {
+        project::Project p = generated(rooms);
+        QElapsedTimer timer;
+        timer.start();
+        for (const project::Room &room : p.rooms)
+            (void)calculator.evaluate(room.inputs, room.layout);
+        distinctOnly.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::printf("rooms: %d\n", rooms);
+    std::printf("open + compute + show: %.1f ms (median of 5)\n", median(opened));
+    std::printf("save: %.1f ms (median of 5)\n", median(saved));
+    std::printf("every room computed one by one on one core, no reuse: %.1f ms\n", distinctOnly.front());
+    return 0;
+}

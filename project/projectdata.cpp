@@ -1,0 +1,33 @@
+#include "roomcalculator.h"
+
+#include "calc/numberformat.h"
+
+namespace project {
+
+RoomInputs inputsOf(const calc::CompletedCalculation &calculation)
+{
+    const calc::CalcInputs &in = calculation.inputs;
+    RoomInputs room;
+    room.model = calculation.model;
+    room.mounting = in.mounting;
+    room.tap = in.tapMember.value_or(1);
+    room.power = in.txtPv;
+    room.sensitivity = in.txtPd;
+    room.directivity = in.cmbGn;
+    room.verticalDirectivity = in.cmbDv;
+    room.tilt = in.cmbUN;
+    room.margin = in.cmbUPS;
+    room.listeningHeight = in.cmbVP;
+    room.roomType = calculation.roomType;
+    room.noise = in.txtN;
+    room.height = in.txtH;
+    room.length = in.txtL;
+    room.width = in.txtW;
+    room.areaFromSides = calculation.state.areaFromLW;
+    // With the area from the sides the calculation wrote the product into
+    // the area box, with "." whatever the locale.
+    room.area = room.areaFromSides ? calc::formatGeneral(calculation.state.roomArea, u'.') : in.txtSR;
+    return room;
+}
+
+} // namespace project

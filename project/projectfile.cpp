@@ -1,0 +1,325 @@
+#include "projectfile.h"
+
+#include "jsonwriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <cmath>
+
+namespace project {
+
+namespace {
+
+// The input keys in file order, with the member each one holds.
+struct InputKey {
+    const char *key;
+    QString RoomInputs::*member;
+};
+
+// clang-format off
+const InputKey TextInputsBeforeTap[] = {
+    {"model", &RoomInputs::model},
+};
+const InputKey TextInputsAfterTap[] = {
+    {"power", &RoomInputs::power},
+    {"sensitivity", &RoomInputs::sensitivity},
+    {"directivity", &RoomInputs::directivity},
+    {"verticalDirectivity", &RoomInputs::verticalDirectivity},
+    {"tilt", &RoomInputs::tilt},
+    {"margin", &RoomInputs::margin},
+    {"listeningHeight", &RoomInputs::listeningHeight},
+    {"roomType", &RoomInputs::roomType},
+    {"noise", &RoomInputs::noise},
+    {"height", &RoomInputs::height},
+    {"length", &RoomInputs::length},
+    {"width", &RoomInputs::width},
+    {"area", &RoomInputs::area},
+};
+// clang-format on
+
+void writeInputs(JsonWriter &json, const RoomInputs &in)
+{
+    json.beginObject(QStringLiteral("inputs"));
+    for (const InputKey &k : TextInputsBeforeTap)
+        json.string(QLatin1String(k.key), in.*k.member);
+    json.string(QStringLiteral("mounting"), mountingKey(in.mounting));
+    json.string(QStringLiteral("tap"), tapText(in.tap));
+    for (const InputKey &k : TextInputsAfterTap)
+        json.string(QLatin1String(k.key), in.*k.member);
+    json.boolean(QStringLiteral("areaFromSides"), in.areaFromSides);
+    json.endObject();
+}
+
+void writeResults(JsonWriter &json, const ResultTexts &r)
+{
+    json.beginObject(QStringLiteral("results"));
+    json.string(QStringLiteral("spl"), r.spl);
+    json.string(QStringLiteral("range"), r.range);
+    json.string(QStringLiteral("area"), r.area);
+    json.string(QStringLiteral("count"), r.count);
+    json.string(QStringLiteral("power"), r.power);
+    json.string(QStringLiteral("covered"), r.covered);
+    json.string(QStringLiteral("note"), r.note);
+    json.endObject();
+}
+
+void writeRoom(JsonWriter &json, const Room &room, const ResultTexts &results)
+{
+    json.beginObject();
+    json.string(QStringLiteral("name"), room.name);
+    json.string(QStringLiteral("floor"), room.floor);
+    json.string(QStringLiteral("line"), room.line);
+    writeInputs(json, room.inputs);
+    json.string(QStringLiteral("layout"), room.layout);
+    writeResults(json, results);
+    json.endObject();
+}
+
+// Why a file is refused. A room's fault names its number (1-based).
+QString keyMissing(const QString &key, int room)
+{
+    if (room > 0)
+        return QStringLiteral("у помещения № %1 нет поля «%2»").arg(room).arg(key);
+    return QStringLiteral("нет поля «%1»").arg(key);
+}
+
+QString wrongType(const QString &key, const QString &what, int room)
+{
+    if (room > 0)
+        return QStringLiteral("у помещения № %1 поле «%2» должно быть %3").arg(room).arg(key, what);
+    return QStringLiteral("поле «%1» должно быть %2").arg(key, what);
+}
+
+const QString AString = QStringLiteral("строкой");
+const QString AnObject = QStringLiteral("объектом");
+const QString AList = QStringLiteral("списком");
+const QString ANumber = QStringLiteral("числом");
+const QString ABoolean = QStringLiteral("true или false");
+
+// Reads the members of one JSON object, keeping the first fault.
+class Fields {
+public:
+    Fields(const QJsonObject &object, int room, QString &fault)
+        : m_object(object),
+          m_room(room),
+          m_fault(fault)
+    { }
+
+    QJsonValue take(const QString &key, QJsonValue::Type type, const QString &what)
+    {
+        if (!m_fault.isEmpty())
+            return {};
+        const auto it = m_object.constFind(key);
+        if (it == m_object.constEnd()) {
+            m_fault = keyMissing(key, m_room);
+            return {};
+        }
+        if (it->type() != type) {
+            m_fault = wrongType(key, what, m_room);
+            return {};
+        }
+        return *it;
+    }
+
+    QString text(const QString &key) { return take(key, QJsonValue::String, AString).toString(); }
+    QJsonObject object(const QString &key) { return take(key, QJsonValue::Object, AnObject).toObject(); }
+    bool boolean(const QString &key) { return take(key, QJsonValue::Bool, ABoolean).toBool(); }
+
+    void refuse(const QString &reason)
+    {
+        if (m_fault.isEmpty())
+            m_fault = reason;
+    }
+    bool failed() const { return !m_fault.isEmpty(); }
+
+private:
+    const QJsonObject &m_object;
+    int m_room;
+    QString &m_fault;
+};
+
+RoomInputs readInputs(Fields &fields, int number)
+{
+    RoomInputs in;
+    for (const InputKey &k : TextInputsBeforeTap)
+        in.*k.member = fields.text(QLatin1String(k.key));
+    const QString mounting = fields.text(QStringLiteral("mounting"));
+    const QString tap = fields.text(QStringLiteral("tap"));
+    for (const InputKey &k : TextInputsAfterTap)
+        in.*k.member = fields.text(QLatin1String(k.key));
+    in.areaFromSides = fields.boolean(QStringLiteral("areaFromSides"));
+    if (fields.failed())
+        return in;
+    if (const auto type = mountingFromKey(mounting))
+        in.mounting = *type;
+    else
+        fields.refuse(QStringLiteral("у помещения № %1 поле «mounting» должно быть одним из: "
+                                     "ceiling, wall, round, square")
+                          .arg(number));
+    if (const auto member = tapFromText(tap))
+        in.tap = *member;
+    else
+        fields.refuse(
+            QStringLiteral("у помещения № %1 поле «tap» должно быть одним из: 1, 1/2, 1/3").arg(number));
+    return in;
+}
+
+std::optional<Room> readRoom(const QJsonValue &value, int number, const LayoutCheck &layoutAllowed,
+                             QString &fault)
+{
+    if (!value.isObject()) {
+        fault = QStringLiteral("помещение № %1 должно быть объектом").arg(number);
+        return std::nullopt;
+    }
+    const QJsonObject object = value.toObject();
+    Fields fields(object, number, fault);
+    Room room;
+    room.name = fields.text(QStringLiteral("name"));
+    room.floor = fields.text(QStringLiteral("floor"));
+    room.line = fields.text(QStringLiteral("line"));
+    const QJsonObject inputs = fields.object(QStringLiteral("inputs"));
+    room.layout = fields.text(QStringLiteral("layout"));
+    if (fields.failed())
+        return std::nullopt;
+    Fields inputFields(inputs, number, fault);
+    room.inputs = readInputs(inputFields, number);
+    if (inputFields.failed())
+        return std::nullopt;
+    if (layoutAllowed && !layoutAllowed(room.inputs.mounting, room.layout)) {
+        fault = QStringLiteral("у помещения № %1 расстановка «%2» не подходит к установке «%3»")
+                    .arg(number)
+                    .arg(room.layout, mountingKey(room.inputs.mounting));
+        return std::nullopt;
+    }
+    return room;
+}
+
+ReadResult refused(const QString &reason)
+{
+    return {std::nullopt, reason};
+}
+
+} // namespace
+
+QString mountingKey(calc::Mounting mounting)
+{
+    switch (mounting) {
+    case calc::Mounting::Ceiling: return QStringLiteral("ceiling");
+    case calc::Mounting::Wall: return QStringLiteral("wall");
+    case calc::Mounting::RoundHorn: return QStringLiteral("round");
+    case calc::Mounting::SquareHorn: break;
+    }
+    return QStringLiteral("square");
+}
+
+std::optional<calc::Mounting> mountingFromKey(const QString &key)
+{
+    for (const calc::Mounting type : {calc::Mounting::Ceiling, calc::Mounting::Wall,
+                                      calc::Mounting::RoundHorn, calc::Mounting::SquareHorn}) {
+        if (key == mountingKey(type))
+            return type;
+    }
+    return std::nullopt;
+}
+
+QString tapText(int tap)
+{
+    return tap == 2 ? QStringLiteral("1/2") : tap == 3 ? QStringLiteral("1/3") : QStringLiteral("1");
+}
+
+std::optional<int> tapFromText(const QString &text)
+{
+    for (int tap = 1; tap <= 3; ++tap) {
+        if (text == tapText(tap))
+            return tap;
+    }
+    return std::nullopt;
+}
+
+QByteArray projectBytes(const Project &project, const std::vector<ResultTexts> &results)
+{
+    JsonWriter json;
+    json.beginObject();
+    json.string(QStringLiteral("format"), FormatName);
+    json.number(QStringLiteral("version"), FormatVersion);
+    json.string(QStringLiteral("name"), project.name);
+    json.beginArray(QStringLiteral("rooms"));
+    for (std::size_t i = 0; i < project.rooms.size(); ++i)
+        writeRoom(json, project.rooms[i], i < results.size() ? results[i] : ResultTexts{});
+    json.endArray();
+    json.endObject();
+    return json.bytes();
+}
+
+ReadResult parseProject(const QByteArray &bytes, const LayoutCheck &layoutAllowed)
+{
+    if (bytes.size() > MaxFileBytes)
+        return refused(QStringLiteral("файл больше 64 МБ"));
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError)
+        return refused(QStringLiteral("это не текст JSON (ошибка около байта %1)").arg(error.offset + 1));
+    const QString notOurs = QStringLiteral("это не файл объекта программы");
+    if (!document.isObject())
+        return refused(notOurs);
+    const QJsonObject top = document.object();
+    if (top.value(QStringLiteral("format")).toString() != FormatName)
+        return refused(notOurs);
+
+    const QJsonValue version = top.value(QStringLiteral("version"));
+    if (version.isUndefined())
+        return refused(keyMissing(QStringLiteral("version"), 0));
+    if (!version.isDouble())
+        return refused(wrongType(QStringLiteral("version"), ANumber, 0));
+    const double v = version.toDouble();
+    if (v > FormatVersion)
+        return refused(QStringLiteral("файл записан более новой версией программы (версия формата %1)")
+                           .arg(QString::number(v)));
+    if (v != FormatVersion)
+        return refused(QStringLiteral("неизвестная версия формата %1").arg(QString::number(v)));
+
+    QString fault;
+    Fields fields(top, 0, fault);
+    Project project;
+    project.name = fields.text(QStringLiteral("name"));
+    const QJsonArray rooms = fields.take(QStringLiteral("rooms"), QJsonValue::Array, AList).toArray();
+    if (fields.failed())
+        return refused(fault);
+    if (rooms.size() > MaxRooms)
+        return refused(QStringLiteral("в нем больше 100 000 помещений"));
+    project.rooms.reserve(std::size_t(rooms.size()));
+    for (qsizetype i = 0; i < rooms.size(); ++i) {
+        std::optional<Room> room = readRoom(rooms.at(i), int(i + 1), layoutAllowed, fault);
+        if (!room)
+            return refused(fault);
+        project.rooms.push_back(std::move(*room));
+    }
+    return {std::move(project), QString()};
+}
+
+ReadResult readProjectFile(const QString &path, const LayoutCheck &layoutAllowed)
+{
+    QFile file(path);
+    if (!file.exists())
+        return refused(QStringLiteral("файла нет"));
+    if (file.size() > MaxFileBytes)
+        return refused(QStringLiteral("файл больше 64 МБ"));
+    if (!file.open(QIODevice::ReadOnly))
+        return refused(QStringLiteral("файл не читается (%1)").arg(file.errorString()));
+    const QByteArray bytes = file.read(MaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return refused(QStringLiteral("файл не читается (%1)").arg(file.errorString()));
+    return parseProject(bytes, layoutAllowed);
+}
+
+QString notOpenedMessage(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Файл «%1» не открыт: %2").arg(QDir::toNativeSeparators(path), reason);
+}
+
+} // namespace project

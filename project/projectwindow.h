@@ -1,0 +1,133 @@
+#pragma once
+
+#include "projectdata.h"
+#include "recovery.h"
+
+#include "calc/completedcalculation.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <optional>
+
+class Messenger;
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSortFilterProxyModel;
+class QTableView;
+class QTimer;
+class QUndoStack;
+
+namespace project {
+
+class RoomCalculator;
+class RoomTable;
+
+// The window "Объект — <name>": the rooms of a building with the results
+// of each, kept in a project file. Rooms come from the main window's last
+// completed calculation and go back to it to be calculated again. Every
+// change is an undoable command; an unsaved project is copied for recovery
+// within two seconds of a change and asks to be saved before it is closed.
+class ProjectWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // calculator computes the rooms and messenger shows every message; the
+    // window owns neither.
+    ProjectWindow(const RoomCalculator &calculator, Messenger *messenger, QWidget *parent = nullptr);
+    ~ProjectWindow() override;
+
+    // The main window's calculations: the last completed one is what
+    // "Добавить расчет" and "Заменить расчетом" take.
+    void showCompletedCalculation(const calc::CompletedCalculation &calculation);
+    void showInputsChanged() { }
+
+    // The name the window shows: the project's own, else its file's, else
+    // "Без имени".
+    QString displayName() const;
+    QString filePath() const { return m_path; }
+    bool isModified() const;
+
+    // The commands of the menus and buttons.
+    void newProject();
+    void open();
+    bool openFile(const QString &path);
+    bool save();
+    bool saveAs();
+    bool saveTo(const QString &path);
+    void exportTable();
+    void addCalculation();
+    void replaceByCalculation();
+    void openInCalculation();
+    void removeRoom();
+    // A project from a recovery copy, shown as unsaved.
+    bool restore(const QByteArray &bytes, const QString &projectPath);
+
+    // Asks whether to save unsaved changes; true when the project may be
+    // closed (saved, or the user does not want to), false on "Отмена".
+    bool confirmClose();
+    // Closes the project after confirmClose(): an empty one takes its place
+    // and the recovery copy goes.
+    void discardProject();
+
+    // The recently used files, newest first (at most 8).
+    QStringList recentFiles() const;
+
+    RoomTable *table() const { return m_table; }
+    QTableView *view() const { return m_view; }
+    QSortFilterProxyModel *sortedRooms() const { return m_sorted; }
+    QLabel *totalsLabel() const { return m_totals; }
+    QUndoStack *undoStack() const { return m_undo; }
+    QPushButton *addButton() const { return m_add; }
+    QPushButton *replaceButton() const { return m_replace; }
+    QPushButton *openInCalculationButton() const { return m_openInCalculation; }
+    QString recoveryPath() const { return m_recovery.path(); }
+
+signals:
+    // "Открыть в расчете": the main window is to take these inputs and
+    // calculate them.
+    void openInCalculationRequested(const project::RoomInputs &inputs);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    // The file dialogs: the chosen path, empty when cancelled.
+    virtual QString askOpenPath();
+    virtual QString askSavePath(const QString &title, const QString &suggested, const QStringList &filters,
+                                QString *chosenFilter);
+
+private:
+    void buildMenus();
+    void buildContent();
+    void updateTitle();
+    void updateTotals();
+    void updateButtons();
+    void changed();
+    void writeRecoveryCopy();
+    void rememberRecent(const QString &path);
+    void forgetRecent(const QString &path);
+    void fillRecentMenu();
+    void startProject(Project project, const QString &path);
+    // The row in the project of the room selected in the view, if any.
+    std::optional<int> selectedRoom() const;
+    void selectRoom(int row);
+
+    const RoomCalculator &m_calculator;
+    Messenger *m_messenger;
+    std::optional<calc::CompletedCalculation> m_last;
+    QString m_path;
+    RecoveryCopy m_recovery;
+
+    RoomTable *m_table;
+    QSortFilterProxyModel *m_sorted;
+    QUndoStack *m_undo;
+    QTableView *m_view = nullptr;
+    QLabel *m_totals = nullptr;
+    QPushButton *m_add = nullptr;
+    QPushButton *m_replace = nullptr;
+    QPushButton *m_openInCalculation = nullptr;
+    QAction *m_removeAction = nullptr;
+    QMenu *m_recentMenu = nullptr;
+    QTimer *m_recoveryTimer;
+};
+
+} // namespace project

@@ -1,0 +1,98 @@
+#include "roomexport.h"
+
+#include "roomtable.h"
+
+#include <QFileInfo>
+#include <functional>
+#include <vector>
+
+namespace project {
+
+namespace {
+
+struct ExportFormat {
+    QString suffix; // without the dot, lower case
+    QString filter;
+    std::function<QByteArray(const RoomTable &)> bytes;
+};
+
+const std::vector<ExportFormat> &formats()
+{
+    static const std::vector<ExportFormat> list{
+        {QStringLiteral("csv"), QStringLiteral("Таблица CSV (*.csv)"), csvBytes},
+    };
+    return list;
+}
+
+const ExportFormat *formatOf(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    for (const ExportFormat &format : formats()) {
+        if (format.suffix == suffix)
+            return &format;
+    }
+    return nullptr;
+}
+
+QByteArray csvField(const QString &text)
+{
+    QByteArray field = text.toUtf8();
+    if (field.contains(';') || field.contains('"') || field.contains('\n') || field.contains('\r'))
+        field = '"' + field.replace("\"", "\"\"") + '"';
+    return field;
+}
+
+} // namespace
+
+QByteArray csvBytes(const RoomTable &table)
+{
+    QByteArray out("\xEF\xBB\xBF");
+    const std::vector<RoomColumn> &columns = roomColumns();
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        if (c > 0)
+            out += ';';
+        out += csvField(columns[c].caption);
+    }
+    out += "\r\n";
+    for (int row = 0; row < table.roomCount(); ++row) {
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            if (c > 0)
+                out += ';';
+            out += csvField(table.cellText(row, int(c)));
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+bool canExport(const QString &path)
+{
+    return formatOf(path) != nullptr;
+}
+
+QStringList exportFilters()
+{
+    QStringList filters;
+    for (const ExportFormat &format : formats())
+        filters << format.filter;
+    return filters;
+}
+
+QString suffixOfFilter(const QString &filter)
+{
+    for (const ExportFormat &format : formats()) {
+        if (format.filter == filter)
+            return format.suffix;
+    }
+    return formats().front().suffix;
+}
+
+files::WriteResult exportRooms(const QString &path, const RoomTable &table)
+{
+    const ExportFormat *format = formatOf(path);
+    if (!format)
+        return files::failure(path, QStringLiteral("неизвестный формат файла"));
+    return files::writeWhole(path, format->bytes(table));
+}
+
+} // namespace project

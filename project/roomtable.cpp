@@ -1,0 +1,335 @@
+#include "roomtable.h"
+
+#include "calc/numberformat.h"
+
+#include <QThread>
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <thread>
+
+namespace project {
+
+namespace {
+
+QString general(const RoomRow &r, double value)
+{
+    return calc::formatGeneral(value, r.decimalPoint);
+}
+
+// A figure of the room the calculation read, or the text as typed when it
+// stopped before reading it.
+QString roomFigure(const RoomRow &r, double value, const QString &typed)
+{
+    return r.results.completed ? general(r, value) : typed;
+}
+
+QString result(const RoomRow &r, double value)
+{
+    return r.results.completed ? general(r, value) : QString();
+}
+
+std::optional<double> resultNumber(const RoomRow &r, double value)
+{
+    return r.results.completed ? std::optional<double>(value) : std::nullopt;
+}
+
+// A number typed in a box, for sorting: its value when it is one.
+std::optional<double> typedNumber(const QString &text)
+{
+    bool ok = false;
+    const double value = QString(text).replace(u',', u'.').toDouble(&ok);
+    return ok ? std::optional<double>(value) : std::nullopt;
+}
+
+QString key(const Room &room)
+{
+    const RoomInputs &in = room.inputs;
+    const QChar separator(0x1f);
+    return QStringList{in.model,
+                       tapText(in.tap),
+                       mountingKey(in.mounting),
+                       in.power,
+                       in.sensitivity,
+                       in.directivity,
+                       in.verticalDirectivity,
+                       in.tilt,
+                       in.margin,
+                       in.listeningHeight,
+                       in.roomType,
+                       in.noise,
+                       in.height,
+                       in.length,
+                       in.width,
+                       in.area,
+                       in.areaFromSides ? QStringLiteral("1") : QStringLiteral("0"),
+                       room.layout}
+        .join(separator);
+}
+
+} // namespace
+
+const std::vector<RoomColumn> &roomColumns()
+{
+    // clang-format off
+    static const std::vector<RoomColumn> columns{
+        {QStringLiteral("№"), [](const RoomRow &r) { return QString::number(r.number); },
+         [](const RoomRow &r) { return std::optional<double>(r.number); }},
+        {QStringLiteral("Помещение"), [](const RoomRow &r) { return r.room.name; }, nullptr, &Room::name},
+        {QStringLiteral("Этаж"), [](const RoomRow &r) { return r.room.floor; },
+         [](const RoomRow &r) { return typedNumber(r.room.floor); }, &Room::floor},
+        {QStringLiteral("Линия"), [](const RoomRow &r) { return r.room.line; }, nullptr, &Room::line},
+        {QStringLiteral("Громкоговоритель"), [](const RoomRow &r) { return r.room.inputs.model; }},
+        {QStringLiteral("Установка"), [](const RoomRow &r) { return calc::mountingWord(r.results.mounting); }},
+        {QStringLiteral("Отвод"), [](const RoomRow &r) { return tapText(r.room.inputs.tap); }},
+        {QStringLiteral("Длина, м"),
+         [](const RoomRow &r) { return roomFigure(r, r.results.length, r.room.inputs.length); },
+         [](const RoomRow &r) { return resultNumber(r, r.results.length); }},
+        {QStringLiteral("Ширина, м"),
+         [](const RoomRow &r) { return roomFigure(r, r.results.width, r.room.inputs.width); },
+         [](const RoomRow &r) { return resultNumber(r, r.results.width); }},
+        {QStringLiteral("Площадь, м2"),
+         [](const RoomRow &r) { return roomFigure(r, r.results.roomArea, r.room.inputs.area); },
+         [](const RoomRow &r) { return resultNumber(r, r.results.roomArea); }},
+        {QStringLiteral("Шум, дБ"),
+         [](const RoomRow &r) { return roomFigure(r, r.results.noise, r.results.noiseText); },
+         [](const RoomRow &r) { return resultNumber(r, r.results.noise); }},
+        {QStringLiteral("Звуковое давление, дБ"), [](const RoomRow &r) { return result(r, r.results.spl); },
+         [](const RoomRow &r) { return resultNumber(r, r.results.spl); }},
+        {QStringLiteral("Дальность, м"), [](const RoomRow &r) { return result(r, r.results.range); },
+         [](const RoomRow &r) { return resultNumber(r, r.results.range); }},
+        {QStringLiteral("Площадь озвучивания, м2"), [](const RoomRow &r) { return result(r, r.results.coverArea); },
+         [](const RoomRow &r) { return resultNumber(r, r.results.coverArea); }},
+        {QStringLiteral("Количество"), [](const RoomRow &r) { return result(r, r.results.count); },
+         [](const RoomRow &r) { return resultNumber(r, r.results.count); }},
+        {QStringLiteral("Мощность, Вт"), [](const RoomRow &r) { return result(r, r.results.power); },
+         [](const RoomRow &r) { return resultNumber(r, r.results.power); }},
+        {QStringLiteral("Озвучено, %"),
+         [](const RoomRow &r) {
+             return r.results.completed && r.results.covered
+                 ? calc::formatFixed(*r.results.covered, 1, r.decimalPoint) : QString();
+         },
+         [](const RoomRow &r) { return r.results.completed ? r.results.covered : std::nullopt; }},
+        {QStringLiteral("Замечание"), [](const RoomRow &r) { return r.results.note; }},
+    };
+    // clang-format on
+    return columns;
+}
+
+RoomTable::RoomTable(const RoomCalculator &calculator, QChar decimalPoint, QObject *parent)
+    : QAbstractTableModel(parent),
+      m_calculator(calculator),
+      m_decimalPoint(decimalPoint)
+{ }
+
+RoomRow RoomTable::row(int r) const
+{
+    return {r + 1, m_project.rooms[std::size_t(r)], m_results[std::size_t(r)], m_decimalPoint};
+}
+
+void RoomTable::computeRows(const std::vector<int> &rows)
+{
+    // The distinct inputs not computed before, then each of them once.
+    std::vector<std::pair<QString, const Room *>> todo;
+    QHash<QString, bool> queued;
+    for (const int r : rows) {
+        const Room &room = m_project.rooms[std::size_t(r)];
+        QString k = key(room);
+        if (m_known.contains(k) || queued.contains(k))
+            continue;
+        queued.insert(k, true);
+        todo.emplace_back(std::move(k), &room);
+    }
+    std::vector<RoomResults> computed(todo.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < todo.size(); i = next++)
+            computed[i] = m_calculator.evaluate(todo[i].second->inputs, todo[i].second->layout);
+    };
+    const std::size_t threads = std::min<std::size_t>(std::max(1, QThread::idealThreadCount()), todo.size());
+    if (threads <= 1) {
+        work();
+    } else {
+        std::vector<std::thread> helpers;
+        for (std::size_t t = 1; t < threads; ++t)
+            helpers.emplace_back(work);
+        work();
+        for (std::thread &helper : helpers)
+            helper.join();
+    }
+    for (std::size_t i = 0; i < todo.size(); ++i)
+        m_known.insert(todo[i].first, computed[i]);
+    for (const int r : rows)
+        m_results[std::size_t(r)] = m_known.value(key(m_project.rooms[std::size_t(r)]));
+}
+
+void RoomTable::setProject(Project project)
+{
+    beginResetModel();
+    m_project = std::move(project);
+    m_known.clear();
+    m_results.assign(m_project.rooms.size(), RoomResults{});
+    std::vector<int> rows(m_project.rooms.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i] = int(i);
+    computeRows(rows);
+    endResetModel();
+    emit projectChanged();
+}
+
+void RoomTable::setName(const QString &name)
+{
+    m_project.name = name;
+    emit projectChanged();
+}
+
+void RoomTable::insertRoom(int row, const Room &room)
+{
+    beginInsertRows(QModelIndex(), row, row);
+    m_project.rooms.insert(m_project.rooms.begin() + row, room);
+    m_results.insert(m_results.begin() + row, RoomResults{});
+    computeRows({row});
+    endInsertRows();
+    // The numbers of the rooms below move on.
+    if (row + 1 < roomCount())
+        emit dataChanged(index(row + 1, 0), index(roomCount() - 1, 0));
+    emit projectChanged();
+}
+
+Room RoomTable::takeRoom(int row)
+{
+    beginRemoveRows(QModelIndex(), row, row);
+    Room room = std::move(m_project.rooms[std::size_t(row)]);
+    m_project.rooms.erase(m_project.rooms.begin() + row);
+    m_results.erase(m_results.begin() + row);
+    endRemoveRows();
+    if (row < roomCount())
+        emit dataChanged(index(row, 0), index(roomCount() - 1, 0));
+    emit projectChanged();
+    return room;
+}
+
+void RoomTable::setRoomInputs(int row, const RoomInputs &inputs, const QString &layout)
+{
+    Room &room = m_project.rooms[std::size_t(row)];
+    room.inputs = inputs;
+    room.layout = layout;
+    computeRows({row});
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    emit projectChanged();
+}
+
+void RoomTable::setRoomText(int row, int column, const QString &text)
+{
+    QString Room::*member = roomColumns()[std::size_t(column)].edited;
+    if (!member)
+        return;
+    m_project.rooms[std::size_t(row)].*member = text;
+    emit dataChanged(index(row, column), index(row, column));
+    emit projectChanged();
+}
+
+QString RoomTable::cellText(int r, int column) const
+{
+    return roomColumns()[std::size_t(column)].text(row(r));
+}
+
+std::vector<ResultTexts> RoomTable::resultTexts() const
+{
+    std::vector<ResultTexts> texts;
+    texts.reserve(m_results.size());
+    for (int r = 0; r < roomCount(); ++r) {
+        const RoomRow rr = row(r);
+        const RoomResults &res = rr.results;
+        texts.push_back(
+            {result(rr, res.spl), result(rr, res.range), result(rr, res.coverArea), result(rr, res.count),
+             result(rr, res.power),
+             res.completed && res.covered ? calc::formatFixed(*res.covered, 1, m_decimalPoint) : QString(),
+             res.note});
+    }
+    return texts;
+}
+
+QByteArray RoomTable::fileBytes() const
+{
+    return projectBytes(m_project, resultTexts());
+}
+
+QString RoomTable::totalsLine() const
+{
+    double loudspeakers = 0.0;
+    double power = 0.0;
+    for (const RoomResults &r : m_results) {
+        if (!r.completed)
+            continue;
+        loudspeakers += r.count;
+        power += r.power;
+    }
+    return QStringLiteral("Помещений: %1. Громкоговорителей: %2. Суммарная мощность: %3 Вт")
+        .arg(roomCount())
+        .arg(calc::formatGeneral(loudspeakers, m_decimalPoint), calc::formatGeneral(power, m_decimalPoint));
+}
+
+int RoomTable::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : roomCount();
+}
+
+int RoomTable::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(roomColumns().size());
+}
+
+QVariant RoomTable::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= roomCount())
+        return {};
+    const RoomColumn &column = roomColumns()[std::size_t(index.column())];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+    case Qt::AccessibleTextRole: return column.text(row(index.row()));
+    case SortRole: {
+        const RoomRow r = row(index.row());
+        if (column.number) {
+            // Rooms without the figure sort before every figure.
+            const std::optional<double> value = column.number(r);
+            return value ? *value : -HUGE_VAL;
+        }
+        return column.text(r);
+    }
+    case Qt::TextAlignmentRole:
+        return column.number ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+    default: return {};
+    }
+}
+
+QVariant RoomTable::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+        return roomColumns()[std::size_t(section)].caption;
+    return {};
+}
+
+Qt::ItemFlags RoomTable::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid() && roomColumns()[std::size_t(index.column())].edited)
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool RoomTable::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || !roomColumns()[std::size_t(index.column())].edited)
+        return false;
+    const QString text = value.toString();
+    if (text == cellText(index.row(), index.column()))
+        return false;
+    emit editRequested(index.row(), index.column(), text);
+    return true;
+}
+
+} // namespace project

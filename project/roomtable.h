@@ -1,0 +1,103 @@
+#pragma once
+
+#include "projectdata.h"
+#include "projectfile.h"
+#include "roomcalculator.h"
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace project {
+
+// One row of the rooms table: the room, its number in file order and its
+// results, with the decimal separator the figures are shown with.
+struct RoomRow {
+    int number = 0; // 1-based, file order
+    const Room &room;
+    const RoomResults &results;
+    QChar decimalPoint;
+};
+
+// A column of the rooms table, CSV and every other export of it: the
+// caption, the cell's text, and its number for sorting (none: sorted by
+// text). The editable columns name the room's text they show.
+struct RoomColumn {
+    QString caption;
+    QString (*text)(const RoomRow &row);
+    std::optional<double> (*number)(const RoomRow &row) = nullptr;
+    QString Room::*edited = nullptr;
+};
+
+// Every column of the rooms table, in order: the one list they are all
+// shown, exported and sorted by.
+const std::vector<RoomColumn> &roomColumns();
+
+// The rooms of a project with their results, as a table. Results are
+// computed from the inputs whenever a room is added or its inputs change,
+// rooms with equal inputs and layout once, and many rooms on every core.
+// An edit in place is not applied here: it is announced by editRequested,
+// so that the window can make it an undoable command.
+class RoomTable : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    RoomTable(const RoomCalculator &calculator, QChar decimalPoint, QObject *parent = nullptr);
+
+    const Project &project() const { return m_project; }
+    const RoomResults &results(int row) const { return m_results[std::size_t(row)]; }
+    int roomCount() const { return int(m_project.rooms.size()); }
+    QChar decimalPoint() const { return m_decimalPoint; }
+
+    // Replaces the whole project and computes every room.
+    void setProject(Project project);
+    void setName(const QString &name);
+
+    void insertRoom(int row, const Room &room);
+    Room takeRoom(int row);
+    // The room's inputs and layout, its results computed anew.
+    void setRoomInputs(int row, const RoomInputs &inputs, const QString &layout);
+    // One of the texts edited in place (column of roomColumns()).
+    void setRoomText(int row, int column, const QString &text);
+
+    // The result texts of every room, as the file keeps them for others.
+    std::vector<ResultTexts> resultTexts() const;
+    // The file's bytes for the project as it is.
+    QByteArray fileBytes() const;
+    // The cell text of a room, as the table and every export show it.
+    QString cellText(int row, int column) const;
+    // "Помещений: N. Громкоговорителей: M. Суммарная мощность: P Вт".
+    QString totalsLine() const;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+    // The role that sorts: the cell's number, or its text.
+    static constexpr int SortRole = Qt::UserRole;
+
+signals:
+    // The user edited a text in place: the new text for the room in row.
+    void editRequested(int row, int column, const QString &text);
+    // Rooms, their texts, their results or the name changed.
+    void projectChanged();
+
+private:
+    RoomResults evaluate(const Room &room);
+    // Computes the rooms of the given rows, distinct inputs once and in
+    // parallel, and stores their results.
+    void computeRows(const std::vector<int> &rows);
+    RoomRow row(int r) const;
+
+    const RoomCalculator &m_calculator;
+    QChar m_decimalPoint;
+    Project m_project;
+    std::vector<RoomResults> m_results;
+    QHash<QString, RoomResults> m_known; // by inputs and layout
+};
+
+} // namespace project

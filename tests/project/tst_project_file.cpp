@@ -1,0 +1,319 @@
+// The project file: what the reader accepts, the exact reason of every
+// refusal, and that writing, reading and writing again gives the same bytes.
+
+#include "project/projectfile.h"
+
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using project::Project;
+using project::Room;
+
+namespace {
+
+// One room as the file's example has it, written compactly as other tools may.
+QByteArray exampleRoom(const QByteArray &inputsExtra = {}, const QByteArray &roomExtra = {})
+{
+    return R"({"name": "Спортзал", "floor": "1", "line": "Л1",
+      "inputs": {"model": "GK-1", "mounting": "wall", "tap": "1", "power": "6", "sensitivity": "88",
+        "directivity": "90", "verticalDirectivity": "90", "tilt": "0", "margin": "10", "listeningHeight": "150",
+        "roomType": "СПОРТЗАЛ", "noise": "75", "height": "3", "length": "6", "width": "6", "area": "36",
+        "areaFromSides": true)"
+        + inputsExtra + R"(},
+      "layout": "на одной стене")"
+        + roomExtra + R"(,
+      "results": {"spl": "95", "range": "5", "area": "20", "count": "2", "power": "12", "covered": "69,5", "note": ""}})";
+}
+
+QByteArray file(const QByteArray &rooms, const QByteArray &head = R"("version": 1, "name": "Школа № 5")")
+{
+    return R"({"format": "loudspeaker-planner/object", )" + head + R"(, "rooms": [)" + rooms + "]}";
+}
+
+Room sampleRoom(int i)
+{
+    Room room;
+    room.name = QStringLiteral("Кабинет %1").arg(i);
+    room.floor = QString::number(i % 3);
+    room.line = QStringLiteral("Л%1").arg(i % 2 + 1);
+    room.inputs.model = i % 2 ? QStringLiteral("KE-1") : QStringLiteral("Свой \"рупор\"\\1");
+    room.inputs.mounting = calc::Mounting(i % 4);
+    room.inputs.tap = i % 3 + 1;
+    room.inputs.power = QStringLiteral("6");
+    room.inputs.sensitivity = QStringLiteral("88");
+    room.inputs.directivity = QStringLiteral("90,5");
+    room.inputs.verticalDirectivity = QStringLiteral("60");
+    room.inputs.tilt = QStringLiteral("0");
+    room.inputs.margin = QStringLiteral("10");
+    room.inputs.listeningHeight = QStringLiteral("150");
+    room.inputs.roomType = QStringLiteral("ТЕАТР");
+    room.inputs.noise = QStringLiteral("40");
+    room.inputs.height = QStringLiteral("3.5");
+    room.inputs.length = QString::number(5 + i);
+    room.inputs.width = QStringLiteral("4");
+    room.inputs.area = QString();
+    room.inputs.areaFromSides = i % 2 == 0;
+    room.layout = QStringLiteral("рядами");
+    return room;
+}
+
+} // namespace
+
+class ProjectFileTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void readsTheExample();
+    void ignoresUnknownKeysAndResults_data();
+    void ignoresUnknownKeysAndResults();
+    void refusesBadFiles_data();
+    void refusesBadFiles();
+    void refusesBeyondTheLimits();
+    void refusesLayoutsOfAnotherMounting();
+    void namesTheFileAndTheReason();
+    void writesKeysInOrderWithTwoSpaces();
+    void roundTripIsByteIdentical_data();
+    void roundTripIsByteIdentical();
+};
+
+void ProjectFileTest::readsTheExample()
+{
+    const project::ReadResult read = project::parseProject(file(exampleRoom()));
+    QVERIFY2(read.project, qPrintable(read.reason));
+    QCOMPARE(read.project->name, QString("Школа № 5"));
+    QCOMPARE(read.project->rooms.size(), std::size_t(1));
+    const Room &room = read.project->rooms.front();
+    QCOMPARE(room.name, QString("Спортзал"));
+    QCOMPARE(room.floor, QString("1"));
+    QCOMPARE(room.line, QString("Л1"));
+    QCOMPARE(room.layout, QString("на одной стене"));
+    QCOMPARE(room.inputs.model, QString("GK-1"));
+    QCOMPARE(room.inputs.mounting, calc::Mounting::Wall);
+    QCOMPARE(room.inputs.tap, 1);
+    QCOMPARE(room.inputs.listeningHeight, QString("150"));
+    QCOMPARE(room.inputs.roomType, QString("СПОРТЗАЛ"));
+    QCOMPARE(room.inputs.area, QString("36"));
+    QVERIFY(room.inputs.areaFromSides);
+}
+
+void ProjectFileTest::ignoresUnknownKeysAndResults_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("rooms");
+    QTest::newRow("no rooms") << file("") << 0;
+    QTest::newRow("unknown top-level key")
+        << file(exampleRoom(), R"("version": 1, "name": "", "extra": [1, 2])") << 1;
+    QTest::newRow("unknown room key") << file(exampleRoom({}, R"(, "colour": "red")")) << 1;
+    QTest::newRow("unknown input key") << file(exampleRoom(R"(, "comment": {"a": null})")) << 1;
+    QByteArray noResults = exampleRoom();
+    noResults.truncate(noResults.indexOf(",\n      \"results\""));
+    QTest::newRow("no results") << file(noResults + "}") << 1;
+    QTest::newRow("three rooms") << file(exampleRoom() + "," + exampleRoom() + "," + exampleRoom()) << 3;
+}
+
+void ProjectFileTest::ignoresUnknownKeysAndResults()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, rooms);
+    const project::ReadResult read = project::parseProject(bytes);
+    QVERIFY2(read.project, qPrintable(read.reason));
+    QCOMPARE(int(read.project->rooms.size()), rooms);
+}
+
+void ProjectFileTest::refusesBadFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
+    const QString notOurs = "это не файл объекта программы";
+    QTest::newRow("not JSON") << QByteArray("format: object") << "это не текст JSON (ошибка около байта 2)";
+    QTest::newRow("cut short") << file(exampleRoom()).left(40) << "это не текст JSON (ошибка около байта 41)";
+    QTest::newRow("empty") << QByteArray() << "это не текст JSON (ошибка около байта 1)";
+    QTest::newRow("an array") << QByteArray("[]") << notOurs;
+    QTest::newRow("no format") << QByteArray(R"({"version": 1, "name": "", "rooms": []})") << notOurs;
+    QTest::newRow("another format") << QByteArray(R"({"format": "other", "version": 1})") << notOurs;
+    QTest::newRow("newer version") << file("", R"("version": 2, "name": "")")
+                                   << "файл записан более новой версией программы (версия формата 2)";
+    QTest::newRow("version 0") << file("", R"("version": 0, "name": "")") << "неизвестная версия формата 0";
+    QTest::newRow("version as text") << file("", R"("version": "1", "name": "")")
+                                     << "поле «version» должно быть числом";
+    QTest::newRow("no version") << file("", R"("name": "")") << "нет поля «version»";
+    QTest::newRow("no name") << file("", R"("version": 1)") << "нет поля «name»";
+    QTest::newRow("name a number") << file("", R"("version": 1, "name": 5)")
+                                   << "поле «name» должно быть строкой";
+    QTest::newRow("no rooms") << QByteArray(
+        R"({"format": "loudspeaker-planner/object", "version": 1, "name": ""})")
+                              << "нет поля «rooms»";
+    QTest::newRow("rooms an object") << QByteArray(
+        R"({"format": "loudspeaker-planner/object", "version": 1, "name": "", "rooms": {}})")
+                                     << "поле «rooms» должно быть списком";
+    QTest::newRow("room a text") << file(exampleRoom() + R"(, "Спортзал")")
+                                 << "помещение № 2 должно быть объектом";
+    QByteArray noNoise = exampleRoom();
+    noNoise.replace(R"("noise": "75", )", "");
+    QTest::newRow("room without noise")
+        << file(exampleRoom() + "," + exampleRoom() + "," + noNoise) << "у помещения № 3 нет поля «noise»";
+    QByteArray noInputs = exampleRoom();
+    noInputs.replace(R"("inputs")", R"("entries")");
+    QTest::newRow("room without inputs") << file(noInputs) << "у помещения № 1 нет поля «inputs»";
+    QByteArray floorNumber = exampleRoom();
+    floorNumber.replace(R"("floor": "1")", R"("floor": 1)");
+    QTest::newRow("floor a number") << file(exampleRoom() + "," + floorNumber)
+                                    << "у помещения № 2 поле «floor» должно быть строкой";
+    QByteArray areaFlag = exampleRoom();
+    areaFlag.replace(R"("areaFromSides": true)", R"("areaFromSides": "да")");
+    QTest::newRow("flag a text") << file(areaFlag)
+                                 << "у помещения № 1 поле «areaFromSides» должно быть true или false";
+    QByteArray power = exampleRoom();
+    power.replace(R"("power": "6")", R"("power": 6)");
+    QTest::newRow("power a number") << file(power) << "у помещения № 1 поле «power» должно быть строкой";
+    QByteArray mounting = exampleRoom();
+    mounting.replace(R"("mounting": "wall")", R"("mounting": "floor")");
+    QTest::newRow("unknown mounting")
+        << file(mounting)
+        << "у помещения № 1 поле «mounting» должно быть одним из: ceiling, wall, round, square";
+    QByteArray tap = exampleRoom();
+    tap.replace(R"("tap": "1")", R"("tap": "1/4")");
+    QTest::newRow("unknown tap") << file(tap)
+                                 << "у помещения № 1 поле «tap» должно быть одним из: 1, 1/2, 1/3";
+}
+
+void ProjectFileTest::refusesBadFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    const project::ReadResult read = project::parseProject(bytes);
+    QVERIFY(!read.project);
+    QCOMPARE(read.reason, reason);
+}
+
+void ProjectFileTest::refusesBeyondTheLimits()
+{
+    // 100 000 rooms are read; one more is refused before any room is looked at.
+    QByteArray rooms;
+    for (int i = 0; i < project::MaxRooms; ++i)
+        rooms += "{},";
+    QCOMPARE(project::parseProject(file(rooms + "{}")).reason, QString("в нем больше 100 000 помещений"));
+    rooms.chop(1);
+    QCOMPARE(project::parseProject(file(rooms)).reason, QString("у помещения № 1 нет поля «name»"));
+
+    QByteArray large = file(exampleRoom());
+    large.append(project::MaxFileBytes - large.size() + 1, ' ');
+    QCOMPARE(project::parseProject(large).reason, QString("файл больше 64 МБ"));
+
+    // A file on disk larger than the limit is not even read.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("large.lsplan");
+    QFile big(path);
+    QVERIFY(big.open(QIODevice::WriteOnly));
+    QVERIFY(big.resize(project::MaxFileBytes + 1));
+    big.close();
+    QCOMPARE(project::readProjectFile(path).reason, QString("файл больше 64 МБ"));
+    QCOMPARE(project::readProjectFile(dir.filePath("missing.lsplan")).reason, QString("файла нет"));
+}
+
+void ProjectFileTest::refusesLayoutsOfAnotherMounting()
+{
+    const auto wallOnly = [](calc::Mounting mounting, const QString &layout) {
+        return mounting == calc::Mounting::Wall && layout == u"на одной стене";
+    };
+    QVERIFY(project::parseProject(file(exampleRoom()), wallOnly).project);
+    QByteArray rows = exampleRoom();
+    rows.replace(R"("layout": "на одной стене")", R"("layout": "рядами")");
+    QCOMPARE(project::parseProject(file(exampleRoom() + "," + rows), wallOnly).reason,
+             QString("у помещения № 2 расстановка «рядами» не подходит к установке «wall»"));
+}
+
+void ProjectFileTest::namesTheFileAndTheReason()
+{
+    QCOMPARE(project::notOpenedMessage("/tmp/Школа.lsplan", "файла нет"),
+             QString("Файл «/tmp/Школа.lsplan» не открыт: файла нет"));
+}
+
+void ProjectFileTest::writesKeysInOrderWithTwoSpaces()
+{
+    Project p;
+    p.name = "Склад";
+    Room room = sampleRoom(1);
+    room.inputs.model = "GK-1";
+    room.inputs.mounting = calc::Mounting::Wall;
+    p.rooms.push_back(room);
+    const QByteArray expected = R"({
+  "format": "loudspeaker-planner/object",
+  "version": 1,
+  "name": "Склад",
+  "rooms": [
+    {
+      "name": "Кабинет 1",
+      "floor": "1",
+      "line": "Л2",
+      "inputs": {
+        "model": "GK-1",
+        "mounting": "wall",
+        "tap": "1/2",
+        "power": "6",
+        "sensitivity": "88",
+        "directivity": "90,5",
+        "verticalDirectivity": "60",
+        "tilt": "0",
+        "margin": "10",
+        "listeningHeight": "150",
+        "roomType": "ТЕАТР",
+        "noise": "40",
+        "height": "3.5",
+        "length": "6",
+        "width": "4",
+        "area": "",
+        "areaFromSides": false
+      },
+      "layout": "рядами",
+      "results": {
+        "spl": "95",
+        "range": "3",
+        "area": "8",
+        "count": "5",
+        "power": "30",
+        "covered": "44,6",
+        "note": ""
+      }
+    }
+  ]
+}
+)";
+    QCOMPARE(project::projectBytes(p, {{"95", "3", "8", "5", "30", "44,6", ""}}), expected);
+    QCOMPARE(project::projectBytes(Project{}, {}),
+             QByteArray("{\n  \"format\": \"loudspeaker-planner/object\",\n  \"version\": 1,\n"
+                        "  \"name\": \"\",\n  \"rooms\": []\n}\n"));
+}
+
+void ProjectFileTest::roundTripIsByteIdentical_data()
+{
+    QTest::addColumn<int>("rooms");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("empty") << 0 << QString();
+    QTest::newRow("one") << 1 << QString("Школа № 5");
+    QTest::newRow("every mounting and tap") << 12 << QString("Объект \"А\"\tкорпус\n2");
+    QTest::newRow("control characters") << 2 << QString::fromUtf16(u"\u0001\u001f\u007f\u2028 / \\");
+}
+
+void ProjectFileTest::roundTripIsByteIdentical()
+{
+    QFETCH(int, rooms);
+    QFETCH(QString, name);
+    Project p;
+    p.name = name;
+    std::vector<project::ResultTexts> results;
+    for (int i = 0; i < rooms; ++i) {
+        p.rooms.push_back(sampleRoom(i));
+        results.push_back({"1", "2", "3", "4", "5", "6,7", i % 2 ? "Введите длину помещения" : ""});
+    }
+    const QByteArray bytes = project::projectBytes(p, results);
+    const project::ReadResult read = project::parseProject(bytes);
+    QVERIFY2(read.project, qPrintable(read.reason));
+    QCOMPARE(*read.project, p);
+    QCOMPARE(project::projectBytes(*read.project, results), bytes);
+}
+
+QTEST_GUILESS_MAIN(ProjectFileTest)
+#include "tst_project_file.moc"

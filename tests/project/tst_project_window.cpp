@@ -1,0 +1,439 @@
+// The "Объект" window with the main window: rooms added from and replaced
+// by the last completed calculation, opened again in the calculation with
+// the same four results, undone and redone, sorted in the view only, and
+// never closed with unsaved changes without the question.
+
+#include "windowfixture.h"
+
+#include "project/projectfile.h"
+#include "project/projectwindow.h"
+#include "project/roomtable.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QUndoStack>
+
+using project::RoomInputs;
+
+Q_DECLARE_METATYPE(RoomInputs)
+
+namespace {
+
+RoomInputs inputs(const QString &model, calc::Mounting mounting, int tap, const QString &power,
+                  const QString &sensitivity, const QString &roomType, const QString &noise,
+                  const QString &height, const QString &length, const QString &width, const QString &area,
+                  bool fromSides)
+{
+    RoomInputs in;
+    in.model = model;
+    in.mounting = mounting;
+    in.tap = tap;
+    in.power = power;
+    in.sensitivity = sensitivity;
+    in.directivity = "90";
+    in.verticalDirectivity = "90";
+    in.tilt = "0";
+    in.margin = "10";
+    in.listeningHeight = "150";
+    in.roomType = roomType;
+    in.noise = noise;
+    in.height = height;
+    in.length = length;
+    in.width = width;
+    in.area = area;
+    in.areaFromSides = fromSides;
+    return in;
+}
+
+RoomInputs horn(RoomInputs in, const QString &directivity, const QString &vertical, const QString &tilt)
+{
+    in.directivity = directivity;
+    in.verticalDirectivity = vertical;
+    in.tilt = tilt;
+    return in;
+}
+
+int column(const QString &caption)
+{
+    const auto &columns = project::roomColumns();
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (columns[i].caption == caption)
+            return int(i);
+    }
+    return -1;
+}
+
+QString layoutFor(calc::Mounting mounting)
+{
+    return mounting == calc::Mounting::Ceiling ? QStringLiteral("рядами") : QStringLiteral("на одной стене");
+}
+
+} // namespace
+
+class ProjectWindowTest : public WindowTest {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init()
+    {
+        QLocale::setDefault(QLocale::c());
+        openWindow();
+    }
+    void cleanup()
+    {
+        if (f && f->w().projectWindow())
+            f->w().projectWindow()->discardProject();
+        closeWindow();
+    }
+    void builtOnFirstUseAfterPlan();
+    void addNeedsACalculation();
+    void addAndReplaceTakeTheLastCalculation();
+    void openInCalculationShowsTheTablesResults_data();
+    void openInCalculationShowsTheTablesResults();
+    void undoAndRedoEveryChange();
+    void sortingTheViewKeepsTheFileOrder();
+    void totalsLeaveOutStoppedRooms();
+    void unsavedChangesAreAskedAbout_data();
+    void unsavedChangesAreAskedAbout();
+    void aBadFileLeavesTheProjectAsItWas();
+
+private:
+    project::ProjectWindow *projectWindow()
+    {
+        f->w().mproject->trigger();
+        return f->w().projectWindow();
+    }
+    // A project of these rooms, saved and opened in the window.
+    project::ProjectWindow *openRooms(const std::vector<RoomInputs> &rooms)
+    {
+        project::Project p;
+        p.name = "Проверка";
+        for (std::size_t i = 0; i < rooms.size(); ++i)
+            p.rooms.push_back({QStringLiteral("Помещение %1").arg(i + 1), "1", "Л1", rooms[i],
+                               layoutFor(rooms[i].mounting)});
+        const QString path = dir.filePath("rooms.lsplan");
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(project::projectBytes(p, {})) < 0)
+            return nullptr;
+        file.close();
+        project::ProjectWindow *w = projectWindow();
+        return w->openFile(path) ? w : nullptr;
+    }
+    void selectRow(project::ProjectWindow *w, int viewRow)
+    {
+        w->view()->setCurrentIndex(w->view()->model()->index(viewRow, 1));
+    }
+    QStringList resultCells(project::ProjectWindow *w, int row) const
+    {
+        QStringList cells;
+        for (const char *caption :
+             {"Звуковое давление, дБ", "Дальность, м", "Площадь озвучивания, м2", "Количество"})
+            cells << w->table()->cellText(row, column(caption));
+        return cells;
+    }
+    QStringList resultLabels() const
+    {
+        return {results->lblPd->text(), results->lblD->text(), results->lblS->text(), results->lblKs->text()};
+    }
+
+    QTemporaryDir dir;
+};
+
+void ProjectWindowTest::builtOnFirstUseAfterPlan()
+{
+    QVERIFY(!f->w().projectWindow());
+    const QList<QAction *> items = f->w().menuBar()->actions();
+    QCOMPARE(items.indexOf(f->w().mproject), items.indexOf(f->w().mplan) + 1);
+    QCOMPARE(f->w().mproject->text(), QString("О&бъект"));
+    project::ProjectWindow *w = projectWindow();
+    QVERIFY(w && w->isVisible() && w->isWindow());
+    QCOMPARE(w->windowTitle(), QString("Объект — Без имени[*]"));
+    QCOMPARE(w->totalsLabel()->text(),
+             QString("Помещений: 0. Громкоговорителей: 0. Суммарная мощность: 0 Вт"));
+    w->close();
+    QCOMPARE(projectWindow(), w);
+}
+
+void ProjectWindowTest::addNeedsACalculation()
+{
+    project::ProjectWindow *w = projectWindow();
+    QTest::mouseClick(w->addButton(), Qt::LeftButton);
+    QCOMPARE(f->messages.texts(), QStringList{"Вначале произведите расчет"});
+    QCOMPARE(w->table()->roomCount(), 0);
+    QVERIFY(!w->isModified());
+}
+
+void ProjectWindowTest::addAndReplaceTakeTheLastCalculation()
+{
+    project::ProjectWindow *w = projectWindow();
+    QTest::mouseClick(results->cmdRkl, Qt::LeftButton);
+    QTest::mouseClick(w->addButton(), Qt::LeftButton);
+    QCOMPARE(w->table()->roomCount(), 1);
+    const project::Room added = w->table()->project().rooms.front();
+    QCOMPARE(added.name, QString("АВТОСТОЯНКА"));
+    QCOMPARE(added.layout, QString("на одной стене"));
+    QCOMPARE(added.inputs.model, QString("GK-1"));
+    QCOMPARE(resultCells(w, 0), resultLabels());
+    QVERIFY(!results->lblKs->text().isEmpty());
+
+    w->table()->setData(w->table()->index(0, column("Этаж")), "2");
+    QCOMPARE(w->undoStack()->count(), 2);
+
+    chooseFromList(g->cmbG, "KE-1");
+    QTest::mouseClick(results->cmdRkl, Qt::LeftButton);
+    selectRow(w, 0);
+    QTest::mouseClick(w->replaceButton(), Qt::LeftButton);
+    const project::Room replaced = w->table()->project().rooms.front();
+    QCOMPARE(replaced.inputs.model, QString("KE-1"));
+    QCOMPARE(replaced.inputs.mounting, calc::Mounting::Ceiling);
+    QCOMPARE(replaced.layout, QString("рядами"));
+    QCOMPARE(replaced.name, added.name);
+    QCOMPARE(replaced.floor, QString("2"));
+    QCOMPARE(w->table()->cellText(0, column("Установка")), QString("Потолочный"));
+    QCOMPARE(resultCells(w, 0), resultLabels());
+
+    w->undoStack()->undo();
+    QCOMPARE(w->table()->project().rooms.front().inputs, added.inputs);
+    QCOMPARE(w->table()->project().rooms.front().layout, added.layout);
+}
+
+void ProjectWindowTest::openInCalculationShowsTheTablesResults_data()
+{
+    using M = calc::Mounting;
+    QTest::addColumn<RoomInputs>("entered");
+    QTest::addColumn<bool>("completes");
+    QTest::newRow("ceiling model, tap 1/2, area from sides")
+        << inputs("KE-3", M::Ceiling, 2, "", "", "ТЕАТР", "", "3", "12", "8", "", true) << true;
+    QTest::newRow("wall model, typed area")
+        << inputs("GK-1", M::Wall, 1, "6", "88", "СПОРТЗАЛ", "75", "3", "6", "6", "30", false) << true;
+    QTest::newRow("round horn, tap 1/3") << horn(
+        inputs("RF-2", M::RoundHorn, 3, "", "", "СТАДИОН", "", "3", "40", "20", "", true), "60", "60", "30")
+                                         << true;
+    QTest::newRow("square horn model")
+        << horn(inputs("RF-5", M::SquareHorn, 1, "", "", "АВТОСТОЯНКА", "", "5", "30", "15", "450", false),
+                "60", "40", "20")
+        << true;
+    QTest::newRow("other model on the ceiling, other room type") << inputs(
+        "Мой громкоговоритель", M::Ceiling, 2, "15", "91", "Серверная", "55", "4", "10", "7", "", true)
+                                                                 << true;
+    QTest::newRow("other model as a square horn, ПРОЧИЕ room type") << horn(
+        inputs("Рупор-Х", M::SquareHorn, 3, "50", "104", "ПРОЧИЕ", "85", "6", "25", "12", "250", false), "50",
+        "40", "15") << true;
+    QTest::newRow("other model on the wall, tap 1/2")
+        << inputs("ПРОЧИЕ", M::Wall, 2, "20", "96", "МАГАЗИН", "", "3.5", "18", "9", "", true) << true;
+    QTest::newRow("stops without a length")
+        << inputs("GK-1", M::Wall, 1, "", "", "МАГАЗИН", "", "3", "", "9", "", false) << false;
+}
+
+void ProjectWindowTest::openInCalculationShowsTheTablesResults()
+{
+    QFETCH(RoomInputs, entered);
+    QFETCH(bool, completes);
+    // Another room first, so that the main window starts from other figures.
+    project::ProjectWindow *w = openRooms(
+        {inputs("KE-1", calc::Mounting::Ceiling, 1, "", "", "ПЛЯЖ", "", "4", "20", "20", "", true), entered});
+    QVERIFY(w);
+    selectRow(w, 0);
+    QTest::mouseClick(w->openInCalculationButton(), Qt::LeftButton);
+    QVERIFY(!results->lblKs->text().isEmpty());
+    f->messages.shown.clear();
+
+    selectRow(w, 1);
+    QTest::mouseClick(w->openInCalculationButton(), Qt::LeftButton);
+    QCOMPARE(resultCells(w, 1), resultLabels());
+    QCOMPARE(g->cmbG->currentText(), entered.model);
+    QCOMPARE(entered.roomType, room->cmbOn->currentText());
+    const project::RoomResults &computed = w->table()->results(1);
+    QCOMPARE(computed.completed, completes);
+    QCOMPARE(f->w().state().calculated, computed.completed);
+    QCOMPARE(g->mounting(), computed.mounting);
+    QCOMPARE(g->tapMember(), std::optional<int>(entered.tap));
+    if (computed.completed) {
+        QVERIFY(!results->lblKs->text().isEmpty());
+        QCOMPARE(computed.count, f->w().state().count);
+    } else {
+        QVERIFY(results->lblKs->text().isEmpty());
+        QCOMPARE(f->messages.texts().value(0), computed.note);
+        QCOMPARE(w->table()->cellText(1, column("Замечание")), computed.note);
+    }
+}
+
+void ProjectWindowTest::undoAndRedoEveryChange()
+{
+    project::ProjectWindow *w = projectWindow();
+    QTest::mouseClick(results->cmdRkl, Qt::LeftButton);
+    QTest::mouseClick(w->addButton(), Qt::LeftButton);
+    QTest::mouseClick(w->addButton(), Qt::LeftButton);
+    QVERIFY(w->isWindowModified());
+    w->table()->setData(w->table()->index(1, column("Помещение")), "Склад");
+    w->table()->setData(w->table()->index(1, column("Линия")), "Л3");
+    QCOMPARE(w->table()->cellText(1, column("Помещение")), QString("Склад"));
+    selectRow(w, 0);
+    QAction *remove = w->findChild<QAction *>();
+    for (QAction *a : w->findChildren<QAction *>()) {
+        if (a->text() == "&Удалить помещение")
+            remove = a;
+    }
+    QCOMPARE(remove->shortcut(), QKeySequence(Qt::Key_Delete));
+    remove->trigger();
+    QCOMPARE(w->table()->roomCount(), 1);
+    QCOMPARE(w->table()->cellText(0, column("№")), QString("1"));
+    QCOMPARE(w->table()->cellText(0, column("Помещение")), QString("Склад"));
+
+    w->undoStack()->undo();
+    QCOMPARE(w->table()->roomCount(), 2);
+    QCOMPARE(w->table()->cellText(1, column("Помещение")), QString("Склад"));
+    w->undoStack()->undo();
+    QCOMPARE(w->table()->cellText(1, column("Линия")), QString());
+    w->undoStack()->undo();
+    QCOMPARE(w->table()->cellText(1, column("Помещение")), QString("АВТОСТОЯНКА"));
+    w->undoStack()->undo();
+    w->undoStack()->undo();
+    QCOMPARE(w->table()->roomCount(), 0);
+    QVERIFY(!w->isWindowModified());
+    for (int i = 0; i < 5; ++i)
+        w->undoStack()->redo();
+    QCOMPARE(w->table()->roomCount(), 1);
+    QCOMPARE(w->table()->project().rooms.front().line, QString("Л3"));
+    QVERIFY(w->isWindowModified());
+}
+
+void ProjectWindowTest::sortingTheViewKeepsTheFileOrder()
+{
+    using M = calc::Mounting;
+    project::ProjectWindow *w
+        = openRooms({inputs("KE-1", M::Ceiling, 1, "", "", "ТЕАТР", "", "3", "10", "10", "", true),
+                     inputs("KE-1", M::Ceiling, 1, "", "", "ТЕАТР", "", "3", "40", "20", "", true),
+                     inputs("KE-1", M::Ceiling, 1, "", "", "ТЕАТР", "", "3", "5", "4", "", true)});
+    QVERIFY(w);
+    const int count = column("Количество");
+    w->view()->horizontalHeader()->setSortIndicator(count, Qt::DescendingOrder);
+    QAbstractItemModel *view = w->view()->model();
+    QCOMPARE(view->index(0, column("№")).data().toString(), QString("2"));
+    QCOMPARE(view->index(2, column("№")).data().toString(), QString("3"));
+    QVERIFY(view->index(0, count).data().toDouble() > view->index(1, count).data().toDouble());
+
+    const QString saved = dir.filePath("sorted.lsplan");
+    QVERIFY(w->saveTo(saved));
+    QFile file(saved);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const project::ReadResult read = project::parseProject(file.readAll());
+    QVERIFY(read.project);
+    QCOMPARE(read.project->rooms, w->table()->project().rooms);
+    QCOMPARE(read.project->rooms[1].inputs.length, QString("40"));
+
+    // Opened again and saved again: the same bytes.
+    QVERIFY(w->openFile(saved));
+    const QString again = dir.filePath("again.lsplan");
+    QVERIFY(w->saveTo(again));
+    QFile second(again);
+    QVERIFY(second.open(QIODevice::ReadOnly));
+    file.seek(0);
+    QCOMPARE(second.readAll(), file.readAll());
+    QCOMPARE(w->recentFiles().value(0), again);
+}
+
+void ProjectWindowTest::totalsLeaveOutStoppedRooms()
+{
+    using M = calc::Mounting;
+    project::ProjectWindow *w
+        = openRooms({inputs("KE-1", M::Ceiling, 1, "", "", "ТЕАТР", "", "3", "10", "10", "", true),
+                     inputs("GK-1", M::Wall, 2, "", "", "ТЕАТР", "", "3", "", "10", "", true),
+                     inputs("KE-3", M::Ceiling, 3, "", "", "ТЕАТР", "", "3", "20", "8", "", true)});
+    QVERIFY(w);
+    const project::RoomTable &t = *w->table();
+    QVERIFY(t.results(0).completed && !t.results(1).completed && t.results(2).completed);
+    QCOMPARE(t.cellText(1, column("Количество")), QString());
+    QCOMPARE(t.cellText(1, column("Озвучено, %")), QString());
+    const double loudspeakers = t.results(0).count + t.results(2).count;
+    // KE-1 gives 6 W on the full tap, KE-3 10 W on a third of 30 W.
+    QCOMPARE(t.results(0).power, t.results(0).count * 6);
+    QCOMPARE(t.results(2).power, t.results(2).count * 10);
+    QCOMPARE(w->totalsLabel()->text(),
+             QString("Помещений: 3. Громкоговорителей: %1. Суммарная мощность: %2 Вт")
+                 .arg(loudspeakers)
+                 .arg(t.results(0).power + t.results(2).power));
+    QVERIFY(t.results(0).covered && *t.results(0).covered > 0 && *t.results(0).covered <= 100);
+}
+
+void ProjectWindowTest::unsavedChangesAreAskedAbout_data()
+{
+    QTest::addColumn<bool>("byExit");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<int>("savedRooms");
+    using A = Messenger::Answer;
+    QTest::newRow("Exit, Отмена") << true << int(A::Cancel) << false << 1;
+    QTest::newRow("Exit, Нет") << true << int(A::No) << true << 1;
+    QTest::newRow("Exit, Да") << true << int(A::Yes) << true << 2;
+    QTest::newRow("close button, Отмена") << false << int(A::Cancel) << false << 1;
+    QTest::newRow("close button, Да") << false << int(A::Yes) << true << 2;
+}
+
+void ProjectWindowTest::unsavedChangesAreAskedAbout()
+{
+    QFETCH(bool, byExit);
+    QFETCH(int, answer);
+    QFETCH(bool, closed);
+    QFETCH(int, savedRooms);
+    project::ProjectWindow *w = projectWindow();
+    QTest::mouseClick(results->cmdRkl, Qt::LeftButton);
+    QTest::mouseClick(w->addButton(), Qt::LeftButton);
+    const QString path = dir.filePath("Склад.lsplan");
+    QVERIFY(w->saveTo(path));
+    QCOMPARE(w->windowTitle(), QString("Объект — Склад[*]"));
+    QVERIFY(!w->isWindowModified());
+    QTest::mouseClick(w->addButton(), Qt::LeftButton);
+
+    f->messages.answers.push_back(Messenger::Answer(answer));
+    if (byExit)
+        f->w().mvix->trigger();
+    else
+        f->w().close();
+    QCOMPARE(f->messages.texts(), QStringList{"Сохранить изменения в объекте «Склад»?"});
+    QVERIFY(f->messages.shown.front().question);
+    QCOMPARE(f->w().isVisible(), !closed);
+    QCOMPARE(w->isVisible(), !closed);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(int(project::parseProject(file.readAll()).project->rooms.size()), savedRooms);
+
+    // Closing the window alone asks the same; Отмена keeps it open.
+    if (!closed) {
+        f->messages.shown.clear();
+        w->close();
+        QCOMPARE(f->messages.texts(), QStringList{"Сохранить изменения в объекте «Склад»?"});
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->table()->roomCount(), 2);
+    }
+}
+
+void ProjectWindowTest::aBadFileLeavesTheProjectAsItWas()
+{
+    project::ProjectWindow *w
+        = openRooms({inputs("GK-1", calc::Mounting::Wall, 1, "", "", "ТЕАТР", "", "3", "6", "6", "", true)});
+    QVERIFY(w);
+    const QString good = w->filePath();
+    const QString bad = dir.filePath("bad.lsplan");
+    QFile file(bad);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"format": "loudspeaker-planner/object", "version": 7})");
+    file.close();
+    QVERIFY(!w->openFile(bad));
+    QCOMPARE(f->messages.texts(),
+             QStringList{
+                 QString("Файл «%1» не открыт: файл записан более новой версией программы (версия формата 7)")
+                     .arg(QDir::toNativeSeparators(bad))});
+    QCOMPARE(w->filePath(), good);
+    QCOMPARE(w->table()->roomCount(), 1);
+    QCOMPARE(w->windowTitle(), QString("Объект — Проверка[*]"));
+}
+
+QTEST_MAIN(ProjectWindowTest)
+#include "tst_project_window.moc"
