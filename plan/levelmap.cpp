@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <system_error>
 #include <thread>
 
 namespace plan {
@@ -280,9 +281,11 @@ public:
         }
     }
 
-    // The power sums of the block's cells, row by row, into sums.
-    void sumBlock(const Block &block, std::vector<Candidate> &heap, std::vector<double> &sums) const
+    // The power sums of the block's cells, row by row, into sums; returns
+    // how many loudspeakers they took.
+    int sumBlock(const Block &block, std::vector<Candidate> &heap, std::vector<double> &sums) const
     {
+        int taken = 0;
         const int cells = block.columns * block.rows;
         sums.assign(std::size_t(cells), 0.0);
         heap.clear();
@@ -308,6 +311,7 @@ public:
             const Tree &tree = m_trees[top.tree];
             if (top.point >= 0) {
                 addLoudspeaker(block, tree.frame, tree.points[top.point], sums);
+                ++taken;
                 least = *std::min_element(sums.begin(), sums.end());
                 continue;
             }
@@ -320,6 +324,7 @@ public:
                     push(heap, rest, block, top.tree, top.node, i);
             }
         }
+        return taken;
     }
 
     double centreX(int column) const { return (column + 0.5) * m_grid.cellWidth; }
@@ -427,11 +432,13 @@ std::optional<LevelMap> levelMap(const LevelInputs &inputs, const std::atomic<bo
     const int blockRows = (grid.rows + BlockCells - 1) / BlockCells;
     std::atomic<int> nextBlockRow{0};
     std::atomic<bool> failed{false};
+    std::atomic<qint64> terms{0};
     auto stopped = [&] { return failed.load(std::memory_order_relaxed) || (cancel && cancel->load()); };
 
     auto work = [&] {
         std::vector<Candidate> heap;
         std::vector<double> sums;
+        qint64 taken = 0;
         for (int blockRow = nextBlockRow++; blockRow < blockRows && !stopped(); blockRow = nextBlockRow++) {
             Block block{};
             block.firstRow = blockRow * BlockCells;
@@ -443,7 +450,7 @@ std::optional<LevelMap> levelMap(const LevelInputs &inputs, const std::atomic<bo
                 block.columns = std::min(BlockCells, grid.columns - first);
                 block.x0 = computation.centreX(first);
                 block.x1 = computation.centreX(first + block.columns - 1);
-                computation.sumBlock(block, heap, sums);
+                taken += qint64(computation.sumBlock(block, heap, sums)) * block.columns * block.rows;
                 for (int row = 0; row < block.rows; ++row) {
                     double *out
                         = map.levels.data() + std::size_t(block.firstRow + row) * grid.columns + first;
@@ -457,18 +464,27 @@ std::optional<LevelMap> levelMap(const LevelInputs &inputs, const std::atomic<bo
                 }
             }
         }
+        terms += taken;
     };
 
+    // The calling thread takes its share too; a thread the system cannot
+    // start leaves its share to the others.
     const int count = std::clamp(threadCount(threads), 1, std::max(1, blockRows));
     std::vector<std::thread> helpers;
     helpers.reserve(std::size_t(count - 1));
-    for (int i = 1; i < count; ++i)
-        helpers.emplace_back(work);
+    for (int i = 1; i < count; ++i) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error &) {
+            break;
+        }
+    }
     work();
     for (std::thread &helper : helpers)
         helper.join();
     if (stopped())
         return std::nullopt;
+    map.termsPerCell = double(terms.load()) / double(grid.cells());
     return map;
 }
 

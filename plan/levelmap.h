@@ -66,6 +66,9 @@ double directivityAt(const LevelInputs &inputs, const Placement &placement, QPoi
 struct LevelMap {
     CellGrid grid;
     std::vector<double> levels; // dB, row by row from Y = 0, each row from X = 0
+    // How many loudspeakers a cell's sum took on average; the rest were
+    // left out as too far to matter.
+    double termsPerCell = 0.0;
 
     double at(int column, int row) const { return levels[std::size_t(row) * grid.columns + column]; }
     QPointF cellCentre(int column, int row) const
