@@ -52,8 +52,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "loudspeaker-planner authors")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The Qt libraries come from dpkg-shlibdeps; the Russian Qt texts and the
-# fallback font the window asks for are loaded at run time, so they are named.
+# The Qt libraries and dxflib (libdxflib3) come from dpkg-shlibdeps; the
+# Russian Qt texts and the fallback font the window asks for are loaded at
+# run time, so they are named.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, fonts-dejavu-core")
 # The window needs a Qt platform plugin (xcb or wayland) to show itself.

@@ -31,6 +31,13 @@ const Layer Layers[] = {
     {dxf::DimensionLayer, 3},   // green
 };
 
+// The text style of every text. LibreCAD draws a text in its own stroke
+// font of the same name as the text's style (and in "standard", which has
+// no Cyrillic, when it has none of that name); its "unicode" font has the
+// Cyrillic letters. Other CAD programs take the style's TrueType font,
+// Arial, which has them too.
+const char *const TextStyle = "unicode";
+
 // How a DXF string carries Cyrillic. An R2000 (AC1015) ASCII file has no
 // encoding of its own: its strings are bytes in the code page its header
 // names in $DWGCODEPAGE, and UTF-8 comes only with R2007 (AC1021), which
@@ -140,7 +147,7 @@ void writeText(DL_Dxf &dxf, MemoryWriter &writer, QPointF at, double height, int
 {
     dxf.writeText(writer,
                   DL_TextData(at.x(), at.y(), 0.0, at.x(), at.y(), 0.0, height, 1.0, 0, alongH, alongV,
-                              windows1251(text), "Standard", angle),
+                              windows1251(text), TextStyle, angle),
                   onLayer(layer));
 }
 
@@ -187,9 +194,11 @@ void writeTables(DL_Dxf &dxf, MemoryWriter &writer)
                        DL_Attributes("", layer.colour, -1, "CONTINUOUS", 1.0));
     writer.tableEnd();
 
-    writer.tableStyle(1);
-    DL_StyleData style("Standard", 0, 0.0, 1.0, 0.0, 0, dxf::NumberHeight, "Arial", "");
-    dxf.writeStyle(writer, style);
+    // "Standard", which the dimension style refers to, and the style of
+    // the drawing's texts.
+    writer.tableStyle(2);
+    dxf.writeStyle(writer, DL_StyleData("Standard", 0, 0.0, 1.0, 0.0, 0, dxf::NumberHeight, "txt", ""));
+    dxf.writeStyle(writer, DL_StyleData(TextStyle, 0, 0.0, 1.0, 0.0, 0, dxf::NumberHeight, "Arial", ""));
     writer.tableEnd();
 
     dxf.writeView(writer);

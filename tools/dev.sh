@@ -6,8 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Build and run: compiler, Qt, Qt's Russian texts, a font with Cyrillic.
-# The plan window exports SVG (Qt SVG) and prints (Qt PrintSupport, in qt6-base-dev).
-packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev fonts-dejavu-core)
+# The plan window exports SVG (Qt SVG) and prints (Qt PrintSupport, in qt6-base-dev);
+# its DXF drawing is written through dxflib, found with pkg-config.
+packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev fonts-dejavu-core
+          libdxflib-dev pkgconf)
 if [ "${1:-run}" != run ]; then
   # Tests also check the layers of the includes (python3), the formatting
   # (clang-format), the desktop files, the Debian package and what a screen
