@@ -188,6 +188,8 @@ private slots:
     void againstVectorFormulas();
     void mapAgainstFullSum_data();
     void mapAgainstFullSum();
+    void oneLoudspeakerEverywhere_data();
+    void oneLoudspeakerEverywhere();
     void threadsGiveTheSameMap();
     void cancelled();
     void noMap_data();
@@ -375,6 +377,14 @@ void TestLevelMap::mapAgainstFullSum_data()
     QTest::newRow("ceiling, closer than 1 m, rows 10 x 6") << inputs(
         calc::Mounting::Ceiling, 10, 6, 0.5, 120, 90, 0, layOut(Arrangement::Rows, 10, 6, 0, 8).placements)
                                                            << false;
+    QTest::newRow("ceiling, 10 degrees, edge to edge 12 x 9")
+        << inputs(calc::Mounting::Ceiling, 12, 9, 4, 10, 90, 0,
+                  layOut(Arrangement::EdgeToEdge, 12, 9, 0.35, 0).placements)
+        << true;
+    QTest::newRow("ceiling, 180 degrees, full overlap 14 x 7")
+        << inputs(calc::Mounting::Ceiling, 14, 7, 0.8, 180, 90, 0,
+                  layOut(Arrangement::FullOverlap, 14, 7, 1, 0).placements)
+        << false; // nearly as loud all round: far loudspeakers still count
     QTest::newRow("ceiling, narrow, edge to edge 16 x 16")
         << inputs(calc::Mounting::Ceiling, 16, 16, 3, 30, 90, 0,
                   layOut(Arrangement::EdgeToEdge, 16, 16, 0.8, 0).placements)
@@ -419,6 +429,34 @@ void TestLevelMap::mapAgainstFullSum()
     if (leavesOut)
         QVERIFY2(map->termsPerCell < 0.5 * double(in.placements.size()),
                  qPrintable(QString::number(map->termsPerCell)));
+}
+
+void TestLevelMap::oneLoudspeakerEverywhere_data()
+{
+    QTest::addColumn<LevelInputs>("in");
+    QTest::newRow("ceiling, 90 degrees")
+        << single(calc::Mounting::Ceiling, {{7, 3}, Side::Ceiling}, 2, 90, 90, 0);
+    QTest::newRow("ceiling, 10 degrees")
+        << single(calc::Mounting::Ceiling, {{7, 3}, Side::Ceiling}, 2, 10, 90, 0);
+    QTest::newRow("ceiling, 180 degrees, 0.7 m")
+        << single(calc::Mounting::Ceiling, {{7, 3}, Side::Ceiling}, 0.7, 180, 90, 0);
+    QTest::newRow("wall, far") << single(calc::Mounting::Wall, {{12, 10}, Side::FarWall}, 1.5, 60, 90, 15);
+    QTest::newRow("square horn") << single(calc::Mounting::SquareHorn, {{3, 0}, Side::NearWall}, 4, 40, 30,
+                                           35);
+}
+
+// With one loudspeaker nothing can be left out: every cell is its level.
+void TestLevelMap::oneLoudspeakerEverywhere()
+{
+    QFETCH(LevelInputs, in);
+    const std::optional<LevelMap> map = levelMap(in);
+    QVERIFY(map.has_value());
+    double largest = 0.0;
+    for (int row = 0; row < map->grid.rows; ++row)
+        for (int column = 0; column < map->grid.columns; ++column)
+            largest = std::max(largest,
+                               std::abs(map->at(column, row) - levelAt(in, map->cellCentre(column, row))));
+    QVERIFY2(largest < 1e-9, qPrintable(QString::number(largest, 'g', 6)));
 }
 
 void TestLevelMap::threadsGiveTheSameMap()
