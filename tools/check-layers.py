@@ -46,6 +46,9 @@ FORMULA_FILES = {
     "plan/layout": {"QtCore", "QtGui"},
     "plan/zones": {"QtCore", "QtGui"},
     "plan/floorcoverage": {"QtCore", "QtGui"},
+    "plan/levelmap": {"QtCore", "QtGui"},
+    "plan/levelscale": {"QtCore", "QtGui"},
+    "plan/zoneoutline": {"QtCore", "QtGui"},
 }
 
 SOURCE_SUFFIXES = {".h", ".cpp"}

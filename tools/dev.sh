@@ -7,9 +7,10 @@ cd "$(dirname "$0")/.."
 
 # Build and run: compiler, Qt, Qt's Russian texts, a font with Cyrillic.
 # The plan window exports SVG (Qt SVG) and prints (Qt PrintSupport, in qt6-base-dev);
-# the building's tables are written as .xlsx workbooks by libxlsxwriter.
-packages=(cmake g++ make pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev fonts-dejavu-core
-          libxlsxwriter-dev)
+# the building's tables are written as .xlsx workbooks by libxlsxwriter and
+# the plan's DXF drawing through dxflib, both found with pkg-config (pkgconf).
+packages=(cmake g++ make pkgconf qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev fonts-dejavu-core
+          libxlsxwriter-dev libdxflib-dev)
 if [ "${1:-run}" != run ]; then
   # Tests also check the layers of the includes (python3), the formatting
   # (clang-format), the desktop files, the Debian package and what a screen

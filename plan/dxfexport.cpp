@@ -1,0 +1,298 @@
+#include "dxfexport.h"
+
+#include "plantexts.h"
+#include "zoneoutline.h"
+
+#include <dl_dxf.h>
+#include <dl_writer_ascii.h>
+
+#include <QPolygonF>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <string>
+
+namespace plan {
+
+namespace {
+
+// The layers and their colours (AutoCAD colour index).
+struct Layer {
+    const QString &name;
+    int colour;
+};
+
+const Layer Layers[] = {
+    {dxf::RoomLayer, 7},        // white on black, black on white
+    {dxf::LoudspeakerLayer, 1}, // red
+    {dxf::ZoneLayer, 5},        // blue
+    {dxf::DimensionLayer, 3},   // green
+};
+
+// The text style of every text. LibreCAD draws a text in its own stroke
+// font of the same name as the text's style (and in "standard", which has
+// no Cyrillic, when it has none of that name); its "unicode" font has the
+// Cyrillic letters. Other CAD programs take the style's TrueType font,
+// Arial, which has them too.
+const char *const TextStyle = "unicode";
+
+// How a DXF string carries Cyrillic. An R2000 (AC1015) ASCII file has no
+// encoding of its own: its strings are bytes in the code page its header
+// names in $DWGCODEPAGE, and UTF-8 comes only with R2007 (AC1021), which
+// dxflib does not write; dxflib passes the bytes it is given through
+// unchanged. So the header names ANSI_1251 and every string is written in
+// windows-1251. LibreCAD (libdxfrw) reads an AC1015 file in the code page
+// of its $DWGCODEPAGE, for which it has the 1251 table, and AutoCAD and the
+// programs that follow it do the same; UTF-8 bytes there would be read as
+// ANSI_1252 and show as mojibake. A character the code page lacks is
+// written as \U+XXXX, which those readers decode in any code page.
+std::string windows1251(const QString &text)
+{
+    std::string bytes;
+    bytes.reserve(std::size_t(text.size()));
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c < 0x80) {
+            bytes += char(c);
+        } else if (c >= 0x0410 && c <= 0x044F) { // А … я
+            bytes += char(0xC0 + (c - 0x0410));
+        } else if (c == 0x0401) { // Ё
+            bytes += char(0xA8);
+        } else if (c == 0x0451) { // ё
+            bytes += char(0xB8);
+        } else if (c == 0x2116) { // №
+            bytes += char(0xB9);
+        } else if (c == 0x00A0) { // no-break space
+            bytes += char(0xA0);
+        } else {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\U+%04X", unsigned(c));
+            bytes += escape;
+        }
+    }
+    return bytes;
+}
+
+// dxflib's ASCII writer with the bytes collected in memory rather than
+// written to a file: dxflib composes the sections, tables and entities,
+// and the whole drawing then goes to the file at once (writeWhole), so a
+// failed write cannot leave half a drawing behind. The writer opens no
+// file (its file name is empty); every value goes through the four
+// functions below. Reals are written in the shortest form that reads back
+// the same double, always with "." whatever the C locale says.
+class MemoryWriter : public DL_WriterA {
+public:
+    explicit MemoryWriter(DL_Codes::version dxfVersion) : DL_WriterA("", dxfVersion) { }
+
+    QByteArray bytes;
+
+    void dxfReal(int gc, double value) const override
+    {
+        if (value == 0.0)
+            value = 0.0; // no "-0"
+        char text[64];
+        const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+        std::string number(text, result.ptr);
+        if (number.find('.') == std::string::npos)
+            number += ".0";
+        dxfString(gc, number);
+    }
+    void dxfInt(int gc, int value) const override { dxfString(gc, std::to_string(value)); }
+    void dxfHex(int gc, int value) const override
+    {
+        dxfString(gc, QByteArray::number(uint(value), 16).toUpper().toStdString());
+    }
+    void dxfString(int gc, const char *value) const override
+    {
+        dxfString(gc, std::string(value ? value : ""));
+    }
+    void dxfString(int gc, const std::string &value) const override
+    {
+        // The group code right-aligned in three columns, as dxflib writes it.
+        auto &out = const_cast<QByteArray &>(bytes);
+        const std::string code = std::to_string(gc);
+        out.append(QByteArray(std::max<int>(0, 3 - int(code.size())), ' '));
+        out.append(code.data(), qsizetype(code.size()));
+        out.append('\n');
+        out.append(value.data(), qsizetype(value.size()));
+        out.append('\n');
+    }
+};
+
+// Plan metres to drawing millimetres, to the micrometre.
+double mm(double metres)
+{
+    return std::round(metres * 1e6) / 1000.0;
+}
+
+DL_Attributes onLayer(const QString &layer)
+{
+    return DL_Attributes(windows1251(layer), 256, -1, "BYLAYER", 1.0);
+}
+
+void writeClosedPolyline(DL_Dxf &dxf, MemoryWriter &writer, const QPolygonF &polygon, const QString &layer)
+{
+    // A closed polyline lists each corner once; the flag closes it.
+    const qsizetype corners = polygon.isClosed() ? polygon.size() - 1 : polygon.size();
+    dxf.writePolyline(writer, DL_PolylineData(int(corners), 0, 0, 1), onLayer(layer));
+    for (qsizetype i = 0; i < corners; ++i)
+        dxf.writeVertex(writer, DL_VertexData(mm(polygon[i].x()), mm(polygon[i].y()), 0.0, 0.0));
+    dxf.writePolylineEnd(writer);
+}
+
+void writeText(DL_Dxf &dxf, MemoryWriter &writer, QPointF at, double height, int alongH, int alongV,
+               double angle, const QString &text, const QString &layer)
+{
+    dxf.writeText(writer,
+                  DL_TextData(at.x(), at.y(), 0.0, at.x(), at.y(), 0.0, height, 1.0, 0, alongH, alongV,
+                              windows1251(text), TextStyle, angle),
+                  onLayer(layer));
+}
+
+// The sizes of the dimension texts: the room's longer side over 40, at
+// least as high as a loudspeaker's number and at most 2 m.
+double dimensionHeight(const DxfPlan &plan)
+{
+    return std::clamp(mm(std::max(plan.length, plan.width)) / 40.0, dxf::NumberHeight, 2000.0);
+}
+
+void writeHeader(DL_Dxf &dxf, MemoryWriter &writer, const DxfPlan &plan)
+{
+    dxf.writeHeader(writer);
+    writer.dxfString(9, "$DWGCODEPAGE");
+    writer.dxfString(3, "ANSI_1251");
+    writer.dxfString(9, "$INSUNITS");
+    writer.dxfInt(70, 4); // millimetres
+    writer.dxfString(9, "$MEASUREMENT");
+    writer.dxfInt(70, 1); // metric
+    // The extent with the dimension texts, for the first view.
+    const double margin = 3.0 * dimensionHeight(plan);
+    writer.dxfString(9, "$EXTMIN");
+    writer.coord(10, -margin, -margin, 0.0);
+    writer.dxfString(9, "$EXTMAX");
+    writer.coord(10, mm(plan.length) + margin, mm(plan.width) + margin, 0.0);
+    writer.sectionEnd();
+}
+
+void writeTables(DL_Dxf &dxf, MemoryWriter &writer)
+{
+    writer.sectionTables();
+    dxf.writeVPort(writer);
+
+    writer.tableLinetypes(3);
+    dxf.writeLinetype(writer, DL_LinetypeData("BYBLOCK", "", 0, 0, 0.0));
+    dxf.writeLinetype(writer, DL_LinetypeData("BYLAYER", "", 0, 0, 0.0));
+    dxf.writeLinetype(writer, DL_LinetypeData("CONTINUOUS", "Continuous", 0, 0, 0.0));
+    writer.tableEnd();
+
+    writer.tableLayers(int(std::size(Layers)) + 1);
+    dxf.writeLayer(writer, DL_LayerData("0", 0), DL_Attributes("", 7, -1, "CONTINUOUS", 1.0));
+    for (const Layer &layer : Layers)
+        dxf.writeLayer(writer, DL_LayerData(windows1251(layer.name), 0),
+                       DL_Attributes("", layer.colour, -1, "CONTINUOUS", 1.0));
+    writer.tableEnd();
+
+    // "Standard", which the dimension style refers to, and the style of
+    // the drawing's texts.
+    writer.tableStyle(2);
+    dxf.writeStyle(writer, DL_StyleData("Standard", 0, 0.0, 1.0, 0.0, 0, dxf::NumberHeight, "txt", ""));
+    dxf.writeStyle(writer, DL_StyleData(TextStyle, 0, 0.0, 1.0, 0.0, 0, dxf::NumberHeight, "Arial", ""));
+    writer.tableEnd();
+
+    dxf.writeView(writer);
+    dxf.writeUcs(writer);
+
+    writer.tableAppid(1);
+    dxf.writeAppid(writer, "ACAD");
+    writer.tableEnd();
+
+    dxf.writeDimStyle(writer, 2.5, 0.625, 0.625, 0.625, dxf::NumberHeight);
+    dxf.writeBlockRecord(writer);
+    writer.tableEnd();
+    writer.sectionEnd();
+
+    writer.sectionBlocks();
+    for (const char *block : {"*Model_Space", "*Paper_Space", "*Paper_Space0"}) {
+        dxf.writeBlock(writer, DL_BlockData(block, 0, 0.0, 0.0, 0.0));
+        dxf.writeEndBlock(writer, block);
+    }
+    writer.sectionEnd();
+}
+
+void writeEntities(DL_Dxf &dxf, MemoryWriter &writer, const DxfPlan &plan)
+{
+    writer.sectionEntities();
+
+    writeClosedPolyline(dxf, writer, QPolygonF(QRectF(0.0, 0.0, plan.length, plan.width)), dxf::RoomLayer);
+
+    for (const Placement &placement : plan.placements) {
+        if (plan.zone.shape == ZoneShape::Disc
+            && zoneInsideRoom(plan.zone, placement, plan.length, plan.width)) {
+            dxf.writeCircle(writer,
+                            DL_CircleData(mm(placement.position.x()), mm(placement.position.y()), 0.0,
+                                          mm(plan.zone.radius)),
+                            onLayer(dxf::ZoneLayer));
+            continue;
+        }
+        const QPolygonF outline = zoneOutline(plan.zone, placement, plan.length, plan.width);
+        if (!outline.isEmpty())
+            writeClosedPolyline(dxf, writer, outline, dxf::ZoneLayer);
+    }
+
+    for (std::size_t i = 0; i < plan.placements.size(); ++i) {
+        const QPointF at(mm(plan.placements[i].position.x()), mm(plan.placements[i].position.y()));
+        dxf.writeCircle(writer, DL_CircleData(at.x(), at.y(), 0.0, dxf::MarkRadius),
+                        onLayer(dxf::LoudspeakerLayer));
+        const QPointF beside = at + QPointF(1.5 * dxf::MarkRadius, 1.5 * dxf::MarkRadius);
+        writeText(dxf, writer, beside, dxf::NumberHeight, 0, 0, 0.0, QString::number(i + 1),
+                  dxf::LoudspeakerLayer);
+    }
+
+    // The length centred under the wall Y = 0, the width centred left of
+    // the wall X = 0 and read from below.
+    const double height = dimensionHeight(plan);
+    const QString unit = QStringLiteral(" м");
+    writeText(dxf, writer, QPointF(mm(plan.length) / 2.0, -height), height, 1, 3, 0.0,
+              lengthText(plan.length, plan.decimalPoint) + unit, dxf::DimensionLayer);
+    writeText(dxf, writer, QPointF(-height, mm(plan.width) / 2.0), height, 1, 0, std::numbers::pi / 2.0,
+              lengthText(plan.width, plan.decimalPoint) + unit, dxf::DimensionLayer);
+
+    writer.sectionEnd();
+}
+
+} // namespace
+
+QByteArray dxfBytes(const DxfPlan &plan)
+{
+    // A DL_Dxf writes R2000 unless out() opens a file for another version;
+    // the writer is made for the same version.
+    DL_Dxf dxf;
+    MemoryWriter writer(DL_VERSION_2000);
+    writeHeader(dxf, writer, plan);
+    writeTables(dxf, writer);
+    writeEntities(dxf, writer, plan);
+    dxf.writeObjects(writer);
+    dxf.writeObjectsEnd(writer);
+    writer.dxfEOF();
+    // The header's $HANDSEED must lie above every handle the drawing uses;
+    // dxflib writes FFFF there, which a plan of many loudspeakers passes.
+    const unsigned long seed = writer.getNextHandle();
+    if (seed > 0xFFFF) {
+        const QByteArray written = "$HANDSEED\n  5\nFFFF\n";
+        const qsizetype at = writer.bytes.indexOf(written);
+        if (at >= 0)
+            writer.bytes.replace(at, written.size(),
+                                 "$HANDSEED\n  5\n" + QByteArray::number(qulonglong(seed), 16).toUpper()
+                                     + '\n');
+    }
+    return writer.bytes;
+}
+
+WriteResult writeDxf(const QString &path, const DxfPlan &plan)
+{
+    return writeWhole(path, dxfBytes(plan));
+}
+
+} // namespace plan

@@ -1,0 +1,660 @@
+#include "levelmap.h"
+
+#include "plantexts.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <system_error>
+#include <thread>
+
+namespace plan {
+namespace {
+
+// 10^(-40 / 10): the directivity never takes a power below -40 dB.
+constexpr double FloorGain = 1e-4;
+
+// The share of the summed power the left-out loudspeakers may add at most,
+// 10^(LevelMapTolerance / 10) - 1, kept a little below it so that the
+// rounding of the sums cannot carry a cell past the tolerance.
+const double LeftOutShare = (std::pow(10.0, LevelMapTolerance / 10.0) - 1.0) * (1.0 - 1e-9);
+
+// A bound of a box's power is raised by this factor, which covers the
+// rounding of the power of any loudspeaker in it.
+constexpr double BoundMargin = 1.0 + 1e-9;
+
+// 10 lg x = (10 / ln 10) ln x; the natural logarithm is the quicker.
+constexpr double TenOverLn10 = 4.34294481903251827651;
+
+// The cells of one block share one choice of loudspeakers.
+constexpr int BlockCells = 8;
+
+// Loudspeakers in a leaf of the tree.
+constexpr int LeafSize = 8;
+
+// lg 0.5 / lg cos(half the directivity): the exponent that puts the level
+// 6 dB down at half the directivity angle.
+double directivityExponent(double directivityDeg)
+{
+    return std::log10(0.5) / std::log10(std::cos(calc::degreesToRadians(directivityDeg / 2.0)));
+}
+
+bool validDirectivity(double degrees)
+{
+    return std::isfinite(degrees) && degrees > 0.0 && degrees <= 180.0
+        && std::isfinite(directivityExponent(degrees)) && directivityExponent(degrees) >= 0.0;
+}
+
+// The axis of a loudspeaker, (0, ay, az), and the normal of its horizontal
+// plane, (0, vy, vz), which spans its vertical plane with the axis. The
+// direction along the wall, (1, 0, 0), completes them. A ceiling
+// loudspeaker is a wall loudspeaker tilted a right angle down.
+struct Frame {
+    double ay = 0.0;
+    double az = -1.0;
+    double vy = 1.0;
+    double vz = 0.0;
+};
+
+Frame frameFor(Side side, double tiltDeg)
+{
+    Frame frame;
+    if (side == Side::Ceiling)
+        return frame;
+    const double tilt = calc::degreesToRadians(tiltDeg);
+    const double facing = side == Side::FarWall ? -1.0 : 1.0;
+    frame.ay = facing * std::cos(tilt);
+    frame.az = -std::sin(tilt);
+    frame.vy = facing * std::sin(tilt);
+    frame.vz = std::cos(tilt);
+    return frame;
+}
+
+// The smallest magnitude of a number between low and high.
+double nearestToZero(double low, double high)
+{
+    if (low > 0.0)
+        return low;
+    if (high < 0.0)
+        return -high;
+    return 0.0;
+}
+
+// q^power for positive q, as std::pow gives it to within about 1e-15 of
+// its value but several times faster, for the millions of powers of one
+// map: q = q0 (1 + t), q0 the table's point at or below q (q with all but
+// the top mantissa bits cleared), q0^power from the table and (1 + t)^power
+// from its binomial series. The table points lie 2^-bits apart relative to
+// q, so that t |power| < 1/128 (and |power| >= 1 here), and eight terms of
+// the series leave an error below 1e-16. A q outside the table, or a table
+// that would be too large, is left to std::pow.
+class PowerTable {
+public:
+    PowerTable(double power, double lowest, double highest) : m_power(power)
+    {
+        if (!(std::isfinite(power) && lowest > 0.0 && highest >= lowest && std::isfinite(highest)))
+            return;
+        m_bits = std::clamp(int(std::ceil(std::log2(128.0 * std::max(1.0, std::abs(power))))), 7, 40);
+        m_shift = MantissaBits - m_bits;
+        m_first = std::bit_cast<std::uint64_t>(lowest) >> m_shift;
+        const std::uint64_t last = std::bit_cast<std::uint64_t>(highest) >> m_shift;
+        const std::uint64_t count = std::min<std::uint64_t>(last - m_first + 1, MaxEntries);
+        m_entries.resize(count);
+        for (std::uint64_t i = 0; i < count; ++i) {
+            const double q0 = std::bit_cast<double>((m_first + i) << m_shift);
+            m_entries[i] = {std::pow(q0, power), 1.0 / q0};
+        }
+        double binomial = 1.0;
+        for (int k = 0; k < Terms; ++k) {
+            m_binomial[std::size_t(k)] = binomial;
+            binomial *= (power - k) / (k + 1.0);
+        }
+    }
+
+    double operator()(double q) const
+    {
+        const std::uint64_t index = (std::bit_cast<std::uint64_t>(q) >> m_shift) - m_first;
+        if (!(q > 0.0) || index >= m_entries.size())
+            return std::pow(q, m_power);
+        const Entry &entry = m_entries[index];
+        const double q0 = std::bit_cast<double>((std::bit_cast<std::uint64_t>(q) >> m_shift) << m_shift);
+        const double t = (q - q0) * entry.inverse;
+        // The series in pairs of terms (Estrin's scheme): fewer steps that
+        // wait on each other than one term after another.
+        const auto &c = m_binomial;
+        const double t2 = t * t;
+        const double low = (c[0] + c[1] * t) + t2 * (c[2] + c[3] * t);
+        const double high = (c[4] + c[5] * t) + t2 * (c[6] + c[7] * t);
+        return entry.power * (low + t2 * t2 * high);
+    }
+
+private:
+    static constexpr int MantissaBits = 52;
+    static constexpr int Terms = 8;
+    static constexpr std::uint64_t MaxEntries = 1 << 16;
+
+    struct Entry {
+        double power;   // q0^power
+        double inverse; // 1 / q0
+    };
+
+    double m_power;
+    int m_bits = 0;
+    int m_shift = 0;
+    std::uint64_t m_first = 0;
+    std::vector<Entry> m_entries;
+    std::array<double, Terms> m_binomial{};
+};
+
+// The power of one loudspeaker at a point relative to its level 1 m away
+// on its axis, 10^((Li - splTotal) / 10), from the point's offset
+// (dx, dy) on the plane and the loudspeaker's height.
+class Beam {
+public:
+    explicit Beam(const LevelInputs &inputs)
+        : m_horn(inputs.mounting == calc::Mounting::RoundHorn
+                 || inputs.mounting == calc::Mounting::SquareHorn),
+          m_h(inputs.dropH),
+          m_h2(inputs.dropH * inputs.dropH),
+          m_n(directivityExponent(inputs.dirDeg)),
+          m_nv(m_horn ? directivityExponent(inputs.vDirDeg) : 0.0),
+          // A squared cosine at or below these gives a factor at or below
+          // FloorGain; the power is not needed there.
+          m_floorCos2(std::pow(FloorGain, 1.0 / m_n)),
+          m_floorCos2V(std::pow(FloorGain, 1.0 / m_nv)),
+          m_heightPower(std::pow(m_h2, m_n))
+    { }
+
+    double gain(double dx, double dy, const Frame &frame) const
+    {
+        const double q = dx * dx + dy * dy + m_h2;
+        return directivityGain(dx, dy, q, frame) / std::max(q, 1.0);
+    }
+
+    // The exponent of q in the single-angle law where q >= 1.
+    double distancePower() const { return -m_n - 1.0; }
+
+    // Adds gain(dx[i], dy, frame) to sums[i] for count offsets of one row.
+    // The single-angle law takes one power per point: along the row the
+    // axis component is the same, and (along^2 / q)^n / q = along^(2n) *
+    // q^-(n + 1) where q >= 1, which powers gives.
+    void addRow(const double *dx, int count, double dy, const Frame &frame, const PowerTable &powers,
+                double *sums) const
+    {
+        const double along = dy * frame.ay - m_h * frame.az;
+        const double rowQ = dy * dy + m_h2;
+        if (m_horn || !(along > 0.0)) {
+            for (int i = 0; i < count; ++i) {
+                const double q = dx[i] * dx[i] + rowQ;
+                sums[i] += directivityGain(dx[i], dy, q, frame) / std::max(q, 1.0);
+            }
+            return;
+        }
+        const double along2 = along * along;
+        const double alongPower = along == m_h ? m_heightPower : std::pow(along2, m_n);
+        const double floorQ = along2 / m_floorCos2; // cos^2 above the floor where q < floorQ
+        for (int i = 0; i < count; ++i) {
+            const double q = dx[i] * dx[i] + rowQ;
+            double g;
+            if (!(q < floorQ))
+                g = FloorGain / std::max(q, 1.0);
+            else if (q >= 1.0)
+                g = alongPower * powers(q); // above the floor: q < floorQ
+            else
+                g = std::max(std::pow(along2 / q, m_n), FloorGain);
+            sums[i] += g;
+        }
+    }
+
+    // 10^(D / 10).
+    double directivityGain(double dx, double dy, double q, const Frame &frame) const
+    {
+        const double along = dy * frame.ay - m_h * frame.az;
+        if (!(along > 0.0))
+            return FloorGain;
+        const double along2 = along * along;
+        if (!m_horn) {
+            const double cos2 = along2 / q;
+            return cos2 > m_floorCos2 ? std::max(std::pow(cos2, m_n), FloorGain) : FloorGain;
+        }
+        const double across = dy * frame.vy - m_h * frame.vz;
+        const double cos2H = along2 / (along2 + dx * dx);
+        const double cos2V = along2 / (along2 + across * across);
+        if (!(cos2H > m_floorCos2 && cos2V > m_floorCos2V))
+            return FloorGain;
+        return std::max(std::pow(cos2H, m_n) * std::pow(cos2V, m_nv), FloorGain);
+    }
+
+    // The most gain() can be for any offset dx0 <= dx <= dx1, dy0 <= dy <=
+    // dy1: every factor at its largest over the box, the distance at its
+    // smallest.
+    double gainBound(double dx0, double dx1, double dy0, double dy1, const Frame &frame) const
+    {
+        const double mx = nearestToZero(dx0, dx1);
+        const double my = nearestToZero(dy0, dy1);
+        const double q = mx * mx + my * my + m_h2;
+        const double along = std::max(dy0 * frame.ay, dy1 * frame.ay) - m_h * frame.az;
+        double g = FloorGain;
+        if (along > 0.0) {
+            const double along2 = along * along;
+            if (!m_horn) {
+                const double cos2 = std::min(1.0, along2 / q);
+                if (cos2 > m_floorCos2)
+                    g = std::pow(cos2, m_n);
+            } else {
+                const double a0 = dy0 * frame.vy - m_h * frame.vz;
+                const double a1 = dy1 * frame.vy - m_h * frame.vz;
+                const double mv = nearestToZero(std::min(a0, a1), std::max(a0, a1));
+                const double cos2H = along2 / (along2 + mx * mx);
+                const double cos2V = along2 / (along2 + mv * mv);
+                if (cos2H > m_floorCos2 && cos2V > m_floorCos2V)
+                    g = std::pow(cos2H, m_n) * std::pow(cos2V, m_nv);
+            }
+            g = std::max(g, FloorGain);
+        }
+        return g / std::max(q, 1.0) * BoundMargin;
+    }
+
+private:
+    bool m_horn;
+    double m_h;
+    double m_h2;
+    double m_n;  // single angle, or the horn's horizontal exponent
+    double m_nv; // the horn's vertical exponent
+    double m_floorCos2;
+    double m_floorCos2V;
+    double m_heightPower; // (dropH^2)^n: a ceiling loudspeaker's axis component is dropH
+};
+
+// The loudspeakers of one side in a tree of boxes: each node holds the
+// bounding box of its loudspeakers; a leaf holds up to LeafSize of them.
+struct Tree {
+    struct Node {
+        double x0 = 0.0, x1 = 0.0, y0 = 0.0, y1 = 0.0;
+        int begin = 0;
+        int end = 0;
+        int first = -1; // the first child; the second follows it
+    };
+    Frame frame;
+    std::vector<QPointF> points;
+    std::vector<Node> nodes;
+
+    void build(std::vector<QPointF> positions, const Frame &sideFrame)
+    {
+        frame = sideFrame;
+        points = std::move(positions);
+        nodes.clear();
+        if (points.empty())
+            return;
+        nodes.reserve(4 * points.size() / LeafSize + 2);
+        nodes.emplace_back();
+        split(0, 0, int(points.size()));
+    }
+
+private:
+    void split(int index, int begin, int end)
+    {
+        Node node;
+        node.begin = begin;
+        node.end = end;
+        node.x0 = node.x1 = points[begin].x();
+        node.y0 = node.y1 = points[begin].y();
+        for (int i = begin + 1; i < end; ++i) {
+            node.x0 = std::min(node.x0, points[i].x());
+            node.x1 = std::max(node.x1, points[i].x());
+            node.y0 = std::min(node.y0, points[i].y());
+            node.y1 = std::max(node.y1, points[i].y());
+        }
+        if (end - begin > LeafSize) {
+            const bool alongX = node.x1 - node.x0 >= node.y1 - node.y0;
+            const int middle = begin + (end - begin) / 2;
+            std::nth_element(
+                points.begin() + begin, points.begin() + middle, points.begin() + end,
+                [alongX](QPointF a, QPointF b) { return alongX ? a.x() < b.x() : a.y() < b.y(); });
+            node.first = int(nodes.size());
+            nodes.emplace_back();
+            nodes.emplace_back();
+            nodes[index] = node;
+            split(node.first, begin, middle);
+            split(node.first + 1, middle, end);
+            return;
+        }
+        nodes[index] = node;
+    }
+};
+
+// What the heap of one block holds: a node of a tree, or one loudspeaker
+// (point >= 0), with the most it can add to any cell of the block.
+struct Candidate {
+    double bound;
+    int tree;
+    int node;
+    int point;
+
+    bool operator<(const Candidate &other) const { return bound < other.bound; }
+};
+
+struct Block {
+    int firstColumn, columns, firstRow, rows;
+    double x0, x1, y0, y1; // the box of the cell centres
+};
+
+class MapComputation {
+public:
+    // The table of powers covers the distances of the room's cells from
+    // its loudspeakers, from 1 m or the height up.
+    MapComputation(const LevelInputs &inputs, const CellGrid &grid)
+        : m_beam(inputs),
+          m_grid(grid),
+          m_powers(m_beam.distancePower(), std::max(1.0, inputs.dropH * inputs.dropH),
+                   inputs.length * inputs.length + inputs.width * inputs.width + inputs.dropH * inputs.dropH)
+    {
+        std::array<std::vector<QPointF>, 3> bySide;
+        for (const Placement &placement : inputs.placements)
+            bySide[int(placement.side)].push_back(placement.position);
+        for (int side = 0; side < 3; ++side) {
+            if (bySide[side].empty())
+                continue;
+            Tree tree;
+            tree.build(std::move(bySide[side]), frameFor(Side(side), inputs.tiltDeg));
+            m_trees.push_back(std::move(tree));
+        }
+    }
+
+    // The power sums of the block's cells, row by row, into sums; returns
+    // how many loudspeakers they took.
+    int sumBlock(const Block &block, std::vector<Candidate> &heap, std::vector<double> &sums) const
+    {
+        int taken = 0;
+        const int cells = block.columns * block.rows;
+        sums.assign(std::size_t(cells), 0.0);
+        heap.clear();
+        double rest = 0.0;
+        for (int t = 0; t < int(m_trees.size()); ++t)
+            push(heap, rest, block, t, 0, -1);
+
+        double least = 0.0;
+        while (!heap.empty()) {
+            if (rest <= LeftOutShare * least) {
+                // The running sum has lost some precision to the
+                // subtractions; add the bounds afresh before relying on it.
+                rest = 0.0;
+                for (const Candidate &candidate : heap)
+                    rest += candidate.bound;
+                if (rest <= LeftOutShare * least)
+                    break;
+            }
+            std::pop_heap(heap.begin(), heap.end());
+            const Candidate top = heap.back();
+            heap.pop_back();
+            rest -= top.bound;
+            const Tree &tree = m_trees[top.tree];
+            if (top.point >= 0) {
+                addLoudspeaker(block, tree.frame, tree.points[top.point], sums);
+                ++taken;
+                least = *std::min_element(sums.begin(), sums.end());
+                continue;
+            }
+            const Tree::Node &node = tree.nodes[top.node];
+            if (node.first >= 0) {
+                push(heap, rest, block, top.tree, node.first, -1);
+                push(heap, rest, block, top.tree, node.first + 1, -1);
+            } else {
+                for (int i = node.begin; i < node.end; ++i)
+                    push(heap, rest, block, top.tree, top.node, i);
+            }
+        }
+        return taken;
+    }
+
+    double centreX(int column) const { return (column + 0.5) * m_grid.cellWidth; }
+    double centreY(int row) const { return (row + 0.5) * m_grid.cellHeight; }
+
+private:
+    void push(std::vector<Candidate> &heap, double &rest, const Block &block, int t, int nodeIndex,
+              int point) const
+    {
+        const Tree &tree = m_trees[t];
+        double bound = 0.0;
+        if (point >= 0) {
+            const QPointF at = tree.points[point];
+            bound = m_beam.gainBound(block.x0 - at.x(), block.x1 - at.x(), block.y0 - at.y(),
+                                     block.y1 - at.y(), tree.frame);
+        } else {
+            const Tree::Node &node = tree.nodes[nodeIndex];
+            bound = double(node.end - node.begin)
+                * m_beam.gainBound(block.x0 - node.x1, block.x1 - node.x0, block.y0 - node.y1,
+                                   block.y1 - node.y0, tree.frame);
+        }
+        heap.push_back({bound, t, nodeIndex, point});
+        std::push_heap(heap.begin(), heap.end());
+        rest += bound;
+    }
+
+    void addLoudspeaker(const Block &block, const Frame &frame, QPointF at, std::vector<double> &sums) const
+    {
+        double dx[BlockCells];
+        for (int column = 0; column < block.columns; ++column)
+            dx[column] = centreX(block.firstColumn + column) - at.x();
+        for (int row = 0; row < block.rows; ++row)
+            m_beam.addRow(dx, block.columns, centreY(block.firstRow + row) - at.y(), frame, m_powers,
+                          sums.data() + std::size_t(row * block.columns));
+    }
+
+    Beam m_beam;
+    CellGrid m_grid;
+    PowerTable m_powers;
+    std::vector<Tree> m_trees;
+};
+
+int threadCount(int requested)
+{
+    if (requested > 0)
+        return requested;
+    return int(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+bool finite(double value)
+{
+    return std::isfinite(value);
+}
+
+} // namespace
+
+bool hasLevelMap(const LevelInputs &inputs)
+{
+    const bool horn
+        = inputs.mounting == calc::Mounting::RoundHorn || inputs.mounting == calc::Mounting::SquareHorn;
+    if (cellGrid(inputs.length, inputs.width).cells() == 0 || inputs.placements.empty())
+        return false;
+    if (!(finite(inputs.splTotal) && finite(inputs.tiltDeg) && finite(inputs.dropH) && inputs.dropH >= 0.0))
+        return false;
+    if (!validDirectivity(inputs.dirDeg) || (horn && !validDirectivity(inputs.vDirDeg)))
+        return false;
+    return std::all_of(inputs.placements.begin(), inputs.placements.end(), [](const Placement &placement) {
+        return finite(placement.position.x()) && finite(placement.position.y());
+    });
+}
+
+double directivityAt(const LevelInputs &inputs, const Placement &placement, QPointF point)
+{
+    const Beam beam(inputs);
+    const double dx = point.x() - placement.position.x();
+    const double dy = point.y() - placement.position.y();
+    const double q = dx * dx + dy * dy + inputs.dropH * inputs.dropH;
+    return 10.0 * std::log10(beam.directivityGain(dx, dy, q, frameFor(placement.side, inputs.tiltDeg)));
+}
+
+double levelAt(const LevelInputs &inputs, QPointF point)
+{
+    if (!hasLevelMap(inputs))
+        return std::numeric_limits<double>::quiet_NaN();
+    const Beam beam(inputs);
+    const std::array<Frame, 3> frames
+        = {frameFor(Side::Ceiling, inputs.tiltDeg), frameFor(Side::NearWall, inputs.tiltDeg),
+           frameFor(Side::FarWall, inputs.tiltDeg)};
+    double sum = 0.0;
+    for (const Placement &placement : inputs.placements)
+        sum += beam.gain(point.x() - placement.position.x(), point.y() - placement.position.y(),
+                         frames[int(placement.side)]);
+    return inputs.splTotal + 10.0 * std::log10(sum);
+}
+
+std::optional<LevelMap> levelMap(const LevelInputs &inputs, const std::atomic<bool> *cancel, int threads)
+{
+    if (!hasLevelMap(inputs))
+        return std::nullopt;
+    LevelMap map;
+    map.grid = cellGrid(inputs.length, inputs.width);
+    const CellGrid &grid = map.grid;
+    map.levels.assign(std::size_t(grid.cells()), 0.0);
+    const MapComputation computation(inputs, grid);
+
+    const int blockRows = (grid.rows + BlockCells - 1) / BlockCells;
+    std::atomic<int> nextBlockRow{0};
+    std::atomic<bool> failed{false};
+    std::atomic<qint64> terms{0};
+    auto stopped = [&] { return failed.load(std::memory_order_relaxed) || (cancel && cancel->load()); };
+
+    auto work = [&] {
+        std::vector<Candidate> heap;
+        std::vector<double> sums;
+        qint64 taken = 0;
+        for (int blockRow = nextBlockRow++; blockRow < blockRows && !stopped(); blockRow = nextBlockRow++) {
+            Block block{};
+            block.firstRow = blockRow * BlockCells;
+            block.rows = std::min(BlockCells, grid.rows - block.firstRow);
+            block.y0 = computation.centreY(block.firstRow);
+            block.y1 = computation.centreY(block.firstRow + block.rows - 1);
+            for (int first = 0; first < grid.columns && !stopped(); first += BlockCells) {
+                block.firstColumn = first;
+                block.columns = std::min(BlockCells, grid.columns - first);
+                block.x0 = computation.centreX(first);
+                block.x1 = computation.centreX(first + block.columns - 1);
+                taken += qint64(computation.sumBlock(block, heap, sums)) * block.columns * block.rows;
+                for (int row = 0; row < block.rows; ++row) {
+                    double *out
+                        = map.levels.data() + std::size_t(block.firstRow + row) * grid.columns + first;
+                    for (int column = 0; column < block.columns; ++column) {
+                        const double level = inputs.splTotal
+                            + TenOverLn10 * std::log(sums[std::size_t(row * block.columns + column)]);
+                        if (!std::isfinite(level))
+                            failed = true;
+                        out[column] = level;
+                    }
+                }
+            }
+        }
+        terms += taken;
+    };
+
+    // The calling thread takes its share too; a thread the system cannot
+    // start leaves its share to the others.
+    const int count = std::clamp(threadCount(threads), 1, std::max(1, blockRows));
+    std::vector<std::thread> helpers;
+    helpers.reserve(std::size_t(count - 1));
+    for (int i = 1; i < count; ++i) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error &) {
+            break;
+        }
+    }
+    work();
+    for (std::thread &helper : helpers)
+        helper.join();
+    if (stopped())
+        return std::nullopt;
+    map.termsPerCell = double(terms.load()) / double(grid.cells());
+    return map;
+}
+
+LevelSummary summarize(const LevelMap &map, double requiredLevel)
+{
+    LevelSummary summary;
+    if (map.levels.empty())
+        return summary;
+    const auto [lowest, highest] = std::minmax_element(map.levels.begin(), map.levels.end());
+    summary.lowest = *lowest;
+    summary.highest = *highest;
+    summary.spread = *highest - *lowest;
+    qint64 loudEnough = 0;
+    qint64 tooLoud = 0;
+    for (const double level : map.levels) {
+        loudEnough += level >= requiredLevel ? 1 : 0;
+        tooLoud += level > LoudestAllowed ? 1 : 0;
+    }
+    const double cells = double(map.levels.size());
+    summary.requiredShare = 100.0 * double(loudEnough) / cells;
+    summary.tooLoudShare = 100.0 * double(tooLoud) / cells;
+    return summary;
+}
+
+QString levelSummaryText(const LevelSummary &summary, double requiredLevel, QChar decimalPoint)
+{
+    return QStringLiteral("Уровень звука: от %1 до %2 дБ, разброс %3 дБ. Не ниже %4 дБ: %5 % площади. "
+                          "Выше 120 дБ: %6 % площади.")
+        .arg(fixedText(summary.lowest, 1, decimalPoint), fixedText(summary.highest, 1, decimalPoint),
+             fixedText(summary.spread, 1, decimalPoint), fixedText(requiredLevel, 0, decimalPoint),
+             fixedText(summary.requiredShare, 1, decimalPoint),
+             fixedText(summary.tooLoudShare, 1, decimalPoint));
+}
+
+std::vector<QLineF> contourSegments(const LevelMap &map, double level)
+{
+    std::vector<QLineF> segments;
+    const CellGrid &grid = map.grid;
+    if (map.levels.empty() || !std::isfinite(level))
+        return segments;
+    // The corners of a square counterclockwise from its lower left, and its
+    // sides: side i runs from corner i to corner (i + 1) mod 4.
+    static constexpr int CornerColumn[4] = {0, 1, 1, 0};
+    static constexpr int CornerRow[4] = {0, 0, 1, 1};
+    // The sides each corner pattern joins (bit i: corner i at or above the
+    // level); -1 ends the list. The two saddles are settled below.
+    static constexpr int Sides[16][4] = {
+        {-1, -1, -1, -1}, {3, 0, -1, -1}, {0, 1, -1, -1}, {3, 1, -1, -1},   {1, 2, -1, -1}, {3, 0, 1, 2},
+        {0, 2, -1, -1},   {3, 2, -1, -1}, {2, 3, -1, -1}, {0, 2, -1, -1},   {0, 1, 2, 3},   {1, 2, -1, -1},
+        {1, 3, -1, -1},   {0, 1, -1, -1}, {3, 0, -1, -1}, {-1, -1, -1, -1},
+    };
+    static constexpr int CutOffOdd[4] = {0, 1, 2, 3};  // corners 1 and 3 on their own
+    static constexpr int CutOffEven[4] = {3, 0, 1, 2}; // corners 0 and 2 on their own
+    for (int row = 0; row + 1 < grid.rows; ++row) {
+        for (int column = 0; column + 1 < grid.columns; ++column) {
+            double value[4];
+            int pattern = 0;
+            for (int corner = 0; corner < 4; ++corner) {
+                value[corner] = map.at(column + CornerColumn[corner], row + CornerRow[corner]);
+                pattern |= (value[corner] >= level ? 1 : 0) << corner;
+            }
+            if (pattern == 0 || pattern == 15)
+                continue;
+            const int *sides = Sides[pattern];
+            if (pattern == 5 || pattern == 10) {
+                // Corners 0 and 2 face 1 and 3 across the square: the mean
+                // of the four decides whether the pair at or above the
+                // level joins through the middle, and the lines then cut
+                // off the other pair.
+                const bool middleAbove = (value[0] + value[1] + value[2] + value[3]) / 4.0 >= level;
+                const bool cutOffOdd = (pattern == 5) == middleAbove;
+                sides = cutOffOdd ? CutOffOdd : CutOffEven;
+            }
+            auto crossing = [&](int side) {
+                const int a = side;
+                const int b = (side + 1) % 4;
+                const double t = (level - value[a]) / (value[b] - value[a]);
+                const QPointF pa = map.cellCentre(column + CornerColumn[a], row + CornerRow[a]);
+                const QPointF pb = map.cellCentre(column + CornerColumn[b], row + CornerRow[b]);
+                return pa + t * (pb - pa);
+            };
+            for (int i = 0; i < 4 && sides[i] >= 0; i += 2)
+                segments.emplace_back(crossing(sides[i]), crossing(sides[i + 1]));
+        }
+    }
+    return segments;
+}
+
+} // namespace plan

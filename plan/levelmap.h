@@ -1,0 +1,124 @@
+#pragma once
+
+#include "calc/calcstate.h"
+#include "floorcoverage.h"
+#include "layout.h"
+
+#include <QChar>
+#include <QLineF>
+#include <QPointF>
+#include <QString>
+#include <atomic>
+#include <optional>
+#include <vector>
+
+// The level of the direct sound of all loudspeakers of a plan on the
+// listening plane, cell by cell, and what a drawing and a summary need of
+// it.
+//
+// Each loudspeaker stands at its plan position dropH above the plane. A
+// ceiling loudspeaker points straight down; one on a wall points into the
+// room at right angles to its wall, tilted down from the horizontal by the
+// tilt. At distance r (in space) and with directivity D one loudspeaker
+// gives Li = splTotal - 20 lg max(r, 1 m) + D, and the levels add as
+// powers, L = 10 lg sum 10^(Li / 10).
+//
+// D (dB) is never below -40, and -40 behind the loudspeaker, where the
+// point's component along the axis is 0 or less. Ceiling and wall
+// loudspeakers: D = 20 n lg cos(theta), theta between the axis and the
+// direction to the point, n = lg 0.5 / lg cos(dirDeg / 2), so that the level
+// is 6 dB down at half the directivity angle. Horns: D = 20 (nh lg cos(th) +
+// nv lg cos(tv)), th and tv the angles between the axis and the direction's
+// projections onto the axis's horizontal plane (which holds the direction
+// along the wall) and onto its vertical plane; nh from dirDeg, nv from
+// vDirDeg. Angles in degrees become radians with calc::degreesToRadians, as
+// everywhere in the calculation.
+namespace plan {
+
+struct LevelInputs {
+    calc::Mounting mounting = calc::Mounting::Ceiling;
+    double splTotal = 0.0; // the loudspeaker's level 1 m away on its axis, dB
+    double dirDeg = 90.0;  // horizontal directivity, the whole opening, degrees
+    double vDirDeg = 90.0; // vertical directivity, degrees (horns)
+    double tiltDeg = 0.0;  // wall and horns: the axis below the horizontal, degrees
+    double dropH = 0.0;    // loudspeaker above the listening plane, m
+    double length = 0.0;   // room along X, m
+    double width = 0.0;    // room along Y, m
+    // Where each loudspeaker hangs; its side decides which way it points
+    // (a Ceiling placement points down whatever the mounting).
+    std::vector<Placement> placements;
+};
+
+// Whether the inputs describe a map: a room with cells, at least one
+// loudspeaker, finite figures, directivities above 0 and up to 180 degrees
+// and a height not below 0.
+bool hasLevelMap(const LevelInputs &inputs);
+
+// The level at one point of the plane from every loudspeaker, summed in
+// full; NaN where the inputs describe no map.
+double levelAt(const LevelInputs &inputs, QPointF point);
+
+// The directivity D (dB, -40 .. 0) of one loudspeaker of the inputs' mounting,
+// placed so, toward a point of the plane.
+double directivityAt(const LevelInputs &inputs, const Placement &placement, QPointF point);
+
+// The level at the centre of every cell of cellGrid(length, width).
+struct LevelMap {
+    CellGrid grid;
+    std::vector<double> levels; // dB, row by row from Y = 0, each row from X = 0
+    // How many loudspeakers a cell's sum took on average; the rest were
+    // left out as too far to matter.
+    double termsPerCell = 0.0;
+
+    double at(int column, int row) const { return levels[std::size_t(row) * grid.columns + column]; }
+    QPointF cellCentre(int column, int row) const
+    {
+        return QPointF((column + 0.5) * grid.cellWidth, (row + 0.5) * grid.cellHeight);
+    }
+};
+
+// The greatest change of a cell's level that leaving loudspeakers out of
+// its sum may cause.
+inline constexpr double LevelMapTolerance = 0.05; // dB
+
+// Computes the map. A cell's sum leaves out loudspeakers only when their
+// powers together are provably at most (10^(LevelMapTolerance / 10) - 1)
+// times the power summed, so that no cell differs from the full sum by
+// more than LevelMapTolerance: the loudspeakers are grouped in a tree of
+// boxes, and for each block of cells a box counts with the most its
+// loudspeakers could give any cell of the block (nearest distance and
+// widest directivity).
+//
+// threads: how many threads share the rows of blocks (0: one per core).
+// cancel: when it becomes true the computation stops soon after and gives
+// no value. Safe to call from any thread. No value also where hasLevelMap
+// is false or a level is not finite.
+std::optional<LevelMap> levelMap(const LevelInputs &inputs, const std::atomic<bool> *cancel = nullptr,
+                                 int threads = 0);
+
+// The level above which a cell counts as too loud.
+inline constexpr double LoudestAllowed = 120.0; // dB
+
+struct LevelSummary {
+    double lowest = 0.0;        // A, dB
+    double highest = 0.0;       // B, dB
+    double spread = 0.0;        // C = B - A, dB
+    double requiredShare = 0.0; // E: cells at or above the required level, per cent
+    double tooLoudShare = 0.0;  // F: cells above LoudestAllowed, per cent
+};
+
+// The figures of a map with at least one cell.
+LevelSummary summarize(const LevelMap &map, double requiredLevel);
+
+// "Уровень звука: от A до B дБ, разброс C дБ. Не ниже D дБ: E % площади.
+// Выше 120 дБ: F % площади." with A, B, C, E and F to one decimal and D,
+// the required level, whole, all with decimalPoint.
+QString levelSummaryText(const LevelSummary &summary, double requiredLevel, QChar decimalPoint);
+
+// The contour line of a level through the map, as segments in plan metres
+// between the cell centres (marching squares, the crossing on each cell
+// side placed by linear interpolation; a square whose corners alternate
+// above and below is split as the mean of its corners decides).
+std::vector<QLineF> contourSegments(const LevelMap &map, double level);
+
+} // namespace plan

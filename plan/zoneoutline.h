@@ -1,0 +1,25 @@
+#pragma once
+
+#include "layout.h"
+#include "zones.h"
+
+#include <QPolygonF>
+
+// The outline of a loudspeaker's zone on the plan, cut to the room as the
+// drawings show it, for files that need the zone as a line.
+namespace plan {
+
+// The largest gap between an arc and the chords that stand for it.
+inline constexpr double ArcTolerance = 0.001; // m
+
+// The zone's outline inside the room 0 <= X <= length, 0 <= Y <= width:
+// a closed polygon (its first point repeated last), the arcs of discs,
+// sectors and ellipses in chords at most ArcTolerance from them. Empty
+// where the zone has no area inside the room.
+QPolygonF zoneOutline(const ZoneForm &form, const Placement &placement, double length, double width);
+
+// Whether the whole zone lies inside the room, walls included, so that it
+// needs no cutting.
+bool zoneInsideRoom(const ZoneForm &form, const Placement &placement, double length, double width);
+
+} // namespace plan
