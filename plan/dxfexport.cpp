@@ -1,6 +1,6 @@
 #include "dxfexport.h"
 
-#include "plantexts.h"
+#include "calc/numberformat.h"
 #include "zoneoutline.h"
 
 #include <dl_dxf.h>
@@ -255,9 +255,9 @@ void writeEntities(DL_Dxf &dxf, MemoryWriter &writer, const DxfPlan &plan)
     const double height = dimensionHeight(plan);
     const QString unit = QStringLiteral(" м");
     writeText(dxf, writer, QPointF(mm(plan.length) / 2.0, -height), height, 1, 3, 0.0,
-              lengthText(plan.length, plan.decimalPoint) + unit, dxf::DimensionLayer);
+              calc::formatTrimmed(plan.length, 2, plan.decimalPoint) + unit, dxf::DimensionLayer);
     writeText(dxf, writer, QPointF(-height, mm(plan.width) / 2.0), height, 1, 0, std::numbers::pi / 2.0,
-              lengthText(plan.width, plan.decimalPoint) + unit, dxf::DimensionLayer);
+              calc::formatTrimmed(plan.width, 2, plan.decimalPoint) + unit, dxf::DimensionLayer);
 
     writer.sectionEnd();
 }

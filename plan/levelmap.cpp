@@ -1,6 +1,6 @@
 #include "levelmap.h"
 
-#include "plantexts.h"
+#include "calc/numberformat.h"
 
 #include <algorithm>
 #include <array>
@@ -597,10 +597,12 @@ QString levelSummaryText(const LevelSummary &summary, double requiredLevel, QCha
 {
     return QStringLiteral("Уровень звука: от %1 до %2 дБ, разброс %3 дБ. Не ниже %4 дБ: %5 % площади. "
                           "Выше 120 дБ: %6 % площади.")
-        .arg(fixedText(summary.lowest, 1, decimalPoint), fixedText(summary.highest, 1, decimalPoint),
-             fixedText(summary.spread, 1, decimalPoint), fixedText(requiredLevel, 0, decimalPoint),
-             fixedText(summary.requiredShare, 1, decimalPoint),
-             fixedText(summary.tooLoudShare, 1, decimalPoint));
+        .arg(calc::formatFixed(summary.lowest, 1, decimalPoint),
+             calc::formatFixed(summary.highest, 1, decimalPoint),
+             calc::formatFixed(summary.spread, 1, decimalPoint),
+             calc::formatFixed(requiredLevel, 0, decimalPoint),
+             calc::formatFixed(summary.requiredShare, 1, decimalPoint),
+             calc::formatFixed(summary.tooLoudShare, 1, decimalPoint));
 }
 
 std::vector<QLineF> contourSegments(const LevelMap &map, double level)
