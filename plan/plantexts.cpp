@@ -7,6 +7,11 @@
 
 namespace plan {
 
+QString replaceQuestion(const QString &fileName)
+{
+    return QStringLiteral("Файл «%1» уже существует. Заменить его?").arg(fileName);
+}
+
 QString coverageLine(double percent, QChar decimalPoint)
 {
     return QStringLiteral("Озвучено: %1 % площади помещения")

@@ -53,6 +53,10 @@ inline const QString PlanFileName = QStringLiteral("План размещени�
 inline const QString CsvFileName = QStringLiteral("Координаты громкоговорителей.csv");
 } // namespace text
 
+// The question before a file is replaced: "Файл «план.pdf» уже существует.
+// Заменить его?".
+QString replaceQuestion(const QString &fileName);
+
 // "Озвучено: 87,4 % площади помещения".
 QString coverageLine(double percent, QChar decimalPoint);
 

@@ -21,6 +21,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QStackedLayout>
 #include <QTableView>
@@ -64,6 +65,23 @@ QPushButton *windowButton(const QString &caption, QWidget *parent)
     button->setAutoDefault(false);
     pressOnEnter(button);
     return button;
+}
+
+// The suffix a file filter names: "pdf" for "Документ PDF (*.pdf)".
+QString suffixOfFilter(const QString &filter)
+{
+    static const QRegularExpression pattern(QStringLiteral(R"(\(\*\.(\w+)\))"));
+    return pattern.match(filter).captured(1);
+}
+
+// The typed name with the suffix added unless it ends in it already, in any
+// letter case: "зал 1.2" becomes "зал 1.2.csv", "план.PDF" stays.
+QString withSuffix(const QString &path, const QString &suffix)
+{
+    const QString ending = u'.' + suffix;
+    if (suffix.isEmpty() || path.endsWith(ending, Qt::CaseInsensitive))
+        return path;
+    return path + ending;
 }
 
 // The count as a whole number of loudspeakers a plan can hold.
@@ -279,50 +297,59 @@ QString PlanWindow::suggestedPath(const QString &name) const
     return QDir(m_folder).filePath(name);
 }
 
-void PlanWindow::remember(const QString &path)
+// The file dialog, then the chosen filter's suffix added to the typed name
+// unless it ends in it already, then the question before that file is
+// replaced; not replacing it goes back to the dialog. Empty when the user
+// cancels.
+QString PlanWindow::askTarget(const QString &title, const QString &name, const QStringList &filters)
 {
-    m_folder = QFileInfo(path).absolutePath();
+    QString suggested = suggestedPath(name);
+    QString filter = filters.front();
+    for (;;) {
+        const QString typed = askSavePath(title, suggested, filters, &filter);
+        if (typed.isEmpty())
+            return QString();
+        if (!filters.contains(filter))
+            filter = filters.front();
+        const QString path = withSuffix(typed, suffixOfFilter(filter));
+        if (!QFileInfo::exists(path))
+            return path;
+        // Without a messenger nobody can say yes: nothing is replaced.
+        if (!m_messenger)
+            return QString();
+        if (m_messenger->confirm(replaceQuestion(QFileInfo(path).fileName()), title))
+            return path;
+        suggested = path;
+    }
+}
+
+// The folder is remembered for the next dialog once a file is written
+// there; a failed write is told with the file's name and the reason.
+void PlanWindow::reportWrite(const WriteResult &result)
+{
+    if (result.ok)
+        m_folder = QFileInfo(result.path).absolutePath();
+    else if (m_messenger)
+        m_messenger->inform(result.error);
 }
 
 void PlanWindow::savePlan()
 {
     if (!m_scene)
         return;
-    const QStringList filters{text::PdfFilter, text::SvgFilter, text::PngFilter};
-    QString filter = filters.front();
-    QString path = askSavePath(text::SaveTitle, suggestedPath(text::PlanFileName), filters, &filter);
-    if (path.isEmpty())
-        return;
-    // A name without a known suffix takes the chosen filter's.
-    if (formatOfPath(path) == PlanFormat::Unknown) {
-        if (filter == text::SvgFilter)
-            path += QStringLiteral(".svg");
-        else if (filter == text::PngFilter)
-            path += QStringLiteral(".png");
-        else
-            path += QStringLiteral(".pdf");
-    }
-    remember(path);
-    const WriteResult result = writePlan(path, *m_scene);
-    if (!result.ok && m_messenger)
-        m_messenger->inform(result.error);
+    const QString path
+        = askTarget(text::SaveTitle, text::PlanFileName, {text::PdfFilter, text::SvgFilter, text::PngFilter});
+    if (!path.isEmpty())
+        reportWrite(writePlan(path, *m_scene));
 }
 
 void PlanWindow::saveCoordinates()
 {
     if (!m_scene)
         return;
-    QString filter = text::CsvFilter;
-    QString path
-        = askSavePath(text::SaveCsvTitle, suggestedPath(text::CsvFileName), {text::CsvFilter}, &filter);
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".csv");
-    remember(path);
-    const WriteResult result = writeCsv(path, m_scene->layout.placements, m_figures.decimalPoint);
-    if (!result.ok && m_messenger)
-        m_messenger->inform(result.error);
+    const QString path = askTarget(text::SaveCsvTitle, text::CsvFileName, {text::CsvFilter});
+    if (!path.isEmpty())
+        reportWrite(writeCsv(path, m_scene->layout.placements, m_figures.decimalPoint));
 }
 
 void PlanWindow::printPlan()
@@ -343,7 +370,7 @@ QString PlanWindow::askSavePath(const QString &title, const QString &suggested, 
                                 QString *chosenFilter)
 {
     return QFileDialog::getSaveFileName(this, title, suggested, filters.join(QStringLiteral(";;")),
-                                        chosenFilter);
+                                        chosenFilter, QFileDialog::DontConfirmOverwrite);
 }
 
 bool PlanWindow::askPrinter(QPrinter &printer)

@@ -8,6 +8,9 @@
 #include <memory>
 
 class Messenger;
+namespace files {
+struct WriteResult;
+}
 class QComboBox;
 class QLabel;
 class QPrinter;
@@ -70,8 +73,10 @@ public:
     void printPlan();
 
 protected:
-    // The file dialog: the path the user chose, empty when cancelled;
-    // chosenFilter holds the filter in use on return.
+    // The file dialog: the path the user typed, empty when cancelled;
+    // chosenFilter holds the filter shown first and, on return, the filter
+    // in use. The dialog does not ask before replacing a file: the window
+    // asks for the name it will really write.
     virtual QString askSavePath(const QString &title, const QString &suggested, const QStringList &filters,
                                 QString *chosenFilter);
     // The print dialog; false when cancelled.
@@ -83,7 +88,8 @@ private:
     void relayOut();
     void showInfo();
     QString suggestedPath(const QString &name) const;
-    void remember(const QString &path);
+    QString askTarget(const QString &title, const QString &name, const QStringList &filters);
+    void reportWrite(const files::WriteResult &result);
 
     Messenger *m_messenger;
     bool m_calculated = false;

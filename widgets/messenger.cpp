@@ -34,3 +34,14 @@ Messenger::Answer MessageBoxMessenger::ask(const QString &text, const QString &t
     default: return Answer::Cancel;
     }
 }
+
+bool MessageBoxMessenger::confirm(const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::Question, titleOrApplication(title), text,
+                    QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}

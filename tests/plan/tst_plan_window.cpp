@@ -19,12 +19,14 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <utility>
 
 using namespace plan;
 
 namespace {
 
-// Records every message; never opens a box.
+// Records every message; never opens a box. A confirmation is answered
+// from confirmAnswers (no when it is empty).
 class RecordingMessenger : public Messenger {
 public:
     void inform(const QString &text, const QString &) override { informed << text; }
@@ -33,9 +35,16 @@ public:
         asked << text;
         return Answer::Cancel;
     }
+    bool confirm(const QString &text, const QString &) override
+    {
+        confirmed << text;
+        return !confirmAnswers.isEmpty() && confirmAnswers.takeFirst();
+    }
 
     QStringList informed;
     QStringList asked;
+    QStringList confirmed;
+    QList<bool> confirmAnswers;
 };
 
 // The window with its dialogs answered by the test.
@@ -43,10 +52,11 @@ class ScriptedWindow : public PlanWindow {
 public:
     using PlanWindow::PlanWindow;
 
-    QString answerPath;   // what the file dialog returns
+    QString answerPath;   // what the file dialog returns once; then it is cancelled
     QString answerFilter; // the filter chosen in it, when set
     QStringList offeredFilters;
     QString suggested;
+    int dialogsShown = 0;
     QString printTo; // a PDF file the printer writes into; empty: cancel
     int printerAsked = 0;
 
@@ -54,11 +64,12 @@ protected:
     QString askSavePath(const QString &, const QString &suggestion, const QStringList &filters,
                         QString *chosenFilter) override
     {
+        ++dialogsShown;
         offeredFilters = filters;
         suggested = suggestion;
         if (!answerFilter.isEmpty())
             *chosenFilter = answerFilter;
-        return answerPath;
+        return std::exchange(answerPath, QString());
     }
 
     bool askPrinter(QPrinter &printer) override
@@ -120,6 +131,10 @@ private slots:
     void drawingTintsTheUncoveredFloor();
     void unwritablePathGetsAMessageNamingTheFile_data();
     void unwritablePathGetsAMessageNamingTheFile();
+    void savesUnderTheFilterSuffix_data();
+    void savesUnderTheFilterSuffix();
+    void asksBeforeReplacingTheFileWritten_data();
+    void asksBeforeReplacingTheFileWritten();
     void savesInTheChosenFormat();
     void cancelledDialogsWriteNothing();
     void printsThroughThePrinter();
@@ -163,7 +178,8 @@ void TestPlanWindow::beforeAnyCalculation()
     m_window->savePlan();
     m_window->saveCoordinates();
     m_window->printPlan();
-    QVERIFY(!QFile::exists(m_window->answerPath));
+    QCOMPARE(m_window->dialogsShown, 0);
+    QVERIFY(QDir(m_dir->path()).isEmpty());
     QCOMPARE(m_window->printerAsked, 0);
     QVERIFY(m_messages->informed.isEmpty());
 }
@@ -296,26 +312,127 @@ void TestPlanWindow::drawingTintsTheUncoveredFloor()
 void TestPlanWindow::unwritablePathGetsAMessageNamingTheFile_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("filter");
     QTest::addColumn<bool>("coordinates");
 
-    QTest::newRow("PDF") << "plan.pdf" << false;
-    QTest::newRow("SVG") << "plan.svg" << false;
-    QTest::newRow("PNG") << "plan.png" << false;
-    QTest::newRow("CSV") << "plan.csv" << true;
+    QTest::newRow("PDF") << "plan.pdf"
+                         << "Документ PDF (*.pdf)" << false;
+    QTest::newRow("SVG") << "plan.svg"
+                         << "Рисунок SVG (*.svg)" << false;
+    QTest::newRow("PNG") << "plan.png"
+                         << "Рисунок PNG (*.png)" << false;
+    QTest::newRow("CSV") << "plan.csv"
+                         << "Текст CSV (*.csv)" << true;
 }
 
 void TestPlanWindow::unwritablePathGetsAMessageNamingTheFile()
 {
     QFETCH(QString, name);
+    QFETCH(QString, filter);
     QFETCH(bool, coordinates);
     m_window->showCalculation(ceilingExample());
+    QPushButton *button = coordinates ? m_window->csvButton() : m_window->saveButton();
     const QString path = m_dir->filePath(QStringLiteral("нет папки/") + name);
     m_window->answerPath = path;
-    QTest::mouseClick(coordinates ? m_window->csvButton() : m_window->saveButton(), Qt::LeftButton);
+    m_window->answerFilter = filter;
+    QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(m_messages->informed.size(), 1);
-    QVERIFY2(m_messages->informed.front().contains(QDir::toNativeSeparators(path)),
+    QVERIFY2(m_messages->informed.front().contains(QDir::toNativeSeparators(path) + u':'),
              qPrintable(m_messages->informed.front()));
     QVERIFY(!QFile::exists(path));
+    // The folder that could not be written to is not offered next time.
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(QFileInfo(m_window->suggested).absolutePath(), QDir::currentPath());
+}
+
+void TestPlanWindow::savesUnderTheFilterSuffix_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<bool>("coordinates");
+    QTest::addColumn<QString>("written");
+
+    const QString pdf = QStringLiteral("Документ PDF (*.pdf)");
+    const QString png = QStringLiteral("Рисунок PNG (*.png)");
+    const QString csv = QStringLiteral("Текст CSV (*.csv)");
+    QTest::newRow("PDF, no suffix") << "план этажа 1" << pdf << false << "план этажа 1.pdf";
+    QTest::newRow("PDF, suffix in capitals") << "план.PDF" << pdf << false << "план.PDF";
+    QTest::newRow("PDF, another suffix") << "план.svg" << pdf << false << "план.svg.pdf";
+    QTest::newRow("PNG, a dot in the name") << "план 1.2" << png << false << "план 1.2.png";
+    QTest::newRow("CSV, a dot in the name") << "зал 1.2" << csv << true << "зал 1.2.csv";
+    QTest::newRow("CSV, suffix typed") << "зал.csv" << csv << true << "зал.csv";
+}
+
+// The file written carries the chosen filter's suffix, and nothing else is
+// written beside it.
+void TestPlanWindow::savesUnderTheFilterSuffix()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, filter);
+    QFETCH(bool, coordinates);
+    QFETCH(QString, written);
+    m_window->showCalculation(ceilingExample());
+    m_window->answerPath = m_dir->filePath(typed);
+    m_window->answerFilter = filter;
+    QTest::mouseClick(coordinates ? m_window->csvButton() : m_window->saveButton(), Qt::LeftButton);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{written});
+    QVERIFY(!head(m_dir->filePath(written), 3).isEmpty());
+    QVERIFY(m_messages->informed.isEmpty());
+    QVERIFY(m_messages->confirmed.isEmpty());
+}
+
+void TestPlanWindow::asksBeforeReplacingTheFileWritten_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<bool>("coordinates");
+    QTest::addColumn<QString>("existing");
+
+    const QString pdf = QStringLiteral("Документ PDF (*.pdf)");
+    const QString csv = QStringLiteral("Текст CSV (*.csv)");
+    QTest::newRow("PDF, suffix typed") << "план этажа 1.pdf" << pdf << false << "план этажа 1.pdf";
+    QTest::newRow("PDF, no suffix") << "план этажа 1" << pdf << false << "план этажа 1.pdf";
+    QTest::newRow("SVG, no suffix") << "план"
+                                    << "Рисунок SVG (*.svg)" << false << "план.svg";
+    QTest::newRow("CSV, no suffix") << "зал 1" << csv << true << "зал 1.csv";
+    QTest::newRow("CSV, a dot in the name") << "зал 1.2" << csv << true << "зал 1.2.csv";
+}
+
+// Whatever was typed, the question names the file that would be replaced;
+// "Нет" goes back to the dialog with that name and leaves the file as it
+// was, "Да" replaces it.
+void TestPlanWindow::asksBeforeReplacingTheFileWritten()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, filter);
+    QFETCH(bool, coordinates);
+    QFETCH(QString, existing);
+    m_window->showCalculation(ceilingExample());
+    QPushButton *button = coordinates ? m_window->csvButton() : m_window->saveButton();
+    const QString existingPath = m_dir->filePath(existing);
+    {
+        QFile old(existingPath);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    const QString question = QStringLiteral("Файл «%1» уже существует. Заменить его?").arg(existing);
+
+    m_window->answerPath = m_dir->filePath(typed);
+    m_window->answerFilter = filter;
+    m_messages->confirmAnswers = {false};
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(m_messages->confirmed, QStringList{question});
+    QCOMPARE(m_window->dialogsShown, 2);
+    QCOMPARE(m_window->suggested, existingPath);
+    QCOMPARE(head(existingPath, 10), QByteArray("old"));
+
+    m_window->answerPath = m_dir->filePath(typed);
+    m_messages->confirmAnswers = {true};
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(m_messages->confirmed, QStringList({question, question}));
+    QVERIFY(head(existingPath, 10) != QByteArray("old"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{existing});
+    QVERIFY(m_messages->informed.isEmpty());
 }
 
 void TestPlanWindow::savesInTheChosenFormat()
@@ -325,7 +442,7 @@ void TestPlanWindow::savesInTheChosenFormat()
     QTest::mouseClick(m_window->saveButton(), Qt::LeftButton);
     QCOMPARE(m_window->offeredFilters,
              QStringList({"Документ PDF (*.pdf)", "Рисунок SVG (*.svg)", "Рисунок PNG (*.png)"}));
-    QCOMPARE(head(m_window->answerPath, 5), QByteArray("%PDF-"));
+    QCOMPARE(head(m_dir->filePath(QStringLiteral("plan.pdf")), 5), QByteArray("%PDF-"));
 
     // A name without suffix takes the chosen filter's.
     m_window->answerPath = m_dir->filePath(QStringLiteral("рисунок"));
