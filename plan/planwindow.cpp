@@ -9,12 +9,15 @@
 #include "widgets/commandbutton.h"
 #include "widgets/messenger.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPageLayout>
 #include <QPageSize>
@@ -84,6 +87,25 @@ QString withSuffix(const QString &path, const QString &suffix)
     return path + ending;
 }
 
+// The table "Координаты": Tab and Shift+Tab leave it for the next control,
+// the arrows move inside it, Ctrl+A selects every cell and Ctrl+C copies the
+// selected cells as a spreadsheet takes them.
+class CoordinateView : public QTableView {
+public:
+    explicit CoordinateView(QWidget *parent) : QTableView(parent) { setTabKeyNavigation(false); }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event == QKeySequence::Copy && model() && selectionModel()) {
+            QGuiApplication::clipboard()->setText(cellsAsText(*model(), selectionModel()->selectedIndexes()));
+            event->accept();
+            return;
+        }
+        QTableView::keyPressEvent(event);
+    }
+};
+
 // The count as a whole number of loudspeakers a plan can hold.
 int countOf(double count)
 {
@@ -151,7 +173,7 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
     m_summary = valueLabel(text::Summary, side);
     panel->addWidget(m_summary);
 
-    m_table = new QTableView(side);
+    m_table = new CoordinateView(side);
     m_model = new CoordinateModel(m_table);
     m_table->setModel(m_model);
     m_table->verticalHeader()->hide();

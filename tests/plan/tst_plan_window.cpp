@@ -8,9 +8,12 @@
 #include "widgets/messenger.h"
 
 #include <QAbstractItemModel>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLocale>
 #include <QPrinter>
@@ -139,6 +142,9 @@ private slots:
     void cancelledDialogsWriteNothing();
     void printsThroughThePrinter();
     void screenReaderNames();
+    void tabLeavesTheCoordinateTable();
+    void copiesTheSelectedCells_data();
+    void copiesTheSelectedCells();
 
 private:
     RecordingMessenger *m_messages = nullptr;
@@ -514,6 +520,72 @@ void TestPlanWindow::screenReaderNames()
     m_window->countBox()->setValue(9);
     QCOMPARE(summary->accessibleName(), summary->text());
     QVERIFY(drawing->accessibleDescription().contains(QStringLiteral("на плане: 9")));
+}
+
+// Tab goes from the table to the three buttons in turn and Shift+Tab back to
+// the count; the arrows move inside the table.
+void TestPlanWindow::tabLeavesTheCoordinateTable()
+{
+    m_window->showCalculation(ceilingExample());
+    QTableView *table = m_window->coordinateTable();
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(0, 0));
+    QTest::keyClick(table, Qt::Key_Down);
+    QCOMPARE(table->currentIndex().row(), 1);
+    QCOMPARE(QApplication::focusWidget(), table);
+    for (QPushButton *button : {m_window->saveButton(), m_window->csvButton(), m_window->printButton()}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), button);
+    }
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(QApplication::focusWidget() != table);
+    QVERIFY(m_window->countBox()->isAncestorOf(QApplication::focusWidget())
+            || QApplication::focusWidget() == m_window->countBox());
+}
+
+void TestPlanWindow::copiesTheSelectedCells_data()
+{
+    QTest::addColumn<QChar>("point");
+    QTest::addColumn<QList<QPoint>>("cells"); // (column, row); empty: Ctrl+A
+    QTest::addColumn<QString>("copied");
+
+    const QChar comma = QLocale(QLocale::Russian).decimalPoint().front();
+    QTest::newRow("all, comma") << comma << QList<QPoint>{}
+                                << "№\tX, м\tY, м\n1\t1,00\t1,50\n2\t3,00\t1,50\n3\t5,00\t1,50\n"
+                                   "4\t1,50\t4,50\n5\t4,50\t4,50\n";
+    QTest::newRow("all, point") << QChar(u'.') << QList<QPoint>{}
+                                << "№\tX, м\tY, м\n1\t1.00\t1.50\n2\t3.00\t1.50\n3\t5.00\t1.50\n"
+                                   "4\t1.50\t4.50\n5\t4.50\t4.50\n";
+    QTest::newRow("two rows") << comma << QList<QPoint>{{0, 3}, {1, 3}, {2, 3}, {0, 1}, {1, 1}, {2, 1}}
+                              << "№\tX, м\tY, м\n2\t3,00\t1,50\n4\t1,50\t4,50\n";
+    QTest::newRow("two cells apart") << comma << QList<QPoint>{{1, 0}, {2, 2}}
+                                     << "X, м\tY, м\n1,00\t\n\t1,50\n";
+}
+
+// Ctrl+C copies what is selected, as shown, with a header row, for a
+// spreadsheet; Ctrl+A selects every cell first.
+void TestPlanWindow::copiesTheSelectedCells()
+{
+    QFETCH(QChar, point);
+    QFETCH(QList<QPoint>, cells);
+    QFETCH(QString, copied);
+    PlanFigures figures = ceilingExample();
+    figures.decimalPoint = point;
+    m_window->showCalculation(figures);
+    QTableView *table = m_window->coordinateTable();
+    table->setFocus();
+    QGuiApplication::clipboard()->clear();
+    if (cells.isEmpty()) {
+        QTest::keyClick(table, Qt::Key_A, Qt::ControlModifier);
+    } else {
+        table->selectionModel()->clearSelection();
+        for (const QPoint &cell : cells)
+            table->selectionModel()->select(table->model()->index(cell.y(), cell.x()),
+                                            QItemSelectionModel::Select);
+    }
+    QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), copied);
 }
 
 QTEST_MAIN(TestPlanWindow)
