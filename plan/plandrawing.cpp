@@ -383,6 +383,8 @@ void PlanDrawing::setScene(std::shared_ptr<const PlanScene> scene)
         description = QStringLiteral("%1 %2 × %3 м. %4")
                           .arg(text::Room, calc::formatTrimmed(f.roomL, 2, f.decimalPoint),
                                calc::formatTrimmed(f.roomW, 2, f.decimalPoint), m_scene->summary());
+        if (const QString note = m_scene->limitNote(); !note.isEmpty())
+            description += QStringLiteral(". ") + note;
     }
     setAccessibleDescription(description);
     update();

@@ -229,6 +229,8 @@ bool paintDocument(QPagedPaintDevice &device, const PlanScene &scene)
     info.skip(2.5 * mm);
     info.line(text::LayoutCaption + QStringLiteral(": ") + arrangementName(scene.arrangement), heading);
     info.line(scene.summary(), body);
+    if (const QString note = scene.limitNote(); !note.isEmpty())
+        info.line(note, body);
     info.skip(4.0 * mm);
 
     // The drawing to the right.

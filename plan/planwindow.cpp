@@ -3,6 +3,7 @@
 #include "calc/calculation.h"
 #include "calc/numberformat.h"
 #include "coordinatemodel.h"
+#include "countbox.h"
 #include "plandrawing.h"
 #include "planexport.h"
 #include "plantexts.h"
@@ -106,14 +107,6 @@ protected:
     }
 };
 
-// The count as a whole number of loudspeakers a plan can hold.
-int countOf(double count)
-{
-    if (!std::isfinite(count))
-        return 1;
-    return int(std::clamp(std::round(count), 1.0, double(MaxLoudspeakers)));
-}
-
 } // namespace
 
 PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
@@ -165,13 +158,17 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
     m_arrangement = new QComboBox(side);
     panel->addWidget(captionFor(m_arrangement, text::Arrangement, side));
     panel->addWidget(m_arrangement);
-    m_count = new QSpinBox(side);
+    m_count = new CountBox(side);
     m_count->setRange(1, MaxLoudspeakers);
     panel->addWidget(captionFor(m_count, text::Count, side));
     panel->addWidget(m_count);
 
     m_summary = valueLabel(text::Summary, side);
     panel->addWidget(m_summary);
+    m_status = valueLabel(text::Status, side);
+    m_status->setStyleSheet(QStringLiteral("color: rgb(190, 0, 0);"));
+    m_status->hide();
+    panel->addWidget(m_status);
 
     m_table = new CoordinateView(side);
     m_model = new CoordinateModel(m_table);
@@ -200,6 +197,7 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
 
     connect(m_arrangement, &QComboBox::currentIndexChanged, this, &PlanWindow::arrangementChosen);
     connect(m_count, &QSpinBox::valueChanged, this, &PlanWindow::countChanged);
+    connect(m_count, &CountBox::entryCorrected, this, &PlanWindow::countCorrected);
     connect(m_save, &QPushButton::clicked, this, &PlanWindow::savePlan);
     connect(m_csv, &QPushButton::clicked, this, &PlanWindow::saveCoordinates);
     connect(m_print, &QPushButton::clicked, this, &PlanWindow::printPlan);
@@ -216,7 +214,8 @@ void PlanWindow::showCalculation(const PlanFigures &figures)
         = hadArrangement ? Arrangement(m_arrangement->currentData().toInt()) : Arrangement::Rows;
     m_figures = figures;
     m_calculated = true;
-    m_userCount = countOf(figures.count);
+    m_requested = figures.count;
+    m_countNote.clear();
 
     {
         const QSignalBlocker blockList(m_arrangement);
@@ -281,12 +280,15 @@ void PlanWindow::arrangementChosen()
         return;
     const auto arrangement = Arrangement(m_arrangement->currentData().toInt());
     const bool grid = isGrid(arrangement);
-    m_count->setReadOnly(grid);
-    m_count->setButtonSymbols(grid ? QAbstractSpinBox::NoButtons : QAbstractSpinBox::UpDownArrows);
-    if (!grid) {
+    {
+        // A grid decides the count, none when the plan is refused; a count
+        // typed takes 1 .. MaxLoudspeakers.
         const QSignalBlocker block(m_count);
-        m_count->setValue(m_userCount);
+        m_count->setReadOnly(grid);
+        m_count->setButtonSymbols(grid ? QAbstractSpinBox::NoButtons : QAbstractSpinBox::UpDownArrows);
+        m_count->setRange(grid ? 0 : 1, MaxLoudspeakers);
     }
+    m_countNote.clear();
     relayOut();
 }
 
@@ -294,24 +296,47 @@ void PlanWindow::countChanged(int count)
 {
     if (!m_calculated || m_count->isReadOnly())
         return;
-    m_userCount = count;
+    m_countNote.clear();
+    if (m_scene && double(count) == m_requested) {
+        showStatus();
+        return;
+    }
+    m_requested = count;
     relayOut();
+}
+
+void PlanWindow::countCorrected(qint64 typed, int used)
+{
+    if (!m_calculated || m_count->isReadOnly())
+        return;
+    m_countNote = countCorrectedLine(typed, used);
+    showStatus();
 }
 
 void PlanWindow::relayOut()
 {
     const auto arrangement = Arrangement(m_arrangement->currentData().toInt());
-    auto scene = std::make_shared<PlanScene>(buildScene(m_figures, arrangement, m_userCount));
-    if (isGrid(arrangement)) {
-        // The grid decides the count; the box shows it.
+    m_scene = std::make_shared<PlanScene>(buildScene(m_figures, arrangement, m_requested));
+    {
+        // The box shows what the plan uses.
         const QSignalBlocker block(m_count);
-        m_count->setValue(scene->layout.tooMany ? MaxLoudspeakers
-                                                : int(std::max<qsizetype>(1, scene->loudspeakers())));
+        m_count->setValue(int(m_scene->loudspeakers()));
     }
-    m_scene = scene;
     m_drawing->setScene(m_scene);
     m_model->setScene(m_scene);
     setValue(m_summary, m_scene->summary());
+    showStatus();
+}
+
+void PlanWindow::showStatus()
+{
+    QStringList notes;
+    for (const QString &note : {m_scene ? m_scene->limitNote() : QString(), m_countNote}) {
+        if (!note.isEmpty())
+            notes << note;
+    }
+    setValue(m_status, notes.join(u'\n'));
+    m_status->setVisible(!notes.isEmpty());
 }
 
 QString PlanWindow::suggestedPath(const QString &name) const

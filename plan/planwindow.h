@@ -1,5 +1,6 @@
 #pragma once
 
+#include "countbox.h"
 #include "planfigures.h"
 #include "planscene.h"
 
@@ -62,6 +63,10 @@ public:
     PlanDrawing *drawing() const { return m_drawing; }
     QTableView *coordinateTable() const { return m_table; }
     QLabel *summaryLabel() const { return m_summary; }
+    // The status line: what keeps the plan from showing the arrangement as
+    // asked (a limit, a refused plan, a corrected count); hidden when
+    // nothing does.
+    QLabel *statusLabel() const { return m_status; }
     QLabel *notCalculatedLabel() const { return m_notCalculated; }
     QPushButton *saveButton() const { return m_save; }
     QPushButton *csvButton() const { return m_csv; }
@@ -85,7 +90,9 @@ protected:
 private:
     void arrangementChosen();
     void countChanged(int count);
+    void countCorrected(qint64 typed, int used);
     void relayOut();
+    void showStatus();
     void showInfo();
     QString suggestedPath(const QString &name) const;
     QString askTarget(const QString &title, const QString &name, const QStringList &filters);
@@ -94,7 +101,11 @@ private:
     Messenger *m_messenger;
     bool m_calculated = false;
     PlanFigures m_figures;
-    int m_userCount = 1;
+    // The count asked for, as the calculation gave it or as typed; layOut
+    // makes it a count a plan holds.
+    double m_requested = 1.0;
+    // Why the count typed was corrected; empty when it was not.
+    QString m_countNote;
     QString m_folder;
     std::shared_ptr<const PlanScene> m_scene;
 
@@ -103,8 +114,9 @@ private:
     QLabel *m_loudspeaker;
     QLabel *m_room;
     QComboBox *m_arrangement;
-    QSpinBox *m_count;
+    CountBox *m_count;
     QLabel *m_summary;
+    QLabel *m_status;
     QLabel *m_inputsChanged;
     QTableView *m_table;
     CoordinateModel *m_model;

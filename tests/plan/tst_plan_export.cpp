@@ -194,7 +194,12 @@ void TestPlanExport::summaryLines()
     huge.radius = 1;
     const PlanScene tooMany = buildScene(huge, Arrangement::FullOverlap, 13);
     QVERIFY(tooMany.layout.tooMany);
-    QVERIFY(tooMany.summary().contains(QStringLiteral("план не построен")));
+    QCOMPARE(
+        tooMany.summary(),
+        QStringLiteral("Громкоговорителей на плане: 0 (по расчёту: 13). Озвучено: 0,0 % площади помещения"));
+    QCOMPARE(tooMany.limitNote(),
+             QStringLiteral("Расстановке «с полным перекрытием» нужно громкоговорителей: "
+                            "1000000, а план вмещает не более 100000; план не построен"));
 }
 
 void TestPlanExport::csvBytesExactly_data()

@@ -143,6 +143,8 @@ private slots:
     void printsThroughThePrinter();
     void screenReaderNames();
     void tabLeavesTheCoordinateTable();
+    void limitsAreSaid_data();
+    void limitsAreSaid();
     void copiesTheSelectedCells_data();
     void copiesTheSelectedCells();
 
@@ -586,6 +588,76 @@ void TestPlanWindow::copiesTheSelectedCells()
     }
     QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+}
+
+void TestPlanWindow::limitsAreSaid_data()
+{
+    QTest::addColumn<QString>("arrangement");
+    QTest::addColumn<double>("length");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("calculated");
+    QTest::addColumn<QString>("typed"); // into the count box; empty: nothing typed
+    QTest::addColumn<int>("used");      // loudspeakers on the plan, and in the count box
+    QTest::addColumn<QString>("status");
+
+    QTest::newRow("rows above the limit")
+        << "рядами" << 200.0 << 100.0 << 150000.0 << "" << 100000
+        << "Нужно громкоговорителей: 150000, а план вмещает не более 100000; на плане 100000";
+    QTest::newRow("without gaps above the limit")
+        << "без пропусков" << 1000.0 << 1000.0 << 5.0 << "" << 0
+        << "Расстановке «без пропусков» нужно громкоговорителей: 500374, а план вмещает не более 100000; "
+           "план не построен";
+    QTest::newRow("full overlap above the limit")
+        << "с полным перекрытием" << 1000.0 << 1000.0 << 5.0 << "" << 0
+        << "Расстановке «с полным перекрытием» нужно громкоговорителей: 1000000, а план вмещает не более "
+           "100000; план не построен";
+    QTest::newRow("typed above the limit")
+        << "рядами" << 200.0 << 100.0 << 5.0 << "100001" << 100000
+        << "Введено 100001, а план вмещает от 1 до 100000 громкоговорителей; на плане 100000";
+    QTest::newRow("typed far above the limit")
+        << "рядами" << 200.0 << 100.0 << 5.0 << "250000" << 100000
+        << "Введено 250000, а план вмещает от 1 до 100000 громкоговорителей; на плане 100000";
+    QTest::newRow("typed zero") << "рядами" << 200.0 << 100.0 << 5.0 << "0" << 1
+                                << "Введено 0, а план вмещает от 1 до 100000 громкоговорителей; на плане 1";
+}
+
+// A limit of the plan or a corrected count is said in the status line, which
+// a screen reader reads by its name; the count box shows what the plan
+// uses; a count typed within the limits clears the line.
+void TestPlanWindow::limitsAreSaid()
+{
+    QFETCH(QString, arrangement);
+    QFETCH(double, length);
+    QFETCH(double, width);
+    QFETCH(double, calculated);
+    QFETCH(QString, typed);
+    QFETCH(int, used);
+    QFETCH(QString, status);
+    m_window->showCalculation(planexamples::ceiling(length, width, 1.0, calculated, 3, u','));
+    QComboBox *box = m_window->arrangementBox();
+    box->setCurrentIndex(box->findText(arrangement));
+    QSpinBox *count = m_window->countBox();
+    if (!typed.isEmpty()) {
+        QVERIFY(m_window->statusLabel()->isHidden());
+        count->setFocus();
+        count->selectAll();
+        QTest::keyClicks(count, typed);
+    }
+    QLabel *line = m_window->statusLabel();
+    QVERIFY(line->isVisible());
+    QCOMPARE(line->text(), status);
+    QCOMPARE(line->accessibleName(), status);
+    QCOMPARE(m_window->scene()->loudspeakers(), qsizetype(used));
+    QCOMPARE(count->value(), used);
+    QCOMPARE(count->text(), QString::number(used));
+    QVERIFY(m_window->drawing()->accessibleDescription().contains(status) || !typed.isEmpty());
+    if (!count->isReadOnly()) {
+        count->selectAll();
+        QTest::keyClicks(count, QStringLiteral("7"));
+        QCOMPARE(m_window->scene()->loudspeakers(), qsizetype(7));
+        QVERIFY(line->isHidden());
+        QCOMPARE(line->accessibleName(), QString());
+    }
 }
 
 QTEST_MAIN(TestPlanWindow)
