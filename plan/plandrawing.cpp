@@ -14,10 +14,53 @@ namespace plan {
 
 namespace {
 
-constexpr double LabelPoints = 9.0;
-constexpr double NumberPoints = 8.0;
-constexpr double MinGridPixels = 8.0;  // screen pixels between grid lines, at least
-constexpr double MaxBarPixels = 150.0; // screen pixels of the scale bar, at most
+// Sizes are in screen pixels (96 dpi) unless named otherwise; PlanFrame::unit
+// turns them into device pixels, so that a PDF page or a printer shows the
+// drawing in the proportions of the screen.
+
+constexpr double LabelPoints = 9.0;  // dimensions, scale bar and legend
+constexpr double NumberPoints = 8.0; // the loudspeakers' numbers
+
+// The space between the room, its dimension lines and their labels, and
+// between the entries of the legend.
+constexpr double Gap = 6.0;
+// How far beyond the ends of its dimension line a dimension's label may
+// reach, so that a short wall still shows its length whole.
+constexpr double LabelOverhang = 100.0;
+// Half the length of the ticks across a dimension line's ends.
+constexpr double Tick = 3.0;
+// The line widths of the walls, of the dimensions and scale bar, and of a
+// legend swatch's outline.
+constexpr double WallWidth = 1.5;
+constexpr double InkWidth = 1.0;
+constexpr double SwatchOutline = 0.75;
+// The smallest space between grid lines, and the longest scale bar.
+constexpr double MinGridPixels = 8.0;
+constexpr double MaxBarPixels = 150.0;
+// The scale bar's height.
+constexpr double BarHeight = 4.0;
+// A legend swatch's side, as a share of the text height, and the space
+// between the swatch and its caption.
+constexpr double SwatchShare = 0.7;
+constexpr double SwatchGap = 4.0;
+
+// A loudspeaker's marker: a dot (ceiling) or a box on the wall whose
+// half-width is this share of the distance to the nearest neighbour, within
+// MinMarker .. MaxMarker, so that markers never merge.
+constexpr double MarkerShare = 0.18;
+constexpr double MinMarker = 1.0;
+constexpr double MaxMarker = 4.5;
+// Zone outlines closer than this are drawn fainter, so that the floor's
+// tint still shows between them; the alpha of 255 they keep.
+constexpr double FaintZonePitch = 8.0;
+constexpr int FaintZoneAlpha = 70;
+// The space between a number and its marker; a number is kept one unit
+// inside the room's edges at most half a unit beyond them.
+constexpr double NumberGap = 1.0;
+
+// A grid line closer to the far wall than this share of a metre is left to
+// the wall, whatever the rounding of the steps.
+constexpr double WallSlack = 1e-9;
 
 const QColor Ink(40, 40, 40);
 const QColor GridLine(0, 0, 0, 38);
@@ -46,7 +89,7 @@ struct Margins {
 
 Margins marginsFor(double textHeight, double unit)
 {
-    const double gap = 6.0 * unit;
+    const double gap = Gap * unit;
     return {textHeight + 3.0 * gap, textHeight + 3.0 * gap, 2.0 * gap, textHeight + 4.0 * gap};
 }
 
@@ -56,6 +99,37 @@ double seriesStep(int index)
     static constexpr double Mantissa[] = {1.0, 2.0, 5.0};
     return Mantissa[index % 3] * std::pow(10.0, index / 3 - 1);
 }
+
+QString metres(double value, QChar decimalPoint)
+{
+    return calc::formatTrimmed(value, 2, decimalPoint) + QStringLiteral(" м");
+}
+
+QString widthLabel(const PlanScene &scene)
+{
+    return metres(scene.figures.roomW, scene.figures.decimalPoint);
+}
+
+// One painting of the plan: the painter, the scene, where the room lies on
+// the device and at what scale, and the label font measured there.
+struct Painting {
+    QPainter &painter;
+    const PlanScene &scene;
+    QRectF target;
+    PlanFrame frame;
+    // Metres on the plane to the device: X to the right, Y upwards from the
+    // wall Y = 0 at the bottom of the room.
+    QTransform toDevice;
+    QFont labelFont;
+    QFontMetricsF metrics;
+
+    // Screen pixels on the device.
+    double px(double screenPixels) const { return screenPixels * frame.unit; }
+    QRectF room() const { return frame.room; }
+    // The distance between neighbouring loudspeakers on the device.
+    double pitch() const { return scene.layout.pitch * frame.scale; }
+    const std::vector<Placement> &placements() const { return scene.layout.placements; }
+};
 
 // The zone of one loudspeaker, drawn in device coordinates. Each zone is
 // its own call: the raster engine draws thousands of small shapes far
@@ -119,9 +193,219 @@ void drawDimension(QPainter &painter, QPointF from, QPointF to, double tick)
     painter.drawLine(to - across, to + across);
 }
 
-QString widthLabel(const PlanScene &scene)
+// The floor, tinted where no zone reaches, one image pixel per cell.
+void paintFloor(Painting &p)
 {
-    return calc::formatTrimmed(scene.figures.roomW, 2, scene.figures.decimalPoint) + QStringLiteral(" м");
+    p.painter.save();
+    p.painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p.painter.drawImage(p.room(), p.scene.floorImage);
+    p.painter.restore();
+}
+
+// Grid lines every whole step of the 1-2-5 series that keeps them apart.
+void paintGrid(Painting &p)
+{
+    const double step = gridStep(p.frame.scale, p.px(MinGridPixels));
+    if (step <= 0.0)
+        return;
+    const QRectF room = p.room();
+    const double scale = p.frame.scale;
+    QVector<QLineF> lines;
+    for (double x = step; x < p.scene.figures.roomL - WallSlack; x += step)
+        lines << QLineF(room.left() + x * scale, room.top(), room.left() + x * scale, room.bottom());
+    for (double y = step; y < p.scene.figures.roomW - WallSlack; y += step)
+        lines << QLineF(room.left(), room.bottom() - y * scale, room.right(), room.bottom() - y * scale);
+    QPen pen(GridLine, p.px(InkWidth));
+    pen.setCosmetic(true);
+    p.painter.setPen(pen);
+    p.painter.drawLines(lines);
+}
+
+// The zones, cut to the room; fainter where they crowd.
+void paintZones(Painting &p)
+{
+    if (p.scene.zone.shape == ZoneShape::None || p.placements().empty())
+        return;
+    p.painter.save();
+    p.painter.setClipRect(p.room());
+    QColor line = ZoneLine;
+    if (p.pitch() < p.px(FaintZonePitch))
+        line.setAlpha(FaintZoneAlpha);
+    QPen pen(line, p.px(InkWidth));
+    pen.setCosmetic(true);
+    p.painter.setPen(pen);
+    p.painter.setBrush(Qt::NoBrush);
+    for (const Placement &placement : p.placements())
+        drawZone(p.painter, p.scene.zone, placement, p.toDevice, p.frame.scale);
+    p.painter.restore();
+}
+
+void paintWalls(Painting &p)
+{
+    p.painter.setPen(QPen(Ink, p.px(WallWidth)));
+    p.painter.setBrush(Qt::NoBrush);
+    p.painter.drawRect(p.room());
+}
+
+double markerRadius(const Painting &p)
+{
+    return std::clamp(p.pitch() * MarkerShare, p.px(MinMarker), p.px(MaxMarker));
+}
+
+// The loudspeakers: a dot under the ceiling, a box on the wall.
+void paintMarkers(Painting &p)
+{
+    const double mark = markerRadius(p);
+    p.painter.setPen(Qt::NoPen);
+    p.painter.setBrush(Marker);
+    for (const Placement &placement : p.placements()) {
+        const QPointF at = p.toDevice.map(placement.position);
+        switch (placement.side) {
+        case Side::Ceiling: p.painter.drawEllipse(at, mark, mark); break;
+        case Side::NearWall:
+            p.painter.drawRect(QRectF(at.x() - mark, at.y() - mark, 2.0 * mark, mark));
+            break;
+        case Side::FarWall: p.painter.drawRect(QRectF(at.x() - mark, at.y(), 2.0 * mark, mark)); break;
+        }
+    }
+}
+
+// Their numbers, where the loudspeakers stand far enough apart.
+void paintNumbers(Painting &p)
+{
+    const std::vector<Placement> &placements = p.placements();
+    const double unit = p.frame.unit;
+    const double mark = markerRadius(p);
+    const double pitch = p.pitch();
+    const QRectF room = p.room();
+    const QFont numberFont = sizedFont(p.painter, NumberPoints);
+    const QFontMetricsF numberMetrics(numberFont, p.painter.device());
+    const double numberWidth
+        = numberMetrics.horizontalAdvance(QString::number(placements.size())) + 2.0 * unit;
+    const double numberHeight = numberMetrics.height();
+    if (placements.empty() || pitch < numberWidth + 2.0 * mark || pitch < numberHeight + 2.0 * mark + unit)
+        return;
+    p.painter.setFont(numberFont);
+    p.painter.setPen(Ink);
+    // Each number above its dot or box, or below where that leaves the
+    // room, kept inside the room; none where the room is too thin.
+    const QRectF inside = room.adjusted(-0.5 * unit, -0.5 * unit, 0.5 * unit, 0.5 * unit);
+    for (std::size_t i = 0; i < placements.size(); ++i) {
+        const QPointF at = p.toDevice.map(placements[i].position);
+        const QString number = QString::number(i + 1);
+        const double w = numberMetrics.horizontalAdvance(number) + 2.0 * unit;
+        const double left
+            = std::clamp(at.x() - w / 2.0, room.left(), std::max(room.left(), room.right() - w));
+        const QRectF above(left, at.y() - mark - p.px(NumberGap) - numberHeight, w, numberHeight);
+        const QRectF below(left, at.y() + mark + p.px(NumberGap), w, numberHeight);
+        const bool aboveFirst = placements[i].side != Side::FarWall;
+        const QRectF &first = aboveFirst ? above : below;
+        const QRectF &second = aboveFirst ? below : above;
+        if (inside.contains(first))
+            drawHaloText(p.painter, first, number);
+        else if (inside.contains(second))
+            drawHaloText(p.painter, second, number);
+    }
+    p.painter.setFont(p.labelFont);
+}
+
+// The dimensions: the length above the room, the width to its left (or
+// across, left of it, where the room is too thin), and the origin.
+void paintDimensions(Painting &p)
+{
+    const QRectF room = p.room();
+    const double gap = p.px(Gap);
+    const double overhang = p.px(LabelOverhang);
+    const double textHeight = p.metrics.height();
+    p.painter.setPen(QPen(Ink, p.px(InkWidth)));
+    const double topLine = room.top() - 1.5 * gap;
+    drawDimension(p.painter, QPointF(room.left(), topLine), QPointF(room.right(), topLine), p.px(Tick));
+    p.painter.drawText(QRectF(room.left() - overhang, topLine - gap / 2.0 - textHeight,
+                              room.width() + 2.0 * overhang, textHeight),
+                       Qt::AlignHCenter | Qt::AlignBottom,
+                       metres(p.scene.figures.roomL, p.scene.figures.decimalPoint));
+    const double leftLine = room.left() - 1.5 * gap;
+    drawDimension(p.painter, QPointF(leftLine, room.top()), QPointF(leftLine, room.bottom()), p.px(Tick));
+    if (p.frame.widthAcross) {
+        p.painter.drawText(QRectF(p.target.left(), room.center().y() - textHeight / 2.0,
+                                  leftLine - gap / 2.0 - p.target.left(), textHeight),
+                           Qt::AlignRight | Qt::AlignVCenter, widthLabel(p.scene));
+        return;
+    }
+    p.painter.save();
+    p.painter.translate(leftLine - gap / 2.0, room.center().y());
+    p.painter.rotate(-90.0);
+    p.painter.drawText(
+        QRectF(-room.height() / 2.0 - overhang, -textHeight, room.height() + 2.0 * overhang, textHeight),
+        Qt::AlignHCenter | Qt::AlignBottom, widthLabel(p.scene));
+    p.painter.restore();
+    // The origin of the coordinates at the corner X = 0, Y = 0.
+    p.painter.drawText(QRectF(room.left() - 2.0 * gap - textHeight, room.bottom(),
+                              2.0 * gap + textHeight - p.px(InkWidth), textHeight),
+                       Qt::AlignRight | Qt::AlignTop, QStringLiteral("0"));
+}
+
+// The line of text below the room.
+double captionLine(const Painting &p)
+{
+    return p.room().bottom() + 2.0 * p.px(Gap);
+}
+
+// The scale bar below the room, in two halves, dark and light, with its
+// length; returns where its label ends.
+double paintScaleBar(Painting &p)
+{
+    const double lineY = captionLine(p);
+    const double textHeight = p.metrics.height();
+    const double barMetres = scaleBarLength(p.frame.scale, p.px(MaxBarPixels));
+    const double barHeight = p.px(BarHeight);
+    const QRectF bar(p.room().left(), lineY + textHeight / 2.0 - barHeight / 2.0, barMetres * p.frame.scale,
+                     barHeight);
+    p.painter.setPen(QPen(Ink, p.px(InkWidth)));
+    p.painter.setBrush(Qt::white);
+    p.painter.drawRect(bar);
+    p.painter.fillRect(QRectF(bar.left(), bar.top(), bar.width() / 2.0, bar.height()), Ink);
+    const QString label = metres(barMetres, p.scene.figures.decimalPoint);
+    const double labelLeft = bar.right() + p.px(Gap);
+    const double labelWidth = p.metrics.horizontalAdvance(label);
+    p.painter.drawText(QRectF(labelLeft, lineY, labelWidth + p.px(InkWidth), textHeight),
+                       Qt::AlignLeft | Qt::AlignVCenter, label);
+    return labelLeft + labelWidth;
+}
+
+// The legend, right-aligned with the room, where it fits beside the scale
+// bar that ends at barEnd.
+void paintLegend(Painting &p, double barEnd)
+{
+    const double lineY = captionLine(p);
+    const double textHeight = p.metrics.height();
+    const double gap = p.px(Gap);
+    const double swatch = textHeight * SwatchShare;
+    struct Entry {
+        QColor colour;
+        QString caption;
+    };
+    std::vector<Entry> entries;
+    const FloorCoverage &coverage = p.scene.coverage;
+    if (coverage.coveredCells > 0)
+        entries.push_back({CoveredFloor, QStringLiteral("Озвучено")});
+    if (coverage.coveredCells < coverage.grid.cells())
+        entries.push_back({UncoveredFloor, text::Uncovered});
+    double legendWidth = 0.0;
+    for (const Entry &entry : entries)
+        legendWidth += swatch + p.px(SwatchGap) + p.metrics.horizontalAdvance(entry.caption) + 2.0 * gap;
+    double x = std::max(p.room().right(), p.target.left() + legendWidth) - legendWidth + 2.0 * gap;
+    if (x < barEnd + 2.0 * gap)
+        return;
+    for (const Entry &entry : entries) {
+        p.painter.setPen(QPen(Ink, p.px(SwatchOutline)));
+        p.painter.setBrush(entry.colour);
+        p.painter.drawRect(QRectF(x, lineY + (textHeight - swatch) / 2.0, swatch, swatch));
+        x += swatch + p.px(SwatchGap);
+        const double w = p.metrics.horizontalAdvance(entry.caption) + p.px(InkWidth);
+        p.painter.drawText(QRectF(x, lineY, w, textHeight), Qt::AlignLeft | Qt::AlignVCenter, entry.caption);
+        x += w + 2.0 * gap - p.px(InkWidth);
+    }
 }
 
 } // namespace
@@ -168,9 +452,10 @@ PlanFrame planFrame(const QRectF &target, const PlanScene &scene, const QPaintDe
     };
     place();
     const double label = metrics.horizontalAdvance(widthLabel(scene));
-    if (frame.room.height() < label + 6.0 * frame.unit) {
+    const double gap = Gap * frame.unit;
+    if (frame.room.height() < label + gap) {
         frame.widthAcross = true;
-        m.left = std::max(m.left, label + 2.5 * 6.0 * frame.unit);
+        m.left = std::max(m.left, label + 2.5 * gap);
         place();
     }
     return frame;
@@ -182,7 +467,6 @@ void paintPlan(QPainter &painter, const QRectF &target, const PlanScene &scene)
     painter.setRenderHint(QPainter::Antialiasing, true);
     const QFont labelFont = sizedFont(painter, LabelPoints);
     painter.setFont(labelFont);
-    const QFontMetricsF metrics(labelFont, painter.device());
 
     if (!scene.hasRoom()) {
         painter.setPen(Ink);
@@ -192,178 +476,21 @@ void paintPlan(QPainter &painter, const QRectF &target, const PlanScene &scene)
     }
 
     const PlanFrame frame = planFrame(target, scene, *painter.device());
-    const QRectF room = frame.room;
-    const double unit = frame.unit;
-    const double scale = frame.scale;
-    const double gap = 6.0 * unit;
-    const double length = scene.figures.roomL;
-    const double width = scene.figures.roomW;
-    const QChar point = scene.figures.decimalPoint;
-    // Metres on the plane to the device: X to the right, Y upwards from the
-    // wall Y = 0 at the bottom of the room.
-    const QTransform toDevice(scale, 0.0, 0.0, -scale, room.left(), room.bottom());
-
-    // The floor, tinted where no zone reaches.
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(room, scene.floorImage);
-    painter.restore();
-
-    // The grid.
-    const double step = gridStep(scale, MinGridPixels * unit);
-    if (step > 0.0) {
-        QVector<QLineF> lines;
-        for (double x = step; x < length - 1e-9; x += step)
-            lines << QLineF(room.left() + x * scale, room.top(), room.left() + x * scale, room.bottom());
-        for (double y = step; y < width - 1e-9; y += step)
-            lines << QLineF(room.left(), room.bottom() - y * scale, room.right(), room.bottom() - y * scale);
-        QPen pen(GridLine, unit);
-        pen.setCosmetic(true);
-        painter.setPen(pen);
-        painter.drawLines(lines);
-    }
-
-    // The zones, cut to the room; fainter where they crowd.
-    const std::vector<Placement> &placements = scene.layout.placements;
-    const double pitch = scene.layout.pitch * scale;
-    if (scene.zone.shape != ZoneShape::None && !placements.empty()) {
-        painter.save();
-        painter.setClipRect(room);
-        QColor line = ZoneLine;
-        if (pitch < 8.0 * unit)
-            line.setAlpha(70);
-        QPen pen(line, unit);
-        pen.setCosmetic(true);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
-        for (const Placement &placement : placements)
-            drawZone(painter, scene.zone, placement, toDevice, scale);
-        painter.restore();
-    }
-
-    // The walls.
-    painter.setPen(QPen(Ink, 1.5 * unit));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(room);
-
-    // The loudspeakers: a dot under the ceiling, a box on the wall.
-    const double mark = std::clamp(pitch * 0.18, 1.0 * unit, 4.5 * unit);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Marker);
-    for (const Placement &placement : placements) {
-        const QPointF at = toDevice.map(placement.position);
-        switch (placement.side) {
-        case Side::Ceiling: painter.drawEllipse(at, mark, mark); break;
-        case Side::NearWall: painter.drawRect(QRectF(at.x() - mark, at.y() - mark, 2.0 * mark, mark)); break;
-        case Side::FarWall: painter.drawRect(QRectF(at.x() - mark, at.y(), 2.0 * mark, mark)); break;
-        }
-    }
-
-    // Their numbers, where the loudspeakers stand far enough apart.
-    const QFont numberFont = sizedFont(painter, NumberPoints);
-    const QFontMetricsF numberMetrics(numberFont, painter.device());
-    const double numberWidth
-        = numberMetrics.horizontalAdvance(QString::number(placements.size())) + 2.0 * unit;
-    const double numberHeight = numberMetrics.height();
-    if (!placements.empty() && pitch >= numberWidth + 2.0 * mark
-        && pitch >= numberHeight + 2.0 * mark + unit) {
-        painter.setFont(numberFont);
-        painter.setPen(Ink);
-        // Each number above its dot or box, or below where that leaves the
-        // room, kept inside the room; none where the room is too thin.
-        const QRectF inside = room.adjusted(-0.5 * unit, -0.5 * unit, 0.5 * unit, 0.5 * unit);
-        for (std::size_t i = 0; i < placements.size(); ++i) {
-            const QPointF at = toDevice.map(placements[i].position);
-            const QString number = QString::number(i + 1);
-            const double w = numberMetrics.horizontalAdvance(number) + 2.0 * unit;
-            const double left
-                = std::clamp(at.x() - w / 2.0, room.left(), std::max(room.left(), room.right() - w));
-            const QRectF above(left, at.y() - mark - unit - numberHeight, w, numberHeight);
-            const QRectF below(left, at.y() + mark + unit, w, numberHeight);
-            const bool aboveFirst = placements[i].side != Side::FarWall;
-            const QRectF &first = aboveFirst ? above : below;
-            const QRectF &second = aboveFirst ? below : above;
-            if (inside.contains(first))
-                drawHaloText(painter, first, number);
-            else if (inside.contains(second))
-                drawHaloText(painter, second, number);
-        }
-        painter.setFont(labelFont);
-    }
-
-    // The dimensions: the length above the room, the width to its left.
-    painter.setPen(QPen(Ink, unit));
-    const double tick = 3.0 * unit;
-    const double topLine = room.top() - 1.5 * gap;
-    drawDimension(painter, QPointF(room.left(), topLine), QPointF(room.right(), topLine), tick);
-    const QString lengthLabel = calc::formatTrimmed(length, 2, point) + QStringLiteral(" м");
-    painter.drawText(QRectF(room.left() - 100.0 * unit, topLine - gap / 2.0 - metrics.height(),
-                            room.width() + 200.0 * unit, metrics.height()),
-                     Qt::AlignHCenter | Qt::AlignBottom, lengthLabel);
-    const double leftLine = room.left() - 1.5 * gap;
-    drawDimension(painter, QPointF(leftLine, room.top()), QPointF(leftLine, room.bottom()), tick);
-    if (frame.widthAcross) {
-        painter.drawText(QRectF(target.left(), room.center().y() - metrics.height() / 2.0,
-                                leftLine - gap / 2.0 - target.left(), metrics.height()),
-                         Qt::AlignRight | Qt::AlignVCenter, widthLabel(scene));
-    } else {
-        painter.save();
-        painter.translate(leftLine - gap / 2.0, room.center().y());
-        painter.rotate(-90.0);
-        painter.drawText(QRectF(-room.height() / 2.0 - 100.0 * unit, -metrics.height(),
-                                room.height() + 200.0 * unit, metrics.height()),
-                         Qt::AlignHCenter | Qt::AlignBottom, widthLabel(scene));
-        painter.restore();
-        // The origin of the coordinates at the corner X = 0, Y = 0.
-        painter.drawText(QRectF(room.left() - 2.0 * gap - metrics.height(), room.bottom(),
-                                2.0 * gap + metrics.height() - unit, metrics.height()),
-                         Qt::AlignRight | Qt::AlignTop, QStringLiteral("0"));
-    }
-    const double lineY = room.bottom() + 2.0 * gap;
-
-    // The scale bar below the room, in two halves, dark and light.
-    const double barMetres = scaleBarLength(scale, MaxBarPixels * unit);
-    const double barPixels = barMetres * scale;
-    const double barHeight = 4.0 * unit;
-    const QRectF bar(room.left(), lineY + metrics.height() / 2.0 - barHeight / 2.0, barPixels, barHeight);
-    painter.setPen(QPen(Ink, unit));
-    painter.setBrush(Qt::white);
-    painter.drawRect(bar);
-    painter.fillRect(QRectF(bar.left(), bar.top(), bar.width() / 2.0, bar.height()), Ink);
-    const QString barLabel = calc::formatTrimmed(barMetres, 2, point) + QStringLiteral(" м");
-    const double barLabelLeft = bar.right() + gap;
-    painter.drawText(
-        QRectF(barLabelLeft, lineY, metrics.horizontalAdvance(barLabel) + unit, metrics.height()),
-        Qt::AlignLeft | Qt::AlignVCenter, barLabel);
-    const double barEnd = barLabelLeft + metrics.horizontalAdvance(barLabel);
-
-    // The legend, right-aligned with the room, where it fits beside the bar.
-    const double swatch = metrics.height() * 0.7;
-    struct Entry {
-        QColor colour;
-        QString caption;
-    };
-    std::vector<Entry> entries;
-    if (scene.coverage.coveredCells > 0)
-        entries.push_back({CoveredFloor, QStringLiteral("Озвучено")});
-    if (scene.coverage.coveredCells < scene.coverage.grid.cells())
-        entries.push_back({UncoveredFloor, text::Uncovered});
-    double legendWidth = 0.0;
-    for (const Entry &entry : entries)
-        legendWidth += swatch + unit * 4.0 + metrics.horizontalAdvance(entry.caption) + 2.0 * gap;
-    double x = std::max(room.right(), target.left() + legendWidth) - legendWidth + 2.0 * gap;
-    if (x >= barEnd + 2.0 * gap) {
-        for (const Entry &entry : entries) {
-            painter.setPen(QPen(Ink, unit * 0.75));
-            painter.setBrush(entry.colour);
-            painter.drawRect(QRectF(x, lineY + (metrics.height() - swatch) / 2.0, swatch, swatch));
-            x += swatch + 4.0 * unit;
-            const double w = metrics.horizontalAdvance(entry.caption) + unit;
-            painter.drawText(QRectF(x, lineY, w, metrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                             entry.caption);
-            x += w + 2.0 * gap - unit;
-        }
-    }
+    Painting p{painter,
+               scene,
+               target,
+               frame,
+               QTransform(frame.scale, 0.0, 0.0, -frame.scale, frame.room.left(), frame.room.bottom()),
+               labelFont,
+               QFontMetricsF(labelFont, painter.device())};
+    paintFloor(p);
+    paintGrid(p);
+    paintZones(p);
+    paintWalls(p);
+    paintMarkers(p);
+    paintNumbers(p);
+    paintDimensions(p);
+    paintLegend(p, paintScaleBar(p));
     painter.restore();
 }
 
