@@ -407,6 +407,9 @@ void PlanWindow::printPlan()
     printer.setDocName(text::WindowTitle);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageOrientation(QPageLayout::Landscape);
+    // The PDF's margins, as far as the printer prints; the dialog shows them
+    // and may change them within the printer's printable area.
+    printer.setPageLayout(documentPageLayout(printer.pageLayout()));
     if (!askPrinter(printer))
         return;
     if (!paintDocument(printer, *m_scene) && m_messenger)

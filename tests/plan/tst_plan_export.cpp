@@ -14,6 +14,8 @@
 #include <QFile>
 #include <QImage>
 #include <QLocale>
+#include <QPageLayout>
+#include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -118,6 +120,8 @@ private slots:
     void formats_data();
     void formats();
     void unknownFormatIsRefused();
+    void pageMarginsWithinThePrintableArea_data();
+    void pageMarginsWithinThePrintableArea();
 
     void gridSteps_data();
     void gridSteps();
@@ -398,6 +402,38 @@ void TestPlanExport::unknownFormatIsRefused()
     QVERIFY(!result.ok);
     QVERIFY(result.error.contains(QDir::toNativeSeparators(path)));
     QVERIFY(!QFile::exists(path));
+}
+
+void TestPlanExport::pageMarginsWithinThePrintableArea_data()
+{
+    QTest::addColumn<QMarginsF>("least"); // the device's minimum margins, mm
+    QTest::addColumn<QMarginsF>("margins");
+
+    QTest::newRow("no minimum") << QMarginsF() << QMarginsF(12, 12, 12, 12);
+    QTest::newRow("printer's 4 mm") << QMarginsF(4, 4, 4, 4) << QMarginsF(12, 12, 12, 12);
+    QTest::newRow("wider at the top") << QMarginsF(5, 15, 5, 5) << QMarginsF(12, 15, 12, 12);
+    QTest::newRow("wider everywhere") << QMarginsF(20, 14, 13, 16) << QMarginsF(20, 14, 13, 16);
+}
+
+// The document's page keeps the PDF's margins where the device can print
+// there, and the device's minimum where it cannot; a PDF printer takes the
+// layout as it is, A4 landscape.
+void TestPlanExport::pageMarginsWithinThePrintableArea()
+{
+    QFETCH(QMarginsF, least);
+    QFETCH(QMarginsF, margins);
+    const QPageLayout device(QPageSize(QPageSize::A4), QPageLayout::Landscape, least, QPageLayout::Millimeter,
+                             least);
+    const QPageLayout layout = documentPageLayout(device);
+    QCOMPARE(layout.margins(QPageLayout::Millimeter), margins);
+    QCOMPARE(layout.orientation(), QPageLayout::Landscape);
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(m_dir.filePath(QStringLiteral("printed.pdf")));
+    QVERIFY(printer.setPageLayout(documentPageLayout(device)));
+    QCOMPARE(printer.pageLayout().margins(QPageLayout::Millimeter), margins);
+    QCOMPARE(printer.pageLayout().pageSize().id(), QPageSize::A4);
 }
 
 void TestPlanExport::gridSteps_data()

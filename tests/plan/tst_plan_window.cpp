@@ -16,9 +16,13 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLocale>
+#include <QPageLayout>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -62,6 +66,7 @@ public:
     int dialogsShown = 0;
     QString printTo; // a PDF file the printer writes into; empty: cancel
     int printerAsked = 0;
+    QMarginsF marginsAsked; // the page margins, mm, the print dialog opened with
 
 protected:
     QString askSavePath(const QString &, const QString &suggestion, const QStringList &filters,
@@ -78,6 +83,7 @@ protected:
     bool askPrinter(QPrinter &printer) override
     {
         ++printerAsked;
+        marginsAsked = printer.pageLayout().margins(QPageLayout::Millimeter);
         if (printTo.isEmpty())
             return false;
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -487,6 +493,24 @@ void TestPlanWindow::printsThroughThePrinter()
     QCOMPARE(m_window->printerAsked, 1);
     QCOMPARE(head(m_window->printTo, 5), QByteArray("%PDF-"));
     QVERIFY(m_messages->informed.isEmpty());
+    // The page keeps the PDF's 12 mm from the paper's edges: the dialog
+    // opens with them, and the title starts there on the printed page.
+    QCOMPARE(m_window->marginsAsked, QMarginsF(12, 12, 12, 12));
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                   QStringLiteral("1"), m_window->printTo, QStringLiteral("-")});
+    QVERIFY(process.waitForFinished(60000));
+    const QString boxes = QString::fromUtf8(process.readAllStandardOutput());
+    const QRegularExpression word(
+        QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>План</word>)re"));
+    const QRegularExpressionMatch title = word.match(boxes);
+    QVERIFY2(title.hasMatch(), qPrintable(boxes.left(600)));
+    const double pointsPerMm = 72.0 / 25.4;
+    QVERIFY2(title.captured(1).toDouble() >= 12.0 * pointsPerMm - 0.5, qPrintable(title.captured(0)));
+    QVERIFY2(title.captured(2).toDouble() >= 12.0 * pointsPerMm - 0.5, qPrintable(title.captured(0)));
 }
 
 void TestPlanWindow::screenReaderNames()
