@@ -8,7 +8,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <unordered_map>
 
 namespace plan {
 
@@ -50,13 +52,26 @@ constexpr double SwatchGap = 4.0;
 constexpr double MarkerShare = 0.18;
 constexpr double MinMarker = 1.0;
 constexpr double MaxMarker = 4.5;
-// Zone outlines closer than this are drawn fainter, so that the floor's
-// tint still shows between them; the alpha of 255 they keep.
+// Markers closer than this are thinned: one is drawn only where no other
+// drawn lies nearer, so that the floor's tint shows between them.
+constexpr double MinMarkerSpacing = 5.0;
+// Zone outlines closer than this are left out (with a note), and fainter
+// below FaintZonePitch, so that the floor's tint still shows between them;
+// the alpha of 255 the fainter ones keep.
+constexpr double MinZonePitch = 6.0;
+// Zones narrower than this are left out too: inside their outline and the
+// marker the floor's tint would not show.
+constexpr double MinZoneExtent = 12.0;
 constexpr double FaintZonePitch = 8.0;
 constexpr int FaintZoneAlpha = 70;
-// The space between a number and its marker; a number is kept one unit
-// inside the room's edges at most half a unit beyond them.
+// The space between a number and its own marker, and the least space
+// between a number and any other number or marker, so that neighbouring
+// numbers never read as one.
 constexpr double NumberGap = 1.0;
+constexpr double NumberClearance = 3.0;
+// The padding of a number's halo around its digits, across and along.
+constexpr double NumberPadAcross = 1.5;
+constexpr double NumberPadAlong = 1.0;
 
 // A grid line closer to the far wall than this share of a metre is left to
 // the wall, whatever the rounding of the steps.
@@ -93,6 +108,81 @@ Margins marginsFor(double textHeight, double unit)
     return {textHeight + 3.0 * gap, textHeight + 3.0 * gap, 2.0 * gap, textHeight + 4.0 * gap};
 }
 
+// Metres on the plane to the device: X to the right, Y upwards from the
+// wall Y = 0 at the bottom of the room.
+QTransform deviceTransform(const PlanFrame &frame)
+{
+    return QTransform(frame.scale, 0.0, 0.0, -frame.scale, frame.room.left(), frame.room.bottom());
+}
+
+// The marker of a loudspeaker at `at` on the device: a dot under the
+// ceiling, a box inside the room on the wall.
+QRectF markerBox(QPointF at, Side side, double radius)
+{
+    switch (side) {
+    case Side::Ceiling: break;
+    case Side::NearWall: return QRectF(at.x() - radius, at.y() - radius, 2.0 * radius, radius);
+    case Side::FarWall: return QRectF(at.x() - radius, at.y(), 2.0 * radius, radius);
+    }
+    return QRectF(at.x() - radius, at.y() - radius, 2.0 * radius, 2.0 * radius);
+}
+
+// Rectangles sorted into square cells, to find those near a rectangle
+// without looking at all of them.
+class RectIndex {
+public:
+    explicit RectIndex(double cell) : m_cell(std::max(cell, 1.0)) { }
+
+    void add(const QRectF &rect, qsizetype owner)
+    {
+        const qsizetype index = qsizetype(m_rects.size());
+        m_rects.push_back({rect, owner});
+        forCells(rect, [&](quint64 key) { m_cells[key].push_back(index); });
+    }
+
+    // Whether rect meets a rectangle of another owner than `except`.
+    bool meets(const QRectF &rect, qsizetype except) const
+    {
+        bool met = false;
+        forCells(rect, [&](quint64 key) {
+            const auto found = m_cells.find(key);
+            if (met || found == m_cells.end())
+                return;
+            for (qsizetype index : found->second) {
+                const Entry &entry = m_rects[std::size_t(index)];
+                if (entry.owner != except && entry.rect.intersects(rect)) {
+                    met = true;
+                    return;
+                }
+            }
+        });
+        return met;
+    }
+
+private:
+    struct Entry {
+        QRectF rect;
+        qsizetype owner;
+    };
+
+    template <typename Visit>
+    void forCells(const QRectF &rect, Visit visit) const
+    {
+        const qint64 left = qint64(std::floor(rect.left() / m_cell));
+        const qint64 right = qint64(std::floor(rect.right() / m_cell));
+        const qint64 top = qint64(std::floor(rect.top() / m_cell));
+        const qint64 bottom = qint64(std::floor(rect.bottom() / m_cell));
+        for (qint64 x = left; x <= right; ++x) {
+            for (qint64 y = top; y <= bottom; ++y)
+                visit(quint64(quint32(qint32(x))) << 32 | quint32(qint32(y)));
+        }
+    }
+
+    double m_cell;
+    std::vector<Entry> m_rects;
+    std::unordered_map<quint64, std::vector<qsizetype>> m_cells;
+};
+
 // Steps of the 1-2-5 series from 0.1 m up.
 double seriesStep(int index)
 {
@@ -117,11 +207,10 @@ struct Painting {
     const PlanScene &scene;
     QRectF target;
     PlanFrame frame;
-    // Metres on the plane to the device: X to the right, Y upwards from the
-    // wall Y = 0 at the bottom of the room.
-    QTransform toDevice;
+    QTransform toDevice; // see deviceTransform
     QFont labelFont;
     QFontMetricsF metrics;
+    PlanMarkers markers;
 
     // Screen pixels on the device.
     double px(double screenPixels) const { return screenPixels * frame.unit; }
@@ -221,10 +310,11 @@ void paintGrid(Painting &p)
     p.painter.drawLines(lines);
 }
 
-// The zones, cut to the room; fainter where they crowd.
+// The zones, cut to the room; fainter where they crowd, left out where
+// they would hide the floor.
 void paintZones(Painting &p)
 {
-    if (p.scene.zone.shape == ZoneShape::None || p.placements().empty())
+    if (p.scene.zone.shape == ZoneShape::None || p.placements().empty() || p.frame.zonesLeftOut())
         return;
     p.painter.save();
     p.painter.setClipRect(p.room());
@@ -247,65 +337,31 @@ void paintWalls(Painting &p)
     p.painter.drawRect(p.room());
 }
 
-double markerRadius(const Painting &p)
-{
-    return std::clamp(p.pitch() * MarkerShare, p.px(MinMarker), p.px(MaxMarker));
-}
-
-// The loudspeakers: a dot under the ceiling, a box on the wall.
+// The loudspeakers' markers, as planMarkers chose them.
 void paintMarkers(Painting &p)
 {
-    const double mark = markerRadius(p);
     p.painter.setPen(Qt::NoPen);
     p.painter.setBrush(Marker);
-    for (const Placement &placement : p.placements()) {
-        const QPointF at = p.toDevice.map(placement.position);
-        switch (placement.side) {
-        case Side::Ceiling: p.painter.drawEllipse(at, mark, mark); break;
-        case Side::NearWall:
-            p.painter.drawRect(QRectF(at.x() - mark, at.y() - mark, 2.0 * mark, mark));
-            break;
-        case Side::FarWall: p.painter.drawRect(QRectF(at.x() - mark, at.y(), 2.0 * mark, mark)); break;
-        }
+    for (std::size_t i = 0; i < p.markers.drawn.size(); ++i) {
+        if (p.placements()[p.markers.drawn[i]].side == Side::Ceiling)
+            p.painter.drawEllipse(p.markers.boxes[i]);
+        else
+            p.painter.drawRect(p.markers.boxes[i]);
     }
 }
 
-// Their numbers, where the loudspeakers stand far enough apart.
+// Their numbers, each on a light halo, where they fit.
 void paintNumbers(Painting &p)
 {
-    const std::vector<Placement> &placements = p.placements();
-    const double unit = p.frame.unit;
-    const double mark = markerRadius(p);
-    const double pitch = p.pitch();
-    const QRectF room = p.room();
-    const QFont numberFont = sizedFont(p.painter, NumberPoints);
-    const QFontMetricsF numberMetrics(numberFont, p.painter.device());
-    const double numberWidth
-        = numberMetrics.horizontalAdvance(QString::number(placements.size())) + 2.0 * unit;
-    const double numberHeight = numberMetrics.height();
-    if (placements.empty() || pitch < numberWidth + 2.0 * mark || pitch < numberHeight + 2.0 * mark + unit)
+    const QFont font = sizedFont(p.painter, NumberPoints);
+    const std::vector<PlacedNumber> numbers
+        = planNumbers(p.scene, p.frame, p.markers, font, *p.painter.device());
+    if (numbers.empty())
         return;
-    p.painter.setFont(numberFont);
+    p.painter.setFont(font);
     p.painter.setPen(Ink);
-    // Each number above its dot or box, or below where that leaves the
-    // room, kept inside the room; none where the room is too thin.
-    const QRectF inside = room.adjusted(-0.5 * unit, -0.5 * unit, 0.5 * unit, 0.5 * unit);
-    for (std::size_t i = 0; i < placements.size(); ++i) {
-        const QPointF at = p.toDevice.map(placements[i].position);
-        const QString number = QString::number(i + 1);
-        const double w = numberMetrics.horizontalAdvance(number) + 2.0 * unit;
-        const double left
-            = std::clamp(at.x() - w / 2.0, room.left(), std::max(room.left(), room.right() - w));
-        const QRectF above(left, at.y() - mark - p.px(NumberGap) - numberHeight, w, numberHeight);
-        const QRectF below(left, at.y() + mark + p.px(NumberGap), w, numberHeight);
-        const bool aboveFirst = placements[i].side != Side::FarWall;
-        const QRectF &first = aboveFirst ? above : below;
-        const QRectF &second = aboveFirst ? below : above;
-        if (inside.contains(first))
-            drawHaloText(p.painter, first, number);
-        else if (inside.contains(second))
-            drawHaloText(p.painter, second, number);
-    }
+    for (const PlacedNumber &number : numbers)
+        drawHaloText(p.painter, number.box, QString::number(number.index + 1));
     p.painter.setFont(p.labelFont);
 }
 
@@ -388,7 +444,7 @@ void paintLegend(Painting &p, double barEnd)
     std::vector<Entry> entries;
     const FloorCoverage &coverage = p.scene.coverage;
     if (coverage.coveredCells > 0)
-        entries.push_back({CoveredFloor, QStringLiteral("Озвучено")});
+        entries.push_back({CoveredFloor, text::Covered});
     if (coverage.coveredCells < coverage.grid.cells())
         entries.push_back({UncoveredFloor, text::Uncovered});
     double legendWidth = 0.0;
@@ -396,7 +452,7 @@ void paintLegend(Painting &p, double barEnd)
         legendWidth += swatch + p.px(SwatchGap) + p.metrics.horizontalAdvance(entry.caption) + 2.0 * gap;
     double x = std::max(p.room().right(), p.target.left() + legendWidth) - legendWidth + 2.0 * gap;
     if (x < barEnd + 2.0 * gap)
-        return;
+        entries.clear();
     for (const Entry &entry : entries) {
         p.painter.setPen(QPen(Ink, p.px(SwatchOutline)));
         p.painter.setBrush(entry.colour);
@@ -406,6 +462,17 @@ void paintLegend(Painting &p, double barEnd)
         p.painter.drawText(QRectF(x, lineY, w, textHeight), Qt::AlignLeft | Qt::AlignVCenter, entry.caption);
         x += w + 2.0 * gap - p.px(InkWidth);
     }
+
+    // What a dense plan leaves out, on the line below.
+    const QString note = leftOutNote(p.frame.zonesLeftOut() && p.scene.zone.shape != ZoneShape::None,
+                                     p.markers.thinned, p.frame.dense);
+    if (note.isEmpty())
+        return;
+    const QRectF line(p.room().left(), lineY + textHeight + gap, p.target.right() - p.room().left(),
+                      textHeight);
+    p.painter.setPen(Ink);
+    p.painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter,
+                       p.metrics.elidedText(note, Qt::ElideRight, line.width()));
 }
 
 } // namespace
@@ -431,6 +498,130 @@ double scaleBarLength(double scale, double maxPixels)
     return length;
 }
 
+PlanMarkers planMarkers(const PlanScene &scene, const PlanFrame &frame)
+{
+    PlanMarkers markers;
+    const std::vector<Placement> &placements = scene.layout.placements;
+    if (placements.empty() || !(frame.scale > 0.0))
+        return markers;
+    const QTransform toDevice = deviceTransform(frame);
+    const double pitch = scene.layout.pitch * frame.scale;
+    const double spacing = MinMarkerSpacing * frame.unit;
+    markers.radius = std::clamp(pitch * MarkerShare, MinMarker * frame.unit, MaxMarker * frame.unit);
+    const auto draw = [&](std::size_t i, QPointF at) {
+        markers.drawn.push_back(i);
+        markers.boxes.push_back(markerBox(at, placements[i].side, markers.radius));
+    };
+    if (pitch >= spacing) {
+        markers.drawn.reserve(placements.size());
+        markers.boxes.reserve(placements.size());
+        for (std::size_t i = 0; i < placements.size(); ++i)
+            draw(i, toDevice.map(placements[i].position));
+        return markers;
+    }
+    // Cells of side spacing / sqrt(2) across the room hold one drawn marker
+    // at most (two in one cell would be nearer than spacing); a marker is
+    // drawn where none drawn lies nearer than spacing in the cells around.
+    const QRectF room = frame.room;
+    const double cell = spacing / std::sqrt(2.0);
+    const qint64 columns = qint64(std::ceil(room.width() / cell)) + 1;
+    const qint64 rows = qint64(std::ceil(room.height() / cell)) + 1;
+    constexpr qint64 Reach = 2; // cells around within spacing: ceil(sqrt(2))
+    std::vector<qint64> holder(std::size_t(columns * rows), -1);
+    std::vector<QPointF> centres;
+    for (std::size_t i = 0; i < placements.size(); ++i) {
+        const QPointF at = toDevice.map(placements[i].position);
+        const qint64 column = std::clamp(qint64((at.x() - room.left()) / cell), qint64(0), columns - 1);
+        const qint64 row = std::clamp(qint64((at.y() - room.top()) / cell), qint64(0), rows - 1);
+        bool crowded = false;
+        for (qint64 r = std::max<qint64>(0, row - Reach); r <= std::min(rows - 1, row + Reach) && !crowded;
+             ++r) {
+            for (qint64 c = std::max<qint64>(0, column - Reach); c <= std::min(columns - 1, column + Reach);
+                 ++c) {
+                const qint64 other = holder[std::size_t(r * columns + c)];
+                if (other >= 0 && QLineF(centres[std::size_t(other)], at).length() < spacing) {
+                    crowded = true;
+                    break;
+                }
+            }
+        }
+        if (crowded) {
+            markers.thinned = true;
+            continue;
+        }
+        holder[std::size_t(row * columns + column)] = qint64(centres.size());
+        centres.push_back(at);
+        draw(i, at);
+    }
+    return markers;
+}
+
+std::vector<PlacedNumber> chooseNumbers(const std::vector<NumberSpot> &spots, const QRectF &inside,
+                                        double gap, double clearance)
+{
+    std::vector<PlacedNumber> chosen;
+    if (spots.empty())
+        return chosen;
+    // Cells as large as the largest box with its clearance, so that every
+    // box lies in four cells at most.
+    double largest = 0.0;
+    for (const NumberSpot &spot : spots)
+        largest = std::max(
+            {largest, spot.marker.width(), spot.marker.height(), spot.size.width(), spot.size.height()});
+    RectIndex taken(largest + 2.0 * clearance);
+    for (std::size_t i = 0; i < spots.size(); ++i)
+        taken.add(spots[i].marker, qsizetype(i));
+
+    for (std::size_t i = 0; i < spots.size(); ++i) {
+        const NumberSpot &spot = spots[i];
+        const double w = spot.size.width();
+        const double h = spot.size.height();
+        const double left = std::clamp(spot.marker.center().x() - w / 2.0, inside.left(),
+                                       std::max(inside.left(), inside.right() - w));
+        const QRectF above(left, spot.marker.top() - gap - h, w, h);
+        const QRectF below(left, spot.marker.bottom() + gap, w, h);
+        for (const QRectF &box : spot.belowFirst ? std::array{below, above} : std::array{above, below}) {
+            if (!inside.contains(box)
+                || taken.meets(box.adjusted(-clearance, -clearance, clearance, clearance), qsizetype(i)))
+                continue;
+            chosen.push_back({i, box});
+            taken.add(box, -1);
+            break;
+        }
+    }
+    return chosen;
+}
+
+std::vector<PlacedNumber> planNumbers(const PlanScene &scene, const PlanFrame &frame,
+                                      const PlanMarkers &markers, const QFont &font,
+                                      const QPaintDevice &device)
+{
+    if (markers.thinned || markers.drawn.empty())
+        return {};
+    QFont numberFont = font;
+    numberFont.setPointSizeF(NumberPoints);
+    const QFontMetricsF metrics(numberFont, &device);
+    const double unit = frame.unit;
+    // Digits reach the height of capitals; the halo hugs them.
+    const double height = metrics.capHeight() + 2.0 * NumberPadAcross * unit;
+    std::vector<NumberSpot> spots;
+    spots.reserve(markers.drawn.size());
+    for (std::size_t i = 0; i < markers.drawn.size(); ++i) {
+        const std::size_t loudspeaker = markers.drawn[i];
+        const double w
+            = metrics.horizontalAdvance(QString::number(loudspeaker + 1)) + 2.0 * NumberPadAlong * unit;
+        spots.push_back({markers.boxes[i], QSizeF(w, height),
+                         scene.layout.placements[loudspeaker].side == Side::FarWall});
+    }
+    // Inside the room, half a unit beyond its walls at most.
+    const QRectF inside = frame.room.adjusted(-0.5 * unit, -0.5 * unit, 0.5 * unit, 0.5 * unit);
+    std::vector<PlacedNumber> numbers
+        = chooseNumbers(spots, inside, NumberGap * unit, NumberClearance * unit);
+    for (PlacedNumber &number : numbers)
+        number.index = markers.drawn[number.index];
+    return numbers;
+}
+
 PlanFrame planFrame(const QRectF &target, const PlanScene &scene, const QPaintDevice &device)
 {
     PlanFrame frame;
@@ -451,8 +642,22 @@ PlanFrame planFrame(const QRectF &target, const PlanScene &scene, const QPaintDe
             QPointF(free.center().x() - size.width() / 2.0, free.center().y() - size.height() / 2.0), size);
     };
     place();
-    const double label = metrics.horizontalAdvance(widthLabel(scene));
     const double gap = Gap * frame.unit;
+    // A plan too dense for its zones' outlines, or whose zones are too
+    // small for them, gets a line for the note below the scale bar; the
+    // room only shrinks, so it stays so.
+    const std::vector<Placement> &placements = scene.layout.placements;
+    if (!placements.empty()) {
+        const QRectF zone = zoneBounds(scene.zone, placements.front());
+        frame.dense = scene.layout.pitch * frame.scale < MinZonePitch * frame.unit;
+        frame.smallZones = scene.zone.shape != ZoneShape::None
+            && std::min(zone.width(), zone.height()) * frame.scale < MinZoneExtent * frame.unit;
+        if (frame.zonesLeftOut()) {
+            m.bottom += metrics.height() + gap;
+            place();
+        }
+    }
+    const double label = metrics.horizontalAdvance(widthLabel(scene));
     if (frame.room.height() < label + gap) {
         frame.widthAcross = true;
         m.left = std::max(m.left, label + 2.5 * gap);
@@ -480,9 +685,10 @@ void paintPlan(QPainter &painter, const QRectF &target, const PlanScene &scene)
                scene,
                target,
                frame,
-               QTransform(frame.scale, 0.0, 0.0, -frame.scale, frame.room.left(), frame.room.bottom()),
+               deviceTransform(frame),
                labelFont,
-               QFontMetricsF(labelFont, painter.device())};
+               QFontMetricsF(labelFont, painter.device()),
+               planMarkers(scene, frame)};
     paintFloor(p);
     paintGrid(p);
     paintZones(p);

@@ -12,6 +12,18 @@ QString replaceQuestion(const QString &fileName)
     return QStringLiteral("Файл «%1» уже существует. Заменить его?").arg(fileName);
 }
 
+QString leftOutNote(bool zonesLeftOut, bool markersThinned, bool dense)
+{
+    const QString reason = dense ? QStringLiteral(": слишком плотно") : QStringLiteral(": слишком мелко");
+    if (zonesLeftOut && markersThinned)
+        return QStringLiteral("Контуры зон не показаны, громкоговорители показаны выборочно") + reason;
+    if (zonesLeftOut)
+        return QStringLiteral("Контуры зон не показаны") + reason;
+    if (markersThinned)
+        return QStringLiteral("Громкоговорители показаны выборочно") + reason;
+    return QString();
+}
+
 QString coverageLine(double percent, QChar decimalPoint)
 {
     return QStringLiteral("Озвучено: %1 % площади помещения")

@@ -30,6 +30,16 @@ inline const QString Summary = QStringLiteral("Итог расстановки")
 inline const QString Status = QStringLiteral("Ограничения плана");
 inline const QString Drawing = QStringLiteral("План помещения");
 inline const QString Uncovered = QStringLiteral("Не озвучено");
+inline const QString Covered = QStringLiteral("Озвучено");
+} // namespace text
+
+// The note under a drawing that leaves out the zones' outlines (too dense,
+// or zones too small to show more than their outline) or some markers (too
+// dense): "Контуры зон не показаны: слишком плотно", "Громкоговорители
+// показаны выборочно: слишком плотно"; empty when nothing is left out.
+QString leftOutNote(bool zonesLeftOut, bool markersThinned, bool dense);
+
+namespace text {
 
 // The report's captions for the loudspeaker, the results and the room.
 inline const QString ModelCaption = QStringLiteral("Наименование громкоговорителя");
