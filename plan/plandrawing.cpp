@@ -192,7 +192,7 @@ double seriesStep(int index)
 
 QString metres(double value, QChar decimalPoint)
 {
-    return calc::formatTrimmed(value, 2, decimalPoint) + QStringLiteral(" м");
+    return calc::formatTrimmed(value, 2, decimalPoint) + text::UnitSpace + QStringLiteral("м");
 }
 
 QString widthLabel(const PlanScene &scene)
@@ -713,7 +713,7 @@ void PlanDrawing::setScene(std::shared_ptr<const PlanScene> scene)
     QString description;
     if (m_scene) {
         const PlanFigures &f = m_scene->figures;
-        description = QStringLiteral("%1 %2 × %3 м. %4")
+        description = QStringLiteral("%1 %2 × %3\u00A0м. %4")
                           .arg(text::Room, calc::formatTrimmed(f.roomL, 2, f.decimalPoint),
                                calc::formatTrimmed(f.roomW, 2, f.decimalPoint), m_scene->summary());
         if (const QString note = m_scene->limitNote(); !note.isEmpty())

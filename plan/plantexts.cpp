@@ -26,7 +26,7 @@ QString leftOutNote(bool zonesLeftOut, bool markersThinned, bool dense)
 
 QString coverageLine(double percent, QChar decimalPoint)
 {
-    return QStringLiteral("Озвучено: %1 % площади помещения")
+    return QStringLiteral("Озвучено: %1\u00A0% площади помещения")
         .arg(calc::formatFixed(percent, 1, decimalPoint));
 }
 

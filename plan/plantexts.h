@@ -13,6 +13,10 @@ struct Placement;
 enum class Arrangement;
 
 namespace text {
+// Between a number and its unit (U+00A0, written "\u00A0" in the texts), so
+// that a unit never wraps away from its number.
+inline constexpr QChar UnitSpace = u'\u00A0';
+
 inline const QString WindowTitle = QStringLiteral("План размещения громкоговорителей");
 inline const QString NoRoom = QStringLiteral("Для плана нужны длина и ширина помещения больше нуля");
 inline const QString Arrangement = QStringLiteral("Расстановка");

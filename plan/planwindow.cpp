@@ -268,7 +268,7 @@ void PlanWindow::showInfo()
         loudspeaker += (loudspeaker.isEmpty() ? QString() : QStringLiteral(", ")) + m_figures.mountingWord;
     setValue(m_loudspeaker, loudspeaker);
     setValue(m_room,
-             QStringLiteral("%1 × %2 м, %3 м²")
+             QStringLiteral("%1 × %2\u00A0м, %3\u00A0м²")
                  .arg(calc::formatTrimmed(m_figures.roomL, 2, point),
                       calc::formatTrimmed(m_figures.roomW, 2, point),
                       calc::formatTrimmed(m_figures.roomArea, 2, point)));

@@ -240,24 +240,24 @@ void TestPlanExport::lengths()
 
 void TestPlanExport::summaryLines()
 {
-    QCOMPARE(coverageLine(87.44, russianPoint()), QStringLiteral("Озвучено: 87,4 % площади помещения"));
-    QCOMPARE(coverageLine(100, cPoint()), QStringLiteral("Озвучено: 100.0 % площади помещения"));
-    QCOMPARE(
-        summaryLine(9, 5, 100, russianPoint()),
-        QStringLiteral("Громкоговорителей на плане: 9 (по расчёту: 5). Озвучено: 100,0 % площади помещения"));
+    QCOMPARE(coverageLine(87.44, russianPoint()), QStringLiteral("Озвучено: 87,4\u00A0% площади помещения"));
+    QCOMPARE(coverageLine(100, cPoint()), QStringLiteral("Озвучено: 100.0\u00A0% площади помещения"));
+    QCOMPARE(summaryLine(9, 5, 100, russianPoint()),
+             QStringLiteral(
+                 "Громкоговорителей на плане: 9 (по расчёту: 5). Озвучено: 100,0\u00A0% площади помещения"));
     const PlanScene scene = buildScene(ceilingExample(russianPoint()), Arrangement::Rows, 13);
     QCOMPARE(scene.summary(),
              QStringLiteral(
-                 "Громкоговорителей на плане: 13 (по расчёту: 13). Озвучено: 88,7 % площади помещения"));
+                 "Громкоговорителей на плане: 13 (по расчёту: 13). Озвучено: 88,7\u00A0% площади помещения"));
     PlanFigures huge = ceilingExample(russianPoint());
     huge.roomL = 1000;
     huge.roomW = 1000;
     huge.radius = 1;
     const PlanScene tooMany = buildScene(huge, Arrangement::FullOverlap, 13);
     QVERIFY(tooMany.layout.tooMany);
-    QCOMPARE(
-        tooMany.summary(),
-        QStringLiteral("Громкоговорителей на плане: 0 (по расчёту: 13). Озвучено: 0,0 % площади помещения"));
+    QCOMPARE(tooMany.summary(),
+             QStringLiteral(
+                 "Громкоговорителей на плане: 0 (по расчёту: 13). Озвучено: 0,0\u00A0% площади помещения"));
     QCOMPARE(tooMany.limitNote(),
              QStringLiteral("Расстановке «с полным перекрытием» нужно громкоговорителей: "
                             "1000000, а план вмещает не более 100000; план не построен"));
@@ -407,7 +407,7 @@ void TestPlanExport::svgAndPngHoldTheDrawing()
     QVERIFY(svgBytes.startsWith("<?xml"));
     QVERIFY(svgBytes.contains("<svg"));
     QVERIFY(svgBytes.contains(QStringLiteral("План размещения громкоговорителей").toUtf8()));
-    QVERIFY(svgBytes.contains(QStringLiteral("30 м").toUtf8()));
+    QVERIFY(svgBytes.contains(QStringLiteral("30\u00A0м").toUtf8()));
 
     // The PNG: wider than high like the room, uncovered floor tinted in
     // rows and none of it without gaps.

@@ -26,6 +26,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <utility>
 
 using namespace plan;
@@ -218,9 +219,9 @@ void TestPlanWindow::showsTheCalculation()
     QCOMPARE(model->index(3, 0).data().toString(), QStringLiteral("4"));
     QCOMPARE(model->index(3, 1).data().toString(), QStringLiteral("1,50"));
     QCOMPARE(model->index(3, 2).data().toString(), QStringLiteral("4,50"));
-    QCOMPARE(
-        m_window->summaryLabel()->text(),
-        QStringLiteral("Громкоговорителей на плане: 5 (по расчёту: 5). Озвучено: 85,3 % площади помещения"));
+    QCOMPARE(m_window->summaryLabel()->text(),
+             QStringLiteral(
+                 "Громкоговорителей на плане: 5 (по расчёту: 5). Озвучено: 85,3\u00A0% площади помещения"));
 }
 
 void TestPlanWindow::gridsDecideTheCount_data()
@@ -267,7 +268,8 @@ void TestPlanWindow::countChangeLaysOutAgain()
     QCOMPARE(m_window->drawing()->scene()->loudspeakers(), qsizetype(9));
     QVERIFY(m_window->summaryLabel()->text().startsWith(
         QStringLiteral("Громкоговорителей на плане: 9 (по расчёту: 5)")));
-    QVERIFY(m_window->summaryLabel()->text().endsWith(QStringLiteral("Озвучено: 100,0 % площади помещения")));
+    QVERIFY(m_window->summaryLabel()->text().endsWith(
+        QStringLiteral("Озвучено: 100,0\u00A0% площади помещения")));
     QTest::keyClick(count, Qt::Key_Down);
     QCOMPARE(m_window->scene()->loudspeakers(), qsizetype(8));
     // A grid and back keeps the count the user chose.
@@ -285,14 +287,16 @@ void TestPlanWindow::followsEachNewCalculation()
     QCOMPARE(items(m_window->arrangementBox()), QStringList({"на одной стене", "на двух стенах"}));
     QCOMPARE(m_window->countBox()->value(), 2);
     QVERIFY(!m_window->countBox()->isReadOnly());
-    QVERIFY(m_window->summaryLabel()->text().endsWith(QStringLiteral("Озвучено: 74,8 % площади помещения")));
+    QVERIFY(
+        m_window->summaryLabel()->text().endsWith(QStringLiteral("Озвучено: 74,8\u00A0% площади помещения")));
     // The arrangement chosen stays where the new calculation offers it.
     m_window->arrangementBox()->setCurrentIndex(1);
     PlanFigures four = wallExample();
     four.count = 4;
     m_window->showCalculation(four);
     QCOMPARE(m_window->arrangementBox()->currentText(), QStringLiteral("на двух стенах"));
-    QVERIFY(m_window->summaryLabel()->text().endsWith(QStringLiteral("Озвучено: 85,6 % площади помещения")));
+    QVERIFY(
+        m_window->summaryLabel()->text().endsWith(QStringLiteral("Озвучено: 85,6\u00A0% площади помещения")));
     // And back to no calculation.
     m_window->showNoCalculation();
     QVERIFY(m_window->notCalculatedLabel()->isVisible());
@@ -540,7 +544,13 @@ void TestPlanWindow::screenReaderNames()
     // The drawing: a name, and the room with the summary as description.
     const PlanDrawing *drawing = m_window->drawing();
     QCOMPARE(drawing->accessibleName(), QStringLiteral("План помещения"));
-    QVERIFY(drawing->accessibleDescription().contains(QStringLiteral("6 × 6 м")));
+    QVERIFY(drawing->accessibleDescription().contains(QStringLiteral("6 × 6\u00A0м")));
+    // A unit never wraps away from its number: a no-break space between them.
+    const auto roomLabel = std::find_if(labels.cbegin(), labels.cend(), [](const QLabel *label) {
+        return label->accessibleDescription() == QStringLiteral("Помещение");
+    });
+    QVERIFY(roomLabel != labels.cend());
+    QCOMPARE((*roomLabel)->text(), QStringLiteral("6 × 6\u00A0м, 36\u00A0м²"));
     QVERIFY(drawing->accessibleDescription().contains(summary->text()));
     // The count change reaches the screen reader's text too.
     m_window->countBox()->setValue(9);
