@@ -154,6 +154,8 @@ private slots:
     void lengths_data();
     void lengths();
     void summaryLines();
+    void limitNotes_data();
+    void limitNotes();
 
     void csvBytesExactly_data();
     void csvBytesExactly();
@@ -261,6 +263,54 @@ void TestPlanExport::summaryLines()
     QCOMPARE(tooMany.limitNote(),
              QStringLiteral("Расстановке «с полным перекрытием» нужно громкоговорителей: "
                             "1000000, а план вмещает не более 100000; план не построен"));
+}
+
+void TestPlanExport::limitNotes_data()
+{
+    QTest::addColumn<double>("length");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("radius");
+    QTest::addColumn<Arrangement>("arrangement");
+    QTest::addColumn<double>("count");
+    QTest::addColumn<QString>("note");
+
+    QTest::newRow("within the plan") << 30.0 << 12.0 << 3.0 << Arrangement::Rows << 13.0 << "";
+    QTest::newRow("rows above the limit")
+        << 30.0 << 12.0 << 3.0 << Arrangement::Rows << 250000.0
+        << "Нужно громкоговорителей: 250000, а план вмещает не более 100000; на плане 100000";
+    QTest::newRow("two walls far above the limit")
+        << 30.0 << 12.0 << 3.0 << Arrangement::TwoWalls << 1e20
+        << "Нужно громкоговорителей: 1E+20, а план вмещает не более 100000; на плане 100000";
+    QTest::newRow("edge to edge above the limit")
+        << 3000.0 << 1200.0 << 1.0 << Arrangement::EdgeToEdge << 1.0
+        << "Расстановке «край к краю» нужно громкоговорителей: 900000, а план вмещает не более 100000; "
+           "план не построен";
+    QTest::newRow("without gaps, too large to search")
+        << 3e7 << 1e7 << 0.5 << Arrangement::NoGaps << 1.0
+        << "Расстановке «без пропусков» нужно громкоговорителей: не менее 599999999400000, а план вмещает "
+           "не более 100000; план не построен";
+    QTest::newRow("grid without a zone")
+        << 30.0 << 12.0 << 0.0 << Arrangement::EdgeToEdge << 1.0
+        << "Для расстановки «край к краю» нужен радиус зоны больше нуля; план не построен";
+    QTest::newRow("no room") << 0.0 << 12.0 << 3.0 << Arrangement::Rows << 13.0
+                             << "Для плана нужны длина и ширина помещения больше нуля";
+}
+
+// What keeps a plan from showing its arrangement whole is said with the
+// number the arrangement needs.
+void TestPlanExport::limitNotes()
+{
+    QFETCH(double, length);
+    QFETCH(double, width);
+    QFETCH(double, radius);
+    QFETCH(Arrangement, arrangement);
+    QFETCH(double, count);
+    QFETCH(QString, note);
+    PlanFigures figures = ceilingExample(russianPoint());
+    figures.roomL = length;
+    figures.roomW = width;
+    figures.radius = radius;
+    QCOMPARE(buildScene(figures, arrangement, count).limitNote(), note);
 }
 
 void TestPlanExport::csvBytesExactly_data()
