@@ -3,6 +3,9 @@
 #include "calc/numberformat.h"
 #include "plantexts.h"
 
+#include <QSet>
+#include <algorithm>
+
 namespace plan {
 
 void CoordinateModel::setScene(std::shared_ptr<const PlanScene> scene)
@@ -52,6 +55,40 @@ QVariant CoordinateModel::headerData(int section, Qt::Orientation orientation, i
     case 2: return text::Y;
     default: return QVariant();
     }
+}
+
+QString cellsAsText(const QAbstractItemModel &model, const QModelIndexList &cells)
+{
+    if (cells.isEmpty())
+        return QString();
+    QList<int> rows;
+    QList<int> columns;
+    QSet<quint64> chosen;
+    for (const QModelIndex &cell : cells) {
+        rows << cell.row();
+        columns << cell.column();
+        chosen.insert(quint64(cell.row()) << 32 | quint32(cell.column()));
+    }
+    const auto sortUnique = [](QList<int> &list) {
+        std::sort(list.begin(), list.end());
+        list.erase(std::unique(list.begin(), list.end()), list.end());
+    };
+    sortUnique(rows);
+    sortUnique(columns);
+
+    QStringList header;
+    for (int column : columns)
+        header << model.headerData(column, Qt::Horizontal).toString();
+    QString text = header.join(u'\t') + u'\n';
+    for (int row : rows) {
+        QStringList line;
+        for (int column : columns) {
+            const bool isChosen = chosen.contains(quint64(row) << 32 | quint32(column));
+            line << (isChosen ? model.index(row, column).data().toString() : QString());
+        }
+        text += line.join(u'\t') + u'\n';
+    }
+    return text;
 }
 
 } // namespace plan

@@ -25,4 +25,10 @@ private:
     std::shared_ptr<const PlanScene> m_scene;
 };
 
+// The cells as a spreadsheet takes them from the clipboard: a header row
+// with the captions of the columns that hold a cell, then each row that
+// holds one, its cells as shown, tab between cells and a line feed after
+// every row; a cell not among them is left empty.
+QString cellsAsText(const QAbstractItemModel &model, const QModelIndexList &cells);
+
 } // namespace plan

@@ -23,11 +23,36 @@ bool isRoom(double length, double width)
 }
 
 // The least whole number not below value, forgiving rounding noise; at
-// least 1.
+// least 1, and infinite for an infinite value.
+double wholeAboveUnbounded(double value)
+{
+    if (!std::isfinite(value))
+        return value > 0.0 ? value : 1.0;
+    return std::max(1.0, std::ceil(value - Slack * std::max(1.0, value)));
+}
+
+// The same, below SizeCeiling, as a grid size.
 qint64 wholeAbove(double value)
 {
-    const double ceiled = std::ceil(value - Slack * std::max(1.0, value));
-    return qint64(std::clamp(ceiled, 1.0, SizeCeiling));
+    return qint64(std::min(wholeAboveUnbounded(value), SizeCeiling));
+}
+
+// Counts that doubles hold exactly: beyond this a grid's count is not
+// worked out to the loudspeaker.
+constexpr double ExactCounts = 9007199254740992.0; // 2^53
+
+// The most rows the search for the grid without gaps tries when it works
+// out a count beyond the plan's limit; a room that needs more only gets a
+// lower bound.
+constexpr double MaxSearchedRows = 1e6;
+
+// A count that may exceed every number: the largest double stands for it,
+// as a lower bound.
+Need needOf(double count)
+{
+    if (std::isfinite(count))
+        return {count, false};
+    return {std::numeric_limits<double>::max(), true};
 }
 
 std::optional<GridSize> gridOf(double columns, double rows)
@@ -119,7 +144,11 @@ std::vector<Placement> rowsLayout(double length, double width, int count)
     return placements;
 }
 
-std::optional<GridSize> noGapsGrid(double length, double width, double radius)
+namespace {
+
+// The grid without gaps with the fewest loudspeakers among those of at most
+// bound of them; see noGapsGrid.
+std::optional<GridSize> searchNoGaps(double length, double width, double radius, double bound)
 {
     if (!validRadius(radius) || !isRoom(length, width))
         return std::nullopt;
@@ -129,11 +158,10 @@ std::optional<GridSize> noGapsGrid(double length, double width, double radius)
     // sizes from below.
     const qint64 leastColumns = wholeAbove(length / d);
     const qint64 leastRows = wholeAbove(width / d);
-    if (double(leastColumns) * double(leastRows) > MaxLoudspeakers)
+    if (double(leastColumns) * double(leastRows) > bound)
         return std::nullopt;
 
-    std::optional<GridSize> best;
-    double bound = MaxLoudspeakers; // no better grid has more loudspeakers than this
+    std::optional<GridSize> best; // no better grid has more loudspeakers than bound
     for (qint64 rows = leastRows; double(rows) * double(leastColumns) <= bound; ++rows) {
         const double dy = width / double(rows);
         const double rest = d2 - dy * dy;
@@ -156,6 +184,37 @@ std::optional<GridSize> noGapsGrid(double length, double width, double radius)
         }
     }
     return best;
+}
+
+} // namespace
+
+std::optional<GridSize> noGapsGrid(double length, double width, double radius)
+{
+    return searchNoGaps(length, width, radius, MaxLoudspeakers);
+}
+
+Need noGapsNeed(double length, double width, double radius)
+{
+    if (!validRadius(radius) || !isRoom(length, width))
+        return {};
+    // The count does not depend on which side is which: the search runs
+    // along the shorter one, which needs the fewest rows tried.
+    const double longer = std::max(length, width);
+    const double shorter = std::min(length, width);
+    const double d = 2.0 * radius;
+    // Square cells of side d / sqrt(2) always leave no gap, so the best grid
+    // has at most as many loudspeakers as they do.
+    const double side = d / std::sqrt(2.0);
+    const double square = wholeAboveUnbounded(longer / side) * wholeAboveUnbounded(shorter / side);
+    const double rowsToTry = wholeAboveUnbounded(2.0 * shorter / d);
+    if (square <= ExactCounts && rowsToTry <= MaxSearchedRows && longer / side < SizeCeiling) {
+        if (const std::optional<GridSize> grid = searchNoGaps(longer, shorter, radius, square))
+            return {grid->count(), false};
+    }
+    const double leastGrid = wholeAboveUnbounded(longer / d) * wholeAboveUnbounded(shorter / d);
+    // Shaved a little so that rounding never makes the bound too high.
+    const double area = std::floor(2.0 * (longer / d) * (shorter / d) * (1.0 - Slack));
+    return {needOf(std::max(leastGrid, area)).count, true};
 }
 
 std::optional<GridSize> edgeToEdgeGrid(double length, double width, double radius)
@@ -202,12 +261,28 @@ std::vector<Placement> wallLayout(double length, double width, int count, bool t
     return placements;
 }
 
-Layout layOut(Arrangement arrangement, double length, double width, double radius, int count)
+namespace {
+
+// The count of a grid of discs edge to edge or one radius apart, beyond
+// the sizes a grid is laid out at.
+Need spacedGridNeed(double length, double width, double radius, Arrangement arrangement)
+{
+    const double spacing = arrangement == Arrangement::EdgeToEdge ? 2.0 * radius : radius;
+    const double count = wholeAboveUnbounded(length / spacing) * wholeAboveUnbounded(width / spacing);
+    return needOf(count);
+}
+
+} // namespace
+
+Layout layOut(Arrangement arrangement, double length, double width, double radius, double asked)
 {
     Layout layout;
     if (!isRoom(length, width))
         return layout;
-    count = std::clamp(count, 1, MaxLoudspeakers);
+    // The count asked for as a whole number of at least one loudspeaker, and
+    // as many of them as a plan holds.
+    layout.needed = needOf(std::isnan(asked) ? 1.0 : std::max(1.0, std::round(asked)));
+    const int count = int(std::min(layout.needed.count, double(MaxLoudspeakers)));
     const double unbounded = std::numeric_limits<double>::infinity();
 
     // The pitch of a grid-like layout: the smaller of its spacings along
@@ -232,16 +307,22 @@ Layout layOut(Arrangement arrangement, double length, double width, double radiu
     case Arrangement::NoGaps:
     case Arrangement::EdgeToEdge:
     case Arrangement::FullOverlap: {
-        if (!validRadius(radius))
+        if (!validRadius(radius)) {
+            layout.needed = {};
             break;
+        }
         const std::optional<GridSize> grid = arrangement == Arrangement::NoGaps
             ? noGapsGrid(length, width, radius)
             : arrangement == Arrangement::EdgeToEdge ? edgeToEdgeGrid(length, width, radius)
                                                      : fullOverlapGrid(length, width, radius);
         if (!grid || grid->count() > MaxLoudspeakers) {
             layout.tooMany = true;
+            layout.needed = arrangement == Arrangement::NoGaps
+                ? noGapsNeed(length, width, radius)
+                : spacedGridNeed(length, width, radius, arrangement);
             break;
         }
+        layout.needed = {grid->count(), false};
         layout.placements = gridLayout(length, width, *grid);
         layout.pitch
             = pitchOf(grid->columns, length / double(grid->columns), grid->rows, width / double(grid->rows));

@@ -92,6 +92,21 @@ std::vector<Placement> gridLayout(double length, double width, const GridSize &g
 // Y = width, each wall spread the same way.
 std::vector<Placement> wallLayout(double length, double width, int count, bool twoWalls);
 
+// How many loudspeakers an arrangement needs, whether or not a plan holds
+// them. atLeast: only a lower bound is known (a grid without gaps too large
+// to search, or one whose count exceeds every number).
+struct Need {
+    double count = 0.0;
+    bool atLeast = false;
+};
+
+// The loudspeakers of the grid with the fewest of them that leaves no gap,
+// as noGapsGrid chooses it but without the limit of a plan; for a room far
+// too large to search, the lower bound 2 L W / (2 r)^2 (no grid cell without
+// gaps is larger than half the disc's diameter squared). Zero when the
+// radius is not positive or the room has no area.
+Need noGapsNeed(double length, double width, double radius);
+
 // One arrangement laid out.
 struct Layout {
     std::vector<Placement> placements;
@@ -99,13 +114,21 @@ struct Layout {
     // whether their numbers fit beside them on a drawing; the longer room
     // side for a single loudspeaker.
     double pitch = 0.0;
-    // The arrangement needs more than MaxLoudspeakers.
+    // The arrangement is a grid that needs more than MaxLoudspeakers: none
+    // is placed.
     bool tooMany = false;
+    // How many loudspeakers the arrangement needs: the grid's size, or the
+    // count asked for as a whole number, at least 1.
+    Need needed;
+
+    // Fewer are placed than needed: a count above MaxLoudspeakers was asked
+    // for, and MaxLoudspeakers of them are placed.
+    bool limited() const { return !tooMany && needed.count > double(placements.size()); }
 };
 
 // The arrangement for a room of length x width: the grids from the ceiling
-// radius, the others for count loudspeakers (clamped to 1 ..
-// MaxLoudspeakers). Empty for a room without area.
-Layout layOut(Arrangement arrangement, double length, double width, double radius, int count);
+// radius, the others for count loudspeakers, rounded and brought into
+// 1 .. MaxLoudspeakers here and nowhere else. Empty for a room without area.
+Layout layOut(Arrangement arrangement, double length, double width, double radius, double count);
 
 } // namespace plan

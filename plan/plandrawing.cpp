@@ -8,16 +8,74 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <unordered_map>
 
 namespace plan {
 
 namespace {
 
-constexpr double LabelPoints = 9.0;
-constexpr double NumberPoints = 8.0;
-constexpr double MinGridPixels = 8.0;  // screen pixels between grid lines, at least
-constexpr double MaxBarPixels = 150.0; // screen pixels of the scale bar, at most
+// Sizes are in screen pixels (96 dpi) unless named otherwise; PlanFrame::unit
+// turns them into device pixels, so that a PDF page or a printer shows the
+// drawing in the proportions of the screen.
+
+constexpr double LabelPoints = 9.0;  // dimensions, scale bar and legend
+constexpr double NumberPoints = 8.0; // the loudspeakers' numbers
+
+// The space between the room, its dimension lines and their labels, and
+// between the entries of the legend.
+constexpr double Gap = 6.0;
+// How far beyond the ends of its dimension line a dimension's label may
+// reach, so that a short wall still shows its length whole.
+constexpr double LabelOverhang = 100.0;
+// Half the length of the ticks across a dimension line's ends.
+constexpr double Tick = 3.0;
+// The line widths of the walls, of the dimensions and scale bar, and of a
+// legend swatch's outline.
+constexpr double WallWidth = 1.5;
+constexpr double InkWidth = 1.0;
+constexpr double SwatchOutline = 0.75;
+// The smallest space between grid lines, and the longest scale bar.
+constexpr double MinGridPixels = 8.0;
+constexpr double MaxBarPixels = 150.0;
+// The scale bar's height.
+constexpr double BarHeight = 4.0;
+// A legend swatch's side, as a share of the text height, and the space
+// between the swatch and its caption.
+constexpr double SwatchShare = 0.7;
+constexpr double SwatchGap = 4.0;
+
+// A loudspeaker's marker: a dot (ceiling) or a box on the wall whose
+// half-width is this share of the distance to the nearest neighbour, within
+// MinMarker .. MaxMarker, so that markers never merge.
+constexpr double MarkerShare = 0.18;
+constexpr double MinMarker = 1.0;
+constexpr double MaxMarker = 4.5;
+// Markers closer than this are thinned: one is drawn only where no other
+// drawn lies nearer, so that the floor's tint shows between them.
+constexpr double MinMarkerSpacing = 5.0;
+// Zone outlines closer than this are left out (with a note), and fainter
+// below FaintZonePitch, so that the floor's tint still shows between them;
+// the alpha of 255 the fainter ones keep.
+constexpr double MinZonePitch = 6.0;
+// Zones narrower than this are left out too: inside their outline and the
+// marker the floor's tint would not show.
+constexpr double MinZoneExtent = 12.0;
+constexpr double FaintZonePitch = 8.0;
+constexpr int FaintZoneAlpha = 70;
+// The space between a number and its own marker, and the least space
+// between a number and any other number or marker, so that neighbouring
+// numbers never read as one.
+constexpr double NumberGap = 1.0;
+constexpr double NumberClearance = 3.0;
+// The padding of a number's halo around its digits, across and along.
+constexpr double NumberPadAcross = 1.5;
+constexpr double NumberPadAlong = 1.0;
+
+// A grid line closer to the far wall than this share of a metre is left to
+// the wall, whatever the rounding of the steps.
+constexpr double WallSlack = 1e-9;
 
 const QColor Ink(40, 40, 40);
 const QColor GridLine(0, 0, 0, 38);
@@ -46,9 +104,84 @@ struct Margins {
 
 Margins marginsFor(double textHeight, double unit)
 {
-    const double gap = 6.0 * unit;
+    const double gap = Gap * unit;
     return {textHeight + 3.0 * gap, textHeight + 3.0 * gap, 2.0 * gap, textHeight + 4.0 * gap};
 }
+
+// Metres on the plane to the device: X to the right, Y upwards from the
+// wall Y = 0 at the bottom of the room.
+QTransform deviceTransform(const PlanFrame &frame)
+{
+    return QTransform(frame.scale, 0.0, 0.0, -frame.scale, frame.room.left(), frame.room.bottom());
+}
+
+// The marker of a loudspeaker at `at` on the device: a dot under the
+// ceiling, a box inside the room on the wall.
+QRectF markerBox(QPointF at, Side side, double radius)
+{
+    switch (side) {
+    case Side::Ceiling: break;
+    case Side::NearWall: return QRectF(at.x() - radius, at.y() - radius, 2.0 * radius, radius);
+    case Side::FarWall: return QRectF(at.x() - radius, at.y(), 2.0 * radius, radius);
+    }
+    return QRectF(at.x() - radius, at.y() - radius, 2.0 * radius, 2.0 * radius);
+}
+
+// Rectangles sorted into square cells, to find those near a rectangle
+// without looking at all of them.
+class RectIndex {
+public:
+    explicit RectIndex(double cell) : m_cell(std::max(cell, 1.0)) { }
+
+    void add(const QRectF &rect, qsizetype owner)
+    {
+        const qsizetype index = qsizetype(m_rects.size());
+        m_rects.push_back({rect, owner});
+        forCells(rect, [&](quint64 key) { m_cells[key].push_back(index); });
+    }
+
+    // Whether rect meets a rectangle of another owner than `except`.
+    bool meets(const QRectF &rect, qsizetype except) const
+    {
+        bool met = false;
+        forCells(rect, [&](quint64 key) {
+            const auto found = m_cells.find(key);
+            if (met || found == m_cells.end())
+                return;
+            for (qsizetype index : found->second) {
+                const Entry &entry = m_rects[std::size_t(index)];
+                if (entry.owner != except && entry.rect.intersects(rect)) {
+                    met = true;
+                    return;
+                }
+            }
+        });
+        return met;
+    }
+
+private:
+    struct Entry {
+        QRectF rect;
+        qsizetype owner;
+    };
+
+    template <typename Visit>
+    void forCells(const QRectF &rect, Visit visit) const
+    {
+        const qint64 left = qint64(std::floor(rect.left() / m_cell));
+        const qint64 right = qint64(std::floor(rect.right() / m_cell));
+        const qint64 top = qint64(std::floor(rect.top() / m_cell));
+        const qint64 bottom = qint64(std::floor(rect.bottom() / m_cell));
+        for (qint64 x = left; x <= right; ++x) {
+            for (qint64 y = top; y <= bottom; ++y)
+                visit(quint64(quint32(qint32(x))) << 32 | quint32(qint32(y)));
+        }
+    }
+
+    double m_cell;
+    std::vector<Entry> m_rects;
+    std::unordered_map<quint64, std::vector<qsizetype>> m_cells;
+};
 
 // Steps of the 1-2-5 series from 0.1 m up.
 double seriesStep(int index)
@@ -56,6 +189,36 @@ double seriesStep(int index)
     static constexpr double Mantissa[] = {1.0, 2.0, 5.0};
     return Mantissa[index % 3] * std::pow(10.0, index / 3 - 1);
 }
+
+QString metres(double value, QChar decimalPoint)
+{
+    return calc::formatTrimmed(value, 2, decimalPoint) + text::UnitSpace + QStringLiteral("м");
+}
+
+QString widthLabel(const PlanScene &scene)
+{
+    return metres(scene.figures.roomW, scene.figures.decimalPoint);
+}
+
+// One painting of the plan: the painter, the scene, where the room lies on
+// the device and at what scale, and the label font measured there.
+struct Painting {
+    QPainter &painter;
+    const PlanScene &scene;
+    QRectF target;
+    PlanFrame frame;
+    QTransform toDevice; // see deviceTransform
+    QFont labelFont;
+    QFontMetricsF metrics;
+    PlanMarkers markers;
+
+    // Screen pixels on the device.
+    double px(double screenPixels) const { return screenPixels * frame.unit; }
+    QRectF room() const { return frame.room; }
+    // The distance between neighbouring loudspeakers on the device.
+    double pitch() const { return scene.layout.pitch * frame.scale; }
+    const std::vector<Placement> &placements() const { return scene.layout.placements; }
+};
 
 // The zone of one loudspeaker, drawn in device coordinates. Each zone is
 // its own call: the raster engine draws thousands of small shapes far
@@ -119,9 +282,197 @@ void drawDimension(QPainter &painter, QPointF from, QPointF to, double tick)
     painter.drawLine(to - across, to + across);
 }
 
-QString widthLabel(const PlanScene &scene)
+// The floor, tinted where no zone reaches, one image pixel per cell.
+void paintFloor(Painting &p)
 {
-    return calc::formatTrimmed(scene.figures.roomW, 2, scene.figures.decimalPoint) + QStringLiteral(" м");
+    p.painter.save();
+    p.painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p.painter.drawImage(p.room(), p.scene.floorImage);
+    p.painter.restore();
+}
+
+// Grid lines every whole step of the 1-2-5 series that keeps them apart.
+void paintGrid(Painting &p)
+{
+    const double step = gridStep(p.frame.scale, p.px(MinGridPixels));
+    if (step <= 0.0)
+        return;
+    const QRectF room = p.room();
+    const double scale = p.frame.scale;
+    QVector<QLineF> lines;
+    for (double x = step; x < p.scene.figures.roomL - WallSlack; x += step)
+        lines << QLineF(room.left() + x * scale, room.top(), room.left() + x * scale, room.bottom());
+    for (double y = step; y < p.scene.figures.roomW - WallSlack; y += step)
+        lines << QLineF(room.left(), room.bottom() - y * scale, room.right(), room.bottom() - y * scale);
+    QPen pen(GridLine, p.px(InkWidth));
+    pen.setCosmetic(true);
+    p.painter.setPen(pen);
+    p.painter.drawLines(lines);
+}
+
+// The zones, cut to the room; fainter where they crowd, left out where
+// they would hide the floor.
+void paintZones(Painting &p)
+{
+    if (p.scene.zone.shape == ZoneShape::None || p.placements().empty() || p.frame.zonesLeftOut())
+        return;
+    p.painter.save();
+    p.painter.setClipRect(p.room());
+    QColor line = ZoneLine;
+    if (p.pitch() < p.px(FaintZonePitch))
+        line.setAlpha(FaintZoneAlpha);
+    QPen pen(line, p.px(InkWidth));
+    pen.setCosmetic(true);
+    p.painter.setPen(pen);
+    p.painter.setBrush(Qt::NoBrush);
+    for (const Placement &placement : p.placements())
+        drawZone(p.painter, p.scene.zone, placement, p.toDevice, p.frame.scale);
+    p.painter.restore();
+}
+
+void paintWalls(Painting &p)
+{
+    p.painter.setPen(QPen(Ink, p.px(WallWidth)));
+    p.painter.setBrush(Qt::NoBrush);
+    p.painter.drawRect(p.room());
+}
+
+// The loudspeakers' markers, as planMarkers chose them.
+void paintMarkers(Painting &p)
+{
+    p.painter.setPen(Qt::NoPen);
+    p.painter.setBrush(Marker);
+    for (std::size_t i = 0; i < p.markers.drawn.size(); ++i) {
+        if (p.placements()[p.markers.drawn[i]].side == Side::Ceiling)
+            p.painter.drawEllipse(p.markers.boxes[i]);
+        else
+            p.painter.drawRect(p.markers.boxes[i]);
+    }
+}
+
+// Their numbers, each on a light halo, where they fit.
+void paintNumbers(Painting &p)
+{
+    const QFont font = sizedFont(p.painter, NumberPoints);
+    const std::vector<PlacedNumber> numbers
+        = planNumbers(p.scene, p.frame, p.markers, font, *p.painter.device());
+    if (numbers.empty())
+        return;
+    p.painter.setFont(font);
+    p.painter.setPen(Ink);
+    for (const PlacedNumber &number : numbers)
+        drawHaloText(p.painter, number.box, QString::number(number.index + 1));
+    p.painter.setFont(p.labelFont);
+}
+
+// The dimensions: the length above the room, the width to its left (or
+// across, left of it, where the room is too thin), and the origin.
+void paintDimensions(Painting &p)
+{
+    const QRectF room = p.room();
+    const double gap = p.px(Gap);
+    const double overhang = p.px(LabelOverhang);
+    const double textHeight = p.metrics.height();
+    p.painter.setPen(QPen(Ink, p.px(InkWidth)));
+    const double topLine = room.top() - 1.5 * gap;
+    drawDimension(p.painter, QPointF(room.left(), topLine), QPointF(room.right(), topLine), p.px(Tick));
+    p.painter.drawText(QRectF(room.left() - overhang, topLine - gap / 2.0 - textHeight,
+                              room.width() + 2.0 * overhang, textHeight),
+                       Qt::AlignHCenter | Qt::AlignBottom,
+                       metres(p.scene.figures.roomL, p.scene.figures.decimalPoint));
+    const double leftLine = room.left() - 1.5 * gap;
+    drawDimension(p.painter, QPointF(leftLine, room.top()), QPointF(leftLine, room.bottom()), p.px(Tick));
+    if (p.frame.widthAcross) {
+        p.painter.drawText(QRectF(p.target.left(), room.center().y() - textHeight / 2.0,
+                                  leftLine - gap / 2.0 - p.target.left(), textHeight),
+                           Qt::AlignRight | Qt::AlignVCenter, widthLabel(p.scene));
+        return;
+    }
+    p.painter.save();
+    p.painter.translate(leftLine - gap / 2.0, room.center().y());
+    p.painter.rotate(-90.0);
+    p.painter.drawText(
+        QRectF(-room.height() / 2.0 - overhang, -textHeight, room.height() + 2.0 * overhang, textHeight),
+        Qt::AlignHCenter | Qt::AlignBottom, widthLabel(p.scene));
+    p.painter.restore();
+    // The origin of the coordinates at the corner X = 0, Y = 0.
+    p.painter.drawText(QRectF(room.left() - 2.0 * gap - textHeight, room.bottom(),
+                              2.0 * gap + textHeight - p.px(InkWidth), textHeight),
+                       Qt::AlignRight | Qt::AlignTop, QStringLiteral("0"));
+}
+
+// The line of text below the room.
+double captionLine(const Painting &p)
+{
+    return p.room().bottom() + 2.0 * p.px(Gap);
+}
+
+// The scale bar below the room, in two halves, dark and light, with its
+// length; returns where its label ends.
+double paintScaleBar(Painting &p)
+{
+    const double lineY = captionLine(p);
+    const double textHeight = p.metrics.height();
+    const double barMetres = scaleBarLength(p.frame.scale, p.px(MaxBarPixels));
+    const double barHeight = p.px(BarHeight);
+    const QRectF bar(p.room().left(), lineY + textHeight / 2.0 - barHeight / 2.0, barMetres * p.frame.scale,
+                     barHeight);
+    p.painter.setPen(QPen(Ink, p.px(InkWidth)));
+    p.painter.setBrush(Qt::white);
+    p.painter.drawRect(bar);
+    p.painter.fillRect(QRectF(bar.left(), bar.top(), bar.width() / 2.0, bar.height()), Ink);
+    const QString label = metres(barMetres, p.scene.figures.decimalPoint);
+    const double labelLeft = bar.right() + p.px(Gap);
+    const double labelWidth = p.metrics.horizontalAdvance(label);
+    p.painter.drawText(QRectF(labelLeft, lineY, labelWidth + p.px(InkWidth), textHeight),
+                       Qt::AlignLeft | Qt::AlignVCenter, label);
+    return labelLeft + labelWidth;
+}
+
+// The legend, right-aligned with the room, where it fits beside the scale
+// bar that ends at barEnd.
+void paintLegend(Painting &p, double barEnd)
+{
+    const double lineY = captionLine(p);
+    const double textHeight = p.metrics.height();
+    const double gap = p.px(Gap);
+    const double swatch = textHeight * SwatchShare;
+    struct Entry {
+        QColor colour;
+        QString caption;
+    };
+    std::vector<Entry> entries;
+    const FloorCoverage &coverage = p.scene.coverage;
+    if (coverage.coveredCells > 0)
+        entries.push_back({CoveredFloor, text::Covered});
+    if (coverage.coveredCells < coverage.grid.cells())
+        entries.push_back({UncoveredFloor, text::Uncovered});
+    double legendWidth = 0.0;
+    for (const Entry &entry : entries)
+        legendWidth += swatch + p.px(SwatchGap) + p.metrics.horizontalAdvance(entry.caption) + 2.0 * gap;
+    double x = std::max(p.room().right(), p.target.left() + legendWidth) - legendWidth + 2.0 * gap;
+    if (x < barEnd + 2.0 * gap)
+        entries.clear();
+    for (const Entry &entry : entries) {
+        p.painter.setPen(QPen(Ink, p.px(SwatchOutline)));
+        p.painter.setBrush(entry.colour);
+        p.painter.drawRect(QRectF(x, lineY + (textHeight - swatch) / 2.0, swatch, swatch));
+        x += swatch + p.px(SwatchGap);
+        const double w = p.metrics.horizontalAdvance(entry.caption) + p.px(InkWidth);
+        p.painter.drawText(QRectF(x, lineY, w, textHeight), Qt::AlignLeft | Qt::AlignVCenter, entry.caption);
+        x += w + 2.0 * gap - p.px(InkWidth);
+    }
+
+    // What a dense plan leaves out, on the line below.
+    const QString note = leftOutNote(p.frame.zonesLeftOut() && p.scene.zone.shape != ZoneShape::None,
+                                     p.markers.thinned, p.frame.dense);
+    if (note.isEmpty())
+        return;
+    const QRectF line(p.room().left(), lineY + textHeight + gap, p.target.right() - p.room().left(),
+                      textHeight);
+    p.painter.setPen(Ink);
+    p.painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter,
+                       p.metrics.elidedText(note, Qt::ElideRight, line.width()));
 }
 
 } // namespace
@@ -147,6 +498,130 @@ double scaleBarLength(double scale, double maxPixels)
     return length;
 }
 
+PlanMarkers planMarkers(const PlanScene &scene, const PlanFrame &frame)
+{
+    PlanMarkers markers;
+    const std::vector<Placement> &placements = scene.layout.placements;
+    if (placements.empty() || !(frame.scale > 0.0))
+        return markers;
+    const QTransform toDevice = deviceTransform(frame);
+    const double pitch = scene.layout.pitch * frame.scale;
+    const double spacing = MinMarkerSpacing * frame.unit;
+    markers.radius = std::clamp(pitch * MarkerShare, MinMarker * frame.unit, MaxMarker * frame.unit);
+    const auto draw = [&](std::size_t i, QPointF at) {
+        markers.drawn.push_back(i);
+        markers.boxes.push_back(markerBox(at, placements[i].side, markers.radius));
+    };
+    if (pitch >= spacing) {
+        markers.drawn.reserve(placements.size());
+        markers.boxes.reserve(placements.size());
+        for (std::size_t i = 0; i < placements.size(); ++i)
+            draw(i, toDevice.map(placements[i].position));
+        return markers;
+    }
+    // Cells of side spacing / sqrt(2) across the room hold one drawn marker
+    // at most (two in one cell would be nearer than spacing); a marker is
+    // drawn where none drawn lies nearer than spacing in the cells around.
+    const QRectF room = frame.room;
+    const double cell = spacing / std::sqrt(2.0);
+    const qint64 columns = qint64(std::ceil(room.width() / cell)) + 1;
+    const qint64 rows = qint64(std::ceil(room.height() / cell)) + 1;
+    constexpr qint64 Reach = 2; // cells around within spacing: ceil(sqrt(2))
+    std::vector<qint64> holder(std::size_t(columns * rows), -1);
+    std::vector<QPointF> centres;
+    for (std::size_t i = 0; i < placements.size(); ++i) {
+        const QPointF at = toDevice.map(placements[i].position);
+        const qint64 column = std::clamp(qint64((at.x() - room.left()) / cell), qint64(0), columns - 1);
+        const qint64 row = std::clamp(qint64((at.y() - room.top()) / cell), qint64(0), rows - 1);
+        bool crowded = false;
+        for (qint64 r = std::max<qint64>(0, row - Reach); r <= std::min(rows - 1, row + Reach) && !crowded;
+             ++r) {
+            for (qint64 c = std::max<qint64>(0, column - Reach); c <= std::min(columns - 1, column + Reach);
+                 ++c) {
+                const qint64 other = holder[std::size_t(r * columns + c)];
+                if (other >= 0 && QLineF(centres[std::size_t(other)], at).length() < spacing) {
+                    crowded = true;
+                    break;
+                }
+            }
+        }
+        if (crowded) {
+            markers.thinned = true;
+            continue;
+        }
+        holder[std::size_t(row * columns + column)] = qint64(centres.size());
+        centres.push_back(at);
+        draw(i, at);
+    }
+    return markers;
+}
+
+std::vector<PlacedNumber> chooseNumbers(const std::vector<NumberSpot> &spots, const QRectF &inside,
+                                        double gap, double clearance)
+{
+    std::vector<PlacedNumber> chosen;
+    if (spots.empty())
+        return chosen;
+    // Cells as large as the largest box with its clearance, so that every
+    // box lies in four cells at most.
+    double largest = 0.0;
+    for (const NumberSpot &spot : spots)
+        largest = std::max(
+            {largest, spot.marker.width(), spot.marker.height(), spot.size.width(), spot.size.height()});
+    RectIndex taken(largest + 2.0 * clearance);
+    for (std::size_t i = 0; i < spots.size(); ++i)
+        taken.add(spots[i].marker, qsizetype(i));
+
+    for (std::size_t i = 0; i < spots.size(); ++i) {
+        const NumberSpot &spot = spots[i];
+        const double w = spot.size.width();
+        const double h = spot.size.height();
+        const double left = std::clamp(spot.marker.center().x() - w / 2.0, inside.left(),
+                                       std::max(inside.left(), inside.right() - w));
+        const QRectF above(left, spot.marker.top() - gap - h, w, h);
+        const QRectF below(left, spot.marker.bottom() + gap, w, h);
+        for (const QRectF &box : spot.belowFirst ? std::array{below, above} : std::array{above, below}) {
+            if (!inside.contains(box)
+                || taken.meets(box.adjusted(-clearance, -clearance, clearance, clearance), qsizetype(i)))
+                continue;
+            chosen.push_back({i, box});
+            taken.add(box, -1);
+            break;
+        }
+    }
+    return chosen;
+}
+
+std::vector<PlacedNumber> planNumbers(const PlanScene &scene, const PlanFrame &frame,
+                                      const PlanMarkers &markers, const QFont &font,
+                                      const QPaintDevice &device)
+{
+    if (markers.thinned || markers.drawn.empty())
+        return {};
+    QFont numberFont = font;
+    numberFont.setPointSizeF(NumberPoints);
+    const QFontMetricsF metrics(numberFont, &device);
+    const double unit = frame.unit;
+    // Digits reach the height of capitals; the halo hugs them.
+    const double height = metrics.capHeight() + 2.0 * NumberPadAcross * unit;
+    std::vector<NumberSpot> spots;
+    spots.reserve(markers.drawn.size());
+    for (std::size_t i = 0; i < markers.drawn.size(); ++i) {
+        const std::size_t loudspeaker = markers.drawn[i];
+        const double w
+            = metrics.horizontalAdvance(QString::number(loudspeaker + 1)) + 2.0 * NumberPadAlong * unit;
+        spots.push_back({markers.boxes[i], QSizeF(w, height),
+                         scene.layout.placements[loudspeaker].side == Side::FarWall});
+    }
+    // Inside the room, half a unit beyond its walls at most.
+    const QRectF inside = frame.room.adjusted(-0.5 * unit, -0.5 * unit, 0.5 * unit, 0.5 * unit);
+    std::vector<PlacedNumber> numbers
+        = chooseNumbers(spots, inside, NumberGap * unit, NumberClearance * unit);
+    for (PlacedNumber &number : numbers)
+        number.index = markers.drawn[number.index];
+    return numbers;
+}
+
 PlanFrame planFrame(const QRectF &target, const PlanScene &scene, const QPaintDevice &device)
 {
     PlanFrame frame;
@@ -167,10 +642,25 @@ PlanFrame planFrame(const QRectF &target, const PlanScene &scene, const QPaintDe
             QPointF(free.center().x() - size.width() / 2.0, free.center().y() - size.height() / 2.0), size);
     };
     place();
+    const double gap = Gap * frame.unit;
+    // A plan too dense for its zones' outlines, or whose zones are too
+    // small for them, gets a line for the note below the scale bar; the
+    // room only shrinks, so it stays so.
+    const std::vector<Placement> &placements = scene.layout.placements;
+    if (!placements.empty()) {
+        const QRectF zone = zoneBounds(scene.zone, placements.front());
+        frame.dense = scene.layout.pitch * frame.scale < MinZonePitch * frame.unit;
+        frame.smallZones = scene.zone.shape != ZoneShape::None
+            && std::min(zone.width(), zone.height()) * frame.scale < MinZoneExtent * frame.unit;
+        if (frame.zonesLeftOut()) {
+            m.bottom += metrics.height() + gap;
+            place();
+        }
+    }
     const double label = metrics.horizontalAdvance(widthLabel(scene));
-    if (frame.room.height() < label + 6.0 * frame.unit) {
+    if (frame.room.height() < label + gap) {
         frame.widthAcross = true;
-        m.left = std::max(m.left, label + 2.5 * 6.0 * frame.unit);
+        m.left = std::max(m.left, label + 2.5 * gap);
         place();
     }
     return frame;
@@ -182,7 +672,6 @@ void paintPlan(QPainter &painter, const QRectF &target, const PlanScene &scene)
     painter.setRenderHint(QPainter::Antialiasing, true);
     const QFont labelFont = sizedFont(painter, LabelPoints);
     painter.setFont(labelFont);
-    const QFontMetricsF metrics(labelFont, painter.device());
 
     if (!scene.hasRoom()) {
         painter.setPen(Ink);
@@ -192,178 +681,22 @@ void paintPlan(QPainter &painter, const QRectF &target, const PlanScene &scene)
     }
 
     const PlanFrame frame = planFrame(target, scene, *painter.device());
-    const QRectF room = frame.room;
-    const double unit = frame.unit;
-    const double scale = frame.scale;
-    const double gap = 6.0 * unit;
-    const double length = scene.figures.roomL;
-    const double width = scene.figures.roomW;
-    const QChar point = scene.figures.decimalPoint;
-    // Metres on the plane to the device: X to the right, Y upwards from the
-    // wall Y = 0 at the bottom of the room.
-    const QTransform toDevice(scale, 0.0, 0.0, -scale, room.left(), room.bottom());
-
-    // The floor, tinted where no zone reaches.
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(room, scene.floorImage);
-    painter.restore();
-
-    // The grid.
-    const double step = gridStep(scale, MinGridPixels * unit);
-    if (step > 0.0) {
-        QVector<QLineF> lines;
-        for (double x = step; x < length - 1e-9; x += step)
-            lines << QLineF(room.left() + x * scale, room.top(), room.left() + x * scale, room.bottom());
-        for (double y = step; y < width - 1e-9; y += step)
-            lines << QLineF(room.left(), room.bottom() - y * scale, room.right(), room.bottom() - y * scale);
-        QPen pen(GridLine, unit);
-        pen.setCosmetic(true);
-        painter.setPen(pen);
-        painter.drawLines(lines);
-    }
-
-    // The zones, cut to the room; fainter where they crowd.
-    const std::vector<Placement> &placements = scene.layout.placements;
-    const double pitch = scene.layout.pitch * scale;
-    if (scene.zone.shape != ZoneShape::None && !placements.empty()) {
-        painter.save();
-        painter.setClipRect(room);
-        QColor line = ZoneLine;
-        if (pitch < 8.0 * unit)
-            line.setAlpha(70);
-        QPen pen(line, unit);
-        pen.setCosmetic(true);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
-        for (const Placement &placement : placements)
-            drawZone(painter, scene.zone, placement, toDevice, scale);
-        painter.restore();
-    }
-
-    // The walls.
-    painter.setPen(QPen(Ink, 1.5 * unit));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(room);
-
-    // The loudspeakers: a dot under the ceiling, a box on the wall.
-    const double mark = std::clamp(pitch * 0.18, 1.0 * unit, 4.5 * unit);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Marker);
-    for (const Placement &placement : placements) {
-        const QPointF at = toDevice.map(placement.position);
-        switch (placement.side) {
-        case Side::Ceiling: painter.drawEllipse(at, mark, mark); break;
-        case Side::NearWall: painter.drawRect(QRectF(at.x() - mark, at.y() - mark, 2.0 * mark, mark)); break;
-        case Side::FarWall: painter.drawRect(QRectF(at.x() - mark, at.y(), 2.0 * mark, mark)); break;
-        }
-    }
-
-    // Their numbers, where the loudspeakers stand far enough apart.
-    const QFont numberFont = sizedFont(painter, NumberPoints);
-    const QFontMetricsF numberMetrics(numberFont, painter.device());
-    const double numberWidth
-        = numberMetrics.horizontalAdvance(QString::number(placements.size())) + 2.0 * unit;
-    const double numberHeight = numberMetrics.height();
-    if (!placements.empty() && pitch >= numberWidth + 2.0 * mark
-        && pitch >= numberHeight + 2.0 * mark + unit) {
-        painter.setFont(numberFont);
-        painter.setPen(Ink);
-        // Each number above its dot or box, or below where that leaves the
-        // room, kept inside the room; none where the room is too thin.
-        const QRectF inside = room.adjusted(-0.5 * unit, -0.5 * unit, 0.5 * unit, 0.5 * unit);
-        for (std::size_t i = 0; i < placements.size(); ++i) {
-            const QPointF at = toDevice.map(placements[i].position);
-            const QString number = QString::number(i + 1);
-            const double w = numberMetrics.horizontalAdvance(number) + 2.0 * unit;
-            const double left
-                = std::clamp(at.x() - w / 2.0, room.left(), std::max(room.left(), room.right() - w));
-            const QRectF above(left, at.y() - mark - unit - numberHeight, w, numberHeight);
-            const QRectF below(left, at.y() + mark + unit, w, numberHeight);
-            const bool aboveFirst = placements[i].side != Side::FarWall;
-            const QRectF &first = aboveFirst ? above : below;
-            const QRectF &second = aboveFirst ? below : above;
-            if (inside.contains(first))
-                drawHaloText(painter, first, number);
-            else if (inside.contains(second))
-                drawHaloText(painter, second, number);
-        }
-        painter.setFont(labelFont);
-    }
-
-    // The dimensions: the length above the room, the width to its left.
-    painter.setPen(QPen(Ink, unit));
-    const double tick = 3.0 * unit;
-    const double topLine = room.top() - 1.5 * gap;
-    drawDimension(painter, QPointF(room.left(), topLine), QPointF(room.right(), topLine), tick);
-    const QString lengthLabel = calc::formatTrimmed(length, 2, point) + QStringLiteral(" м");
-    painter.drawText(QRectF(room.left() - 100.0 * unit, topLine - gap / 2.0 - metrics.height(),
-                            room.width() + 200.0 * unit, metrics.height()),
-                     Qt::AlignHCenter | Qt::AlignBottom, lengthLabel);
-    const double leftLine = room.left() - 1.5 * gap;
-    drawDimension(painter, QPointF(leftLine, room.top()), QPointF(leftLine, room.bottom()), tick);
-    if (frame.widthAcross) {
-        painter.drawText(QRectF(target.left(), room.center().y() - metrics.height() / 2.0,
-                                leftLine - gap / 2.0 - target.left(), metrics.height()),
-                         Qt::AlignRight | Qt::AlignVCenter, widthLabel(scene));
-    } else {
-        painter.save();
-        painter.translate(leftLine - gap / 2.0, room.center().y());
-        painter.rotate(-90.0);
-        painter.drawText(QRectF(-room.height() / 2.0 - 100.0 * unit, -metrics.height(),
-                                room.height() + 200.0 * unit, metrics.height()),
-                         Qt::AlignHCenter | Qt::AlignBottom, widthLabel(scene));
-        painter.restore();
-        // The origin of the coordinates at the corner X = 0, Y = 0.
-        painter.drawText(QRectF(room.left() - 2.0 * gap - metrics.height(), room.bottom(),
-                                2.0 * gap + metrics.height() - unit, metrics.height()),
-                         Qt::AlignRight | Qt::AlignTop, QStringLiteral("0"));
-    }
-    const double lineY = room.bottom() + 2.0 * gap;
-
-    // The scale bar below the room, in two halves, dark and light.
-    const double barMetres = scaleBarLength(scale, MaxBarPixels * unit);
-    const double barPixels = barMetres * scale;
-    const double barHeight = 4.0 * unit;
-    const QRectF bar(room.left(), lineY + metrics.height() / 2.0 - barHeight / 2.0, barPixels, barHeight);
-    painter.setPen(QPen(Ink, unit));
-    painter.setBrush(Qt::white);
-    painter.drawRect(bar);
-    painter.fillRect(QRectF(bar.left(), bar.top(), bar.width() / 2.0, bar.height()), Ink);
-    const QString barLabel = calc::formatTrimmed(barMetres, 2, point) + QStringLiteral(" м");
-    const double barLabelLeft = bar.right() + gap;
-    painter.drawText(
-        QRectF(barLabelLeft, lineY, metrics.horizontalAdvance(barLabel) + unit, metrics.height()),
-        Qt::AlignLeft | Qt::AlignVCenter, barLabel);
-    const double barEnd = barLabelLeft + metrics.horizontalAdvance(barLabel);
-
-    // The legend, right-aligned with the room, where it fits beside the bar.
-    const double swatch = metrics.height() * 0.7;
-    struct Entry {
-        QColor colour;
-        QString caption;
-    };
-    std::vector<Entry> entries;
-    if (scene.coverage.coveredCells > 0)
-        entries.push_back({CoveredFloor, QStringLiteral("Озвучено")});
-    if (scene.coverage.coveredCells < scene.coverage.grid.cells())
-        entries.push_back({UncoveredFloor, text::Uncovered});
-    double legendWidth = 0.0;
-    for (const Entry &entry : entries)
-        legendWidth += swatch + unit * 4.0 + metrics.horizontalAdvance(entry.caption) + 2.0 * gap;
-    double x = std::max(room.right(), target.left() + legendWidth) - legendWidth + 2.0 * gap;
-    if (x >= barEnd + 2.0 * gap) {
-        for (const Entry &entry : entries) {
-            painter.setPen(QPen(Ink, unit * 0.75));
-            painter.setBrush(entry.colour);
-            painter.drawRect(QRectF(x, lineY + (metrics.height() - swatch) / 2.0, swatch, swatch));
-            x += swatch + 4.0 * unit;
-            const double w = metrics.horizontalAdvance(entry.caption) + unit;
-            painter.drawText(QRectF(x, lineY, w, metrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                             entry.caption);
-            x += w + 2.0 * gap - unit;
-        }
-    }
+    Painting p{painter,
+               scene,
+               target,
+               frame,
+               deviceTransform(frame),
+               labelFont,
+               QFontMetricsF(labelFont, painter.device()),
+               planMarkers(scene, frame)};
+    paintFloor(p);
+    paintGrid(p);
+    paintZones(p);
+    paintWalls(p);
+    paintMarkers(p);
+    paintNumbers(p);
+    paintDimensions(p);
+    paintLegend(p, paintScaleBar(p));
     painter.restore();
 }
 
@@ -380,9 +713,11 @@ void PlanDrawing::setScene(std::shared_ptr<const PlanScene> scene)
     QString description;
     if (m_scene) {
         const PlanFigures &f = m_scene->figures;
-        description = QStringLiteral("%1 %2 × %3 м. %4")
+        description = QStringLiteral("%1 %2 × %3\u00A0м. %4")
                           .arg(text::Room, calc::formatTrimmed(f.roomL, 2, f.decimalPoint),
                                calc::formatTrimmed(f.roomW, 2, f.decimalPoint), m_scene->summary());
+        if (const QString note = m_scene->limitNote(); !note.isEmpty())
+            description += QStringLiteral(". ") + note;
     }
     setAccessibleDescription(description);
     update();

@@ -2,9 +2,11 @@
 
 #include "planscene.h"
 
+#include <QFont>
 #include <QRectF>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 class QPainter;
 class QPaintDevice;
@@ -23,9 +25,55 @@ struct PlanFrame {
     // The width is written across, left of the room, where the room is too
     // thin for it written along its side.
     bool widthAcross = false;
+    // The loudspeakers stand too close for their zones' outlines, or the
+    // zones are too small to show more than their outline: the outlines are
+    // left out, with a note under the scale bar.
+    bool dense = false;
+    bool smallZones = false;
+    bool zonesLeftOut() const { return dense || smallZones; }
 };
 
 PlanFrame planFrame(const QRectF &target, const PlanScene &scene, const QPaintDevice &device);
+
+// The loudspeakers' markers as paintPlan draws them: all of them, or where
+// they would lie closer than a few pixels, only those at least that far
+// from every other marker drawn, so that the floor's tint shows between.
+struct PlanMarkers {
+    double radius = 0.0;            // half a marker's width, device pixels
+    std::vector<std::size_t> drawn; // the loudspeakers drawn, in layout order
+    std::vector<QRectF> boxes;      // their markers on the device, in the same order
+    bool thinned = false;           // some loudspeakers are not drawn
+};
+
+PlanMarkers planMarkers(const PlanScene &scene, const PlanFrame &frame);
+
+// Where a loudspeaker's number may go: beside its marker, in a box of the
+// text's size.
+struct NumberSpot {
+    QRectF marker;
+    QSizeF size;
+    bool belowFirst = false; // tried below the marker first (a loudspeaker on the far wall)
+};
+
+struct PlacedNumber {
+    std::size_t index; // which spot (chooseNumbers) or loudspeaker (planNumbers)
+    QRectF box;
+};
+
+// The numbers to draw, in the spots' order: each centred above its marker,
+// gap away from it, or below it where that does not fit; it fits where it
+// lies inside and no nearer than clearance to any other marker or to any
+// number chosen before it. A number that fits neither way is left out.
+std::vector<PlacedNumber> chooseNumbers(const std::vector<NumberSpot> &spots, const QRectF &inside,
+                                        double gap, double clearance);
+
+// The numbers paintPlan draws for the markers drawn, in font at the
+// numbers' size, as chooseNumbers places them; index is the loudspeaker's
+// place in the layout, its number index + 1. None when the markers are
+// thinned.
+std::vector<PlacedNumber> planNumbers(const PlanScene &scene, const PlanFrame &frame,
+                                      const PlanMarkers &markers, const QFont &font,
+                                      const QPaintDevice &device);
 
 // The grid step in metres: the smallest of 1, 2, 5, 10, 20, 50 ... m whose
 // lines lie at least minPixels apart at scale pixels per metre.

@@ -185,72 +185,131 @@ WriteResult writeCsv(const QString &path, const std::vector<Placement> &placemen
     return writeWhole(path, csvBytes(placements, decimalPoint));
 }
 
+namespace {
+
+// The document's fonts, in points.
+constexpr double TitlePoints = 15.0;
+constexpr double HeadingPoints = 10.0;
+constexpr double BodyPoints = 9.5;
+constexpr double TablePoints = 8.5;
+
+// Millimetres on the page: under the title, between groups of figures,
+// after the figures, under the coordinates' heading and under the heading
+// of a continued page; between the figures and the drawing.
+constexpr double TitleSkip = 4.0;
+constexpr double GroupSkip = 2.5;
+constexpr double FiguresSkip = 4.0;
+constexpr double TableSkip = 1.0;
+constexpr double ContinuedSkip = 2.0;
+constexpr double DrawingGap = 6.0;
+
+// The share of the page's width that the figures take, left of the drawing.
+constexpr double FiguresShare = 0.36;
+
+// One painting of the document: the painter on the device, the scene, the
+// page's paint area, millimetres on the device and the fonts.
+struct Document {
+    QPainter &painter;
+    QPagedPaintDevice &device;
+    const PlanScene &scene;
+    QRectF page;
+    double mm;
+    QFont title = documentFont(TitlePoints, true);
+    QFont heading = documentFont(HeadingPoints, true);
+    QFont body = documentFont(BodyPoints);
+    QFont table = documentFont(TablePoints);
+    QFont tableBold = documentFont(TablePoints, true);
+};
+
+// The title across the page; returns where the columns below it start.
+double paintTitle(Document &d)
+{
+    Column head(d.painter, d.page);
+    head.line(text::WindowTitle, d.title);
+    head.skip(TitleSkip * d.mm);
+    return head.y();
+}
+
+// The loudspeaker, the results, the room, the arrangement with its summary
+// and any limit of the plan, down the column.
+void paintFigures(Document &d, Column &info)
+{
+    const PlanFigures &f = d.scene.figures;
+    const QChar point = f.decimalPoint;
+    const auto pair = [point](const QString &caption, double value) {
+        return caption + QStringLiteral(": ") + number(value, point);
+    };
+    info.line(text::Loudspeaker, d.heading);
+    info.line(text::ModelCaption + QStringLiteral(": ") + f.model, d.body);
+    info.line(text::TypeCaption + QStringLiteral(": ") + f.mountingWord, d.body);
+    info.skip(GroupSkip * d.mm);
+    info.line(text::ResultsHeading, d.heading);
+    info.line(pair(text::SplCaption, f.splTotal), d.body);
+    info.line(pair(text::RangeCaption, f.range), d.body);
+    info.line(pair(text::CoverCaption, f.coverS), d.body);
+    info.line(pair(text::CountCaption, f.count), d.body);
+    info.skip(GroupSkip * d.mm);
+    info.line(text::Room, d.heading);
+    info.line(pair(text::LengthCaption, f.roomL), d.body);
+    info.line(pair(text::WidthCaption, f.roomW), d.body);
+    info.line(pair(text::AreaCaption, f.roomArea), d.body);
+    info.skip(GroupSkip * d.mm);
+    info.line(text::LayoutCaption + QStringLiteral(": ") + arrangementName(d.scene.arrangement), d.heading);
+    info.line(d.scene.summary(), d.body);
+    if (const QString note = d.scene.limitNote(); !note.isEmpty())
+        info.line(note, d.body);
+    info.skip(FiguresSkip * d.mm);
+}
+
+// The coordinates below the figures in the column, then on pages of their
+// own; false when the device refuses a new page.
+bool paintCoordinates(Document &d, Column &info, const QRectF &column)
+{
+    d.painter.setPen(Qt::black);
+    info.line(text::Coordinates, d.heading);
+    info.skip(TableSkip * d.mm);
+    CoordinateTable table(d.painter, d.scene, d.mm, d.table, d.tableBold);
+    table.fill(QRectF(column.left(), info.y(), column.width(), column.bottom() - info.y()));
+    while (!table.done()) {
+        if (!d.device.newPage())
+            return false;
+        Column continued(d.painter, d.page);
+        continued.line(text::Coordinates + QStringLiteral(" (продолжение)"), d.heading);
+        continued.skip(ContinuedSkip * d.mm);
+        if (!table.fill(
+                QRectF(d.page.left(), continued.y(), d.page.width(), d.page.bottom() - continued.y())))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QPageLayout documentPageLayout(const QPageLayout &device)
+{
+    QPageLayout layout = device;
+    layout.setUnits(QPageLayout::Millimeter);
+    const QMarginsF least = layout.minimumMargins();
+    layout.setMargins(QMarginsF(std::max(PageMargin, least.left()), std::max(PageMargin, least.top()),
+                                std::max(PageMargin, least.right()), std::max(PageMargin, least.bottom())));
+    return layout;
+}
+
 bool paintDocument(QPagedPaintDevice &device, const PlanScene &scene)
 {
     QPainter painter;
     if (!painter.begin(&device))
         return false;
-    const double mm = device.logicalDpiX() / 25.4;
-    const QRectF page(0.0, 0.0, device.width(), device.height());
-    const QFont title = documentFont(15.0, true);
-    const QFont heading = documentFont(10.0, true);
-    const QFont body = documentFont(9.5);
-    const QFont tableFont = documentFont(8.5);
-    const QFont tableBold = documentFont(8.5, true);
-    const PlanFigures &f = scene.figures;
-    const QChar point = f.decimalPoint;
     painter.setPen(Qt::black);
-
-    Column head(painter, page);
-    head.line(text::WindowTitle, title);
-    head.skip(4.0 * mm);
-    const double top = head.y();
-
-    // The figures down the left column.
-    const QRectF left(page.left(), top, page.width() * 0.36, page.bottom() - top);
-    Column info(painter, left);
-    const auto pair = [point](const QString &caption, double value) {
-        return caption + QStringLiteral(": ") + number(value, point);
-    };
-    info.line(text::Loudspeaker, heading);
-    info.line(text::ModelCaption + QStringLiteral(": ") + f.model, body);
-    info.line(text::TypeCaption + QStringLiteral(": ") + f.mountingWord, body);
-    info.skip(2.5 * mm);
-    info.line(text::ResultsHeading, heading);
-    info.line(pair(text::SplCaption, f.splTotal), body);
-    info.line(pair(text::RangeCaption, f.range), body);
-    info.line(pair(text::CoverCaption, f.coverS), body);
-    info.line(pair(text::CountCaption, f.count), body);
-    info.skip(2.5 * mm);
-    info.line(text::Room, heading);
-    info.line(pair(text::LengthCaption, f.roomL), body);
-    info.line(pair(text::WidthCaption, f.roomW), body);
-    info.line(pair(text::AreaCaption, f.roomArea), body);
-    info.skip(2.5 * mm);
-    info.line(text::LayoutCaption + QStringLiteral(": ") + arrangementName(scene.arrangement), heading);
-    info.line(scene.summary(), body);
-    info.skip(4.0 * mm);
-
-    // The drawing to the right.
-    const QRectF drawing(left.right() + 6.0 * mm, top, page.right() - left.right() - 6.0 * mm,
-                         page.bottom() - top);
-    paintPlan(painter, drawing, scene);
-
-    // The coordinates below the figures, then on pages of their own.
-    painter.setPen(Qt::black);
-    info.line(text::Coordinates, heading);
-    info.skip(1.0 * mm);
-    CoordinateTable table(painter, scene, mm, tableFont, tableBold);
-    table.fill(QRectF(left.left(), info.y(), left.width(), left.bottom() - info.y()));
-    while (!table.done()) {
-        if (!device.newPage())
-            break;
-        Column continued(painter, page);
-        continued.line(text::Coordinates + QStringLiteral(" (продолжение)"), heading);
-        continued.skip(2.0 * mm);
-        if (!table.fill(QRectF(page.left(), continued.y(), page.width(), page.bottom() - continued.y())))
-            break;
-    }
+    Document d{painter, device, scene, QRectF(0.0, 0.0, device.width(), device.height()),
+               device.logicalDpiX() / 25.4};
+    const double top = paintTitle(d);
+    const QRectF figures(d.page.left(), top, d.page.width() * FiguresShare, d.page.bottom() - top);
+    Column info(painter, figures);
+    paintFigures(d, info);
+    const double drawingLeft = figures.right() + DrawingGap * d.mm;
+    paintPlan(painter, QRectF(drawingLeft, top, d.page.right() - drawingLeft, d.page.bottom() - top), scene);
+    paintCoordinates(d, info, figures);
     return painter.end();
 }
 
@@ -264,8 +323,8 @@ WriteResult writePdf(const QString &path, const PlanScene &scene)
         writer.setResolution(300);
         writer.setTitle(text::WindowTitle);
         writer.setCreator(QStringLiteral("Расчет громкоговорителей"));
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
-                                         QMarginsF(12.0, 12.0, 12.0, 12.0), QPageLayout::Millimeter));
+        writer.setPageLayout(documentPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                                            QMarginsF(), QPageLayout::Millimeter)));
         if (!paintDocument(writer, scene))
             return files::failure(path, QStringLiteral("не удалось построить документ"));
     }

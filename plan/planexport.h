@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QPageLayout>
 #include <QString>
 
 class QPagedPaintDevice;
@@ -28,6 +29,15 @@ PlanFormat formatOfPath(const QString &path);
 
 // Writes the plan in the format its suffix names.
 WriteResult writePlan(const QString &path, const PlanScene &scene);
+
+// The margins of the document's pages, millimetres, on the PDF and on paper.
+inline constexpr double PageMargin = 12.0;
+
+// The document's page layout on a device laid out as device (a printer,
+// the PDF writer): the device's paper and orientation, and PageMargin on
+// every side, or the device's minimum margin where that is larger, so that
+// nothing falls outside what a printer can print.
+QPageLayout documentPageLayout(const QPageLayout &device);
 
 // The document on A4 landscape pages, for the PDF and the printer: the
 // title, the loudspeaker, the four results, the room, the arrangement and

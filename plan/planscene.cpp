@@ -8,12 +8,22 @@ namespace plan {
 
 QString PlanScene::summary() const
 {
-    if (layout.tooMany)
-        return tooManyLine(figures.count, figures.decimalPoint);
     return summaryLine(loudspeakers(), figures.count, coverage.percent(), figures.decimalPoint);
 }
 
-PlanScene buildScene(const PlanFigures &figures, Arrangement arrangement, int count)
+QString PlanScene::limitNote() const
+{
+    if (!hasRoom())
+        return text::NoRoom;
+    if (layout.tooMany || layout.limited())
+        return limitLine(arrangement, layout.needed.count, layout.needed.atLeast, loudspeakers(),
+                         figures.decimalPoint);
+    if (layout.placements.empty())
+        return noZoneLine(arrangement);
+    return QString();
+}
+
+PlanScene buildScene(const PlanFigures &figures, Arrangement arrangement, double count)
 {
     PlanScene scene;
     scene.figures = figures;

@@ -32,11 +32,15 @@ struct PlanScene {
     qsizetype loudspeakers() const { return qsizetype(layout.placements.size()); }
     // The summary line under the table and on the page.
     QString summary() const;
+    // What keeps the plan from showing the arrangement whole: more
+    // loudspeakers than a plan holds, or no room to place them in; empty
+    // when nothing does.
+    QString limitNote() const;
 };
 
 // Lays out the arrangement for the figures' room (count loudspeakers where
-// the arrangement takes a count) and computes its coverage.
-PlanScene buildScene(const PlanFigures &figures, Arrangement arrangement, int count);
+// the arrangement takes a count, see layOut) and computes its coverage.
+PlanScene buildScene(const PlanFigures &figures, Arrangement arrangement, double count);
 
 // The coverage as an image, one pixel per cell, the top row the far wall.
 QImage floorImage(const FloorCoverage &coverage);

@@ -7,9 +7,26 @@
 
 namespace plan {
 
+QString replaceQuestion(const QString &fileName)
+{
+    return QStringLiteral("Файл «%1» уже существует. Заменить его?").arg(fileName);
+}
+
+QString leftOutNote(bool zonesLeftOut, bool markersThinned, bool dense)
+{
+    const QString reason = dense ? QStringLiteral(": слишком плотно") : QStringLiteral(": слишком мелко");
+    if (zonesLeftOut && markersThinned)
+        return QStringLiteral("Контуры зон не показаны, громкоговорители показаны выборочно") + reason;
+    if (zonesLeftOut)
+        return QStringLiteral("Контуры зон не показаны") + reason;
+    if (markersThinned)
+        return QStringLiteral("Громкоговорители показаны выборочно") + reason;
+    return QString();
+}
+
 QString coverageLine(double percent, QChar decimalPoint)
 {
-    return QStringLiteral("Озвучено: %1 % площади помещения")
+    return QStringLiteral("Озвучено: %1\u00A0% площади помещения")
         .arg(calc::formatFixed(percent, 1, decimalPoint));
 }
 
@@ -20,12 +37,33 @@ QString summaryLine(qsizetype onPlan, double calculated, double percent, QChar d
         .arg(calc::formatGeneral(calculated, decimalPoint), coverageLine(percent, decimalPoint));
 }
 
-QString tooManyLine(double calculated, QChar decimalPoint)
+QString limitLine(Arrangement arrangement, double needed, bool atLeast, qsizetype placed, QChar decimalPoint)
 {
-    return QStringLiteral("Эта расстановка требует более %1 громкоговорителей (по расчёту: %2); "
-                          "план не построен")
+    const QString count
+        = (atLeast ? QStringLiteral("не менее ") : QString()) + calc::formatGeneral(needed, decimalPoint);
+    if (placed == 0)
+        return QStringLiteral("Расстановке «%1» нужно громкоговорителей: %2, а план вмещает не более %3; "
+                              "план не построен")
+            .arg(arrangementName(arrangement), count)
+            .arg(MaxLoudspeakers);
+    return QStringLiteral("Нужно громкоговорителей: %1, а план вмещает не более %2; на плане %3")
+        .arg(count)
         .arg(MaxLoudspeakers)
-        .arg(calc::formatGeneral(calculated, decimalPoint));
+        .arg(placed);
+}
+
+QString noZoneLine(Arrangement arrangement)
+{
+    return QStringLiteral("Для расстановки «%1» нужен радиус зоны больше нуля; план не построен")
+        .arg(arrangementName(arrangement));
+}
+
+QString countCorrectedLine(qint64 typed, int used)
+{
+    return QStringLiteral("Введено %1, а план вмещает от 1 до %2 громкоговорителей; на плане %3")
+        .arg(typed)
+        .arg(MaxLoudspeakers)
+        .arg(used);
 }
 
 QByteArray csvBytes(const std::vector<Placement> &placements, QChar decimalPoint)

@@ -10,8 +10,13 @@
 namespace plan {
 
 struct Placement;
+enum class Arrangement;
 
 namespace text {
+// Between a number and its unit (U+00A0, written "\u00A0" in the texts), so
+// that a unit never wraps away from its number.
+inline constexpr QChar UnitSpace = u'\u00A0';
+
 inline const QString WindowTitle = QStringLiteral("План размещения громкоговорителей");
 inline const QString NoRoom = QStringLiteral("Для плана нужны длина и ширина помещения больше нуля");
 inline const QString Arrangement = QStringLiteral("Расстановка");
@@ -26,8 +31,19 @@ inline const QString Print = QStringLiteral("Печать…");
 inline const QString Loudspeaker = QStringLiteral("Громкоговоритель");
 inline const QString Room = QStringLiteral("Помещение");
 inline const QString Summary = QStringLiteral("Итог расстановки");
+inline const QString Status = QStringLiteral("Ограничения плана");
 inline const QString Drawing = QStringLiteral("План помещения");
 inline const QString Uncovered = QStringLiteral("Не озвучено");
+inline const QString Covered = QStringLiteral("Озвучено");
+} // namespace text
+
+// The note under a drawing that leaves out the zones' outlines (too dense,
+// or zones too small to show more than their outline) or some markers (too
+// dense): "Контуры зон не показаны: слишком плотно", "Громкоговорители
+// показаны выборочно: слишком плотно"; empty when nothing is left out.
+QString leftOutNote(bool zonesLeftOut, bool markersThinned, bool dense);
+
+namespace text {
 
 // The report's captions for the loudspeaker, the results and the room.
 inline const QString ModelCaption = QStringLiteral("Наименование громкоговорителя");
@@ -53,14 +69,32 @@ inline const QString PlanFileName = QStringLiteral("План размещени�
 inline const QString CsvFileName = QStringLiteral("Координаты громкоговорителей.csv");
 } // namespace text
 
+// The question before a file is replaced: "Файл «план.pdf» уже существует.
+// Заменить его?".
+QString replaceQuestion(const QString &fileName);
+
 // "Озвучено: 87,4 % площади помещения".
 QString coverageLine(double percent, QChar decimalPoint);
 
 // "Громкоговорителей на плане: N (по расчёту: Count). Озвучено: … % площади помещения".
 QString summaryLine(qsizetype onPlan, double calculated, double percent, QChar decimalPoint);
 
-// The summary when the arrangement needs more loudspeakers than a plan holds.
-QString tooManyLine(double calculated, QChar decimalPoint);
+// The note when an arrangement needs more loudspeakers than a plan holds:
+// "Нужно громкоговорителей: 150000, а план вмещает не более 100000; на
+// плане 100000" when as many as it holds are placed, "Расстановке «без
+// пропусков» нужно громкоговорителей: 501264, а план вмещает не более
+// 100000; план не построен" when none are; "не менее 8E+18" for a lower
+// bound.
+QString limitLine(Arrangement arrangement, double needed, bool atLeast, qsizetype placed, QChar decimalPoint);
+
+// The note when a grid has no zone to space its loudspeakers by: "Для
+// расстановки «край к краю» нужен радиус зоны больше нуля; план не построен".
+QString noZoneLine(Arrangement arrangement);
+
+// The note when a typed count lies outside what a plan takes: "Введено
+// 100001, а план вмещает от 1 до 100000 громкоговорителей; на плане
+// 100000".
+QString countCorrectedLine(qint64 typed, int used);
 
 // The coordinate file: UTF-8 with a byte-order mark, the header
 // "№;X, м;Y, м", one line per loudspeaker with X and Y to two decimals in

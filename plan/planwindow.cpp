@@ -3,6 +3,7 @@
 #include "calc/calculation.h"
 #include "calc/numberformat.h"
 #include "coordinatemodel.h"
+#include "countbox.h"
 #include "plandrawing.h"
 #include "planexport.h"
 #include "plantexts.h"
@@ -10,18 +11,22 @@
 #include "widgets/commandbutton.h"
 #include "widgets/messenger.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QStackedLayout>
 #include <QTableView>
@@ -57,13 +62,41 @@ QPushButton *windowButton(const QString &caption, QWidget *parent)
     return button;
 }
 
-// The count as a whole number of loudspeakers a plan can hold.
-int countOf(double count)
+// The suffix a file filter names: "pdf" for "Документ PDF (*.pdf)".
+QString suffixOfFilter(const QString &filter)
 {
-    if (!std::isfinite(count))
-        return 1;
-    return int(std::clamp(std::round(count), 1.0, double(MaxLoudspeakers)));
+    static const QRegularExpression pattern(QStringLiteral(R"(\(\*\.(\w+)\))"));
+    return pattern.match(filter).captured(1);
 }
+
+// The typed name with the suffix added unless it ends in it already, in any
+// letter case: "зал 1.2" becomes "зал 1.2.csv", "план.PDF" stays.
+QString withSuffix(const QString &path, const QString &suffix)
+{
+    const QString ending = u'.' + suffix;
+    if (suffix.isEmpty() || path.endsWith(ending, Qt::CaseInsensitive))
+        return path;
+    return path + ending;
+}
+
+// The table "Координаты": Tab and Shift+Tab leave it for the next control,
+// the arrows move inside it, Ctrl+A selects every cell and Ctrl+C copies the
+// selected cells as a spreadsheet takes them.
+class CoordinateView : public QTableView {
+public:
+    explicit CoordinateView(QWidget *parent) : QTableView(parent) { setTabKeyNavigation(false); }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event == QKeySequence::Copy && model() && selectionModel()) {
+            QGuiApplication::clipboard()->setText(cellsAsText(*model(), selectionModel()->selectedIndexes()));
+            event->accept();
+            return;
+        }
+        QTableView::keyPressEvent(event);
+    }
+};
 
 } // namespace
 
@@ -119,15 +152,22 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
     m_arrangement = new QComboBox(side);
     panel->addWidget(a11y::captionFor(m_arrangement, text::Arrangement));
     panel->addWidget(m_arrangement);
-    m_count = new QSpinBox(side);
+    m_count = new CountBox(side);
     m_count->setRange(1, MaxLoudspeakers);
     panel->addWidget(a11y::captionFor(m_count, text::Count));
     panel->addWidget(m_count);
 
     m_summary = valueLabel(text::Summary, side);
     panel->addWidget(m_summary);
+    // A status line, read by its text; it has no caption of its own to
+    // stop at with Tab.
+    m_status = new QLabel(side);
+    m_status->setWordWrap(true);
+    m_status->setStyleSheet(QStringLiteral("color: rgb(190, 0, 0);"));
+    m_status->hide();
+    panel->addWidget(m_status);
 
-    m_table = new QTableView(side);
+    m_table = new CoordinateView(side);
     m_model = new CoordinateModel(m_table);
     m_table->setModel(m_model);
     m_table->verticalHeader()->hide();
@@ -154,6 +194,7 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
 
     connect(m_arrangement, &QComboBox::currentIndexChanged, this, &PlanWindow::arrangementChosen);
     connect(m_count, &QSpinBox::valueChanged, this, &PlanWindow::countChanged);
+    connect(m_count, &CountBox::entryCorrected, this, &PlanWindow::countCorrected);
     connect(m_save, &QPushButton::clicked, this, &PlanWindow::savePlan);
     connect(m_csv, &QPushButton::clicked, this, &PlanWindow::saveCoordinates);
     connect(m_print, &QPushButton::clicked, this, &PlanWindow::printPlan);
@@ -170,7 +211,8 @@ void PlanWindow::showCalculation(const PlanFigures &figures)
         = hadArrangement ? Arrangement(m_arrangement->currentData().toInt()) : Arrangement::Rows;
     m_figures = figures;
     m_calculated = true;
-    m_userCount = countOf(figures.count);
+    m_requested = figures.count;
+    m_countNote.clear();
 
     {
         const QSignalBlocker blockList(m_arrangement);
@@ -223,7 +265,7 @@ void PlanWindow::showInfo()
         loudspeaker += (loudspeaker.isEmpty() ? QString() : QStringLiteral(", ")) + m_figures.mountingWord;
     setValue(m_loudspeaker, loudspeaker);
     setValue(m_room,
-             QStringLiteral("%1 × %2 м, %3 м²")
+             QStringLiteral("%1 × %2\u00A0м, %3\u00A0м²")
                  .arg(calc::formatTrimmed(m_figures.roomL, 2, point),
                       calc::formatTrimmed(m_figures.roomW, 2, point),
                       calc::formatTrimmed(m_figures.roomArea, 2, point)));
@@ -235,12 +277,15 @@ void PlanWindow::arrangementChosen()
         return;
     const auto arrangement = Arrangement(m_arrangement->currentData().toInt());
     const bool grid = isGrid(arrangement);
-    m_count->setReadOnly(grid);
-    m_count->setButtonSymbols(grid ? QAbstractSpinBox::NoButtons : QAbstractSpinBox::UpDownArrows);
-    if (!grid) {
+    {
+        // A grid decides the count, none when the plan is refused; a count
+        // typed takes 1 .. MaxLoudspeakers.
         const QSignalBlocker block(m_count);
-        m_count->setValue(m_userCount);
+        m_count->setReadOnly(grid);
+        m_count->setButtonSymbols(grid ? QAbstractSpinBox::NoButtons : QAbstractSpinBox::UpDownArrows);
+        m_count->setRange(grid ? 0 : 1, MaxLoudspeakers);
     }
+    m_countNote.clear();
     relayOut();
 }
 
@@ -248,24 +293,47 @@ void PlanWindow::countChanged(int count)
 {
     if (!m_calculated || m_count->isReadOnly())
         return;
-    m_userCount = count;
+    m_countNote.clear();
+    if (m_scene && double(count) == m_requested) {
+        showStatus();
+        return;
+    }
+    m_requested = count;
     relayOut();
+}
+
+void PlanWindow::countCorrected(qint64 typed, int used)
+{
+    if (!m_calculated || m_count->isReadOnly())
+        return;
+    m_countNote = countCorrectedLine(typed, used);
+    showStatus();
 }
 
 void PlanWindow::relayOut()
 {
     const auto arrangement = Arrangement(m_arrangement->currentData().toInt());
-    auto scene = std::make_shared<PlanScene>(buildScene(m_figures, arrangement, m_userCount));
-    if (isGrid(arrangement)) {
-        // The grid decides the count; the box shows it.
+    m_scene = std::make_shared<PlanScene>(buildScene(m_figures, arrangement, m_requested));
+    {
+        // The box shows what the plan uses.
         const QSignalBlocker block(m_count);
-        m_count->setValue(scene->layout.tooMany ? MaxLoudspeakers
-                                                : int(std::max<qsizetype>(1, scene->loudspeakers())));
+        m_count->setValue(int(m_scene->loudspeakers()));
     }
-    m_scene = scene;
     m_drawing->setScene(m_scene);
     m_model->setScene(m_scene);
     setValue(m_summary, m_scene->summary());
+    showStatus();
+}
+
+void PlanWindow::showStatus()
+{
+    QStringList notes;
+    for (const QString &note : {m_scene ? m_scene->limitNote() : QString(), m_countNote}) {
+        if (!note.isEmpty())
+            notes << note;
+    }
+    setValue(m_status, notes.join(u'\n'));
+    m_status->setVisible(!notes.isEmpty());
 }
 
 QString PlanWindow::suggestedPath(const QString &name) const
@@ -273,50 +341,59 @@ QString PlanWindow::suggestedPath(const QString &name) const
     return QDir(m_folder).filePath(name);
 }
 
-void PlanWindow::remember(const QString &path)
+// The file dialog, then the chosen filter's suffix added to the typed name
+// unless it ends in it already, then the question before that file is
+// replaced; not replacing it goes back to the dialog. Empty when the user
+// cancels.
+QString PlanWindow::askTarget(const QString &title, const QString &name, const QStringList &filters)
 {
-    m_folder = QFileInfo(path).absolutePath();
+    QString suggested = suggestedPath(name);
+    QString filter = filters.front();
+    for (;;) {
+        const QString typed = askSavePath(title, suggested, filters, &filter);
+        if (typed.isEmpty())
+            return QString();
+        if (!filters.contains(filter))
+            filter = filters.front();
+        const QString path = withSuffix(typed, suffixOfFilter(filter));
+        if (!QFileInfo::exists(path))
+            return path;
+        // Without a messenger nobody can say yes: nothing is replaced.
+        if (!m_messenger)
+            return QString();
+        if (m_messenger->confirm(replaceQuestion(QFileInfo(path).fileName()), title))
+            return path;
+        suggested = path;
+    }
+}
+
+// The folder is remembered for the next dialog once a file is written
+// there; a failed write is told with the file's name and the reason.
+void PlanWindow::reportWrite(const WriteResult &result)
+{
+    if (result.ok)
+        m_folder = QFileInfo(result.path).absolutePath();
+    else if (m_messenger)
+        m_messenger->inform(result.error);
 }
 
 void PlanWindow::savePlan()
 {
     if (!m_scene)
         return;
-    const QStringList filters{text::PdfFilter, text::SvgFilter, text::PngFilter};
-    QString filter = filters.front();
-    QString path = askSavePath(text::SaveTitle, suggestedPath(text::PlanFileName), filters, &filter);
-    if (path.isEmpty())
-        return;
-    // A name without a known suffix takes the chosen filter's.
-    if (formatOfPath(path) == PlanFormat::Unknown) {
-        if (filter == text::SvgFilter)
-            path += QStringLiteral(".svg");
-        else if (filter == text::PngFilter)
-            path += QStringLiteral(".png");
-        else
-            path += QStringLiteral(".pdf");
-    }
-    remember(path);
-    const WriteResult result = writePlan(path, *m_scene);
-    if (!result.ok && m_messenger)
-        m_messenger->inform(result.error);
+    const QString path
+        = askTarget(text::SaveTitle, text::PlanFileName, {text::PdfFilter, text::SvgFilter, text::PngFilter});
+    if (!path.isEmpty())
+        reportWrite(writePlan(path, *m_scene));
 }
 
 void PlanWindow::saveCoordinates()
 {
     if (!m_scene)
         return;
-    QString filter = text::CsvFilter;
-    QString path
-        = askSavePath(text::SaveCsvTitle, suggestedPath(text::CsvFileName), {text::CsvFilter}, &filter);
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".csv");
-    remember(path);
-    const WriteResult result = writeCsv(path, m_scene->layout.placements, m_figures.decimalPoint);
-    if (!result.ok && m_messenger)
-        m_messenger->inform(result.error);
+    const QString path = askTarget(text::SaveCsvTitle, text::CsvFileName, {text::CsvFilter});
+    if (!path.isEmpty())
+        reportWrite(writeCsv(path, m_scene->layout.placements, m_figures.decimalPoint));
 }
 
 void PlanWindow::printPlan()
@@ -327,6 +404,9 @@ void PlanWindow::printPlan()
     printer.setDocName(text::WindowTitle);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageOrientation(QPageLayout::Landscape);
+    // The PDF's margins, as far as the printer prints; the dialog shows them
+    // and may change them within the printer's printable area.
+    printer.setPageLayout(documentPageLayout(printer.pageLayout()));
     if (!askPrinter(printer))
         return;
     if (!paintDocument(printer, *m_scene) && m_messenger)
@@ -337,7 +417,7 @@ QString PlanWindow::askSavePath(const QString &title, const QString &suggested, 
                                 QString *chosenFilter)
 {
     return QFileDialog::getSaveFileName(this, title, suggested, filters.join(QStringLiteral(";;")),
-                                        chosenFilter);
+                                        chosenFilter, QFileDialog::DontConfirmOverwrite);
 }
 
 bool PlanWindow::askPrinter(QPrinter &printer)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "countbox.h"
 #include "planfigures.h"
 #include "planscene.h"
 
@@ -8,6 +9,9 @@
 #include <memory>
 
 class Messenger;
+namespace files {
+struct WriteResult;
+}
 class QComboBox;
 class QLabel;
 class QPrinter;
@@ -59,6 +63,10 @@ public:
     PlanDrawing *drawing() const { return m_drawing; }
     QTableView *coordinateTable() const { return m_table; }
     QLabel *summaryLabel() const { return m_summary; }
+    // The status line: what keeps the plan from showing the arrangement as
+    // asked (a limit, a refused plan, a corrected count); hidden when
+    // nothing does.
+    QLabel *statusLabel() const { return m_status; }
     QLabel *notCalculatedLabel() const { return m_notCalculated; }
     QPushButton *saveButton() const { return m_save; }
     QPushButton *csvButton() const { return m_csv; }
@@ -70,8 +78,10 @@ public:
     void printPlan();
 
 protected:
-    // The file dialog: the path the user chose, empty when cancelled;
-    // chosenFilter holds the filter in use on return.
+    // The file dialog: the path the user typed, empty when cancelled;
+    // chosenFilter holds the filter shown first and, on return, the filter
+    // in use. The dialog does not ask before replacing a file: the window
+    // asks for the name it will really write.
     virtual QString askSavePath(const QString &title, const QString &suggested, const QStringList &filters,
                                 QString *chosenFilter);
     // The print dialog; false when cancelled.
@@ -80,15 +90,22 @@ protected:
 private:
     void arrangementChosen();
     void countChanged(int count);
+    void countCorrected(qint64 typed, int used);
     void relayOut();
+    void showStatus();
     void showInfo();
     QString suggestedPath(const QString &name) const;
-    void remember(const QString &path);
+    QString askTarget(const QString &title, const QString &name, const QStringList &filters);
+    void reportWrite(const files::WriteResult &result);
 
     Messenger *m_messenger;
     bool m_calculated = false;
     PlanFigures m_figures;
-    int m_userCount = 1;
+    // The count asked for, as the calculation gave it or as typed; layOut
+    // makes it a count a plan holds.
+    double m_requested = 1.0;
+    // Why the count typed was corrected; empty when it was not.
+    QString m_countNote;
     QString m_folder;
     std::shared_ptr<const PlanScene> m_scene;
 
@@ -97,8 +114,9 @@ private:
     QLabel *m_loudspeaker;
     QLabel *m_room;
     QComboBox *m_arrangement;
-    QSpinBox *m_count;
+    CountBox *m_count;
     QLabel *m_summary;
+    QLabel *m_status;
     QLabel *m_inputsChanged;
     QTableView *m_table;
     CoordinateModel *m_model;

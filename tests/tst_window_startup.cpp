@@ -360,6 +360,7 @@ struct SeenBox {
     QString title;
     QMessageBox::Icon icon = QMessageBox::Critical;
     QStringList buttons;
+    QString defaultButton;
 };
 
 // Watches for the next modal box, reads it and closes it with Escape. When
@@ -380,6 +381,8 @@ void readNextBox(SeenBox &seen)
             seen.icon = box->icon();
             for (QAbstractButton *b : box->buttons())
                 seen.buttons << b->text();
+            if (box->defaultButton())
+                seen.defaultButton = box->defaultButton()->text();
             QTest::keyClick(box, Qt::Key_Escape);
         } else if (deadline->elapsed() < 2000) {
             return;
@@ -419,6 +422,17 @@ void StartupTest::messageBoxesHaveRussianButtonsAndTheApplicationTitle()
     QStringList expected{"Да", "Нет", "Отмена"};
     expected.sort();
     QCOMPARE(seen.buttons, expected);
+
+    // The question before a step that cannot be undone: Yes and No, No the
+    // default and Escape's answer.
+    readNextBox(seen);
+    QVERIFY(!messenger.confirm("Файл «план.pdf» уже существует. Заменить его?", "Сохранить план"));
+    QVERIFY2(seen.found, "no confirmation box showed");
+    QCOMPARE(seen.title, QString("Сохранить план"));
+    QCOMPARE(seen.icon, QMessageBox::Question);
+    seen.buttons.sort();
+    QCOMPARE(seen.buttons, QStringList({"Да", "Нет"}));
+    QCOMPARE(seen.defaultButton, QString("Нет"));
 }
 
 QTEST_MAIN(StartupTest)

@@ -35,13 +35,14 @@ Messenger::Answer MessageBoxMessenger::ask(const QString &text, const QString &t
     }
 }
 
-Messenger::Answer MessageBoxMessenger::askYesNo(const QString &text, const QString &title)
+Messenger::Answer MessageBoxMessenger::askYesNo(const QString &text, const QString &title,
+                                                Answer defaultAnswer)
 {
     QMessageBox box(QMessageBox::Question, titleOrApplication(title), text,
                     QMessageBox::Yes | QMessageBox::No, m_parent);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
     box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(defaultAnswer == Answer::No ? QMessageBox::No : QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }

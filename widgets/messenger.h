@@ -23,12 +23,22 @@ public:
     // Cancel, Yes the default; Escape or closing the box answers Cancel.
     virtual Answer ask(const QString &text, const QString &title) = 0;
 
-    // The modal question with a question icon and the buttons Yes and No,
-    // Yes the default; Escape or closing the box answers No. A messenger
-    // without a box of its own answers through ask(), Cancel taken as No.
-    virtual Answer askYesNo(const QString &text, const QString &title)
+    // The modal question with a question icon and the buttons Yes and No;
+    // Escape or closing the box answers No. defaultAnswer is the default
+    // button: No before a step that cannot be undone (replacing a file). A
+    // messenger without a box of its own answers through ask(), Cancel
+    // taken as No.
+    virtual Answer askYesNo(const QString &text, const QString &title, Answer defaultAnswer = Answer::Yes)
     {
+        Q_UNUSED(defaultAnswer);
         return ask(text, title) == Answer::Yes ? Answer::Yes : Answer::No;
+    }
+
+    // The question before a step that cannot be undone: askYesNo with No as
+    // the default. True for Yes.
+    bool confirm(const QString &text, const QString &title)
+    {
+        return askYesNo(text, title, Answer::No) == Answer::Yes;
     }
 };
 
@@ -38,7 +48,7 @@ public:
     explicit MessageBoxMessenger(QWidget *parent) : m_parent(parent) { }
     void inform(const QString &text, const QString &title = QString()) override;
     Answer ask(const QString &text, const QString &title) override;
-    Answer askYesNo(const QString &text, const QString &title) override;
+    Answer askYesNo(const QString &text, const QString &title, Answer defaultAnswer = Answer::Yes) override;
 
 private:
     QWidget *m_parent;

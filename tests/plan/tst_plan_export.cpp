@@ -10,12 +10,18 @@
 #include "plan/plantexts.h"
 #include "planexamples.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLineF>
 #include <QLocale>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QSvgGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
@@ -92,7 +98,52 @@ QStringList filesIn(const QString &folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
+// A plan of ceiling loudspeakers in a room: the arrangement, the count
+// asked for, the drawing's size (empty: the exported image) and its
+// resolution.
+struct DrawnPlan {
+    PlanScene scene;
+    QImage image;
+    PlanFrame frame;
+};
+
+DrawnPlan drawPlan(double length, double width, double radius, Arrangement arrangement, double count,
+                   QSize size, int dpi = 96)
+{
+    PlanFigures figures = ceilingExample(russianPoint());
+    figures.roomL = length;
+    figures.roomW = width;
+    figures.radius = radius;
+    DrawnPlan plan{buildScene(figures, arrangement, count), QImage(), PlanFrame()};
+    if (size.isEmpty()) {
+        plan.image = planImage(plan.scene);
+    } else {
+        plan.image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        plan.image.setDotsPerMeterX(qRound(dpi / 0.0254));
+        plan.image.setDotsPerMeterY(qRound(dpi / 0.0254));
+        plan.image.fill(Qt::white);
+        QPainter painter(&plan.image);
+        paintPlan(painter, QRectF(plan.image.rect()), plan.scene);
+    }
+    plan.frame = planFrame(QRectF(plan.image.rect()), plan.scene, plan.image);
+    return plan;
+}
+
+// The share of the room's pixels, its walls left out, in exactly this colour.
+double shareOf(const DrawnPlan &plan, const QColor &colour)
+{
+    const QRect room = plan.frame.room.toAlignedRect().adjusted(3, 3, -3, -3);
+    qint64 count = 0;
+    for (int y = room.top(); y <= room.bottom(); ++y) {
+        for (int x = room.left(); x <= room.right(); ++x)
+            count += QColor(plan.image.pixel(x, y)) == colour;
+    }
+    return double(count) / double(qint64(room.width()) * room.height());
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(QList<QRectF>)
 
 class TestPlanExport : public QObject {
     Q_OBJECT
@@ -103,6 +154,8 @@ private slots:
     void lengths_data();
     void lengths();
     void summaryLines();
+    void limitNotes_data();
+    void limitNotes();
 
     void csvBytesExactly_data();
     void csvBytesExactly();
@@ -118,6 +171,8 @@ private slots:
     void formats_data();
     void formats();
     void unknownFormatIsRefused();
+    void pageMarginsWithinThePrintableArea_data();
+    void pageMarginsWithinThePrintableArea();
 
     void gridSteps_data();
     void gridSteps();
@@ -125,6 +180,14 @@ private slots:
     void scaleBars();
     void drawingKeepsTheRoomsProportions_data();
     void drawingKeepsTheRoomsProportions();
+
+    void denseDrawingShowsBothTints_data();
+    void denseDrawingShowsBothTints();
+    void denseDrawingThinsAndSaysSo_data();
+    void denseDrawingThinsAndSaysSo();
+    void numbersNeverTouch_data();
+    void numbersNeverTouch();
+    void numbersGoAboveBelowOrNowhere();
 
 private:
     QTemporaryDir m_dir;
@@ -179,22 +242,75 @@ void TestPlanExport::lengths()
 
 void TestPlanExport::summaryLines()
 {
-    QCOMPARE(coverageLine(87.44, russianPoint()), QStringLiteral("Озвучено: 87,4 % площади помещения"));
-    QCOMPARE(coverageLine(100, cPoint()), QStringLiteral("Озвучено: 100.0 % площади помещения"));
-    QCOMPARE(
-        summaryLine(9, 5, 100, russianPoint()),
-        QStringLiteral("Громкоговорителей на плане: 9 (по расчёту: 5). Озвучено: 100,0 % площади помещения"));
+    QCOMPARE(coverageLine(87.44, russianPoint()), QStringLiteral("Озвучено: 87,4\u00A0% площади помещения"));
+    QCOMPARE(coverageLine(100, cPoint()), QStringLiteral("Озвучено: 100.0\u00A0% площади помещения"));
+    QCOMPARE(summaryLine(9, 5, 100, russianPoint()),
+             QStringLiteral(
+                 "Громкоговорителей на плане: 9 (по расчёту: 5). Озвучено: 100,0\u00A0% площади помещения"));
     const PlanScene scene = buildScene(ceilingExample(russianPoint()), Arrangement::Rows, 13);
     QCOMPARE(scene.summary(),
              QStringLiteral(
-                 "Громкоговорителей на плане: 13 (по расчёту: 13). Озвучено: 88,7 % площади помещения"));
+                 "Громкоговорителей на плане: 13 (по расчёту: 13). Озвучено: 88,7\u00A0% площади помещения"));
     PlanFigures huge = ceilingExample(russianPoint());
     huge.roomL = 1000;
     huge.roomW = 1000;
     huge.radius = 1;
     const PlanScene tooMany = buildScene(huge, Arrangement::FullOverlap, 13);
     QVERIFY(tooMany.layout.tooMany);
-    QVERIFY(tooMany.summary().contains(QStringLiteral("план не построен")));
+    QCOMPARE(tooMany.summary(),
+             QStringLiteral(
+                 "Громкоговорителей на плане: 0 (по расчёту: 13). Озвучено: 0,0\u00A0% площади помещения"));
+    QCOMPARE(tooMany.limitNote(),
+             QStringLiteral("Расстановке «с полным перекрытием» нужно громкоговорителей: "
+                            "1000000, а план вмещает не более 100000; план не построен"));
+}
+
+void TestPlanExport::limitNotes_data()
+{
+    QTest::addColumn<double>("length");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("radius");
+    QTest::addColumn<Arrangement>("arrangement");
+    QTest::addColumn<double>("count");
+    QTest::addColumn<QString>("note");
+
+    QTest::newRow("within the plan") << 30.0 << 12.0 << 3.0 << Arrangement::Rows << 13.0 << "";
+    QTest::newRow("rows above the limit")
+        << 30.0 << 12.0 << 3.0 << Arrangement::Rows << 250000.0
+        << "Нужно громкоговорителей: 250000, а план вмещает не более 100000; на плане 100000";
+    QTest::newRow("two walls far above the limit")
+        << 30.0 << 12.0 << 3.0 << Arrangement::TwoWalls << 1e20
+        << "Нужно громкоговорителей: 1E+20, а план вмещает не более 100000; на плане 100000";
+    QTest::newRow("edge to edge above the limit")
+        << 3000.0 << 1200.0 << 1.0 << Arrangement::EdgeToEdge << 1.0
+        << "Расстановке «край к краю» нужно громкоговорителей: 900000, а план вмещает не более 100000; "
+           "план не построен";
+    QTest::newRow("without gaps, too large to search")
+        << 3e7 << 1e7 << 0.5 << Arrangement::NoGaps << 1.0
+        << "Расстановке «без пропусков» нужно громкоговорителей: не менее 599999999400000, а план вмещает "
+           "не более 100000; план не построен";
+    QTest::newRow("grid without a zone")
+        << 30.0 << 12.0 << 0.0 << Arrangement::EdgeToEdge << 1.0
+        << "Для расстановки «край к краю» нужен радиус зоны больше нуля; план не построен";
+    QTest::newRow("no room") << 0.0 << 12.0 << 3.0 << Arrangement::Rows << 13.0
+                             << "Для плана нужны длина и ширина помещения больше нуля";
+}
+
+// What keeps a plan from showing its arrangement whole is said with the
+// number the arrangement needs.
+void TestPlanExport::limitNotes()
+{
+    QFETCH(double, length);
+    QFETCH(double, width);
+    QFETCH(double, radius);
+    QFETCH(Arrangement, arrangement);
+    QFETCH(double, count);
+    QFETCH(QString, note);
+    PlanFigures figures = ceilingExample(russianPoint());
+    figures.roomL = length;
+    figures.roomW = width;
+    figures.radius = radius;
+    QCOMPARE(buildScene(figures, arrangement, count).limitNote(), note);
 }
 
 void TestPlanExport::csvBytesExactly_data()
@@ -341,7 +457,7 @@ void TestPlanExport::svgAndPngHoldTheDrawing()
     QVERIFY(svgBytes.startsWith("<?xml"));
     QVERIFY(svgBytes.contains("<svg"));
     QVERIFY(svgBytes.contains(QStringLiteral("План размещения громкоговорителей").toUtf8()));
-    QVERIFY(svgBytes.contains(QStringLiteral("30 м").toUtf8()));
+    QVERIFY(svgBytes.contains(QStringLiteral("30\u00A0м").toUtf8()));
 
     // The PNG: wider than high like the room, uncovered floor tinted in
     // rows and none of it without gaps.
@@ -393,6 +509,38 @@ void TestPlanExport::unknownFormatIsRefused()
     QVERIFY(!result.ok);
     QVERIFY(result.error.contains(QDir::toNativeSeparators(path)));
     QVERIFY(!QFile::exists(path));
+}
+
+void TestPlanExport::pageMarginsWithinThePrintableArea_data()
+{
+    QTest::addColumn<QMarginsF>("least"); // the device's minimum margins, mm
+    QTest::addColumn<QMarginsF>("margins");
+
+    QTest::newRow("no minimum") << QMarginsF() << QMarginsF(12, 12, 12, 12);
+    QTest::newRow("printer's 4 mm") << QMarginsF(4, 4, 4, 4) << QMarginsF(12, 12, 12, 12);
+    QTest::newRow("wider at the top") << QMarginsF(5, 15, 5, 5) << QMarginsF(12, 15, 12, 12);
+    QTest::newRow("wider everywhere") << QMarginsF(20, 14, 13, 16) << QMarginsF(20, 14, 13, 16);
+}
+
+// The document's page keeps the PDF's margins where the device can print
+// there, and the device's minimum where it cannot; a PDF printer takes the
+// layout as it is, A4 landscape.
+void TestPlanExport::pageMarginsWithinThePrintableArea()
+{
+    QFETCH(QMarginsF, least);
+    QFETCH(QMarginsF, margins);
+    const QPageLayout device(QPageSize(QPageSize::A4), QPageLayout::Landscape, least, QPageLayout::Millimeter,
+                             least);
+    const QPageLayout layout = documentPageLayout(device);
+    QCOMPARE(layout.margins(QPageLayout::Millimeter), margins);
+    QCOMPARE(layout.orientation(), QPageLayout::Landscape);
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(m_dir.filePath(QStringLiteral("printed.pdf")));
+    QVERIFY(printer.setPageLayout(documentPageLayout(device)));
+    QCOMPARE(printer.pageLayout().margins(QPageLayout::Millimeter), margins);
+    QCOMPARE(printer.pageLayout().pageSize().id(), QPageSize::A4);
 }
 
 void TestPlanExport::gridSteps_data()
@@ -461,6 +609,193 @@ void TestPlanExport::drawingKeepsTheRoomsProportions()
     QVERIFY(std::abs(frame.room.height() / frame.scale - width) < 1e-9 * length);
     // It fills the space in one direction: at least half of it.
     QVERIFY(frame.room.width() > size.width() / 2.0 || frame.room.height() > size.height() / 2.0);
+}
+
+void TestPlanExport::denseDrawingShowsBothTints_data()
+{
+    QTest::addColumn<double>("radius");
+    QTest::addColumn<Arrangement>("arrangement");
+    QTest::addColumn<double>("count");
+    QTest::addColumn<QSize>("size"); // empty: the exported image
+
+    // All in a hall of 200 x 100 m.
+    const QSize window(760, 640);
+    QTest::newRow("20000 in rows, r 0.4") << 0.4 << Arrangement::Rows << 20000.0 << window;
+    QTest::newRow("20000 in rows, r 0.4, exported") << 0.4 << Arrangement::Rows << 20000.0 << QSize();
+    QTest::newRow("20000 in rows, r 0.5") << 0.5 << Arrangement::Rows << 20000.0 << window;
+    QTest::newRow("100000 in rows, r 0.2") << 0.2 << Arrangement::Rows << 100000.0 << window;
+    QTest::newRow("100000 in rows, r 0.2, exported") << 0.2 << Arrangement::Rows << 100000.0 << QSize();
+    QTest::newRow("20000 in full overlap") << 1.0 << Arrangement::FullOverlap << 1.0 << window;
+    QTest::newRow("5000 small zones in rows") << 0.7 << Arrangement::Rows << 5000.0 << window;
+    QTest::newRow("2000 small zones in rows") << 1.0 << Arrangement::Rows << 2000.0 << window;
+}
+
+// However many loudspeakers, the floor's covered and uncovered tints show
+// on at least a quarter of the floor they stand for.
+void TestPlanExport::denseDrawingShowsBothTints()
+{
+    QFETCH(double, radius);
+    QFETCH(Arrangement, arrangement);
+    QFETCH(double, count);
+    QFETCH(QSize, size);
+    const DrawnPlan plan = drawPlan(200, 100, radius, arrangement, count, size);
+    const double covered = plan.scene.coverage.percent() / 100.0;
+    const double coveredShown = shareOf(plan, CoveredFloor);
+    const double uncoveredShown = shareOf(plan, UncoveredFloor);
+    QVERIFY2(coveredShown >= 0.25 * covered,
+             qPrintable(QStringLiteral("covered %1 of %2").arg(coveredShown).arg(covered)));
+    QVERIFY2(uncoveredShown >= 0.25 * (1.0 - covered),
+             qPrintable(QStringLiteral("uncovered %1 of %2").arg(uncoveredShown).arg(1.0 - covered)));
+}
+
+void TestPlanExport::denseDrawingThinsAndSaysSo_data()
+{
+    QTest::addColumn<double>("length");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("radius");
+    QTest::addColumn<Arrangement>("arrangement");
+    QTest::addColumn<double>("count");
+    QTest::addColumn<int>("dpi");
+    QTest::addColumn<bool>("thinned");
+    QTest::addColumn<QString>("note");
+
+    QTest::newRow("100000 in 200 x 100 m")
+        << 200.0 << 100.0 << 0.2 << Arrangement::Rows << 100000.0 << 96 << true
+        << "Контуры зон не показаны, громкоговорители показаны выборочно: слишком плотно";
+    QTest::newRow("100000 in 200 x 100 m, 300 dpi")
+        << 200.0 << 100.0 << 0.2 << Arrangement::Rows << 100000.0 << 300 << true
+        << "Контуры зон не показаны, громкоговорители показаны выборочно: слишком плотно";
+    QTest::newRow("360 small zones in 30 x 12 m") << 30.0 << 12.0 << 0.2 << Arrangement::Rows << 360.0 << 96
+                                                  << false << "Контуры зон не показаны: слишком мелко";
+    QTest::newRow("5000 small zones in 200 x 100 m")
+        << 200.0 << 100.0 << 0.7 << Arrangement::Rows << 5000.0 << 96 << false
+        << "Контуры зон не показаны: слишком мелко";
+    QTest::newRow("13 in 30 x 12 m") << 30.0 << 12.0 << 3.0 << Arrangement::Rows << 13.0 << 96 << false << "";
+}
+
+// Markers closer than a few pixels are thinned, none drawn nearer another
+// than five screen pixels; what is left out is said under the drawing.
+void TestPlanExport::denseDrawingThinsAndSaysSo()
+{
+    QFETCH(double, length);
+    QFETCH(double, width);
+    QFETCH(double, radius);
+    QFETCH(Arrangement, arrangement);
+    QFETCH(double, count);
+    QFETCH(int, dpi);
+    QFETCH(bool, thinned);
+    QFETCH(QString, note);
+    const QSize size = QSize(760, 640) * (dpi / 96.0);
+    const DrawnPlan plan = drawPlan(length, width, radius, arrangement, count, size, dpi);
+    const PlanMarkers markers = planMarkers(plan.scene, plan.frame);
+    QCOMPARE(markers.thinned, thinned);
+    QCOMPARE(markers.drawn.size() < plan.scene.layout.placements.size(), thinned);
+    QCOMPARE(plan.frame.zonesLeftOut(), !note.isEmpty());
+    if (thinned) {
+        const double spacing = 5.0 * dpi / 96.0;
+        for (std::size_t i = 0; i < markers.boxes.size(); ++i) {
+            for (std::size_t j = i + 1; j < markers.boxes.size(); ++j) {
+                const QPointF apart = markers.boxes[i].center() - markers.boxes[j].center();
+                if (std::abs(apart.x()) < spacing && std::abs(apart.y()) < spacing)
+                    QVERIFY(QLineF(QPointF(), apart).length() >= spacing);
+            }
+        }
+    }
+    // The note as the SVG writes it.
+    QSvgGenerator generator;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    generator.setOutputDevice(&buffer);
+    generator.setSize(size);
+    generator.setResolution(dpi);
+    {
+        QPainter painter(&generator);
+        paintPlan(painter, QRectF(QPoint(0, 0), size), plan.scene);
+    }
+    const QString svg = QString::fromUtf8(buffer.data());
+    if (note.isEmpty())
+        QVERIFY(!svg.contains(QStringLiteral("Контуры")) && !svg.contains(QStringLiteral("выборочно")));
+    else
+        QVERIFY2(svg.contains(note), qPrintable(note));
+}
+
+void TestPlanExport::numbersNeverTouch_data()
+{
+    QTest::addColumn<double>("length");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("radius");
+    QTest::addColumn<Arrangement>("arrangement");
+    QTest::addColumn<double>("count");
+    QTest::addColumn<int>("dpi");
+    QTest::addColumn<bool>("all"); // every loudspeaker numbered
+
+    QTest::newRow("6 x 6 m, 5 in rows") << 6.0 << 6.0 << 1.49993 << Arrangement::Rows << 5.0 << 96 << true;
+    QTest::newRow("30 x 12 m, 13 in rows") << 30.0 << 12.0 << 3.0 << Arrangement::Rows << 13.0 << 96 << true;
+    QTest::newRow("30 x 12 m, full overlap at 1.5 m")
+        << 30.0 << 12.0 << 1.5 << Arrangement::FullOverlap << 1.0 << 96 << false;
+    QTest::newRow("30 x 12 m, full overlap at 1 m")
+        << 30.0 << 12.0 << 1.0 << Arrangement::FullOverlap << 1.0 << 96 << false;
+    QTest::newRow("30 x 12 m, full overlap at 1 m, 300 dpi")
+        << 30.0 << 12.0 << 1.0 << Arrangement::FullOverlap << 1.0 << 300 << false;
+    QTest::newRow("60 x 40 m, 400 in rows")
+        << 60.0 << 40.0 << 1.0 << Arrangement::Rows << 400.0 << 96 << false;
+    QTest::newRow("a long thin room") << 1000.0 << 0.5 << 1.0 << Arrangement::Rows << 3.0 << 96 << false;
+}
+
+// The numbers paintPlan draws lie inside the room and touch neither each
+// other nor any marker; where there is room, every loudspeaker has one.
+void TestPlanExport::numbersNeverTouch()
+{
+    QFETCH(double, length);
+    QFETCH(double, width);
+    QFETCH(double, radius);
+    QFETCH(Arrangement, arrangement);
+    QFETCH(double, count);
+    QFETCH(int, dpi);
+    QFETCH(bool, all);
+    const DrawnPlan plan
+        = drawPlan(length, width, radius, arrangement, count, QSize(760, 640) * (dpi / 96.0), dpi);
+    const PlanMarkers markers = planMarkers(plan.scene, plan.frame);
+    const std::vector<PlacedNumber> numbers
+        = planNumbers(plan.scene, plan.frame, markers, QFont(), plan.image);
+    if (all)
+        QCOMPARE(numbers.size(), plan.scene.layout.placements.size());
+    const QRectF inside = plan.frame.room.adjusted(-1, -1, 1, 1);
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        const QRectF &box = numbers[i].box;
+        QVERIFY(inside.contains(box));
+        for (std::size_t j = i + 1; j < numbers.size(); ++j)
+            QVERIFY2(
+                !box.intersects(numbers[j].box),
+                qPrintable(QStringLiteral("%1 and %2").arg(numbers[i].index + 1).arg(numbers[j].index + 1)));
+        for (const QRectF &marker : markers.boxes)
+            QVERIFY2(!box.intersects(marker), qPrintable(QString::number(numbers[i].index + 1)));
+    }
+}
+
+// A number goes above its marker, below it where above leaves the room or
+// comes too near another, and nowhere where neither fits.
+void TestPlanExport::numbersGoAboveBelowOrNowhere()
+{
+    const QSizeF text(20, 10);
+    const QRectF inside(0, 0, 200, 100);
+    const std::vector<NumberSpot> spots{
+        {QRectF(50, 50, 8, 8), text, false},  // 0: above
+        {QRectF(100, 2, 8, 8), text, false},  // 1: at the top wall: below
+        {QRectF(50, 70, 8, 8), text, false},  // 2: above would come near 0's marker: below
+        {QRectF(150, 40, 8, 8), text, true},  // 3: on the far wall: below first
+        {QRectF(150, 63, 8, 8), text, false}, // 4: 3's number above, 6's marker below: nowhere
+        {QRectF(10, 92, 8, 8), text, false},  // 5: at the bottom wall: above
+        {QRectF(150, 80, 8, 8), text, false}, // 6: 4's marker above: below
+    };
+    const std::vector<PlacedNumber> chosen = chooseNumbers(spots, inside, 1.0, 3.0);
+    QList<QRectF> boxes(spots.size());
+    for (const PlacedNumber &number : chosen)
+        boxes[qsizetype(number.index)] = number.box;
+    QCOMPARE(
+        boxes,
+        QList<QRectF>({QRectF(44, 39, 20, 10), QRectF(94, 11, 20, 10), QRectF(44, 79, 20, 10),
+                       QRectF(144, 49, 20, 10), QRectF(), QRectF(4, 81, 20, 10), QRectF(144, 89, 20, 10)}));
 }
 
 QTEST_MAIN(TestPlanExport)

@@ -5,6 +5,7 @@
 
 #include <QTest>
 #include <cmath>
+#include <limits>
 
 using namespace plan;
 
@@ -63,6 +64,33 @@ bool leavesGap(double length, double width, double r, const std::vector<QPointF>
     return false;
 }
 
+// The fewest loudspeakers of a grid without gaps, searched along the
+// columns (the layout searches along the rows): for each number of columns
+// the fewest rows whose cell diagonal is at most the diameter.
+double fewestWithoutGaps(double length, double width, double radius)
+{
+    const double d2 = 4.0 * radius * radius * (1.0 + 1e-9);
+    const auto covers = [&](double columns, double rows) {
+        const double dx = length / columns;
+        const double dy = width / rows;
+        return dx * dx + dy * dy <= d2;
+    };
+    const double leastRows = std::ceil(width / (2.0 * radius) - 1e-9);
+    double best = qInf();
+    for (double columns = std::ceil(length / (2.0 * radius) - 1e-9); columns * leastRows < best; ++columns) {
+        const double dx = length / columns;
+        if (dx * dx >= d2)
+            continue;
+        double rows = std::max(1.0, std::ceil(width / std::sqrt(d2 - dx * dx)));
+        while (rows > 1 && covers(columns, rows - 1))
+            --rows;
+        while (!covers(columns, rows))
+            ++rows;
+        best = std::min(best, columns * rows);
+    }
+    return best;
+}
+
 } // namespace
 
 class TestPlanLayout : public QObject {
@@ -90,6 +118,11 @@ private slots:
     void layOutWithoutRoomOrRadius_data();
     void layOutWithoutRoomOrRadius();
     void layOutClampsTheCount();
+    void layOutSaysWhatItNeeds_data();
+    void layOutSaysWhatItNeeds();
+    void noGapsNeedBeyondThePlan_data();
+    void noGapsNeedBeyondThePlan();
+    void noGapsNeedOfARoomTooLargeToSearch();
     void arrangementsOfEachMounting();
 };
 
@@ -407,6 +440,99 @@ void TestPlanLayout::layOutClampsTheCount()
     QCOMPARE(layOut(Arrangement::OneWall, 10, 10, 1, -7).placements.size(), std::size_t(1));
     QCOMPARE(layOut(Arrangement::Rows, 10, 10, 1, MaxLoudspeakers + 5).placements.size(),
              std::size_t(MaxLoudspeakers));
+}
+
+void TestPlanLayout::layOutSaysWhatItNeeds_data()
+{
+    QTest::addColumn<Arrangement>("arrangement");
+    QTest::addColumn<double>("length");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("radius");
+    QTest::addColumn<double>("count");
+    QTest::addColumn<double>("needed");
+    QTest::addColumn<bool>("atLeast");
+    QTest::addColumn<int>("placed");
+
+    QTest::newRow("rows above the limit")
+        << Arrangement::Rows << 200.0 << 100.0 << 1.0 << 150000.0 << 150000.0 << false << MaxLoudspeakers;
+    QTest::newRow("rows, count rounded")
+        << Arrangement::Rows << 10.0 << 10.0 << 1.0 << 7.5 << 8.0 << false << 8;
+    QTest::newRow("rows, no count") << Arrangement::Rows << 10.0 << 10.0 << 1.0 << 0.0 << 1.0 << false << 1;
+    QTest::newRow("one wall above the limit")
+        << Arrangement::OneWall << 200.0 << 10.0 << 1.0 << 1e6 << 1e6 << false << MaxLoudspeakers;
+    QTest::newRow("two walls within")
+        << Arrangement::TwoWalls << 30.0 << 12.0 << 1.0 << 13.0 << 13.0 << false << 13;
+    QTest::newRow("full overlap above")
+        << Arrangement::FullOverlap << 1000.0 << 1000.0 << 1.0 << 5.0 << 1e6 << false << 0;
+    QTest::newRow("edge to edge above")
+        << Arrangement::EdgeToEdge << 1001.0 << 1000.0 << 1.0 << 5.0 << 501.0 * 500.0 << false << 0;
+    QTest::newRow("edge to edge within")
+        << Arrangement::EdgeToEdge << 30.0 << 12.0 << 3.0 << 5.0 << 10.0 << false << 10;
+    QTest::newRow("absurd grid") << Arrangement::FullOverlap << 1e300 << 1e300 << 1e-300 << 5.0
+                                 << std::numeric_limits<double>::max() << true << 0;
+}
+
+// Every layout says how many loudspeakers it needs, also where it places
+// fewer or none.
+void TestPlanLayout::layOutSaysWhatItNeeds()
+{
+    QFETCH(Arrangement, arrangement);
+    QFETCH(double, length);
+    QFETCH(double, width);
+    QFETCH(double, radius);
+    QFETCH(double, count);
+    QFETCH(double, needed);
+    QFETCH(bool, atLeast);
+    QFETCH(int, placed);
+    const Layout layout = layOut(arrangement, length, width, radius, count);
+    QCOMPARE(layout.needed.count, needed);
+    QCOMPARE(layout.needed.atLeast, atLeast);
+    QCOMPARE(layout.placements.size(), std::size_t(placed));
+    QCOMPARE(layout.tooMany, placed == 0);
+    QCOMPARE(layout.limited(), placed > 0 && needed > placed);
+}
+
+void TestPlanLayout::noGapsNeedBeyondThePlan_data()
+{
+    QTest::addColumn<double>("length");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("radius");
+
+    QTest::newRow("within the plan: 30 x 12, r 3") << 30.0 << 12.0 << 3.0;
+    QTest::newRow("1000 x 1000, r 1") << 1000.0 << 1000.0 << 1.0;
+    QTest::newRow("3000 x 400, r 1.5") << 3000.0 << 400.0 << 1.5;
+    QTest::newRow("400 x 3000, r 1.5") << 400.0 << 3000.0 << 1.5;
+    QTest::newRow("1234.5 x 987.6, r 0.9") << 1234.5 << 987.6 << 0.9;
+}
+
+// The grid without gaps is counted whether or not a plan holds it, and the
+// count agrees with a search along the other side.
+void TestPlanLayout::noGapsNeedBeyondThePlan()
+{
+    QFETCH(double, length);
+    QFETCH(double, width);
+    QFETCH(double, radius);
+    const Need need = noGapsNeed(length, width, radius);
+    QVERIFY(!need.atLeast);
+    QCOMPARE(need.count, fewestWithoutGaps(length, width, radius));
+    const Layout layout = layOut(Arrangement::NoGaps, length, width, radius, 1);
+    QCOMPARE(layout.needed.count, need.count);
+    QCOMPARE(layout.tooMany, need.count > MaxLoudspeakers);
+    if (!layout.tooMany)
+        QCOMPARE(double(layout.placements.size()), need.count);
+}
+
+// A room far too large to search gets a true lower bound: no grid without
+// gaps has cells larger than half the diameter squared.
+void TestPlanLayout::noGapsNeedOfARoomTooLargeToSearch()
+{
+    const Need need = noGapsNeed(1e7, 1e7, 0.5);
+    QVERIFY(need.atLeast);
+    QVERIFY(need.count <= 2e14);
+    QVERIFY(need.count > 1.999e14);
+    const Need absurd = noGapsNeed(1e300, 1e300, 1e-300);
+    QVERIFY(absurd.atLeast);
+    QCOMPARE(absurd.count, std::numeric_limits<double>::max());
 }
 
 void TestPlanLayout::arrangementsOfEachMounting()

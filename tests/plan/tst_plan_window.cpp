@@ -8,23 +8,33 @@
 #include "widgets/messenger.h"
 
 #include <QAbstractItemModel>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLocale>
+#include <QPageLayout>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
+#include <utility>
 
 using namespace plan;
 
 namespace {
 
-// Records every message; never opens a box.
+// Records every message; never opens a box. A confirmation is answered
+// from confirmAnswers (no when it is empty).
 class RecordingMessenger : public Messenger {
 public:
     void inform(const QString &text, const QString &) override { informed << text; }
@@ -33,9 +43,16 @@ public:
         asked << text;
         return Answer::Cancel;
     }
+    Answer askYesNo(const QString &text, const QString &, Answer) override
+    {
+        confirmed << text;
+        return !confirmAnswers.isEmpty() && confirmAnswers.takeFirst() ? Answer::Yes : Answer::No;
+    }
 
     QStringList informed;
     QStringList asked;
+    QStringList confirmed;
+    QList<bool> confirmAnswers;
 };
 
 // The window with its dialogs answered by the test.
@@ -43,27 +60,31 @@ class ScriptedWindow : public PlanWindow {
 public:
     using PlanWindow::PlanWindow;
 
-    QString answerPath;   // what the file dialog returns
+    QString answerPath;   // what the file dialog returns once; then it is cancelled
     QString answerFilter; // the filter chosen in it, when set
     QStringList offeredFilters;
     QString suggested;
+    int dialogsShown = 0;
     QString printTo; // a PDF file the printer writes into; empty: cancel
     int printerAsked = 0;
+    QMarginsF marginsAsked; // the page margins, mm, the print dialog opened with
 
 protected:
     QString askSavePath(const QString &, const QString &suggestion, const QStringList &filters,
                         QString *chosenFilter) override
     {
+        ++dialogsShown;
         offeredFilters = filters;
         suggested = suggestion;
         if (!answerFilter.isEmpty())
             *chosenFilter = answerFilter;
-        return answerPath;
+        return std::exchange(answerPath, QString());
     }
 
     bool askPrinter(QPrinter &printer) override
     {
         ++printerAsked;
+        marginsAsked = printer.pageLayout().margins(QPageLayout::Millimeter);
         if (printTo.isEmpty())
             return false;
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -120,10 +141,19 @@ private slots:
     void drawingTintsTheUncoveredFloor();
     void unwritablePathGetsAMessageNamingTheFile_data();
     void unwritablePathGetsAMessageNamingTheFile();
+    void savesUnderTheFilterSuffix_data();
+    void savesUnderTheFilterSuffix();
+    void asksBeforeReplacingTheFileWritten_data();
+    void asksBeforeReplacingTheFileWritten();
     void savesInTheChosenFormat();
     void cancelledDialogsWriteNothing();
     void printsThroughThePrinter();
     void screenReaderNames();
+    void tabLeavesTheCoordinateTable();
+    void limitsAreSaid_data();
+    void limitsAreSaid();
+    void copiesTheSelectedCells_data();
+    void copiesTheSelectedCells();
 
 private:
     RecordingMessenger *m_messages = nullptr;
@@ -163,7 +193,8 @@ void TestPlanWindow::beforeAnyCalculation()
     m_window->savePlan();
     m_window->saveCoordinates();
     m_window->printPlan();
-    QVERIFY(!QFile::exists(m_window->answerPath));
+    QCOMPARE(m_window->dialogsShown, 0);
+    QVERIFY(QDir(m_dir->path()).isEmpty());
     QCOMPARE(m_window->printerAsked, 0);
     QVERIFY(m_messages->informed.isEmpty());
 }
@@ -188,9 +219,9 @@ void TestPlanWindow::showsTheCalculation()
     QCOMPARE(model->index(3, 0).data().toString(), QStringLiteral("4"));
     QCOMPARE(model->index(3, 1).data().toString(), QStringLiteral("1,50"));
     QCOMPARE(model->index(3, 2).data().toString(), QStringLiteral("4,50"));
-    QCOMPARE(
-        m_window->summaryLabel()->text(),
-        QStringLiteral("Громкоговорителей на плане: 5 (по расчёту: 5). Озвучено: 85,3 % площади помещения"));
+    QCOMPARE(m_window->summaryLabel()->text(),
+             QStringLiteral(
+                 "Громкоговорителей на плане: 5 (по расчёту: 5). Озвучено: 85,3\u00A0% площади помещения"));
 }
 
 void TestPlanWindow::gridsDecideTheCount_data()
@@ -237,7 +268,8 @@ void TestPlanWindow::countChangeLaysOutAgain()
     QCOMPARE(m_window->drawing()->scene()->loudspeakers(), qsizetype(9));
     QVERIFY(m_window->summaryLabel()->text().startsWith(
         QStringLiteral("Громкоговорителей на плане: 9 (по расчёту: 5)")));
-    QVERIFY(m_window->summaryLabel()->text().endsWith(QStringLiteral("Озвучено: 100,0 % площади помещения")));
+    QVERIFY(m_window->summaryLabel()->text().endsWith(
+        QStringLiteral("Озвучено: 100,0\u00A0% площади помещения")));
     QTest::keyClick(count, Qt::Key_Down);
     QCOMPARE(m_window->scene()->loudspeakers(), qsizetype(8));
     // A grid and back keeps the count the user chose.
@@ -255,14 +287,16 @@ void TestPlanWindow::followsEachNewCalculation()
     QCOMPARE(items(m_window->arrangementBox()), QStringList({"на одной стене", "на двух стенах"}));
     QCOMPARE(m_window->countBox()->value(), 2);
     QVERIFY(!m_window->countBox()->isReadOnly());
-    QVERIFY(m_window->summaryLabel()->text().endsWith(QStringLiteral("Озвучено: 74,8 % площади помещения")));
+    QVERIFY(
+        m_window->summaryLabel()->text().endsWith(QStringLiteral("Озвучено: 74,8\u00A0% площади помещения")));
     // The arrangement chosen stays where the new calculation offers it.
     m_window->arrangementBox()->setCurrentIndex(1);
     PlanFigures four = wallExample();
     four.count = 4;
     m_window->showCalculation(four);
     QCOMPARE(m_window->arrangementBox()->currentText(), QStringLiteral("на двух стенах"));
-    QVERIFY(m_window->summaryLabel()->text().endsWith(QStringLiteral("Озвучено: 85,6 % площади помещения")));
+    QVERIFY(
+        m_window->summaryLabel()->text().endsWith(QStringLiteral("Озвучено: 85,6\u00A0% площади помещения")));
     // And back to no calculation.
     m_window->showNoCalculation();
     QVERIFY(m_window->notCalculatedLabel()->isVisible());
@@ -296,26 +330,127 @@ void TestPlanWindow::drawingTintsTheUncoveredFloor()
 void TestPlanWindow::unwritablePathGetsAMessageNamingTheFile_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("filter");
     QTest::addColumn<bool>("coordinates");
 
-    QTest::newRow("PDF") << "plan.pdf" << false;
-    QTest::newRow("SVG") << "plan.svg" << false;
-    QTest::newRow("PNG") << "plan.png" << false;
-    QTest::newRow("CSV") << "plan.csv" << true;
+    QTest::newRow("PDF") << "plan.pdf"
+                         << "Документ PDF (*.pdf)" << false;
+    QTest::newRow("SVG") << "plan.svg"
+                         << "Рисунок SVG (*.svg)" << false;
+    QTest::newRow("PNG") << "plan.png"
+                         << "Рисунок PNG (*.png)" << false;
+    QTest::newRow("CSV") << "plan.csv"
+                         << "Текст CSV (*.csv)" << true;
 }
 
 void TestPlanWindow::unwritablePathGetsAMessageNamingTheFile()
 {
     QFETCH(QString, name);
+    QFETCH(QString, filter);
     QFETCH(bool, coordinates);
     m_window->showCalculation(ceilingExample());
+    QPushButton *button = coordinates ? m_window->csvButton() : m_window->saveButton();
     const QString path = m_dir->filePath(QStringLiteral("нет папки/") + name);
     m_window->answerPath = path;
-    QTest::mouseClick(coordinates ? m_window->csvButton() : m_window->saveButton(), Qt::LeftButton);
+    m_window->answerFilter = filter;
+    QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(m_messages->informed.size(), 1);
-    QVERIFY2(m_messages->informed.front().contains(QDir::toNativeSeparators(path)),
+    QVERIFY2(m_messages->informed.front().contains(QDir::toNativeSeparators(path) + u':'),
              qPrintable(m_messages->informed.front()));
     QVERIFY(!QFile::exists(path));
+    // The folder that could not be written to is not offered next time.
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(QFileInfo(m_window->suggested).absolutePath(), QDir::currentPath());
+}
+
+void TestPlanWindow::savesUnderTheFilterSuffix_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<bool>("coordinates");
+    QTest::addColumn<QString>("written");
+
+    const QString pdf = QStringLiteral("Документ PDF (*.pdf)");
+    const QString png = QStringLiteral("Рисунок PNG (*.png)");
+    const QString csv = QStringLiteral("Текст CSV (*.csv)");
+    QTest::newRow("PDF, no suffix") << "план этажа 1" << pdf << false << "план этажа 1.pdf";
+    QTest::newRow("PDF, suffix in capitals") << "план.PDF" << pdf << false << "план.PDF";
+    QTest::newRow("PDF, another suffix") << "план.svg" << pdf << false << "план.svg.pdf";
+    QTest::newRow("PNG, a dot in the name") << "план 1.2" << png << false << "план 1.2.png";
+    QTest::newRow("CSV, a dot in the name") << "зал 1.2" << csv << true << "зал 1.2.csv";
+    QTest::newRow("CSV, suffix typed") << "зал.csv" << csv << true << "зал.csv";
+}
+
+// The file written carries the chosen filter's suffix, and nothing else is
+// written beside it.
+void TestPlanWindow::savesUnderTheFilterSuffix()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, filter);
+    QFETCH(bool, coordinates);
+    QFETCH(QString, written);
+    m_window->showCalculation(ceilingExample());
+    m_window->answerPath = m_dir->filePath(typed);
+    m_window->answerFilter = filter;
+    QTest::mouseClick(coordinates ? m_window->csvButton() : m_window->saveButton(), Qt::LeftButton);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{written});
+    QVERIFY(!head(m_dir->filePath(written), 3).isEmpty());
+    QVERIFY(m_messages->informed.isEmpty());
+    QVERIFY(m_messages->confirmed.isEmpty());
+}
+
+void TestPlanWindow::asksBeforeReplacingTheFileWritten_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<bool>("coordinates");
+    QTest::addColumn<QString>("existing");
+
+    const QString pdf = QStringLiteral("Документ PDF (*.pdf)");
+    const QString csv = QStringLiteral("Текст CSV (*.csv)");
+    QTest::newRow("PDF, suffix typed") << "план этажа 1.pdf" << pdf << false << "план этажа 1.pdf";
+    QTest::newRow("PDF, no suffix") << "план этажа 1" << pdf << false << "план этажа 1.pdf";
+    QTest::newRow("SVG, no suffix") << "план"
+                                    << "Рисунок SVG (*.svg)" << false << "план.svg";
+    QTest::newRow("CSV, no suffix") << "зал 1" << csv << true << "зал 1.csv";
+    QTest::newRow("CSV, a dot in the name") << "зал 1.2" << csv << true << "зал 1.2.csv";
+}
+
+// Whatever was typed, the question names the file that would be replaced;
+// "Нет" goes back to the dialog with that name and leaves the file as it
+// was, "Да" replaces it.
+void TestPlanWindow::asksBeforeReplacingTheFileWritten()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, filter);
+    QFETCH(bool, coordinates);
+    QFETCH(QString, existing);
+    m_window->showCalculation(ceilingExample());
+    QPushButton *button = coordinates ? m_window->csvButton() : m_window->saveButton();
+    const QString existingPath = m_dir->filePath(existing);
+    {
+        QFile old(existingPath);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    const QString question = QStringLiteral("Файл «%1» уже существует. Заменить его?").arg(existing);
+
+    m_window->answerPath = m_dir->filePath(typed);
+    m_window->answerFilter = filter;
+    m_messages->confirmAnswers = {false};
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(m_messages->confirmed, QStringList{question});
+    QCOMPARE(m_window->dialogsShown, 2);
+    QCOMPARE(m_window->suggested, existingPath);
+    QCOMPARE(head(existingPath, 10), QByteArray("old"));
+
+    m_window->answerPath = m_dir->filePath(typed);
+    m_messages->confirmAnswers = {true};
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(m_messages->confirmed, QStringList({question, question}));
+    QVERIFY(head(existingPath, 10) != QByteArray("old"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{existing});
+    QVERIFY(m_messages->informed.isEmpty());
 }
 
 void TestPlanWindow::savesInTheChosenFormat()
@@ -325,7 +460,7 @@ void TestPlanWindow::savesInTheChosenFormat()
     QTest::mouseClick(m_window->saveButton(), Qt::LeftButton);
     QCOMPARE(m_window->offeredFilters,
              QStringList({"Документ PDF (*.pdf)", "Рисунок SVG (*.svg)", "Рисунок PNG (*.png)"}));
-    QCOMPARE(head(m_window->answerPath, 5), QByteArray("%PDF-"));
+    QCOMPARE(head(m_dir->filePath(QStringLiteral("plan.pdf")), 5), QByteArray("%PDF-"));
 
     // A name without suffix takes the chosen filter's.
     m_window->answerPath = m_dir->filePath(QStringLiteral("рисунок"));
@@ -362,6 +497,24 @@ void TestPlanWindow::printsThroughThePrinter()
     QCOMPARE(m_window->printerAsked, 1);
     QCOMPARE(head(m_window->printTo, 5), QByteArray("%PDF-"));
     QVERIFY(m_messages->informed.isEmpty());
+    // The page keeps the PDF's 12 mm from the paper's edges: the dialog
+    // opens with them, and the title starts there on the printed page.
+    QCOMPARE(m_window->marginsAsked, QMarginsF(12, 12, 12, 12));
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                   QStringLiteral("1"), m_window->printTo, QStringLiteral("-")});
+    QVERIFY(process.waitForFinished(60000));
+    const QString boxes = QString::fromUtf8(process.readAllStandardOutput());
+    const QRegularExpression word(
+        QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>План</word>)re"));
+    const QRegularExpressionMatch title = word.match(boxes);
+    QVERIFY2(title.hasMatch(), qPrintable(boxes.left(600)));
+    const double pointsPerMm = 72.0 / 25.4;
+    QVERIFY2(title.captured(1).toDouble() >= 12.0 * pointsPerMm - 0.5, qPrintable(title.captured(0)));
+    QVERIFY2(title.captured(2).toDouble() >= 12.0 * pointsPerMm - 0.5, qPrintable(title.captured(0)));
 }
 
 void TestPlanWindow::screenReaderNames()
@@ -391,12 +544,153 @@ void TestPlanWindow::screenReaderNames()
     // The drawing: a name, and the room with the summary as description.
     const PlanDrawing *drawing = m_window->drawing();
     QCOMPARE(drawing->accessibleName(), QStringLiteral("План помещения"));
-    QVERIFY(drawing->accessibleDescription().contains(QStringLiteral("6 × 6 м")));
+    QVERIFY(drawing->accessibleDescription().contains(QStringLiteral("6 × 6\u00A0м")));
+    // A unit never wraps away from its number: a no-break space between them.
+    const auto roomLabel = std::find_if(labels.cbegin(), labels.cend(), [](const QLabel *label) {
+        return label->accessibleDescription() == QStringLiteral("Помещение");
+    });
+    QVERIFY(roomLabel != labels.cend());
+    QCOMPARE((*roomLabel)->text(), QStringLiteral("6 × 6\u00A0м, 36\u00A0м²"));
     QVERIFY(drawing->accessibleDescription().contains(summary->text()));
     // The count change reaches the screen reader's text too.
     m_window->countBox()->setValue(9);
     QCOMPARE(summary->accessibleName(), summary->text());
     QVERIFY(drawing->accessibleDescription().contains(QStringLiteral("на плане: 9")));
+}
+
+// Tab goes from the table to the three buttons in turn and Shift+Tab back to
+// the summary before it; the arrows move inside the table.
+void TestPlanWindow::tabLeavesTheCoordinateTable()
+{
+    m_window->showCalculation(ceilingExample());
+    QTableView *table = m_window->coordinateTable();
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(0, 0));
+    QTest::keyClick(table, Qt::Key_Down);
+    QCOMPARE(table->currentIndex().row(), 1);
+    QCOMPARE(QApplication::focusWidget(), table);
+    for (QPushButton *button : {m_window->saveButton(), m_window->csvButton(), m_window->printButton()}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), button);
+    }
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(QApplication::focusWidget() != table);
+    QCOMPARE(QApplication::focusWidget(), m_window->summaryLabel());
+}
+
+void TestPlanWindow::copiesTheSelectedCells_data()
+{
+    QTest::addColumn<QChar>("point");
+    QTest::addColumn<QList<QPoint>>("cells"); // (column, row); empty: Ctrl+A
+    QTest::addColumn<QString>("copied");
+
+    const QChar comma = QLocale(QLocale::Russian).decimalPoint().front();
+    QTest::newRow("all, comma") << comma << QList<QPoint>{}
+                                << "№\tX, м\tY, м\n1\t1,00\t1,50\n2\t3,00\t1,50\n3\t5,00\t1,50\n"
+                                   "4\t1,50\t4,50\n5\t4,50\t4,50\n";
+    QTest::newRow("all, point") << QChar(u'.') << QList<QPoint>{}
+                                << "№\tX, м\tY, м\n1\t1.00\t1.50\n2\t3.00\t1.50\n3\t5.00\t1.50\n"
+                                   "4\t1.50\t4.50\n5\t4.50\t4.50\n";
+    QTest::newRow("two rows") << comma << QList<QPoint>{{0, 3}, {1, 3}, {2, 3}, {0, 1}, {1, 1}, {2, 1}}
+                              << "№\tX, м\tY, м\n2\t3,00\t1,50\n4\t1,50\t4,50\n";
+    QTest::newRow("two cells apart") << comma << QList<QPoint>{{1, 0}, {2, 2}}
+                                     << "X, м\tY, м\n1,00\t\n\t1,50\n";
+}
+
+// Ctrl+C copies what is selected, as shown, with a header row, for a
+// spreadsheet; Ctrl+A selects every cell first.
+void TestPlanWindow::copiesTheSelectedCells()
+{
+    QFETCH(QChar, point);
+    QFETCH(QList<QPoint>, cells);
+    QFETCH(QString, copied);
+    PlanFigures figures = ceilingExample();
+    figures.decimalPoint = point;
+    m_window->showCalculation(figures);
+    QTableView *table = m_window->coordinateTable();
+    table->setFocus();
+    QGuiApplication::clipboard()->clear();
+    if (cells.isEmpty()) {
+        QTest::keyClick(table, Qt::Key_A, Qt::ControlModifier);
+    } else {
+        table->selectionModel()->clearSelection();
+        for (const QPoint &cell : cells)
+            table->selectionModel()->select(table->model()->index(cell.y(), cell.x()),
+                                            QItemSelectionModel::Select);
+    }
+    QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+}
+
+void TestPlanWindow::limitsAreSaid_data()
+{
+    QTest::addColumn<QString>("arrangement");
+    QTest::addColumn<double>("length");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("calculated");
+    QTest::addColumn<QString>("typed"); // into the count box; empty: nothing typed
+    QTest::addColumn<int>("used");      // loudspeakers on the plan, and in the count box
+    QTest::addColumn<QString>("status");
+
+    QTest::newRow("rows above the limit")
+        << "рядами" << 200.0 << 100.0 << 150000.0 << "" << 100000
+        << "Нужно громкоговорителей: 150000, а план вмещает не более 100000; на плане 100000";
+    QTest::newRow("without gaps above the limit")
+        << "без пропусков" << 1000.0 << 1000.0 << 5.0 << "" << 0
+        << "Расстановке «без пропусков» нужно громкоговорителей: 500374, а план вмещает не более 100000; "
+           "план не построен";
+    QTest::newRow("full overlap above the limit")
+        << "с полным перекрытием" << 1000.0 << 1000.0 << 5.0 << "" << 0
+        << "Расстановке «с полным перекрытием» нужно громкоговорителей: 1000000, а план вмещает не более "
+           "100000; план не построен";
+    QTest::newRow("typed above the limit")
+        << "рядами" << 200.0 << 100.0 << 5.0 << "100001" << 100000
+        << "Введено 100001, а план вмещает от 1 до 100000 громкоговорителей; на плане 100000";
+    QTest::newRow("typed far above the limit")
+        << "рядами" << 200.0 << 100.0 << 5.0 << "250000" << 100000
+        << "Введено 250000, а план вмещает от 1 до 100000 громкоговорителей; на плане 100000";
+    QTest::newRow("typed zero") << "рядами" << 200.0 << 100.0 << 5.0 << "0" << 1
+                                << "Введено 0, а план вмещает от 1 до 100000 громкоговорителей; на плане 1";
+}
+
+// A limit of the plan or a corrected count is said in the status line, which
+// a screen reader reads by its name; the count box shows what the plan
+// uses; a count typed within the limits clears the line.
+void TestPlanWindow::limitsAreSaid()
+{
+    QFETCH(QString, arrangement);
+    QFETCH(double, length);
+    QFETCH(double, width);
+    QFETCH(double, calculated);
+    QFETCH(QString, typed);
+    QFETCH(int, used);
+    QFETCH(QString, status);
+    m_window->showCalculation(planexamples::ceiling(length, width, 1.0, calculated, 3, u','));
+    QComboBox *box = m_window->arrangementBox();
+    box->setCurrentIndex(box->findText(arrangement));
+    QSpinBox *count = m_window->countBox();
+    if (!typed.isEmpty()) {
+        QVERIFY(m_window->statusLabel()->isHidden());
+        count->setFocus();
+        count->selectAll();
+        QTest::keyClicks(count, typed);
+    }
+    QLabel *line = m_window->statusLabel();
+    QVERIFY(line->isVisible());
+    QCOMPARE(line->text(), status);
+    QCOMPARE(line->accessibleName(), status);
+    QCOMPARE(m_window->scene()->loudspeakers(), qsizetype(used));
+    QCOMPARE(count->value(), used);
+    QCOMPARE(count->text(), QString::number(used));
+    QVERIFY(m_window->drawing()->accessibleDescription().contains(status) || !typed.isEmpty());
+    if (!count->isReadOnly()) {
+        count->selectAll();
+        QTest::keyClicks(count, QStringLiteral("7"));
+        QCOMPARE(m_window->scene()->loudspeakers(), qsizetype(7));
+        QVERIFY(line->isHidden());
+        QCOMPARE(line->accessibleName(), QString());
+    }
 }
 
 QTEST_MAIN(TestPlanWindow)
