@@ -31,7 +31,6 @@ inline const QString Print = QStringLiteral("Печать…");
 inline const QString Loudspeaker = QStringLiteral("Громкоговоритель");
 inline const QString Room = QStringLiteral("Помещение");
 inline const QString Summary = QStringLiteral("Итог расстановки");
-inline const QString Status = QStringLiteral("Ограничения плана");
 inline const QString Drawing = QStringLiteral("План помещения");
 inline const QString Uncovered = QStringLiteral("Не озвучено");
 inline const QString Covered = QStringLiteral("Озвучено");
