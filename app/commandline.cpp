@@ -2,6 +2,7 @@
 
 #include "app/roomevaluation.h"
 #include "calc/numberformat.h"
+#include "project/projectdocument.h"
 #include "project/projectfile.h"
 #include "project/roomexport.h"
 #include "project/roomtable.h"
@@ -26,8 +27,9 @@ struct Parser {
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
                                QStringLiteral("Показать версию программы.")};
     QCommandLineOption exportTo{ExportName,
-                                QStringLiteral("Записать таблицу помещений объекта в файл OUT (.csv) "
-                                               "без окон и выйти."),
+                                QStringLiteral("Записать объект в файл OUT без окон и выйти: таблицу "
+                                               "помещений в .csv или документы объекта (помещения, "
+                                               "линии, спецификация) в .xlsx или .pdf."),
                                 QStringLiteral("OUT")};
 
     Parser()
@@ -89,8 +91,8 @@ Request parse(const QStringList &arguments)
     if (request.projectFile.isEmpty())
         return wrong(QStringLiteral("Укажите файл объекта, таблицу которого записать."));
     if (!project::canExport(request.exportPath))
-        return wrong(QStringLiteral("Неизвестный формат файла «%1»: таблица записывается в файл .csv.")
-                         .arg(request.exportPath));
+        return wrong(QStringLiteral("Неизвестный формат файла «%1»: объект записывается в файл %2.")
+                         .arg(request.exportPath, project::exportSuffixes()));
     return request;
 }
 
@@ -102,6 +104,11 @@ QString helpText()
 QString versionText()
 {
     return QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() + u'\n';
+}
+
+bool exportNeedsFonts(const Request &request)
+{
+    return request.kind == Request::Kind::Export && project::exportPaints(request.exportPath);
 }
 
 int exportTable(const QString &out, const QString &projectFile, QTextStream &err)
@@ -117,7 +124,8 @@ int exportTable(const QString &out, const QString &projectFile, QTextStream &err
     }
     project::RoomTable table(calculator, calc::localeDecimalPoint());
     table.setProject(std::move(*read.project));
-    const files::WriteResult written = project::exportRooms(out, table);
+    const files::WriteResult written
+        = project::exportProject(out, table, project::projectDisplayName(table.project().name, projectFile));
     if (!written.ok) {
         err << written.error << Qt::endl;
         return Failed;

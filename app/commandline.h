@@ -7,7 +7,7 @@ class QTextStream;
 
 // The program's command line:
 //   loudspeaker-planner [FILE.lsplan]           the windows, with the project open
-//   loudspeaker-planner --export OUT FILE.lsplan   the rooms table into OUT, no window
+//   loudspeaker-planner --export OUT FILE.lsplan   the project into OUT (.csv, .xlsx, .pdf), no window
 //   loudspeaker-planner --help | --version
 namespace commandline {
 
@@ -32,8 +32,10 @@ Request parse(const QStringList &arguments);
 QString helpText();
 QString versionText();
 
-// --export: reads the project, computes its rooms and writes their table
-// to out; messages go to err. Done, or Failed with the reason written.
+// --export: reads the project, computes its rooms and lines and writes
+// them to out in its format; messages go to err. Done, or Failed with the
+// reason written. A PDF needs a QGuiApplication (exportNeedsFonts).
+bool exportNeedsFonts(const Request &request);
 int exportTable(const QString &out, const QString &projectFile, QTextStream &err);
 
 } // namespace commandline

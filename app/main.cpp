@@ -6,9 +6,11 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 #include <QTextStream>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -29,10 +31,19 @@ QStringList argumentsOf(int argc, char *argv[])
 }
 
 // The command line that shows no window: help, version, export, or what is
-// wrong with the arguments. Only a core application is made for it.
+// wrong with the arguments. Only a core application is made for it, or,
+// for a document that paints text, a GUI application on the offscreen
+// platform, which needs no display.
 int runWithoutWindows(int argc, char *argv[], const commandline::Request &request)
 {
-    QCoreApplication application(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (commandline::exportNeedsFonts(request)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication &application = *app;
     nameTheProgram();
     installRussianTexts(application);
     QTextStream out(stdout);

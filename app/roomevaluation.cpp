@@ -3,6 +3,8 @@
 #include "calc/numberformat.h"
 #include "calc/soundpressure.h"
 #include "catalogue/catalogue.h"
+#include "line/linecalc.h"
+#include "line/linetexts.h"
 #include "plan/floorcoverage.h"
 #include "plan/planfigures.h"
 #include "plan/zones.h"
@@ -135,5 +137,40 @@ project::RoomResults RoomEvaluation::evaluate(const project::RoomInputs &inputs,
     results.count = state.count;
     results.power = state.count * double(calc::tappedPower(state.powerW, state.tap).value_or(0));
     results.covered = coveredPercent({in, state, inputs.model, inputs.roomType}, layout);
+    return results;
+}
+
+project::LineResults RoomEvaluation::evaluateLine(const project::LineLoad &load, QChar decimalPoint) const
+{
+    line::LineInputs in;
+    in.voltage = load.voltage;
+    in.count = load.count;
+    in.power = load.power;
+    in.firstLength = load.firstLength;
+    in.lastLength = load.lastLength;
+    in.section = load.section;
+    in.allowedLoss = load.allowedLoss;
+    in.headroom = load.headroom;
+    project::LineResults results;
+    const auto outcome = line::computeLine(in);
+    if (const auto *field = std::get_if<line::LineField>(&outcome)) {
+        results.verdict = line::problemText(*field);
+        return results;
+    }
+    const auto &figures = std::get<line::LineFigures>(outcome);
+    const line::LineTexts texts = line::formatLine(figures, decimalPoint);
+    results.computed = true;
+    results.totalPower = figures.totalPower;
+    results.lossAtLast = figures.lossAtLast;
+    results.leastSection = figures.leastSection;
+    results.longestLine = figures.longestLine;
+    results.amplifierPower = figures.amplifierPower;
+    results.lossInNorm = figures.lossInNorm;
+    results.totalPowerText = texts.totalPower;
+    results.lossText = texts.lossAtLast;
+    results.leastSectionText = texts.leastSection;
+    results.longestLineText = texts.longestLine;
+    results.amplifierText = texts.amplifierPower;
+    results.verdict = texts.verdict;
     return results;
 }

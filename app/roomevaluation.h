@@ -7,12 +7,14 @@
 
 #include <optional>
 
-// The calculation of a project's rooms: the catalogue, the room types, the
-// main window's CALCULATE and the plan's coverage, put together for the
-// project window, which knows none of them.
+// The calculation of a project's rooms and lines: the catalogue, the room
+// types, the main window's CALCULATE, the plan's coverage and the "Линия"
+// window's formulas, put together for the project window, which knows none
+// of them.
 class RoomEvaluation : public project::RoomCalculator {
 public:
     project::RoomResults evaluate(const project::RoomInputs &inputs, const QString &layout) const override;
+    project::LineResults evaluateLine(const project::LineLoad &line, QChar decimalPoint) const override;
     QStringList layouts(calc::Mounting mounting) const override;
 };
 

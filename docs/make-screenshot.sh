@@ -3,7 +3,9 @@
 # (window.png), the "Линия" window with the first worked line and the
 # start-up calculation (line.png), and the plan of a 30 x 12 m room with
 # ceiling loudspeakers in rows (plan.png), and the "Объект" window with a
-# school of 15 rooms (object.png). Russian number format.
+# school of 15 rooms on six lines: its tabs (object.png, object-lines.png,
+# object-equipment.png) and the first page of its PDF (object-pdf.png).
+# Russian number format.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset default >/dev/null
@@ -12,5 +14,10 @@ export QT_QPA_PLATFORM=offscreen
 ./build/tools/window-screenshot docs/window.png
 LANG=ru_RU.UTF-8 ./build/tools/line-screenshot docs/line.png
 ./build/tools/plan-screenshot docs/plan.png ceiling ru
-LANG=ru_RU.UTF-8 ./build/tools/project-screenshot docs/object.png
-echo "docs/window.png, docs/line.png, docs/plan.png and docs/object.png written"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+LANG=ru_RU.UTF-8 ./build/tools/project-screenshot docs/object.png docs/object-lines.png docs/object-equipment.png \
+  "$work/object.pdf"
+pdftoppm -png -r 60 -f 1 -l 1 -singlefile "$work/object.pdf" docs/object-pdf
+echo "docs/window.png, docs/line.png, docs/plan.png, docs/object.png, docs/object-lines.png,"
+echo "docs/object-equipment.png and docs/object-pdf.png written"

@@ -1,5 +1,7 @@
 #include "jsonwriter.h"
 
+#include <QLocale>
+
 namespace project {
 
 QByteArray JsonWriter::quoted(const QString &text)
@@ -99,6 +101,12 @@ void JsonWriter::number(const QString &key, qint64 value)
 {
     startValue(key);
     m_out += QByteArray::number(value);
+}
+
+void JsonWriter::real(const QString &key, double value)
+{
+    startValue(key);
+    m_out += QByteArray::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
 void JsonWriter::boolean(const QString &key, bool value)

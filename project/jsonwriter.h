@@ -21,6 +21,9 @@ public:
 
     void string(const QString &key, const QString &value);
     void number(const QString &key, qint64 value);
+    // A finite number in the shortest form that reads back as the same
+    // double ("0.75", "100", "1e-07").
+    void real(const QString &key, double value);
     void boolean(const QString &key, bool value);
 
     // The document written so far, with its final line break once the

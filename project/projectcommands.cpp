@@ -78,4 +78,81 @@ void EditTextCommand::undo()
     m_table.setRoomText(m_row, m_column, m_oldText);
 }
 
+AddLineCommand::AddLineCommand(RoomTable &table, int index, Line line)
+    : QUndoCommand(QStringLiteral("Добавить линию")),
+      m_table(table),
+      m_index(index),
+      m_line(std::move(line))
+{ }
+
+void AddLineCommand::redo()
+{
+    m_table.insertLine(m_index, m_line);
+}
+
+void AddLineCommand::undo()
+{
+    m_table.takeLine(m_index);
+}
+
+RemoveLineCommand::RemoveLineCommand(RoomTable &table, int index)
+    : QUndoCommand(QStringLiteral("Удалить линию")),
+      m_table(table),
+      m_index(index),
+      m_line(table.project().lines[std::size_t(index)]),
+      m_rooms(table.roomsOnLine(m_line.name))
+{ }
+
+void RemoveLineCommand::redo()
+{
+    m_table.setRoomLines(m_rooms, QString());
+    m_table.takeLine(m_index);
+}
+
+void RemoveLineCommand::undo()
+{
+    m_table.insertLine(m_index, m_line);
+    m_table.setRoomLines(m_rooms, m_line.name);
+}
+
+EditLineCommand::EditLineCommand(RoomTable &table, int index, Line line)
+    : QUndoCommand(QStringLiteral("Изменить линию")),
+      m_table(table),
+      m_index(index),
+      m_line(std::move(line)),
+      m_oldLine(table.project().lines[std::size_t(index)])
+{
+    if (m_line.name != m_oldLine.name)
+        m_rooms = table.roomsOnLine(m_oldLine.name);
+}
+
+void EditLineCommand::redo()
+{
+    m_table.setLine(m_index, m_line);
+    m_table.setRoomLines(m_rooms, m_line.name);
+}
+
+void EditLineCommand::undo()
+{
+    m_table.setLine(m_index, m_oldLine);
+    m_table.setRoomLines(m_rooms, m_oldLine.name);
+}
+
+CableAllowanceCommand::CableAllowanceCommand(RoomTable &table, double allowance)
+    : QUndoCommand(QStringLiteral("Изменить запас кабеля")),
+      m_table(table),
+      m_allowance(allowance),
+      m_oldAllowance(table.project().cableAllowance)
+{ }
+
+void CableAllowanceCommand::redo()
+{
+    m_table.setCableAllowance(m_allowance);
+}
+
+void CableAllowanceCommand::undo()
+{
+    m_table.setCableAllowance(m_oldAllowance);
+}
+
 } // namespace project

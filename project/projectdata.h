@@ -45,8 +45,32 @@ struct Room {
     bool operator==(const Room &) const = default;
 };
 
+// A loudspeaker line of the building, fed by one amplifier channel: the
+// inputs of the "Линия" window's formulas but the loudspeakers, which are
+// those of the rooms whose line names it. New lines take that window's
+// defaults.
+struct Line {
+    QString name;
+    double voltage = 100.0;    // U, V: 100, 70 or 30
+    double firstLength = 10.0; // cable to the first loudspeaker L0, m
+    double lastLength = 50.0;  // cable to the last loudspeaker L, m
+    double section = 0.75;     // cross-section of one conductor S, mm2
+    double allowedLoss = 1.0;  // allowed loss at the last loudspeaker, dB
+    double headroom = 25.0;    // power headroom of the amplifier, %
+
+    bool operator==(const Line &) const = default;
+};
+
+// The line voltages on offer, V.
+inline constexpr double LineVoltages[] = {100.0, 70.0, 30.0};
+
+// The cable bought beyond the lines' lengths, %, unless the project says.
+inline constexpr double DefaultCableAllowance = 10.0;
+
 struct Project {
     QString name;
+    std::vector<Line> lines;
+    double cableAllowance = DefaultCableAllowance;
     std::vector<Room> rooms;
 
     bool operator==(const Project &) const = default;

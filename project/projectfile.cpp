@@ -5,11 +5,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <utility>
 
 namespace project {
 
@@ -80,18 +84,30 @@ void writeRoom(JsonWriter &json, const Room &room, const ResultTexts &results)
     json.endObject();
 }
 
-// Why a file is refused. A room's fault names its number (1-based).
-QString keyMissing(const QString &key, int room)
+// Why a file is refused. A room's or a line's fault names it by its number
+// (1-based): owner is "у помещения № N", "у линии № N", or empty for the
+// file's own keys.
+QString roomOwner(int number)
 {
-    if (room > 0)
-        return QStringLiteral("у помещения № %1 нет поля «%2»").arg(room).arg(key);
+    return QStringLiteral("у помещения № %1").arg(number);
+}
+
+QString lineOwner(int number)
+{
+    return QStringLiteral("у линии № %1").arg(number);
+}
+
+QString keyMissing(const QString &key, const QString &owner)
+{
+    if (!owner.isEmpty())
+        return QStringLiteral("%1 нет поля «%2»").arg(owner, key);
     return QStringLiteral("нет поля «%1»").arg(key);
 }
 
-QString wrongType(const QString &key, const QString &what, int room)
+QString wrongType(const QString &key, const QString &what, const QString &owner)
 {
-    if (room > 0)
-        return QStringLiteral("у помещения № %1 поле «%2» должно быть %3").arg(room).arg(key, what);
+    if (!owner.isEmpty())
+        return QStringLiteral("%1 поле «%2» должно быть %3").arg(owner, key, what);
     return QStringLiteral("поле «%1» должно быть %2").arg(key, what);
 }
 
@@ -104,9 +120,9 @@ const QString ABoolean = QStringLiteral("true или false");
 // Reads the members of one JSON object, keeping the first fault.
 class Fields {
 public:
-    Fields(const QJsonObject &object, int room, QString &fault)
+    Fields(const QJsonObject &object, QString owner, QString &fault)
         : m_object(object),
-          m_room(room),
+          m_owner(std::move(owner)),
           m_fault(fault)
     { }
 
@@ -116,11 +132,11 @@ public:
             return {};
         const auto it = m_object.constFind(key);
         if (it == m_object.constEnd()) {
-            m_fault = keyMissing(key, m_room);
+            m_fault = keyMissing(key, m_owner);
             return {};
         }
         if (it->type() != type) {
-            m_fault = wrongType(key, what, m_room);
+            m_fault = wrongType(key, what, m_owner);
             return {};
         }
         return *it;
@@ -129,6 +145,15 @@ public:
     QString text(const QString &key) { return take(key, QJsonValue::String, AString).toString(); }
     QJsonObject object(const QString &key) { return take(key, QJsonValue::Object, AnObject).toObject(); }
     bool boolean(const QString &key) { return take(key, QJsonValue::Bool, ABoolean).toBool(); }
+    // A JSON number that is a finite double: a number too large for one
+    // could not be written back.
+    double number(const QString &key)
+    {
+        const double value = take(key, QJsonValue::Double, ANumber).toDouble();
+        if (!failed() && !std::isfinite(value))
+            m_fault = wrongType(key, ANumber, m_owner);
+        return value;
+    }
 
     void refuse(const QString &reason)
     {
@@ -139,7 +164,7 @@ public:
 
 private:
     const QJsonObject &m_object;
-    int m_room;
+    QString m_owner;
     QString &m_fault;
 };
 
@@ -177,7 +202,7 @@ std::optional<Room> readRoom(const QJsonValue &value, int number, const LayoutCh
         return std::nullopt;
     }
     const QJsonObject object = value.toObject();
-    Fields fields(object, number, fault);
+    Fields fields(object, roomOwner(number), fault);
     Room room;
     room.name = fields.text(QStringLiteral("name"));
     room.floor = fields.text(QStringLiteral("floor"));
@@ -186,7 +211,7 @@ std::optional<Room> readRoom(const QJsonValue &value, int number, const LayoutCh
     room.layout = fields.text(QStringLiteral("layout"));
     if (fields.failed())
         return std::nullopt;
-    Fields inputFields(inputs, number, fault);
+    Fields inputFields(inputs, roomOwner(number), fault);
     room.inputs = readInputs(inputFields, number);
     if (inputFields.failed())
         return std::nullopt;
@@ -197,6 +222,98 @@ std::optional<Room> readRoom(const QJsonValue &value, int number, const LayoutCh
         return std::nullopt;
     }
     return room;
+}
+
+void writeLine(JsonWriter &json, const Line &line)
+{
+    json.beginObject();
+    json.string(QStringLiteral("name"), line.name);
+    json.real(QStringLiteral("voltage"), line.voltage);
+    json.real(QStringLiteral("firstLength"), line.firstLength);
+    json.real(QStringLiteral("lastLength"), line.lastLength);
+    json.real(QStringLiteral("section"), line.section);
+    json.real(QStringLiteral("allowedLoss"), line.allowedLoss);
+    json.real(QStringLiteral("headroom"), line.headroom);
+    json.endObject();
+}
+
+std::optional<Line> readLine(const QJsonValue &value, int number, QString &fault)
+{
+    if (!value.isObject()) {
+        fault = QStringLiteral("линия № %1 должна быть объектом").arg(number);
+        return std::nullopt;
+    }
+    const QJsonObject object = value.toObject();
+    Fields fields(object, lineOwner(number), fault);
+    Line line;
+    line.name = fields.text(QStringLiteral("name"));
+    line.voltage = fields.number(QStringLiteral("voltage"));
+    line.firstLength = fields.number(QStringLiteral("firstLength"));
+    line.lastLength = fields.number(QStringLiteral("lastLength"));
+    line.section = fields.number(QStringLiteral("section"));
+    line.allowedLoss = fields.number(QStringLiteral("allowedLoss"));
+    line.headroom = fields.number(QStringLiteral("headroom"));
+    if (fields.failed())
+        return std::nullopt;
+    if (line.name.trimmed().isEmpty()) {
+        fault = QStringLiteral("%1 поле «name» пустое").arg(lineOwner(number));
+        return std::nullopt;
+    }
+    if (std::find(std::begin(LineVoltages), std::end(LineVoltages), line.voltage) == std::end(LineVoltages)) {
+        fault = QStringLiteral("%1 поле «voltage» должно быть одним из: 100, 70, 30").arg(lineOwner(number));
+        return std::nullopt;
+    }
+    return line;
+}
+
+// The lines of the file; a file written before lines were kept has none.
+bool readLines(const QJsonObject &top, std::vector<Line> &lines, QString &fault)
+{
+    const QJsonValue value = top.value(QStringLiteral("lines"));
+    if (value.isUndefined())
+        return true;
+    if (!value.isArray()) {
+        fault = wrongType(QStringLiteral("lines"), AList, QString());
+        return false;
+    }
+    const QJsonArray array = value.toArray();
+    if (array.size() > MaxRooms) {
+        fault = QStringLiteral("в нем больше 100 000 линий");
+        return false;
+    }
+    QHash<QString, int> numbers;
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        const int number = int(i + 1);
+        std::optional<Line> line = readLine(array.at(i), number, fault);
+        if (!line)
+            return false;
+        if (const auto it = numbers.constFind(line->name); it != numbers.constEnd()) {
+            fault = QStringLiteral("у линий № %1 и № %2 одно имя «%3»").arg(*it).arg(number).arg(line->name);
+            return false;
+        }
+        numbers.insert(line->name, number);
+        lines.push_back(std::move(*line));
+    }
+    return true;
+}
+
+// The cable allowance, %: DefaultCableAllowance when the file has none.
+bool readCableAllowance(const QJsonObject &top, double &allowance, QString &fault)
+{
+    const QString key = QStringLiteral("cableAllowance");
+    const QJsonValue value = top.value(key);
+    if (value.isUndefined())
+        return true;
+    if (!value.isDouble() || !std::isfinite(value.toDouble())) {
+        fault = wrongType(key, ANumber, QString());
+        return false;
+    }
+    if (value.toDouble() < 0.0) {
+        fault = QStringLiteral("поле «%1» не может быть меньше 0").arg(key);
+        return false;
+    }
+    allowance = value.toDouble();
+    return true;
 }
 
 ReadResult refused(const QString &reason)
@@ -248,6 +365,11 @@ QByteArray projectBytes(const Project &project, const std::vector<ResultTexts> &
     json.string(QStringLiteral("format"), FormatName);
     json.number(QStringLiteral("version"), FormatVersion);
     json.string(QStringLiteral("name"), project.name);
+    json.beginArray(QStringLiteral("lines"));
+    for (const Line &line : project.lines)
+        writeLine(json, line);
+    json.endArray();
+    json.real(QStringLiteral("cableAllowance"), project.cableAllowance);
     json.beginArray(QStringLiteral("rooms"));
     for (std::size_t i = 0; i < project.rooms.size(); ++i)
         writeRoom(json, project.rooms[i], i < results.size() ? results[i] : ResultTexts{});
@@ -273,9 +395,9 @@ ReadResult parseProject(const QByteArray &bytes, const LayoutCheck &layoutAllowe
 
     const QJsonValue version = top.value(QStringLiteral("version"));
     if (version.isUndefined())
-        return refused(keyMissing(QStringLiteral("version"), 0));
+        return refused(keyMissing(QStringLiteral("version"), QString()));
     if (!version.isDouble())
-        return refused(wrongType(QStringLiteral("version"), ANumber, 0));
+        return refused(wrongType(QStringLiteral("version"), ANumber, QString()));
     const double v = version.toDouble();
     if (v > FormatVersion)
         return refused(QStringLiteral("файл записан более новой версией программы (версия формата %1)")
@@ -284,9 +406,12 @@ ReadResult parseProject(const QByteArray &bytes, const LayoutCheck &layoutAllowe
         return refused(QStringLiteral("неизвестная версия формата %1").arg(QString::number(v)));
 
     QString fault;
-    Fields fields(top, 0, fault);
+    Fields fields(top, QString(), fault);
     Project project;
     project.name = fields.text(QStringLiteral("name"));
+    if (fields.failed() || !readLines(top, project.lines, fault)
+        || !readCableAllowance(top, project.cableAllowance, fault))
+        return refused(fault);
     const QJsonArray rooms = fields.take(QStringLiteral("rooms"), QJsonValue::Array, AList).toArray();
     if (fields.failed())
         return refused(fault);

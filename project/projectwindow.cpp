@@ -1,7 +1,12 @@
 #include "projectwindow.h"
 
+#include "choicedelegate.h"
+#include "documentwriters.h"
+#include "linetable.h"
 #include "projectcommands.h"
+#include "projectdocument.h"
 #include "projectfile.h"
+#include "projectlines.h"
 #include "roomcalculator.h"
 #include "roomexport.h"
 #include "roomtable.h"
@@ -12,17 +17,22 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDate>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSettings>
 #include <QSortFilterProxyModel>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
 #include <QUndoStack>
@@ -32,7 +42,6 @@ namespace project {
 
 namespace {
 
-const QString Untitled = QStringLiteral("Без имени");
 const QString RecentKey = QStringLiteral("project/recentFiles");
 constexpr int RecentCount = 8;
 // A change is copied for recovery within two seconds.
@@ -51,6 +60,40 @@ QAction *addMenuAction(QMenu *menu, const QString &text, const QKeySequence &key
     return action;
 }
 
+// A table of the window: one row selected at a time, Tab leaving it for
+// the next control, rows as tall as a line of text.
+QTableView *newTableView(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *view = new QTableView(parent);
+    view->setObjectName(name);
+    view->setAccessibleName(caption);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setTabKeyNavigation(false);
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 8);
+    return view;
+}
+
+// A heading above a table, which names it and takes its mnemonic.
+void addHeadedView(QVBoxLayout *layout, const QString &caption, QTableView *view)
+{
+    auto *heading = new QLabel(caption, view->parentWidget());
+    heading->setBuddy(view);
+    layout->addWidget(heading);
+    layout->addWidget(view, 1);
+}
+
+int columnWhere(bool (*test)(const RoomColumn &))
+{
+    const auto &columns = roomColumns();
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        if (test(columns[c]))
+            return int(c);
+    }
+    return -1;
+}
+
 } // namespace
 
 ProjectWindow::ProjectWindow(const RoomCalculator &calculator, Messenger *messenger, QWidget *parent)
@@ -60,6 +103,8 @@ ProjectWindow::ProjectWindow(const RoomCalculator &calculator, Messenger *messen
       m_table(new RoomTable(calculator, calc::localeDecimalPoint(), this)),
       m_sorted(new QSortFilterProxyModel(this)),
       m_undo(new QUndoStack(this)),
+      m_lineTable(new LineTable(*m_table, this)),
+      m_equipmentTable(new EquipmentTable(*m_lineTable, m_table->decimalPoint(), this)),
       m_recoveryTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("ProjectWindow"));
@@ -76,11 +121,23 @@ ProjectWindow::ProjectWindow(const RoomCalculator &calculator, Messenger *messen
         m_undo->push(new EditTextCommand(*m_table, row, column, text));
     });
     connect(m_table, &RoomTable::projectChanged, this, &ProjectWindow::updateTotals);
+    connect(m_lineTable, &LineTable::editRequested, this, [this](int row, const Line &line) {
+        const QString problem = lineNameProblem(m_table->project(), row, line.name);
+        if (!problem.isEmpty()) {
+            m_messenger->inform(problem);
+            return;
+        }
+        m_undo->push(new EditLineCommand(*m_table, row, line));
+    });
+    connect(m_lineTable, &LineTable::editRefused, this,
+            [this](const QString &reason) { m_messenger->inform(reason); });
+    connect(m_lineTable, &LineTable::figuresChanged, this, &ProjectWindow::updateLineFigures);
     connect(m_undo, &QUndoStack::indexChanged, this, &ProjectWindow::changed);
     connect(m_undo, &QUndoStack::cleanChanged, this, &ProjectWindow::changed);
 
     updateTitle();
     updateTotals();
+    updateLineFigures();
     updateButtons();
     resize(1200, 600);
 }
@@ -104,6 +161,8 @@ void ProjectWindow::buildMenus()
     fillRecentMenu();
     connect(addMenuAction(file, QStringLiteral("&Экспорт…")), &QAction::triggered, this,
             &ProjectWindow::exportTable);
+    connect(addMenuAction(file, QStringLiteral("&Печать…"), QKeySequence(Qt::CTRL | Qt::Key_P)),
+            &QAction::triggered, this, &ProjectWindow::print);
     connect(addMenuAction(file, QStringLiteral("&Закрыть"), QKeySequence(Qt::CTRL | Qt::Key_W)),
             &QAction::triggered, this, &QWidget::close);
 
@@ -123,6 +182,17 @@ void ProjectWindow::buildMenus()
 
 void ProjectWindow::buildContent()
 {
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("ProjectTabs"));
+    m_tabs->addTab(buildRoomsTab(), QStringLiteral("Помещения"));
+    m_tabs->addTab(buildLinesTab(), QStringLiteral("Линии"));
+    m_tabs->addTab(buildEquipmentTab(), QStringLiteral("Спецификация"));
+    connect(m_tabs, &QTabWidget::currentChanged, this, &ProjectWindow::updateButtons);
+    setCentralWidget(m_tabs);
+}
+
+QWidget *ProjectWindow::buildRoomsTab()
+{
     auto *client = new QWidget(this);
     auto *layout = new QVBoxLayout(client);
 
@@ -141,19 +211,8 @@ void ProjectWindow::buildContent()
     buttons->addStretch();
     layout->addLayout(buttons);
 
-    const QString caption = QStringLiteral("Помещения");
-    auto *heading = new QLabel(caption, client);
-    layout->addWidget(heading);
-    m_view = new QTableView(client);
-    m_view->setObjectName(QStringLiteral("Rooms"));
-    m_view->setAccessibleName(caption);
-    heading->setBuddy(m_view);
+    m_view = newTableView(QStringLiteral("Rooms"), QStringLiteral("Помещения"), client);
     m_view->setModel(m_sorted);
-    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_view->setTabKeyNavigation(false);
-    m_view->verticalHeader()->hide();
-    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 8);
     // The view starts in file order; a click on a heading sorts it.
     m_view->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
     m_view->setSortingEnabled(true);
@@ -161,23 +220,104 @@ void ProjectWindow::buildContent()
     // project would cost more than computing it.
     m_view->horizontalHeader()->setResizeContentsPrecision(100);
     m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    layout->addWidget(m_view, 1);
+    // A room's line is one of the project's lines, or none.
+    const int lineColumn = columnWhere([](const RoomColumn &c) { return c.lineChoice; });
+    if (lineColumn >= 0) {
+        m_view->setItemDelegateForColumn(lineColumn,
+                                         new ChoiceDelegate(
+                                             [this] {
+                                                 QStringList names{QString()};
+                                                 for (const Line &line : m_table->project().lines)
+                                                     names << line.name;
+                                                 return names;
+                                             },
+                                             roomColumns()[std::size_t(lineColumn)].caption, this));
+    }
+    addHeadedView(layout, QStringLiteral("Помещения"), m_view);
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &ProjectWindow::updateButtons);
 
     m_totals = new QLabel(client);
     m_totals->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     layout->addWidget(m_totals);
-    setCentralWidget(client);
+    return client;
+}
+
+QWidget *ProjectWindow::buildLinesTab()
+{
+    auto *client = new QWidget(this);
+    auto *layout = new QVBoxLayout(client);
+    auto *buttons = new QHBoxLayout;
+    const auto button = [&](const QString &caption, void (ProjectWindow::*command)()) {
+        auto *b = new QPushButton(caption, client);
+        b->setAccessibleName(caption);
+        b->setAutoDefault(true);
+        connect(b, &QPushButton::clicked, this, command);
+        buttons->addWidget(b);
+        return b;
+    };
+    m_addLine = button(QStringLiteral("Добавить линию"), &ProjectWindow::addLine);
+    m_removeLine = button(QStringLiteral("Удалить линию"), &ProjectWindow::removeLine);
+    buttons->addStretch();
+    layout->addLayout(buttons);
+
+    m_lineView = newTableView(QStringLiteral("Lines"), QStringLiteral("Линии"), client);
+    m_lineView->setModel(m_lineTable);
+    m_lineView->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    const auto &columns = lineColumns();
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        if (columns[c].edit != LineColumn::Edit::Voltage)
+            continue;
+        m_lineView->setItemDelegateForColumn(int(c),
+                                             new ChoiceDelegate(
+                                                 [this] {
+                                                     QStringList volts;
+                                                     for (const double u : LineVoltages)
+                                                         volts << calc::formatGeneral(
+                                                             u, m_table->decimalPoint());
+                                                     return volts;
+                                                 },
+                                                 columns[c].caption, this));
+    }
+    addHeadedView(layout, QStringLiteral("Линии"), m_lineView);
+    connect(m_lineView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &ProjectWindow::updateButtons);
+
+    m_noLine = new QLabel(client);
+    m_noLine->setAccessibleDescription(QStringLiteral("Помещений без линии"));
+    m_noLine->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    layout->addWidget(m_noLine);
+    return client;
+}
+
+QWidget *ProjectWindow::buildEquipmentTab()
+{
+    auto *client = new QWidget(this);
+    auto *layout = new QVBoxLayout(client);
+    auto *allowanceRow = new QHBoxLayout;
+    const QString allowanceCaption = QStringLiteral("Запас кабеля, %");
+    auto *allowanceLabel = new QLabel(allowanceCaption, client);
+    m_allowance = new QLineEdit(client);
+    m_allowance->setObjectName(QStringLiteral("CableAllowance"));
+    m_allowance->setAccessibleName(allowanceCaption);
+    m_allowance->setMaximumWidth(10 * m_allowance->fontMetrics().averageCharWidth());
+    allowanceLabel->setBuddy(m_allowance);
+    connect(m_allowance, &QLineEdit::editingFinished, this, &ProjectWindow::applyCableAllowance);
+    allowanceRow->addWidget(allowanceLabel);
+    allowanceRow->addWidget(m_allowance);
+    allowanceRow->addStretch();
+    layout->addLayout(allowanceRow);
+
+    m_equipmentView = newTableView(QStringLiteral("Equipment"), QStringLiteral("Спецификация"), client);
+    m_equipmentView->setModel(m_equipmentTable);
+    m_equipmentView->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    addHeadedView(layout, QStringLiteral("Спецификация"), m_equipmentView);
+    return client;
 }
 
 QString ProjectWindow::displayName() const
 {
-    if (!m_table->project().name.isEmpty())
-        return m_table->project().name;
-    if (!m_path.isEmpty())
-        return QFileInfo(m_path).completeBaseName();
-    return Untitled;
+    return projectDisplayName(m_table->project().name, m_path);
 }
 
 bool ProjectWindow::isModified() const
@@ -203,7 +343,62 @@ void ProjectWindow::updateButtons()
     const bool selected = selectedRoom().has_value();
     m_replace->setEnabled(selected);
     m_openInCalculation->setEnabled(selected);
-    m_removeAction->setEnabled(selected);
+    // Delete removes a room only while the rooms are shown.
+    m_removeAction->setEnabled(selected && m_tabs->currentIndex() == 0);
+    m_removeLine->setEnabled(selectedLine().has_value());
+}
+
+void ProjectWindow::updateLineFigures()
+{
+    const QString text = m_lineTable->noLineText();
+    m_noLine->setText(text);
+    m_noLine->setAccessibleName(text);
+    // A text being typed stays until it is finished.
+    if (!(m_allowance->hasFocus() && m_allowance->isModified()))
+        m_allowance->setText(calc::formatGeneral(m_table->project().cableAllowance, m_table->decimalPoint()));
+}
+
+std::optional<int> ProjectWindow::selectedLine() const
+{
+    const QModelIndex current = m_lineView->selectionModel()->currentIndex();
+    if (!current.isValid() || current.row() >= m_lineTable->rowCount())
+        return std::nullopt;
+    return current.row();
+}
+
+void ProjectWindow::addLine()
+{
+    Line line;
+    line.name = newLineName(m_table->project());
+    const int row = int(m_table->project().lines.size());
+    m_undo->push(new AddLineCommand(*m_table, row, line));
+    const QModelIndex index = m_lineTable->index(row, 0);
+    m_lineView->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_lineView->scrollTo(index);
+    updateButtons();
+}
+
+void ProjectWindow::removeLine()
+{
+    if (const std::optional<int> row = selectedLine()) {
+        m_undo->push(new RemoveLineCommand(*m_table, *row));
+        updateButtons();
+    }
+}
+
+void ProjectWindow::applyCableAllowance()
+{
+    const double current = m_table->project().cableAllowance;
+    const std::optional<double> typed = readTypedNumber(m_allowance->text());
+    if (!typed || *typed < 0.0) {
+        m_allowance->setText(calc::formatGeneral(current, m_table->decimalPoint()));
+        m_messenger->inform(QStringLiteral("Запас кабеля — число не меньше 0"));
+        return;
+    }
+    if (*typed != current)
+        m_undo->push(new CableAllowanceCommand(*m_table, *typed));
+    m_allowance->setText(calc::formatGeneral(*typed, m_table->decimalPoint()));
 }
 
 void ProjectWindow::changed()
@@ -385,15 +580,33 @@ void ProjectWindow::exportTable()
     const QStringList filters = exportFilters();
     QString filter = filters.front();
     QString path
-        = askSavePath(QStringLiteral("Экспорт таблицы"),
+        = askSavePath(QStringLiteral("Экспорт"),
                       QDir(folder).filePath(displayName() + u'.' + suffixOfFilter(filter)), filters, &filter);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += u'.' + suffixOfFilter(filter);
-    const files::WriteResult result = exportRooms(path, *m_table);
+    const files::WriteResult result = exportProject(path, *m_table, displayName());
     if (!result.ok)
         m_messenger->inform(result.error);
+}
+
+void ProjectWindow::print()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(documentPageLayout());
+    printer.setDocName(displayName());
+    if (!askPrint(printer))
+        return;
+    const Document document = projectDocument(*m_table, displayName(), QDate::currentDate());
+    if (paintDocument(printer, document, m_table->decimalPoint()) == 0)
+        m_messenger->inform(QStringLiteral("Не удалось напечатать: принтер не принял страницы"));
+}
+
+bool ProjectWindow::askPrint(QPrinter &printer)
+{
+    QPrintDialog dialog(&printer, this);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 bool ProjectWindow::confirmClose()

@@ -12,7 +12,10 @@
 class Messenger;
 class QAction;
 class QLabel;
+class QLineEdit;
 class QMenu;
+class QPrinter;
+class QTabWidget;
 class QPushButton;
 class QSortFilterProxyModel;
 class QTableView;
@@ -21,14 +24,19 @@ class QUndoStack;
 
 namespace project {
 
+class EquipmentTable;
+class LineTable;
 class RoomCalculator;
 class RoomTable;
 
 // The window "Объект — <name>": the rooms of a building with the results
-// of each, kept in a project file. Rooms come from the main window's last
-// completed calculation and go back to it to be calculated again. Every
-// change is an undoable command; an unsaved project is copied for recovery
-// within two seconds of a change and asks to be saved before it is closed.
+// of each, the lines they hang on with their amplifiers, and the equipment
+// list, kept in a project file, on three tabs. Rooms come from the main
+// window's last completed calculation and go back to it to be calculated
+// again. Every change is an undoable command; an unsaved project is copied
+// for recovery within two seconds of a change and asks to be saved before
+// it is closed. "Экспорт…" writes the rooms as CSV or the documents as PDF
+// or .xlsx; "Печать…" prints the documents' pages.
 class ProjectWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -56,10 +64,16 @@ public:
     bool saveAs();
     bool saveTo(const QString &path);
     void exportTable();
+    void print();
     void addCalculation();
     void replaceByCalculation();
     void openInCalculation();
     void removeRoom();
+    void addLine();
+    void removeLine();
+    // "Запас кабеля, %" as typed: a number of at least 0 becomes the
+    // allowance; any other text is put back.
+    void applyCableAllowance();
     // A project from a recovery copy, shown as unsaved.
     bool restore(const QByteArray &bytes, const QString &projectPath);
 
@@ -82,6 +96,15 @@ public:
     QPushButton *replaceButton() const { return m_replace; }
     QPushButton *openInCalculationButton() const { return m_openInCalculation; }
     QString recoveryPath() const { return m_recovery.path(); }
+    QTabWidget *tabs() const { return m_tabs; }
+    LineTable *lineTable() const { return m_lineTable; }
+    EquipmentTable *equipmentTable() const { return m_equipmentTable; }
+    QTableView *lineView() const { return m_lineView; }
+    QTableView *equipmentView() const { return m_equipmentView; }
+    QPushButton *addLineButton() const { return m_addLine; }
+    QPushButton *removeLineButton() const { return m_removeLine; }
+    QLabel *noLineLabel() const { return m_noLine; }
+    QLineEdit *cableAllowanceBox() const { return m_allowance; }
 
 signals:
     // "Открыть в расчете": the main window is to take these inputs and
@@ -94,10 +117,17 @@ protected:
     virtual QString askOpenPath();
     virtual QString askSavePath(const QString &title, const QString &suggested, const QStringList &filters,
                                 QString *chosenFilter);
+    // The print dialog for a printer set to the documents' page: true to print.
+    virtual bool askPrint(QPrinter &printer);
 
 private:
     void buildMenus();
     void buildContent();
+    QWidget *buildRoomsTab();
+    QWidget *buildLinesTab();
+    QWidget *buildEquipmentTab();
+    void updateLineFigures();
+    std::optional<int> selectedLine() const;
     void updateTitle();
     void updateTotals();
     void updateButtons();
@@ -127,6 +157,15 @@ private:
     QPushButton *m_openInCalculation = nullptr;
     QAction *m_removeAction = nullptr;
     QMenu *m_recentMenu = nullptr;
+    LineTable *m_lineTable;
+    EquipmentTable *m_equipmentTable;
+    QTabWidget *m_tabs = nullptr;
+    QTableView *m_lineView = nullptr;
+    QTableView *m_equipmentView = nullptr;
+    QPushButton *m_addLine = nullptr;
+    QPushButton *m_removeLine = nullptr;
+    QLabel *m_noLine = nullptr;
+    QLineEdit *m_allowance = nullptr;
     QTimer *m_recoveryTimer;
 };
 

@@ -42,14 +42,52 @@ struct RoomResults {
     bool operator==(const RoomResults &) const = default;
 };
 
-// The calculation of rooms, supplied by the program that knows the
-// catalogue, the room types, the calculation and the plan. evaluate() is
+// The inputs of one line's formulas: a line's own figures with the
+// loudspeakers of its rooms, count loudspeakers of power W each on their
+// taps, taken as evenly spread along the line.
+struct LineLoad {
+    double voltage = 100.0;
+    double count = 0.0;
+    double power = 0.0;
+    double firstLength = 0.0;
+    double lastLength = 0.0;
+    double section = 0.0;
+    double allowedLoss = 0.0;
+    double headroom = 0.0;
+};
+
+// What the "Линия" window shows for a line: its figures as numbers and as
+// that window's texts, and its verdict. A line whose inputs are out of
+// range has no figures; its verdict is then what that window says about
+// the first such input.
+struct LineResults {
+    bool computed = false;
+    double totalPower = 0.0;            // W
+    double lossAtLast = 0.0;            // dB
+    std::optional<double> leastSection; // mm2, none above the largest on sale
+    double longestLine = 0.0;           // m
+    double amplifierPower = 0.0;        // W
+    bool lossInNorm = false;
+    QString totalPowerText;
+    QString lossText;
+    QString leastSectionText;
+    QString longestLineText;
+    QString amplifierText;
+    QString verdict;
+};
+
+// The calculation of rooms and of their lines, supplied by the program that
+// knows the catalogue, the room types, the calculation, the plan and the
+// line's formulas. evaluate() is
 // called from several threads at once and must not touch shared state.
 class RoomCalculator {
 public:
     virtual ~RoomCalculator() = default;
 
     virtual RoomResults evaluate(const RoomInputs &inputs, const QString &layout) const = 0;
+
+    // The "Линия" window's formulas for a line, texts with decimalPoint.
+    virtual LineResults evaluateLine(const LineLoad &line, QChar decimalPoint) const = 0;
 
     // The plan layouts offered for a mounting type, the default first.
     virtual QStringList layouts(calc::Mounting mounting) const = 0;

@@ -1,7 +1,10 @@
 #include "roomexport.h"
 
+#include "documentwriters.h"
+#include "projectdocument.h"
 #include "roomtable.h"
 
+#include <QDate>
 #include <QFileInfo>
 #include <functional>
 #include <vector>
@@ -13,13 +16,29 @@ namespace {
 struct ExportFormat {
     QString suffix; // without the dot, lower case
     QString filter;
-    std::function<QByteArray(const RoomTable &)> bytes;
+    std::function<DocumentBytes(const RoomTable &, const QString &name)> bytes;
+    bool paints = false;
 };
+
+Document documentOf(const RoomTable &table, const QString &name)
+{
+    return projectDocument(table, name, QDate::currentDate());
+}
 
 const std::vector<ExportFormat> &formats()
 {
     static const std::vector<ExportFormat> list{
-        {QStringLiteral("csv"), QStringLiteral("Таблица CSV (*.csv)"), csvBytes},
+        {QStringLiteral("csv"), QStringLiteral("Таблица CSV (*.csv)"),
+         [](const RoomTable &table, const QString &) {
+             return DocumentBytes{true, csvBytes(table), QString()};
+         }},
+        {QStringLiteral("xlsx"), QStringLiteral("Книга Excel (*.xlsx)"),
+         [](const RoomTable &table, const QString &name) { return xlsxBytes(documentOf(table, name)); }},
+        {QStringLiteral("pdf"), QStringLiteral("Документ PDF (*.pdf)"),
+         [](const RoomTable &table, const QString &name) {
+             return pdfBytes(documentOf(table, name), table.decimalPoint());
+         },
+         true},
     };
     return list;
 }
@@ -70,6 +89,21 @@ bool canExport(const QString &path)
     return formatOf(path) != nullptr;
 }
 
+bool exportPaints(const QString &path)
+{
+    const ExportFormat *format = formatOf(path);
+    return format && format->paints;
+}
+
+QString exportSuffixes()
+{
+    QStringList suffixes;
+    for (const ExportFormat &format : formats())
+        suffixes << u'.' + format.suffix;
+    const QString last = suffixes.takeLast();
+    return suffixes.isEmpty() ? last : suffixes.join(QStringLiteral(", ")) + QStringLiteral(" или ") + last;
+}
+
 QStringList exportFilters()
 {
     QStringList filters;
@@ -87,12 +121,12 @@ QString suffixOfFilter(const QString &filter)
     return formats().front().suffix;
 }
 
-files::WriteResult exportRooms(const QString &path, const RoomTable &table)
+files::WriteResult exportProject(const QString &path, const RoomTable &table, const QString &name)
 {
     const ExportFormat *format = formatOf(path);
     if (!format)
         return files::failure(path, QStringLiteral("неизвестный формат файла"));
-    return files::writeWhole(path, format->bytes(table));
+    return writeDocumentFile(path, format->bytes(table, name));
 }
 
 } // namespace project

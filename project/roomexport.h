@@ -6,9 +6,11 @@
 #include <QString>
 #include <QStringList>
 
-// The rooms table written to a file, in the format its name's suffix
-// names. Every format is listed once in roomexport.cpp, so that the export
-// command, the command line and the file dialog offer the same ones.
+// The project written to a file, in the format its name's suffix names:
+// the rooms table as CSV, or the documents (rooms, lines, equipment list)
+// as a PDF or an .xlsx workbook. Every format is listed once in
+// roomexport.cpp, so that the export command, the command line and the
+// file dialog offer the same ones.
 namespace project {
 
 class RoomTable;
@@ -22,13 +24,21 @@ QByteArray csvBytes(const RoomTable &table);
 // Whether the path's suffix names a format the rooms can be written in.
 bool canExport(const QString &path);
 
+// Whether writing that format paints text, which needs a QGuiApplication
+// for the fonts.
+bool exportPaints(const QString &path);
+
+// The suffixes of the formats, each with its dot: ".csv, .xlsx или .pdf".
+QString exportSuffixes();
+
 // The file dialog's filters of the formats, the first the default.
 QStringList exportFilters();
 
 // The suffix a filter of exportFilters() adds to a name without one.
 QString suffixOfFilter(const QString &filter);
 
-// Writes the rooms to path in its format, whole or not at all.
-files::WriteResult exportRooms(const QString &path, const RoomTable &table);
+// Writes the project to path in its format, whole or not at all; name is
+// the project's name in the documents' title.
+files::WriteResult exportProject(const QString &path, const RoomTable &table, const QString &name);
 
 } // namespace project

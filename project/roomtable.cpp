@@ -78,7 +78,7 @@ const std::vector<RoomColumn> &roomColumns()
         {QStringLiteral("Помещение"), [](const RoomRow &r) { return r.room.name; }, nullptr, &Room::name},
         {QStringLiteral("Этаж"), [](const RoomRow &r) { return r.room.floor; },
          [](const RoomRow &r) { return typedNumber(r.room.floor); }, &Room::floor},
-        {QStringLiteral("Линия"), [](const RoomRow &r) { return r.room.line; }, nullptr, &Room::line},
+        {QStringLiteral("Линия"), [](const RoomRow &r) { return r.room.line; }, nullptr, &Room::line, true},
         {QStringLiteral("Громкоговоритель"), [](const RoomRow &r) { return r.room.inputs.model; }},
         {QStringLiteral("Установка"), [](const RoomRow &r) { return calc::mountingWord(r.results.mounting); }},
         {QStringLiteral("Отвод"), [](const RoomRow &r) { return tapText(r.room.inputs.tap); }},
@@ -226,6 +226,57 @@ void RoomTable::setRoomText(int row, int column, const QString &text)
         return;
     m_project.rooms[std::size_t(row)].*member = text;
     emit dataChanged(index(row, column), index(row, column));
+    emit projectChanged();
+}
+
+void RoomTable::insertLine(int index, const Line &line)
+{
+    m_project.lines.insert(m_project.lines.begin() + index, line);
+    emit projectChanged();
+}
+
+Line RoomTable::takeLine(int index)
+{
+    Line line = std::move(m_project.lines[std::size_t(index)]);
+    m_project.lines.erase(m_project.lines.begin() + index);
+    emit projectChanged();
+    return line;
+}
+
+void RoomTable::setLine(int index, const Line &line)
+{
+    m_project.lines[std::size_t(index)] = line;
+    emit projectChanged();
+}
+
+void RoomTable::setCableAllowance(double allowance)
+{
+    m_project.cableAllowance = allowance;
+    emit projectChanged();
+}
+
+std::vector<int> RoomTable::roomsOnLine(const QString &name) const
+{
+    std::vector<int> rows;
+    for (std::size_t r = 0; r < m_project.rooms.size(); ++r) {
+        if (m_project.rooms[r].line == name)
+            rows.push_back(int(r));
+    }
+    return rows;
+}
+
+void RoomTable::setRoomLines(const std::vector<int> &rows, const QString &name)
+{
+    if (rows.empty())
+        return;
+    const auto &columns = roomColumns();
+    int column = 0;
+    while (columns[std::size_t(column)].edited != &Room::line)
+        ++column;
+    for (const int r : rows) {
+        m_project.rooms[std::size_t(r)].line = name;
+        emit dataChanged(index(r, column), index(r, column));
+    }
     emit projectChanged();
 }
 

@@ -23,12 +23,14 @@ struct RoomRow {
 
 // A column of the rooms table, CSV and every other export of it: the
 // caption, the cell's text, and its number for sorting (none: sorted by
-// text). The editable columns name the room's text they show.
+// text). The editable columns name the room's text they show; a line
+// choice is edited by picking one of the project's lines.
 struct RoomColumn {
     QString caption;
     QString (*text)(const RoomRow &row);
     std::optional<double> (*number)(const RoomRow &row) = nullptr;
     QString Room::*edited = nullptr;
+    bool lineChoice = false;
 };
 
 // Every column of the rooms table, in order: the one list they are all
@@ -47,6 +49,9 @@ public:
 
     const Project &project() const { return m_project; }
     const RoomResults &results(int row) const { return m_results[std::size_t(row)]; }
+    // Every room's results, in file order.
+    const std::vector<RoomResults> &allResults() const { return m_results; }
+    const RoomCalculator &calculator() const { return m_calculator; }
     int roomCount() const { return int(m_project.rooms.size()); }
     QChar decimalPoint() const { return m_decimalPoint; }
 
@@ -60,6 +65,17 @@ public:
     void setRoomInputs(int row, const RoomInputs &inputs, const QString &layout);
     // One of the texts edited in place (column of roomColumns()).
     void setRoomText(int row, int column, const QString &text);
+
+    // The lines and the cable allowance; the rooms keep their line texts
+    // unless setRoomLines changes them.
+    void insertLine(int index, const Line &line);
+    Line takeLine(int index);
+    void setLine(int index, const Line &line);
+    void setCableAllowance(double allowance);
+    // The rows of the rooms whose line is name, and those rooms moved to
+    // the line name.
+    std::vector<int> roomsOnLine(const QString &name) const;
+    void setRoomLines(const std::vector<int> &rows, const QString &name);
 
     // The result texts of every room, as the file keeps them for others.
     std::vector<ResultTexts> resultTexts() const;
@@ -83,7 +99,7 @@ public:
 signals:
     // The user edited a text in place: the new text for the room in row.
     void editRequested(int row, int column, const QString &text);
-    // Rooms, their texts, their results or the name changed.
+    // Rooms, their texts, their results, the lines or the name changed.
     void projectChanged();
 
 private:

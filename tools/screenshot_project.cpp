@@ -1,16 +1,21 @@
-// Renders the "Объект" window with a school of 15 rooms into a PNG.
-// Usage: screenshot_project <file.png>
+// Renders the "Объект" window with a school of 15 rooms on six lines into
+// PNGs, one per tab, and writes its documents as a PDF.
+// Usage: screenshot_project <rooms.png> [<lines.png> <equipment.png> <document.pdf>]
 // The decimal separator is the locale's (LANG=ru_RU.UTF-8 for a comma).
 #include "app/roomevaluation.h"
+#include "project/documentwriters.h"
+#include "project/projectdocument.h"
 #include "project/projectfile.h"
 #include "project/projectwindow.h"
 #include "project/roomtable.h"
 #include "widgets/messenger.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QFile>
 #include <QPixmap>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -54,6 +59,10 @@ project::Project school()
     };
     project::Project p;
     p.name = QStringLiteral("Школа № 5");
+    p.lines = {
+        {QStringLiteral("Л1"), 100, 5, 60, 0.75, 1, 25},   {QStringLiteral("Л2"), 100, 20, 70, 0.75, 1, 25},
+        {QStringLiteral("Л3"), 100, 30, 90, 1.5, 1, 25},   {QStringLiteral("Л4"), 70, 10, 120, 0.5, 1, 25},
+        {QStringLiteral("Л5"), 100, 40, 160, 0.75, 1, 25}, {QStringLiteral("Л6"), 100, 60, 180, 2.5, 1, 30}};
     for (const Example &e : rooms) {
         project::Room room;
         room.name = QString::fromUtf8(e.name);
@@ -114,5 +123,24 @@ int main(int argc, char *argv[])
         return 1;
     window.view()->selectRow(5);
     QApplication::processEvents();
-    return window.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+    if (!window.grab().save(QString::fromLocal8Bit(argv[1])))
+        return 1;
+    if (argc < 5)
+        return 0;
+    window.resize(1700, 420);
+    window.tabs()->setCurrentIndex(1);
+    window.lineView()->selectRow(3);
+    QApplication::processEvents();
+    if (!window.grab().save(QString::fromLocal8Bit(argv[2])))
+        return 1;
+    window.resize(900, 480);
+    window.tabs()->setCurrentIndex(2);
+    QApplication::processEvents();
+    if (!window.grab().save(QString::fromLocal8Bit(argv[3])))
+        return 1;
+    const project::Document document
+        = project::projectDocument(*window.table(), window.displayName(), QDate(2025, 3, 14));
+    return project::writePdfFile(QString::fromLocal8Bit(argv[4]), document, window.table()->decimalPoint()).ok
+        ? 0
+        : 1;
 }

@@ -1,22 +1,31 @@
-// Speed of the "Объект" window with a generated project of 5 000 rooms:
-// open, compute and show in the window; save; and --export of the program
-// as a whole process (run by bench/project/run.sh with /usr/bin/time -v).
+// Speed of the "Объект" window with a generated project of 5 000 rooms on
+// 200 lines: open, compute and show in the window; save; the lines and the
+// equipment list after a change; the documents as .xlsx and PDF; the peak
+// memory; and --export of the program as a whole process (run by
+// bench/project/run.sh with /usr/bin/time -v).
 // Usage: bench_project <folder> [rooms]
 // Writes <folder>/object.lsplan and prints the figures.
 #include "app/roomevaluation.h"
+#include "project/documentwriters.h"
+#include "project/linetable.h"
+#include "project/projectcommands.h"
+#include "project/projectdocument.h"
 #include "project/projectfile.h"
 #include "project/projectwindow.h"
 #include "project/roomtable.h"
 #include "widgets/messenger.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTableView>
+#include <QUndoStack>
 #include <algorithm>
 #include <cstdio>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -45,6 +54,9 @@ project::Project generated(int rooms)
     };
     project::Project p;
     p.name = QStringLiteral("Сгенерированный объект");
+    for (int l = 0; l < std::max(1, rooms / 25); ++l)
+        p.lines.push_back(
+            {QStringLiteral("Л%1").arg(l + 1), 100, 10, 40.0 + l % 9 * 20, l % 3 ? 0.75 : 1.5, 1, 25});
     for (int i = 0; i < rooms; ++i) {
         const Kind &k = kinds[std::size_t(i) % std::size(kinds)];
         // Ten variants of each size.
@@ -141,9 +153,56 @@ int main(int argc, char *argv[])
             (void)calculator.evaluate(room.inputs, room.layout);
         distinctOnly.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
+    // The lines and the equipment list after a change of a line, as the
+    // window recomputes them; then the documents.
+    std::vector<double> lineChange, xlsxMs, pdfMs;
+    int pdfPages = 0;
+    {
+        project::ProjectWindow window(calculator, &messenger);
+        if (!window.openFile(path))
+            return 1;
+        for (int run = 0; run < 5; ++run) {
+            project::Line changed = window.table()->project().lines[std::size_t(run)];
+            changed.section = changed.section == 0.75 ? 1.0 : 0.75;
+            QElapsedTimer timer;
+            timer.start();
+            window.undoStack()->push(new project::EditLineCommand(*window.table(), run, changed));
+            lineChange.push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+        for (int run = 0; run < 3; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            const project::Document document
+                = project::projectDocument(*window.table(), window.displayName(), QDate::currentDate());
+            const project::DocumentBytes xlsx = project::xlsxBytes(document);
+            xlsxMs.push_back(double(timer.nsecsElapsed()) / 1e6);
+            timer.restart();
+            const project::Document again
+                = project::projectDocument(*window.table(), window.displayName(), QDate::currentDate());
+            const project::DocumentBytes pdf = project::pdfBytes(again, u',');
+            pdfMs.push_back(double(timer.nsecsElapsed()) / 1e6);
+            if (!xlsx.ok || !pdf.ok)
+                return 1;
+            pdfPages = int(pdf.bytes.count("/Type /Page\n"));
+            if (run == 0) {
+                project::writeDocumentFile(QDir(folder).filePath(QStringLiteral("object.xlsx")), xlsx);
+                project::writeDocumentFile(QDir(folder).filePath(QStringLiteral("object.pdf")), pdf);
+            }
+        }
+        window.discardProject();
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+
     std::printf("rooms: %d\n", rooms);
     std::printf("open + compute + show: %.1f ms (median of 5)\n", median(opened));
     std::printf("save: %.1f ms (median of 5)\n", median(saved));
     std::printf("every room computed one by one on one core, no reuse: %.1f ms\n", distinctOnly.front());
+    std::printf("lines and equipment list after a change of a line: %.2f ms (median of 5; goal <= 50 ms)\n",
+                median(lineChange));
+    std::printf("xlsx of rooms, lines and equipment: %.1f ms (median of 3; goal <= 1000 ms)\n",
+                median(xlsxMs));
+    std::printf("pdf: %.1f ms, %d pages (median of 3; goal <= 5000 ms)\n", median(pdfMs), pdfPages);
+    std::printf("peak memory: %.1f MB (goal < 150 MB)\n", double(usage.ru_maxrss) / 1024.0);
     return 0;
 }

@@ -113,9 +113,10 @@ void CommandLineTest::exitCodes_data()
                              << "Укажите файл объекта, таблицу которого записать." + help << "";
     QTest::newRow("two files") << QStringList{"--export", "out.csv", "a.lsplan", "b.lsplan"} << 2
                                << "Укажите не больше одного файла объекта." + help << "";
-    QTest::newRow("unknown format") << QStringList{"--export", "out.odt", "school.lsplan"} << 2
-                                    << "Неизвестный формат файла «out.odt»: таблица записывается в файл .csv."
-            + help << "";
+    QTest::newRow("unknown format")
+        << QStringList{"--export", "out.odt", "school.lsplan"} << 2
+        << "Неизвестный формат файла «out.odt»: объект записывается в файл .csv, .xlsx или .pdf." + help
+        << "";
     QTest::newRow("missing project") << QStringList{"--export", "out.csv", "missing.lsplan"} << 1
                                      << "Файл «missing.lsplan» не открыт: файла нет\n"
                                      << "";

@@ -11,6 +11,8 @@
 using project::Project;
 using project::Room;
 
+Q_DECLARE_METATYPE(std::vector<project::Line>)
+
 namespace {
 
 // One room as the file's example has it, written compactly as other tools may.
@@ -66,6 +68,8 @@ class ProjectFileTest : public QObject {
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void readsTheExample();
+    void readsLinesAndTheirAbsence_data();
+    void readsLinesAndTheirAbsence();
     void ignoresUnknownKeysAndResults_data();
     void ignoresUnknownKeysAndResults();
     void refusesBadFiles_data();
@@ -96,6 +100,46 @@ void ProjectFileTest::readsTheExample()
     QCOMPARE(room.inputs.roomType, QString("СПОРТЗАЛ"));
     QCOMPARE(room.inputs.area, QString("36"));
     QVERIFY(room.inputs.areaFromSides);
+}
+
+void ProjectFileTest::readsLinesAndTheirAbsence_data()
+{
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<double>("allowance");
+    QTest::addColumn<double>("section");
+    QTest::newRow("a file written before lines")
+        << QByteArray(R"("version": 1, "name": "")") << 0 << 10.0 << 0.0;
+    QTest::newRow("two lines") << QByteArray(
+        R"("version": 1, "name": "", "lines": [)"
+        R"({"name": "Л1", "voltage": 30, "firstLength": 0, "lastLength": 12.25, "section": 1.5,)"
+        R"( "allowedLoss": 0.5, "headroom": 0},)"
+        R"({"name": "Л2", "voltage": 70, "firstLength": 1, "lastLength": 2, "section": 2.5,)"
+        R"( "allowedLoss": 3, "headroom": 50}], "cableAllowance": 7.5)")
+                               << 2 << 7.5 << 1.5;
+}
+
+void ProjectFileTest::readsLinesAndTheirAbsence()
+{
+    QFETCH(QByteArray, head);
+    QFETCH(int, lines);
+    QFETCH(double, allowance);
+    QFETCH(double, section);
+    const project::ReadResult read = project::parseProject(file(exampleRoom(), head));
+    QVERIFY2(read.project, qPrintable(read.reason));
+    QCOMPARE(int(read.project->lines.size()), lines);
+    QCOMPARE(read.project->cableAllowance, allowance);
+    // The room keeps the line it names, whether or not the project has it.
+    QCOMPARE(read.project->rooms.front().line, QString("Л1"));
+    if (lines > 0) {
+        const project::Line &first = read.project->lines.front();
+        QCOMPARE(first.name, QString("Л1"));
+        QCOMPARE(first.voltage, 30.0);
+        QCOMPARE(first.lastLength, 12.25);
+        QCOMPARE(first.section, section);
+        QCOMPARE(first.allowedLoss, 0.5);
+        QCOMPARE(first.headroom, 0.0);
+    }
 }
 
 void ProjectFileTest::ignoresUnknownKeysAndResults_data()
@@ -173,6 +217,41 @@ void ProjectFileTest::refusesBadFiles_data()
     QTest::newRow("unknown mounting")
         << file(mounting)
         << "у помещения № 1 поле «mounting» должно быть одним из: ceiling, wall, round, square";
+    const QByteArray line = R"({"name": "Л1", "voltage": 100, "firstLength": 10, "lastLength": 50, )"
+                            R"("section": 0.75, "allowedLoss": 1, "headroom": 25})";
+    const auto withLines = [](const QByteArray &lines, const QByteArray &more = {}) {
+        return file("", R"("version": 1, "name": "", "lines": [)" + lines + "]" + more);
+    };
+    QTest::newRow("lines an object") << file("", R"("version": 1, "name": "", "lines": {})")
+                                     << "поле «lines» должно быть списком";
+    QTest::newRow("line a text") << withLines(line + R"(, "Л2")") << "линия № 2 должна быть объектом";
+    QByteArray noSection = line;
+    noSection.replace(R"("section": 0.75, )", "");
+    QTest::newRow("line without section")
+        << withLines(line + "," + noSection) << "у линии № 2 нет поля «section»";
+    QByteArray lengthText = line;
+    lengthText.replace(R"("lastLength": 50)", R"("lastLength": "50")");
+    QTest::newRow("length a text") << withLines(lengthText)
+                                   << "у линии № 1 поле «lastLength» должно быть числом";
+    QByteArray nameNumber = line;
+    nameNumber.replace(R"("name": "Л1")", R"("name": 1)");
+    QTest::newRow("line name a number")
+        << withLines(nameNumber) << "у линии № 1 поле «name» должно быть строкой";
+    QByteArray blank = line;
+    blank.replace(R"("name": "Л1")", R"("name": " ")");
+    QTest::newRow("blank line name") << withLines(blank) << "у линии № 1 поле «name» пустое";
+    QByteArray volts = line;
+    volts.replace(R"("voltage": 100)", R"("voltage": 50)");
+    QTest::newRow("unknown voltage") << withLines(volts)
+                                     << "у линии № 1 поле «voltage» должно быть одним из: 100, 70, 30";
+    QByteArray second = line;
+    second.replace(R"("Л1")", R"("Л2")");
+    QTest::newRow("one name twice") << withLines(line + "," + second + "," + line)
+                                    << "у линий № 1 и № 3 одно имя «Л1»";
+    QTest::newRow("allowance a text")
+        << withLines(line, R"(, "cableAllowance": "10")") << "поле «cableAllowance» должно быть числом";
+    QTest::newRow("negative allowance")
+        << withLines(line, R"(, "cableAllowance": -5)") << "поле «cableAllowance» не может быть меньше 0";
     QByteArray tap = exampleRoom();
     tap.replace(R"("tap": "1")", R"("tap": "1/4")");
     QTest::newRow("unknown tap") << file(tap)
@@ -239,10 +318,24 @@ void ProjectFileTest::writesKeysInOrderWithTwoSpaces()
     room.inputs.model = "GK-1";
     room.inputs.mounting = calc::Mounting::Wall;
     p.rooms.push_back(room);
+    p.lines.push_back({"Л2", 70, 12.5, 80, 0.75, 1, 25});
+    p.cableAllowance = 15;
     const QByteArray expected = R"({
   "format": "loudspeaker-planner/object",
   "version": 1,
   "name": "Склад",
+  "lines": [
+    {
+      "name": "Л2",
+      "voltage": 70,
+      "firstLength": 12.5,
+      "lastLength": 80,
+      "section": 0.75,
+      "allowedLoss": 1,
+      "headroom": 25
+    }
+  ],
+  "cableAllowance": 15,
   "rooms": [
     {
       "name": "Кабинет 1",
@@ -284,25 +377,39 @@ void ProjectFileTest::writesKeysInOrderWithTwoSpaces()
     QCOMPARE(project::projectBytes(p, {{"95", "3", "8", "5", "30", "44,6", ""}}), expected);
     QCOMPARE(project::projectBytes(Project{}, {}),
              QByteArray("{\n  \"format\": \"loudspeaker-planner/object\",\n  \"version\": 1,\n"
-                        "  \"name\": \"\",\n  \"rooms\": []\n}\n"));
+                        "  \"name\": \"\",\n  \"lines\": [],\n  \"cableAllowance\": 10,\n"
+                        "  \"rooms\": []\n}\n"));
 }
 
 void ProjectFileTest::roundTripIsByteIdentical_data()
 {
     QTest::addColumn<int>("rooms");
     QTest::addColumn<QString>("name");
-    QTest::newRow("empty") << 0 << QString();
-    QTest::newRow("one") << 1 << QString("Школа № 5");
-    QTest::newRow("every mounting and tap") << 12 << QString("Объект \"А\"\tкорпус\n2");
-    QTest::newRow("control characters") << 2 << QString::fromUtf16(u"\u0001\u001f\u007f\u2028 / \\");
+    QTest::addColumn<std::vector<project::Line>>("lines");
+    QTest::addColumn<double>("allowance");
+    const std::vector<project::Line> none;
+    QTest::newRow("empty") << 0 << QString() << none << 10.0;
+    QTest::newRow("one") << 1 << QString("Школа № 5") << std::vector<project::Line>{{"Л1"}} << 10.0;
+    QTest::newRow("every mounting and tap")
+        << 12 << QString("Объект \"А\"\tкорпус\n2")
+        << std::vector<project::Line>{{"Л1", 100, 10, 50, 0.75, 1, 25},
+                                      {"Л2", 70, 0.1, 0.30000000000000004, 1e-7, 0.2, 12.5}}
+        << 12.345;
+    QTest::newRow("control characters")
+        << 2 << QString::fromUtf16(u"\u0001\u001f\u007f\u2028 / \\")
+        << std::vector<project::Line>{{"\"Л\"\n1", 30, 1e15, 1.5e300, 10, 20, 1e-300}} << 0.0;
 }
 
 void ProjectFileTest::roundTripIsByteIdentical()
 {
     QFETCH(int, rooms);
     QFETCH(QString, name);
+    QFETCH(std::vector<project::Line>, lines);
+    QFETCH(double, allowance);
     Project p;
     p.name = name;
+    p.lines = lines;
+    p.cableAllowance = allowance;
     std::vector<project::ResultTexts> results;
     for (int i = 0; i < rooms; ++i) {
         p.rooms.push_back(sampleRoom(i));

@@ -5,9 +5,17 @@
 
 #include "windowfixture.h"
 
+#include "app/roomevaluation.h"
+#include "project/linetable.h"
 #include "project/projectfile.h"
 #include "project/projectwindow.h"
 #include "project/roomtable.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QTabWidget>
 
 #include <QFile>
 #include <QHeaderView>
@@ -102,6 +110,8 @@ private slots:
     void unsavedChangesAreAskedAbout_data();
     void unsavedChangesAreAskedAbout();
     void aBadFileLeavesTheProjectAsItWas();
+    void linesAreEditedAndUndone();
+    void printingPaintsTheDocumentsPages();
 
 private:
     project::ProjectWindow *projectWindow()
@@ -433,6 +443,126 @@ void ProjectWindowTest::aBadFileLeavesTheProjectAsItWas()
     QCOMPARE(w->filePath(), good);
     QCOMPARE(w->table()->roomCount(), 1);
     QCOMPARE(w->windowTitle(), QString("Объект — Проверка[*]"));
+}
+
+void ProjectWindowTest::linesAreEditedAndUndone()
+{
+    const RoomInputs theatre
+        = inputs("KE-1", calc::Mounting::Ceiling, 1, "", "", "ТЕАТР", "", "3", "9", "6", "", true);
+    project::ProjectWindow *w = openRooms({theatre, theatre});
+    QVERIFY(w);
+    QStringList tabs;
+    for (int i = 0; i < w->tabs()->count(); ++i)
+        tabs << w->tabs()->tabText(i);
+    QCOMPARE(tabs, QStringList({"Помещения", "Линии", "Спецификация"}));
+    const auto roomLines = [w] {
+        QStringList lines;
+        for (const project::Room &r : w->table()->project().rooms)
+            lines << r.line;
+        return lines;
+    };
+    // The file's rooms name "Л1", which the project does not have yet.
+    QCOMPARE(w->noLineLabel()->text(), QString("Помещений без линии: 2"));
+    QTest::mouseClick(w->addLineButton(), Qt::LeftButton);
+    const project::Line added = w->table()->project().lines.at(0);
+    QCOMPARE(added, (project::Line{"Л1", 100, 10, 50, 0.75, 1, 25}));
+    QCOMPARE(w->noLineLabel()->text(), QString("Помещений без линии: 0"));
+    QCOMPARE(w->noLineLabel()->accessibleName(), QString("Помещений без линии: 0"));
+
+    // A new name goes to the line's rooms in one step.
+    project::LineTable *lines = w->lineTable();
+    lines->setData(lines->index(0, 0), "Северная");
+    QCOMPARE(roomLines(), QStringList({"Северная", "Северная"}));
+    w->undoStack()->undo();
+    QCOMPARE(roomLines(), QStringList({"Л1", "Л1"}));
+    QCOMPARE(w->table()->project().lines.at(0).name, QString("Л1"));
+
+    QTest::mouseClick(w->addLineButton(), Qt::LeftButton);
+    lines->setData(lines->index(1, 0), "Л1");
+    lines->setData(lines->index(1, 0), " ");
+    lines->setData(lines->index(1, 4), "1,5");
+    lines->setData(lines->index(1, 2), "десять");
+    QCOMPARE(f->messages.texts(),
+             QStringList({"Линия «Л1» уже есть", "У линии должно быть имя", "«десять»: введите число"}));
+    QCOMPARE(w->table()->project().lines.at(1), (project::Line{"Л2", 100, 10, 50, 1.5, 1, 25}));
+
+    // Removing a line leaves its rooms on no line, until it is undone.
+    w->lineView()->setCurrentIndex(lines->index(0, 0));
+    QVERIFY(w->removeLineButton()->isEnabled());
+    QTest::mouseClick(w->removeLineButton(), Qt::LeftButton);
+    QCOMPARE(roomLines(), QStringList({"", ""}));
+    QCOMPARE(w->noLineLabel()->text(), QString("Помещений без линии: 2"));
+    w->undoStack()->undo();
+    QCOMPARE(roomLines(), QStringList({"Л1", "Л1"}));
+    QCOMPARE(w->table()->project().lines.size(), std::size_t(2));
+
+    // The cable allowance, typed, and undone.
+    w->cableAllowanceBox()->setText("12,5");
+    emit w->cableAllowanceBox()->editingFinished();
+    QCOMPARE(w->table()->project().cableAllowance, 12.5);
+    w->undoStack()->undo();
+    QCOMPARE(w->table()->project().cableAllowance, 10.0);
+    QCOMPARE(w->cableAllowanceBox()->text(), QString("10"));
+    QCOMPARE(w->cableAllowanceBox()->accessibleName(), QString("Запас кабеля, %"));
+}
+
+namespace {
+
+// Prints into a PDF file instead of asking for a printer.
+class PrintingToFile : public project::ProjectWindow {
+public:
+    PrintingToFile(const project::RoomCalculator &calculator, Messenger *messenger, QString path)
+        : ProjectWindow(calculator, messenger),
+          m_path(std::move(path))
+    { }
+
+protected:
+    bool askPrint(QPrinter &printer) override
+    {
+        layout = printer.pageLayout();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m_path);
+        return true;
+    }
+
+public:
+    QPageLayout layout;
+
+private:
+    QString m_path;
+};
+
+} // namespace
+
+void ProjectWindowTest::printingPaintsTheDocumentsPages()
+{
+    const RoomEvaluation calculator;
+    const QString pdf = dir.filePath("printed.pdf");
+    PrintingToFile w(calculator, &f->messages, pdf);
+    const RoomInputs theatre
+        = inputs("KE-1", calc::Mounting::Ceiling, 1, "", "", "ТЕАТР", "", "3", "9", "6", "", true);
+    project::Project p;
+    p.name = "Гимназия";
+    p.lines = {project::Line{"Л1"}};
+    p.rooms.push_back({"Тир", "1", "Л1", theatre, "рядами"});
+    const QString path = dir.filePath("print.lsplan");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(project::projectBytes(p, {}));
+    file.close();
+    QVERIFY(w.openFile(path));
+    w.print();
+    QCOMPARE(w.layout.orientation(), QPageLayout::Landscape);
+    QCOMPARE(w.layout.pageSize().id(), QPageSize::A4);
+    QProcess text;
+    text.start("pdftotext", {"-layout", "-enc", "UTF-8", pdf, "-"});
+    QVERIFY(text.waitForFinished(30000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY2(printed.contains("Расчет системы оповещения: Гимназия"), qPrintable(printed));
+    QVERIFY(printed.contains("Тир"));
+    QVERIFY(printed.contains("Усилитель (канал) для линии Л1"));
+    QVERIFY(printed.contains("Лист 1 из 1"));
+    QCOMPARE(f->messages.texts(), QStringList());
 }
 
 QTEST_MAIN(ProjectWindowTest)

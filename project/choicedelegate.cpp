@@ -1,0 +1,41 @@
+#include "choicedelegate.h"
+
+#include <QComboBox>
+#include <utility>
+
+ChoiceDelegate::ChoiceDelegate(Choices choices, QString accessibleName, QObject *parent)
+    : QStyledItemDelegate(parent),
+      m_choices(std::move(choices)),
+      m_accessibleName(std::move(accessibleName))
+{ }
+
+QWidget *ChoiceDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &,
+                                      const QModelIndex &) const
+{
+    auto *box = new QComboBox(parent);
+    box->setAccessibleName(m_accessibleName);
+    box->addItems(m_choices());
+    // The choice is made as soon as it is picked, as a combo box in a form does.
+    connect(box, &QComboBox::activated, this, [this, box] {
+        emit const_cast<ChoiceDelegate *>(this)->commitData(box);
+        emit const_cast<ChoiceDelegate *>(this)->closeEditor(box);
+    });
+    return box;
+}
+
+void ChoiceDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    auto *box = static_cast<QComboBox *>(editor);
+    const QString text = index.data(Qt::EditRole).toString();
+    int at = box->findText(text, Qt::MatchExactly);
+    if (at < 0) {
+        box->addItem(text);
+        at = box->count() - 1;
+    }
+    box->setCurrentIndex(at);
+}
+
+void ChoiceDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
+{
+    model->setData(index, static_cast<QComboBox *>(editor)->currentText(), Qt::EditRole);
+}

@@ -1,0 +1,92 @@
+#include "projectdocument.h"
+
+#include "linetable.h"
+#include "projectlines.h"
+#include "roomtable.h"
+
+#include <QFileInfo>
+#include <cmath>
+
+namespace project {
+
+DocumentCell documentCell(const QString &shown, std::optional<double> value, QChar decimalPoint)
+{
+    if (shown.isEmpty())
+        return {};
+    if (value && std::isfinite(*value)) {
+        const qsizetype point = shown.indexOf(decimalPoint);
+        const int decimals = point < 0 ? 0 : int(shown.size() - point - 1);
+        const DocumentCell number = DocumentCell::fromNumber(*value, decimals);
+        if (decimals <= MaxDecimals && cellText(number, decimalPoint) == shown)
+            return number;
+    }
+    return DocumentCell::fromText(shown);
+}
+
+Document projectDocument(const RoomTable &table, const QString &name, const QDate &date)
+{
+    const QChar point = table.decimalPoint();
+    Document document;
+    document.title = QStringLiteral("Расчет системы оповещения: %1").arg(name);
+    document.date = QStringLiteral("Дата: %1").arg(date.toString(QStringLiteral("dd.MM.yyyy")));
+
+    DocumentTable rooms{QStringLiteral("Помещения"), {}, {}};
+    const std::vector<RoomColumn> &roomCols = roomColumns();
+    for (const RoomColumn &column : roomCols)
+        rooms.captions << column.caption;
+    rooms.rows.reserve(std::size_t(table.roomCount()));
+    for (int r = 0; r < table.roomCount(); ++r) {
+        const RoomRow row{r + 1, table.project().rooms[std::size_t(r)], table.results(r), point};
+        DocumentRow cells;
+        cells.reserve(roomCols.size());
+        for (const RoomColumn &column : roomCols) {
+            // A text the user typed stays a text, even when it reads as a number.
+            const std::optional<double> value
+                = column.number && !column.edited ? column.number(row) : std::nullopt;
+            cells.push_back(documentCell(column.text(row), value, point));
+        }
+        rooms.rows.push_back(std::move(cells));
+    }
+
+    const Project &project = table.project();
+    const std::vector<LineSummary> summaries
+        = summariseLines(project, table.allResults(), table.calculator(), point);
+    DocumentTable lines{QStringLiteral("Линии"), {}, {}};
+    for (const LineColumn &column : lineColumns())
+        lines.captions << column.caption;
+    for (std::size_t i = 0; i < project.lines.size(); ++i) {
+        const LineRow row{int(i + 1), project.lines[i], summaries[i], point};
+        DocumentRow cells;
+        for (const LineColumn &column : lineColumns())
+            cells.push_back(
+                documentCell(column.text(row), column.number ? column.number(row) : std::nullopt, point));
+        lines.rows.push_back(std::move(cells));
+    }
+
+    DocumentTable equipment{QStringLiteral("Спецификация"), {}, {}};
+    for (const EquipmentColumn &column : equipmentColumns())
+        equipment.captions << column.caption;
+    const std::vector<EquipmentItem> items = equipmentList(project, table.allResults(), summaries, point);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const EquipmentRow row{int(i + 1), items[i], point};
+        DocumentRow cells;
+        for (const EquipmentColumn &column : equipmentColumns())
+            cells.push_back(
+                documentCell(column.text(row), column.number ? column.number(row) : std::nullopt, point));
+        equipment.rows.push_back(std::move(cells));
+    }
+
+    document.tables = {std::move(rooms), std::move(lines), std::move(equipment)};
+    return document;
+}
+
+QString projectDisplayName(const QString &name, const QString &path)
+{
+    if (!name.isEmpty())
+        return name;
+    if (!path.isEmpty())
+        return QFileInfo(path).completeBaseName();
+    return QStringLiteral("Без имени");
+}
+
+} // namespace project

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "documenttable.h"
+
+#include <QDate>
+#include <QString>
+#include <optional>
+
+// The building's documents as tables: the rooms, the lines and the
+// equipment list, each cell as the window shows it.
+namespace project {
+
+class RoomTable;
+
+// A cell as a table shows it: a number when the text is exactly that
+// number with some decimals (so it is stored as one with those decimals),
+// else the text itself.
+DocumentCell documentCell(const QString &shown, std::optional<double> value, QChar decimalPoint);
+
+// "Расчет системы оповещения: <name>", "Дата: <dd.MM.yyyy>", then the
+// tables "Помещения", "Линии" and "Спецификация".
+Document projectDocument(const RoomTable &table, const QString &name, const QDate &date);
+
+// The name the documents and the window give a project: its own, else its
+// file's (path, if any), else "Без имени".
+QString projectDisplayName(const QString &name, const QString &path);
+
+} // namespace project
