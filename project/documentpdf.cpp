@@ -32,6 +32,11 @@ constexpr double TitlePoints = 14.0;
 constexpr double DatePoints = 10.0;
 constexpr double HeadingPoints = 12.0;
 constexpr double TablePoints = 8.0;
+// A table whose words do not fit the page's width at TablePoints is set
+// smaller, in steps of TablePointsStep, down to MinTablePoints; below that
+// its words are broken.
+constexpr double MinTablePoints = 5.0;
+constexpr double TablePointsStep = 0.5;
 constexpr double FooterPoints = 8.0;
 
 constexpr double CellPaddingMm = 0.8;
@@ -96,9 +101,7 @@ struct Style {
         : device(&pages),
           mm(pages.logicalDpiY() / 25.4),
           padding(CellPaddingMm * mm),
-          rule(RulePoints * pages.logicalDpiY() / 72.0),
-          cellMetrics(cell, &pages),
-          headerMetrics(header, &pages)
+          rule(RulePoints * pages.logicalDpiY() / 72.0)
     { }
 
     const QPaintDevice *device;
@@ -108,11 +111,7 @@ struct Style {
     QFont title = documentFont(TitlePoints, true);
     QFont date = documentFont(DatePoints);
     QFont heading = documentFont(HeadingPoints, true);
-    QFont cell = documentFont(TablePoints);
-    QFont header = documentFont(TablePoints, true);
     QFont footer = documentFont(FooterPoints);
-    QFontMetricsF cellMetrics;
-    QFontMetricsF headerMetrics;
 
     double textHeight(const QString &text, const QFont &font, double width) const
     {
@@ -186,9 +185,26 @@ std::vector<double> shareWidth(const std::vector<std::vector<double>> &wishes, d
     return widths;
 }
 
-// A table measured for the page: its columns' widths, its header row's
-// height, each row's height and each cell's text and width on one line.
+// The fonts of one table's cells and header row.
+struct TableFonts {
+    TableFonts(double points, const QPaintDevice *device)
+        : cell(documentFont(points)),
+          header(documentFont(points, true)),
+          cellMetrics(cell, device),
+          headerMetrics(header, device)
+    { }
+
+    QFont cell;
+    QFont header;
+    QFontMetricsF cellMetrics;
+    QFontMetricsF headerMetrics;
+};
+
+// A table measured for the page: its fonts, its columns' widths, its header
+// row's height, each row's height and each cell's text and width on one line.
 struct MeasuredTable {
+    TableFonts fonts{TablePoints, nullptr};
+    bool wordsFit = true; // no word is wider than its column
     const DocumentTable *table = nullptr;
     int columns = 0;
     std::vector<double> columnWidths;
@@ -203,9 +219,12 @@ bool rightAligned(const DocumentCell &cell)
     return cell.kind == DocumentCell::Kind::Number;
 }
 
-MeasuredTable measureTable(const DocumentTable &table, QChar decimalPoint, const Style &style, double width)
+MeasuredTable measureTableAt(const DocumentTable &table, QChar decimalPoint, const Style &style, double width,
+                             double points)
 {
     MeasuredTable measured;
+    measured.fonts = TableFonts(points, style.device);
+    const TableFonts &fonts = measured.fonts;
     measured.table = &table;
     int columns = int(table.captions.size());
     for (const DocumentRow &row : table.rows)
@@ -223,7 +242,7 @@ MeasuredTable measureTable(const DocumentTable &table, QChar decimalPoint, const
     std::vector<double> words(std::size_t(columns), 0.0);
     std::vector<double> captionLines(std::size_t(columns), 0.0);
     for (int c = 0; c < columns; ++c) {
-        const TextWidths caption = textWidths(table.captions.value(c), style.headerMetrics);
+        const TextWidths caption = textWidths(table.captions.value(c), fonts.headerMetrics);
         captionLines[std::size_t(c)] = caption.line;
         words[std::size_t(c)] = caption.word;
     }
@@ -234,7 +253,7 @@ MeasuredTable measureTable(const DocumentTable &table, QChar decimalPoint, const
             measured.texts[at] = cellText(row[c], decimalPoint);
             if (measured.texts[at].isEmpty())
                 continue;
-            const TextWidths text = textWidths(measured.texts[at], style.cellMetrics);
+            const TextWidths text = textWidths(measured.texts[at], fonts.cellMetrics);
             measured.oneLine[at] = measured.texts[at].contains(u'\n') ? -1.0 : text.line;
             cellLines[c] = std::max(cellLines[c], text.line);
             words[c] = std::max(words[c], text.word);
@@ -251,6 +270,7 @@ MeasuredTable measureTable(const DocumentTable &table, QChar decimalPoint, const
         allOnOneLine[c] = std::max(cellsOnOneLine[c], captionLines[c] + room);
     }
     measured.columnWidths = shareWidth({allOnOneLine, cellsOnOneLine, words}, width);
+    measured.wordsFit = std::accumulate(words.cbegin(), words.cend(), 0.0) <= width;
 
     // A cell that fits on one line takes one line; others are wrapped.
     const auto cellHeight = [&](const QString &text, double oneLine, const QFont &font,
@@ -260,29 +280,41 @@ MeasuredTable measureTable(const DocumentTable &table, QChar decimalPoint, const
             return metrics.height();
         return style.textHeight(text, font, std::max(inner, 1.0));
     };
-    measured.headerHeight = style.headerMetrics.height();
+    measured.headerHeight = fonts.headerMetrics.height();
     for (int c = 0; c < columns; ++c) {
         const QString caption = table.captions.value(c);
         const double oneLine = caption.contains(u'\n') ? -1.0 : captionLines[std::size_t(c)];
         measured.headerHeight = std::max(measured.headerHeight,
-                                         cellHeight(caption, oneLine, style.header, style.headerMetrics,
+                                         cellHeight(caption, oneLine, fonts.header, fonts.headerMetrics,
                                                     measured.columnWidths[std::size_t(c)]));
     }
     measured.headerHeight += padding;
     measured.rowHeights.resize(table.rows.size());
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
-        double height = style.cellMetrics.height();
+        double height = fonts.cellMetrics.height();
         for (std::size_t c = 0; c < std::size_t(columns); ++c) {
             const std::size_t at = r * std::size_t(columns) + c;
             if (!measured.texts[at].isEmpty()) {
                 height = std::max(height,
-                                  cellHeight(measured.texts[at], measured.oneLine[at], style.cell,
-                                             style.cellMetrics, measured.columnWidths[c]));
+                                  cellHeight(measured.texts[at], measured.oneLine[at], fonts.cell,
+                                             fonts.cellMetrics, measured.columnWidths[c]));
             }
         }
         measured.rowHeights[r] = height + padding;
     }
     return measured;
+}
+
+// The table in the largest size, from TablePoints down to MinTablePoints,
+// at which every word fits its column.
+MeasuredTable measureTable(const DocumentTable &table, QChar decimalPoint, const Style &style, double width)
+{
+    for (double points = TablePoints; points > MinTablePoints; points -= TablePointsStep) {
+        MeasuredTable measured = measureTableAt(table, decimalPoint, style, width, points);
+        if (measured.wordsFit)
+            return measured;
+    }
+    return measureTableAt(table, decimalPoint, style, width, MinTablePoints);
 }
 
 // A part of a table on one page: its heading (on the table's first page
@@ -420,20 +452,21 @@ private:
 
         // The header row on grey.
         painter.fillRect(QRectF(0.0, y, m_width, table.headerHeight), HeaderBackground);
-        painter.setFont(m_style.header);
+        const TableFonts &fonts = table.fonts;
+        painter.setFont(fonts.header);
         double x = 0.0;
         for (int c = 0; c < table.columns; ++c) {
             const QString caption = table.table->captions.value(c);
             const double oneLine
-                = caption.contains(u'\n') ? -1.0 : m_style.headerMetrics.horizontalAdvance(caption);
+                = caption.contains(u'\n') ? -1.0 : fonts.headerMetrics.horizontalAdvance(caption);
             paintCell(painter, QRectF(x, y, widths[std::size_t(c)], table.headerHeight), caption, oneLine,
-                      m_style.header, m_style.headerMetrics, Qt::AlignHCenter);
+                      fonts.header, fonts.headerMetrics, Qt::AlignHCenter);
             x += widths[std::size_t(c)];
         }
         y += table.headerHeight;
 
         // The rows, numbers to the right.
-        painter.setFont(m_style.cell);
+        painter.setFont(fonts.cell);
         std::vector<double> rules{tableTop, y};
         for (std::size_t r = slice.firstRow; r < slice.endRow; ++r) {
             const DocumentRow &row = table.table->rows[r];
@@ -444,7 +477,7 @@ private:
                 const Qt::Alignment alignment
                     = c < row.size() && rightAligned(row[c]) ? Qt::AlignRight : Qt::AlignLeft;
                 paintCell(painter, QRectF(x, y, widths[c], height), table.texts[at], table.oneLine[at],
-                          m_style.cell, m_style.cellMetrics, alignment);
+                          fonts.cell, fonts.cellMetrics, alignment);
                 x += widths[c];
             }
             y += height;
