@@ -459,7 +459,8 @@ void TestPlanWindow::savesInTheChosenFormat()
     m_window->answerPath = m_dir->filePath(QStringLiteral("plan.pdf"));
     QTest::mouseClick(m_window->saveButton(), Qt::LeftButton);
     QCOMPARE(m_window->offeredFilters,
-             QStringList({"Документ PDF (*.pdf)", "Рисунок SVG (*.svg)", "Рисунок PNG (*.png)"}));
+             QStringList({"Документ PDF (*.pdf)", "Рисунок SVG (*.svg)", "Рисунок PNG (*.png)",
+                          "Чертеж DXF (*.dxf)"}));
     QCOMPARE(head(m_dir->filePath(QStringLiteral("plan.pdf")), 5), QByteArray("%PDF-"));
 
     // A name without suffix takes the chosen filter's.
