@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Renders the real windows into docs/: the main window after start-up
 # (window.png), the "Линия" window with the first worked line and the
-# start-up calculation (line.png), and the plan of a 30 x 12 m room with
-# ceiling loudspeakers in rows (plan.png), and the "Объект" window with a
-# school of 15 rooms on six lines: its tabs (object.png, object-lines.png,
-# object-equipment.png) and the first page of its PDF (object-pdf.png).
-# Russian number format.
+# start-up calculation (line.png; line-c.png with the "." of the C locale),
+# the plan of a 30 x 12 m room with ceiling loudspeakers in rows (plan.png;
+# plan-c.png with ".") and its level map (plan-level-ceiling.png), the level
+# map of a 24 x 12 m hall with square horns on two walls
+# (plan-level-horn.png), and the "Объект" window with a school of 15 rooms
+# on six lines: its tabs (object.png, object-lines.png, object-equipment.png)
+# and the first page of its PDF (object-pdf.png). Russian number format
+# where not said otherwise.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset default >/dev/null
@@ -13,11 +16,16 @@ cmake --build --preset default --target window-screenshot line-screenshot plan-s
 export QT_QPA_PLATFORM=offscreen
 ./build/tools/window-screenshot docs/window.png
 LANG=ru_RU.UTF-8 ./build/tools/line-screenshot docs/line.png
+LANG=C.UTF-8 ./build/tools/line-screenshot docs/line-c.png
 ./build/tools/plan-screenshot docs/plan.png ceiling ru
+./build/tools/plan-screenshot docs/plan-c.png ceiling c
+./build/tools/plan-screenshot docs/plan-level-ceiling.png ceiling ru level
+./build/tools/plan-screenshot docs/plan-level-horn.png hornhall ru level
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 LANG=ru_RU.UTF-8 ./build/tools/project-screenshot docs/object.png docs/object-lines.png docs/object-equipment.png \
   "$work/object.pdf"
 pdftoppm -png -r 60 -f 1 -l 1 -singlefile "$work/object.pdf" docs/object-pdf
-echo "docs/window.png, docs/line.png, docs/plan.png, docs/object.png, docs/object-lines.png,"
+echo "docs/window.png, docs/line.png, docs/line-c.png, docs/plan.png, docs/plan-c.png,"
+echo "docs/plan-level-ceiling.png, docs/plan-level-horn.png, docs/object.png, docs/object-lines.png,"
 echo "docs/object-equipment.png and docs/object-pdf.png written"

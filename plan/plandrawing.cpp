@@ -77,6 +77,14 @@ constexpr double NumberPadAlong = 1.0;
 // the wall, whatever the rounding of the steps.
 constexpr double WallSlack = 1e-9;
 
+// The level legend: the side of a band's swatch as a share of the text
+// height, and a contour's line sample as long as the swatch is wide.
+constexpr double BandSwatchShare = 0.9;
+// The contour lines: the required level solid, the loudest allowed dashed.
+constexpr double ContourWidth = 1.5;
+// The outline that keeps a marker apart from the colours of the level.
+constexpr double MarkerOutline = 0.75;
+
 const QColor Ink(40, 40, 40);
 const QColor GridLine(0, 0, 0, 38);
 const QColor ZoneLine(31, 92, 165, 170);
@@ -282,12 +290,39 @@ void drawDimension(QPainter &painter, QPointF from, QPointF to, double tick)
     painter.drawLine(to - across, to + across);
 }
 
-// The floor, tinted where no zone reaches, one image pixel per cell.
+// The floor, one image pixel per cell: tinted where no zone reaches, or in
+// the colours of the level (left blank while the map is computed).
 void paintFloor(Painting &p)
 {
+    const LevelPicture *level = p.scene.showsLevel() ? p.scene.level.get() : nullptr;
+    if (p.scene.showsLevel() && !(level && level->computed))
+        return;
     p.painter.save();
     p.painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    p.painter.drawImage(p.room(), p.scene.floorImage);
+    p.painter.drawImage(p.room(), level ? level->image : p.scene.floorImage);
+    p.painter.restore();
+}
+
+// The contour lines of the required level (solid) and of the loudest
+// allowed (dashed), cut to the room.
+void paintContours(Painting &p)
+{
+    const LevelPicture *level = p.scene.showsLevel() ? p.scene.level.get() : nullptr;
+    if (!level || !level->computed)
+        return;
+    p.painter.save();
+    p.painter.setClipRect(p.room());
+    for (const auto &[lines, style] :
+         {std::pair{&level->requiredContour, Qt::SolidLine}, std::pair{&level->loudContour, Qt::DashLine}}) {
+        QVector<QLineF> mapped;
+        mapped.reserve(qsizetype(lines->size()));
+        for (const QLineF &line : *lines)
+            mapped << p.toDevice.map(line);
+        QPen pen(Ink, p.px(ContourWidth), style);
+        pen.setCapStyle(Qt::FlatCap);
+        p.painter.setPen(pen);
+        p.painter.drawLines(mapped);
+    }
     p.painter.restore();
 }
 
@@ -314,7 +349,8 @@ void paintGrid(Painting &p)
 // they would hide the floor.
 void paintZones(Painting &p)
 {
-    if (p.scene.zone.shape == ZoneShape::None || p.placements().empty() || p.frame.zonesLeftOut())
+    if (p.scene.showsLevel() || p.scene.zone.shape == ZoneShape::None || p.placements().empty()
+        || p.frame.zonesLeftOut())
         return;
     p.painter.save();
     p.painter.setClipRect(p.room());
@@ -337,10 +373,14 @@ void paintWalls(Painting &p)
     p.painter.drawRect(p.room());
 }
 
-// The loudspeakers' markers, as planMarkers chose them.
+// The loudspeakers' markers, as planMarkers chose them; outlined in white
+// over the colours of the level.
 void paintMarkers(Painting &p)
 {
-    p.painter.setPen(Qt::NoPen);
+    if (p.scene.showsLevel())
+        p.painter.setPen(QPen(Qt::white, p.px(MarkerOutline)));
+    else
+        p.painter.setPen(Qt::NoPen);
     p.painter.setBrush(Marker);
     for (std::size_t i = 0; i < p.markers.drawn.size(); ++i) {
         if (p.placements()[p.markers.drawn[i]].side == Side::Ceiling)
@@ -443,9 +483,9 @@ void paintLegend(Painting &p, double barEnd)
     };
     std::vector<Entry> entries;
     const FloorCoverage &coverage = p.scene.coverage;
-    if (coverage.coveredCells > 0)
+    if (!p.scene.showsLevel() && coverage.coveredCells > 0)
         entries.push_back({CoveredFloor, text::Covered});
-    if (coverage.coveredCells < coverage.grid.cells())
+    if (!p.scene.showsLevel() && coverage.coveredCells < coverage.grid.cells())
         entries.push_back({UncoveredFloor, text::Uncovered});
     double legendWidth = 0.0;
     for (const Entry &entry : entries)
@@ -464,8 +504,8 @@ void paintLegend(Painting &p, double barEnd)
     }
 
     // What a dense plan leaves out, on the line below.
-    const QString note = leftOutNote(p.frame.zonesLeftOut() && p.scene.zone.shape != ZoneShape::None,
-                                     p.markers.thinned, p.frame.dense);
+    const bool zonesShown = !p.scene.showsLevel() && p.scene.zone.shape != ZoneShape::None;
+    const QString note = leftOutNote(p.frame.zonesLeftOut() && zonesShown, p.markers.thinned, p.frame.dense);
     if (note.isEmpty())
         return;
     const QRectF line(p.room().left(), lineY + textHeight + gap, p.target.right() - p.room().left(),
@@ -473,6 +513,84 @@ void paintLegend(Painting &p, double barEnd)
     p.painter.setPen(Ink);
     p.painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter,
                        p.metrics.elidedText(note, Qt::ElideRight, line.width()));
+}
+
+// One entry of the level legend: a band's swatch, or a contour's line
+// sample (line other than Qt::NoPen), with its caption.
+struct LevelEntry {
+    QColor colour;
+    Qt::PenStyle line = Qt::NoPen;
+    QString caption;
+};
+
+// The bands, the loudest first, then the two contour lines; only the
+// contour lines while the map is computed or where there is none.
+std::vector<LevelEntry> levelEntries(const PlanScene &scene)
+{
+    const QChar point = scene.figures.decimalPoint;
+    std::vector<LevelEntry> entries;
+    if (scene.level && scene.level->computed) {
+        const std::vector<LegendStep> steps = legendSteps(scene.level->scale);
+        for (auto step = steps.rbegin(); step != steps.rend(); ++step)
+            entries.push_back({step->colour, Qt::NoPen, bandCaption(step->from, step->to, point)});
+    }
+    entries.push_back({Ink, Qt::SolidLine, requiredContourCaption(scene.figures.requiredLevel, point)});
+    entries.push_back({Ink, Qt::DashLine, loudContourCaption(point)});
+    return entries;
+}
+
+// The width of the level legend's column: the widest caption beside its
+// swatch, and the space before the column.
+double levelLegendWidth(const PlanScene &scene, const QFontMetricsF &metrics, double unit)
+{
+    double widest = metrics.horizontalAdvance(text::LevelLegendTitle);
+    const double swatch = metrics.height() * BandSwatchShare + SwatchGap * unit;
+    for (const LevelEntry &entry : levelEntries(scene))
+        widest = std::max(widest, swatch + metrics.horizontalAdvance(entry.caption));
+    return widest + 3.0 * Gap * unit;
+}
+
+// The level legend right of the room: its title, the bands as one column of
+// swatches, the loudest on top, then the contour lines' samples, each with
+// its caption; from the room's top, or higher where the target ends sooner.
+void paintLevelLegend(Painting &p)
+{
+    if (!p.scene.showsLevel())
+        return;
+    const std::vector<LevelEntry> entries = levelEntries(p.scene);
+    const double row = p.metrics.height();
+    const double gap = p.px(Gap);
+    const double left = p.room().right() + 2.0 * gap;
+    const double swatch = row * BandSwatchShare;
+    const double height = row * double(entries.size() + 1) + gap;
+    double y = std::max(p.target.top(), std::min(p.room().top(), p.target.bottom() - height));
+    const double textLeft = left + swatch + p.px(SwatchGap);
+    const double textWidth = p.target.right() - textLeft;
+    p.painter.setPen(Ink);
+    p.painter.drawText(QRectF(left, y, p.target.right() - left, row), Qt::AlignLeft | Qt::AlignVCenter,
+                       text::LevelLegendTitle);
+    y += row;
+    bool bandsDone = false;
+    for (const LevelEntry &entry : entries) {
+        if (entry.line == Qt::NoPen) {
+            p.painter.setPen(Qt::NoPen);
+            p.painter.setBrush(entry.colour);
+            p.painter.drawRect(QRectF(left, y, swatch, row));
+        } else {
+            if (!bandsDone)
+                y += gap;
+            bandsDone = true;
+            QPen pen(entry.colour, p.px(ContourWidth), entry.line);
+            pen.setCapStyle(Qt::FlatCap);
+            p.painter.setPen(pen);
+            p.painter.drawLine(QPointF(left, y + row / 2.0), QPointF(left + swatch, y + row / 2.0));
+        }
+        p.painter.setPen(Ink);
+        p.painter.drawText(QRectF(textLeft, y, textWidth, row), Qt::AlignLeft | Qt::AlignVCenter,
+                           entry.caption);
+        y += row;
+    }
+    p.painter.setBrush(Qt::NoBrush);
 }
 
 } // namespace
@@ -632,6 +750,10 @@ PlanFrame planFrame(const QRectF &target, const PlanScene &scene, const QPaintDe
     font.setPointSizeF(LabelPoints);
     const QFontMetricsF metrics(font, &device);
     Margins m = marginsFor(metrics.height(), frame.unit);
+    if (scene.showsLevel()) {
+        frame.legendWidth = levelLegendWidth(scene, metrics, frame.unit);
+        m.right += frame.legendWidth;
+    }
     const double length = scene.figures.roomL;
     const double width = scene.figures.roomW;
     const auto place = [&] {
@@ -692,11 +814,13 @@ void paintPlan(QPainter &painter, const QRectF &target, const PlanScene &scene)
     paintFloor(p);
     paintGrid(p);
     paintZones(p);
+    paintContours(p);
     paintWalls(p);
     paintMarkers(p);
     paintNumbers(p);
     paintDimensions(p);
     paintLegend(p, paintScaleBar(p));
+    paintLevelLegend(p);
     painter.restore();
 }
 

@@ -12,7 +12,9 @@ class QPainter;
 class QPaintDevice;
 
 // The room to scale with its grid, dimensions, loudspeakers with their
-// numbers and zones, the uncovered floor tinted, a scale bar and a legend.
+// numbers and zones, the uncovered floor tinted, a scale bar and a legend;
+// in the level view the floor in the colours of the level with its contour
+// lines and a legend in dB instead of the zones and the tint.
 namespace plan {
 
 // Where the room lies when the plan is painted into target on device: as
@@ -31,6 +33,9 @@ struct PlanFrame {
     bool dense = false;
     bool smallZones = false;
     bool zonesLeftOut() const { return dense || smallZones; }
+    // The level view's legend: a column right of the room this wide, device
+    // pixels; 0 in the zones view.
+    double legendWidth = 0.0;
 };
 
 PlanFrame planFrame(const QRectF &target, const PlanScene &scene, const QPaintDevice &device);

@@ -1,6 +1,7 @@
 #include "planexport.h"
 
 #include "calc/textrules.h"
+#include "dxfexport.h"
 #include "plandrawing.h"
 #include "plantexts.h"
 
@@ -16,6 +17,7 @@
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace plan {
 
@@ -30,6 +32,28 @@ constexpr int ShorterImageSide = 480;
 QString number(double value, QChar decimalPoint)
 {
     return calc::formatGeneral(value, decimalPoint);
+}
+
+// The scene as a file shows it: with its level map, computed into a copy
+// held by completed where the level view is still waiting for it.
+const PlanScene &complete(const PlanScene &scene, std::optional<PlanScene> &completed)
+{
+    if (!scene.levelPending())
+        return scene;
+    completed = scene;
+    completeLevel(*completed);
+    return *completed;
+}
+
+DxfPlan dxfPlan(const PlanScene &scene)
+{
+    DxfPlan plan;
+    plan.length = scene.figures.roomL;
+    plan.width = scene.figures.roomW;
+    plan.placements = scene.layout.placements;
+    plan.zone = scene.zone;
+    plan.decimalPoint = scene.figures.decimalPoint;
+    return plan;
 }
 
 // The size of the exported drawing: the longer side LongerImageSide pixels
@@ -295,8 +319,10 @@ QPageLayout documentPageLayout(const QPageLayout &device)
     return layout;
 }
 
-bool paintDocument(QPagedPaintDevice &device, const PlanScene &scene)
+bool paintDocument(QPagedPaintDevice &device, const PlanScene &shown)
 {
+    std::optional<PlanScene> completed;
+    const PlanScene &scene = complete(shown, completed);
     QPainter painter;
     if (!painter.begin(&device))
         return false;
@@ -331,8 +357,10 @@ WriteResult writePdf(const QString &path, const PlanScene &scene)
     return writeWhole(path, bytes);
 }
 
-QImage planImage(const PlanScene &scene)
+QImage planImage(const PlanScene &shown)
 {
+    std::optional<PlanScene> completed;
+    const PlanScene &scene = complete(shown, completed);
     QImage image(drawingSize(scene), QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
         return image;
@@ -356,8 +384,10 @@ WriteResult writePng(const QString &path, const PlanScene &scene)
     return writeWhole(path, bytes);
 }
 
-WriteResult writeSvg(const QString &path, const PlanScene &scene)
+WriteResult writeSvg(const QString &path, const PlanScene &shown)
 {
+    std::optional<PlanScene> completed;
+    const PlanScene &scene = complete(shown, completed);
     const QSize size = drawingSize(scene);
     QByteArray bytes;
     {
@@ -389,6 +419,8 @@ PlanFormat formatOfPath(const QString &path)
         return PlanFormat::Svg;
     if (suffix == QLatin1String("png"))
         return PlanFormat::Png;
+    if (suffix == QLatin1String("dxf"))
+        return PlanFormat::Dxf;
     return PlanFormat::Unknown;
 }
 
@@ -398,9 +430,20 @@ WriteResult writePlan(const QString &path, const PlanScene &scene)
     case PlanFormat::Pdf: return writePdf(path, scene);
     case PlanFormat::Svg: return writeSvg(path, scene);
     case PlanFormat::Png: return writePng(path, scene);
+    case PlanFormat::Dxf: return writeDxf(path, dxfPlan(scene));
     case PlanFormat::Unknown: break;
     }
-    return files::failure(path, QStringLiteral("неизвестный вид файла, выберите PDF, SVG или PNG"));
+    return files::failure(path, QStringLiteral("неизвестный вид файла, выберите PDF, SVG, PNG или DXF"));
+}
+
+WriteResult exportPlan(const QString &path, const PlanFigures &figures, Arrangement arrangement, double count,
+                       PlanView view)
+{
+    PlanScene scene = buildScene(figures, arrangement, count);
+    scene.view = view;
+    if (formatOfPath(path) != PlanFormat::Dxf)
+        completeLevel(scene);
+    return writePlan(path, scene);
 }
 
 } // namespace plan

@@ -11,8 +11,11 @@
 class QPagedPaintDevice;
 
 // The plan's files: the coordinates as CSV, the page as PDF (and on a
-// printer), the drawing as SVG or PNG. Every file is written whole or not
-// at all: into a temporary file beside it that then replaces it.
+// printer), the drawing as SVG or PNG, the plan as a DXF drawing. Every
+// file is written whole or not at all: into a temporary file beside it that
+// then replaces it. The page and the drawings show the scene's view; a
+// level view whose map is not there yet has it computed first, so that no
+// file shows half a picture.
 namespace plan {
 
 using files::WriteResult;
@@ -24,11 +27,18 @@ WriteResult writeSvg(const QString &path, const PlanScene &scene);
 WriteResult writePng(const QString &path, const PlanScene &scene);
 
 // The kinds of plan file, by the name's suffix (letter case ignored).
-enum class PlanFormat { Unknown, Pdf, Svg, Png };
+enum class PlanFormat { Unknown, Pdf, Svg, Png, Dxf };
 PlanFormat formatOfPath(const QString &path);
 
 // Writes the plan in the format its suffix names.
 WriteResult writePlan(const QString &path, const PlanScene &scene);
+
+// Writes the plan of the figures' room, the arrangement laid out (count
+// loudspeakers where it takes a count, see layOut), in the format the
+// path's suffix names (.dxf, .svg, .png, .pdf) showing the view; the level
+// view's map is computed here, on every core, before anything is written.
+WriteResult exportPlan(const QString &path, const PlanFigures &figures, Arrangement arrangement, double count,
+                       PlanView view);
 
 // The margins of the document's pages, millimetres, on the PDF and on paper.
 inline constexpr double PageMargin = 12.0;

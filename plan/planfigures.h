@@ -45,7 +45,7 @@ struct PlanFigures {
     double dirDeg = 0.0;
     double vDirDeg = 0.0;
     double tiltDeg = 0.0;
-    double requiredLevel = 0.0;
+    double requiredLevel = 75.0;
 
     QString model;        // the loudspeaker as the report names it
     QString mountingWord; // the mounting as the report names it, e.g. "Настенный"

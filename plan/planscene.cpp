@@ -8,7 +8,13 @@ namespace plan {
 
 QString PlanScene::summary() const
 {
-    return summaryLine(loudspeakers(), figures.count, coverage.percent(), figures.decimalPoint);
+    if (!showsLevel())
+        return summaryLine(loudspeakers(), figures.count, coverage.percent(), figures.decimalPoint);
+    if (!level)
+        return text::LevelComputing;
+    if (!level->computed)
+        return text::NoLevel;
+    return levelSummaryText(level->summary, figures.requiredLevel, figures.decimalPoint);
 }
 
 QString PlanScene::limitNote() const
@@ -49,6 +55,72 @@ QImage floorImage(const FloorCoverage &coverage)
         std::memcpy(image.scanLine(grid.rows - 1 - row), cells, std::size_t(grid.columns));
     }
     return image;
+}
+
+namespace {
+
+// The map's cells in their bands' colours, the top row the far wall.
+QImage levelImage(const LevelMap &map, const LevelScale &scale)
+{
+    const CellGrid &grid = map.grid;
+    QImage image(grid.columns, grid.rows, QImage::Format_Indexed8);
+    if (image.isNull())
+        return image;
+    QList<QRgb> colours;
+    for (const LegendStep &step : legendSteps(scale))
+        colours << step.colour.rgb();
+    image.setColorTable(colours);
+    for (int row = 0; row < grid.rows; ++row) {
+        uchar *line = image.scanLine(grid.rows - 1 - row);
+        for (int column = 0; column < grid.columns; ++column)
+            line[column] = uchar(bandOf(scale, map.at(column, row)));
+    }
+    return image;
+}
+
+} // namespace
+
+LevelInputs levelInputs(const PlanFigures &figures, const std::vector<Placement> &placements)
+{
+    LevelInputs inputs;
+    inputs.mounting = figures.mounting;
+    inputs.splTotal = figures.splTotal;
+    inputs.dirDeg = figures.dirDeg;
+    inputs.vDirDeg = figures.vDirDeg;
+    inputs.tiltDeg = figures.tiltDeg;
+    inputs.dropH = figures.dropH;
+    inputs.length = figures.roomL;
+    inputs.width = figures.roomW;
+    inputs.placements = placements;
+    return inputs;
+}
+
+std::shared_ptr<const LevelPicture> levelPicture(const LevelInputs &inputs, double requiredLevel,
+                                                 const std::atomic<bool> *cancel)
+{
+    if (cancel && cancel->load())
+        return nullptr;
+    auto picture = std::make_shared<LevelPicture>();
+    std::optional<LevelMap> map = levelMap(inputs, cancel);
+    if (cancel && cancel->load())
+        return nullptr;
+    if (!map)
+        return picture;
+    picture->computed = true;
+    picture->map = std::move(*map);
+    picture->summary = summarize(picture->map, requiredLevel);
+    picture->scale = levelScale(picture->summary.lowest, picture->summary.highest);
+    picture->image = levelImage(picture->map, picture->scale);
+    picture->requiredContour = contourSegments(picture->map, requiredLevel);
+    picture->loudContour = contourSegments(picture->map, LoudestAllowed);
+    return picture;
+}
+
+void completeLevel(PlanScene &scene)
+{
+    if (scene.levelPending())
+        scene.level
+            = levelPicture(levelInputs(scene.figures, scene.layout.placements), scene.figures.requiredLevel);
 }
 
 } // namespace plan

@@ -2,6 +2,7 @@
 
 #include "calc/textrules.h"
 #include "layout.h"
+#include "levelmap.h"
 
 #include <cmath>
 
@@ -22,6 +23,21 @@ QString leftOutNote(bool zonesLeftOut, bool markersThinned, bool dense)
     if (markersThinned)
         return QStringLiteral("Громкоговорители показаны выборочно") + reason;
     return QString();
+}
+
+QString requiredContourCaption(double level, QChar decimalPoint)
+{
+    return QStringLiteral("требуемый %1\u00A0дБ").arg(calc::formatTrimmed(level, 1, decimalPoint));
+}
+
+QString loudContourCaption(QChar decimalPoint)
+{
+    return QStringLiteral("предельный %1\u00A0дБ").arg(calc::formatTrimmed(LoudestAllowed, 1, decimalPoint));
+}
+
+QString bandCaption(double from, double to, QChar decimalPoint)
+{
+    return calc::formatTrimmed(from, 1, decimalPoint) + u'\u2013' + calc::formatTrimmed(to, 1, decimalPoint);
 }
 
 QString coverageLine(double percent, QChar decimalPoint)

@@ -34,7 +34,23 @@ inline const QString Summary = QStringLiteral("Итог расстановки")
 inline const QString Drawing = QStringLiteral("План помещения");
 inline const QString Uncovered = QStringLiteral("Не озвучено");
 inline const QString Covered = QStringLiteral("Озвучено");
+
+// The choice of what the drawing shows, and the level view's texts.
+inline const QString View = QStringLiteral("Показать");
+inline const QString ZonesView = QStringLiteral("зоны");
+inline const QString LevelView = QStringLiteral("уровень звука");
+inline const QString LevelComputing = QStringLiteral("Расчет уровня звука…");
+inline const QString NoLevel = QStringLiteral("Уровень звука: нет данных");
+inline const QString LevelLegendTitle = QStringLiteral("Уровень, дБ");
 } // namespace text
+
+// The legend's entries for the contour lines: "требуемый 85\u00A0дБ" and
+// "предельный 120\u00A0дБ".
+QString requiredContourCaption(double level, QChar decimalPoint);
+QString loudContourCaption(QChar decimalPoint);
+
+// A band of the level legend: "85–90".
+QString bandCaption(double from, double to, QChar decimalPoint);
 
 // The note under a drawing that leaves out the zones' outlines (too dense,
 // or zones too small to show more than their outline) or some markers (too
@@ -64,6 +80,7 @@ inline const QString PdfFilter = QStringLiteral("Документ PDF (*.pdf)");
 inline const QString SvgFilter = QStringLiteral("Рисунок SVG (*.svg)");
 inline const QString PngFilter = QStringLiteral("Рисунок PNG (*.png)");
 inline const QString CsvFilter = QStringLiteral("Текст CSV (*.csv)");
+inline const QString DxfFilter = QStringLiteral("Чертеж DXF (*.dxf)");
 inline const QString PlanFileName = QStringLiteral("План размещения.pdf");
 inline const QString CsvFileName = QStringLiteral("Координаты громкоговорителей.csv");
 } // namespace text

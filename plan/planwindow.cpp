@@ -156,6 +156,11 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
     m_count->setRange(1, MaxLoudspeakers);
     panel->addWidget(a11y::captionFor(m_count, text::Count));
     panel->addWidget(m_count);
+    m_view = new QComboBox(side);
+    m_view->addItem(text::ZonesView, int(PlanView::Zones));
+    m_view->addItem(text::LevelView, int(PlanView::Level));
+    panel->addWidget(a11y::captionFor(m_view, text::View));
+    panel->addWidget(m_view);
 
     m_summary = valueLabel(text::Summary, side);
     panel->addWidget(m_summary);
@@ -195,14 +200,24 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
     connect(m_arrangement, &QComboBox::currentIndexChanged, this, &PlanWindow::arrangementChosen);
     connect(m_count, &QSpinBox::valueChanged, this, &PlanWindow::countChanged);
     connect(m_count, &CountBox::entryCorrected, this, &PlanWindow::countCorrected);
+    connect(m_view, &QComboBox::currentIndexChanged, this, &PlanWindow::viewChosen);
     connect(m_save, &QPushButton::clicked, this, &PlanWindow::savePlan);
     connect(m_csv, &QPushButton::clicked, this, &PlanWindow::saveCoordinates);
     connect(m_print, &QPushButton::clicked, this, &PlanWindow::printPlan);
 
+    // One map at a time: a new one waits for the cancelled one to stop.
+    // The map itself takes every core.
+    m_levelThreads.setMaxThreadCount(1);
+
     resize(1100, 680);
 }
 
-PlanWindow::~PlanWindow() = default;
+PlanWindow::~PlanWindow()
+{
+    // No computation may outlive the window it reports to.
+    cancelLevel();
+    m_levelThreads.waitForDone();
+}
 
 void PlanWindow::showCalculation(const PlanFigures &figures)
 {
@@ -250,6 +265,7 @@ void PlanWindow::showInputsChanged()
 
 void PlanWindow::showNoCalculation()
 {
+    cancelLevel();
     m_calculated = false;
     m_scene.reset();
     m_drawing->setScene(nullptr);
@@ -314,15 +330,84 @@ void PlanWindow::relayOut()
 {
     const auto arrangement = Arrangement(m_arrangement->currentData().toInt());
     m_scene = std::make_shared<PlanScene>(buildScene(m_figures, arrangement, m_requested));
+    m_scene->view = PlanView(m_view->currentData().toInt());
     {
         // The box shows what the plan uses.
         const QSignalBlocker block(m_count);
         m_count->setValue(int(m_scene->loudspeakers()));
     }
-    m_drawing->setScene(m_scene);
     m_model->setScene(m_scene);
-    setValue(m_summary, m_scene->summary());
+    requestLevel();
+    showScene();
     showStatus();
+}
+
+void PlanWindow::viewChosen()
+{
+    if (!m_scene)
+        return;
+    m_scene->view = PlanView(m_view->currentData().toInt());
+    requestLevel();
+    showScene();
+}
+
+void PlanWindow::showScene()
+{
+    m_drawing->setScene(m_scene);
+    setValue(m_summary, m_scene->summary());
+}
+
+void PlanWindow::requestLevel()
+{
+    cancelLevel();
+    if (!m_scene->levelPending())
+        return;
+    LevelInputs inputs = levelInputs(m_figures, m_scene->layout.placements);
+    const double required = m_figures.requiredLevel;
+    if (!hasLevelMap(inputs)) {
+        // Nothing to compute: "нет данных" at once.
+        m_scene->level = levelPicture(inputs, required);
+        return;
+    }
+    const quint64 request = m_levelRequest;
+    auto cancel = std::make_shared<std::atomic<bool>>(false);
+    m_levelCancel = cancel;
+    m_levelThreads.start([this, inputs = std::move(inputs), required, cancel, request] {
+        std::shared_ptr<const LevelPicture> picture = levelPicture(inputs, required, cancel.get());
+        if (!picture)
+            return;
+        // The window waits for this task before it goes, so it is there to
+        // take the map; the queued call runs on the UI thread.
+        QMetaObject::invokeMethod(
+            this, [this, picture, request] { levelComputed(picture, request); }, Qt::QueuedConnection);
+    });
+}
+
+void PlanWindow::cancelLevel()
+{
+    ++m_levelRequest;
+    if (m_levelCancel)
+        m_levelCancel->store(true);
+    m_levelCancel.reset();
+}
+
+void PlanWindow::levelComputed(std::shared_ptr<const LevelPicture> picture, quint64 request)
+{
+    if (request != m_levelRequest || !m_scene || !m_scene->levelPending())
+        return;
+    m_levelCancel.reset();
+    m_scene->level = std::move(picture);
+    showScene();
+    emit levelMapShown();
+}
+
+void PlanWindow::finishLevel()
+{
+    if (!m_scene || !m_scene->levelPending())
+        return;
+    cancelLevel();
+    completeLevel(*m_scene);
+    showScene();
 }
 
 void PlanWindow::showStatus()
@@ -381,10 +466,13 @@ void PlanWindow::savePlan()
 {
     if (!m_scene)
         return;
-    const QString path
-        = askTarget(text::SaveTitle, text::PlanFileName, {text::PdfFilter, text::SvgFilter, text::PngFilter});
-    if (!path.isEmpty())
-        reportWrite(writePlan(path, *m_scene));
+    const QString path = askTarget(text::SaveTitle, text::PlanFileName,
+                                   {text::PdfFilter, text::SvgFilter, text::PngFilter, text::DxfFilter});
+    if (path.isEmpty())
+        return;
+    if (formatOfPath(path) != PlanFormat::Dxf)
+        finishLevel();
+    reportWrite(writePlan(path, *m_scene));
 }
 
 void PlanWindow::saveCoordinates()
@@ -409,6 +497,7 @@ void PlanWindow::printPlan()
     printer.setPageLayout(documentPageLayout(printer.pageLayout()));
     if (!askPrinter(printer))
         return;
+    finishLevel();
     if (!paintDocument(printer, *m_scene) && m_messenger)
         m_messenger->inform(QStringLiteral("Не удалось напечатать план: принтер не принимает документ"));
 }

@@ -5,7 +5,9 @@
 #include "planscene.h"
 
 #include <QStringList>
+#include <QThreadPool>
 #include <QWidget>
+#include <atomic>
 #include <memory>
 
 class Messenger;
@@ -27,14 +29,20 @@ class PlanDrawing;
 
 // The window "План размещения громкоговорителей": the last completed
 // calculation's room with its loudspeakers laid out in the chosen
-// arrangement, the coordinates, and the plan saved or printed. Before any
-// calculation it shows only "Вначале произведите расчет".
+// arrangement, their zones or the level of the sound on the floor, the
+// coordinates, and the plan saved or printed. Before any calculation it
+// shows only "Вначале произведите расчет".
+//
+// The level map is computed off the UI thread: each layout, count,
+// calculation or view asks anew, which cancels the computation asked for
+// before; only the newest one's map is shown.
 class PlanWindow : public QWidget {
     Q_OBJECT
 public:
     // messenger shows the messages (a file that cannot be written); the
     // window does not own it.
     explicit PlanWindow(Messenger *messenger, QWidget *parent = nullptr);
+    // Cancels a computation of the level map and waits for it to stop.
     ~PlanWindow() override;
 
     // Shows a completed calculation: the arrangements of its mounting type
@@ -60,6 +68,8 @@ public:
 
     QComboBox *arrangementBox() const { return m_arrangement; }
     QSpinBox *countBox() const { return m_count; }
+    // "Показать": "зоны" or "уровень звука".
+    QComboBox *viewBox() const { return m_view; }
     PlanDrawing *drawing() const { return m_drawing; }
     QTableView *coordinateTable() const { return m_table; }
     QLabel *summaryLabel() const { return m_summary; }
@@ -77,6 +87,10 @@ public:
     void saveCoordinates();
     void printPlan();
 
+signals:
+    // A level map computed off the UI thread is shown.
+    void levelMapShown();
+
 protected:
     // The file dialog: the path the user typed, empty when cancelled;
     // chosenFilter holds the filter shown first and, on return, the filter
@@ -92,6 +106,17 @@ private:
     void countChanged(int count);
     void countCorrected(qint64 typed, int used);
     void relayOut();
+    void viewChosen();
+    // Asks for the level map of the scene shown where its view needs one,
+    // cancelling the computation asked for before.
+    void requestLevel();
+    void cancelLevel();
+    void levelComputed(std::shared_ptr<const LevelPicture> picture, quint64 request);
+    // The level map computed here and now where it is still being computed
+    // (for a file or the printer, which show no half picture).
+    void finishLevel();
+    // The summary and the drawing after the scene's view or map changed.
+    void showScene();
     void showStatus();
     void showInfo();
     QString suggestedPath(const QString &name) const;
@@ -107,7 +132,13 @@ private:
     // Why the count typed was corrected; empty when it was not.
     QString m_countNote;
     QString m_folder;
-    std::shared_ptr<const PlanScene> m_scene;
+    std::shared_ptr<PlanScene> m_scene;
+
+    // The level map's computation: one at a time; the request number of
+    // the newest, whose map alone is shown, and its cancel flag.
+    QThreadPool m_levelThreads;
+    quint64 m_levelRequest = 0;
+    std::shared_ptr<std::atomic<bool>> m_levelCancel;
 
     QStackedLayout *m_pages;
     QLabel *m_notCalculated;
@@ -115,6 +146,7 @@ private:
     QLabel *m_room;
     QComboBox *m_arrangement;
     CountBox *m_count;
+    QComboBox *m_view;
     QLabel *m_summary;
     QLabel *m_status;
     QLabel *m_inputsChanged;

@@ -1,14 +1,19 @@
 // Renders the plan window with an example calculation into a PNG.
-// Usage: screenshot_plan <file.png> [ceiling|wall|roundhorn|squarehorn|behind|narrow|hall|none] [C|ru]
+// Usage: screenshot_plan <file.png>
+//            [ceiling|wall|roundhorn|squarehorn|behind|narrow|hall|hornhall|none] [C|ru] [zones|level]
 // The default is the ceiling example: a 30 x 12 m room, discs of 3 m,
-// 13 loudspeakers in rows, with "." as the decimal separator.
+// 13 loudspeakers in rows 3 m above the listening plane, with "." as the
+// decimal separator, showing the zones. "hornhall" is a 24 x 12 m hall with
+// six square horns on two walls; "level" shows the level of the sound.
 #include "calc/calcstate.h"
 #include "plan/planwindow.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QLocale>
 #include <QPixmap>
+#include <QThread>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -49,6 +54,20 @@ plan::PlanFigures example(const char *name)
         f.farSide = std::min(f.farSlant / c, f.range);
         f.coverS = 8;
         f.count = 5;
+    } else if (std::strcmp(name, "hornhall") == 0) {
+        f.mounting = calc::Mounting::SquareHorn;
+        f.mountingWord = QStringLiteral("Рупорный");
+        f.roomL = 24;
+        f.roomW = 12;
+        f.splTotal = 105;
+        f.dirDeg = 60;
+        f.vDirDeg = 40;
+        f.tiltDeg = 20;
+        f.dirRad = calc::degreesToRadians(f.dirDeg);
+        f.dropH = 3.5;
+        f.requiredLevel = 85;
+        f.range = 12;
+        f.count = 6;
     } else if (std::strcmp(name, "narrow") == 0) {
         f.mountingWord = QStringLiteral("Потолочный");
         f.roomL = 1000;
@@ -70,6 +89,9 @@ plan::PlanFigures example(const char *name)
         f.roomL = 30;
         f.roomW = 12;
         f.radius = 3;
+        f.dirDeg = 90;
+        f.dropH = 3;
+        f.requiredLevel = 80;
         f.range = 6;
         f.coverS = 29;
         f.count = 13;
@@ -84,11 +106,12 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: screenshot_plan <file.png> [example] [C|ru]\n");
+        std::fprintf(stderr, "usage: screenshot_plan <file.png> [example] [C|ru] [zones|level]\n");
         return 2;
     }
     const char *name = argc > 2 ? argv[2] : "ceiling";
     const bool russian = argc > 3 && std::strcmp(argv[3], "ru") == 0;
+    const bool level = argc > 4 && std::strcmp(argv[4], "level") == 0;
     QLocale::setDefault(russian ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c());
     plan::PlanFigures figures = example(name);
     figures.decimalPoint = QLocale().decimalPoint().front();
@@ -100,8 +123,18 @@ int main(int argc, char *argv[])
         window.arrangementBox()->setCurrentIndex(1);
     if (std::strcmp(name, "hall") == 0)
         window.arrangementBox()->setCurrentIndex(3);
+    if (std::strcmp(name, "hornhall") == 0)
+        window.arrangementBox()->setCurrentIndex(1);
+    if (level)
+        window.viewBox()->setCurrentIndex(1);
     window.resize(1100, 680);
     window.show();
+    // The map comes from another thread; the picture waits for it.
+    const QDeadlineTimer deadline(30000);
+    do {
+        QApplication::processEvents();
+        QThread::msleep(5);
+    } while (window.scene() && window.scene()->levelPending() && !deadline.hasExpired());
     QApplication::processEvents();
     return window.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 // fits its space.
 #include "calc/calcstate.h"
 #include "calc/numberformat.h"
+#include "dxfdrawing.h"
 #include "filesizelimit.h"
 #include "plan/plandrawing.h"
 #include "plan/planexport.h"
@@ -29,6 +30,7 @@
 using namespace plan;
 
 Q_DECLARE_METATYPE(plan::PlanFormat)
+Q_DECLARE_METATYPE(plan::PlanView)
 
 namespace {
 
@@ -188,6 +190,16 @@ private slots:
     void numbersNeverTouch_data();
     void numbersNeverTouch();
     void numbersGoAboveBelowOrNowhere();
+
+    void summaryFollowsTheView_data();
+    void summaryFollowsTheView();
+    void levelViewFiles_data();
+    void levelViewFiles();
+    void fileOfAWaitingLevelViewHasTheMap();
+    void exportWritesByTheSuffix_data();
+    void exportWritesByTheSuffix();
+    void denseLevelDrawing_data();
+    void denseLevelDrawing();
 
 private:
     QTemporaryDir m_dir;
@@ -490,6 +502,7 @@ void TestPlanExport::formats_data()
     QTest::newRow("upper case") << "/tmp/PLAN.PDF" << PlanFormat::Pdf;
     QTest::newRow("svg") << "план.svg" << PlanFormat::Svg;
     QTest::newRow("png") << "a.b.png" << PlanFormat::Png;
+    QTest::newRow("dxf") << "/tmp/план.DXF" << PlanFormat::Dxf;
     QTest::newRow("none") << "/tmp/план" << PlanFormat::Unknown;
     QTest::newRow("other") << "/tmp/план.jpg" << PlanFormat::Unknown;
 }
@@ -796,6 +809,251 @@ void TestPlanExport::numbersGoAboveBelowOrNowhere()
         boxes,
         QList<QRectF>({QRectF(44, 39, 20, 10), QRectF(94, 11, 20, 10), QRectF(44, 79, 20, 10),
                        QRectF(144, 49, 20, 10), QRectF(), QRectF(4, 81, 20, 10), QRectF(144, 89, 20, 10)}));
+}
+
+namespace {
+
+// The worked example's six in rows, in the view; the level view with its
+// map when computed is true.
+PlanScene workedScene(QChar point, PlanView view, bool computed, double dirDeg = 90)
+{
+    PlanFigures figures = planexamples::workedLevel(point);
+    figures.dirDeg = dirDeg;
+    PlanScene scene = buildScene(figures, Arrangement::Rows, 6);
+    scene.view = view;
+    if (computed)
+        completeLevel(scene);
+    return scene;
+}
+
+// How many pixels of the image have exactly this colour.
+qint64 pixelsOf(const QImage &image, const QColor &colour)
+{
+    qint64 count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixel(x, y) == colour.rgb();
+    }
+    return count;
+}
+
+} // namespace
+
+void TestPlanExport::summaryFollowsTheView_data()
+{
+    QTest::addColumn<PlanView>("view");
+    QTest::addColumn<bool>("computed");
+    QTest::addColumn<double>("dirDeg");
+    QTest::addColumn<QString>("summary"); // its beginning
+
+    QTest::newRow("zones") << PlanView::Zones << false << 90.0
+                           << "Громкоговорителей на плане: 6 (по расчёту: 6). Озвучено: ";
+    QTest::newRow("zones, the map computed")
+        << PlanView::Zones << true << 90.0 << "Громкоговорителей на плане: 6 (по расчёту: 6). Озвучено: ";
+    QTest::newRow("level, being computed") << PlanView::Level << false << 90.0 << "Расчет уровня звука…";
+    QTest::newRow("level") << PlanView::Level << true << 90.0 << "Уровень звука: от ";
+    QTest::newRow("level without a directivity")
+        << PlanView::Level << true << 0.0 << "Уровень звука: нет данных";
+}
+
+// The summary line says what the view shows: the coverage, the level, that
+// the level is being computed, or that there is none to show.
+void TestPlanExport::summaryFollowsTheView()
+{
+    QFETCH(PlanView, view);
+    QFETCH(bool, computed);
+    QFETCH(double, dirDeg);
+    QFETCH(QString, summary);
+    const PlanScene scene = workedScene(russianPoint(), view, computed, dirDeg);
+    QVERIFY2(scene.summary().startsWith(summary), qPrintable(scene.summary()));
+    QCOMPARE(scene.levelPending(), view == PlanView::Level && !computed);
+    if (summary == QStringLiteral("Уровень звука: от "))
+        QCOMPARE(scene.summary(), levelSummaryText(scene.level->summary, 75, russianPoint()));
+}
+
+void TestPlanExport::levelViewFiles_data()
+{
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QChar>("point");
+
+    QTest::newRow("SVG, comma") << "svg" << russianPoint();
+    QTest::newRow("SVG, point") << "svg" << cPoint();
+    QTest::newRow("PNG") << "png" << russianPoint();
+    QTest::newRow("PDF, comma") << "pdf" << russianPoint();
+    QTest::newRow("PDF, point") << "pdf" << cPoint();
+}
+
+// Each file shows the view it is asked for: the level view its legend in dB
+// and the contour lines' captions, the colours of the level and its summary;
+// the zones view none of them.
+void TestPlanExport::levelViewFiles()
+{
+    QFETCH(QString, suffix);
+    QFETCH(QChar, point);
+    const PlanFigures figures = planexamples::workedLevel(point);
+    const QString levelPath = m_dir.filePath(QStringLiteral("уровень.") + suffix);
+    const QString zonesPath = m_dir.filePath(QStringLiteral("зоны.") + suffix);
+    const WriteResult level = exportPlan(levelPath, figures, Arrangement::Rows, 6, PlanView::Level);
+    QVERIFY2(level.ok, qPrintable(level.error));
+    QVERIFY(exportPlan(zonesPath, figures, Arrangement::Rows, 6, PlanView::Zones).ok);
+    const PlanScene scene = workedScene(point, PlanView::Level, true);
+    const QString summary = scene.summary();
+    const std::vector<LegendStep> steps = legendSteps(scene.level->scale);
+    QVERIFY(steps.size() >= 2);
+
+    if (suffix == QLatin1String("svg")) {
+        const QString svg = QString::fromUtf8(contents(levelPath));
+        for (const QString &expected :
+             {QStringLiteral("Уровень, дБ"), QStringLiteral("требуемый 75\u00A0дБ"),
+              QStringLiteral("предельный 120\u00A0дБ"),
+              bandCaption(steps.front().from, steps.front().to, point),
+              bandCaption(steps.back().from, steps.back().to, point), summary.toHtmlEscaped()})
+            QVERIFY2(svg.contains(expected), qPrintable(expected));
+        QVERIFY(!svg.contains(QStringLiteral("Не озвучено")));
+        const QString zones = QString::fromUtf8(contents(zonesPath));
+        QVERIFY(!zones.contains(QStringLiteral("Уровень")));
+        QVERIFY(!zones.contains(QStringLiteral("требуемый")));
+    } else if (suffix == QLatin1String("png")) {
+        const QImage levelImage(levelPath);
+        const QImage zonesImage(zonesPath);
+        QVERIFY(!levelImage.isNull() && !zonesImage.isNull());
+        QVERIFY(levelImage != zonesImage);
+        // The loudest and the quietest band both show, on the floor and in
+        // the legend; the zones view has neither colour.
+        for (const LegendStep &step : {steps.front(), steps.back()}) {
+            QVERIFY2(pixelsOf(levelImage, step.colour) > 100, qPrintable(step.colour.name()));
+            QCOMPARE(pixelsOf(zonesImage, step.colour), qint64(0));
+        }
+    } else {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        const QString text = pdfText(levelPath).simplified();
+        QVERIFY2(text.contains(summary), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("Уровень, дБ")));
+        const QString zones = pdfText(zonesPath).simplified();
+        QVERIFY2(zones.contains(QStringLiteral("Громкоговорителей на плане: 6")), qPrintable(zones));
+        QVERIFY(!zones.contains(QStringLiteral("Уровень")));
+    }
+}
+
+// A file of a level view whose map is still being computed waits for the
+// map: the legend and the summary of the map, never "Расчет уровня звука…".
+void TestPlanExport::fileOfAWaitingLevelViewHasTheMap()
+{
+    const PlanScene waiting = workedScene(cPoint(), PlanView::Level, false);
+    QVERIFY(waiting.levelPending());
+    const QString path = m_dir.filePath(QStringLiteral("plan.svg"));
+    QVERIFY(writePlan(path, waiting).ok);
+    const QString svg = QString::fromUtf8(contents(path));
+    QVERIFY(!svg.contains(text::LevelComputing));
+    QVERIFY(svg.contains(workedScene(cPoint(), PlanView::Level, true).summary()));
+    QVERIFY(svg.contains(QStringLiteral("Уровень, дБ")));
+    QVERIFY(planImage(waiting) == planImage(workedScene(cPoint(), PlanView::Level, true)));
+}
+
+void TestPlanExport::exportWritesByTheSuffix_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<PlanView>("view");
+    QTest::addColumn<QByteArray>("head"); // empty: refused
+
+    QTest::newRow("DXF") << "чертеж.dxf" << PlanView::Zones << QByteArray("999\ndxflib");
+    QTest::newRow("DXF of the level view") << "чертеж.DXF" << PlanView::Level << QByteArray("999\ndxflib");
+    QTest::newRow("SVG") << "план.svg" << PlanView::Level << QByteArray("<?xml");
+    QTest::newRow("PNG") << "план.png" << PlanView::Level << QByteArray("\x89PNG\r\n\x1a\n");
+    QTest::newRow("PDF") << "план.pdf" << PlanView::Zones << QByteArray("%PDF-");
+    QTest::newRow("PDF in capitals") << "ПЛАН.PDF" << PlanView::Level << QByteArray("%PDF-");
+    QTest::newRow("JPG") << "план.jpg" << PlanView::Level << QByteArray();
+    QTest::newRow("no suffix") << "план" << PlanView::Zones << QByteArray();
+}
+
+// The plain export writes the format the suffix names, and refuses any
+// other without writing a file; the DXF holds the room and the six
+// loudspeakers at their positions in millimetres.
+void TestPlanExport::exportWritesByTheSuffix()
+{
+    QFETCH(QString, name);
+    QFETCH(PlanView, view);
+    QFETCH(QByteArray, head);
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    const WriteResult result
+        = exportPlan(path, planexamples::workedLevel(cPoint()), Arrangement::Rows, 6, view);
+    if (head.isEmpty()) {
+        QVERIFY(!result.ok);
+        QVERIFY2(result.error.contains(QDir::toNativeSeparators(path)), qPrintable(result.error));
+        QVERIFY(filesIn(dir.path()).isEmpty());
+        return;
+    }
+    QVERIFY2(result.ok, qPrintable(result.error));
+    QCOMPARE(filesIn(dir.path()), QStringList{name});
+    const QByteArray bytes = contents(path);
+    QVERIFY2(bytes.startsWith(head), bytes.left(40).constData());
+    if (formatOfPath(path) != PlanFormat::Dxf)
+        return;
+    const dxfdrawing::Drawing drawing = dxfdrawing::readDrawing(bytes);
+    QCOMPARE(drawing.on(QStringLiteral("ПОМЕЩЕНИЕ"), "LWPOLYLINE").size(), std::size_t(1));
+    const std::vector<dxfdrawing::Record> circles = drawing.on(QStringLiteral("ГРОМКОГОВОРИТЕЛИ"), "CIRCLE");
+    QCOMPARE(circles.size(), std::size_t(6));
+    const QList<QPointF> worked{{2, 2}, {6, 2}, {10, 2}, {2, 6}, {6, 6}, {10, 6}};
+    for (std::size_t i = 0; i < circles.size(); ++i) {
+        QCOMPARE(circles[i].number(10), worked[qsizetype(i)].x() * 1000.0);
+        QCOMPARE(circles[i].number(20), worked[qsizetype(i)].y() * 1000.0);
+    }
+}
+
+void TestPlanExport::denseLevelDrawing_data()
+{
+    QTest::addColumn<double>("count");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QString>("note");
+
+    QTest::newRow("2000 in 200 x 100 m, small")
+        << 2000.0 << QSize(420, 200) << "Громкоговорители показаны выборочно: слишком плотно";
+    QTest::newRow("2000 in 200 x 100 m, large") << 2000.0 << QSize(1600, 900) << "";
+    QTest::newRow("50 in 200 x 100 m, small") << 50.0 << QSize(300, 220) << "";
+}
+
+// The level view keeps the dense plan's rules for the markers, says so when
+// it thins them, and never speaks of the zones it does not draw; its legend
+// lies right of the room, inside the drawing.
+void TestPlanExport::denseLevelDrawing()
+{
+    QFETCH(double, count);
+    QFETCH(QSize, size);
+    QFETCH(QString, note);
+    PlanFigures figures = planexamples::ceiling(200, 100, 0.7, count, 1.5, russianPoint());
+    figures.dirDeg = 90;
+    figures.dropH = 0.7;
+    PlanScene scene = buildScene(figures, Arrangement::Rows, count);
+    scene.view = PlanView::Level;
+    completeLevel(scene);
+    QVERIFY(scene.level && scene.level->computed);
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.setDotsPerMeterX(qRound(96 / 0.0254));
+    image.setDotsPerMeterY(qRound(96 / 0.0254));
+    const PlanFrame frame = planFrame(QRectF(image.rect()), scene, image);
+    QCOMPARE(planMarkers(scene, frame).thinned, !note.isEmpty());
+    QVERIFY(frame.legendWidth > 0.0);
+    QVERIFY(frame.room.right() + frame.legendWidth <= size.width());
+
+    QSvgGenerator generator;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    generator.setOutputDevice(&buffer);
+    generator.setSize(size);
+    generator.setResolution(96);
+    {
+        QPainter painter(&generator);
+        paintPlan(painter, QRectF(QPoint(0, 0), size), scene);
+    }
+    const QString svg = QString::fromUtf8(buffer.data());
+    QVERIFY(!svg.contains(QStringLiteral("Контуры зон")));
+    QVERIFY(svg.contains(QStringLiteral("Уровень, дБ")));
+    if (note.isEmpty())
+        QVERIFY(!svg.contains(QStringLiteral("выборочно")));
+    else
+        QVERIFY2(svg.contains(note), qPrintable(note));
 }
 
 QTEST_MAIN(TestPlanExport)

@@ -1,8 +1,13 @@
 // The plan window driven as a user drives it: the state before any
 // calculation, the arrangements and the count box, a new calculation, the
-// three commands through replaced dialogs, and what a screen reader reads.
+// view of the zones or of the level, the three commands through replaced
+// dialogs, and what a screen reader reads.
 #include "calc/calcstate.h"
+#include "calc/numberformat.h"
+#include "dxfdrawing.h"
+#include "plan/levelmap.h"
 #include "plan/plandrawing.h"
+#include "plan/plantexts.h"
 #include "plan/planwindow.h"
 #include "planexamples.h"
 #include "widgets/messenger.h"
@@ -21,6 +26,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTableView>
@@ -123,6 +129,32 @@ QByteArray head(const QString &path, int size)
     return file.open(QIODevice::ReadOnly) ? file.read(size) : QByteArray();
 }
 
+QChar comma()
+{
+    return QLocale(QLocale::Russian).decimalPoint().front();
+}
+
+// The level summary of a layout as the map computed here gives it.
+QString expectedLevelSummary(const PlanFigures &figures, const std::vector<Placement> &placements)
+{
+    const std::optional<LevelMap> map = levelMap(levelInputs(figures, placements));
+    if (!map)
+        return QStringLiteral("no map");
+    return levelSummaryText(summarize(*map, figures.requiredLevel), figures.requiredLevel,
+                            figures.decimalPoint);
+}
+
+// The text of a PDF through pdftotext, on one line.
+QString pdfText(const QString &path)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
+    if (!process.waitForFinished(60000))
+        return QString();
+    return QString::fromUtf8(process.readAllStandardOutput()).simplified();
+}
+
 } // namespace
 
 class TestPlanWindow : public QObject {
@@ -155,6 +187,19 @@ private slots:
     void copiesTheSelectedCells_data();
     void copiesTheSelectedCells();
 
+    void viewChoice();
+    void levelOfTheWorkedExample_data();
+    void levelOfTheWorkedExample();
+    void drawingShowsTheLevelInColour();
+    void newestRequestWins_data();
+    void newestRequestWins();
+    void zonesViewCancelsTheMap();
+    void largeMapLeavesTheWindowFree();
+    void filesWhileTheMapIsComputed_data();
+    void filesWhileTheMapIsComputed();
+    void printsTheLevelView();
+    void savesTheDxfDrawing();
+
 private:
     RecordingMessenger *m_messages = nullptr;
     ScriptedWindow *m_window = nullptr;
@@ -173,6 +218,7 @@ void TestPlanWindow::init()
 void TestPlanWindow::cleanup()
 {
     delete m_window;
+    m_window = nullptr;
     delete m_messages;
     delete m_dir;
 }
@@ -379,6 +425,10 @@ void TestPlanWindow::savesUnderTheFilterSuffix_data()
     QTest::newRow("PNG, a dot in the name") << "план 1.2" << png << false << "план 1.2.png";
     QTest::newRow("CSV, a dot in the name") << "зал 1.2" << csv << true << "зал 1.2.csv";
     QTest::newRow("CSV, suffix typed") << "зал.csv" << csv << true << "зал.csv";
+    QTest::newRow("DXF, no suffix") << "чертеж этажа" << QStringLiteral("Чертеж DXF (*.dxf)") << false
+                                    << "чертеж этажа.dxf";
+    QTest::newRow("DXF, another suffix")
+        << "чертеж.pdf" << QStringLiteral("Чертеж DXF (*.dxf)") << false << "чертеж.pdf.dxf";
 }
 
 // The file written carries the chosen filter's suffix, and nothing else is
@@ -413,6 +463,8 @@ void TestPlanWindow::asksBeforeReplacingTheFileWritten_data()
     QTest::newRow("SVG, no suffix") << "план"
                                     << "Рисунок SVG (*.svg)" << false << "план.svg";
     QTest::newRow("CSV, no suffix") << "зал 1" << csv << true << "зал 1.csv";
+    QTest::newRow("DXF, no suffix") << "чертеж"
+                                    << "Чертеж DXF (*.dxf)" << false << "чертеж.dxf";
     QTest::newRow("CSV, a dot in the name") << "зал 1.2" << csv << true << "зал 1.2.csv";
 }
 
@@ -459,7 +511,8 @@ void TestPlanWindow::savesInTheChosenFormat()
     m_window->answerPath = m_dir->filePath(QStringLiteral("plan.pdf"));
     QTest::mouseClick(m_window->saveButton(), Qt::LeftButton);
     QCOMPARE(m_window->offeredFilters,
-             QStringList({"Документ PDF (*.pdf)", "Рисунок SVG (*.svg)", "Рисунок PNG (*.png)"}));
+             QStringList({"Документ PDF (*.pdf)", "Рисунок SVG (*.svg)", "Рисунок PNG (*.png)",
+                          "Чертеж DXF (*.dxf)"}));
     QCOMPARE(head(m_dir->filePath(QStringLiteral("plan.pdf")), 5), QByteArray("%PDF-"));
 
     // A name without suffix takes the chosen filter's.
@@ -691,6 +744,299 @@ void TestPlanWindow::limitsAreSaid()
         QVERIFY(line->isHidden());
         QCOMPARE(line->accessibleName(), QString());
     }
+}
+
+// "Показать" offers the zones (shown first) and the level, is named by its
+// caption, and each view says what it shows in the summary and to a screen
+// reader; the zones view comes back as it was.
+void TestPlanWindow::viewChoice()
+{
+    m_window->showCalculation(planexamples::workedLevel(comma()));
+    QComboBox *view = m_window->viewBox();
+    QCOMPARE(items(view), QStringList({"зоны", "уровень звука"}));
+    QCOMPARE(view->currentText(), QStringLiteral("зоны"));
+    QCOMPARE(view->accessibleName(), QStringLiteral("Показать"));
+    const QString zones = m_window->summaryLabel()->text();
+    QVERIFY(zones.startsWith(QStringLiteral("Громкоговорителей на плане: 6 (по расчёту: 6)")));
+
+    QSignalSpy shown(m_window, &PlanWindow::levelMapShown);
+    view->setCurrentIndex(1);
+    QCOMPARE(m_window->summaryLabel()->text(), QStringLiteral("Расчет уровня звука…"));
+    QVERIFY(shown.wait(20000));
+    const QString level = m_window->summaryLabel()->text();
+    QVERIFY2(level.startsWith(QStringLiteral("Уровень звука: от ")), qPrintable(level));
+    QCOMPARE(m_window->summaryLabel()->accessibleName(), level);
+    QVERIFY(m_window->drawing()->accessibleDescription().contains(level));
+    QCOMPARE(m_window->drawing()->scene()->view, PlanView::Level);
+
+    view->setCurrentIndex(0);
+    QCOMPARE(m_window->summaryLabel()->text(), zones);
+    QCOMPARE(m_window->summaryLabel()->accessibleName(), zones);
+    QVERIFY(m_window->drawing()->accessibleDescription().contains(zones));
+    // Back to the level of the same plan: the map computed is kept.
+    view->setCurrentIndex(1);
+    QCOMPARE(m_window->summaryLabel()->text(), level);
+    QCOMPARE(shown.count(), 1);
+    // The table stays as it was.
+    QCOMPARE(m_window->coordinateTable()->model()->rowCount(), 6);
+}
+
+void TestPlanWindow::levelOfTheWorkedExample_data()
+{
+    QTest::addColumn<QChar>("point");
+
+    QTest::newRow("comma") << comma();
+    QTest::newRow("point") << QChar(u'.');
+}
+
+// The worked example: six ceiling loudspeakers in rows at (2; 2) … (10; 6),
+// the summary's lowest and highest level those of the map computed here,
+// the highest the 86,50 dB under a loudspeaker and the lowest below the
+// 72,77 dB at (4; 4).
+void TestPlanWindow::levelOfTheWorkedExample()
+{
+    QFETCH(QChar, point);
+    const PlanFigures figures = planexamples::workedLevel(point);
+    m_window->showCalculation(figures);
+    QSignalSpy shown(m_window, &PlanWindow::levelMapShown);
+    m_window->viewBox()->setCurrentIndex(1);
+    QVERIFY(shown.wait(20000));
+
+    const std::vector<Placement> &placements = m_window->scene()->layout.placements;
+    const QList<QPointF> worked{{2, 2}, {6, 2}, {10, 2}, {2, 6}, {6, 6}, {10, 6}};
+    QCOMPARE(placements.size(), std::size_t(6));
+    for (std::size_t i = 0; i < placements.size(); ++i)
+        QCOMPARE(placements[i].position, worked[qsizetype(i)]);
+
+    const QString summary = m_window->summaryLabel()->text();
+    const QString decimal = QRegularExpression::escape(QString(point));
+    const QString number = QStringLiteral(R"((-?\d+%1\d))").arg(decimal);
+    const QRegularExpression pattern(
+        QStringLiteral("^Уровень звука: от ") + number + QStringLiteral(" до ") + number
+        + QStringLiteral(" дБ, разброс ") + number + QStringLiteral(" дБ\\. Не ниже 75 дБ: ") + number
+        + QStringLiteral(" % площади\\. Выше 120 дБ: 0") + decimal + QStringLiteral("0 % площади\\.$"));
+    const QRegularExpressionMatch match = pattern.match(summary);
+    QVERIFY2(match.hasMatch(), qPrintable(summary));
+    const std::optional<LevelMap> map = levelMap(levelInputs(figures, placements), nullptr, 1);
+    QVERIFY(map.has_value());
+    const auto [lowest, highest] = std::minmax_element(map->levels.begin(), map->levels.end());
+    QCOMPARE(match.captured(1), calc::formatFixed(*lowest, 1, point));
+    QCOMPARE(match.captured(2), calc::formatFixed(*highest, 1, point));
+    QCOMPARE(match.captured(2), QStringLiteral("86") + point + u'5');
+    QVERIFY(*lowest < 72.77);
+    QCOMPARE(summary, expectedLevelSummary(figures, placements));
+}
+
+// The floor shows each point in the colour of its level's band: under
+// loudspeaker 1 the loudest band, in the corner a quieter one.
+void TestPlanWindow::drawingShowsTheLevelInColour()
+{
+    const PlanFigures figures = planexamples::workedLevel(comma());
+    m_window->showCalculation(figures);
+    QSignalSpy shown(m_window, &PlanWindow::levelMapShown);
+    m_window->viewBox()->setCurrentIndex(1);
+    QVERIFY(shown.wait(20000));
+    PlanDrawing *drawing = m_window->drawing();
+    const PlanScene &scene = *drawing->scene();
+    QVERIFY(scene.level && scene.level->computed);
+    const QImage picture = drawing->grab().toImage();
+    const qreal ratio = picture.devicePixelRatio();
+    const PlanFrame frame = planFrame(QRectF(drawing->rect()), scene, *drawing);
+    const LevelInputs inputs = levelInputs(figures, scene.layout.placements);
+    const LevelScale &scale = scene.level->scale;
+    int bands[2] = {-1, -1};
+    int i = 0;
+    for (const QPointF metres : {QPointF(2.3, 2.3), QPointF(0.3, 0.3)}) {
+        const QPoint at
+            = (frame.room.bottomLeft() + QPointF(metres.x(), -metres.y()) * frame.scale).toPoint();
+        const double level = levelAt(inputs, metres);
+        QCOMPARE(QColor(picture.pixel(at * ratio)).rgb(), levelColour(scale, level).rgb());
+        bands[i++] = bandOf(scale, level);
+    }
+    QCOMPARE(bands[0], scale.bands - 1);
+    QVERIFY(bands[1] < bands[0]);
+}
+
+void TestPlanWindow::newestRequestWins_data()
+{
+    QTest::addColumn<QString>("change");
+
+    QTest::newRow("count") << "count";
+    QTest::newRow("arrangement") << "arrangement";
+    QTest::newRow("calculation") << "calculation";
+    QTest::newRow("view") << "view";
+}
+
+// A new layout, count, calculation or view while the map is computed
+// cancels it: only the newest request's map is shown, once.
+void TestPlanWindow::newestRequestWins()
+{
+    QFETCH(QString, change);
+    PlanFigures figures = planexamples::workedLevel(comma());
+    m_window->showCalculation(figures);
+    const QString first = expectedLevelSummary(figures, m_window->scene()->layout.placements);
+    QSignalSpy shown(m_window, &PlanWindow::levelMapShown);
+    m_window->viewBox()->setCurrentIndex(1);
+    QVERIFY(m_window->scene()->levelPending());
+    if (change == QLatin1String("count")) {
+        m_window->countBox()->setValue(4);
+    } else if (change == QLatin1String("arrangement")) {
+        QComboBox *box = m_window->arrangementBox();
+        box->setCurrentIndex(box->findText(QStringLiteral("край к краю")));
+    } else if (change == QLatin1String("calculation")) {
+        figures.splTotal = 100;
+        m_window->showCalculation(figures);
+    } else {
+        m_window->viewBox()->setCurrentIndex(0);
+        m_window->viewBox()->setCurrentIndex(1);
+    }
+    QVERIFY(m_window->scene()->levelPending());
+    QCOMPARE(m_window->summaryLabel()->text(), QStringLiteral("Расчет уровня звука…"));
+    QVERIFY(shown.wait(20000));
+    QTest::qWait(300);
+    QCOMPARE(shown.count(), 1);
+    const QString newest = expectedLevelSummary(figures, m_window->scene()->layout.placements);
+    QCOMPARE(m_window->summaryLabel()->text(), newest);
+    QCOMPARE(newest == first, change == QLatin1String("view"));
+}
+
+// Back to the zones before the map is ready: the map never shows.
+void TestPlanWindow::zonesViewCancelsTheMap()
+{
+    m_window->showCalculation(planexamples::workedLevel(comma()));
+    const QString zones = m_window->summaryLabel()->text();
+    QSignalSpy shown(m_window, &PlanWindow::levelMapShown);
+    m_window->viewBox()->setCurrentIndex(1);
+    m_window->viewBox()->setCurrentIndex(0);
+    QTest::qWait(300);
+    QCOMPARE(shown.count(), 0);
+    QCOMPARE(m_window->summaryLabel()->text(), zones);
+    QVERIFY(!m_window->scene()->level);
+}
+
+// The map of 20 000 loudspeakers is computed while the window goes on: the
+// switch returns at once saying so, and closing the window while the map
+// is computed stops it safely.
+void TestPlanWindow::largeMapLeavesTheWindowFree()
+{
+    PlanFigures hall = planexamples::ceiling(200, 100, 1, 20000, 4, comma());
+    hall.dirDeg = 90;
+    hall.dropH = 1;
+    m_window->showCalculation(hall);
+    QCOMPARE(m_window->scene()->loudspeakers(), qsizetype(20000));
+    m_window->viewBox()->setCurrentIndex(1);
+    QVERIFY(m_window->scene()->levelPending());
+    QCOMPARE(m_window->summaryLabel()->text(), QStringLiteral("Расчет уровня звука…"));
+    // The window answers while the map is computed.
+    m_window->countBox()->setValue(19999);
+    QCOMPARE(m_window->scene()->loudspeakers(), qsizetype(19999));
+    QTest::qWait(50);
+    delete m_window;
+    m_window = nullptr;
+}
+
+void TestPlanWindow::filesWhileTheMapIsComputed_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<bool>("waits"); // the map is computed for the file
+
+    QTest::newRow("SVG") << "plan.svg"
+                         << "Рисунок SVG (*.svg)" << true;
+    QTest::newRow("PNG") << "plan.png"
+                         << "Рисунок PNG (*.png)" << true;
+    QTest::newRow("PDF") << "plan.pdf"
+                         << "Документ PDF (*.pdf)" << true;
+    QTest::newRow("DXF") << "plan.dxf"
+                         << "Чертеж DXF (*.dxf)" << false;
+}
+
+// A drawing saved while the map is computed has the whole map: the window
+// computes it there and then and shows it. The DXF, which has no map, does
+// not wait for it.
+void TestPlanWindow::filesWhileTheMapIsComputed()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, filter);
+    QFETCH(bool, waits);
+    const PlanFigures figures = planexamples::workedLevel(comma());
+    m_window->showCalculation(figures);
+    QSignalSpy shown(m_window, &PlanWindow::levelMapShown);
+    m_window->viewBox()->setCurrentIndex(1);
+    QVERIFY(m_window->scene()->levelPending());
+    const QString path = m_dir->filePath(name);
+    m_window->answerPath = path;
+    m_window->answerFilter = filter;
+    QTest::mouseClick(m_window->saveButton(), Qt::LeftButton);
+    QVERIFY(m_messages->informed.isEmpty());
+    QVERIFY(QFile::exists(path));
+    QCOMPARE(m_window->scene()->levelPending(), !waits);
+    const QString level = expectedLevelSummary(figures, m_window->scene()->layout.placements);
+    if (waits) {
+        QCOMPARE(m_window->summaryLabel()->text(), level);
+        // The map computed before is dropped, not shown again.
+        QTest::qWait(300);
+        QCOMPARE(shown.count(), 0);
+    } else {
+        QVERIFY(shown.wait(20000));
+        QCOMPARE(m_window->summaryLabel()->text(), level);
+    }
+    if (name.endsWith(QLatin1String(".svg"))) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString svg = QString::fromUtf8(file.readAll());
+        QVERIFY(svg.contains(level));
+        QVERIFY(svg.contains(QStringLiteral("Уровень, дБ")));
+        QVERIFY(svg.contains(QStringLiteral("требуемый 75\u00A0дБ")));
+    }
+}
+
+// The printout shows the view on screen, its summary and its legend.
+void TestPlanWindow::printsTheLevelView()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    const PlanFigures figures = planexamples::workedLevel(comma());
+    m_window->showCalculation(figures);
+    m_window->viewBox()->setCurrentIndex(1);
+    m_window->printTo = m_dir->filePath(QStringLiteral("printed.pdf"));
+    QTest::mouseClick(m_window->printButton(), Qt::LeftButton);
+    const QString text = pdfText(m_window->printTo);
+    QVERIFY2(text.contains(expectedLevelSummary(figures, m_window->scene()->layout.placements)),
+             qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("Уровень, дБ")));
+    QVERIFY(!text.contains(QStringLiteral("Расчет уровня звука")));
+}
+
+// "Чертеж DXF (*.dxf)" writes the plan's drawing: the room, each
+// loudspeaker's circle at its coordinates in millimetres with its number,
+// the zones and the dimensions, each on its layer.
+void TestPlanWindow::savesTheDxfDrawing()
+{
+    m_window->showCalculation(ceilingExample());
+    m_window->answerPath = m_dir->filePath(QStringLiteral("чертеж"));
+    m_window->answerFilter = QStringLiteral("Чертеж DXF (*.dxf)");
+    QTest::mouseClick(m_window->saveButton(), Qt::LeftButton);
+    QVERIFY(m_messages->informed.isEmpty());
+    QFile file(m_dir->filePath(QStringLiteral("чертеж.dxf")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const dxfdrawing::Drawing drawing = dxfdrawing::readDrawing(file.readAll());
+    QVERIFY(drawing.endsWithEof);
+    QCOMPARE(drawing.on(QStringLiteral("ПОМЕЩЕНИЕ"), "LWPOLYLINE").size(), std::size_t(1));
+    const std::vector<dxfdrawing::Record> circles = drawing.on(QStringLiteral("ГРОМКОГОВОРИТЕЛИ"), "CIRCLE");
+    const std::vector<dxfdrawing::Record> numbers = drawing.on(QStringLiteral("ГРОМКОГОВОРИТЕЛИ"), "TEXT");
+    const QAbstractItemModel *table = m_window->coordinateTable()->model();
+    QCOMPARE(qsizetype(circles.size()), qsizetype(table->rowCount()));
+    QCOMPARE(numbers.size(), circles.size());
+    const auto metres = [](const QVariant &cell) { return cell.toString().replace(u',', u'.').toDouble(); };
+    for (std::size_t i = 0; i < circles.size(); ++i) {
+        QCOMPARE(circles[i].number(10), metres(table->index(int(i), 1).data()) * 1000.0);
+        QCOMPARE(circles[i].number(20), metres(table->index(int(i), 2).data()) * 1000.0);
+    }
+    QCOMPARE(drawing.on(QStringLiteral("ЗОНЫ"), "CIRCLE").size()
+                 + drawing.on(QStringLiteral("ЗОНЫ"), "LWPOLYLINE").size(),
+             circles.size());
+    QCOMPARE(drawing.on(QStringLiteral("РАЗМЕРЫ"), "TEXT").size(), std::size_t(2));
 }
 
 QTEST_MAIN(TestPlanWindow)
