@@ -191,6 +191,19 @@ void ProjectWindow::buildContent()
     setCentralWidget(m_tabs);
 }
 
+// A button of a tab's row, pressed by Space, Enter or Return when focused,
+// named by its caption.
+QPushButton *ProjectWindow::addCommandButton(QWidget *tab, QHBoxLayout *row, const QString &caption,
+                                             void (ProjectWindow::*command)())
+{
+    auto *button = new QPushButton(caption, tab);
+    button->setAccessibleName(caption);
+    button->setAutoDefault(true);
+    connect(button, &QPushButton::clicked, this, command);
+    row->addWidget(button);
+    return button;
+}
+
 QWidget *ProjectWindow::buildRoomsTab()
 {
     auto *client = new QWidget(this);
@@ -198,12 +211,7 @@ QWidget *ProjectWindow::buildRoomsTab()
 
     auto *buttons = new QHBoxLayout;
     const auto button = [&](const QString &caption, void (ProjectWindow::*command)()) {
-        auto *b = new QPushButton(caption, client);
-        b->setAccessibleName(caption);
-        b->setAutoDefault(true);
-        connect(b, &QPushButton::clicked, this, command);
-        buttons->addWidget(b);
-        return b;
+        return addCommandButton(client, buttons, caption, command);
     };
     m_add = button(QStringLiteral("Добавить расчет"), &ProjectWindow::addCalculation);
     m_replace = button(QStringLiteral("Заменить расчетом"), &ProjectWindow::replaceByCalculation);
@@ -249,12 +257,7 @@ QWidget *ProjectWindow::buildLinesTab()
     auto *layout = new QVBoxLayout(client);
     auto *buttons = new QHBoxLayout;
     const auto button = [&](const QString &caption, void (ProjectWindow::*command)()) {
-        auto *b = new QPushButton(caption, client);
-        b->setAccessibleName(caption);
-        b->setAutoDefault(true);
-        connect(b, &QPushButton::clicked, this, command);
-        buttons->addWidget(b);
-        return b;
+        return addCommandButton(client, buttons, caption, command);
     };
     m_addLine = button(QStringLiteral("Добавить линию"), &ProjectWindow::addLine);
     m_removeLine = button(QStringLiteral("Удалить линию"), &ProjectWindow::removeLine);

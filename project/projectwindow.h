@@ -11,6 +11,7 @@
 
 class Messenger;
 class QAction;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -124,6 +125,8 @@ private:
     void buildMenus();
     void buildContent();
     QWidget *buildRoomsTab();
+    QPushButton *addCommandButton(QWidget *tab, QHBoxLayout *row, const QString &caption,
+                                  void (ProjectWindow::*command)());
     QWidget *buildLinesTab();
     QWidget *buildEquipmentTab();
     void updateLineFigures();

@@ -5,6 +5,7 @@
 // column widths), and the files written whole or not at all.
 #include "filesizelimit.h"
 #include "project/documentwriters.h"
+#include "toolrun.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -57,21 +58,6 @@ Document sampleDocument(int rooms = 80)
                             {{DocumentCell::fromText(QStringLiteral("Усилитель трансляционный")),
                               DocumentCell::fromNumber(2, 0)}}};
     return Document{Title, Date, {roomTable, lines, equipment}};
-}
-
-bool hasTool(const QString &name)
-{
-    return !QStandardPaths::findExecutable(name).isEmpty();
-}
-
-QByteArray run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0)
-        return QByteArray();
-    return process.readAllStandardOutput();
 }
 
 // The text of a PDF's pages first .. last (all when 0), laid out as on the page.

@@ -11,6 +11,7 @@
 #include "project/projectlines.h"
 #include "project/roomexport.h"
 #include "project/roomtable.h"
+#include "toolrun.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -72,16 +73,6 @@ RoomInputs ceilingRoom(const QString &model, int tap, const QString &length)
     in.width = "8";
     in.areaFromSides = true;
     return in;
-}
-
-QByteArray run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0)
-        return QByteArray();
-    return process.readAllStandardOutput();
 }
 
 // The cells of a sheet as stored: reference -> (type, value).
