@@ -2,6 +2,7 @@
 
 #include "app/roomevaluation.h"
 #include "calc/numberformat.h"
+#include "plan/planexport.h"
 #include "project/projectdocument.h"
 #include "project/projectfile.h"
 #include "project/roomexport.h"
@@ -29,8 +30,18 @@ struct Parser {
     QCommandLineOption exportTo{ExportName,
                                 QStringLiteral("Записать объект в файл OUT без окон и выйти: таблицу "
                                                "помещений в .csv или документы объекта (помещения, "
-                                               "линии, спецификация) в .xlsx или .pdf."),
+                                               "линии, спецификация) в .xlsx или .pdf; с --room — план "
+                                               "помещения в .dxf, .svg, .png или .pdf."),
                                 QStringLiteral("OUT")};
+    QCommandLineOption room{QStringLiteral("room"),
+                            QStringLiteral("С --export: записать план помещения номер N (по порядку в "
+                                           "файле, начиная с 1) в его размещении и с рассчитанным "
+                                           "количеством громкоговорителей."),
+                            QStringLiteral("N")};
+    QCommandLineOption view{QStringLiteral("view"),
+                            QStringLiteral("С --room: что показывает план: zones — зоны громкоговорителей "
+                                           "(по умолчанию), level — уровень звука."),
+                            QStringLiteral("VIEW")};
 
     Parser()
     {
@@ -40,6 +51,8 @@ struct Parser {
         parser.addOption(help);
         parser.addOption(version);
         parser.addOption(exportTo);
+        parser.addOption(room);
+        parser.addOption(view);
         parser.addPositionalArgument(QStringLiteral("FILE"),
                                      QStringLiteral("Файл объекта (.lsplan): открыть его в окне «Объект»."),
                                      QStringLiteral("[FILE.lsplan]"));
@@ -51,6 +64,27 @@ Request wrong(const QString &error)
     Request request;
     request.kind = Request::Kind::Wrong;
     request.error = error;
+    return request;
+}
+
+// The request for a room's plan: the room's number and the view checked,
+// and OUT a plan's format.
+Request roomPlanRequest(Request request, const QString &room, const QString &view)
+{
+    bool ok = false;
+    request.room = room.toInt(&ok);
+    if (!ok || request.room < 1)
+        return wrong(QStringLiteral("Номер помещения «%1» не является целым числом от 1.").arg(room));
+    if (view == QLatin1String("level"))
+        request.view = plan::PlanView::Level;
+    else if (!view.isEmpty() && view != QLatin1String("zones"))
+        return wrong(
+            QStringLiteral("Неизвестный вид плана «%1»: укажите zones (зоны) или level (уровень звука).")
+                .arg(view));
+    if (plan::formatOfPath(request.exportPath) == plan::PlanFormat::Unknown)
+        return wrong(QStringLiteral("Неизвестный формат файла «%1»: план помещения записывается в файл .dxf, "
+                                    ".svg, .png или .pdf.")
+                         .arg(request.exportPath));
     return request;
 }
 
@@ -66,6 +100,11 @@ Request parse(const QStringList &arguments)
             return wrong(QStringLiteral("Неизвестный параметр «%1%2».")
                              .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name));
         }
+        // The one other failure: an option's value missing at the end.
+        if (arguments.endsWith(QStringLiteral("--room")))
+            return wrong(QStringLiteral("У параметра --room не указан номер помещения."));
+        if (arguments.endsWith(QStringLiteral("--view")))
+            return wrong(QStringLiteral("У параметра --view не указан вид плана."));
         return wrong(QStringLiteral("У параметра --export не указан файл, в который записать таблицу."));
     }
     Request request;
@@ -81,8 +120,14 @@ Request parse(const QStringList &arguments)
     if (files.size() > 1)
         return wrong(QStringLiteral("Укажите не больше одного файла объекта."));
     request.projectFile = files.value(0);
-    if (!p.parser.isSet(p.exportTo))
+    if (p.parser.isSet(p.view) && !p.parser.isSet(p.room))
+        return wrong(QStringLiteral("Параметр --view выбирает вид плана помещения: укажите и --room N."));
+    if (!p.parser.isSet(p.exportTo)) {
+        if (p.parser.isSet(p.room))
+            return wrong(
+                QStringLiteral("Параметр --room записывает план помещения: укажите и --export OUT."));
         return request;
+    }
 
     request.kind = Request::Kind::Export;
     request.exportPath = p.parser.value(p.exportTo);
@@ -90,6 +135,11 @@ Request parse(const QStringList &arguments)
         return wrong(QStringLiteral("У параметра --export не указан файл, в который записать таблицу."));
     if (request.projectFile.isEmpty())
         return wrong(QStringLiteral("Укажите файл объекта, таблицу которого записать."));
+    if (p.parser.isSet(p.room))
+        return roomPlanRequest(request, p.parser.value(p.room), p.parser.value(p.view));
+    if (plan::formatOfPath(request.exportPath) == plan::PlanFormat::Dxf)
+        return wrong(QStringLiteral("Чертеж DXF записывается для одного помещения: укажите его номер "
+                                    "параметром --room N."));
     if (!project::canExport(request.exportPath))
         return wrong(QStringLiteral("Неизвестный формат файла «%1»: объект записывается в файл %2.")
                          .arg(request.exportPath, project::exportSuffixes()));
@@ -108,24 +158,75 @@ QString versionText()
 
 bool exportNeedsFonts(const Request &request)
 {
-    return request.kind == Request::Kind::Export && project::exportPaints(request.exportPath);
+    if (request.kind != Request::Kind::Export)
+        return false;
+    if (request.room > 0)
+        return plan::formatOfPath(request.exportPath) != plan::PlanFormat::Dxf;
+    return project::exportPaints(request.exportPath);
 }
 
-int exportTable(const QString &out, const QString &projectFile, QTextStream &err)
+namespace {
+
+// The project of the file, or none with the reason written to err.
+std::optional<project::Project> readProject(const RoomEvaluation &calculator, const QString &projectFile,
+                                            QTextStream &err)
 {
-    const RoomEvaluation calculator;
     project::ReadResult read = project::readProjectFile(
         projectFile, [&calculator](calc::Mounting mounting, const QString &layout) {
             return calculator.layoutAllowed(mounting, layout);
         });
-    if (!read.project) {
+    if (!read.project)
         err << project::notOpenedMessage(projectFile, read.reason) << Qt::endl;
+    return std::move(read.project);
+}
+
+} // namespace
+
+int exportTable(const QString &out, const QString &projectFile, QTextStream &err)
+{
+    const RoomEvaluation calculator;
+    std::optional<project::Project> read = readProject(calculator, projectFile, err);
+    if (!read)
         return Failed;
-    }
     project::RoomTable table(calculator, calc::localeDecimalPoint());
-    table.setProject(std::move(*read.project));
+    table.setProject(std::move(*read));
     const files::WriteResult written
         = project::exportProject(out, table, project::projectDisplayName(table.project().name, projectFile));
+    if (!written.ok) {
+        err << written.error << Qt::endl;
+        return Failed;
+    }
+    return Done;
+}
+
+int exportRoomPlan(const Request &request, QTextStream &err)
+{
+    const RoomEvaluation calculator;
+    const std::optional<project::Project> read = readProject(calculator, request.projectFile, err);
+    if (!read)
+        return Failed;
+    const std::vector<project::Room> &rooms = read->rooms;
+    if (request.room > int(rooms.size())) {
+        err << QStringLiteral("В объекте «%1» нет помещения № %2: помещений в нем %3.")
+                   .arg(request.projectFile)
+                   .arg(request.room)
+                   .arg(rooms.size())
+            << Qt::endl;
+        return WrongArguments;
+    }
+    const project::Room &room = rooms[std::size_t(request.room - 1)];
+    const RoomCalculation calculation = calculateRoom(room.inputs);
+    if (!calculation.completed) {
+        const QString named = room.name.isEmpty() ? QString() : QStringLiteral(" «%1»").arg(room.name);
+        err << QStringLiteral("Помещение № %1%2 не рассчитано: %3")
+                   .arg(request.room)
+                   .arg(named, calculation.note)
+            << Qt::endl;
+        return Failed;
+    }
+    const RoomPlan plan = roomPlan(calculation.calculation, room.layout);
+    const files::WriteResult written
+        = plan::exportPlan(request.exportPath, plan.figures, plan.arrangement, plan.count, request.view);
     if (!written.ok) {
         err << written.error << Qt::endl;
         return Failed;

@@ -52,6 +52,8 @@ int runWithoutWindows(int argc, char *argv[], const commandline::Request &reques
     case commandline::Request::Kind::Help: out << commandline::helpText(); return commandline::Done;
     case commandline::Request::Kind::Version: out << commandline::versionText(); return commandline::Done;
     case commandline::Request::Kind::Export:
+        if (request.room > 0)
+            return commandline::exportRoomPlan(request, err);
         return commandline::exportTable(request.exportPath, request.projectFile, err);
     case commandline::Request::Kind::Wrong:
     case commandline::Request::Kind::Windows: break;

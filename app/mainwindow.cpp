@@ -68,7 +68,14 @@ MainWindow::MainWindow(QWidget *parent)
     look::fitAllCaptions(this);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The project window computes rooms in the background with the room
+    // evaluation, a member of this window: it goes first, waiting for those
+    // computations, while the evaluation still exists (children would
+    // otherwise be deleted only after the members).
+    delete m_projectWindow;
+}
 
 void MainWindow::setMessenger(Messenger *messenger)
 {

@@ -6,7 +6,9 @@
 #include "line/linecalc.h"
 #include "line/linetexts.h"
 #include "plan/floorcoverage.h"
+#include "plan/levelmap.h"
 #include "plan/planfigures.h"
+#include "plan/planscene.h"
 #include "plan/zones.h"
 #include "room/roomtypes.h"
 
@@ -83,47 +85,59 @@ QStringList RoomEvaluation::layouts(calc::Mounting mounting) const
     return names;
 }
 
+RoomPlan roomPlan(const calc::CompletedCalculation &calculation, const QString &layout)
+{
+    RoomPlan plan;
+    plan.figures = plan::figuresOf(calculation);
+    plan.arrangement = arrangementOf(plan.figures.mounting, layout);
+    plan.count = std::isfinite(plan.figures.count)
+        ? int(std::clamp(std::round(plan.figures.count), 1.0, double(plan::MaxLoudspeakers)))
+        : 1;
+    return plan;
+}
+
+RoomCalculation calculateRoom(const project::RoomInputs &inputs)
+{
+    RoomCalculation room;
+    room.calculation = {calculationInputs(inputs, calc::localeDecimalPoint()), calc::CalcState(),
+                        inputs.model, inputs.roomType};
+    room.calculation.state.areaFromLW = inputs.areaFromSides;
+    const calc::Outcome outcome = calc::calculate(room.calculation.inputs, room.calculation.state);
+    QStringList messages;
+    for (const calc::Effect &effect : outcome.effects) {
+        if (effect.kind == calc::Effect::Kind::Message)
+            messages << effect.text;
+    }
+    room.note = messages.join(u' ');
+    room.completed = outcome.completed;
+    return room;
+}
+
 namespace {
 
-// The plan's covered share of the floor for the room's layout with the
-// calculated count, as the plan window shows it; none when the plan
-// cannot be laid out.
-std::optional<double> coveredPercent(const calc::CompletedCalculation &calculation, const QString &layout)
+// The plan laid out, unless it needs more loudspeakers than a plan holds.
+std::optional<plan::Layout> laidOut(const RoomPlan &room)
 {
-    const plan::PlanFigures figures = plan::figuresOf(calculation);
-    const int count = std::isfinite(figures.count)
-        ? int(std::clamp(std::round(figures.count), 1.0, double(plan::MaxLoudspeakers)))
-        : 1;
-    const plan::Layout laidOut = plan::layOut(arrangementOf(figures.mounting, layout), figures.roomL,
-                                              figures.roomW, figures.radius, count);
-    if (laidOut.tooMany)
+    const plan::PlanFigures &figures = room.figures;
+    plan::Layout layout
+        = plan::layOut(room.arrangement, figures.roomL, figures.roomW, figures.radius, room.count);
+    if (layout.tooMany)
         return std::nullopt;
-    const plan::FloorCoverage coverage
-        = plan::floorCoverage(figures.roomL, figures.roomW, plan::zoneForm(figures), laidOut.placements);
-    if (coverage.grid.cells() == 0)
-        return std::nullopt;
-    return coverage.percent();
+    return layout;
 }
 
 } // namespace
 
 project::RoomResults RoomEvaluation::evaluate(const project::RoomInputs &inputs, const QString &layout) const
 {
-    const calc::CalcInputs in = calculationInputs(inputs, calc::localeDecimalPoint());
-    calc::CalcState state;
-    state.areaFromLW = inputs.areaFromSides;
-    const calc::Outcome outcome = calc::calculate(in, state);
+    const RoomCalculation room = calculateRoom(inputs);
+    const calc::CalcState &state = room.calculation.state;
 
     project::RoomResults results;
-    results.mounting = in.mounting;
-    results.noiseText = in.txtN;
-    QStringList messages;
-    for (const calc::Effect &effect : outcome.effects) {
-        if (effect.kind == calc::Effect::Kind::Message)
-            messages << effect.text;
-    }
-    results.note = messages.join(u' ');
-    if (!outcome.completed)
+    results.mounting = room.calculation.inputs.mounting;
+    results.noiseText = room.calculation.inputs.txtN;
+    results.note = room.note;
+    if (!room.completed)
         return results;
 
     results.completed = true;
@@ -136,8 +150,34 @@ project::RoomResults RoomEvaluation::evaluate(const project::RoomInputs &inputs,
     results.coverArea = state.coverS;
     results.count = state.count;
     results.power = state.count * double(calc::tappedPower(state.powerW, state.tap).value_or(0));
-    results.covered = coveredPercent({in, state, inputs.model, inputs.roomType}, layout);
+    // The plan's covered share of the floor, as the plan window shows it.
+    const RoomPlan plan = roomPlan(room.calculation, layout);
+    if (const std::optional<plan::Layout> placed = laidOut(plan)) {
+        const plan::FloorCoverage coverage = plan::floorCoverage(
+            plan.figures.roomL, plan.figures.roomW, plan::zoneForm(plan.figures), placed->placements);
+        if (coverage.grid.cells() > 0)
+            results.covered = coverage.percent();
+    }
     return results;
+}
+
+project::RoomLevels RoomEvaluation::evaluateLevels(const project::RoomInputs &inputs,
+                                                   const QString &layout) const
+{
+    const RoomCalculation room = calculateRoom(inputs);
+    if (!room.completed)
+        return {};
+    const RoomPlan plan = roomPlan(room.calculation, layout);
+    const std::optional<plan::Layout> placed = laidOut(plan);
+    if (!placed)
+        return {};
+    // One thread: the table computes many rooms at once.
+    const std::optional<plan::LevelMap> map
+        = plan::levelMap(plan::levelInputs(plan.figures, placed->placements), nullptr, 1);
+    if (!map || map->grid.cells() == 0)
+        return {};
+    const plan::LevelSummary summary = plan::summarize(*map, plan.figures.requiredLevel);
+    return {summary.lowest, summary.requiredShare};
 }
 
 project::LineResults RoomEvaluation::evaluateLine(const project::LineLoad &load, QChar decimalPoint) const

@@ -4,6 +4,7 @@
 
 #include "calc/calculation.h"
 #include "plan/layout.h"
+#include "plan/planfigures.h"
 
 #include <optional>
 
@@ -14,6 +15,8 @@
 class RoomEvaluation : public project::RoomCalculator {
 public:
     project::RoomResults evaluate(const project::RoomInputs &inputs, const QString &layout) const override;
+    project::RoomLevels evaluateLevels(const project::RoomInputs &inputs,
+                                       const QString &layout) const override;
     project::LineResults evaluateLine(const project::LineLoad &line, QChar decimalPoint) const override;
     QStringList layouts(calc::Mounting mounting) const override;
 };
@@ -34,3 +37,24 @@ std::optional<int> listedNoise(const QString &roomType);
 // The arrangement a layout caption names for the mounting type, the
 // default one when it names none of those offered.
 plan::Arrangement arrangementOf(calc::Mounting mounting, const QString &layout);
+
+// A room's CALCULATE as the main window runs it once the room has been
+// entered: the calculation with the inputs it read and the state it left,
+// whether it completed, and its messages (the reason it stopped, or the
+// warnings of one that completed), joined by spaces.
+struct RoomCalculation {
+    calc::CompletedCalculation calculation;
+    bool completed = false;
+    QString note;
+};
+RoomCalculation calculateRoom(const project::RoomInputs &inputs);
+
+// The plan of a completed calculation in the room's layout with the
+// calculated count (a whole number of 1 .. plan::MaxLoudspeakers): the plan
+// the table's "Озвучено, %" and level figures describe.
+struct RoomPlan {
+    plan::PlanFigures figures;
+    plan::Arrangement arrangement = plan::Arrangement::Rows;
+    int count = 1;
+};
+RoomPlan roomPlan(const calc::CompletedCalculation &calculation, const QString &layout);

@@ -23,8 +23,9 @@ DocumentCell documentCell(const QString &shown, std::optional<double> value, QCh
     return DocumentCell::fromText(shown);
 }
 
-Document projectDocument(const RoomTable &table, const QString &name, const QDate &date)
+Document projectDocument(RoomTable &table, const QString &name, const QDate &date)
 {
+    table.completeLevels();
     const QChar point = table.decimalPoint();
     Document document;
     document.title = QStringLiteral("Расчет системы оповещения: %1").arg(name);

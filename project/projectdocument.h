@@ -18,8 +18,9 @@ class RoomTable;
 DocumentCell documentCell(const QString &shown, std::optional<double> value, QChar decimalPoint);
 
 // "Расчет системы оповещения: <name>", "Дата: <dd.MM.yyyy>", then the
-// tables "Помещения", "Линии" and "Спецификация".
-Document projectDocument(const RoomTable &table, const QString &name, const QDate &date);
+// tables "Помещения", "Линии" and "Спецификация"; the level figures still
+// pending are computed first.
+Document projectDocument(RoomTable &table, const QString &name, const QDate &date);
 
 // The name the documents and the window give a project: its own, else its
 // file's (path, if any), else "Без имени".

@@ -35,11 +35,25 @@ struct RoomResults {
     // The plan's covered share of the floor in per cent, if the plan could
     // be laid out.
     std::optional<double> covered;
+    // The level map of that plan: its lowest level, dB, and its share of the
+    // floor at or above the required level in per cent, if the map could be
+    // computed. A map takes far longer than the rest, so the table fills
+    // these in later: until then levelsPending is true.
+    std::optional<double> lowestLevel;
+    std::optional<double> requiredShare;
+    bool levelsPending = false;
     // The message of a calculation that stops, or the messages of one that
     // completes (such as the warning about the mounting height).
     QString note;
 
     bool operator==(const RoomResults &) const = default;
+};
+
+// The level map's figures of a room's plan; none where the calculation
+// stops or there is no map.
+struct RoomLevels {
+    std::optional<double> lowest;
+    std::optional<double> requiredShare;
 };
 
 // The inputs of one line's formulas: a line's own figures with the
@@ -78,13 +92,17 @@ struct LineResults {
 
 // The calculation of rooms and of their lines, supplied by the program that
 // knows the catalogue, the room types, the calculation, the plan and the
-// line's formulas. evaluate() is
+// line's formulas. evaluate() and evaluateLevels() are
 // called from several threads at once and must not touch shared state.
 class RoomCalculator {
 public:
     virtual ~RoomCalculator() = default;
 
+    // Every result but the level map's figures, which it leaves empty.
     virtual RoomResults evaluate(const RoomInputs &inputs, const QString &layout) const = 0;
+    // The level map's figures of the room's plan (RoomResults::lowestLevel
+    // and requiredShare), computed on the calling thread alone.
+    virtual RoomLevels evaluateLevels(const RoomInputs &inputs, const QString &layout) const = 0;
 
     // The "Линия" window's formulas for a line, texts with decimalPoint.
     virtual LineResults evaluateLine(const LineLoad &line, QChar decimalPoint) const = 0;

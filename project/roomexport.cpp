@@ -16,11 +16,11 @@ namespace {
 struct ExportFormat {
     QString suffix; // without the dot, lower case
     QString filter;
-    std::function<DocumentBytes(const RoomTable &, const QString &name)> bytes;
+    std::function<DocumentBytes(RoomTable &, const QString &name)> bytes;
     bool paints = false;
 };
 
-Document documentOf(const RoomTable &table, const QString &name)
+Document documentOf(RoomTable &table, const QString &name)
 {
     return projectDocument(table, name, QDate::currentDate());
 }
@@ -29,13 +29,13 @@ const std::vector<ExportFormat> &formats()
 {
     static const std::vector<ExportFormat> list{
         {QStringLiteral("csv"), QStringLiteral("Таблица CSV (*.csv)"),
-         [](const RoomTable &table, const QString &) {
+         [](RoomTable &table, const QString &) {
              return DocumentBytes{true, csvBytes(table), QString()};
          }},
         {QStringLiteral("xlsx"), QStringLiteral("Книга Excel (*.xlsx)"),
-         [](const RoomTable &table, const QString &name) { return xlsxBytes(documentOf(table, name)); }},
+         [](RoomTable &table, const QString &name) { return xlsxBytes(documentOf(table, name)); }},
         {QStringLiteral("pdf"), QStringLiteral("Документ PDF (*.pdf)"),
-         [](const RoomTable &table, const QString &name) {
+         [](RoomTable &table, const QString &name) {
              return pdfBytes(documentOf(table, name), table.decimalPoint());
          },
          true},
@@ -63,8 +63,9 @@ QByteArray csvField(const QString &text)
 
 } // namespace
 
-QByteArray csvBytes(const RoomTable &table)
+QByteArray csvBytes(RoomTable &table)
 {
+    table.completeLevels();
     QByteArray out("\xEF\xBB\xBF");
     const std::vector<RoomColumn> &columns = roomColumns();
     for (std::size_t c = 0; c < columns.size(); ++c) {
@@ -121,7 +122,7 @@ QString suffixOfFilter(const QString &filter)
     return formats().front().suffix;
 }
 
-files::WriteResult exportProject(const QString &path, const RoomTable &table, const QString &name)
+files::WriteResult exportProject(const QString &path, RoomTable &table, const QString &name)
 {
     const ExportFormat *format = formatOf(path);
     if (!format)

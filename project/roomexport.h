@@ -18,8 +18,9 @@ class RoomTable;
 // CSV: UTF-8 with a byte-order mark, ";" between fields, CR LF after each
 // line; the column captions, then one line per room in file order, every
 // value as the table shows it. A field with ";", a quote or a line break
-// is quoted, its quotes doubled.
-QByteArray csvBytes(const RoomTable &table);
+// is quoted, its quotes doubled. The level figures still pending are
+// computed first.
+QByteArray csvBytes(RoomTable &table);
 
 // Whether the path's suffix names a format the rooms can be written in.
 bool canExport(const QString &path);
@@ -38,7 +39,8 @@ QStringList exportFilters();
 QString suffixOfFilter(const QString &filter);
 
 // Writes the project to path in its format, whole or not at all; name is
-// the project's name in the documents' title.
-files::WriteResult exportProject(const QString &path, const RoomTable &table, const QString &name);
+// the project's name in the documents' title. No file misses a figure:
+// the level figures still pending are computed first.
+files::WriteResult exportProject(const QString &path, RoomTable &table, const QString &name);
 
 } // namespace project

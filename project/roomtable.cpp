@@ -2,6 +2,7 @@
 
 #include "calc/numberformat.h"
 
+#include <QMutexLocker>
 #include <QThread>
 #include <algorithm>
 #include <atomic>
@@ -32,6 +33,41 @@ QString result(const RoomRow &r, double value)
 std::optional<double> resultNumber(const RoomRow &r, double value)
 {
     return r.results.completed ? std::optional<double>(value) : std::nullopt;
+}
+
+// A plan's figure to one decimal, empty where the calculation stopped or
+// the plan gave none.
+QString tenths(const RoomRow &r, const std::optional<double> &value)
+{
+    return r.results.completed && value ? calc::formatFixed(*value, 1, r.decimalPoint) : QString();
+}
+
+// A figure of the level map: "…" while it is computed.
+QString levelFigure(const RoomRow &r, const std::optional<double> &value)
+{
+    return r.results.levelsPending ? QStringLiteral("…") : tenths(r, value);
+}
+
+// Calls work(i) for every i below count, on every core.
+template <typename Work>
+void inParallel(std::size_t count, const Work &work)
+{
+    std::atomic<std::size_t> next{0};
+    const auto worker = [&] {
+        for (std::size_t i = next++; i < count; i = next++)
+            work(i);
+    };
+    const std::size_t threads = std::min<std::size_t>(std::max(1, QThread::idealThreadCount()), count);
+    if (threads <= 1) {
+        worker();
+        return;
+    }
+    std::vector<std::thread> helpers;
+    for (std::size_t t = 1; t < threads; ++t)
+        helpers.emplace_back(worker);
+    worker();
+    for (std::thread &helper : helpers)
+        helper.join();
 }
 
 // A number typed in a box, for sorting: its value when it is one.
@@ -105,11 +141,16 @@ const std::vector<RoomColumn> &roomColumns()
         {QStringLiteral("Мощность, Вт"), [](const RoomRow &r) { return result(r, r.results.power); },
          [](const RoomRow &r) { return resultNumber(r, r.results.power); }},
         {QStringLiteral("Озвучено, %"),
-         [](const RoomRow &r) {
-             return r.results.completed && r.results.covered
-                 ? calc::formatFixed(*r.results.covered, 1, r.decimalPoint) : QString();
-         },
+         [](const RoomRow &r) { return tenths(r, r.results.covered); },
          [](const RoomRow &r) { return r.results.completed ? r.results.covered : std::nullopt; }},
+        {QStringLiteral("Мин. уровень, дБ"),
+         [](const RoomRow &r) { return levelFigure(r, r.results.lowestLevel); },
+         [](const RoomRow &r) { return r.results.completed ? r.results.lowestLevel : std::nullopt; },
+         nullptr, false, true},
+        {QStringLiteral("Не ниже требуемого, %"),
+         [](const RoomRow &r) { return levelFigure(r, r.results.requiredShare); },
+         [](const RoomRow &r) { return r.results.completed ? r.results.requiredShare : std::nullopt; },
+         nullptr, false, true},
         {QStringLiteral("Замечание"), [](const RoomRow &r) { return r.results.note; }},
     };
     // clang-format on
@@ -122,6 +163,13 @@ RoomTable::RoomTable(const RoomCalculator &calculator, QChar decimalPoint, QObje
       m_decimalPoint(decimalPoint)
 { }
 
+RoomTable::~RoomTable()
+{
+    // The background's rooms reach into this table: none may outlive it.
+    m_levelThreads.clear();
+    m_levelThreads.waitForDone();
+}
+
 RoomRow RoomTable::row(int r) const
 {
     return {r + 1, m_project.rooms[std::size_t(r)], m_results[std::size_t(r)], m_decimalPoint};
@@ -131,44 +179,142 @@ void RoomTable::computeRows(const std::vector<int> &rows)
 {
     // The distinct inputs not computed before, then each of them once.
     std::vector<std::pair<QString, const Room *>> todo;
-    QHash<QString, bool> queued;
+    QSet<QString> queued;
     for (const int r : rows) {
         const Room &room = m_project.rooms[std::size_t(r)];
         QString k = key(room);
+        m_keys[std::size_t(r)] = k;
         if (m_known.contains(k) || queued.contains(k))
             continue;
-        queued.insert(k, true);
+        queued.insert(k);
         todo.emplace_back(std::move(k), &room);
     }
     std::vector<RoomResults> computed(todo.size());
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        for (std::size_t i = next++; i < todo.size(); i = next++)
-            computed[i] = m_calculator.evaluate(todo[i].second->inputs, todo[i].second->layout);
-    };
-    const std::size_t threads = std::min<std::size_t>(std::max(1, QThread::idealThreadCount()), todo.size());
-    if (threads <= 1) {
-        work();
-    } else {
-        std::vector<std::thread> helpers;
-        for (std::size_t t = 1; t < threads; ++t)
-            helpers.emplace_back(work);
-        work();
-        for (std::thread &helper : helpers)
-            helper.join();
-    }
-    for (std::size_t i = 0; i < todo.size(); ++i)
+    inParallel(todo.size(), [&](std::size_t i) {
+        computed[i] = m_calculator.evaluate(todo[i].second->inputs, todo[i].second->layout);
+    });
+    for (std::size_t i = 0; i < todo.size(); ++i) {
+        computed[i].levelsPending = computed[i].completed;
         m_known.insert(todo[i].first, computed[i]);
+        if (computed[i].levelsPending)
+            queueLevels(todo[i].first, *todo[i].second);
+    }
     for (const int r : rows)
-        m_results[std::size_t(r)] = m_known.value(key(m_project.rooms[std::size_t(r)]));
+        m_results[std::size_t(r)] = m_known.value(m_keys[std::size_t(r)]);
+}
+
+void RoomTable::queueLevels(const QString &k, const Room &room)
+{
+    if (m_levelsQueued.contains(k))
+        return;
+    m_levelsQueued.insert(k);
+    m_levelThreads.start([this, k, inputs = room.inputs, layout = room.layout] {
+        const RoomLevels levels = m_calculator.evaluateLevels(inputs, layout);
+        {
+            const QMutexLocker lock(&m_finishedMutex);
+            m_finished.insert(k, levels);
+        }
+        if (!m_takePosted.exchange(true))
+            QMetaObject::invokeMethod(this, &RoomTable::takeFinishedLevels, Qt::QueuedConnection);
+    });
+}
+
+void RoomTable::takeFinishedLevels()
+{
+    // Cleared before taking: figures finished after this take post anew.
+    m_takePosted = false;
+    QHash<QString, RoomLevels> finished;
+    {
+        const QMutexLocker lock(&m_finishedMutex);
+        finished.swap(m_finished);
+    }
+    applyLevels(finished);
+}
+
+void RoomTable::applyLevels(const QHash<QString, RoomLevels> &levels)
+{
+    if (levels.isEmpty())
+        return;
+    // The figures depend on nothing but the key, so figures of a key that
+    // was queued for an earlier project are as good for this one.
+    const auto store = [](RoomResults &results, const RoomLevels &figures) {
+        results.lowestLevel = figures.lowest;
+        results.requiredShare = figures.requiredShare;
+        results.levelsPending = false;
+    };
+    for (auto it = levels.begin(); it != levels.end(); ++it) {
+        m_levelsQueued.remove(it.key());
+        const auto known = m_known.find(it.key());
+        if (known != m_known.end() && known->levelsPending)
+            store(*known, it.value());
+    }
+    int first = -1;
+    int last = -1;
+    for (std::size_t r = 0; r < m_results.size(); ++r) {
+        if (!m_results[r].levelsPending)
+            continue;
+        const auto figures = levels.find(m_keys[r]);
+        if (figures == levels.end())
+            continue;
+        store(m_results[r], figures.value());
+        if (first < 0)
+            first = int(r);
+        last = int(r);
+    }
+    if (first < 0)
+        return;
+    const auto &columns = roomColumns();
+    int left = 0;
+    while (!columns[std::size_t(left)].levelFigure)
+        ++left;
+    int right = left;
+    while (right + 1 < int(columns.size()) && columns[std::size_t(right + 1)].levelFigure)
+        ++right;
+    emit dataChanged(index(first, left), index(last, right));
+}
+
+bool RoomTable::levelsPending() const
+{
+    return std::any_of(m_results.begin(), m_results.end(),
+                       [](const RoomResults &r) { return r.levelsPending; });
+}
+
+void RoomTable::completeLevels()
+{
+    // What the background has not started is computed here; what it has
+    // started is waited for.
+    m_levelThreads.clear();
+    m_levelThreads.waitForDone();
+    takeFinishedLevels();
+    std::vector<std::pair<QString, const Room *>> todo;
+    QSet<QString> listed;
+    for (std::size_t r = 0; r < m_results.size(); ++r) {
+        if (m_results[r].levelsPending && !listed.contains(m_keys[r])) {
+            listed.insert(m_keys[r]);
+            todo.emplace_back(m_keys[r], &m_project.rooms[r]);
+        }
+    }
+    std::vector<RoomLevels> computed(todo.size());
+    inParallel(todo.size(), [&](std::size_t i) {
+        computed[i] = m_calculator.evaluateLevels(todo[i].second->inputs, todo[i].second->layout);
+    });
+    QHash<QString, RoomLevels> levels;
+    for (std::size_t i = 0; i < todo.size(); ++i)
+        levels.insert(todo[i].first, computed[i]);
+    applyLevels(levels);
+    m_levelsQueued.clear();
 }
 
 void RoomTable::setProject(Project project)
 {
     beginResetModel();
+    // The rooms the background has not started belong to the project replaced.
+    m_levelThreads.clear();
+    m_levelsQueued.clear();
     m_project = std::move(project);
     m_known.clear();
     m_results.assign(m_project.rooms.size(), RoomResults{});
+    m_keys.assign(m_project.rooms.size(), QString());
     std::vector<int> rows(m_project.rooms.size());
     for (std::size_t i = 0; i < rows.size(); ++i)
         rows[i] = int(i);
@@ -188,6 +334,7 @@ void RoomTable::insertRoom(int row, const Room &room)
     beginInsertRows(QModelIndex(), row, row);
     m_project.rooms.insert(m_project.rooms.begin() + row, room);
     m_results.insert(m_results.begin() + row, RoomResults{});
+    m_keys.insert(m_keys.begin() + row, QString());
     computeRows({row});
     endInsertRows();
     // The numbers of the rooms below move on.
@@ -202,6 +349,7 @@ Room RoomTable::takeRoom(int row)
     Room room = std::move(m_project.rooms[std::size_t(row)]);
     m_project.rooms.erase(m_project.rooms.begin() + row);
     m_results.erase(m_results.begin() + row);
+    m_keys.erase(m_keys.begin() + row);
     endRemoveRows();
     if (row < roomCount())
         emit dataChanged(index(row, 0), index(roomCount() - 1, 0));
@@ -292,11 +440,8 @@ std::vector<ResultTexts> RoomTable::resultTexts() const
     for (int r = 0; r < roomCount(); ++r) {
         const RoomRow rr = row(r);
         const RoomResults &res = rr.results;
-        texts.push_back(
-            {result(rr, res.spl), result(rr, res.range), result(rr, res.coverArea), result(rr, res.count),
-             result(rr, res.power),
-             res.completed && res.covered ? calc::formatFixed(*res.covered, 1, m_decimalPoint) : QString(),
-             res.note});
+        texts.push_back({result(rr, res.spl), result(rr, res.range), result(rr, res.coverArea),
+                         result(rr, res.count), result(rr, res.power), tenths(rr, res.covered), res.note});
     }
     return texts;
 }
@@ -338,8 +483,11 @@ QVariant RoomTable::data(const QModelIndex &index, int role) const
     const RoomColumn &column = roomColumns()[std::size_t(index.column())];
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole:
-    case Qt::AccessibleTextRole: return column.text(row(index.row()));
+    case Qt::EditRole: return column.text(row(index.row()));
+    case Qt::AccessibleTextRole:
+        if (column.levelFigure && results(index.row()).levelsPending)
+            return QStringLiteral("вычисляется");
+        return column.text(row(index.row()));
     case SortRole: {
         const RoomRow r = row(index.row());
         if (column.number) {

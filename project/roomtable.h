@@ -6,7 +6,11 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QMutex>
+#include <QSet>
 #include <QString>
+#include <QThreadPool>
+#include <atomic>
 #include <optional>
 #include <vector>
 
@@ -31,6 +35,9 @@ struct RoomColumn {
     std::optional<double> (*number)(const RoomRow &row) = nullptr;
     QString Room::*edited = nullptr;
     bool lineChoice = false;
+    // A figure of the level map, computed after the rest: the cell shows
+    // "…" until it is there.
+    bool levelFigure = false;
 };
 
 // Every column of the rooms table, in order: the one list they are all
@@ -40,12 +47,16 @@ const std::vector<RoomColumn> &roomColumns();
 // The rooms of a project with their results, as a table. Results are
 // computed from the inputs whenever a room is added or its inputs change,
 // rooms with equal inputs and layout once, and many rooms on every core.
+// The level map's figures take far longer than the rest, so they are
+// computed in the background after the rest is shown, a room per thread;
+// whatever writes them out calls completeLevels() first.
 // An edit in place is not applied here: it is announced by editRequested,
 // so that the window can make it an undoable command.
 class RoomTable : public QAbstractTableModel {
     Q_OBJECT
 public:
     RoomTable(const RoomCalculator &calculator, QChar decimalPoint, QObject *parent = nullptr);
+    ~RoomTable() override;
 
     const Project &project() const { return m_project; }
     const RoomResults &results(int row) const { return m_results[std::size_t(row)]; }
@@ -77,6 +88,12 @@ public:
     std::vector<int> roomsOnLine(const QString &name) const;
     void setRoomLines(const std::vector<int> &rows, const QString &name);
 
+    // Whether a room's level figures are still being computed.
+    bool levelsPending() const;
+    // Computes every level figure still pending here and now, so that the
+    // table holds all of them.
+    void completeLevels();
+
     // The result texts of every room, as the file keeps them for others.
     std::vector<ResultTexts> resultTexts() const;
     // The file's bytes for the project as it is.
@@ -103,17 +120,31 @@ signals:
     void projectChanged();
 
 private:
-    RoomResults evaluate(const Room &room);
     // Computes the rooms of the given rows, distinct inputs once and in
-    // parallel, and stores their results.
+    // parallel, and stores their results; their level figures are queued.
     void computeRows(const std::vector<int> &rows);
+    // Queues the level figures of the room of key in the background.
+    void queueLevels(const QString &key, const Room &room);
+    // Takes the level figures the background has finished into the table.
+    void takeFinishedLevels();
+    // Stores level figures by key in every room of that key still waiting.
+    void applyLevels(const QHash<QString, RoomLevels> &levels);
     RoomRow row(int r) const;
 
     const RoomCalculator &m_calculator;
     QChar m_decimalPoint;
     Project m_project;
     std::vector<RoomResults> m_results;
+    std::vector<QString> m_keys;         // each row's inputs and layout, as m_results
     QHash<QString, RoomResults> m_known; // by inputs and layout
+    QSet<QString> m_levelsQueued;        // keys whose level figures the background computes
+
+    // The background's threads, the figures they have finished (guarded by
+    // m_finishedMutex) and whether a call of takeFinishedLevels is on its way.
+    QThreadPool m_levelThreads;
+    QMutex m_finishedMutex;
+    QHash<QString, RoomLevels> m_finished;
+    std::atomic<bool> m_takePosted{false};
 };
 
 } // namespace project

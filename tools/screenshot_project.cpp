@@ -117,10 +117,12 @@ int main(int argc, char *argv[])
     const RoomEvaluation calculator;
     Printing messenger;
     project::ProjectWindow window(calculator, &messenger);
-    window.resize(2050, 480);
+    window.resize(2300, 480);
     window.show();
     if (!window.openFile(path))
         return 1;
+    // The level columns as they are once the background has filled them.
+    window.table()->completeLevels();
     window.view()->selectRow(5);
     QApplication::processEvents();
     if (!window.grab().save(QString::fromLocal8Bit(argv[1])))
