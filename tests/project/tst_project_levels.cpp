@@ -11,6 +11,7 @@
 #include "plan/planscene.h"
 #include "project/roomexport.h"
 #include "project/roomtable.h"
+#include "roomtesthelpers.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -44,24 +45,6 @@ RoomInputs room(const QString &model, calc::Mounting mounting, const QString &po
     in.width = width;
     in.areaFromSides = true;
     return in;
-}
-
-RoomInputs horn(RoomInputs in, const QString &directivity, const QString &vertical, const QString &tilt)
-{
-    in.directivity = directivity;
-    in.verticalDirectivity = vertical;
-    in.tilt = tilt;
-    return in;
-}
-
-int column(const QString &caption)
-{
-    const auto &columns = roomColumns();
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        if (columns[i].caption == caption)
-            return int(i);
-    }
-    return -1;
 }
 
 // The map's summary for the room's plan, computed from the calculation

@@ -3,6 +3,7 @@
 // the same four results, undone and redone, sorted in the view only, and
 // never closed with unsaved changes without the question.
 
+#include "roomtesthelpers.h"
 #include "windowfixture.h"
 
 #include "app/roomevaluation.h"
@@ -57,24 +58,6 @@ RoomInputs inputs(const QString &model, calc::Mounting mounting, int tap, const 
     in.area = area;
     in.areaFromSides = fromSides;
     return in;
-}
-
-RoomInputs horn(RoomInputs in, const QString &directivity, const QString &vertical, const QString &tilt)
-{
-    in.directivity = directivity;
-    in.verticalDirectivity = vertical;
-    in.tilt = tilt;
-    return in;
-}
-
-int column(const QString &caption)
-{
-    const auto &columns = project::roomColumns();
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        if (columns[i].caption == caption)
-            return int(i);
-    }
-    return -1;
 }
 
 QString layoutFor(calc::Mounting mounting)
