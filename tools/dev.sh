@@ -9,8 +9,10 @@ cd "$(dirname "$0")/.."
 # The plan window exports SVG (Qt SVG) and prints (Qt PrintSupport, in qt6-base-dev);
 # the building's tables are written as .xlsx workbooks by libxlsxwriter and
 # the plan's DXF drawing through dxflib, both found with pkg-config (pkgconf).
+# libxlsxwriter's pkg-config file names -lz, but its -dev package does not
+# bring zlib's: zlib1g-dev is listed for it.
 packages=(cmake g++ make pkgconf qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev fonts-dejavu-core
-          libxlsxwriter-dev libdxflib-dev)
+          libxlsxwriter-dev zlib1g-dev libdxflib-dev)
 if [ "${1:-run}" != run ]; then
   # Tests also check the layers of the includes (python3), the formatting
   # (clang-format), the desktop files, the Debian package and what a screen
