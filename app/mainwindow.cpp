@@ -353,7 +353,7 @@ void MainWindow::cmdRkl_Click()
     if (outcome.completed) {
         m_choiceSinceCalculation = false;
         m_lastCompleted = calc::CompletedCalculation{in, m_state, frame3->cmbG->currentText(),
-                                                     frame4->cmbOn->currentText()};
+                                                     frame4->cmbOn->currentText(), frame3->modelFromList()};
         emit calculationCompleted(*m_lastCompleted);
     } else if (m_lastCompleted) {
         emit inputsChangedAfterCalculation();

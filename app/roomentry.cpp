@@ -37,7 +37,7 @@ void enterLoudspeaker(LoudspeakerGroup &group, const project::RoomInputs &room)
 {
     QComboBox *models = group.cmbG;
     const int other = models->count() - 1;
-    if (catalogueMounting(room.model)) {
+    if (room.modelFromList && catalogueMounting(room.model)) {
         choose(models, models->findText(room.model, Qt::MatchExactly | Qt::MatchCaseSensitive), &group,
                &LoudspeakerGroup::cmbG_Click);
     } else {

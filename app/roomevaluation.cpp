@@ -52,7 +52,11 @@ calc::CalcInputs calculationInputs(const project::RoomInputs &room, QChar decima
     in.mounting = room.mounting;
     in.txtPv = room.power;
     in.txtPd = room.sensitivity;
-    if (const auto mounting = catalogueMounting(room.model)) {
+    // A model chosen from the list brings the catalogue's figures, as the
+    // main window's list does; a typed one keeps the room's own.
+    const std::optional<calc::Mounting> mounting
+        = room.modelFromList ? catalogueMounting(room.model) : std::nullopt;
+    if (mounting) {
         in.mounting = *mounting;
         in.txtPv = QString::number(*catalogue::pvG(room.model));
         in.txtPd = QString::number(*catalogue::pdG(room.model));

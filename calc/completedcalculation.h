@@ -16,6 +16,10 @@ struct CompletedCalculation {
     CalcState state;
     QString model;    // the text of the model box (CmbG)
     QString roomType; // the text of the room-type box (CmbOn)
+    // The model was chosen from the list of the model box, so that power,
+    // sensitivity and mounting type are the catalogue's; a designation
+    // typed into the box is not.
+    bool modelFromList = false;
 };
 
 // What a tool window says while the main window's inputs differ from the

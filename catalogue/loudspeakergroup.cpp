@@ -251,6 +251,12 @@ calc::Mounting LoudspeakerGroup::mounting() const
     return calc::Mounting::SquareHorn;
 }
 
+bool LoudspeakerGroup::modelFromList() const
+{
+    const int n = cmbG->currentIndex();
+    return n >= 0 && n < cmbG->count() - 1 && cmbG->currentText() == cmbG->itemText(n);
+}
+
 std::optional<int> LoudspeakerGroup::tapMember() const
 {
     for (int member = 1; member <= 3; ++member) {

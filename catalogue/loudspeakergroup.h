@@ -33,6 +33,10 @@ public:
     void cmbG_Click(int n);
 
     calc::Mounting mounting() const;
+    // The model box shows the catalogue model last chosen from its list, so
+    // that power, sensitivity and mounting type are that model's. A
+    // designation typed into the box, or the start-up text, is not chosen.
+    bool modelFromList() const;
     std::optional<int> tapMember() const; // 1, 2 or 3
 
     QLabel *label10;

@@ -1,6 +1,7 @@
 #include "linetable.h"
 
 #include "roomtable.h"
+#include "validation.h"
 
 #include "calc/numberformat.h"
 #include "calc/textrules.h"
@@ -30,6 +31,25 @@ bool computed(const LineRow &r)
 std::optional<double> figure(const LineRow &r, double value)
 {
     return computed(r) ? std::optional<double>(value) : std::nullopt;
+}
+
+// The caption of the column that edits a line's figure.
+QString captionOf(double Line::*field)
+{
+    for (const LineColumn &column : lineColumns()) {
+        if (column.field == field)
+            return column.caption;
+    }
+    return QString();
+}
+
+// "Значение «Сечение, мм²» должно быть больше 0 и не больше 1000".
+QString lineProblemText(const LineProblem &problem)
+{
+    QString reason = problem.reason;
+    if (problem.other)
+        reason += QStringLiteral(" значения «%1»").arg(captionOf(problem.other));
+    return valueProblemText(captionOf(problem.field), reason);
 }
 
 } // namespace
@@ -208,6 +228,10 @@ bool LineTable::setData(const QModelIndex &index, const QVariant &value, int rol
             return false;
         }
         line.*column.field = *number;
+        if (const std::optional<LineProblem> problem = lineProblem(line)) {
+            emit editRefused(lineProblemText(*problem));
+            return false;
+        }
     }
     emit editRequested(index.row(), line);
     return true;

@@ -9,6 +9,7 @@ RoomInputs inputsOf(const calc::CompletedCalculation &calculation)
     const calc::CalcInputs &in = calculation.inputs;
     RoomInputs room;
     room.model = calculation.model;
+    room.modelFromList = calculation.modelFromList;
     room.mounting = in.mounting;
     room.tap = in.tapMember.value_or(1);
     room.power = in.txtPv;

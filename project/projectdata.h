@@ -15,6 +15,11 @@ namespace project {
 // The main window's inputs of one room, as the user typed and chose them.
 struct RoomInputs {
     QString model; // the text of the model box: a catalogue designation or any other text
+    // A catalogue designation chosen from the model box's list: the
+    // catalogue's power, sensitivity and mounting type apply. One typed
+    // into the box keeps the power, sensitivity and mounting type below,
+    // as the main window does.
+    bool modelFromList = true;
     calc::Mounting mounting = calc::Mounting::Wall;
     int tap = 1; // the power tap: 1, 2 (1/2) or 3 (1/3)
     QString power;

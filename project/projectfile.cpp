@@ -1,6 +1,7 @@
 #include "projectfile.h"
 
 #include "jsonwriter.h"
+#include "validation.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,10 +20,14 @@ namespace project {
 
 namespace {
 
-// The input keys in file order, with the member each one holds.
+// The input keys in file order, with the member each one holds. A number
+// typed in the main window keeps a decimal point, whatever the locale: a
+// comma there is read as one, as that window turns a typed comma into a
+// point.
 struct InputKey {
     const char *key;
     QString RoomInputs::*member;
+    bool number = false;
 };
 
 // clang-format off
@@ -30,19 +35,19 @@ const InputKey TextInputsBeforeTap[] = {
     {"model", &RoomInputs::model},
 };
 const InputKey TextInputsAfterTap[] = {
-    {"power", &RoomInputs::power},
-    {"sensitivity", &RoomInputs::sensitivity},
+    {"power", &RoomInputs::power, true},
+    {"sensitivity", &RoomInputs::sensitivity, true},
     {"directivity", &RoomInputs::directivity},
     {"verticalDirectivity", &RoomInputs::verticalDirectivity},
     {"tilt", &RoomInputs::tilt},
     {"margin", &RoomInputs::margin},
     {"listeningHeight", &RoomInputs::listeningHeight},
     {"roomType", &RoomInputs::roomType},
-    {"noise", &RoomInputs::noise},
-    {"height", &RoomInputs::height},
-    {"length", &RoomInputs::length},
-    {"width", &RoomInputs::width},
-    {"area", &RoomInputs::area},
+    {"noise", &RoomInputs::noise, true},
+    {"height", &RoomInputs::height, true},
+    {"length", &RoomInputs::length, true},
+    {"width", &RoomInputs::width, true},
+    {"area", &RoomInputs::area, true},
 };
 // clang-format on
 
@@ -51,6 +56,7 @@ void writeInputs(JsonWriter &json, const RoomInputs &in)
     json.beginObject(QStringLiteral("inputs"));
     for (const InputKey &k : TextInputsBeforeTap)
         json.string(QLatin1String(k.key), in.*k.member);
+    json.boolean(QStringLiteral("modelFromList"), in.modelFromList);
     json.string(QStringLiteral("mounting"), mountingKey(in.mounting));
     json.string(QStringLiteral("tap"), tapText(in.tap));
     for (const InputKey &k : TextInputsAfterTap)
@@ -145,6 +151,11 @@ public:
     QString text(const QString &key) { return take(key, QJsonValue::String, AString).toString(); }
     QJsonObject object(const QString &key) { return take(key, QJsonValue::Object, AnObject).toObject(); }
     bool boolean(const QString &key) { return take(key, QJsonValue::Bool, ABoolean).toBool(); }
+    // A key that a file written before it may lack: fallback then.
+    bool optionalBoolean(const QString &key, bool fallback)
+    {
+        return m_object.contains(key) ? boolean(key) : fallback;
+    }
     // A JSON number that is a finite double: a number too large for one
     // could not be written back.
     double number(const QString &key)
@@ -171,12 +182,21 @@ private:
 RoomInputs readInputs(Fields &fields, int number)
 {
     RoomInputs in;
+    const auto read = [&fields, &in](const InputKey &k) {
+        QString text = fields.text(QLatin1String(k.key));
+        if (k.number)
+            text.replace(u',', u'.');
+        in.*k.member = text;
+    };
     for (const InputKey &k : TextInputsBeforeTap)
-        in.*k.member = fields.text(QLatin1String(k.key));
+        read(k);
+    // A file written before the key was kept: a catalogue designation was
+    // then always taken as chosen from the list.
+    in.modelFromList = fields.optionalBoolean(QStringLiteral("modelFromList"), true);
     const QString mounting = fields.text(QStringLiteral("mounting"));
     const QString tap = fields.text(QStringLiteral("tap"));
     for (const InputKey &k : TextInputsAfterTap)
-        in.*k.member = fields.text(QLatin1String(k.key));
+        read(k);
     in.areaFromSides = fields.boolean(QStringLiteral("areaFromSides"));
     if (fields.failed())
         return in;
@@ -211,6 +231,10 @@ std::optional<Room> readRoom(const QJsonValue &value, int number, const LayoutCh
     room.layout = fields.text(QStringLiteral("layout"));
     if (fields.failed())
         return std::nullopt;
+    if (const QString problem = roomNameProblem(room.name); !problem.isEmpty()) {
+        fault = QStringLiteral("%1 поле «name» %2").arg(roomOwner(number), problem);
+        return std::nullopt;
+    }
     Fields inputFields(inputs, roomOwner(number), fault);
     room.inputs = readInputs(inputFields, number);
     if (inputFields.failed())
@@ -259,8 +283,11 @@ std::optional<Line> readLine(const QJsonValue &value, int number, QString &fault
         fault = QStringLiteral("%1 поле «name» пустое").arg(lineOwner(number));
         return std::nullopt;
     }
-    if (std::find(std::begin(LineVoltages), std::end(LineVoltages), line.voltage) == std::end(LineVoltages)) {
-        fault = QStringLiteral("%1 поле «voltage» должно быть одним из: 100, 70, 30").arg(lineOwner(number));
+    if (const std::optional<LineProblem> problem = lineProblem(line)) {
+        fault = QStringLiteral("%1 поле «%2» %3")
+                    .arg(lineOwner(number), lineKey(problem->field), problem->reason);
+        if (problem->other)
+            fault += QStringLiteral(" поля «%1»").arg(lineKey(problem->other));
         return std::nullopt;
     }
     return line;
@@ -382,6 +409,10 @@ ReadResult parseProject(const QByteArray &bytes, const LayoutCheck &layoutAllowe
 {
     if (bytes.size() > MaxFileBytes)
         return refused(QStringLiteral("файл больше 64 МБ"));
+    // The parser would stop at the first byte that is not UTF-8, with no
+    // word that the file is in another encoding.
+    if (!QByteArrayView(bytes).isValidUtf8())
+        return refused(QStringLiteral("файл не в кодировке UTF-8"));
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError)

@@ -10,6 +10,7 @@
 #include "roomcalculator.h"
 #include "roomexport.h"
 #include "roomtable.h"
+#include "validation.h"
 
 #include "calc/calculation.h"
 #include "calc/numberformat.h"
@@ -32,6 +33,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSortFilterProxyModel>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -117,20 +119,29 @@ ProjectWindow::ProjectWindow(const RoomCalculator &calculator, Messenger *messen
     buildMenus();
     buildContent();
 
+    // An edit in place that is not taken leaves the cell as it was; the
+    // status bar says why until the project changes next.
+    connect(m_undo, &QUndoStack::indexChanged, statusBar(), &QStatusBar::clearMessage);
     connect(m_table, &RoomTable::editRequested, this, [this](int row, int column, const QString &text) {
+        const RoomColumn &edited = roomColumns()[std::size_t(column)];
+        if (const QString problem = roomNameProblem(text);
+            edited.edited == &Room::name && !problem.isEmpty()) {
+            statusBar()->showMessage(valueProblemText(edited.caption, problem));
+            return;
+        }
         m_undo->push(new EditTextCommand(*m_table, row, column, text));
     });
     connect(m_table, &RoomTable::projectChanged, this, &ProjectWindow::updateTotals);
     connect(m_lineTable, &LineTable::editRequested, this, [this](int row, const Line &line) {
         const QString problem = lineNameProblem(m_table->project(), row, line.name);
         if (!problem.isEmpty()) {
-            m_messenger->inform(problem);
+            statusBar()->showMessage(problem);
             return;
         }
         m_undo->push(new EditLineCommand(*m_table, row, line));
     });
     connect(m_lineTable, &LineTable::editRefused, this,
-            [this](const QString &reason) { m_messenger->inform(reason); });
+            [this](const QString &reason) { statusBar()->showMessage(reason); });
     connect(m_lineTable, &LineTable::figuresChanged, this, &ProjectWindow::updateLineFigures);
     connect(m_undo, &QUndoStack::indexChanged, this, &ProjectWindow::changed);
     connect(m_undo, &QUndoStack::cleanChanged, this, &ProjectWindow::changed);
@@ -450,11 +461,14 @@ void ProjectWindow::addCalculation()
         m_messenger->inform(calc::msg::CalculateFirst);
         return;
     }
+    const int row = m_table->roomCount();
     Room room;
     room.name = m_last->roomType;
+    // A room type typed blank names no room: the file would refuse it.
+    if (!roomNameProblem(room.name).isEmpty())
+        room.name = QStringLiteral("Помещение %1").arg(row + 1);
     room.inputs = inputsOf(*m_last);
     room.layout = m_calculator.defaultLayout(room.inputs.mounting);
-    const int row = m_table->roomCount();
     m_undo->push(new AddRoomCommand(*m_table, row, room));
     selectRoom(row);
 }

@@ -83,6 +83,7 @@ QString key(const Room &room)
     const RoomInputs &in = room.inputs;
     const QChar separator(0x1f);
     return QStringList{in.model,
+                       in.modelFromList ? QStringLiteral("1") : QStringLiteral("0"),
                        tapText(in.tap),
                        mountingKey(in.mounting),
                        in.power,

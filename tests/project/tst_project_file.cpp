@@ -4,9 +4,11 @@
 #include "project/projectfile.h"
 
 #include <QFile>
+#include <QMap>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <utility>
 
 using project::Project;
 using project::Room;
@@ -41,6 +43,7 @@ Room sampleRoom(int i)
     room.floor = QString::number(i % 3);
     room.line = QStringLiteral("Л%1").arg(i % 2 + 1);
     room.inputs.model = i % 2 ? QStringLiteral("KE-1") : QStringLiteral("Свой \"рупор\"\\1");
+    room.inputs.modelFromList = i % 4 != 1;
     room.inputs.mounting = calc::Mounting(i % 4);
     room.inputs.tap = i % 3 + 1;
     room.inputs.power = QStringLiteral("6");
@@ -72,8 +75,14 @@ private slots:
     void readsLinesAndTheirAbsence();
     void ignoresUnknownKeysAndResults_data();
     void ignoresUnknownKeysAndResults();
+    void readsWhetherTheModelWasChosen_data();
+    void readsWhetherTheModelWasChosen();
+    void readsADecimalCommaAsThePoint_data();
+    void readsADecimalCommaAsThePoint();
     void refusesBadFiles_data();
     void refusesBadFiles();
+    void refusesAnotherEncoding();
+    void takesLinesAtTheBounds();
     void refusesBeyondTheLimits();
     void refusesLayoutsOfAnotherMounting();
     void namesTheFileAndTheReason();
@@ -94,6 +103,7 @@ void ProjectFileTest::readsTheExample()
     QCOMPARE(room.line, QString("Л1"));
     QCOMPARE(room.layout, QString("на одной стене"));
     QCOMPARE(room.inputs.model, QString("GK-1"));
+    QVERIFY(room.inputs.modelFromList);
     QCOMPARE(room.inputs.mounting, calc::Mounting::Wall);
     QCOMPARE(room.inputs.tap, 1);
     QCOMPARE(room.inputs.listeningHeight, QString("150"));
@@ -164,6 +174,75 @@ void ProjectFileTest::ignoresUnknownKeysAndResults()
     const project::ReadResult read = project::parseProject(bytes);
     QVERIFY2(read.project, qPrintable(read.reason));
     QCOMPARE(int(read.project->rooms.size()), rooms);
+}
+
+void ProjectFileTest::readsWhetherTheModelWasChosen_data()
+{
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<bool>("chosen");
+    QTest::newRow("written before the key") << QByteArray() << true;
+    QTest::newRow("chosen from the list") << QByteArray(R"(, "modelFromList": true)") << true;
+    QTest::newRow("typed") << QByteArray(R"(, "modelFromList": false)") << false;
+}
+
+void ProjectFileTest::readsWhetherTheModelWasChosen()
+{
+    QFETCH(QByteArray, key);
+    QFETCH(bool, chosen);
+    const project::ReadResult read = project::parseProject(file(exampleRoom(key)));
+    QVERIFY2(read.project, qPrintable(read.reason));
+    QCOMPARE(read.project->rooms.front().inputs.modelFromList, chosen);
+    // Written back, the key follows the model whichever way it was read.
+    const QByteArray written = project::projectBytes(*read.project, {});
+    QVERIFY(written.contains(QByteArray("\"model\": \"GK-1\",\n        \"modelFromList\": ")
+                             + (chosen ? "true" : "false") + ",\n        \"mounting\""));
+}
+
+void ProjectFileTest::readsADecimalCommaAsThePoint_data()
+{
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QByteArray>("typed");
+    QTest::addColumn<QString>("read");
+    for (const char *key : {"power", "sensitivity", "noise", "height", "length", "width", "area"})
+        QTest::newRow(key) << QByteArray(key) << QByteArray("9,5") << QString("9.5");
+    QTest::newRow("two commas") << QByteArray("length") << QByteArray("1,5,2") << QString("1.5.2");
+    QTest::newRow("a point stays") << QByteArray("width") << QByteArray("4.25") << QString("4.25");
+    // The settings are read with either separator by the calculation and
+    // the texts are no numbers: they stay as they were typed.
+    QTest::newRow("directivity") << QByteArray("directivity") << QByteArray("90,5") << QString("90,5");
+    QTest::newRow("room type") << QByteArray("roomType") << QByteArray("Зал 1,2") << QString("Зал 1,2");
+    QTest::newRow("model") << QByteArray("model") << QByteArray("GK-1,5") << QString("GK-1,5");
+}
+
+void ProjectFileTest::readsADecimalCommaAsThePoint()
+{
+    QFETCH(QByteArray, key);
+    QFETCH(QByteArray, typed);
+    QFETCH(QString, read);
+    QByteArray room = exampleRoom();
+    const QByteArray pattern = "\"" + key + "\": \"";
+    const qsizetype at = room.indexOf(pattern);
+    QVERIFY(at >= 0);
+    const qsizetype start = at + pattern.size();
+    room.replace(start, room.indexOf('"', start) - start, typed);
+    const project::ReadResult result = project::parseProject(file(room));
+    QVERIFY2(result.project, qPrintable(result.reason));
+    const project::RoomInputs &in = result.project->rooms.front().inputs;
+    const QMap<QByteArray, QString> texts{{"model", in.model},
+                                          {"power", in.power},
+                                          {"sensitivity", in.sensitivity},
+                                          {"directivity", in.directivity},
+                                          {"roomType", in.roomType},
+                                          {"noise", in.noise},
+                                          {"height", in.height},
+                                          {"length", in.length},
+                                          {"width", in.width},
+                                          {"area", in.area}};
+    QCOMPARE(texts.value(key), read);
+    // Written, it is the text that was read, and it reads back the same.
+    const QByteArray written = project::projectBytes(*result.project, {});
+    QVERIFY(written.contains(pattern + read.toUtf8() + "\""));
+    QCOMPARE(project::parseProject(written).project->rooms, result.project->rooms);
 }
 
 void ProjectFileTest::refusesBadFiles_data()
@@ -244,6 +323,55 @@ void ProjectFileTest::refusesBadFiles_data()
     volts.replace(R"("voltage": 100)", R"("voltage": 50)");
     QTest::newRow("unknown voltage") << withLines(volts)
                                      << "у линии № 1 поле «voltage» должно быть одним из: 100, 70, 30";
+    // Figures out of range, each named with its line's number.
+    const struct {
+        const char *row;
+        QByteArray from, to;
+        const char *reason;
+    } outOfRange[] = {
+        {"negative first length", R"("firstLength": 10)", R"("firstLength": -1)",
+         "поле «firstLength» должно быть от 0 до 100 000"},
+        {"first length too long", R"("firstLength": 10)", R"("firstLength": 100001)",
+         "поле «firstLength» должно быть от 0 до 100 000"},
+        {"no last length", R"("lastLength": 50)", R"("lastLength": 0)",
+         "поле «lastLength» должно быть больше 0 и не больше 100 000"},
+        {"a length of 10^300", R"("lastLength": 50)", R"("lastLength": 1e300)",
+         "поле «lastLength» должно быть больше 0 и не больше 100 000"},
+        {"first beyond the last", R"("firstLength": 10)", R"("firstLength": 50.5)",
+         "поле «firstLength» должно быть не больше поля «lastLength»"},
+        {"section of -1", R"("section": 0.75)", R"("section": -1)",
+         "поле «section» должно быть больше 0 и не больше 1000"},
+        {"section of 0", R"("section": 0.75)", R"("section": 0)",
+         "поле «section» должно быть больше 0 и не больше 1000"},
+        {"section too large", R"("section": 0.75)", R"("section": 1000.5)",
+         "поле «section» должно быть больше 0 и не больше 1000"},
+        {"loss of -3", R"("allowedLoss": 1)", R"("allowedLoss": -3)",
+         "поле «allowedLoss» должно быть больше 0 и не больше 60"},
+        {"loss too large", R"("allowedLoss": 1)", R"("allowedLoss": 61)",
+         "поле «allowedLoss» должно быть больше 0 и не больше 60"},
+        {"negative headroom", R"("headroom": 25)", R"("headroom": -0.5)",
+         "поле «headroom» должно быть от 0 до 1000"},
+        {"headroom too large", R"("headroom": 25)", R"("headroom": 1001)",
+         "поле «headroom» должно быть от 0 до 1000"},
+    };
+    for (const auto &bad : outOfRange) {
+        QByteArray changed = line;
+        QVERIFY(changed.contains(bad.from));
+        changed.replace(bad.from, bad.to);
+        changed.replace(R"("Л1")", R"("Л2")");
+        QTest::newRow(bad.row) << withLines(line + "," + changed)
+                               << QString("у линии № 2 ") + QString::fromUtf8(bad.reason);
+    }
+    for (const auto &[row, name] :
+         {std::pair{"empty room name", R"("")"}, {"blank room name", R"(" 	 ")"}}) {
+        QByteArray unnamed = exampleRoom();
+        unnamed.replace(R"("name": "Спортзал")", QByteArray(R"("name": )") + name);
+        QTest::newRow(row) << file(exampleRoom() + "," + unnamed)
+                           << "у помещения № 2 поле «name» не может быть пустым";
+    }
+    QByteArray chosenText = exampleRoom(R"(, "modelFromList": "да")");
+    QTest::newRow("model choice a text")
+        << file(chosenText) << "у помещения № 1 поле «modelFromList» должно быть true или false";
     QByteArray second = line;
     second.replace(R"("Л1")", R"("Л2")");
     QTest::newRow("one name twice") << withLines(line + "," + second + "," + line)
@@ -265,6 +393,40 @@ void ProjectFileTest::refusesBadFiles()
     const project::ReadResult read = project::parseProject(bytes);
     QVERIFY(!read.project);
     QCOMPARE(read.reason, reason);
+}
+
+void ProjectFileTest::refusesAnotherEncoding()
+{
+    // A file saved in windows-1251 by another editor: its Russian letters
+    // are single bytes that are no UTF-8.
+    QByteArray legacy = file(exampleRoom());
+    QVERIFY(legacy.contains("Спортзал"));
+    legacy.replace("Спортзал", "\xd1\xef\xee\xf0\xf2\xe7\xe0\xeb");
+    legacy.replace("Школа № 5", "\xd8\xea\xee\xeb\xe0 \xb9 5");
+    QCOMPARE(project::parseProject(legacy).reason, QString("файл не в кодировке UTF-8"));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("cp1251.lsplan");
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::WriteOnly));
+    QVERIFY(saved.write(legacy) == legacy.size());
+    saved.close();
+    QCOMPARE(project::readProjectFile(path).reason, QString("файл не в кодировке UTF-8"));
+    // A UTF-8 text that is no JSON is still refused as such.
+    QVERIFY(project::parseProject(file(exampleRoom()).chopped(2)).reason.startsWith("это не текст JSON"));
+}
+
+void ProjectFileTest::takesLinesAtTheBounds()
+{
+    const QByteArray head = R"("version": 1, "name": "", "lines": [)"
+                            R"({"name": "Л1", "voltage": 100, "firstLength": 100000, "lastLength": 100000,)"
+                            R"( "section": 1000, "allowedLoss": 60, "headroom": 1000},)"
+                            R"({"name": "Л2", "voltage": 70, "firstLength": 0, "lastLength": 1e-9,)"
+                            R"( "section": 1e-9, "allowedLoss": 1e-9, "headroom": 0}])";
+    const project::ReadResult read = project::parseProject(file(exampleRoom(), head));
+    QVERIFY2(read.project, qPrintable(read.reason));
+    QCOMPARE(read.project->lines,
+             (std::vector<project::Line>{{"Л1", 100, 100000, 100000, 1000, 60, 1000},
+                                         {"Л2", 70, 0, 1e-9, 1e-9, 1e-9, 0}}));
 }
 
 void ProjectFileTest::refusesBeyondTheLimits()
@@ -316,6 +478,7 @@ void ProjectFileTest::writesKeysInOrderWithTwoSpaces()
     p.name = "Склад";
     Room room = sampleRoom(1);
     room.inputs.model = "GK-1";
+    room.inputs.modelFromList = false;
     room.inputs.mounting = calc::Mounting::Wall;
     p.rooms.push_back(room);
     p.lines.push_back({"Л2", 70, 12.5, 80, 0.75, 1, 25});
@@ -343,6 +506,7 @@ void ProjectFileTest::writesKeysInOrderWithTwoSpaces()
       "line": "Л2",
       "inputs": {
         "model": "GK-1",
+        "modelFromList": false,
         "mounting": "wall",
         "tap": "1/2",
         "power": "6",
@@ -397,7 +561,7 @@ void ProjectFileTest::roundTripIsByteIdentical_data()
         << 12.345;
     QTest::newRow("control characters")
         << 2 << QString::fromUtf16(u"\u0001\u001f\u007f\u2028 / \\")
-        << std::vector<project::Line>{{"\"Л\"\n1", 30, 1e15, 1.5e300, 10, 20, 1e-300}} << 0.0;
+        << std::vector<project::Line>{{"\"Л\"\n1", 30, 1e-300, 99999.99999999999, 1000, 60, 1e-300}} << 0.0;
 }
 
 void ProjectFileTest::roundTripIsByteIdentical()

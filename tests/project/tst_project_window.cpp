@@ -22,8 +22,10 @@
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QUndoStack>
@@ -87,6 +89,9 @@ private slots:
     void addAndReplaceTakeTheLastCalculation();
     void openInCalculationShowsTheTablesResults_data();
     void openInCalculationShowsTheTablesResults();
+    void aTypedDesignationKeepsItsOwnFigures_data();
+    void aTypedDesignationKeepsItsOwnFigures();
+    void aDecimalCommaInTheFileIsThePoint();
     void undoAndRedoEveryChange();
     void sortingTheViewKeepsTheFileOrder();
     void totalsLeaveOutStoppedRooms();
@@ -94,6 +99,8 @@ private slots:
     void unsavedChangesAreAskedAbout();
     void aBadFileLeavesTheProjectAsItWas();
     void linesAreEditedAndUndone();
+    void editorsRefuseValuesOutOfRange_data();
+    void editorsRefuseValuesOutOfRange();
     void printingPaintsTheDocumentsPages();
 
 private:
@@ -255,6 +262,101 @@ void ProjectWindowTest::openInCalculationShowsTheTablesResults()
         QCOMPARE(f->messages.texts().value(0), computed.note);
         QCOMPARE(w->table()->cellText(1, column("Замечание")), computed.note);
     }
+}
+
+void ProjectWindowTest::aTypedDesignationKeepsItsOwnFigures_data()
+{
+    QTest::addColumn<bool>("afterOther");
+    QTest::addColumn<QString>("power");
+    QTest::addColumn<QString>("sensitivity");
+    QTest::addColumn<int>("mounting");
+    // Over the start-up text the boxes keep GK-1's figures, locked.
+    QTest::newRow("typed over the start-up text") << false << "6"
+                                                  << "88" << int(calc::Mounting::Wall);
+    QTest::newRow("typed after ПРОЧИЕ with figures of its own") << true << "10"
+                                                                << "90" << int(calc::Mounting::Ceiling);
+}
+
+void ProjectWindowTest::aTypedDesignationKeepsItsOwnFigures()
+{
+    QFETCH(bool, afterOther);
+    QFETCH(QString, power);
+    QFETCH(QString, sensitivity);
+    QFETCH(int, mounting);
+    project::ProjectWindow *w = projectWindow();
+    if (afterOther) {
+        clickListEntry(g->cmbG, "ПРОЧИЕ");
+        g->txtPv->selectAll();
+        typeKeys(g->txtPv, power);
+        g->txtPd->selectAll();
+        typeKeys(g->txtPd, sensitivity);
+        QTest::mouseClick(g->opt1, Qt::LeftButton);
+    }
+    g->cmbG->lineEdit()->selectAll();
+    typeKeys(g->cmbG->lineEdit(), "RF-4");
+    QCOMPARE(g->cmbG->currentText(), QString("RF-4"));
+    QCOMPARE(g->txtPv->text(), power);
+    QCOMPARE(g->txtPd->text(), sensitivity);
+    QCOMPARE(int(g->mounting()), mounting);
+    QTest::mouseClick(results->cmdRkl, Qt::LeftButton);
+    const QStringList typed = resultLabels();
+    QVERIFY(!results->lblKs->text().isEmpty());
+
+    QTest::mouseClick(w->addButton(), Qt::LeftButton);
+    const project::Room added = w->table()->project().rooms.front();
+    QCOMPARE(added.inputs.model, QString("RF-4"));
+    QVERIFY(!added.inputs.modelFromList);
+    QCOMPARE(resultCells(w, 0), typed);
+    QCOMPARE(int(w->table()->results(0).mounting), mounting);
+
+    // Other figures in the main window, then the room opened again: its
+    // designation typed, its own figures and the same four results.
+    chooseFromList(g->cmbG, "RF-4");
+    QTest::mouseClick(results->cmdRkl, Qt::LeftButton);
+    const QStringList listed = resultLabels();
+    QVERIFY2(listed != typed, qPrintable(listed.join(' ')));
+    selectRow(w, 0);
+    QTest::mouseClick(w->openInCalculationButton(), Qt::LeftButton);
+    QCOMPARE(resultLabels(), typed);
+    QCOMPARE(g->cmbG->currentText(), QString("RF-4"));
+    QVERIFY(!g->modelFromList());
+    QCOMPARE(g->txtPv->text(), power);
+    QCOMPARE(g->txtPd->text(), sensitivity);
+    QCOMPARE(int(g->mounting()), mounting);
+
+    // Added again from that calculation, the room is the same, and it is
+    // kept so in the file.
+    QTest::mouseClick(w->addButton(), Qt::LeftButton);
+    QCOMPARE(w->table()->project().rooms.at(1).inputs.modelFromList, false);
+    QCOMPARE(resultCells(w, 1), typed);
+    const QString path = dir.filePath("typed.lsplan");
+    QVERIFY(w->saveTo(path));
+    QVERIFY(w->openFile(path));
+    QCOMPARE(resultCells(w, 0), typed);
+    QCOMPARE(resultCells(w, 1), typed);
+
+    // The catalogue model chosen from the list gives the catalogue's figures.
+    chooseFromList(g->cmbG, "RF-4");
+    QTest::mouseClick(results->cmdRkl, Qt::LeftButton);
+    QTest::mouseClick(w->addButton(), Qt::LeftButton);
+    QVERIFY(w->table()->project().rooms.at(2).inputs.modelFromList);
+    QCOMPARE(resultCells(w, 2), listed);
+}
+
+void ProjectWindowTest::aDecimalCommaInTheFileIsThePoint()
+{
+    project::ProjectWindow *w = openRooms(
+        {inputs("KE-1", calc::Mounting::Ceiling, 1, "", "", "ТЕАТР", "", "3", "9,5", "3", "", true)});
+    QVERIFY(w);
+    QCOMPARE(w->table()->project().rooms.front().inputs.length, QString("9.5"));
+    QCOMPARE(w->table()->cellText(0, column("Длина, м")), QString("9.5"));
+    QCOMPARE(w->table()->cellText(0, column("Площадь, м2")), QString("28.5"));
+    // The main window takes the same room with the same area.
+    selectRow(w, 0);
+    QTest::mouseClick(w->openInCalculationButton(), Qt::LeftButton);
+    QCOMPARE(room->txtL->text(), QString("9.5"));
+    QCOMPARE(room->txtSR->text(), QString("28.5"));
+    QCOMPARE(resultCells(w, 0), resultLabels());
 }
 
 void ProjectWindowTest::undoAndRedoEveryChange()
@@ -461,12 +563,17 @@ void ProjectWindowTest::linesAreEditedAndUndone()
     QCOMPARE(w->table()->project().lines.at(0).name, QString("Л1"));
 
     QTest::mouseClick(w->addLineButton(), Qt::LeftButton);
+    // What is refused is said in the status bar, until the next change.
+    QStatusBar *status = w->statusBar();
     lines->setData(lines->index(1, 0), "Л1");
+    QCOMPARE(status->currentMessage(), QString("Линия «Л1» уже есть"));
     lines->setData(lines->index(1, 0), " ");
+    QCOMPARE(status->currentMessage(), QString("У линии должно быть имя"));
     lines->setData(lines->index(1, 4), "1,5");
+    QCOMPARE(status->currentMessage(), QString());
     lines->setData(lines->index(1, 2), "десять");
-    QCOMPARE(f->messages.texts(),
-             QStringList({"Линия «Л1» уже есть", "У линии должно быть имя", "«десять»: введите число"}));
+    QCOMPARE(status->currentMessage(), QString("«десять»: введите число"));
+    QCOMPARE(f->messages.texts(), QStringList());
     QCOMPARE(w->table()->project().lines.at(1), (project::Line{"Л2", 100, 10, 50, 1.5, 1, 25}));
 
     // Removing a line leaves its rooms on no line, until it is undone.
@@ -487,6 +594,88 @@ void ProjectWindowTest::linesAreEditedAndUndone()
     QCOMPARE(w->table()->project().cableAllowance, 10.0);
     QCOMPARE(w->cableAllowanceBox()->text(), QString("10"));
     QCOMPARE(w->cableAllowanceBox()->accessibleName(), QString("Запас кабеля, %"));
+}
+
+void ProjectWindowTest::editorsRefuseValuesOutOfRange_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("section of -1") << "Сечение, мм²"
+                                   << "-1"
+                                   << "Значение «Сечение, мм²» должно быть больше 0 и не больше 1000";
+    QTest::newRow("section too large") << "Сечение, мм²"
+                                       << "1001"
+                                       << "Значение «Сечение, мм²» должно быть больше 0 и не больше 1000";
+    QTest::newRow("a length of 10^300")
+        << "Длина до последнего, м"
+        << "1e300"
+        << "Значение «Длина до последнего, м» должно быть больше 0 и не больше 100 000";
+    QTest::newRow("first beyond the last")
+        << "Длина до первого, м"
+        << "60"
+        << "Значение «Длина до первого, м» должно быть не больше значения «Длина до последнего, м»";
+    QTest::newRow("last before the first")
+        << "Длина до последнего, м"
+        << "5"
+        << "Значение «Длина до первого, м» должно быть не больше значения «Длина до последнего, м»";
+    QTest::newRow("negative first length") << "Длина до первого, м"
+                                           << "-0,5"
+                                           << "Значение «Длина до первого, м» должно быть от 0 до 100 000";
+    QTest::newRow("loss of -3") << "Допустимые потери, дБ"
+                                << "-3"
+                                << "Значение «Допустимые потери, дБ» должно быть больше 0 и не больше 60";
+    QTest::newRow("headroom too large") << "Запас мощности, %"
+                                        << "1000.5"
+                                        << "Значение «Запас мощности, %» должно быть от 0 до 1000";
+    QTest::newRow("voltage off the list") << "Напряжение, В"
+                                          << "50"
+                                          << "Значение «Напряжение, В» должно быть одним из: 100, 70, 30";
+    QTest::newRow("empty room name") << "Помещение"
+                                     << ""
+                                     << "Значение «Помещение» не может быть пустым";
+    QTest::newRow("blank room name") << "Помещение"
+                                     << "  "
+                                     << "Значение «Помещение» не может быть пустым";
+}
+
+void ProjectWindowTest::editorsRefuseValuesOutOfRange()
+{
+    QFETCH(QString, caption);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    project::ProjectWindow *w = openRooms(
+        {inputs("KE-1", calc::Mounting::Ceiling, 1, "", "", "ТЕАТР", "", "3", "9", "6", "", true)});
+    QVERIFY(w);
+    QTest::mouseClick(w->addLineButton(), Qt::LeftButton);
+    const project::Project before = w->table()->project();
+    const int edits = w->undoStack()->count();
+    QAbstractItemModel *model = nullptr;
+    int col = -1;
+    if (caption == u"Помещение") {
+        model = w->table();
+        col = column(caption);
+    } else {
+        model = w->lineTable();
+        const auto &columns = project::lineColumns();
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            if (columns[i].caption == caption)
+                col = int(i);
+        }
+    }
+    QVERIFY(col >= 0);
+    const QModelIndex cell = model->index(0, col);
+    const QString shown = cell.data().toString();
+    model->setData(cell, typed);
+    QCOMPARE(cell.data().toString(), shown);
+    QCOMPARE(w->table()->project(), before);
+    QCOMPARE(w->undoStack()->count(), edits);
+    QCOMPARE(w->statusBar()->currentMessage(), message);
+    QCOMPARE(f->messages.texts(), QStringList());
+    // A value in range is taken, and the message goes.
+    model->setData(cell, caption == u"Помещение" ? "Зал" : caption == u"Напряжение, В" ? "70" : "20");
+    QCOMPARE(w->undoStack()->count(), edits + 1);
+    QCOMPARE(w->statusBar()->currentMessage(), QString());
 }
 
 namespace {
