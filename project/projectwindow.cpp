@@ -426,6 +426,26 @@ void ProjectWindow::writeRecoveryCopy()
 void ProjectWindow::showCompletedCalculation(const calc::CompletedCalculation &calculation)
 {
     m_last = calculation;
+    m_lastIsStale = false;
+}
+
+void ProjectWindow::showInputsChanged()
+{
+    if (m_last)
+        m_lastIsStale = true;
+}
+
+bool ProjectWindow::refuseWithoutCurrentCalculation()
+{
+    if (!m_last) {
+        m_messenger->inform(calc::msg::CalculateFirst);
+        return true;
+    }
+    if (m_lastIsStale) {
+        m_messenger->inform(calc::RecalculateRequest);
+        return true;
+    }
+    return false;
 }
 
 std::optional<int> ProjectWindow::selectedRoom() const
@@ -446,10 +466,8 @@ void ProjectWindow::selectRoom(int row)
 
 void ProjectWindow::addCalculation()
 {
-    if (!m_last) {
-        m_messenger->inform(calc::msg::CalculateFirst);
+    if (refuseWithoutCurrentCalculation())
         return;
-    }
     Room room;
     room.name = m_last->roomType;
     room.inputs = inputsOf(*m_last);
@@ -462,12 +480,8 @@ void ProjectWindow::addCalculation()
 void ProjectWindow::replaceByCalculation()
 {
     const std::optional<int> row = selectedRoom();
-    if (!row)
+    if (!row || refuseWithoutCurrentCalculation())
         return;
-    if (!m_last) {
-        m_messenger->inform(calc::msg::CalculateFirst);
-        return;
-    }
     const RoomInputs inputs = inputsOf(*m_last);
     QString layout = m_table->project().rooms[std::size_t(*row)].layout;
     if (!m_calculator.layoutAllowed(inputs.mounting, layout))
