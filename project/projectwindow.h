@@ -26,6 +26,7 @@ class QUndoStack;
 namespace project {
 
 class EquipmentTable;
+class FrozenTableView;
 class LineTable;
 class RoomCalculator;
 class RoomTable;
@@ -127,6 +128,7 @@ private:
     void buildMenus();
     void buildContent();
     QWidget *buildRoomsTab();
+    void setUpRoomColumns(FrozenTableView *rooms);
     QPushButton *addCommandButton(QWidget *tab, QHBoxLayout *row, const QString &caption,
                                   void (ProjectWindow::*command)());
     QWidget *buildLinesTab();
