@@ -214,8 +214,15 @@ void MainWindow::formLoad()
 void MainWindow::clearResults()
 {
     frame2->clearCaptions();
-    if (m_lastCompleted)
-        emit inputsChangedAfterCalculation();
+    reportInputsChanged();
+}
+
+void MainWindow::reportInputsChanged()
+{
+    if (!m_lastCompleted)
+        return;
+    m_inputsChangedAfterCompleted = true;
+    emit inputsChangedAfterCalculation();
 }
 
 // Timer1_Timer: the area follows length x width half a second after the
@@ -251,14 +258,18 @@ void bringForward(QWidget *window)
 
 // A tool window follows every completed calculation and says when the
 // main window's inputs no longer match it; a new one starts from the last
-// completed calculation.
+// completed calculation, and from the inputs having changed after it when
+// they have.
 template <typename Tool>
 void MainWindow::connectTool(Tool *tool)
 {
     connect(this, &MainWindow::calculationCompleted, tool, &Tool::showCompletedCalculation);
     connect(this, &MainWindow::inputsChangedAfterCalculation, tool, &Tool::showInputsChanged);
-    if (m_lastCompleted)
+    if (m_lastCompleted) {
         tool->showCompletedCalculation(*m_lastCompleted);
+        if (m_inputsChangedAfterCompleted)
+            tool->showInputsChanged();
+    }
 }
 
 void MainWindow::mline_Click()
@@ -354,9 +365,10 @@ void MainWindow::cmdRkl_Click()
         m_choiceSinceCalculation = false;
         m_lastCompleted = calc::CompletedCalculation{in, m_state, frame3->cmbG->currentText(),
                                                      frame4->cmbOn->currentText(), frame3->modelFromList()};
+        m_inputsChangedAfterCompleted = false;
         emit calculationCompleted(*m_lastCompleted);
-    } else if (m_lastCompleted) {
-        emit inputsChangedAfterCalculation();
+    } else {
+        reportInputsChanged();
     }
 }
 

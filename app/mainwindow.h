@@ -104,12 +104,17 @@ private:
     void connectTool(Tool *tool);
     QWidget *control(calc::Control control) const;
     void apply(const calc::Effect &effect);
+    // The inputs changed or a calculation stopped after the last completed
+    // calculation: remembered for tool windows built later, and announced.
+    void reportInputsChanged();
 
     calc::CalcState m_state;
     bool m_choiceSinceCalculation = false;
     // The last completed calculation, as the tool windows read it: a later
     // calculation that stops early leaves m_state partly overwritten.
     std::optional<calc::CompletedCalculation> m_lastCompleted;
+    // The inputs changed, or a calculation stopped, after m_lastCompleted.
+    bool m_inputsChangedAfterCompleted = false;
     LineWindow *m_lineWindow = nullptr;
     plan::PlanWindow *m_planWindow = nullptr;
     std::unique_ptr<RoomEvaluation> m_roomEvaluation;

@@ -26,6 +26,12 @@ struct CompletedCalculation {
 // calculation it shows.
 inline const QString InputsChangedNotice = QStringLiteral("Данные главного окна изменены после расчета");
 
+// What a window that would take the last calculation answers while the
+// main window's inputs differ from it. Defined after the notice it starts
+// with, so initialised after it.
+inline const QString RecalculateRequest
+    = InputsChangedNotice + QStringLiteral(". Произведите расчет заново.");
+
 // The mounting type as the report names it: "Потолочный", "Настенный" or
 // "Рупорный".
 QString mountingWord(Mounting mounting);

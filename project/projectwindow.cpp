@@ -2,6 +2,7 @@
 
 #include "choicedelegate.h"
 #include "documentwriters.h"
+#include "frozentableview.h"
 #include "linetable.h"
 #include "projectcommands.h"
 #include "projectdocument.h"
@@ -45,6 +46,10 @@ namespace project {
 namespace {
 
 const QString RecentKey = QStringLiteral("project/recentFiles");
+// The rooms table's columns as the user ordered and hid them.
+const QString RoomColumnsKey = QStringLiteral("project/roomColumns");
+// "№" and "Помещение" stay in view while the table scrolls sideways.
+constexpr int FrozenRoomColumns = 2;
 constexpr int RecentCount = 8;
 // A change is copied for recovery within two seconds.
 constexpr int RecoveryDelayMs = 1500;
@@ -64,9 +69,8 @@ QAction *addMenuAction(QMenu *menu, const QString &text, const QKeySequence &key
 
 // A table of the window: one row selected at a time, Tab leaving it for
 // the next control, rows as tall as a line of text.
-QTableView *newTableView(const QString &name, const QString &caption, QWidget *parent)
+QTableView *setUpTableView(QTableView *view, const QString &name, const QString &caption)
 {
-    auto *view = new QTableView(parent);
     view->setObjectName(name);
     view->setAccessibleName(caption);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -75,6 +79,11 @@ QTableView *newTableView(const QString &name, const QString &caption, QWidget *p
     view->verticalHeader()->hide();
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 8);
     return view;
+}
+
+QTableView *newTableView(const QString &name, const QString &caption, QWidget *parent)
+{
+    return setUpTableView(new QTableView(parent), name, caption);
 }
 
 // A heading above a table, which names it and takes its mnemonic.
@@ -230,7 +239,8 @@ QWidget *ProjectWindow::buildRoomsTab()
     buttons->addStretch();
     layout->addLayout(buttons);
 
-    m_view = newTableView(QStringLiteral("Rooms"), QStringLiteral("Помещения"), client);
+    auto *rooms = new FrozenTableView(FrozenRoomColumns, client);
+    m_view = setUpTableView(rooms, QStringLiteral("Rooms"), QStringLiteral("Помещения"));
     m_view->setModel(m_sorted);
     // The view starts in file order; a click on a heading sorts it.
     m_view->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
@@ -255,11 +265,35 @@ QWidget *ProjectWindow::buildRoomsTab()
     addHeadedView(layout, QStringLiteral("Помещения"), m_view);
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &ProjectWindow::updateButtons);
+    setUpRoomColumns(rooms);
 
     m_totals = new QLabel(client);
     m_totals->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     layout->addWidget(m_totals);
     return client;
+}
+
+// The rooms table's columns: "№" and "Помещение" in view over the left,
+// the others in the order and with the columns the user last chose
+// (headings' menu, or "Вид" → "Столбцы таблицы помещений" from the keyboard).
+void ProjectWindow::setUpRoomColumns(FrozenTableView *rooms)
+{
+    QTableView *frozen = rooms->frozenView();
+    frozen->setObjectName(QStringLiteral("RoomsFrozen"));
+    frozen->setAccessibleName(QStringLiteral("Помещения: закрепленные столбцы «№» и «Помещение»"));
+    frozen->setAccessibleDescription(QStringLiteral("Те же строки, что в таблице «Помещения»"));
+    QSettings settings;
+    if (settings.contains(RoomColumnsKey))
+        rooms->restoreColumnState(settings.value(RoomColumnsKey).toStringList());
+    connect(rooms, &FrozenTableView::columnsChanged, this,
+            [rooms] { QSettings().setValue(RoomColumnsKey, rooms->columnState()); });
+
+    QMenu *columns
+        = menuBar()->addMenu(QStringLiteral("&Вид"))->addMenu(QStringLiteral("&Столбцы таблицы помещений"));
+    connect(columns, &QMenu::aboutToShow, this, [columns, rooms] {
+        columns->clear();
+        rooms->fillColumnsMenu(columns, rooms->currentIndex().column());
+    });
 }
 
 QWidget *ProjectWindow::buildLinesTab()
@@ -437,6 +471,26 @@ void ProjectWindow::writeRecoveryCopy()
 void ProjectWindow::showCompletedCalculation(const calc::CompletedCalculation &calculation)
 {
     m_last = calculation;
+    m_lastIsStale = false;
+}
+
+void ProjectWindow::showInputsChanged()
+{
+    if (m_last)
+        m_lastIsStale = true;
+}
+
+bool ProjectWindow::refuseWithoutCurrentCalculation()
+{
+    if (!m_last) {
+        m_messenger->inform(calc::msg::CalculateFirst);
+        return true;
+    }
+    if (m_lastIsStale) {
+        m_messenger->inform(calc::RecalculateRequest);
+        return true;
+    }
+    return false;
 }
 
 std::optional<int> ProjectWindow::selectedRoom() const
@@ -457,10 +511,8 @@ void ProjectWindow::selectRoom(int row)
 
 void ProjectWindow::addCalculation()
 {
-    if (!m_last) {
-        m_messenger->inform(calc::msg::CalculateFirst);
+    if (refuseWithoutCurrentCalculation())
         return;
-    }
     const int row = m_table->roomCount();
     Room room;
     room.name = m_last->roomType;
@@ -476,12 +528,8 @@ void ProjectWindow::addCalculation()
 void ProjectWindow::replaceByCalculation()
 {
     const std::optional<int> row = selectedRoom();
-    if (!row)
+    if (!row || refuseWithoutCurrentCalculation())
         return;
-    if (!m_last) {
-        m_messenger->inform(calc::msg::CalculateFirst);
-        return;
-    }
     const RoomInputs inputs = inputsOf(*m_last);
     QString layout = m_table->project().rooms[std::size_t(*row)].layout;
     if (!m_calculator.layoutAllowed(inputs.mounting, layout))

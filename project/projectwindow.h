@@ -26,6 +26,7 @@ class QUndoStack;
 namespace project {
 
 class EquipmentTable;
+class FrozenTableView;
 class LineTable;
 class RoomCalculator;
 class RoomTable;
@@ -47,9 +48,11 @@ public:
     ~ProjectWindow() override;
 
     // The main window's calculations: the last completed one is what
-    // "Добавить расчет" and "Заменить расчетом" take.
+    // "Добавить расчет" and "Заменить расчетом" take, until the main
+    // window's inputs change after it (showInputsChanged); then both refuse
+    // until the next completed calculation.
     void showCompletedCalculation(const calc::CompletedCalculation &calculation);
-    void showInputsChanged() { }
+    void showInputsChanged();
 
     // The name the window shows: the project's own, else its file's, else
     // "Без имени".
@@ -125,6 +128,7 @@ private:
     void buildMenus();
     void buildContent();
     QWidget *buildRoomsTab();
+    void setUpRoomColumns(FrozenTableView *rooms);
     QPushButton *addCommandButton(QWidget *tab, QHBoxLayout *row, const QString &caption,
                                   void (ProjectWindow::*command)());
     QWidget *buildLinesTab();
@@ -143,10 +147,16 @@ private:
     // The row in the project of the room selected in the view, if any.
     std::optional<int> selectedRoom() const;
     void selectRoom(int row);
+    // Says why there is no calculation to take (none yet, or the main
+    // window's inputs changed after it) and returns true; false when m_last
+    // may be taken.
+    bool refuseWithoutCurrentCalculation();
 
     const RoomCalculator &m_calculator;
     Messenger *m_messenger;
     std::optional<calc::CompletedCalculation> m_last;
+    // The main window's inputs no longer match m_last.
+    bool m_lastIsStale = false;
     QString m_path;
     RecoveryCopy m_recovery;
 

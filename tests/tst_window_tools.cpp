@@ -131,34 +131,46 @@ void ToolWindowsTest::planFollowsEachCompletedCalculation()
 void ToolWindowsTest::toolsSayWhenTheInputsChanged_data()
 {
     QTest::addColumn<QString>("change");
-    QTest::newRow("typed length") << "length";
-    QTest::newRow("another tap") << "tap";
-    QTest::newRow("model chosen") << "model";
-    QTest::newRow("stopped calculation") << "stopped";
+    QTest::addColumn<bool>("openedAfterChange");
+    QTest::newRow("typed length") << "length" << false;
+    QTest::newRow("another tap") << "tap" << false;
+    QTest::newRow("model chosen") << "model" << false;
+    QTest::newRow("stopped calculation") << "stopped" << false;
+    // Built only after the change, from the last completed calculation.
+    QTest::newRow("typed length, opened after") << "length" << true;
+    QTest::newRow("model chosen, opened after") << "model" << true;
+    QTest::newRow("stopped calculation, opened after") << "stopped" << true;
 }
 
 void ToolWindowsTest::toolsSayWhenTheInputsChanged()
 {
     QFETCH(QString, change);
+    QFETCH(bool, openedAfterChange);
     const QString notice = QStringLiteral("Данные главного окна изменены после расчета");
-    menuItem("&Линия")->trigger();
-    menuItem("&План")->trigger();
-    LineWindow *lineWindow = f->w().lineWindow();
-    plan::PlanWindow *planWindow = f->w().planWindow();
-    auto *lineNotice = lineWindow->findChild<QLabel *>(QStringLiteral("lblLineInputsChanged"));
-    QVERIFY(lineNotice);
-
-    // Before any calculation there is nothing to be stale.
-    typeKeys(room->txtL, QStringLiteral("1"));
-    QVERIFY(lineNotice->isHidden());
-    QVERIFY(planWindow->inputsChangedLabel()->isHidden());
+    const auto openTools = [this] {
+        menuItem("&Линия")->trigger();
+        menuItem("&План")->trigger();
+    };
+    const auto lineNotice
+        = [this] { return f->w().lineWindow()->findChild<QLabel *>(QStringLiteral("lblLineInputsChanged")); };
+    if (!openedAfterChange) {
+        openTools();
+        QVERIFY(lineNotice());
+        // Before any calculation there is nothing to be stale.
+        typeKeys(room->txtL, QStringLiteral("1"));
+        QVERIFY(lineNotice()->isHidden());
+        QVERIFY(f->w().planWindow()->inputsChangedLabel()->isHidden());
+    }
 
     room->txtL->setText(QStringLiteral("6"));
     f->w().cmdRkl_Click();
     QVERIFY(f->w().state().calculated);
-    QVERIFY(lineNotice->isHidden());
-    QVERIFY(planWindow->inputsChangedLabel()->isHidden());
-    const QString countBefore = lineText("txtLineCount");
+    const QString countBefore = QString::number(f->w().state().count);
+    if (!openedAfterChange) {
+        QVERIFY(lineNotice()->isHidden());
+        QVERIFY(f->w().planWindow()->inputsChangedLabel()->isHidden());
+        QCOMPARE(lineText("txtLineCount"), countBefore);
+    }
 
     if (change == u"length") {
         room->txtL->setFocus();
@@ -172,20 +184,29 @@ void ToolWindowsTest::toolsSayWhenTheInputsChanged()
         f->w().cmdRkl_Click();
         QVERIFY(!f->w().state().calculated);
     }
+    if (openedAfterChange) {
+        QVERIFY(!f->w().lineWindow() && !f->w().planWindow());
+        openTools();
+    }
+    LineWindow *lineWindow = f->w().lineWindow();
+    plan::PlanWindow *planWindow = f->w().planWindow();
+    QVERIFY(lineWindow && planWindow);
     // Both say so, and keep the figures of the calculation they show.
-    QVERIFY(!lineNotice->isHidden());
-    QCOMPARE(lineNotice->text(), notice);
-    QCOMPARE(lineNotice->accessibleName(), notice);
+    QVERIFY(!lineNotice()->isHidden());
+    QCOMPARE(lineNotice()->text(), notice);
+    QCOMPARE(lineNotice()->accessibleName(), notice);
     QVERIFY(!planWindow->inputsChangedLabel()->isHidden());
     QCOMPARE(planWindow->inputsChangedLabel()->text(), notice);
+    QCOMPARE(planWindow->inputsChangedLabel()->accessibleName(), notice);
     QCOMPARE(lineText("txtLineCount"), countBefore);
     QVERIFY(planWindow->hasCalculation());
+    QCOMPARE(planWindow->countBox()->value(), countBefore.toInt());
 
     // The next completed calculation takes the notice away.
     room->txtL->setText(QStringLiteral("6"));
     f->w().cmdRkl_Click();
     QVERIFY(f->w().state().calculated);
-    QVERIFY(lineNotice->isHidden());
+    QVERIFY(lineNotice()->isHidden());
     QVERIFY(planWindow->inputsChangedLabel()->isHidden());
 }
 

@@ -87,6 +87,8 @@ private slots:
     void builtOnFirstUseAfterPlan();
     void addNeedsACalculation();
     void addAndReplaceTakeTheLastCalculation();
+    void staleCalculationIsRefused_data();
+    void staleCalculationIsRefused();
     void openInCalculationShowsTheTablesResults_data();
     void openInCalculationShowsTheTablesResults();
     void aTypedDesignationKeepsItsOwnFigures_data();
@@ -201,6 +203,85 @@ void ProjectWindowTest::addAndReplaceTakeTheLastCalculation()
     w->undoStack()->undo();
     QCOMPARE(w->table()->project().rooms.front().inputs, added.inputs);
     QCOMPARE(w->table()->project().rooms.front().layout, added.layout);
+}
+
+void ProjectWindowTest::staleCalculationIsRefused_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("replace");
+    QTest::addColumn<bool>("windowAfterChange");
+    QTest::newRow("typed length, add") << "length" << false << false;
+    QTest::newRow("typed length, replace") << "length" << true << false;
+    QTest::newRow("model chosen, add") << "model" << false << false;
+    QTest::newRow("stopped calculation, replace") << "stopped" << true << false;
+    QTest::newRow("window built after the change, add") << "length" << false << true;
+    QTest::newRow("window built after the change, replace") << "tap" << true << true;
+}
+
+void ProjectWindowTest::staleCalculationIsRefused()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, replace);
+    QFETCH(bool, windowAfterChange);
+    const QString refusal = "Данные главного окна изменены после расчета. Произведите расчет заново.";
+    project::ProjectWindow *w = windowAfterChange ? nullptr : projectWindow();
+    QTest::mouseClick(results->cmdRkl, Qt::LeftButton);
+    QVERIFY(f->w().state().calculated);
+    // A room of that calculation, for "Заменить расчетом" to act on.
+    if (w && replace)
+        QTest::mouseClick(w->addButton(), Qt::LeftButton);
+
+    if (change == u"length") {
+        room->txtL->setFocus();
+        typeKeys(room->txtL, "2");
+    } else if (change == u"model") {
+        chooseFromList(g->cmbG, "KE-1");
+    } else if (change == u"tap") {
+        g->opt_1[2]->click();
+    } else {
+        room->txtL->setText(QString());
+        QTest::mouseClick(results->cmdRkl, Qt::LeftButton);
+        QVERIFY(!f->w().state().calculated);
+        f->messages.shown.clear();
+    }
+    QVERIFY(results->lblKs->text().isEmpty());
+    if (!w) {
+        w = replace ? openRooms(
+                {inputs("GK-1", calc::Mounting::Wall, 1, "", "", "ТЕАТР", "", "3", "6", "6", "", true)})
+                    : projectWindow();
+        QVERIFY(w);
+    }
+    const std::vector<project::Room> before = w->table()->project().rooms;
+    const int commands = w->undoStack()->count();
+
+    if (replace) {
+        selectRow(w, 0);
+        QTest::mouseClick(w->replaceButton(), Qt::LeftButton);
+    } else {
+        QTest::mouseClick(w->addButton(), Qt::LeftButton);
+    }
+    QCOMPARE(f->messages.texts(), QStringList{refusal});
+    QVERIFY(!f->messages.shown.front().question);
+    QCOMPARE(w->table()->project().rooms, before);
+    QCOMPARE(w->undoStack()->count(), commands);
+
+    // Calculated again, the new calculation is taken.
+    f->messages.shown.clear();
+    room->txtL->setText("9");
+    QTest::mouseClick(results->cmdRkl, Qt::LeftButton);
+    QVERIFY(f->w().state().calculated);
+    if (replace) {
+        selectRow(w, 0);
+        QTest::mouseClick(w->replaceButton(), Qt::LeftButton);
+    } else {
+        QTest::mouseClick(w->addButton(), Qt::LeftButton);
+    }
+    QCOMPARE(f->messages.texts(), QStringList());
+    QCOMPARE(w->undoStack()->count(), commands + 1);
+    const int row = replace ? 0 : int(before.size());
+    QCOMPARE(w->table()->roomCount(), int(before.size()) + (replace ? 0 : 1));
+    QCOMPARE(w->table()->project().rooms[std::size_t(row)].inputs.length, QString("9"));
+    QCOMPARE(resultCells(w, row), resultLabels());
 }
 
 void ProjectWindowTest::openInCalculationShowsTheTablesResults_data()
