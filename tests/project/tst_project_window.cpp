@@ -12,6 +12,8 @@
 #include "project/projectwindow.h"
 #include "project/roomtable.h"
 
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
@@ -348,11 +350,37 @@ void ProjectWindowTest::totalsLeaveOutStoppedRooms()
     // KE-1 gives 6 W on the full tap, KE-3 10 W on a third of 30 W.
     QCOMPARE(t.results(0).power, t.results(0).count * 6);
     QCOMPARE(t.results(2).power, t.results(2).count * 10);
-    QCOMPARE(w->totalsLabel()->text(),
-             QString("Помещений: 3. Громкоговорителей: %1. Суммарная мощность: %2 Вт")
-                 .arg(loudspeakers)
-                 .arg(t.results(0).power + t.results(2).power));
+    // While the level columns fill, the totals say how far they are.
+    const QString totals = QString("Помещений: 3, не рассчитано: 1. Громкоговорителей: %1. "
+                                   "Суммарная мощность: %2 Вт")
+                               .arg(loudspeakers)
+                               .arg(t.results(0).power + t.results(2).power);
+    QCOMPARE(w->totalsLabel()->text(), totals + ". Расчет уровней: 0 из 2");
+    QTRY_VERIFY_WITH_TIMEOUT(!t.levelsPending(), 30000);
+    QCOMPARE(w->totalsLabel()->text(), totals);
+    QCOMPARE(w->totalsLabel()->accessibleName(), totals);
     QVERIFY(t.results(0).covered && *t.results(0).covered > 0 && *t.results(0).covered <= 100);
+
+    // The stopped room is marked in its first column, its reason on every
+    // cell; the others have neither.
+    const QString reason = "Введите длину помещения";
+    QCOMPARE(t.results(1).note, reason);
+    const QIcon mark = t.index(1, 0).data(Qt::DecorationRole).value<QIcon>();
+    QVERIFY(!mark.isNull());
+    const QImage dot = mark.pixmap(16, 16).toImage();
+    const QColor centre = dot.pixelColor(dot.width() / 2, dot.height() / 2);
+    QVERIFY2(centre.red() > 180 && centre.green() < 80 && centre.blue() < 80, qPrintable(centre.name()));
+    for (int c = 0; c < t.columnCount(); ++c) {
+        QCOMPARE(t.index(1, c).data(Qt::ToolTipRole).toString(), reason);
+        QCOMPARE(t.index(1, c).data(Qt::AccessibleDescriptionRole).toString(), reason);
+        QVERIFY(!t.index(0, c).data(Qt::AccessibleDescriptionRole).isValid());
+        if (c != column("Замечание"))
+            QVERIFY(!t.index(0, c).data(Qt::ToolTipRole).isValid());
+        if (c > 0)
+            QVERIFY(!t.index(1, c).data(Qt::DecorationRole).isValid());
+    }
+    QVERIFY(!t.index(0, 0).data(Qt::DecorationRole).isValid());
+    QVERIFY(!t.index(2, 0).data(Qt::DecorationRole).isValid());
 }
 
 void ProjectWindowTest::unsavedChangesAreAskedAbout_data()
