@@ -10,14 +10,26 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <thread>
 
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 namespace project {
 
 namespace {
+
+// How often the figures the background finishes are taken into the table.
+constexpr qint64 TakeIntervalMs = 200;
+
+// The nice value of the background's threads.
+constexpr int BackgroundNice = 10;
 
 QString general(const RoomRow &r, double value)
 {
@@ -140,6 +152,20 @@ QString stopReason(const RoomResults &results)
     return results.note.isEmpty() ? QStringLiteral("Не рассчитано") : results.note;
 }
 
+// Lowers the calling thread of the background below the window's, so that
+// the maps take what the window leaves (Qt's thread priorities other than
+// idle do nothing on Linux; idle would starve the maps on a busy machine).
+void yieldToTheWindow()
+{
+#ifdef Q_OS_LINUX
+    static thread_local bool lowered = false;
+    if (!lowered) {
+        lowered = true;
+        setpriority(PRIO_PROCESS, id_t(gettid()), BackgroundNice);
+    }
+#endif
+}
+
 } // namespace
 
 const std::vector<RoomColumn> &roomColumns()
@@ -202,10 +228,8 @@ RoomTable::RoomTable(const RoomCalculator &calculator, QChar decimalPoint, QObje
 
 RoomTable::~RoomTable()
 {
-    // The background's rooms reach into this table: none may outlive it,
-    // and those running stop at once.
-    m_levelCancel->store(true);
-    m_levelThreads.clear();
+    // The background's rooms reach into this table: none may outlive it.
+    cancelBackground();
     m_levelThreads.waitForDone();
 }
 
@@ -251,6 +275,7 @@ void RoomTable::queueLevels(const QString &k, const Room &room)
     m_levelThreads.start([this, k, inputs = room.inputs, layout = room.layout, cancel = m_levelCancel] {
         if (cancel->load())
             return;
+        yieldToTheWindow();
         const RoomLevels levels = m_calculator.evaluateLevels(inputs, layout, cancel.get());
         // Figures of a computation cancelled half-way are none.
         if (cancel->load())
@@ -260,12 +285,30 @@ void RoomTable::queueLevels(const QString &k, const Room &room)
             m_finished.insert(k, levels);
         }
         if (!m_takePosted.exchange(true))
-            QMetaObject::invokeMethod(this, &RoomTable::takeFinishedLevels, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &RoomTable::takeFinishedLevelsSoon, Qt::QueuedConnection);
     });
+}
+
+void RoomTable::cancelBackground()
+{
+    m_levelCancel->store(true);
+    m_levelCancel = std::make_shared<std::atomic<bool>>(false);
+    m_levelThreads.clear();
+}
+
+void RoomTable::takeFinishedLevelsSoon()
+{
+    const qint64 since = m_sinceTake.isValid() ? m_sinceTake.elapsed() : TakeIntervalMs;
+    if (since < TakeIntervalMs) {
+        QTimer::singleShot(TakeIntervalMs - since, this, &RoomTable::takeFinishedLevels);
+        return;
+    }
+    takeFinishedLevels();
 }
 
 void RoomTable::takeFinishedLevels()
 {
+    m_sinceTake.start();
     // Cleared before taking: figures finished after this take post anew.
     m_takePosted = false;
     QHash<QString, RoomLevels> finished;
@@ -347,9 +390,9 @@ QString RoomTable::levelProgressLine() const
 
 void RoomTable::completeLevels()
 {
-    // What the background has not started is computed here; what it has
-    // started is waited for.
-    m_levelThreads.clear();
+    // Everything still pending is computed here, on every core and at the
+    // caller's priority: the background stops.
+    cancelBackground();
     m_levelThreads.waitForDone();
     takeFinishedLevels();
     std::vector<std::pair<QString, const Room *>> todo;
@@ -374,11 +417,8 @@ void RoomTable::completeLevels()
 void RoomTable::setProject(Project project)
 {
     beginResetModel();
-    // What the background computes belongs to the project replaced: what it
-    // has not started goes, what it has started stops.
-    m_levelCancel->store(true);
-    m_levelCancel = std::make_shared<std::atomic<bool>>(false);
-    m_levelThreads.clear();
+    // What the background computes belongs to the project replaced.
+    cancelBackground();
     m_levelsQueued.clear();
     m_project = std::move(project);
     m_known.clear();

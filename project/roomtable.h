@@ -5,6 +5,7 @@
 #include "roomcalculator.h"
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QMutex>
 #include <QSet>
@@ -143,8 +144,15 @@ private:
     void computeRows(const std::vector<int> &rows);
     // Queues the level figures of the room of key in the background.
     void queueLevels(const QString &key, const Room &room);
+    // Stops what the background computes: what it has not started goes,
+    // what it has started stops within half a second; later rooms go on a
+    // new cancel flag.
+    void cancelBackground();
     // Takes the level figures the background has finished into the table.
     void takeFinishedLevels();
+    // The same, called for the background: at most every TakeIntervalMs,
+    // since every take makes the views measure their columns anew.
+    void takeFinishedLevelsSoon();
     // Stores level figures by key in every room of that key still waiting.
     void applyLevels(const QHash<QString, RoomLevels> &levels);
     RoomRow row(int r) const;
@@ -166,6 +174,7 @@ private:
     QMutex m_finishedMutex;
     QHash<QString, RoomLevels> m_finished;
     std::atomic<bool> m_takePosted{false};
+    QElapsedTimer m_sinceTake;
 };
 
 } // namespace project
