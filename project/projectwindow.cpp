@@ -145,7 +145,13 @@ ProjectWindow::ProjectWindow(const RoomCalculator &calculator, Messenger *messen
     resize(1200, 600);
 }
 
-ProjectWindow::~ProjectWindow() = default;
+ProjectWindow::~ProjectWindow()
+{
+    // The undo stack, a child, goes after this window's members and says on
+    // its way that it is clean: that is no save, and the recovery copy of
+    // a program ended without closing its project stays.
+    m_undo->disconnect(this);
+}
 
 void ProjectWindow::buildMenus()
 {
