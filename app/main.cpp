@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "app/russian.h"
 #include "app/startup.h"
+#include "app/termination.h"
 #include "widgets/messenger.h"
 
 #include <QApplication>
@@ -76,6 +77,9 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("org.loudspeaker_planner.LoudspeakerPlanner"));
     installRussianTexts(application);
     MainWindow window;
+    // SIGTERM and SIGINT end the program without asking, keeping unsaved
+    // changes in the recovery copy; from here on, recovery questions too.
+    termination::endOnSignals(window);
     window.show();
     MessageBoxMessenger messenger(&window);
     startup::offerRecovery(window, messenger);

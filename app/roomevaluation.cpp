@@ -9,6 +9,7 @@
 #include "plan/levelmap.h"
 #include "plan/planfigures.h"
 #include "plan/planscene.h"
+#include "plan/plantexts.h"
 #include "plan/zones.h"
 #include "room/roomtypes.h"
 
@@ -119,15 +120,32 @@ RoomCalculation calculateRoom(const project::RoomInputs &inputs)
 
 namespace {
 
-// The plan laid out, unless it needs more loudspeakers than a plan holds.
-std::optional<plan::Layout> laidOut(const RoomPlan &room)
+// The room's plan laid out, or the plan window's note on why it is not: an
+// arrangement that needs more loudspeakers than a plan holds is neither
+// laid out nor cut down to the limit, since the figures of such a plan
+// would not describe the room (and a plan of that many takes minutes).
+struct PlacedPlan {
+    std::optional<plan::Layout> layout;
+    QString refusal;
+};
+
+PlacedPlan laidOut(const RoomPlan &room)
 {
     const plan::PlanFigures &figures = room.figures;
+    if (!plan::isGrid(room.arrangement)) {
+        // The calculated count as layOut rounds it; checked before laying
+        // out, which would place as many as the limit allows.
+        const double needed = std::max(1.0, std::round(figures.count));
+        if (needed > double(plan::MaxLoudspeakers))
+            return {std::nullopt, plan::limitLine(room.arrangement, needed, false, 0, figures.decimalPoint)};
+    }
     plan::Layout layout
         = plan::layOut(room.arrangement, figures.roomL, figures.roomW, figures.radius, room.count);
     if (layout.tooMany)
-        return std::nullopt;
-    return layout;
+        return {std::nullopt,
+                plan::limitLine(room.arrangement, layout.needed.count, layout.needed.atLeast, 0,
+                                figures.decimalPoint)};
+    return {std::move(layout), QString()};
 }
 
 } // namespace
@@ -156,28 +174,32 @@ project::RoomResults RoomEvaluation::evaluate(const project::RoomInputs &inputs,
     results.power = state.count * double(calc::tappedPower(state.powerW, state.tap).value_or(0));
     // The plan's covered share of the floor, as the plan window shows it.
     const RoomPlan plan = roomPlan(room.calculation, layout);
-    if (const std::optional<plan::Layout> placed = laidOut(plan)) {
+    const PlacedPlan placed = laidOut(plan);
+    if (placed.layout) {
         const plan::FloorCoverage coverage = plan::floorCoverage(
-            plan.figures.roomL, plan.figures.roomW, plan::zoneForm(plan.figures), placed->placements);
+            plan.figures.roomL, plan.figures.roomW, plan::zoneForm(plan.figures), placed.layout->placements);
         if (coverage.grid.cells() > 0)
             results.covered = coverage.percent();
+    } else if (!placed.refusal.isEmpty()) {
+        results.note = results.note.isEmpty() ? placed.refusal : results.note + u' ' + placed.refusal;
     }
     return results;
 }
 
-project::RoomLevels RoomEvaluation::evaluateLevels(const project::RoomInputs &inputs,
-                                                   const QString &layout) const
+project::RoomLevels RoomEvaluation::evaluateLevels(const project::RoomInputs &inputs, const QString &layout,
+                                                   const std::atomic<bool> *cancel) const
 {
     const RoomCalculation room = calculateRoom(inputs);
-    if (!room.completed)
+    if (!room.completed || (cancel && cancel->load()))
         return {};
     const RoomPlan plan = roomPlan(room.calculation, layout);
-    const std::optional<plan::Layout> placed = laidOut(plan);
-    if (!placed)
+    const PlacedPlan placed = laidOut(plan);
+    if (!placed.layout)
         return {};
-    // One thread: the table computes many rooms at once.
+    // One thread: the table computes many rooms at once. The map looks at
+    // cancel after every block of cells.
     const std::optional<plan::LevelMap> map
-        = plan::levelMap(plan::levelInputs(plan.figures, placed->placements), nullptr, 1);
+        = plan::levelMap(plan::levelInputs(plan.figures, placed.layout->placements), cancel, 1);
     if (!map || map->grid.cells() == 0)
         return {};
     const plan::LevelSummary summary = plan::summarize(*map, plan.figures.requiredLevel);

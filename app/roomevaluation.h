@@ -15,8 +15,8 @@
 class RoomEvaluation : public project::RoomCalculator {
 public:
     project::RoomResults evaluate(const project::RoomInputs &inputs, const QString &layout) const override;
-    project::RoomLevels evaluateLevels(const project::RoomInputs &inputs,
-                                       const QString &layout) const override;
+    project::RoomLevels evaluateLevels(const project::RoomInputs &inputs, const QString &layout,
+                                       const std::atomic<bool> *cancel = nullptr) const override;
     project::LineResults evaluateLine(const project::LineLoad &line, QChar decimalPoint) const override;
     QStringList layouts(calc::Mounting mounting) const override;
 };
@@ -51,7 +51,9 @@ RoomCalculation calculateRoom(const project::RoomInputs &inputs);
 
 // The plan of a completed calculation in the room's layout with the
 // calculated count (a whole number of 1 .. plan::MaxLoudspeakers): the plan
-// the table's "Озвучено, %" and level figures describe.
+// the table's "Озвучено, %" and level figures describe, where the count or
+// the grid does not exceed the limit (the table gives a room beyond it no
+// plan figures; the plan window and its files place as many as it holds).
 struct RoomPlan {
     plan::PlanFigures figures;
     plan::Arrangement arrangement = plan::Arrangement::Rows;

@@ -12,6 +12,7 @@
 #include "widgets/messenger.h"
 
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -27,6 +28,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QShowEvent>
 #include <QSpinBox>
 #include <QStackedLayout>
 #include <QTableView>
@@ -217,6 +219,20 @@ PlanWindow::~PlanWindow()
     // No computation may outlive the window it reports to.
     cancelLevel();
     m_levelThreads.waitForDone();
+}
+
+void PlanWindow::closeEvent(QCloseEvent *event)
+{
+    cancelLevel();
+    QWidget::closeEvent(event);
+}
+
+void PlanWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // A map cancelled when the window closed (none is being computed).
+    if (m_scene && m_scene->levelPending() && !m_levelCancel)
+        requestLevel();
 }
 
 void PlanWindow::showCalculation(const PlanFigures &figures)

@@ -92,6 +92,10 @@ signals:
     void levelMapShown();
 
 protected:
+    // Closing the window stops the level map being computed; showing it
+    // again asks for the map anew.
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     // The file dialog: the path the user typed, empty when cancelled;
     // chosenFilter holds the filter shown first and, on return, the filter
     // in use. The dialog does not ask before replacing a file: the window

@@ -21,6 +21,7 @@
 #include <QCloseEvent>
 #include <QDate>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -31,6 +32,7 @@
 #include <QMenuBar>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
 #include <QSortFilterProxyModel>
@@ -141,6 +143,7 @@ ProjectWindow::ProjectWindow(const RoomCalculator &calculator, Messenger *messen
         m_undo->push(new EditTextCommand(*m_table, row, column, text));
     });
     connect(m_table, &RoomTable::projectChanged, this, &ProjectWindow::updateTotals);
+    connect(m_table, &RoomTable::levelsProgressed, this, &ProjectWindow::updateTotals);
     connect(m_lineTable, &LineTable::editRequested, this, [this](int row, const Line &line) {
         const QString problem = lineNameProblem(m_table->project(), row, line.name);
         if (!problem.isEmpty()) {
@@ -162,7 +165,13 @@ ProjectWindow::ProjectWindow(const RoomCalculator &calculator, Messenger *messen
     resize(1200, 600);
 }
 
-ProjectWindow::~ProjectWindow() = default;
+ProjectWindow::~ProjectWindow()
+{
+    // The undo stack, a child, goes after this window's members and says on
+    // its way that it is clean: that is no save, and the recovery copy of
+    // a program ended without closing its project stays.
+    m_undo->disconnect(this);
+}
 
 void ProjectWindow::buildMenus()
 {
@@ -381,7 +390,9 @@ void ProjectWindow::updateTitle()
 
 void ProjectWindow::updateTotals()
 {
-    const QString line = m_table->totalsLine();
+    // While the level columns fill, how far they are.
+    const QString progress = m_table->levelProgressLine();
+    const QString line = progress.isEmpty() ? m_table->totalsLine() : m_table->totalsLine() + ". " + progress;
     m_totals->setText(line);
     m_totals->setAccessibleName(line);
 }
@@ -466,6 +477,12 @@ void ProjectWindow::writeRecoveryCopy()
 {
     if (isModified())
         m_recovery.write(m_table->fileBytes(), m_path);
+}
+
+void ProjectWindow::writeRecoveryCopyNow()
+{
+    m_recoveryTimer->stop();
+    writeRecoveryCopy();
 }
 
 void ProjectWindow::showCompletedCalculation(const calc::CompletedCalculation &calculation)
@@ -651,6 +668,8 @@ void ProjectWindow::exportTable()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += u'.' + suffixOfFilter(filter);
+    if (!waitForLevels(QStringLiteral("Экспорт")))
+        return;
     const files::WriteResult result = exportProject(path, *m_table, displayName());
     if (!result.ok)
         m_messenger->inform(result.error);
@@ -661,11 +680,57 @@ void ProjectWindow::print()
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(documentPageLayout());
     printer.setDocName(displayName());
-    if (!askPrint(printer))
+    if (!askPrint(printer) || !waitForLevels(QStringLiteral("Печать")))
         return;
     const Document document = projectDocument(*m_table, displayName(), QDate::currentDate());
     if (paintDocument(printer, document, m_table->decimalPoint()) == 0)
         m_messenger->inform(QStringLiteral("Не удалось напечатать: принтер не принял страницы"));
+}
+
+bool ProjectWindow::waitForLevels(const QString &title)
+{
+    if (!m_table->levelsPending())
+        return true;
+    QProgressDialog dialog(this);
+    dialog.setWindowTitle(title);
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    dialog.setCancelButtonText(QStringLiteral("Отмена"));
+    const QString caption = QStringLiteral("Расчет уровней");
+    dialog.setAccessibleName(caption);
+    auto *label = dialog.findChild<QLabel *>();
+    if (label)
+        label->setAccessibleDescription(caption);
+
+    QEventLoop loop;
+    bool showing = false;
+    const auto show = [&] {
+        // A window-modal dialog handles events in setValue, which may take
+        // more figures and call this again: that call is left to this one.
+        if (showing)
+            return;
+        showing = true;
+        const RoomTable::LevelProgress progress = m_table->levelProgress();
+        const QString line = m_table->levelProgressLine();
+        dialog.setLabelText(line);
+        if (label)
+            label->setAccessibleName(line);
+        dialog.setMaximum(progress.needed);
+        dialog.setValue(progress.done);
+        showing = false;
+        if (!m_table->levelsPending())
+            loop.quit();
+    };
+    connect(m_table, &RoomTable::levelsProgressed, &dialog, show);
+    connect(&dialog, &QProgressDialog::canceled, &loop, &QEventLoop::quit);
+    dialog.show();
+    show();
+    // The loop also ends when the program does; the figures are then not
+    // all there.
+    if (m_table->levelsPending() && !dialog.wasCanceled())
+        loop.exec();
+    return !m_table->levelsPending() && !dialog.wasCanceled();
 }
 
 bool ProjectWindow::askPrint(QPrinter &printer)

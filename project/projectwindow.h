@@ -80,6 +80,10 @@ public:
     void applyCableAllowance();
     // A project from a recovery copy, shown as unsaved.
     bool restore(const QByteArray &bytes, const QString &projectPath);
+    // Writes the recovery copy of unsaved changes now rather than after the
+    // usual delay (the program is about to end without asking); the copy
+    // stays until the project is saved or closed.
+    void writeRecoveryCopyNow();
 
     // Asks whether to save unsaved changes; true when the project may be
     // closed (saved, or the user does not want to), false on "Отмена".
@@ -137,6 +141,10 @@ private:
     std::optional<int> selectedLine() const;
     void updateTitle();
     void updateTotals();
+    // Waits, with the window alive, for the level figures the background is
+    // computing, showing how many are done: true once all are there, false
+    // when the user cancels (or the program ends meanwhile).
+    bool waitForLevels(const QString &title);
     void updateButtons();
     void changed();
     void writeRecoveryCopy();

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <optional>
 
 namespace project {
@@ -33,7 +34,8 @@ struct RoomResults {
     double count = 0.0;
     double power = 0.0; // count x tapped power, W
     // The plan's covered share of the floor in per cent, if the plan could
-    // be laid out.
+    // be laid out (a plan that would need more loudspeakers than a plan
+    // holds is not: its note says so). A room without it has no level map.
     std::optional<double> covered;
     // The level map of that plan: its lowest level, dB, and its share of the
     // floor at or above the required level in per cent, if the map could be
@@ -101,8 +103,11 @@ public:
     // Every result but the level map's figures, which it leaves empty.
     virtual RoomResults evaluate(const RoomInputs &inputs, const QString &layout) const = 0;
     // The level map's figures of the room's plan (RoomResults::lowestLevel
-    // and requiredShare), computed on the calling thread alone.
-    virtual RoomLevels evaluateLevels(const RoomInputs &inputs, const QString &layout) const = 0;
+    // and requiredShare), computed on the calling thread alone. When cancel
+    // becomes true the computation stops soon after (well within half a
+    // second, whatever the plan) and its figures are to be thrown away.
+    virtual RoomLevels evaluateLevels(const RoomInputs &inputs, const QString &layout,
+                                      const std::atomic<bool> *cancel = nullptr) const = 0;
 
     // The "Линия" window's formulas for a line, texts with decimalPoint.
     virtual LineResults evaluateLine(const LineLoad &line, QChar decimalPoint) const = 0;

@@ -2,16 +2,34 @@
 
 #include "calc/numberformat.h"
 
+#include <QColor>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
 #include <QMutexLocker>
+#include <QPainter>
+#include <QPixmap>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <thread>
 
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 namespace project {
 
 namespace {
+
+// How often the figures the background finishes are taken into the table.
+constexpr qint64 TakeIntervalMs = 200;
+
+// The nice value of the background's threads.
+constexpr int BackgroundNice = 10;
 
 QString general(const RoomRow &r, double value)
 {
@@ -104,6 +122,51 @@ QString key(const Room &room)
         .join(separator);
 }
 
+// The mark of a room whose calculation stopped: a red dot (a red colour
+// where no GUI application paints icons).
+QVariant stoppedMark()
+{
+    const QColor red(0xd0, 0x1c, 0x1c);
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return red;
+    static const QIcon icon = [red] {
+        QIcon dot;
+        for (const int size : {16, 32}) {
+            QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(red);
+            painter.drawEllipse(QRectF(size * 0.2, size * 0.2, size * 0.6, size * 0.6));
+            painter.end();
+            dot.addPixmap(QPixmap::fromImage(image));
+        }
+        return dot;
+    }();
+    return icon;
+}
+
+// Why a room's calculation stopped, as its row tells it.
+QString stopReason(const RoomResults &results)
+{
+    return results.note.isEmpty() ? QStringLiteral("Не рассчитано") : results.note;
+}
+
+// Lowers the calling thread of the background below the window's, so that
+// the maps take what the window leaves (Qt's thread priorities other than
+// idle do nothing on Linux; idle would starve the maps on a busy machine).
+void yieldToTheWindow()
+{
+#ifdef Q_OS_LINUX
+    static thread_local bool lowered = false;
+    if (!lowered) {
+        lowered = true;
+        setpriority(PRIO_PROCESS, id_t(gettid()), BackgroundNice);
+    }
+#endif
+}
+
 } // namespace
 
 const std::vector<RoomColumn> &roomColumns()
@@ -167,7 +230,7 @@ RoomTable::RoomTable(const RoomCalculator &calculator, QChar decimalPoint, QObje
 RoomTable::~RoomTable()
 {
     // The background's rooms reach into this table: none may outlive it.
-    m_levelThreads.clear();
+    cancelBackground();
     m_levelThreads.waitForDone();
 }
 
@@ -195,7 +258,8 @@ void RoomTable::computeRows(const std::vector<int> &rows)
         computed[i] = m_calculator.evaluate(todo[i].second->inputs, todo[i].second->layout);
     });
     for (std::size_t i = 0; i < todo.size(); ++i) {
-        computed[i].levelsPending = computed[i].completed;
+        // A room without a plan has no map either.
+        computed[i].levelsPending = computed[i].completed && computed[i].covered.has_value();
         m_known.insert(todo[i].first, computed[i]);
         if (computed[i].levelsPending)
             queueLevels(todo[i].first, *todo[i].second);
@@ -209,19 +273,43 @@ void RoomTable::queueLevels(const QString &k, const Room &room)
     if (m_levelsQueued.contains(k))
         return;
     m_levelsQueued.insert(k);
-    m_levelThreads.start([this, k, inputs = room.inputs, layout = room.layout] {
-        const RoomLevels levels = m_calculator.evaluateLevels(inputs, layout);
+    m_levelThreads.start([this, k, inputs = room.inputs, layout = room.layout, cancel = m_levelCancel] {
+        if (cancel->load())
+            return;
+        yieldToTheWindow();
+        const RoomLevels levels = m_calculator.evaluateLevels(inputs, layout, cancel.get());
+        // Figures of a computation cancelled half-way are none.
+        if (cancel->load())
+            return;
         {
             const QMutexLocker lock(&m_finishedMutex);
             m_finished.insert(k, levels);
         }
         if (!m_takePosted.exchange(true))
-            QMetaObject::invokeMethod(this, &RoomTable::takeFinishedLevels, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &RoomTable::takeFinishedLevelsSoon, Qt::QueuedConnection);
     });
+}
+
+void RoomTable::cancelBackground()
+{
+    m_levelCancel->store(true);
+    m_levelCancel = std::make_shared<std::atomic<bool>>(false);
+    m_levelThreads.clear();
+}
+
+void RoomTable::takeFinishedLevelsSoon()
+{
+    const qint64 since = m_sinceTake.isValid() ? m_sinceTake.elapsed() : TakeIntervalMs;
+    if (since < TakeIntervalMs) {
+        QTimer::singleShot(TakeIntervalMs - since, this, &RoomTable::takeFinishedLevels);
+        return;
+    }
+    takeFinishedLevels();
 }
 
 void RoomTable::takeFinishedLevels()
 {
+    m_sinceTake.start();
     // Cleared before taking: figures finished after this take post anew.
     m_takePosted = false;
     QHash<QString, RoomLevels> finished;
@@ -272,6 +360,7 @@ void RoomTable::applyLevels(const QHash<QString, RoomLevels> &levels)
     while (right + 1 < int(columns.size()) && columns[std::size_t(right + 1)].levelFigure)
         ++right;
     emit dataChanged(index(first, left), index(last, right));
+    emit levelsProgressed();
 }
 
 bool RoomTable::levelsPending() const
@@ -280,11 +369,31 @@ bool RoomTable::levelsPending() const
                        [](const RoomResults &r) { return r.levelsPending; });
 }
 
+RoomTable::LevelProgress RoomTable::levelProgress() const
+{
+    LevelProgress progress;
+    for (const RoomResults &r : m_results) {
+        if (!r.completed || !r.covered)
+            continue;
+        ++progress.needed;
+        progress.done += r.levelsPending ? 0 : 1;
+    }
+    return progress;
+}
+
+QString RoomTable::levelProgressLine() const
+{
+    const LevelProgress progress = levelProgress();
+    if (progress.done >= progress.needed)
+        return QString();
+    return QStringLiteral("Расчет уровней: %1 из %2").arg(progress.done).arg(progress.needed);
+}
+
 void RoomTable::completeLevels()
 {
-    // What the background has not started is computed here; what it has
-    // started is waited for.
-    m_levelThreads.clear();
+    // Everything still pending is computed here, on every core and at the
+    // caller's priority: the background stops.
+    cancelBackground();
     m_levelThreads.waitForDone();
     takeFinishedLevels();
     std::vector<std::pair<QString, const Room *>> todo;
@@ -309,8 +418,8 @@ void RoomTable::completeLevels()
 void RoomTable::setProject(Project project)
 {
     beginResetModel();
-    // The rooms the background has not started belong to the project replaced.
-    m_levelThreads.clear();
+    // What the background computes belongs to the project replaced.
+    cancelBackground();
     m_levelsQueued.clear();
     m_project = std::move(project);
     m_known.clear();
@@ -462,9 +571,19 @@ QString RoomTable::totalsLine() const
         loudspeakers += r.count;
         power += r.power;
     }
-    return QStringLiteral("Помещений: %1. Громкоговорителей: %2. Суммарная мощность: %3 Вт")
-        .arg(roomCount())
-        .arg(calc::formatGeneral(loudspeakers, m_decimalPoint), calc::formatGeneral(power, m_decimalPoint));
+    const int stopped = stoppedCount();
+    const QString rooms = stopped > 0
+        ? QStringLiteral("Помещений: %1, не рассчитано: %2").arg(roomCount()).arg(stopped)
+        : QStringLiteral("Помещений: %1").arg(roomCount());
+    return QStringLiteral("%1. Громкоговорителей: %2. Суммарная мощность: %3 Вт")
+        .arg(rooms, calc::formatGeneral(loudspeakers, m_decimalPoint),
+             calc::formatGeneral(power, m_decimalPoint));
+}
+
+int RoomTable::stoppedCount() const
+{
+    return int(
+        std::count_if(m_results.begin(), m_results.end(), [](const RoomResults &r) { return !r.completed; }));
 }
 
 int RoomTable::rowCount(const QModelIndex &parent) const
@@ -500,6 +619,20 @@ QVariant RoomTable::data(const QModelIndex &index, int role) const
     }
     case Qt::TextAlignmentRole:
         return column.number ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+    case Qt::DecorationRole:
+        return index.column() == 0 && !results(index.row()).completed ? stoppedMark() : QVariant();
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole: {
+        // A stopped room's reason on each of its cells, since "Замечание"
+        // is far off to the right and cut off; a completed room's note on
+        // that column's cell.
+        const RoomResults &r = results(index.row());
+        if (!r.completed)
+            return stopReason(r);
+        if (role == Qt::ToolTipRole && column.caption == QStringLiteral("Замечание") && !r.note.isEmpty())
+            return r.note;
+        return {};
+    }
     default: return {};
     }
 }

@@ -5,12 +5,14 @@
 #include "roomcalculator.h"
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QMutex>
 #include <QSet>
 #include <QString>
 #include <QThreadPool>
 #include <atomic>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -49,7 +51,9 @@ const std::vector<RoomColumn> &roomColumns();
 // rooms with equal inputs and layout once, and many rooms on every core.
 // The level map's figures take far longer than the rest, so they are
 // computed in the background after the rest is shown, a room per thread;
-// whatever writes them out calls completeLevels() first.
+// whatever writes them out calls completeLevels() first, or waits for
+// levelProgress() to reach its end. The background stops within half a
+// second of a new project or the table's end.
 // An edit in place is not applied here: it is announced by editRequested,
 // so that the window can make it an undoable command.
 class RoomTable : public QAbstractTableModel {
@@ -90,6 +94,15 @@ public:
 
     // Whether a room's level figures are still being computed.
     bool levelsPending() const;
+    // The rows whose level figures are done, out of the rows that have a
+    // plan to map (rooms whose calculation completed with a plan).
+    struct LevelProgress {
+        int done = 0;
+        int needed = 0;
+    };
+    LevelProgress levelProgress() const;
+    // "Расчет уровней: 412 из 2000" while figures are pending, else empty.
+    QString levelProgressLine() const;
     // Computes every level figure still pending here and now, so that the
     // table holds all of them.
     void completeLevels();
@@ -100,8 +113,12 @@ public:
     QByteArray fileBytes() const;
     // The cell text of a room, as the table and every export show it.
     QString cellText(int row, int column) const;
-    // "Помещений: N. Громкоговорителей: M. Суммарная мощность: P Вт".
+    // "Помещений: N. Громкоговорителей: M. Суммарная мощность: P Вт", the
+    // loudspeakers and power of the rooms whose calculation completed; with
+    // rooms whose calculation stopped, "Помещений: N, не рассчитано: K. …".
     QString totalsLine() const;
+    // How many rooms' calculations stopped.
+    int stoppedCount() const;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -118,6 +135,8 @@ signals:
     void editRequested(int row, int column, const QString &text);
     // Rooms, their texts, their results, the lines or the name changed.
     void projectChanged();
+    // Level figures computed in the background were taken into the table.
+    void levelsProgressed();
 
 private:
     // Computes the rooms of the given rows, distinct inputs once and in
@@ -125,8 +144,15 @@ private:
     void computeRows(const std::vector<int> &rows);
     // Queues the level figures of the room of key in the background.
     void queueLevels(const QString &key, const Room &room);
+    // Stops what the background computes: what it has not started goes,
+    // what it has started stops within half a second; later rooms go on a
+    // new cancel flag.
+    void cancelBackground();
     // Takes the level figures the background has finished into the table.
     void takeFinishedLevels();
+    // The same, called for the background: at most every TakeIntervalMs,
+    // since every take makes the views measure their columns anew.
+    void takeFinishedLevelsSoon();
     // Stores level figures by key in every room of that key still waiting.
     void applyLevels(const QHash<QString, RoomLevels> &levels);
     RoomRow row(int r) const;
@@ -139,12 +165,16 @@ private:
     QHash<QString, RoomResults> m_known; // by inputs and layout
     QSet<QString> m_levelsQueued;        // keys whose level figures the background computes
 
-    // The background's threads, the figures they have finished (guarded by
-    // m_finishedMutex) and whether a call of takeFinishedLevels is on its way.
+    // The background's threads, the flag that cancels what they compute for
+    // the project shown (a new one for every project), the figures they have
+    // finished (guarded by m_finishedMutex) and whether a call of
+    // takeFinishedLevels is on its way.
     QThreadPool m_levelThreads;
+    std::shared_ptr<std::atomic<bool>> m_levelCancel = std::make_shared<std::atomic<bool>>(false);
     QMutex m_finishedMutex;
     QHash<QString, RoomLevels> m_finished;
     std::atomic<bool> m_takePosted{false};
+    QElapsedTimer m_sinceTake;
 };
 
 } // namespace project

@@ -33,6 +33,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <ctime>
 #include <utility>
 
 using namespace plan;
@@ -195,6 +196,7 @@ private slots:
     void newestRequestWins();
     void zonesViewCancelsTheMap();
     void largeMapLeavesTheWindowFree();
+    void closingStopsTheMap();
     void filesWhileTheMapIsComputed_data();
     void filesWhileTheMapIsComputed();
     void printsTheLevelView();
@@ -933,6 +935,54 @@ void TestPlanWindow::largeMapLeavesTheWindowFree()
     QTest::qWait(50);
     delete m_window;
     m_window = nullptr;
+}
+
+namespace {
+
+// The processor time of the whole process, ms.
+qint64 processCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+} // namespace
+
+// Closing the window stops the map being computed within half a second:
+// the process then rests. Shown again, the window asks for the map anew.
+void TestPlanWindow::closingStopsTheMap()
+{
+    // Wide beams that reach far: a map of many seconds on every core.
+    PlanFigures hall = planexamples::ceiling(200, 100, 1, 20000, 4, comma());
+    hall.dirDeg = 150;
+    hall.dropH = 1;
+    m_window->showCalculation(hall);
+    QSignalSpy shown(m_window, &PlanWindow::levelMapShown);
+    m_window->viewBox()->setCurrentIndex(1);
+    QVERIFY(m_window->scene()->levelPending());
+    QTest::qWait(300);
+    m_window->close();
+    QTest::qWait(500);
+    const qint64 before = processCpuMs();
+    QTest::qWait(500);
+    const qint64 used = processCpuMs() - before;
+    qInfo("Processor time in half a second after the close: %lld ms", qlonglong(used));
+    QVERIFY2(used < 100, qPrintable(QString::number(used)));
+    QCOMPARE(shown.count(), 0);
+
+    // A map of a few loudspeakers, cancelled by the close, is shown once
+    // the window is shown again.
+    m_window->show();
+    m_window->showCalculation(planexamples::workedLevel(comma()));
+    QVERIFY(m_window->scene()->levelPending());
+    m_window->close();
+    QTest::qWait(300);
+    QCOMPARE(shown.count(), 0);
+    QVERIFY(m_window->scene()->levelPending());
+    m_window->show();
+    QVERIFY(shown.wait(20000));
+    QVERIFY(m_window->scene()->level && m_window->scene()->level->computed);
 }
 
 void TestPlanWindow::filesWhileTheMapIsComputed_data()

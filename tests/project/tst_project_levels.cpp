@@ -1,8 +1,10 @@
 // The rooms table's level map figures, "Мин. уровень, дБ" and "Не ниже
 // требуемого, %": each against the map of the room's plan computed here
 // from the calculation, for every mounting type; "…" while the background
-// computes them; empty for a room whose calculation stops; and in the CSV
-// and the workbook, which never wait for the background.
+// computes them; empty for a room whose calculation stops or whose plan
+// would exceed what a plan holds; in the CSV and the workbook, which never
+// wait for the background; and the background stopped at once when the
+// table or its project goes.
 #include "app/roomevaluation.h"
 #include "calc/calculation.h"
 #include "calc/numberformat.h"
@@ -13,11 +15,15 @@
 #include "project/roomtable.h"
 #include "roomtesthelpers.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
+#include <chrono>
 #include <cmath>
+#include <memory>
+#include <thread>
 
 using namespace project;
 
@@ -106,6 +112,12 @@ private slots:
     void figuresAreTheRoomsLevelMap_data();
     void figuresAreTheRoomsLevelMap();
     void csvAndWorkbookHoldEveryFigure();
+    void planBeyondTheLimitHasNoFigures_data();
+    void planBeyondTheLimitHasNoFigures();
+    void cancelStopsAHugeMap();
+    void tableStopsItsHugeMap_data();
+    void tableStopsItsHugeMap();
+    void progressCountsTheRows();
 
 private:
     RoomEvaluation m_calculator;
@@ -214,6 +226,170 @@ void ProjectLevelsTest::csvAndWorkbookHoldEveryFigure()
     QVERIFY(std::abs(number(Share, 2).second.toDouble() - expected->requiredShare) <= 0.05 + 1e-9);
     // The stopped room has no figure at all.
     QCOMPARE(number(Lowest, 3).second, QString());
+}
+
+namespace {
+
+// The calculated count of a room, as the main window shows it.
+double calculatedCount(const RoomInputs &inputs)
+{
+    calc::CompletedCalculation calculation{
+        calculationInputs(inputs, calc::localeDecimalPoint()), {}, inputs.model, inputs.roomType};
+    calculation.state.areaFromLW = inputs.areaFromSides;
+    return calc::calculate(calculation.inputs, calculation.state).completed ? calculation.state.count : -1.0;
+}
+
+// A ceiling hall whose plan in rows holds 86 268 loudspeakers of wide
+// beams, which reach far: its map takes far longer than these tests wait.
+RoomInputs hugeHall()
+{
+    RoomInputs in = room("KE-1", calc::Mounting::Ceiling, "", "", "3.3", "3500", "3500");
+    in.directivity = "150";
+    return in;
+}
+
+} // namespace
+
+void ProjectLevelsTest::planBeyondTheLimitHasNoFigures_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QString>("start"); // the note's start; the count follows it
+    QTest::addColumn<bool>("counted");  // the count is the calculation's own
+    QTest::newRow("rows") << "рядами"
+                          << "Расстановке «рядами» нужно громкоговорителей: " << true;
+    QTest::newRow("grid without gaps") << "без пропусков"
+                                       << "Расстановке «без пропусков» нужно громкоговорителей: " << false;
+    QTest::newRow("edge to edge grid") << "край к краю"
+                                       << "Расстановке «край к краю» нужно громкоговорителей: " << false;
+}
+
+// A room of 3000 x 3000 m needs 818 182 loudspeakers, more than a plan's
+// 100 000: it gets no plan figures, nothing to compute in the background,
+// and its note says what the plan window says, with the count needed.
+void ProjectLevelsTest::planBeyondTheLimitHasNoFigures()
+{
+    QFETCH(QString, layout);
+    QFETCH(QString, start);
+    QFETCH(bool, counted);
+    const RoomInputs square = room("KE-1", calc::Mounting::Ceiling, "", "", "3.3", "3000", "3000");
+    QCOMPARE(calculatedCount(square), 818182.0);
+    RoomTable table(m_calculator, u',');
+    Project p;
+    p.rooms.push_back({"Ангар", "1", "", square, layout});
+    table.setProject(p);
+    const RoomResults &r = table.results(0);
+    QVERIFY(r.completed);
+    QVERIFY(!r.covered);
+    QVERIFY(!table.levelsPending());
+    QCOMPARE(table.levelProgressLine(), QString());
+    for (const char *caption : {"Озвучено, %", "Мин. уровень, дБ", "Не ниже требуемого, %"})
+        QCOMPARE(table.cellText(0, column(caption)), QString());
+    QCOMPARE(table.cellText(0, column("Количество")), QString("818182"));
+    const QString note = table.cellText(0, column("Замечание"));
+    const QString end = ", а план вмещает не более 100000; план не построен";
+    QVERIFY2(note.startsWith(start) && note.endsWith(end), qPrintable(note));
+    const QString needed = note.mid(start.size(), note.size() - start.size() - end.size());
+    if (counted) {
+        QCOMPARE(needed, QString("818182"));
+    } else {
+        // A grid of discs needs at least as many as the calculated count.
+        const QString number = QString(needed).remove("не менее ");
+        bool ok = false;
+        QVERIFY2(number.toDouble(&ok) > 100000 && ok, qPrintable(needed));
+    }
+    // The level figures of such a room are none, without a map.
+    const RoomLevels levels = m_calculator.evaluateLevels(square, layout);
+    QVERIFY(!levels.lowest && !levels.requiredShare);
+}
+
+// A cancel stops the map of 90 000 loudspeakers within half a second and
+// gives no figures.
+void ProjectLevelsTest::cancelStopsAHugeMap()
+{
+    const RoomInputs hall = hugeHall();
+    const double count = calculatedCount(hall);
+    QVERIFY2(count > 80000 && count <= 100000, qPrintable(QString::number(count)));
+    std::atomic<bool> cancel{false};
+    std::atomic<std::chrono::steady_clock::rep> cancelledAt{0};
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        cancelledAt = std::chrono::steady_clock::now().time_since_epoch().count();
+        cancel = true;
+    });
+    const RoomLevels levels = m_calculator.evaluateLevels(hall, "рядами", &cancel);
+    const auto returnedAt = std::chrono::steady_clock::now().time_since_epoch().count();
+    stopper.join();
+    QVERIFY(cancel);
+    const auto late = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::duration(returnedAt - cancelledAt));
+    qInfo("The map stopped %lld ms after the cancel", qlonglong(late.count()));
+    QVERIFY(!levels.lowest && !levels.requiredShare);
+    QVERIFY(late.count() < 500);
+}
+
+void ProjectLevelsTest::tableStopsItsHugeMap_data()
+{
+    QTest::addColumn<bool>("destroyed"); // else a new project replaces it
+    QTest::newRow("table destroyed") << true;
+    QTest::newRow("project replaced") << false;
+}
+
+// The table's background stops its map within half a second of the table's
+// end or of a new project: the destructor, and the completion of a new
+// project without maps of its own, wait for no more than that.
+void ProjectLevelsTest::tableStopsItsHugeMap()
+{
+    QFETCH(bool, destroyed);
+    auto table = std::make_unique<RoomTable>(m_calculator, u',');
+    Project p;
+    p.rooms.push_back({"Ангар", "1", "", hugeHall(), "рядами"});
+    table->setProject(p);
+    QVERIFY(table->levelsPending());
+    QCOMPARE(table->levelProgressLine(), QString("Расчет уровней: 0 из 1"));
+    // The background is well into the map.
+    QTest::qWait(300);
+    QVERIFY(table->levelsPending());
+    QElapsedTimer clock;
+    clock.start();
+    if (destroyed) {
+        table.reset();
+    } else {
+        Project stopped;
+        stopped.rooms.push_back(
+            {"Коридор", "1", "", room("GK-1", calc::Mounting::Wall, "", "", "3", "", "9"), "на одной стене"});
+        table->setProject(stopped);
+        table->completeLevels();
+        QVERIFY(!table->levelsPending());
+    }
+    const qint64 waited = clock.elapsed();
+    qInfo("Waited %lld ms for the map to stop", qlonglong(waited));
+    QVERIFY(waited < 500);
+}
+
+// "Расчет уровней: done из needed" counts the rows whose maps are done out
+// of the rows that have a plan (equal rooms, computed once, count for each
+// of their rows; a stopped room has no plan); empty once all are done.
+void ProjectLevelsTest::progressCountsTheRows()
+{
+    const RoomInputs small = room("KE-1", calc::Mounting::Ceiling, "", "", "3", "12.5", "8");
+    const RoomInputs stopped = room("GK-1", calc::Mounting::Wall, "", "", "3", "", "9");
+    Project p;
+    for (const char *name : {"101", "102", "103"})
+        p.rooms.push_back({name, "1", "", small, "рядами"});
+    p.rooms.push_back({"Коридор", "1", "", stopped, "на одной стене"});
+    p.rooms.push_back({"Ангар", "1", "", hugeHall(), "рядами"});
+    RoomTable table(m_calculator, u',');
+    table.setProject(p);
+    QCOMPARE(table.levelProgressLine(), QString("Расчет уровней: 0 из 4"));
+    QTRY_VERIFY_WITH_TIMEOUT(table.levelProgress().done == 3, 20000);
+    QCOMPARE(table.levelProgress().needed, 4);
+    QCOMPARE(table.levelProgressLine(), QString("Расчет уровней: 3 из 4"));
+    QVERIFY(table.results(4).levelsPending);
+    // Without the hall, nothing is left to compute.
+    table.takeRoom(4);
+    QVERIFY(!table.levelsPending());
+    QCOMPARE(table.levelProgressLine(), QString());
+    QCOMPARE(table.totalsLine().left(34), QString("Помещений: 4, не рассчитано: 1. Гр"));
 }
 
 QTEST_GUILESS_MAIN(ProjectLevelsTest)

@@ -12,10 +12,14 @@
 #include "project/projectwindow.h"
 #include "project/roomtable.h"
 
+#include <QElapsedTimer>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QTabWidget>
 
 #include <QFile>
@@ -28,7 +32,9 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUndoStack>
+#include <ctime>
 
 using project::RoomInputs;
 
@@ -104,6 +110,8 @@ private slots:
     void editorsRefuseValuesOutOfRange_data();
     void editorsRefuseValuesOutOfRange();
     void printingPaintsTheDocumentsPages();
+    void exportWaitsForTheLevelsWithTheWindowAlive();
+    void exportOfManyRoomsIsCancelledWhileTheColumnsFill();
 
 private:
     project::ProjectWindow *projectWindow()
@@ -531,11 +539,37 @@ void ProjectWindowTest::totalsLeaveOutStoppedRooms()
     // KE-1 gives 6 W on the full tap, KE-3 10 W on a third of 30 W.
     QCOMPARE(t.results(0).power, t.results(0).count * 6);
     QCOMPARE(t.results(2).power, t.results(2).count * 10);
-    QCOMPARE(w->totalsLabel()->text(),
-             QString("Помещений: 3. Громкоговорителей: %1. Суммарная мощность: %2 Вт")
-                 .arg(loudspeakers)
-                 .arg(t.results(0).power + t.results(2).power));
+    // While the level columns fill, the totals say how far they are.
+    const QString totals = QString("Помещений: 3, не рассчитано: 1. Громкоговорителей: %1. "
+                                   "Суммарная мощность: %2 Вт")
+                               .arg(loudspeakers)
+                               .arg(t.results(0).power + t.results(2).power);
+    QCOMPARE(w->totalsLabel()->text(), totals + ". Расчет уровней: 0 из 2");
+    QTRY_VERIFY_WITH_TIMEOUT(!t.levelsPending(), 30000);
+    QCOMPARE(w->totalsLabel()->text(), totals);
+    QCOMPARE(w->totalsLabel()->accessibleName(), totals);
     QVERIFY(t.results(0).covered && *t.results(0).covered > 0 && *t.results(0).covered <= 100);
+
+    // The stopped room is marked in its first column, its reason on every
+    // cell; the others have neither.
+    const QString reason = "Введите длину помещения";
+    QCOMPARE(t.results(1).note, reason);
+    const QIcon mark = t.index(1, 0).data(Qt::DecorationRole).value<QIcon>();
+    QVERIFY(!mark.isNull());
+    const QImage dot = mark.pixmap(16, 16).toImage();
+    const QColor centre = dot.pixelColor(dot.width() / 2, dot.height() / 2);
+    QVERIFY2(centre.red() > 180 && centre.green() < 80 && centre.blue() < 80, qPrintable(centre.name()));
+    for (int c = 0; c < t.columnCount(); ++c) {
+        QCOMPARE(t.index(1, c).data(Qt::ToolTipRole).toString(), reason);
+        QCOMPARE(t.index(1, c).data(Qt::AccessibleDescriptionRole).toString(), reason);
+        QVERIFY(!t.index(0, c).data(Qt::AccessibleDescriptionRole).isValid());
+        if (c != column("Замечание"))
+            QVERIFY(!t.index(0, c).data(Qt::ToolTipRole).isValid());
+        if (c > 0)
+            QVERIFY(!t.index(1, c).data(Qt::DecorationRole).isValid());
+    }
+    QVERIFY(!t.index(0, 0).data(Qt::DecorationRole).isValid());
+    QVERIFY(!t.index(2, 0).data(Qt::DecorationRole).isValid());
 }
 
 void ProjectWindowTest::unsavedChangesAreAskedAbout_data()
@@ -816,6 +850,186 @@ void ProjectWindowTest::printingPaintsTheDocumentsPages()
     QVERIFY(printed.contains("Усилитель (канал) для линии Л1"));
     QVERIFY(printed.contains("Лист 1 из 1"));
     QCOMPARE(f->messages.texts(), QStringList());
+}
+
+namespace {
+
+// Exports to a given file instead of asking for one.
+class ExportingTo : public project::ProjectWindow {
+public:
+    ExportingTo(const project::RoomCalculator &calculator, Messenger *messenger, QString path)
+        : ProjectWindow(calculator, messenger),
+          m_path(std::move(path))
+    { }
+
+protected:
+    QString askSavePath(const QString &, const QString &, const QStringList &, QString *) override
+    {
+        return m_path;
+    }
+
+private:
+    QString m_path;
+};
+
+// The processor time this thread has used, ms.
+qint64 threadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// A file of the project, written as another program would.
+bool writeProject(const QString &path, const project::Project &p)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(project::projectBytes(p, {})) > 0;
+}
+
+} // namespace
+
+// An export right after opening waits for the level figures, showing how
+// many are done, and then writes all of them.
+void ProjectWindowTest::exportWaitsForTheLevelsWithTheWindowAlive()
+{
+    const RoomEvaluation calculator;
+    const QString csv = dir.filePath("levels.csv");
+    ExportingTo w(calculator, &f->messages, csv);
+    w.show();
+    project::Project p;
+    for (int i = 0; i < 4; ++i)
+        p.rooms.push_back({QStringLiteral("Класс %1").arg(i + 1), "2", "",
+                           inputs("KE-1", calc::Mounting::Ceiling, 1, "", "", "ТЕАТР", "", "3",
+                                  QString::number(9 + i), "6", "", true),
+                           "рядами"});
+    const QString path = dir.filePath("levels.lsplan");
+    QVERIFY(writeProject(path, p));
+    QVERIFY(w.openFile(path));
+    QVERIFY(w.table()->levelsPending());
+    QString shown;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, &w, [&] {
+        if (auto *dialog = w.findChild<QProgressDialog *>(); dialog && dialog->isVisible() && shown.isEmpty())
+            shown = dialog->labelText();
+    });
+    watcher.start(5);
+    w.exportTable();
+    watcher.stop();
+    QVERIFY2(shown.startsWith("Расчет уровней: ") && shown.endsWith(" из 4"), qPrintable(shown));
+    QVERIFY(!w.table()->levelsPending());
+    QVERIFY(!w.findChild<QProgressDialog *>());
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    QVERIFY(!text.contains("…"));
+    QCOMPARE(text.count("\r\n"), 5);
+    for (int r = 0; r < 4; ++r)
+        QVERIFY(!w.table()->cellText(r, column("Мин. уровень, дБ")).isEmpty());
+    QCOMPARE(f->messages.texts(), QStringList());
+}
+
+// A building of 2 000 distinct rooms, exported while its level columns
+// fill: the progress dialog counts up, the window answers all along (a
+// timer ticking every 20 ms never waits for 100 ms of the window's work),
+// and "Отмена" writes nothing while the columns go on filling.
+void ProjectWindowTest::exportOfManyRoomsIsCancelledWhileTheColumnsFill()
+{
+    const RoomEvaluation calculator;
+    const QString csv = dir.filePath("building.csv");
+    ExportingTo w(calculator, &f->messages, csv);
+    w.show();
+    project::Project p;
+    p.name = "Корпус";
+    for (int i = 0; i < 2000; ++i) {
+        const QString length = QString::number(12 + (i % 40) * 0.25);
+        const QString width = QString::number(6 + (i / 40) * 0.1);
+        p.rooms.push_back(
+            {QStringLiteral("Помещение %1").arg(i + 1), QString::number(i / 100 + 1), "",
+             inputs("KE-1", calc::Mounting::Ceiling, 1, "", "", "ТЕАТР", "", "3", length, width, "", true),
+             "рядами"});
+    }
+    const QString path = dir.filePath("building.lsplan");
+    QVERIFY(writeProject(path, p));
+    QElapsedTimer opening;
+    opening.start();
+    QVERIFY(w.openFile(path));
+    qInfo("2 000 rooms opened and computed but their maps in %lld ms", qlonglong(opening.elapsed()));
+    QCOMPARE(w.table()->levelProgress().needed, 2000);
+    // The user asks for the export once the window shows the rooms.
+    QTest::qWait(200);
+
+    // Between two ticks: the time gone by, and the time the window's thread
+    // worked (which a busy machine does not stretch).
+    QElapsedTimer sinceTick;
+    qint64 largestGap = 0;
+    qint64 lastWork = threadCpuMs();
+    qint64 largestWork = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, &w, [&] {
+        largestGap = std::max(largestGap, sinceTick.restart());
+        const qint64 work = threadCpuMs();
+        largestWork = std::max(largestWork, work - lastWork);
+        lastWork = work;
+    });
+    QStringList labels;
+    QStringList totals;
+    QString accessibleName;
+    QString cancelCaption;
+    bool windowModal = false;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, &w, [&] {
+        auto *dialog = w.findChild<QProgressDialog *>();
+        if (!dialog || !dialog->isVisible())
+            return;
+        if (labels.isEmpty() || labels.back() != dialog->labelText()) {
+            labels << dialog->labelText();
+            totals << w.totalsLabel()->text();
+        }
+        accessibleName = dialog->accessibleName();
+        windowModal = dialog->windowModality() == Qt::WindowModal;
+        if (labels.size() >= 3) {
+            auto *cancel = dialog->findChild<QPushButton *>();
+            cancelCaption = cancel->text();
+            QTest::mouseClick(cancel, Qt::LeftButton);
+        }
+    });
+    sinceTick.start();
+    ticker.start(20);
+    watcher.start(50);
+    w.exportTable();
+    ticker.stop();
+    watcher.stop();
+    qInfo("The longest the window was held up while the export waited: %lld ms, of which it worked %lld ms",
+          qlonglong(largestGap), qlonglong(largestWork));
+
+    QVERIFY(!QFile::exists(csv));
+    QCOMPARE(f->messages.texts(), QStringList());
+    QCOMPARE(accessibleName, QString("Расчет уровней"));
+    QCOMPARE(cancelCaption, QString("Отмена"));
+    QVERIFY(windowModal);
+    QVERIFY2(labels.size() >= 3, qPrintable(labels.join(" | ")));
+    const QRegularExpression counted("^Расчет уровней: (\\d+) из 2000$");
+    int previous = -1;
+    for (qsizetype i = 0; i < labels.size(); ++i) {
+        const QRegularExpressionMatch match = counted.match(labels[i]);
+        QVERIFY2(match.hasMatch(), qPrintable(labels[i]));
+        QVERIFY(match.captured(1).toInt() > previous);
+        previous = match.captured(1).toInt();
+        // The table's totals show the count too.
+        QVERIFY2(totals[i].startsWith("Помещений: 2000. Громкоговорителей: ")
+                     && counted.match(totals[i].section(". ", -1)).hasMatch(),
+                 qPrintable(totals[i]));
+    }
+    QVERIFY(previous < 2000);
+    // The columns go on filling after the export is cancelled.
+    QVERIFY(w.table()->levelsPending());
+    const int done = w.table()->levelProgress().done;
+    QTRY_VERIFY_WITH_TIMEOUT(w.table()->levelProgress().done > done, 20000);
+    // The window's own work never holds it up for 100 ms; the time gone by
+    // also counts the other programs of a busy machine, hence the margin.
+    QVERIFY2(largestWork < 100, qPrintable(QString::number(largestWork)));
+    QVERIFY2(largestGap < 1000, qPrintable(QString::number(largestGap)));
 }
 
 QTEST_MAIN(ProjectWindowTest)
