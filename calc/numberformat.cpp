@@ -40,6 +40,16 @@ QString formatFixed(double value, int decimals, QChar decimalPoint)
     return text;
 }
 
+QString formatShare(double percent, QChar decimalPoint)
+{
+    const QString shown = formatFixed(percent, 1, decimalPoint);
+    if (percent < 100.0 && shown == formatFixed(100.0, 1, decimalPoint))
+        return formatFixed(99.9, 1, decimalPoint);
+    if (percent > 0.0 && shown == formatFixed(0.0, 1, decimalPoint))
+        return formatFixed(0.1, 1, decimalPoint);
+    return shown;
+}
+
 QString formatTrimmed(double value, int maxDecimals, QChar decimalPoint)
 {
     QString text = formatFixed(value, maxDecimals, u'.');

@@ -23,6 +23,12 @@ QString formatGeneral(double value, QChar decimalPoint);
 // Empty for infinity or NaN.
 QString formatFixed(double value, int decimals, QChar decimalPoint);
 
+// A share in per cent to one decimal, as every share of the floor is shown:
+// "100,0" only for the whole and "0,0" only for nothing, so a share just
+// short of the whole reads "99,9" and a share just above nothing "0,1"
+// (99.998 % is not all of the floor). Empty for infinity or NaN.
+QString formatShare(double percent, QChar decimalPoint);
+
 // A value with at most maxDecimals decimals, trailing zeros dropped
 // ("12", "7,5", "3,25").
 QString formatTrimmed(double value, int maxDecimals, QChar decimalPoint);

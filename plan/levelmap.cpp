@@ -601,8 +601,8 @@ QString levelSummaryText(const LevelSummary &summary, double requiredLevel, QCha
              calc::formatFixed(summary.highest, 1, decimalPoint),
              calc::formatFixed(summary.spread, 1, decimalPoint),
              calc::formatFixed(requiredLevel, 0, decimalPoint),
-             calc::formatFixed(summary.requiredShare, 1, decimalPoint),
-             calc::formatFixed(summary.tooLoudShare, 1, decimalPoint));
+             calc::formatShare(summary.requiredShare, decimalPoint),
+             calc::formatShare(summary.tooLoudShare, decimalPoint));
 }
 
 std::vector<QLineF> contourSegments(const LevelMap &map, double level)

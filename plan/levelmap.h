@@ -111,8 +111,9 @@ struct LevelSummary {
 LevelSummary summarize(const LevelMap &map, double requiredLevel);
 
 // "Уровень звука: от A до B дБ, разброс C дБ. Не ниже D дБ: E % площади.
-// Выше 120 дБ: F % площади." with A, B, C, E and F to one decimal and D,
-// the required level, whole, all with decimalPoint.
+// Выше 120 дБ: F % площади." with A, B and C to one decimal, the shares E
+// and F as calc::formatShare writes them and D, the required level, whole,
+// all with decimalPoint.
 QString levelSummaryText(const LevelSummary &summary, double requiredLevel, QChar decimalPoint);
 
 // The contour line of a level through the map, as segments in plan metres

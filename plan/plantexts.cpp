@@ -43,7 +43,7 @@ QString bandCaption(double from, double to, QChar decimalPoint)
 QString coverageLine(double percent, QChar decimalPoint)
 {
     return QStringLiteral("Озвучено: %1\u00A0% площади помещения")
-        .arg(calc::formatFixed(percent, 1, decimalPoint));
+        .arg(calc::formatShare(percent, decimalPoint));
 }
 
 QString summaryLine(qsizetype onPlan, double calculated, double percent, QChar decimalPoint)

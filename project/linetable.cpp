@@ -5,6 +5,7 @@
 
 #include "calc/numberformat.h"
 #include "calc/textrules.h"
+#include "widgets/rowmark.h"
 
 #include <cmath>
 
@@ -183,12 +184,20 @@ QVariant LineTable::data(const QModelIndex &index, int role) const
         || std::size_t(index.row()) >= m_rooms.project().lines.size())
         return {};
     const LineColumn &column = lineColumns()[std::size_t(index.column())];
+    // A line whose losses are over the limit, whose inputs are out of range
+    // or that could not be computed is marked in its first column, the
+    // verdict its tool tip and description: "Вывод" is often cut off.
+    const QString reason
+        = index.column() == 0 ? lineFailure(m_summaries[std::size_t(index.row())]) : QString();
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
     case Qt::AccessibleTextRole: return column.text(row(index.row()));
     case Qt::TextAlignmentRole:
         return column.number ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+    case Qt::DecorationRole: return reason.isEmpty() ? QVariant() : QVariant(rowmark::failureMark());
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole: return reason.isEmpty() ? QVariant() : QVariant(reason);
     default: return {};
     }
 }

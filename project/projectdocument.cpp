@@ -4,6 +4,8 @@
 #include "projectlines.h"
 #include "roomtable.h"
 
+#include "calc/textrules.h"
+
 #include <QFileInfo>
 #include <cmath>
 
@@ -19,6 +21,18 @@ DocumentCell documentCell(const QString &shown, std::optional<double> value, QCh
         const DocumentCell number = DocumentCell::fromNumber(*value, decimals);
         if (decimals <= MaxDecimals && cellText(number, decimalPoint) == shown)
             return number;
+        // A figure shown a unit of its last decimal off its value, as a
+        // share just short of the whole is shown "99,9" and not "100,0": the
+        // number stored is the one shown, so that the workbook reads as the
+        // table does.
+        if (decimals <= MaxDecimals && calc::isLocaleNumber(shown, decimalPoint)) {
+            // QString's reading gives the double nearest the text.
+            const double figure = QString(shown).replace(decimalPoint, u'.').trimmed().toDouble();
+            const DocumentCell asShown = DocumentCell::fromNumber(figure, decimals);
+            if (std::abs(figure - *value) <= 1.000001 * std::pow(10.0, -decimals)
+                && cellText(asShown, decimalPoint) == shown)
+                return asShown;
+        }
     }
     return DocumentCell::fromText(shown);
 }

@@ -14,7 +14,8 @@ class RoomTable;
 
 // A cell as a table shows it: a number when the text is exactly that
 // number with some decimals (so it is stored as one with those decimals),
-// else the text itself.
+// or a number within a unit of its last decimal of it (a share shown "99,9"
+// for 99.96 % is stored as 99.9), else the text itself.
 DocumentCell documentCell(const QString &shown, std::optional<double> value, QChar decimalPoint);
 
 // "Расчет системы оповещения: <name>", "Дата: <dd.MM.yyyy>", then the

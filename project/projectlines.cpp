@@ -4,6 +4,7 @@
 #include "calc/numberformat.h"
 
 #include <QHash>
+#include <QStringList>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -77,6 +78,18 @@ std::vector<LineSummary> summariseLines(const Project &project, const std::vecto
     return summaries;
 }
 
+bool lossOverLimit(const LineSummary &summary)
+{
+    return summary.results.computed && !summary.results.lossInNorm;
+}
+
+QString lineFailure(const LineSummary &summary)
+{
+    if (summary.results.computed)
+        return summary.results.lossInNorm ? QString() : summary.verdict;
+    return summary.verdict == NoLoudspeakers ? QString() : summary.verdict;
+}
+
 int roomsOnNoLine(const Project &project)
 {
     const QHash<QString, int> indexes = lineIndexes(project);
@@ -119,27 +132,39 @@ std::vector<EquipmentItem> equipmentList(const Project &project, const std::vect
     }
 
     // Cable by cross-section, the thinnest first; a line of no length or
-    // section leaves its section's quantity unknown.
+    // section leaves its section's quantity unknown. The lines whose losses
+    // are over the limit at their section are named in its row, in the
+    // project's order, so that the cable is not ordered as if it served.
     std::map<double, std::vector<double>> lengths;
-    for (const Line &line : project.lines) {
+    std::map<double, QStringList> failing;
+    for (std::size_t i = 0; i < project.lines.size(); ++i) {
+        const Line &line = project.lines[i];
         const bool valid = std::isfinite(line.lastLength) && line.lastLength > 0.0 && line.section > 0.0;
         lengths[line.section].push_back(valid ? line.lastLength : unknown);
+        if (i < lines.size() && lossOverLimit(lines[i]))
+            failing[line.section] << line.name;
     }
     for (const auto &[section, sectionLengths] : lengths) {
-        items.push_back(
-            {QStringLiteral("Кабель, сечение %1 мм²").arg(calc::formatGeneral(section, decimalPoint)),
-             cableMetres(sectionLengths, project.cableAllowance), QStringLiteral("м")});
+        QString name
+            = QStringLiteral("Кабель, сечение %1 мм²").arg(calc::formatGeneral(section, decimalPoint));
+        if (const auto it = failing.find(section); it != failing.end())
+            name += QStringLiteral(" (не проходит по потерям: линии %1)")
+                        .arg(it->second.join(QStringLiteral(", ")));
+        items.push_back({name, cableMetres(sectionLengths, project.cableAllowance), QStringLiteral("м")});
     }
 
-    // An amplifier channel per line.
+    // An amplifier channel per line; a line that needs more than the
+    // largest channel is to be split.
     for (std::size_t i = 0; i < project.lines.size(); ++i) {
         const QString &name = project.lines[i].name;
         const bool computed = i < lines.size() && lines[i].results.computed;
-        items.push_back(
-            {computed ? QStringLiteral("Усилитель (канал) для линии %1, не менее %2 Вт")
-                            .arg(name, lines[i].results.amplifierText)
-                      : QStringLiteral("Усилитель (канал) для линии %1, мощность: %2").arg(name, NoData),
-             1.0, pieces});
+        QString text = computed
+            ? QStringLiteral("Усилитель (канал) для линии %1, не менее %2 Вт")
+                  .arg(name, lines[i].results.amplifierText)
+            : QStringLiteral("Усилитель (канал) для линии %1, мощность: %2").arg(name, NoData);
+        if (computed && lines[i].results.amplifierPower > LargestChannel)
+            text += QStringLiteral(" (разделите линию на несколько каналов)");
+        items.push_back({text, 1.0, pieces});
     }
     return items;
 }

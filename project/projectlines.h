@@ -32,6 +32,19 @@ inline const QString NoLoudspeakers = QStringLiteral("нет громкогов�
 std::vector<LineSummary> summariseLines(const Project &project, const std::vector<RoomResults> &results,
                                         const RoomCalculator &calculator, QChar decimalPoint);
 
+// Whether the line's losses are over its limit (its figures computed).
+bool lossOverLimit(const LineSummary &summary);
+
+// Why a line's row is marked: its verdict when its losses are over the
+// limit, when its inputs are out of range or when it could not be computed
+// (a room on it was not); empty for a line in the norm or without
+// loudspeakers.
+QString lineFailure(const LineSummary &summary);
+
+// The largest amplifier channel the equipment list orders, W; a line that
+// needs more is to be split into several channels.
+inline constexpr double LargestChannel = 2000.0;
+
 // The rooms whose line is empty or names no line of the project.
 int roomsOnNoLine(const Project &project);
 
@@ -45,7 +58,11 @@ struct EquipmentItem {
 
 // The equipment list: a row per loudspeaker model and mounting in the
 // order they first appear among the rooms, a row per cable cross-section
-// from the thinnest, a row per line in the project's order.
+// from the thinnest, a row per line in the project's order. A cable row
+// names the lines of its section whose losses are over the limit ("Кабель,
+// сечение 0,75 мм² (не проходит по потерям: линии Л4, Л7)"); a line's
+// amplifier row above LargestChannel says "(разделите линию на несколько
+// каналов)".
 std::vector<EquipmentItem> equipmentList(const Project &project, const std::vector<RoomResults> &results,
                                          const std::vector<LineSummary> &lines, QChar decimalPoint);
 

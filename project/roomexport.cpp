@@ -4,6 +4,8 @@
 #include "projectdocument.h"
 #include "roomtable.h"
 
+#include "calc/textrules.h"
+
 #include <QDate>
 #include <QFileInfo>
 #include <functional>
@@ -53,6 +55,46 @@ const ExportFormat *formatOf(const QString &path)
     return nullptr;
 }
 
+// Whether a spreadsheet opening the CSV may run the text as a formula: it
+// starts with "=", "+", "-" or "@", or with a tab or a carriage return that
+// some spreadsheets skip before they look for one.
+bool startsLikeFormula(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    const QChar first = text.front();
+    return first == u'=' || first == u'+' || first == u'-' || first == u'@' || first == u'\t'
+        || first == u'\r';
+}
+
+// The text of a cell as the CSV writes it, so that no spreadsheet runs it as
+// a formula: such a text gets a leading apostrophe, the guard spreadsheet
+// exporters use, and is then read as the text it is (the apostrophe shows).
+// A column of figures keeps its numbers as they are, "-3,5" in either
+// notation being a number and no formula; any other text in it (a length
+// typed as "=1+2" in a room that was not computed) is guarded as in a
+// column of texts.
+QString guardedText(const QString &text, bool figures)
+{
+    if (!startsLikeFormula(text))
+        return text;
+    if (figures && (calc::isLocaleNumber(text, u'.') || calc::isLocaleNumber(text, u',')))
+        return text;
+    return u'\'' + text;
+}
+
+// The tap as the CSV writes it: "1/2" with the fraction slash U+2044, "1⁄2".
+// A spreadsheet that detects dates when it opens a CSV takes "1/2" for the
+// 1st of February or the 2nd of January; with the fraction slash it is a
+// text in every spreadsheet, reads as the same fraction and needs no
+// apostrophe, which would show in the cell. A tool that reads the CSV
+// itself sees one character other than the table's "/"; the workbook keeps
+// the table's "1/2" as its cells are texts already.
+QString csvTap(const QString &text)
+{
+    return QString(text).replace(u'/', u'\u2044');
+}
+
 QByteArray csvField(const QString &text)
 {
     QByteArray field = text.toUtf8();
@@ -74,11 +116,15 @@ QByteArray csvBytes(RoomTable &table)
         out += csvField(columns[c].caption);
     }
     out += "\r\n";
+    const QString tapCaption = QStringLiteral("Отвод");
     for (int row = 0; row < table.roomCount(); ++row) {
         for (std::size_t c = 0; c < columns.size(); ++c) {
             if (c > 0)
                 out += ';';
-            out += csvField(table.cellText(row, int(c)));
+            const QString text = table.cellText(row, int(c));
+            out += csvField(columns[c].caption == tapCaption
+                                ? guardedText(csvTap(text), false)
+                                : guardedText(text, columns[c].number != nullptr));
         }
         out += "\r\n";
     }

@@ -18,8 +18,12 @@ class RoomTable;
 // CSV: UTF-8 with a byte-order mark, ";" between fields, CR LF after each
 // line; the column captions, then one line per room in file order, every
 // value as the table shows it. A field with ";", a quote or a line break
-// is quoted, its quotes doubled. The level figures still pending are
-// computed first.
+// is quoted, its quotes doubled. A text that starts with "=", "+", "-",
+// "@", a tab or a carriage return gets a leading apostrophe so that no
+// spreadsheet runs it as a formula; a number in a column of figures
+// ("-3,5") stays as it is. The tap is written with the fraction slash
+// U+2044 ("1⁄2"), which no spreadsheet takes for a date. The level figures
+// still pending are computed first.
 QByteArray csvBytes(RoomTable &table);
 
 // Whether the path's suffix names a format the rooms can be written in.

@@ -60,10 +60,18 @@ QString tenths(const RoomRow &r, const std::optional<double> &value)
     return r.results.completed && value ? calc::formatFixed(*value, 1, r.decimalPoint) : QString();
 }
 
-// A figure of the level map: "…" while it is computed.
-QString levelFigure(const RoomRow &r, const std::optional<double> &value)
+// A share of the floor to one decimal, never "100,0" short of the whole nor
+// "0,0" above nothing; empty as tenths() is.
+QString share(const RoomRow &r, const std::optional<double> &value)
 {
-    return r.results.levelsPending ? QStringLiteral("…") : tenths(r, value);
+    return r.results.completed && value ? calc::formatShare(*value, r.decimalPoint) : QString();
+}
+
+// A figure of the level map, written by format: "…" while it is computed.
+QString levelFigure(const RoomRow &r, const std::optional<double> &value,
+                    QString (*format)(const RoomRow &, const std::optional<double> &) = tenths)
+{
+    return r.results.levelsPending ? QStringLiteral("…") : format(r, value);
 }
 
 // Calls work(i) for every i below count, on every core.
@@ -205,14 +213,14 @@ const std::vector<RoomColumn> &roomColumns()
         {QStringLiteral("Мощность, Вт"), [](const RoomRow &r) { return result(r, r.results.power); },
          [](const RoomRow &r) { return resultNumber(r, r.results.power); }},
         {QStringLiteral("Озвучено, %"),
-         [](const RoomRow &r) { return tenths(r, r.results.covered); },
+         [](const RoomRow &r) { return share(r, r.results.covered); },
          [](const RoomRow &r) { return r.results.completed ? r.results.covered : std::nullopt; }},
         {QStringLiteral("Мин. уровень, дБ"),
          [](const RoomRow &r) { return levelFigure(r, r.results.lowestLevel); },
          [](const RoomRow &r) { return r.results.completed ? r.results.lowestLevel : std::nullopt; },
          nullptr, false, true},
         {QStringLiteral("Не ниже требуемого, %"),
-         [](const RoomRow &r) { return levelFigure(r, r.results.requiredShare); },
+         [](const RoomRow &r) { return levelFigure(r, r.results.requiredShare, share); },
          [](const RoomRow &r) { return r.results.completed ? r.results.requiredShare : std::nullopt; },
          nullptr, false, true},
         {QStringLiteral("Замечание"), [](const RoomRow &r) { return r.results.note; }},
@@ -551,7 +559,7 @@ std::vector<ResultTexts> RoomTable::resultTexts() const
         const RoomRow rr = row(r);
         const RoomResults &res = rr.results;
         texts.push_back({result(rr, res.spl), result(rr, res.range), result(rr, res.coverArea),
-                         result(rr, res.count), result(rr, res.power), tenths(rr, res.covered), res.note});
+                         result(rr, res.count), result(rr, res.power), share(rr, res.covered), res.note});
     }
     return texts;
 }

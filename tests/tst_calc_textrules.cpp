@@ -19,6 +19,8 @@ private slots:
     void formatGeneral();
     void rounding_data();
     void rounding();
+    void formatShare_data();
+    void formatShare();
 };
 
 void TextRulesTest::leadingValue_data()
@@ -175,6 +177,37 @@ void TextRulesTest::rounding()
     QFETCH(double, halfEven);
     QCOMPARE(roundDown(value), down);
     QCOMPARE(roundHalfEven(value), halfEven);
+}
+
+void TextRulesTest::formatShare_data()
+{
+    QTest::addColumn<double>("percent");
+    QTest::addColumn<QChar>("point");
+    QTest::addColumn<QString>("text");
+    // One cell of 100 000 is 0.001 %: neither the whole nor nothing.
+    QTest::newRow("nothing") << 0.0 << QChar(u',') << "0,0";
+    QTest::newRow("one cell of many") << 0.001 << QChar(u',') << "0,1";
+    QTest::newRow("0.04 rounds to nothing") << 0.04 << QChar(u'.') << "0.1";
+    QTest::newRow("0.05") << 0.05 << QChar(u',') << "0,1";
+    QTest::newRow("0.06") << 0.06 << QChar(u',') << "0,1";
+    QTest::newRow("0.16") << 0.16 << QChar(u',') << "0,2";
+    QTest::newRow("half") << 50.0 << QChar(u',') << "50,0";
+    QTest::newRow("87.44") << 87.44 << QChar(u',') << "87,4";
+    QTest::newRow("99.94") << 99.94 << QChar(u',') << "99,9";
+    QTest::newRow("99.95 rounds to the whole") << 99.95 << QChar(u',') << "99,9";
+    QTest::newRow("99.998") << 99.998 << QChar(u',') << "99,9";
+    QTest::newRow("all but one cell of 100 000") << 100.0 * 99999.0 / 100000.0 << QChar(u'.') << "99.9";
+    QTest::newRow("the whole") << 100.0 << QChar(u',') << "100,0";
+    QTest::newRow("the whole, point") << 100.0 << QChar(u'.') << "100.0";
+    QTest::newRow("nan empty") << std::numeric_limits<double>::quiet_NaN() << QChar(u',') << "";
+}
+
+void TextRulesTest::formatShare()
+{
+    QFETCH(double, percent);
+    QFETCH(QChar, point);
+    QFETCH(QString, text);
+    QCOMPARE(calc::formatShare(percent, point), text);
 }
 
 QTEST_APPLESS_MAIN(TextRulesTest)

@@ -198,6 +198,7 @@ private slots:
     void summary();
     void summaryText_data();
     void summaryText();
+    void summaryOfAShareShortOfTheWhole();
     void contourOfAPlane();
     void contourAroundOneLoudspeaker();
     void contourSaddle_data();
@@ -576,6 +577,20 @@ void TestLevelMap::summaryText()
     s.requiredShare = 62.5;
     s.tooLoudShare = 0.0;
     QCOMPARE(levelSummaryText(s, 75, point), text);
+}
+
+// A map of 100 000 cells with one below the required level and one above
+// 120 dB: neither share is shown as all or nothing of the floor.
+void TestLevelMap::summaryOfAShareShortOfTheWhole()
+{
+    std::vector<double> levels(100000, 80.0);
+    levels[4711] = 74.9;
+    levels[99999] = 120.5;
+    const LevelSummary s = plan::summarize(handMap(1000, 100, 0.1, std::move(levels)), 75);
+    QCOMPARE(
+        levelSummaryText(s, 75, u','),
+        QStringLiteral("Уровень звука: от 74,9 до 120,5 дБ, разброс 45,6 дБ. Не ниже 75 дБ: 99,9 % площади. "
+                       "Выше 120 дБ: 0,1 % площади."));
 }
 
 void TestLevelMap::contourOfAPlane()

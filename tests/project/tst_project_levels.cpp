@@ -118,6 +118,7 @@ private slots:
     void tableStopsItsHugeMap_data();
     void tableStopsItsHugeMap();
     void progressCountsTheRows();
+    void shareShortOfTheWholeIsNotTheWhole();
 
 private:
     RoomEvaluation m_calculator;
@@ -175,7 +176,7 @@ void ProjectLevelsTest::figuresAreTheRoomsLevelMap()
         return;
     }
     QCOMPARE(lowest.data().toString(), calc::formatFixed(expected->lowest, 1, point));
-    QCOMPARE(share.data().toString(), calc::formatFixed(expected->requiredShare, 1, point));
+    QCOMPARE(share.data().toString(), calc::formatShare(expected->requiredShare, point));
     QCOMPARE(share.data(Qt::AccessibleTextRole).toString(), share.data().toString());
     // Sorted by the numbers themselves.
     QCOMPARE(lowest.data(RoomTable::SortRole).toDouble(), expected->lowest);
@@ -193,7 +194,7 @@ void ProjectLevelsTest::csvAndWorkbookHoldEveryFigure()
     const std::optional<plan::LevelSummary> expected = expectedSummary(ceiling, "рядами");
     QVERIFY(expected);
     const QString lowest = calc::formatFixed(expected->lowest, 1, u',');
-    const QString share = calc::formatFixed(expected->requiredShare, 1, u',');
+    const QString share = calc::formatShare(expected->requiredShare, u',');
 
     // Written straight after opening: the figures are computed first.
     RoomTable table(m_calculator, u',');
@@ -390,6 +391,36 @@ void ProjectLevelsTest::progressCountsTheRows()
     QVERIFY(!table.levelsPending());
     QCOMPARE(table.levelProgressLine(), QString());
     QCOMPARE(table.totalsLine().left(34), QString("Помещений: 4, не рассчитано: 1. Гр"));
+}
+
+// A shop of 8 x 8 m under a ceiling of 3,5 m: the lowest cell of its map is
+// below the required 75 dB, so "Не ниже требуемого, %" is short of 100 in
+// the table, the CSV and the workbook alike.
+void ProjectLevelsTest::shareShortOfTheWholeIsNotTheWhole()
+{
+    const RoomInputs shop = room("KE-1", calc::Mounting::Ceiling, "", "", "3.5", "8", "8");
+    const std::optional<plan::LevelSummary> expected = expectedSummary(shop, "рядами");
+    QVERIFY(expected);
+    QVERIFY2(expected->lowest < 75.0 && expected->requiredShare > 99.95,
+             qPrintable(QString::number(expected->requiredShare)));
+    Project p;
+    p.rooms.push_back({"Магазин", "1", "", shop, "рядами"});
+    RoomTable table(m_calculator, u',');
+    table.setProject(p);
+    QTRY_VERIFY_WITH_TIMEOUT(!table.levelsPending(), 20000);
+    QCOMPARE(table.cellText(0, column(Lowest)), QString("74,9"));
+    QCOMPARE(table.cellText(0, column(Share)), QString("99,9"));
+    QVERIFY(QString::fromUtf8(csvBytes(table)).split("\r\n").value(1).contains(";74,9;99,9;"));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Магазин.xlsx");
+    const files::WriteResult written = exportProject(path, table, "Магазин");
+    QVERIFY2(written.ok, qPrintable(written.error));
+    const QByteArray sheet = unzipped(path, "xl/worksheets/sheet1.xml");
+    // Stored as the number shown, which a spreadsheet shows as 99,9 too.
+    const QPair<QString, QString> stored = sheetCell(sheet, columnLetter(column(Share)) + "2");
+    QCOMPARE(stored.first, QString());
+    QCOMPARE(stored.second.toDouble(), 99.9);
 }
 
 QTEST_GUILESS_MAIN(ProjectLevelsTest)

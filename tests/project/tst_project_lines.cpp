@@ -12,6 +12,7 @@
 #include "project/roomexport.h"
 #include "project/roomtable.h"
 #include "toolrun.h"
+#include "widgets/rowmark.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -124,6 +125,11 @@ private slots:
     void equipmentListInOrder();
     void workbookReadBack();
     void pdfReadBack();
+    void failingLinesMarked_data();
+    void failingLinesMarked();
+    void equipmentSaysWhatFails_data();
+    void equipmentSaysWhatFails();
+    void documentsShowTheEquipmentRows();
 
 private:
     // Two rooms on Л1 with taps 1/2 and 1/3, a room on no line.
@@ -397,6 +403,188 @@ void ProjectLinesTest::pdfReadBack()
     QVERIFY(text.contains("Л1"));
     QVERIFY(text.contains("Кабель, сечение 0,5 мм²"));
     QVERIFY(text.contains(QRegularExpression("Лист 1 из \\d")));
+}
+
+// The rooms table and the lines of a project of the given lines and rooms;
+// a room of length "" is not computed.
+struct Tables {
+    RoomTable rooms;
+    LineTable lines;
+    Tables(const RoomCalculator &calculator, const Project &project, QChar point)
+        : rooms(calculator, point),
+          lines((rooms.setProject(project), rooms))
+    { }
+};
+
+void ProjectLinesTest::failingLinesMarked_data()
+{
+    QTest::addColumn<Line>("line");
+    QTest::addColumn<QStringList>("lengths"); // of the rooms on the line
+    QTest::addColumn<QString>("reason");      // the tool tip: empty, or the start of the verdict
+    QTest::newRow("in the norm") << Line{"Л1", 100, 5, 20, 1.5, 1, 25} << QStringList{"9"} << QString();
+    QTest::newRow("losses over the limit") << Line{"Л1", 30, 20, 900, 0.5, 0.5, 25} << QStringList{"20", "20"}
+                                           << "Потери больше допустимых: нужно сечение";
+    QTest::newRow("first length beyond the last") << Line{"Л1", 100, 60, 50, 0.75, 1, 25} << QStringList{"9"}
+                                                  << line::problemText(line::LineField::FirstLength);
+    QTest::newRow("a room not computed")
+        << Line{"Л1", 100, 5, 20, 1.5, 1, 25} << QStringList{"9", ""} << NoData;
+    QTest::newRow("no rooms, nothing to fail")
+        << Line{"Л1", 100, 5, 20, 1.5, 1, 25} << QStringList{} << QString();
+}
+
+void ProjectLinesTest::failingLinesMarked()
+{
+    QFETCH(Line, line);
+    QFETCH(QStringList, lengths);
+    QFETCH(QString, reason);
+    Project p;
+    p.lines = {line};
+    for (const QString &length : lengths)
+        p.rooms.push_back({"Зал", "1", "Л1", ceilingRoom("KE-1", 1, length), "рядами"});
+    Tables t(m_calculator, p, u',');
+    const int verdict = int(lineColumns().size()) - 1;
+    QCOMPARE(lineColumns()[std::size_t(verdict)].caption, QString("Вывод"));
+    const QModelIndex first = t.lines.index(0, 0);
+    const QString shown = t.lines.cellText(0, verdict);
+    if (reason.isEmpty()) {
+        QVERIFY(first.data(Qt::DecorationRole).isNull());
+        QVERIFY(first.data(Qt::ToolTipRole).isNull());
+        QVERIFY(first.data(Qt::AccessibleDescriptionRole).isNull());
+        QVERIFY2(shown == "Потери в норме" || shown == NoLoudspeakers, qPrintable(shown));
+        return;
+    }
+    QVERIFY2(shown.startsWith(reason), qPrintable(shown));
+    // The whole verdict, however narrow "Вывод" is.
+    QCOMPARE(first.data(Qt::ToolTipRole).toString(), shown);
+    QCOMPARE(first.data(Qt::AccessibleDescriptionRole).toString(), shown);
+    QCOMPARE(first.data(Qt::DisplayRole).toString(), QString("Л1"));
+    // The mark: a red filled circle, in the first column only.
+    const QIcon mark = first.data(Qt::DecorationRole).value<QIcon>();
+    QVERIFY(!mark.isNull());
+    const QImage image = mark.pixmap(16, 16).toImage();
+    QCOMPARE(image.pixelColor(8, 8), rowmark::FailureColour);
+    QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
+    for (int c = 1; c < t.lines.columnCount(); ++c) {
+        QVERIFY(t.lines.index(0, c).data(Qt::DecorationRole).isNull());
+        QVERIFY(t.lines.index(0, c).data(Qt::ToolTipRole).isNull());
+    }
+}
+
+void ProjectLinesTest::equipmentSaysWhatFails_data()
+{
+    QTest::addColumn<QChar>("point");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("comma")
+        << QChar(u',')
+        << QStringList{
+               "Кабель, сечение 0,75 мм² (не проходит по потерям: линии Л4, Л2)",
+               "Кабель, сечение 1,5 мм²",
+               "Кабель, сечение 2,5 мм² (не проходит по потерям: линии Л6)",
+               "Усилитель (канал) для линии Л4, не менее 250 Вт",
+               "Усилитель (канал) для линии Л1, не менее 2000 Вт",
+               "Усилитель (канал) для линии Л2, не менее 2002 Вт (разделите линию на несколько каналов)",
+               "Усилитель (канал) для линии Л3, не менее 2500 Вт (разделите линию на несколько каналов)",
+               "Усилитель (канал) для линии Л5, мощность: нет данных",
+               "Усилитель (канал) для линии Л6, не менее 63 Вт"};
+    QTest::newRow("point")
+        << QChar(u'.')
+        << QStringList{
+               "Кабель, сечение 0.75 мм² (не проходит по потерям: линии Л4, Л2)",
+               "Кабель, сечение 1.5 мм²",
+               "Кабель, сечение 2.5 мм² (не проходит по потерям: линии Л6)",
+               "Усилитель (канал) для линии Л4, не менее 250 Вт",
+               "Усилитель (канал) для линии Л1, не менее 2000 Вт",
+               "Усилитель (канал) для линии Л2, не менее 2002 Вт (разделите линию на несколько каналов)",
+               "Усилитель (канал) для линии Л3, не менее 2500 Вт (разделите линию на несколько каналов)",
+               "Усилитель (канал) для линии Л5, мощность: нет данных",
+               "Усилитель (канал) для линии Л6, не менее 63 Вт"};
+}
+
+// Lines in the project's order: Л4 failing at 0,75 mm², Л1 in the norm at
+// 1,5 mm² with 1 600 W (an amplifier of 2 000 W, the largest channel), Л2
+// failing at 0,75 mm² with 1 601 W (2 001,25 W, rounded up to 2 002 W), Л3 in the norm at 1,5 mm²
+// with 2 000 W (2 500 W), Л5 out of range at 0,75 mm² (not a failure by
+// losses) and Л6 failing at 2,5 mm².
+void ProjectLinesTest::equipmentSaysWhatFails()
+{
+    QFETCH(QChar, point);
+    QFETCH(QStringList, rows);
+    Project p;
+    p.lines = {Line{"Л4", 30, 20, 400, 0.75, 0.5, 25}, Line{"Л1", 100, 2, 5, 1.5, 3, 25},
+               Line{"Л2", 30, 20, 400, 0.75, 0.5, 25}, Line{"Л3", 100, 2, 5, 1.5, 3, 25},
+               Line{"Л5", 100, 60, 50, 0.75, 1, 25},   Line{"Л6", 30, 50, 3000, 2.5, 0.5, 25}};
+    std::vector<RoomResults> results;
+    const auto add = [&](const QString &line, double count, double power) {
+        Room room;
+        room.line = line;
+        room.inputs.model = "KE-1";
+        p.rooms.push_back(room);
+        RoomResults r;
+        r.completed = true;
+        r.count = count;
+        r.power = power;
+        results.push_back(r);
+    };
+    add("Л4", 20, 200);
+    add("Л1", 100, 1600);
+    add("Л2", 50, 1601);
+    add("Л3", 200, 2000);
+    add("Л5", 2, 12);
+    add("Л6", 10, 50);
+    const std::vector<LineSummary> lines = summariseLines(p, results, m_calculator, point);
+    // The losses the rows rest on, as the line formulas give them.
+    const bool over[] = {true, false, true, false, false, true};
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        QCOMPARE(lossOverLimit(lines[i]), over[i]);
+        QCOMPARE(lines[i].results.computed, i != 4);
+    }
+    QStringList shown;
+    for (const EquipmentItem &item : equipmentList(p, results, lines, point)) {
+        if (item.name.startsWith("Кабель") || item.name.startsWith("Усилитель"))
+            shown << item.name;
+    }
+    QCOMPARE(shown, rows);
+}
+
+// The equipment list of the window, the workbook and the PDF: the same
+// rows, the failing cable and the amplifier to split among them.
+void ProjectLinesTest::documentsShowTheEquipmentRows()
+{
+    Project p;
+    p.lines = {Line{"Л1", 30, 20, 900, 0.75, 0.5, 25}, Line{"Л2", 100, 2, 5, 1.5, 3, 1000}};
+    p.rooms.push_back({"Зал", "1", "Л1", ceilingRoom("KE-1", 1, "20"), "рядами"});
+    p.rooms.push_back({"Холл", "1", "Л2", ceilingRoom("KE-1", 1, "40"), "рядами"});
+    Tables t(m_calculator, p, u',');
+    const EquipmentTable equipment(t.lines, u',');
+    QStringList names;
+    for (int r = 0; r < equipment.rowCount(); ++r)
+        names << equipment.cellText(r, 1);
+    QVERIFY2(names.contains("Кабель, сечение 0,75 мм² (не проходит по потерям: линии Л1)"),
+             qPrintable(names.join('\n')));
+    const qsizetype split = names.indexOf(QRegularExpression(
+        "^Усилитель \\(канал\\) для линии Л2, не менее \\d+ Вт \\(разделите линию на несколько каналов\\)$"));
+    QVERIFY2(split >= 0, qPrintable(names.join('\n')));
+    QVERIFY(t.lines.summaries()[1].results.amplifierPower > 2000);
+
+    QTemporaryDir dir;
+    const QString xlsx = dir.filePath("Школа.xlsx");
+    QVERIFY(exportProject(xlsx, t.rooms, "Школа").ok);
+    const QStringList strings = elementTexts(run("unzip", {"-p", xlsx, "xl/sharedStrings.xml"}), "t");
+    const auto cells = sheetCells(run("unzip", {"-p", xlsx, "xl/worksheets/sheet3.xml"}));
+    QStringList sheet;
+    for (int r = 0; r < names.size(); ++r) {
+        const auto cell = cells.value(QStringLiteral("B%1").arg(r + 2));
+        sheet << (cell.first == "s" ? strings.value(cell.second.toInt()) : QString());
+    }
+    QCOMPARE(sheet, names);
+
+    const QString pdf = dir.filePath("Школа.pdf");
+    QVERIFY(exportProject(pdf, t.rooms, "Школа").ok);
+    // The PDF wraps a long name in its cell: compared without line breaks.
+    const QString text
+        = QString::fromUtf8(run("pdftotext", {"-raw", "-enc", "UTF-8", pdf, "-"})).simplified();
+    QVERIFY2(text.contains("Кабель, сечение 0,75 мм² (не проходит по потерям: линии Л1)"), qPrintable(text));
+    QVERIFY2(text.contains(names[split]), qPrintable(text));
 }
 
 QTEST_MAIN(ProjectLinesTest)
