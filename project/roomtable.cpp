@@ -1,14 +1,12 @@
 #include "roomtable.h"
 
 #include "calc/numberformat.h"
+#include "widgets/rowmark.h"
 
 #include <QColor>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QImage>
 #include <QMutexLocker>
-#include <QPainter>
-#include <QPixmap>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
@@ -130,29 +128,14 @@ QString key(const Room &room)
         .join(separator);
 }
 
-// The mark of a room whose calculation stopped: a red dot (a red colour
-// where no GUI application paints icons).
+// The mark of a room whose calculation stopped: the red circle every table
+// marks a failing row with (its colour where no GUI application paints
+// icons).
 QVariant stoppedMark()
 {
-    const QColor red(0xd0, 0x1c, 0x1c);
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-        return red;
-    static const QIcon icon = [red] {
-        QIcon dot;
-        for (const int size : {16, 32}) {
-            QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-            image.fill(Qt::transparent);
-            QPainter painter(&image);
-            painter.setRenderHint(QPainter::Antialiasing);
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(red);
-            painter.drawEllipse(QRectF(size * 0.2, size * 0.2, size * 0.6, size * 0.6));
-            painter.end();
-            dot.addPixmap(QPixmap::fromImage(image));
-        }
-        return dot;
-    }();
-    return icon;
+        return rowmark::FailureColour;
+    return rowmark::failureMark();
 }
 
 // Why a room's calculation stopped, as its row tells it.
