@@ -589,6 +589,10 @@ void ProjectWindow::exportTable()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += u'.' + suffixOfFilter(filter);
+    if (!m_path.isEmpty() && files::sameFile(path, m_path)) {
+        m_messenger->inform(ownFileRefusal(path));
+        return;
+    }
     const files::WriteResult result = exportProject(path, *m_table, displayName());
     if (!result.ok)
         m_messenger->inform(result.error);

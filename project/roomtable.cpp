@@ -279,7 +279,7 @@ bool RoomTable::levelsPending() const
                        [](const RoomResults &r) { return r.levelsPending; });
 }
 
-void RoomTable::completeLevels()
+void RoomTable::completeLevels(const std::function<void(int done, int total)> &progress)
 {
     // What the background has not started is computed here; what it has
     // started is waited for.
@@ -295,8 +295,14 @@ void RoomTable::completeLevels()
         }
     }
     std::vector<RoomLevels> computed(todo.size());
+    QMutex reporting;
+    int done = 0;
     inParallel(todo.size(), [&](std::size_t i) {
         computed[i] = m_calculator.evaluateLevels(todo[i].second->inputs, todo[i].second->layout);
+        if (progress) {
+            const QMutexLocker lock(&reporting);
+            progress(++done, int(todo.size()));
+        }
     });
     QHash<QString, RoomLevels> levels;
     for (std::size_t i = 0; i < todo.size(); ++i)

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QThreadPool>
 #include <atomic>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -91,8 +92,9 @@ public:
     // Whether a room's level figures are still being computed.
     bool levelsPending() const;
     // Computes every level figure still pending here and now, so that the
-    // table holds all of them.
-    void completeLevels();
+    // table holds all of them; progress hears of each room done, one call
+    // at a time.
+    void completeLevels(const std::function<void(int done, int total)> &progress = {});
 
     // The result texts of every room, as the file keeps them for others.
     std::vector<ResultTexts> resultTexts() const;
