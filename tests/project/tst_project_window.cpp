@@ -95,6 +95,8 @@ private slots:
     void aBadFileLeavesTheProjectAsItWas();
     void linesAreEditedAndUndone();
     void printingPaintsTheDocumentsPages();
+    void exportRefusesTheProjectsOwnFile_data();
+    void exportRefusesTheProjectsOwnFile();
 
 private:
     project::ProjectWindow *projectWindow()
@@ -546,6 +548,92 @@ void ProjectWindowTest::printingPaintsTheDocumentsPages()
     QVERIFY(printed.contains("Усилитель (канал) для линии Л1"));
     QVERIFY(printed.contains("Лист 1 из 1"));
     QCOMPARE(f->messages.texts(), QStringList());
+}
+
+namespace {
+
+// Answers "Экспорт…" with a path, the filter chosen the first one (CSV).
+class ExportingTo : public project::ProjectWindow {
+public:
+    ExportingTo(const project::RoomCalculator &calculator, Messenger *messenger, QString path)
+        : ProjectWindow(calculator, messenger),
+          m_path(std::move(path))
+    { }
+
+protected:
+    QString askSavePath(const QString &, const QString &, const QStringList &filters,
+                        QString *chosen) override
+    {
+        if (chosen)
+            *chosen = filters.front();
+        return m_path;
+    }
+
+private:
+    QString m_path;
+};
+
+} // namespace
+
+void ProjectWindowTest::exportRefusesTheProjectsOwnFile_data()
+{
+    // The project is the file "object.csv" in the test's folder, which
+    // also holds "link.csv" -> object.csv.
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("the project's file") << "{dir}/object.csv" << true;
+    QTest::newRow("the name without its suffix") << "{dir}/object" << true;
+    QTest::newRow("another spelling") << "{dir}/sub/../object.csv" << true;
+    QTest::newRow("a link to it") << "{dir}/link.csv" << true;
+    QTest::newRow("another file") << "{dir}/rooms.csv" << false;
+}
+
+// "Экспорт…" onto the project's own file would replace the project with
+// the table: refused with the message the command line gives, and nothing
+// is written.
+void ProjectWindowTest::exportRefusesTheProjectsOwnFile()
+{
+    QFETCH(QString, chosen);
+    QFETCH(bool, refused);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QVERIFY(QDir(folder.path()).mkdir("sub"));
+    chosen.replace("{dir}", folder.path());
+    const RoomEvaluation calculator;
+    ExportingTo w(calculator, &f->messages, chosen);
+    project::Project p;
+    p.name = "Гимназия";
+    p.rooms.push_back(
+        {"Тир", "1", "",
+         inputs("KE-1", calc::Mounting::Ceiling, 1, "", "", "ТЕАТР", "", "3", "9", "6", "", true), "рядами"});
+    const QString path = folder.filePath("object.csv");
+    const QByteArray bytes = project::projectBytes(p, {});
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    QVERIFY(QFile::link(path, folder.filePath("link.csv")));
+    QVERIFY(w.openFile(path));
+    f->messages.shown.clear();
+
+    w.exportTable();
+    const QString written = QFileInfo(chosen).suffix().isEmpty() ? chosen + ".csv" : chosen;
+    QFile project(path);
+    QVERIFY(project.open(QIODevice::ReadOnly));
+    if (refused) {
+        QCOMPARE(f->messages.texts(),
+                 QStringList{QStringLiteral("Файл «%1» — это сам файл объекта; выберите другое имя.")
+                                 .arg(QDir::toNativeSeparators(written))});
+        QCOMPARE(project.readAll(), bytes);
+        QVERIFY(QFileInfo(folder.filePath("link.csv")).isSymLink());
+    } else {
+        QCOMPARE(f->messages.texts(), QStringList());
+        QCOMPARE(project.readAll(), bytes);
+        QFile table(written);
+        QVERIFY(table.open(QIODevice::ReadOnly));
+        QVERIFY(table.readAll().contains(QStringLiteral("Тир").toUtf8()));
+    }
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::System).size(), refused ? 2 : 3);
 }
 
 QTEST_MAIN(ProjectWindowTest)
