@@ -42,7 +42,8 @@ struct Parser {
                             QStringLiteral("N")};
     QCommandLineOption view{QStringLiteral("view"),
                             QStringLiteral("С --room: что показывает план: zones — зоны громкоговорителей "
-                                           "(по умолчанию), level — уровень звука."),
+                                           "(по умолчанию), level — уровень звука (в .svg, .png или "
+                                           ".pdf)."),
                             QStringLiteral("VIEW")};
 
     Parser()
@@ -256,11 +257,17 @@ void ProgressLine::finish()
 
 void quietQtMessages()
 {
+    // Qt's own handler writes what still goes out, in its own form; Qt
+    // aborts after a fatal message whatever the handler does.
     static QtMessageHandler qtOwn = nullptr;
     qtOwn = qInstallMessageHandler(
         [](QtMsgType type, const QMessageLogContext &context, const QString &message) {
-            if (type == QtCriticalMsg || type == QtFatalMsg)
+            if (type != QtCriticalMsg && type != QtFatalMsg)
+                return;
+            if (qtOwn)
                 qtOwn(type, context, message);
+            else
+                std::fprintf(stderr, "%s\n", qPrintable(message));
         });
 }
 
