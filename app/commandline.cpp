@@ -12,6 +12,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
+#include <cstdio>
+#include <unistd.h>
 
 namespace commandline {
 
@@ -40,7 +42,8 @@ struct Parser {
                             QStringLiteral("N")};
     QCommandLineOption view{QStringLiteral("view"),
                             QStringLiteral("С --room: что показывает план: zones — зоны громкоговорителей "
-                                           "(по умолчанию), level — уровень звука."),
+                                           "(по умолчанию), level — уровень звука (в .svg, .png или "
+                                           ".pdf)."),
                             QStringLiteral("VIEW")};
 
     Parser()
@@ -67,24 +70,27 @@ Request wrong(const QString &error)
     return request;
 }
 
-// The request for a room's plan: the room's number and the view checked,
-// and OUT a plan's format.
+// The request for a room's plan: the view checked, and OUT a plan's
+// format that can show it. The room's number is checked once the file
+// tells how many rooms there are.
 Request roomPlanRequest(Request request, const QString &room, const QString &view)
 {
-    bool ok = false;
-    request.room = room.toInt(&ok);
-    if (!ok || request.room < 1)
-        return wrong(QStringLiteral("Номер помещения «%1» не является целым числом от 1.").arg(room));
+    request.roomPlan = true;
+    request.room = room;
     if (view == QLatin1String("level"))
         request.view = plan::PlanView::Level;
     else if (!view.isEmpty() && view != QLatin1String("zones"))
         return wrong(
             QStringLiteral("Неизвестный вид плана «%1»: укажите zones (зоны) или level (уровень звука).")
                 .arg(view));
-    if (plan::formatOfPath(request.exportPath) == plan::PlanFormat::Unknown)
+    const plan::PlanFormat format = plan::formatOfPath(request.exportPath);
+    if (format == plan::PlanFormat::Unknown)
         return wrong(QStringLiteral("Неизвестный формат файла «%1»: план помещения записывается в файл .dxf, "
                                     ".svg, .png или .pdf.")
                          .arg(request.exportPath));
+    if (format == plan::PlanFormat::Dxf && request.view == plan::PlanView::Level)
+        return wrong(QStringLiteral("В чертеже DXF нет карты уровня звука: для вида level выберите файл "
+                                    ".pdf, .svg или .png."));
     return request;
 }
 
@@ -160,7 +166,7 @@ bool exportNeedsFonts(const Request &request)
 {
     if (request.kind != Request::Kind::Export)
         return false;
-    if (request.room > 0)
+    if (request.roomPlan)
         return plan::formatOfPath(request.exportPath) != plan::PlanFormat::Dxf;
     return project::exportPaints(request.exportPath);
 }
@@ -180,18 +186,117 @@ std::optional<project::Project> readProject(const RoomEvaluation &calculator, co
     return std::move(read.project);
 }
 
+// Whether OUT is the project's own file, which the export would replace;
+// the refusal written to err.
+bool ontoProjectFile(const QString &out, const QString &projectFile, QTextStream &err)
+{
+    if (!files::sameFile(out, projectFile))
+        return false;
+    err << project::ownFileRefusal(out) << Qt::endl;
+    return true;
+}
+
+// The number of one of count rooms that N names, or 0 with what is wrong
+// written to err.
+int roomNumber(const QString &n, int count, const QString &projectFile, QTextStream &err)
+{
+    if (count == 0) {
+        err << QStringLiteral("В объекте «%1» нет ни одного помещения: записать план нечего.")
+                   .arg(projectFile)
+            << Qt::endl;
+        return 0;
+    }
+    bool ok = false;
+    const int number = n.toInt(&ok);
+    if (ok && number >= 1 && number <= count)
+        return number;
+    err << QStringLiteral("Номер помещения «%1» не является целым числом от 1 до %2.").arg(n).arg(count)
+        << Qt::endl;
+    return 0;
+}
+
 } // namespace
+
+QString progressText(int done, int total)
+{
+    return QStringLiteral("Расчет уровней: %1 из %2").arg(done).arg(total);
+}
+
+ProgressLine::ProgressLine(QTextStream &err, bool terminal, std::function<qint64()> elapsed)
+    : m_err(err),
+      m_terminal(terminal),
+      m_elapsed(std::move(elapsed))
+{
+    m_clock.start();
+    if (!m_elapsed)
+        m_elapsed = [this] { return m_clock.elapsed(); };
+}
+
+void ProgressLine::update(int done, int total)
+{
+    if (!m_terminal)
+        return;
+    const qint64 now = m_elapsed();
+    if (now <= ShowAfter)
+        return;
+    if (done < total && m_written >= 0 && now - m_written < RewriteEvery)
+        return;
+    m_err << '\r' << progressText(done, total);
+    m_err.flush();
+    m_written = now;
+}
+
+void ProgressLine::finish()
+{
+    if (m_written < 0)
+        return;
+    m_err << '\n';
+    m_err.flush();
+    m_written = -1;
+}
+
+void quietQtMessages()
+{
+    // Qt's own handler writes what still goes out, in its own form; Qt
+    // aborts after a fatal message whatever the handler does.
+    static QtMessageHandler qtOwn = nullptr;
+    qtOwn = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext &context, const QString &message) {
+            if (type != QtCriticalMsg && type != QtFatalMsg)
+                return;
+            if (qtOwn)
+                qtOwn(type, context, message);
+            else
+                std::fprintf(stderr, "%s\n", qPrintable(message));
+        });
+}
+
+QString roomPlanCaption(const QString &projectName, int number, const QString &roomName, const QString &floor,
+                        const QDate &date)
+{
+    QString caption = QStringLiteral("Объект «%1». Помещение № %2").arg(projectName).arg(number);
+    if (!roomName.isEmpty())
+        caption += QStringLiteral(" «%1»").arg(roomName);
+    if (!floor.isEmpty())
+        caption += QStringLiteral(", этаж %1").arg(floor);
+    return caption + QStringLiteral(". Дата: %1").arg(date.toString(QStringLiteral("dd.MM.yyyy")));
+}
 
 int exportTable(const QString &out, const QString &projectFile, QTextStream &err)
 {
+    ProgressLine progress(err, isatty(fileno(stderr)) != 0);
     const RoomEvaluation calculator;
     std::optional<project::Project> read = readProject(calculator, projectFile, err);
     if (!read)
         return Failed;
+    if (ontoProjectFile(out, projectFile, err))
+        return Failed;
     project::RoomTable table(calculator, calc::localeDecimalPoint());
     table.setProject(std::move(*read));
     const files::WriteResult written
-        = project::exportProject(out, table, project::projectDisplayName(table.project().name, projectFile));
+        = project::exportProject(out, table, project::projectDisplayName(table.project().name, projectFile),
+                                 [&progress](int done, int total) { progress.update(done, total); });
+    progress.finish();
     if (!written.ok) {
         err << written.error << Qt::endl;
         return Failed;
@@ -205,28 +310,25 @@ int exportRoomPlan(const Request &request, QTextStream &err)
     const std::optional<project::Project> read = readProject(calculator, request.projectFile, err);
     if (!read)
         return Failed;
+    if (ontoProjectFile(request.exportPath, request.projectFile, err))
+        return Failed;
     const std::vector<project::Room> &rooms = read->rooms;
-    if (request.room > int(rooms.size())) {
-        err << QStringLiteral("В объекте «%1» нет помещения № %2: помещений в нем %3.")
-                   .arg(request.projectFile)
-                   .arg(request.room)
-                   .arg(rooms.size())
-            << Qt::endl;
+    const int number = roomNumber(request.room, int(rooms.size()), request.projectFile, err);
+    if (number == 0)
         return WrongArguments;
-    }
-    const project::Room &room = rooms[std::size_t(request.room - 1)];
+    const project::Room &room = rooms[std::size_t(number - 1)];
     const RoomCalculation calculation = calculateRoom(room.inputs);
     if (!calculation.completed) {
         const QString named = room.name.isEmpty() ? QString() : QStringLiteral(" «%1»").arg(room.name);
-        err << QStringLiteral("Помещение № %1%2 не рассчитано: %3")
-                   .arg(request.room)
-                   .arg(named, calculation.note)
+        err << QStringLiteral("Помещение № %1%2 не рассчитано: %3").arg(number).arg(named, calculation.note)
             << Qt::endl;
         return Failed;
     }
     const RoomPlan plan = roomPlan(calculation.calculation, room.layout);
-    const files::WriteResult written
-        = plan::exportPlan(request.exportPath, plan.figures, plan.arrangement, plan.count, request.view);
+    const QString caption = roomPlanCaption(project::projectDisplayName(read->name, request.projectFile),
+                                            number, room.name, room.floor, QDate::currentDate());
+    const files::WriteResult written = plan::exportPlan(request.exportPath, plan.figures, plan.arrangement,
+                                                        plan.count, request.view, caption);
     if (!written.ok) {
         err << written.error << Qt::endl;
         return Failed;

@@ -2,8 +2,11 @@
 
 #include "plan/planscene.h"
 
+#include <QDate>
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QTextStream;
 
@@ -25,7 +28,10 @@ struct Request {
     Kind kind = Kind::Windows;
     QString projectFile; // FILE, if given
     QString exportPath;  // OUT of --export
-    int room = 0;        // --room: the room whose plan to write, 1-based in file order; 0 for the table
+    // --room: the plan of one room, N as given; which rooms there are is
+    // known only once the file is read (1-based in file order).
+    bool roomPlan = false;
+    QString room;
     plan::PlanView view = plan::PlanView::Zones; // --view of the room's plan
     QString error;                               // for Wrong: what is wrong, in Russian
 };
@@ -47,9 +53,47 @@ int exportTable(const QString &out, const QString &projectFile, QTextStream &err
 
 // --export with --room: reads the project and writes the plan of the
 // room in its layout with its calculated count, showing the request's
-// view. WrongArguments when the project has no such room, Failed (with
-// the room and the reason) when its calculation stops or OUT cannot be
-// written.
+// view, under a caption naming the object, the room and the date.
+// WrongArguments when N is not the number of one of the project's rooms,
+// Failed (with the room and the reason) when its calculation stops or OUT
+// cannot be written. Both exports refuse (Failed) an OUT that is the
+// project's own file.
 int exportRoomPlan(const Request &request, QTextStream &err);
+
+// The caption of a room's plan: "Объект «Школа». Помещение № 7 «Кабинет
+// 12», этаж 2. Дата: 09.12.2026", leaving out a name or floor not given.
+QString roomPlanCaption(const QString &projectName, int number, const QString &roomName, const QString &floor,
+                        const QDate &date);
+
+// The progress of the level figures on the standard error while an export
+// waits for them: once it has taken longer than ShowAfter, and only where
+// the standard error is a terminal, "Расчет уровней: 412 из 2000" is
+// rewritten in place ('\r') as rooms are done, and finish() ends the line.
+QString progressText(int done, int total);
+
+class ProgressLine {
+public:
+    static constexpr qint64 ShowAfter = 2000;   // ms
+    static constexpr qint64 RewriteEvery = 100; // ms, at most this often but the last count
+
+    // elapsed: milliseconds since the export began; a clock started now
+    // when empty.
+    ProgressLine(QTextStream &err, bool terminal, std::function<qint64()> elapsed = {});
+    void update(int done, int total);
+    void finish();
+
+private:
+    QTextStream &m_err;
+    bool m_terminal;
+    std::function<qint64()> m_elapsed;
+    QElapsedTimer m_clock;
+    qint64 m_written = -1; // when the line was last written, -1 before
+};
+
+// Keeps Qt's own debug, information and warning messages (e.g. about the
+// runtime folder) off the standard error of a run without windows, which
+// then holds only the program's messages; critical and fatal ones still
+// go out.
+void quietQtMessages();
 
 } // namespace commandline

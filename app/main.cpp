@@ -37,6 +37,9 @@ QStringList argumentsOf(int argc, char *argv[])
 // platform, which needs no display.
 int runWithoutWindows(int argc, char *argv[], const commandline::Request &request)
 {
+    // Before the application, whose making already warns (e.g. of a
+    // missing runtime folder).
+    commandline::quietQtMessages();
     std::unique_ptr<QCoreApplication> app;
     if (commandline::exportNeedsFonts(request)) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -53,7 +56,7 @@ int runWithoutWindows(int argc, char *argv[], const commandline::Request &reques
     case commandline::Request::Kind::Help: out << commandline::helpText(); return commandline::Done;
     case commandline::Request::Kind::Version: out << commandline::versionText(); return commandline::Done;
     case commandline::Request::Kind::Export:
-        if (request.room > 0)
+        if (request.roomPlan)
             return commandline::exportRoomPlan(request, err);
         return commandline::exportTable(request.exportPath, request.projectFile, err);
     case commandline::Request::Kind::Wrong:

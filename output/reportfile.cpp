@@ -12,6 +12,10 @@ using files::writeAll;
 
 WriteResult appendReport(const QString &path, const QByteArray &block)
 {
+    // A link is appended to at its target, which must be a regular file: a
+    // device or a pipe would swallow the block or hang the window.
+    if (const QString refused = files::writeTarget(path).reason; !refused.isEmpty())
+        return failure(path, refused);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return failure(path, file.errorString());

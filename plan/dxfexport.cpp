@@ -30,6 +30,7 @@ const Layer Layers[] = {
     {dxf::ZoneLayer, 5},        // blue
     {dxf::DimensionLayer, 3},   // green
 };
+const Layer TitleLayer{dxf::TitleLayer, 7};
 
 // The text style of every text. LibreCAD draws a text in its own stroke
 // font of the same name as the text's style (and in "standard", which has
@@ -167,16 +168,20 @@ void writeHeader(DL_Dxf &dxf, MemoryWriter &writer, const DxfPlan &plan)
     writer.dxfInt(70, 4); // millimetres
     writer.dxfString(9, "$MEASUREMENT");
     writer.dxfInt(70, 1); // metric
-    // The extent with the dimension texts, for the first view.
-    const double margin = 3.0 * dimensionHeight(plan);
+    // The extent with the dimension texts and the title, for the first
+    // view; the title's length is estimated, its letters about as wide as
+    // 0.7 of their height.
+    const double height = dimensionHeight(plan);
+    const double margin = 3.0 * height;
+    const double titleEnd = 0.7 * height * double(plan.title.size());
     writer.dxfString(9, "$EXTMIN");
     writer.coord(10, -margin, -margin, 0.0);
     writer.dxfString(9, "$EXTMAX");
-    writer.coord(10, mm(plan.length) + margin, mm(plan.width) + margin, 0.0);
+    writer.coord(10, std::max(mm(plan.length) + margin, titleEnd), mm(plan.width) + margin, 0.0);
     writer.sectionEnd();
 }
 
-void writeTables(DL_Dxf &dxf, MemoryWriter &writer)
+void writeTables(DL_Dxf &dxf, MemoryWriter &writer, const DxfPlan &plan)
 {
     writer.sectionTables();
     dxf.writeVPort(writer);
@@ -187,11 +192,17 @@ void writeTables(DL_Dxf &dxf, MemoryWriter &writer)
     dxf.writeLinetype(writer, DL_LinetypeData("CONTINUOUS", "Continuous", 0, 0, 0.0));
     writer.tableEnd();
 
-    writer.tableLayers(int(std::size(Layers)) + 1);
+    const bool titled = !plan.title.isEmpty();
+    writer.tableLayers(int(std::size(Layers)) + 1 + (titled ? 1 : 0));
     dxf.writeLayer(writer, DL_LayerData("0", 0), DL_Attributes("", 7, -1, "CONTINUOUS", 1.0));
-    for (const Layer &layer : Layers)
+    const auto writeLayer = [&](const Layer &layer) {
         dxf.writeLayer(writer, DL_LayerData(windows1251(layer.name), 0),
                        DL_Attributes("", layer.colour, -1, "CONTINUOUS", 1.0));
+    };
+    for (const Layer &layer : Layers)
+        writeLayer(layer);
+    if (titled)
+        writeLayer(TitleLayer);
     writer.tableEnd();
 
     // "Standard", which the dimension style refers to, and the style of
@@ -259,6 +270,12 @@ void writeEntities(DL_Dxf &dxf, MemoryWriter &writer, const DxfPlan &plan)
     writeText(dxf, writer, QPointF(-height, mm(plan.width) / 2.0), height, 1, 0, std::numbers::pi / 2.0,
               calc::formatTrimmed(plan.width, 2, plan.decimalPoint) + unit, dxf::DimensionLayer);
 
+    // The title from the room's corner along the far wall Y = width, a
+    // text's height above it.
+    if (!plan.title.isEmpty())
+        writeText(dxf, writer, QPointF(0.0, mm(plan.width) + height), height, 0, 0, 0.0, plan.title,
+                  dxf::TitleLayer);
+
     writer.sectionEnd();
 }
 
@@ -271,7 +288,7 @@ QByteArray dxfBytes(const DxfPlan &plan)
     DL_Dxf dxf;
     MemoryWriter writer(DL_VERSION_2000);
     writeHeader(dxf, writer, plan);
-    writeTables(dxf, writer);
+    writeTables(dxf, writer, plan);
     writeEntities(dxf, writer, plan);
     dxf.writeObjects(writer);
     dxf.writeObjectsEnd(writer);

@@ -20,6 +20,7 @@ inline const QString RoomLayer = QStringLiteral("ПОМЕЩЕНИЕ");
 inline const QString LoudspeakerLayer = QStringLiteral("ГРОМКОГОВОРИТЕЛИ");
 inline const QString ZoneLayer = QStringLiteral("ЗОНЫ");
 inline const QString DimensionLayer = QStringLiteral("РАЗМЕРЫ");
+inline const QString TitleLayer = QStringLiteral("НАДПИСИ"); // only in a drawing with a title
 
 inline constexpr double MarkRadius = 100.0;   // mm, the circle of a loudspeaker
 inline constexpr double NumberHeight = 250.0; // mm, the loudspeaker's number
@@ -31,13 +32,17 @@ struct DxfPlan {
     std::vector<Placement> placements;
     ZoneForm zone;
     QChar decimalPoint = u'.'; // in the dimension texts
+    // Whose plan it is (the object, the room, its floor, the date), for a
+    // room written from a project; empty for none.
+    QString title;
 };
 
 // The whole file: the room as one closed polyline, each loudspeaker as a
 // circle of MarkRadius at its position with its number (1, 2, … in the
 // placements' order) beside it, each zone cut to the room (a circle for a
 // disc that lies wholly inside, else a closed polyline), and the length and
-// width as texts beside the walls. Texts and layer names are in the
+// width as texts beside the walls; a title, where there is one, as a text
+// on its own layer above the far wall. Texts and layer names are in the
 // Windows Cyrillic code page (ANSI_1251), characters outside it written as
 // \U+XXXX.
 QByteArray dxfBytes(const DxfPlan &plan);

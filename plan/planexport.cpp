@@ -45,9 +45,10 @@ const PlanScene &complete(const PlanScene &scene, std::optional<PlanScene> &comp
     return *completed;
 }
 
-DxfPlan dxfPlan(const PlanScene &scene)
+DxfPlan dxfPlan(const PlanScene &scene, const QString &caption)
 {
     DxfPlan plan;
+    plan.title = caption;
     plan.length = scene.figures.roomL;
     plan.width = scene.figures.roomW;
     plan.placements = scene.layout.placements;
@@ -85,6 +86,66 @@ QSize drawingSize(const PlanScene &scene)
     return QSize(int(std::clamp(std::ceil(across), double(ShorterImageSide), double(LongerImageSide))),
                  LongerImageSide);
 }
+
+QFont documentFont(double points, bool bold = false)
+{
+    QFont font;
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+// The heading above a drawing with a caption: the plan's title and under
+// it the caption, each wrapped to the drawing's width, with a margin
+// round them; nothing without a caption.
+class DrawingHeading {
+public:
+    explicit DrawingHeading(const QString &caption) : m_caption(caption) { }
+
+    // The heading's height over width pixels on a device of the drawings'
+    // resolution; 0 without a caption.
+    int height(int width) const
+    {
+        if (m_caption.isEmpty())
+            return 0;
+        QImage probe(1, 1, QImage::Format_ARGB32_Premultiplied);
+        const int dotsPerMetre = qRound(DrawingDpi / 0.0254);
+        probe.setDotsPerMeterX(dotsPerMetre);
+        probe.setDotsPerMeterY(dotsPerMetre);
+        const double margin = marginOn(probe);
+        const QRectF box(0.0, 0.0, width - 2.0 * margin, 1e6);
+        const double title
+            = QFontMetricsF(m_title, &probe).boundingRect(box, Flags, text::WindowTitle).height();
+        const double caption = QFontMetricsF(m_line, &probe).boundingRect(box, Flags, m_caption).height();
+        return int(std::ceil(title + caption + 3.0 * margin));
+    }
+
+    // Paints the heading across the top width pixels of the painter's device.
+    void paint(QPainter &painter, int width) const
+    {
+        if (m_caption.isEmpty())
+            return;
+        painter.save();
+        painter.setPen(Qt::black);
+        const double margin = marginOn(*painter.device());
+        QRectF box(margin, margin, width - 2.0 * margin, 1e6);
+        painter.setFont(m_title);
+        QRectF used;
+        painter.drawText(box, Flags, text::WindowTitle, &used);
+        box.setTop(used.bottom() + margin);
+        painter.setFont(m_line);
+        painter.drawText(box, Flags, m_caption);
+        painter.restore();
+    }
+
+private:
+    static constexpr int Flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    static double marginOn(const QPaintDevice &device) { return 8.0 * device.logicalDpiY() / 96.0; }
+
+    QString m_caption;
+    QFont m_title = documentFont(12.0, true);
+    QFont m_line = documentFont(10.0);
+};
 
 // Text placed down a column of a page.
 class Column {
@@ -194,14 +255,6 @@ private:
     std::size_t m_next = 0;
 };
 
-QFont documentFont(double points, bool bold = false)
-{
-    QFont font;
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
 } // namespace
 
 WriteResult writeCsv(const QString &path, const std::vector<Placement> &placements, QChar decimalPoint)
@@ -245,11 +298,14 @@ struct Document {
     QFont tableBold = documentFont(TablePoints, true);
 };
 
-// The title across the page; returns where the columns below it start.
-double paintTitle(Document &d)
+// The title across the page, the caption under it; returns where the
+// columns below them start.
+double paintTitle(Document &d, const QString &caption)
 {
     Column head(d.painter, d.page);
     head.line(text::WindowTitle, d.title);
+    if (!caption.isEmpty())
+        head.line(caption, d.heading);
     head.skip(TitleSkip * d.mm);
     return head.y();
 }
@@ -319,7 +375,7 @@ QPageLayout documentPageLayout(const QPageLayout &device)
     return layout;
 }
 
-bool paintDocument(QPagedPaintDevice &device, const PlanScene &shown)
+bool paintDocument(QPagedPaintDevice &device, const PlanScene &shown, const QString &caption)
 {
     std::optional<PlanScene> completed;
     const PlanScene &scene = complete(shown, completed);
@@ -329,7 +385,7 @@ bool paintDocument(QPagedPaintDevice &device, const PlanScene &shown)
     painter.setPen(Qt::black);
     Document d{painter, device, scene, QRectF(0.0, 0.0, device.width(), device.height()),
                device.logicalDpiX() / 25.4};
-    const double top = paintTitle(d);
+    const double top = paintTitle(d, caption);
     const QRectF figures(d.page.left(), top, d.page.width() * FiguresShare, d.page.bottom() - top);
     Column info(painter, figures);
     paintFigures(d, info);
@@ -339,7 +395,7 @@ bool paintDocument(QPagedPaintDevice &device, const PlanScene &shown)
     return painter.end();
 }
 
-WriteResult writePdf(const QString &path, const PlanScene &scene)
+WriteResult writePdf(const QString &path, const PlanScene &scene, const QString &caption)
 {
     QByteArray bytes;
     {
@@ -351,17 +407,20 @@ WriteResult writePdf(const QString &path, const PlanScene &scene)
         writer.setCreator(QStringLiteral("Расчет громкоговорителей"));
         writer.setPageLayout(documentPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
                                                             QMarginsF(), QPageLayout::Millimeter)));
-        if (!paintDocument(writer, scene))
+        if (!paintDocument(writer, scene, caption))
             return files::failure(path, QStringLiteral("не удалось построить документ"));
     }
     return writeWhole(path, bytes);
 }
 
-QImage planImage(const PlanScene &shown)
+QImage planImage(const PlanScene &shown, const QString &caption)
 {
     std::optional<PlanScene> completed;
     const PlanScene &scene = complete(shown, completed);
-    QImage image(drawingSize(scene), QImage::Format_ARGB32_Premultiplied);
+    const QSize drawing = drawingSize(scene);
+    const DrawingHeading heading(caption);
+    const int top = heading.height(drawing.width());
+    QImage image(drawing + QSize(0, top), QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
         return image;
     const int dotsPerMetre = qRound(DrawingDpi / 0.0254);
@@ -369,13 +428,14 @@ QImage planImage(const PlanScene &shown)
     image.setDotsPerMeterY(dotsPerMetre);
     image.fill(Qt::white);
     QPainter painter(&image);
-    paintPlan(painter, QRectF(image.rect()), scene);
+    heading.paint(painter, drawing.width());
+    paintPlan(painter, QRectF(QPointF(0, top), drawing), scene);
     return image;
 }
 
-WriteResult writePng(const QString &path, const PlanScene &scene)
+WriteResult writePng(const QString &path, const PlanScene &scene, const QString &caption)
 {
-    const QImage image = planImage(scene);
+    const QImage image = planImage(scene, caption);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -384,11 +444,14 @@ WriteResult writePng(const QString &path, const PlanScene &scene)
     return writeWhole(path, bytes);
 }
 
-WriteResult writeSvg(const QString &path, const PlanScene &shown)
+WriteResult writeSvg(const QString &path, const PlanScene &shown, const QString &caption)
 {
     std::optional<PlanScene> completed;
     const PlanScene &scene = complete(shown, completed);
-    const QSize size = drawingSize(scene);
+    const QSize drawing = drawingSize(scene);
+    const DrawingHeading heading(caption);
+    const int top = heading.height(drawing.width());
+    const QSize size = drawing + QSize(0, top);
     QByteArray bytes;
     {
         QBuffer buffer(&bytes);
@@ -404,7 +467,8 @@ WriteResult writeSvg(const QString &path, const PlanScene &shown)
         if (!painter.begin(&generator))
             return files::failure(path, QStringLiteral("не удалось построить рисунок"));
         painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
-        paintPlan(painter, QRectF(QPoint(0, 0), size), scene);
+        heading.paint(painter, drawing.width());
+        paintPlan(painter, QRectF(QPointF(0, top), drawing), scene);
         painter.end();
     }
     return writeWhole(path, bytes);
@@ -424,26 +488,26 @@ PlanFormat formatOfPath(const QString &path)
     return PlanFormat::Unknown;
 }
 
-WriteResult writePlan(const QString &path, const PlanScene &scene)
+WriteResult writePlan(const QString &path, const PlanScene &scene, const QString &caption)
 {
     switch (formatOfPath(path)) {
-    case PlanFormat::Pdf: return writePdf(path, scene);
-    case PlanFormat::Svg: return writeSvg(path, scene);
-    case PlanFormat::Png: return writePng(path, scene);
-    case PlanFormat::Dxf: return writeDxf(path, dxfPlan(scene));
+    case PlanFormat::Pdf: return writePdf(path, scene, caption);
+    case PlanFormat::Svg: return writeSvg(path, scene, caption);
+    case PlanFormat::Png: return writePng(path, scene, caption);
+    case PlanFormat::Dxf: return writeDxf(path, dxfPlan(scene, caption));
     case PlanFormat::Unknown: break;
     }
     return files::failure(path, QStringLiteral("неизвестный вид файла, выберите PDF, SVG, PNG или DXF"));
 }
 
 WriteResult exportPlan(const QString &path, const PlanFigures &figures, Arrangement arrangement, double count,
-                       PlanView view)
+                       PlanView view, const QString &caption)
 {
     PlanScene scene = buildScene(figures, arrangement, count);
     scene.view = view;
     if (formatOfPath(path) != PlanFormat::Dxf)
         completeLevel(scene);
-    return writePlan(path, scene);
+    return writePlan(path, scene, caption);
 }
 
 } // namespace plan

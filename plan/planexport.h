@@ -21,24 +21,29 @@ namespace plan {
 using files::WriteResult;
 using files::writeWhole;
 
+// caption: a line under the plan's title that says whose plan it is (the
+// object, the room, its floor, the date), for a room written from a
+// project; the plan window's own files have none. The PDF puts it under
+// the title, the SVG and PNG put both lines above the drawing, the DXF
+// writes it as a text (DxfPlan::title).
 WriteResult writeCsv(const QString &path, const std::vector<Placement> &placements, QChar decimalPoint);
-WriteResult writePdf(const QString &path, const PlanScene &scene);
-WriteResult writeSvg(const QString &path, const PlanScene &scene);
-WriteResult writePng(const QString &path, const PlanScene &scene);
+WriteResult writePdf(const QString &path, const PlanScene &scene, const QString &caption = {});
+WriteResult writeSvg(const QString &path, const PlanScene &scene, const QString &caption = {});
+WriteResult writePng(const QString &path, const PlanScene &scene, const QString &caption = {});
 
 // The kinds of plan file, by the name's suffix (letter case ignored).
 enum class PlanFormat { Unknown, Pdf, Svg, Png, Dxf };
 PlanFormat formatOfPath(const QString &path);
 
 // Writes the plan in the format its suffix names.
-WriteResult writePlan(const QString &path, const PlanScene &scene);
+WriteResult writePlan(const QString &path, const PlanScene &scene, const QString &caption = {});
 
 // Writes the plan of the figures' room, the arrangement laid out (count
 // loudspeakers where it takes a count, see layOut), in the format the
 // path's suffix names (.dxf, .svg, .png, .pdf) showing the view; the level
 // view's map is computed here, on every core, before anything is written.
 WriteResult exportPlan(const QString &path, const PlanFigures &figures, Arrangement arrangement, double count,
-                       PlanView view);
+                       PlanView view, const QString &caption = {});
 
 // The margins of the document's pages, millimetres, on the PDF and on paper.
 inline constexpr double PageMargin = 12.0;
@@ -52,11 +57,12 @@ QPageLayout documentPageLayout(const QPageLayout &device);
 // The document on A4 landscape pages, for the PDF and the printer: the
 // title, the loudspeaker, the four results, the room, the arrangement and
 // its coverage, the drawing, then the coordinates, on further pages where
-// they do not fit. False when the device cannot be painted on.
-bool paintDocument(QPagedPaintDevice &device, const PlanScene &scene);
+// they do not fit; the caption, where there is one, under the title.
+// False when the device cannot be painted on.
+bool paintDocument(QPagedPaintDevice &device, const PlanScene &scene, const QString &caption = {});
 
-// The drawing alone as an image, its size chosen from the room's
-// proportions.
-QImage planImage(const PlanScene &scene);
+// The drawing as an image, its size chosen from the room's proportions;
+// with a caption, the title and the caption above it.
+QImage planImage(const PlanScene &scene, const QString &caption = {});
 
 } // namespace plan

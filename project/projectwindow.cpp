@@ -668,6 +668,10 @@ void ProjectWindow::exportTable()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += u'.' + suffixOfFilter(filter);
+    if (!m_path.isEmpty() && files::sameFile(path, m_path)) {
+        m_messenger->inform(ownFileRefusal(path));
+        return;
+    }
     if (!waitForLevels(QStringLiteral("Экспорт")))
         return;
     const files::WriteResult result = exportProject(path, *m_table, displayName());

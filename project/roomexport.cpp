@@ -7,6 +7,7 @@
 #include "calc/textrules.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFileInfo>
 #include <functional>
 #include <vector>
@@ -168,11 +169,19 @@ QString suffixOfFilter(const QString &filter)
     return formats().front().suffix;
 }
 
-files::WriteResult exportProject(const QString &path, RoomTable &table, const QString &name)
+QString ownFileRefusal(const QString &path)
+{
+    return QStringLiteral("Файл «%1» — это сам файл объекта; выберите другое имя.")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+files::WriteResult exportProject(const QString &path, RoomTable &table, const QString &name,
+                                 const LevelProgress &progress)
 {
     const ExportFormat *format = formatOf(path);
     if (!format)
         return files::failure(path, QStringLiteral("неизвестный формат файла"));
+    table.completeLevels(progress);
     return writeDocumentFile(path, format->bytes(table, name));
 }
 

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // The project written to a file, in the format its name's suffix names:
 // the rooms table as CSV, or the documents (rooms, lines, equipment list)
@@ -42,9 +43,19 @@ QStringList exportFilters();
 // The suffix a filter of exportFilters() adds to a name without one.
 QString suffixOfFilter(const QString &filter);
 
+// What an export onto the project's own file is told (files::sameFile):
+// the export would replace the project, so it is refused. path as given.
+QString ownFileRefusal(const QString &path);
+
+// How far the level figures are: done of total rooms computed. Called from
+// the threads that compute them, one call at a time.
+using LevelProgress = std::function<void(int done, int total)>;
+
 // Writes the project to path in its format, whole or not at all; name is
 // the project's name in the documents' title. No file misses a figure:
-// the level figures still pending are computed first.
-files::WriteResult exportProject(const QString &path, RoomTable &table, const QString &name);
+// the level figures still pending are computed first, reported to
+// progress as they come.
+files::WriteResult exportProject(const QString &path, RoomTable &table, const QString &name,
+                                 const LevelProgress &progress = {});
 
 } // namespace project

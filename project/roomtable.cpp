@@ -380,7 +380,7 @@ QString RoomTable::levelProgressLine() const
     return QStringLiteral("Расчет уровней: %1 из %2").arg(progress.done).arg(progress.needed);
 }
 
-void RoomTable::completeLevels()
+void RoomTable::completeLevels(const std::function<void(int done, int total)> &progress)
 {
     // Everything still pending is computed here, on every core and at the
     // caller's priority: the background stops.
@@ -396,8 +396,14 @@ void RoomTable::completeLevels()
         }
     }
     std::vector<RoomLevels> computed(todo.size());
+    QMutex reporting;
+    int done = 0;
     inParallel(todo.size(), [&](std::size_t i) {
         computed[i] = m_calculator.evaluateLevels(todo[i].second->inputs, todo[i].second->layout);
+        if (progress) {
+            const QMutexLocker lock(&reporting);
+            progress(++done, int(todo.size()));
+        }
     });
     QHash<QString, RoomLevels> levels;
     for (std::size_t i = 0; i < todo.size(); ++i)

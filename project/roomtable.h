@@ -13,6 +13,7 @@
 #include <QThreadPool>
 #include <atomic>
 #include <memory>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -104,8 +105,9 @@ public:
     // "Расчет уровней: 412 из 2000" while figures are pending, else empty.
     QString levelProgressLine() const;
     // Computes every level figure still pending here and now, so that the
-    // table holds all of them.
-    void completeLevels();
+    // table holds all of them; progress hears of each room done, one call
+    // at a time.
+    void completeLevels(const std::function<void(int done, int total)> &progress = {});
 
     // The result texts of every room, as the file keeps them for others.
     std::vector<ResultTexts> resultTexts() const;

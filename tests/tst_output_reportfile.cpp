@@ -3,8 +3,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#endif
 
 using namespace output;
 
@@ -69,6 +75,9 @@ private slots:
     void readOnlyFolderKeepsOldReport();
     void failedReplaceKeepsOldReport();
     void failedAppendCutsPartialBlock();
+    void linkToADeviceIsRefused_data();
+    void linkToADeviceIsRefused();
+    void appendFollowsALinkToAReport();
     void questionText();
 };
 
@@ -260,6 +269,69 @@ void ReportFileTest::failedAppendCutsPartialBlock()
 #else
     QSKIP("Needs a file size limit");
 #endif
+}
+
+void ReportFileTest::linkToADeviceIsRefused_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<unsigned>("minor");
+    QTest::newRow("append, null") << int(WriteMode::Append) << 3u;
+    QTest::newRow("append, full") << int(WriteMode::Append) << 7u;
+    QTest::newRow("replace, null") << int(WriteMode::Replace) << 3u;
+    QTest::newRow("replace, full") << int(WriteMode::Replace) << 7u;
+}
+
+// The report named by a link to a device: appending would lose the block
+// in /dev/null without a word, replacing would put a file in the device's
+// place. Both are refused with the reason, and the device stays one.
+void ReportFileTest::linkToADeviceIsRefused()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("devices and links of a Unix file system");
+#else
+    QFETCH(int, mode);
+    QFETCH(unsigned, minor);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // A node of our own with the numbers of /dev/null or /dev/full, so that
+    // a writer that went wrong could not replace the machine's.
+    QString device = dir.filePath(QStringLiteral("device"));
+    if (mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, minor)) != 0)
+        device = minor == 3 ? QStringLiteral("/dev/null") : QStringLiteral("/dev/full");
+    const QString report = dir.filePath(Name);
+    QVERIFY(QFile::link(device, report));
+    const int handles = openHandles();
+    const WriteResult result = writeReport(dir.path(), BlockA, WriteMode(mode));
+    QVERIFY(!result.ok);
+    QCOMPARE(result.error,
+             QStringLiteral("Не удалось записать файл %1: это не обычный файл (устройство)")
+                 .arg(QDir::toNativeSeparators(report)));
+    QCOMPARE(openHandles(), handles);
+    struct stat st { };
+    QCOMPARE(stat(QFile::encodeName(device).constData(), &st), 0);
+    QVERIFY(S_ISCHR(st.st_mode));
+    QVERIFY(QFileInfo(report).isSymLink());
+#endif
+}
+
+void ReportFileTest::appendFollowsALinkToAReport()
+{
+    // A report kept elsewhere and linked into the working folder grows
+    // there, and the link stays.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkdir("kept"));
+    const QString kept = dir.filePath(QStringLiteral("kept/report.txt"));
+    QVERIFY(writeFile(kept, BlockA));
+    QVERIFY(QFile::link(kept, dir.filePath(Name)));
+    QVERIFY(reportFileExists(dir.path()));
+    const WriteResult result = writeReport(dir.path(), BlockB, WriteMode::Append);
+    QVERIFY2(result.ok, qPrintable(result.error));
+    QCOMPARE(contents(kept), BlockA + BlockB);
+    QVERIFY(QFileInfo(dir.filePath(Name)).isSymLink());
+    QVERIFY(writeReport(dir.path(), BlockB, WriteMode::Replace).ok);
+    QCOMPARE(contents(kept), BlockB);
+    QVERIFY(QFileInfo(dir.filePath(Name)).isSymLink());
 }
 
 void ReportFileTest::questionText()

@@ -107,6 +107,7 @@ private slots:
     void discZones();
     void wallZonesCutToTheRoom_data();
     void wallZonesCutToTheRoom();
+    void titleOnItsOwnLayer();
     void charactersOutsideTheCodePage();
     void handSeedAboveEveryHandle();
     void writtenWhole();
@@ -301,6 +302,37 @@ void TestDxf::wallZonesCutToTheRoom()
             QVERIFY(outline[k].y() >= 0.0 && outline[k].y() <= 10000.0);
         }
     }
+}
+
+// A room written from a project carries its title as a text above the far
+// wall, on a layer of its own, which a drawing without a title lacks.
+void TestDxf::titleOnItsOwnLayer()
+{
+    DxfPlan plan = rowsPlan(12, 8, 6, disc(1.5), u'.');
+    plan.title = QStringLiteral("Объект «Школа». Помещение № 7 «Кабинет 12», этаж 2. Дата: 09.12.2026");
+    const Drawing drawing = readDrawing(dxfBytes(plan));
+    QStringList layers;
+    for (const Record &entry : drawing.tableEntries)
+        if (entry.type == "LAYER")
+            layers << decoded(entry.value(2));
+    QVERIFY(layers.contains(dxf::TitleLayer));
+    const std::vector<Record> titles = drawing.on(dxf::TitleLayer, "TEXT");
+    QCOMPARE(int(titles.size()), 1);
+    // «» lie outside windows-1251's letters and are written as \U+XXXX.
+    QCOMPARE(decoded(titles[0].value(1))
+                 .replace(QStringLiteral("\\U+00AB"), QStringLiteral("«"))
+                 .replace(QStringLiteral("\\U+00BB"), QStringLiteral("»")),
+             plan.title);
+    QCOMPARE(titles[0].number(10), 0.0);
+    QVERIFY(titles[0].number(20) > 8000.0);
+    QVERIFY(titles[0].number(20) + titles[0].number(40) <= headerValue(drawing, "$EXTMAX", 20).toDouble());
+    QCOMPARE(titles[0].value(7), QByteArray("unicode"));
+
+    plan.title.clear();
+    const Drawing untitled = readDrawing(dxfBytes(plan));
+    for (const Record &entry : untitled.tableEntries)
+        QVERIFY(!(entry.type == "LAYER" && decoded(entry.value(2)) == dxf::TitleLayer));
+    QVERIFY(untitled.on(dxf::TitleLayer, "TEXT").empty());
 }
 
 void TestDxf::charactersOutsideTheCodePage()

@@ -170,6 +170,7 @@ private slots:
     void pdfHoldsTitleFiguresAndCoordinates();
     void pdfContinuesCoordinatesOnFurtherPages();
     void svgAndPngHoldTheDrawing();
+    void captionGoesUnderTheTitle();
     void formats_data();
     void formats();
     void unknownFormatIsRefused();
@@ -491,6 +492,55 @@ void TestPlanExport::svgAndPngHoldTheDrawing()
     const PlanScene full = buildScene(ceilingExample(russianPoint()), Arrangement::NoGaps, 13);
     QVERIFY(writePng(pngPath, full).ok);
     QCOMPARE(tinted(QImage(pngPath)), qint64(0));
+}
+
+// A room written from a project says whose plan it is under the title;
+// without a caption every file is as the plan window writes it.
+void TestPlanExport::captionGoesUnderTheTitle()
+{
+    const PlanScene rows = buildScene(ceilingExample(russianPoint()), Arrangement::Rows, 13);
+    const QString caption
+        = QStringLiteral("Объект «Школа». Помещение № 7 «Кабинет 12», этаж 2. Дата: 09.12.2026");
+
+    // The PNG: the plain drawing under a band that holds the two lines.
+    const QImage plain = planImage(rows);
+    const QImage titled = planImage(rows, caption);
+    QCOMPARE(titled.width(), plain.width());
+    const int band = titled.height() - plain.height();
+    QVERIFY2(band > 40 && band < 200, qPrintable(QString::number(band)));
+    QCOMPARE(titled.copy(0, band, plain.width(), plain.height()), plain);
+    int inked = 0;
+    for (int y = 0; y < band; ++y)
+        for (int x = 0; x < titled.width(); ++x)
+            inked += qGray(titled.pixel(x, y)) < 128;
+    QVERIFY(inked > 500);
+    const QString pngPath = m_dir.filePath(QStringLiteral("titled.png"));
+    QVERIFY(writePng(pngPath, rows, caption).ok);
+    QCOMPARE(QImage(pngPath).size(), titled.size());
+
+    // The SVG: the caption as a text, taller by the same band.
+    const QString svgPath = m_dir.filePath(QStringLiteral("titled.svg"));
+    QVERIFY(writeSvg(svgPath, rows, caption).ok);
+    const QByteArray svg = contents(svgPath);
+    QVERIFY2(svg.contains(">" + caption.toUtf8() + "</text>"), svg.constData());
+    QVERIFY(svg.contains(QStringLiteral(">План размещения громкоговорителей</text>").toUtf8()));
+    QVERIFY(svg.contains(
+        QStringLiteral("viewBox=\"0 0 %1 %2\"").arg(titled.width()).arg(titled.height()).toUtf8()));
+    QVERIFY(writeSvg(svgPath, rows).ok);
+    QVERIFY(!contents(svgPath).contains(QStringLiteral("Объект").toUtf8()));
+
+    // The PDF: the caption right under the title.
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    const QString pdfPath = m_dir.filePath(QStringLiteral("titled.pdf"));
+    QVERIFY(writePdf(pdfPath, rows, caption).ok);
+    const QString text = pdfText(pdfPath).simplified();
+    QVERIFY2(text.startsWith(QStringLiteral("План размещения громкоговорителей ") + caption + u' '),
+             qPrintable(text.left(200)));
+    QVERIFY(writePlan(pdfPath, rows).ok);
+    const QString plainText = pdfText(pdfPath).simplified();
+    QVERIFY2(plainText.startsWith(QStringLiteral("План размещения громкоговорителей Громкоговоритель ")),
+             qPrintable(plainText.left(200)));
 }
 
 void TestPlanExport::formats_data()

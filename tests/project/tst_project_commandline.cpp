@@ -1,18 +1,26 @@
 // The program's command line, run as a process: exit codes, messages on
-// the standard error, the CSV that --export writes without a window, and
-// the plan of one room (--room) in every drawing format.
+// the standard error, the CSV that --export writes without a window, the
+// plan of one room (--room) in every drawing format with its caption, an
+// OUT that is the project's own file, a standard error free of Qt's
+// warnings; and the progress line and the caption as plain functions.
 
+#include "app/commandline.h"
 #include "plan/dxfdrawing.h"
 #include "plan/dxfexport.h"
 #include "project/projectfile.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextStream>
+#include <unistd.h>
 
 namespace {
 
@@ -33,6 +41,19 @@ project::RoomInputs ceilingRoom(const QString &length, const QString &width)
     return in;
 }
 
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The caption the plans of the test's school carry, dated date.
+QString schoolCaption(const QDate &date)
+{
+    return QStringLiteral("Объект «Школа; корпус \"Б\"». Помещение № 1 «Актовый зал», этаж 2. Дата: %1")
+        .arg(date.toString("dd.MM.yyyy"));
+}
+
 } // namespace
 
 class CommandLineTest : public QObject {
@@ -46,6 +67,17 @@ private slots:
     void roomPlan_data();
     void roomPlan();
     void levelViewDiffersFromZones();
+    void ontoTheProjectFile_data();
+    void ontoTheProjectFile();
+    void roomPlanSaysWhoseItIs_data();
+    void roomPlanSaysWhoseItIs();
+    void captionText_data();
+    void captionText();
+    void noQtWarnings_data();
+    void noQtWarnings();
+    void progressLine_data();
+    void progressLine();
+    void noProgressWithoutATerminal();
 
 private:
     struct Run {
@@ -53,7 +85,7 @@ private:
         QByteArray out;
         QByteArray err;
     };
-    Run run(const QStringList &arguments, const QString &language = "C.UTF-8");
+    Run run(const QStringList &arguments, const QString &language = "C.UTF-8", bool runtimeFolder = true);
     QByteArray bytesOf(const QString &name);
     QTemporaryDir dir;
     QString runtime;
@@ -76,6 +108,9 @@ void CommandLineTest::initTestCase()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(project::projectBytes(p, {}));
     file.close();
+    project::Project empty;
+    empty.name = "Пусто";
+    QVERIFY(writeBytes(dir.filePath("empty.lsplan"), project::projectBytes(empty, {})));
     bad = dir.filePath("bad.lsplan");
     QFile broken(bad);
     QVERIFY(broken.open(QIODevice::WriteOnly));
@@ -83,7 +118,8 @@ void CommandLineTest::initTestCase()
         "{\"format\": \"loudspeaker-planner/object\", \"version\": 1, \"name\": \"\", \"rooms\": [{}]}");
 }
 
-CommandLineTest::Run CommandLineTest::run(const QStringList &arguments, const QString &language)
+CommandLineTest::Run CommandLineTest::run(const QStringList &arguments, const QString &language,
+                                          bool runtimeFolder)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -97,7 +133,10 @@ CommandLineTest::Run CommandLineTest::run(const QStringList &arguments, const QS
     env.insert("XDG_DATA_HOME", dir.filePath("data"));
     env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
     // The drawings need a GUI application, which wants its runtime folder.
-    env.insert("XDG_RUNTIME_DIR", runtime);
+    if (runtimeFolder)
+        env.insert("XDG_RUNTIME_DIR", runtime);
+    else
+        env.remove("XDG_RUNTIME_DIR");
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(dir.path());
     process.start(QStringLiteral(PLANNER_PROGRAM), arguments);
@@ -229,14 +268,24 @@ void CommandLineTest::roomPlan_data()
     QTest::newRow("dxf without --room")
         << QStringList{"--export", "plan.dxf", "school.lsplan"} << 2
         << "Чертеж DXF записывается для одного помещения: укажите его номер параметром --room N." + help;
+    // The room's number is checked against the rooms the file holds.
     QTest::newRow("N not a number") << QStringList{"--export", "plan.png", "--room", "первый",
                                                    "school.lsplan"}
-                                    << 2 << "Номер помещения «первый» не является целым числом от 1." + help;
+                                    << 2 << "Номер помещения «первый» не является целым числом от 1 до 2.\n";
     QTest::newRow("N zero") << QStringList{"--export", "plan.png", "--room", "0", "school.lsplan"} << 2
-                            << "Номер помещения «0» не является целым числом от 1." + help;
+                            << "Номер помещения «0» не является целым числом от 1 до 2.\n";
+    QTest::newRow("N negative") << QStringList{"--export", "plan.png", "--room", "-1", "school.lsplan"} << 2
+                                << "Номер помещения «-1» не является целым числом от 1 до 2.\n";
     QTest::newRow("N past the last room")
         << QStringList{"--export", "plan.png", "--room", "3", "school.lsplan"} << 2
-        << "В объекте «school.lsplan» нет помещения № 3: помещений в нем 2.\n";
+        << "Номер помещения «3» не является целым числом от 1 до 2.\n";
+    QTest::newRow("N a fraction") << QStringList{"--export", "plan.png", "--room", "1.5", "school.lsplan"}
+                                  << 2 << "Номер помещения «1.5» не является целым числом от 1 до 2.\n";
+    QTest::newRow("no rooms") << QStringList{"--export", "plan.png", "--room", "1", "empty.lsplan"} << 2
+                              << "В объекте «empty.lsplan» нет ни одного помещения: записать план нечего.\n";
+    QTest::newRow("level view in DXF")
+        << QStringList{"--export", "plan.dxf", "--room", "1", "--view", "level", "school.lsplan"} << 2
+        << "В чертеже DXF нет карты уровня звука: для вида level выберите файл .pdf, .svg или .png." + help;
     QTest::newRow("unknown view")
         << QStringList{"--export", "plan.png", "--room", "1", "--view", "map", "school.lsplan"} << 2
         << "Неизвестный вид плана «map»: укажите zones (зоны) или level (уровень звука)." + help;
@@ -298,6 +347,209 @@ void CommandLineTest::levelViewDiffersFromZones()
     const QImage level = QImage::fromData(bytesOf("level.png"), "PNG");
     QVERIFY(!zones.isNull() && !level.isNull());
     QVERIFY(zones != level);
+}
+
+void CommandLineTest::ontoTheProjectFile_data()
+{
+    // In the test's folder: "object.csv" and "object.pdf", projects of
+    // their own whatever their names say; "link.csv" and "link.pdf"
+    // symbolic links to them; "hard.csv" a hard link to object.csv; "sub/".
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("the same name") << QStringList{"--export", "object.csv", "object.csv"};
+    QTest::newRow("with ./") << QStringList{"--export", "./object.csv", "object.csv"};
+    QTest::newRow("through a folder and ..") << QStringList{"--export", "sub/../object.csv", "object.csv"};
+    QTest::newRow("absolute OUT") << QStringList{"--export", "{dir}/object.csv", "object.csv"};
+    QTest::newRow("absolute FILE") << QStringList{"--export", "object.csv", "{dir}/object.csv"};
+    QTest::newRow("symbolic link") << QStringList{"--export", "link.csv", "object.csv"};
+    QTest::newRow("hard link") << QStringList{"--export", "hard.csv", "object.csv"};
+    QTest::newRow("PDF of the documents") << QStringList{"--export", "link.pdf", "object.pdf"};
+    QTest::newRow("plan of a room") << QStringList{"--export", "object.pdf", "--room", "1", "object.pdf"};
+    QTest::newRow("plan through a link")
+        << QStringList{"--export", "link.pdf", "--room", "1", "--view", "level", "object.pdf"};
+}
+
+// An OUT that is the project's own file, by any name, would replace the
+// project with the export: refused, and nothing is written.
+void CommandLineTest::ontoTheProjectFile()
+{
+    QFETCH(QStringList, arguments);
+    const QByteArray project = bytesOf("school.lsplan");
+    QDir here(dir.path());
+    for (const QString name : {"object.csv", "object.pdf", "link.csv", "link.pdf", "hard.csv"})
+        here.remove(name);
+    QVERIFY(writeBytes(dir.filePath("object.csv"), project));
+    QVERIFY(writeBytes(dir.filePath("object.pdf"), project));
+    QVERIFY(QFile::link("object.csv", dir.filePath("link.csv")));
+    QVERIFY(QFile::link("object.pdf", dir.filePath("link.pdf")));
+    QCOMPARE(::link(QFile::encodeName(dir.filePath("object.csv")).constData(),
+                    QFile::encodeName(dir.filePath("hard.csv")).constData()),
+             0);
+    here.mkdir("sub");
+    const QString canonical = QFileInfo(dir.path()).canonicalFilePath();
+    arguments.replaceInStrings("{dir}", canonical);
+
+    const Run r = run(arguments);
+    QCOMPARE(r.code, 1);
+    QCOMPARE(QString::fromUtf8(r.err),
+             QStringLiteral("Файл «%1» — это сам файл объекта; выберите другое имя.\n")
+                 .arg(QDir::toNativeSeparators(arguments.at(1))));
+    QCOMPARE(bytesOf("object.csv"), project);
+    QCOMPARE(bytesOf("object.pdf"), project);
+    QCOMPARE(bytesOf("hard.csv"), project);
+    QVERIFY(QFileInfo(dir.filePath("link.csv")).isSymLink());
+    QVERIFY(QFileInfo(dir.filePath("link.pdf")).isSymLink());
+    // No temporary file was left beside them either.
+    QCOMPARE(here.entryList({"object*", "link*", "hard*"}, QDir::AllEntries | QDir::System),
+             QStringList({"hard.csv", "link.csv", "link.pdf", "object.csv", "object.pdf"}));
+}
+
+void CommandLineTest::roomPlanSaysWhoseItIs_data()
+{
+    QTest::addColumn<QString>("out");
+    QTest::newRow("pdf") << "titled.pdf";
+    QTest::newRow("svg") << "titled.svg";
+    QTest::newRow("dxf") << "titled.dxf";
+}
+
+// The plan of a project's room names the object, the room, its floor and
+// the day it was written.
+void CommandLineTest::roomPlanSaysWhoseItIs()
+{
+    QFETCH(QString, out);
+    const QDate before = QDate::currentDate();
+    const Run r = run({"--export", out, "--room", "1", "school.lsplan"});
+    const QDate after = QDate::currentDate();
+    QCOMPARE(r.code, 0);
+    QString text;
+    if (out.endsWith(".pdf")) {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        QProcess pdftotext;
+        pdftotext.start("pdftotext", {"-enc", "UTF-8", dir.filePath(out), "-"});
+        QVERIFY(pdftotext.waitForFinished(30000) && pdftotext.exitCode() == 0);
+        text = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+    } else if (out.endsWith(".svg")) {
+        text = QString::fromUtf8(bytesOf(out)).replace("&quot;", "\"").replace("&amp;", "&");
+    } else {
+        const dxfdrawing::Drawing drawing = dxfdrawing::readDrawing(bytesOf(out));
+        const std::vector<dxfdrawing::Record> titles = drawing.on(plan::dxf::TitleLayer, "TEXT");
+        QCOMPARE(int(titles.size()), 1);
+        text = dxfdrawing::decoded(titles[0].value(1)).replace("\\U+00AB", "«").replace("\\U+00BB", "»");
+    }
+    QVERIFY2(text.contains(schoolCaption(before)) || text.contains(schoolCaption(after)), qPrintable(text));
+}
+
+void CommandLineTest::captionText_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("floor");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("name and floor") << "Кабинет 12"
+                                    << "2"
+                                    << "Объект «Школа». Помещение № 7 «Кабинет 12», этаж 2. Дата: 09.12.2026";
+    QTest::newRow("no floor") << "Кабинет 12"
+                              << ""
+                              << "Объект «Школа». Помещение № 7 «Кабинет 12». Дата: 09.12.2026";
+    QTest::newRow("no name") << ""
+                             << "-1"
+                             << "Объект «Школа». Помещение № 7, этаж -1. Дата: 09.12.2026";
+    QTest::newRow("neither") << ""
+                             << ""
+                             << "Объект «Школа». Помещение № 7. Дата: 09.12.2026";
+}
+
+void CommandLineTest::captionText()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, floor);
+    QFETCH(QString, caption);
+    QCOMPARE(commandline::roomPlanCaption("Школа", 7, name, floor, QDate(2026, 12, 9)), caption);
+}
+
+void CommandLineTest::noQtWarnings_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("documents as PDF") << QStringList{"--export", "quiet.pdf", "school.lsplan"};
+    QTest::newRow("plan as PNG") << QStringList{"--export", "quiet.png", "--room", "1", "school.lsplan"};
+    QTest::newRow("plan as PDF, level")
+        << QStringList{"--export", "quiet.pdf", "--room", "1", "--view", "level", "school.lsplan"};
+    QTest::newRow("table as CSV") << QStringList{"--export", "quiet.csv", "school.lsplan"};
+}
+
+// Without a runtime folder Qt warns as the application starts; none of
+// that reaches the standard error of a run that succeeds.
+void CommandLineTest::noQtWarnings()
+{
+    QFETCH(QStringList, arguments);
+    QFile::remove(dir.filePath(arguments.at(1)));
+    const Run r = run(arguments, "C.UTF-8", false);
+    QCOMPARE(r.code, 0);
+    QCOMPARE(QString::fromUtf8(r.err), QString());
+    QVERIFY(!bytesOf(arguments.at(1)).isEmpty());
+}
+
+void CommandLineTest::progressLine_data()
+{
+    // Each step: the milliseconds since the export began, then done and
+    // total, or -1 for finish(); what the standard error holds after all.
+    QTest::addColumn<bool>("terminal");
+    QTest::addColumn<QList<QList<int>>>("steps");
+    QTest::addColumn<QString>("written");
+    const QList<QList<int>> slow{{500, 1, 10},  {2100, 2, 10},  {2150, 3, 10},
+                                 {2250, 4, 10}, {2260, 10, 10}, {2300, -1, 0}};
+    QTest::newRow("slow, on a terminal")
+        << true << slow << "\rРасчет уровней: 2 из 10\rРасчет уровней: 4 из 10\rРасчет уровней: 10 из 10\n";
+    QTest::newRow("slow, not a terminal") << false << slow << "";
+    QTest::newRow("done within 2 s") << true << QList<QList<int>>{{100, 1, 2}, {1900, 2, 2}, {1950, -1, 0}}
+                                     << "";
+    QTest::newRow("exactly 2 s") << true << QList<QList<int>>{{2000, 5, 5}, {2001, -1, 0}} << "";
+    QTest::newRow("finished twice") << true << QList<QList<int>>{{2500, 1, 1}, {2501, -1, 0}, {2502, -1, 0}}
+                                    << "\rРасчет уровней: 1 из 1\n";
+}
+
+void CommandLineTest::progressLine()
+{
+    QFETCH(bool, terminal);
+    QFETCH(QList<QList<int>>, steps);
+    QFETCH(QString, written);
+    QString err;
+    QTextStream stream(&err);
+    qint64 now = 0;
+    commandline::ProgressLine line(stream, terminal, [&now] { return now; });
+    for (const QList<int> &step : steps) {
+        now = step[0];
+        if (step[1] < 0)
+            line.finish();
+        else
+            line.update(step[1], step[2]);
+    }
+    stream.flush();
+    QCOMPARE(err, written);
+    QCOMPARE(commandline::progressText(412, 2000), QStringLiteral("Расчет уровней: 412 из 2000"));
+}
+
+// A project whose level figures take a few seconds: the standard error of
+// a test is no terminal, so it holds no progress.
+void CommandLineTest::noProgressWithoutATerminal()
+{
+    project::Project p;
+    p.name = "Медленный";
+    for (const QString length : {"30", "31", "32", "33"}) {
+        project::RoomInputs in = ceilingRoom(length, "20");
+        in.model = "GK-1";
+        in.mounting = calc::Mounting::Wall;
+        in.roomType = "СПОРТЗАЛ";
+        p.rooms.push_back({"Зал " + length, "1", "", in, "на одной стене"});
+    }
+    QVERIFY(writeBytes(dir.filePath("slow.lsplan"), project::projectBytes(p, {})));
+    const Run r = run({"--export", "slow.csv", "slow.lsplan"});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(QString::fromUtf8(r.err), QString());
+    // Every room has its level figures.
+    const QStringList lines = QString::fromUtf8(bytesOf("slow.csv")).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 5);
+    for (const QString &line : lines.mid(1))
+        QVERIFY2(!line.split(u';').value(17).isEmpty(), qPrintable(line));
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)

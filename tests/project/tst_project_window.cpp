@@ -112,6 +112,8 @@ private slots:
     void printingPaintsTheDocumentsPages();
     void exportWaitsForTheLevelsWithTheWindowAlive();
     void exportOfManyRoomsIsCancelledWhileTheColumnsFill();
+    void exportRefusesTheProjectsOwnFile_data();
+    void exportRefusesTheProjectsOwnFile();
 
 private:
     project::ProjectWindow *projectWindow()
@@ -854,7 +856,7 @@ void ProjectWindowTest::printingPaintsTheDocumentsPages()
 
 namespace {
 
-// Exports to a given file instead of asking for one.
+// Answers "Экспорт…" with a path, the filter chosen the first one (CSV).
 class ExportingTo : public project::ProjectWindow {
 public:
     ExportingTo(const project::RoomCalculator &calculator, Messenger *messenger, QString path)
@@ -863,8 +865,11 @@ public:
     { }
 
 protected:
-    QString askSavePath(const QString &, const QString &, const QStringList &, QString *) override
+    QString askSavePath(const QString &, const QString &, const QStringList &filters,
+                        QString *chosen) override
     {
+        if (chosen)
+            *chosen = filters.front();
         return m_path;
     }
 
@@ -1030,6 +1035,67 @@ void ProjectWindowTest::exportOfManyRoomsIsCancelledWhileTheColumnsFill()
     // also counts the other programs of a busy machine, hence the margin.
     QVERIFY2(largestWork < 100, qPrintable(QString::number(largestWork)));
     QVERIFY2(largestGap < 1000, qPrintable(QString::number(largestGap)));
+}
+
+void ProjectWindowTest::exportRefusesTheProjectsOwnFile_data()
+{
+    // The project is the file "object.csv" in the test's folder, which
+    // also holds "link.csv" -> object.csv.
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("the project's file") << "{dir}/object.csv" << true;
+    QTest::newRow("the name without its suffix") << "{dir}/object" << true;
+    QTest::newRow("another spelling") << "{dir}/sub/../object.csv" << true;
+    QTest::newRow("a link to it") << "{dir}/link.csv" << true;
+    QTest::newRow("another file") << "{dir}/rooms.csv" << false;
+}
+
+// "Экспорт…" onto the project's own file would replace the project with
+// the table: refused with the message the command line gives, and nothing
+// is written.
+void ProjectWindowTest::exportRefusesTheProjectsOwnFile()
+{
+    QFETCH(QString, chosen);
+    QFETCH(bool, refused);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QVERIFY(QDir(folder.path()).mkdir("sub"));
+    chosen.replace("{dir}", folder.path());
+    const RoomEvaluation calculator;
+    ExportingTo w(calculator, &f->messages, chosen);
+    project::Project p;
+    p.name = "Гимназия";
+    p.rooms.push_back(
+        {"Тир", "1", "",
+         inputs("KE-1", calc::Mounting::Ceiling, 1, "", "", "ТЕАТР", "", "3", "9", "6", "", true), "рядами"});
+    const QString path = folder.filePath("object.csv");
+    const QByteArray bytes = project::projectBytes(p, {});
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    QVERIFY(QFile::link(path, folder.filePath("link.csv")));
+    QVERIFY(w.openFile(path));
+    f->messages.shown.clear();
+
+    w.exportTable();
+    const QString written = QFileInfo(chosen).suffix().isEmpty() ? chosen + ".csv" : chosen;
+    QFile project(path);
+    QVERIFY(project.open(QIODevice::ReadOnly));
+    if (refused) {
+        QCOMPARE(f->messages.texts(),
+                 QStringList{QStringLiteral("Файл «%1» — это сам файл объекта; выберите другое имя.")
+                                 .arg(QDir::toNativeSeparators(written))});
+        QCOMPARE(project.readAll(), bytes);
+        QVERIFY(QFileInfo(folder.filePath("link.csv")).isSymLink());
+    } else {
+        QCOMPARE(f->messages.texts(), QStringList());
+        QCOMPARE(project.readAll(), bytes);
+        QFile table(written);
+        QVERIFY(table.open(QIODevice::ReadOnly));
+        QVERIFY(table.readAll().contains(QStringLiteral("Тир").toUtf8()));
+    }
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::System).size(), refused ? 2 : 3);
 }
 
 QTEST_MAIN(ProjectWindowTest)
