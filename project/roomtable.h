@@ -12,8 +12,8 @@
 #include <QString>
 #include <QThreadPool>
 #include <atomic>
-#include <memory>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
