@@ -140,7 +140,7 @@ CommandLineTest::Run CommandLineTest::run(const QStringList &arguments, const QS
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(dir.path());
     process.start(QStringLiteral(PLANNER_PROGRAM), arguments);
-    if (!process.waitForFinished(30000))
+    if (!process.waitForFinished(120000))
         return {-1, {}, {}};
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardOutput(), process.readAllStandardError()};

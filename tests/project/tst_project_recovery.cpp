@@ -35,6 +35,15 @@
 
 namespace {
 
+// The program ends within a second of a signal. Built under
+// AddressSanitizer it runs many times slower (its exit frees a huge map's
+// memory through the sanitizer's allocator), so there it is given five.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr qint64 SignalEndMs = 5000;
+#else
+constexpr qint64 SignalEndMs = 1000;
+#endif
+
 void nameTheProgram()
 {
     QCoreApplication::setOrganizationName(QStringLiteral("loudspeaker-planner"));
@@ -255,7 +264,7 @@ void ProjectRecoveryTest::signalKeepsTheChange()
     qInfo("Ended %lld ms after the signal", qlonglong(took));
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     QCOMPARE(child.exitCode(), 128 + signal);
-    QVERIFY(took < 1000);
+    QVERIFY2(took < SignalEndMs, qPrintable(QString::number(took)));
 
     const std::vector<project::LeftCopy> left = project::leftCopies();
     QCOMPARE(left.size(), std::size_t(1));
@@ -336,7 +345,7 @@ void ProjectRecoveryTest::programEndsOnSignals()
     qInfo("Ended %lld ms after the signal", qlonglong(took));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 128 + signal);
-    QVERIFY(took < 1000);
+    QVERIFY2(took < SignalEndMs, qPrintable(QString::number(took)));
     // Nothing was changed, and the copy left is still there to offer.
     const std::vector<project::LeftCopy> left = project::leftCopies();
     QCOMPARE(left.size(), std::size_t(leftCopy ? 1 : 0));
