@@ -5,8 +5,29 @@
 
 #include <QString>
 
-// What the tests of the rooms table share: a horn's angles on a room, and a
-// column of the table found by its caption.
+// What the tests of the rooms table share: a ceiling room of a theatre, a
+// horn's angles on a room, and a column of the table found by its caption.
+
+// A theatre's room with ceiling loudspeakers of the model, 3 m high, its
+// area taken from its sides.
+inline project::RoomInputs theatreCeilingRoom(const QString &model, int tap, const QString &length,
+                                              const QString &width)
+{
+    project::RoomInputs in;
+    in.model = model;
+    in.mounting = calc::Mounting::Ceiling;
+    in.tap = tap;
+    in.directivity = in.verticalDirectivity = "90";
+    in.tilt = "0";
+    in.margin = "10";
+    in.listeningHeight = "150";
+    in.roomType = "ТЕАТР";
+    in.height = "3";
+    in.length = length;
+    in.width = width;
+    in.areaFromSides = true;
+    return in;
+}
 
 inline project::RoomInputs horn(project::RoomInputs in, const QString &directivity, const QString &vertical,
                                 const QString &tilt)

@@ -23,20 +23,7 @@ namespace {
 
 RoomInputs ceilingRoom(int tap, const QString &length, const QString &width)
 {
-    RoomInputs in;
-    in.model = "KE-1";
-    in.mounting = calc::Mounting::Ceiling;
-    in.tap = tap;
-    in.directivity = in.verticalDirectivity = "90";
-    in.tilt = "0";
-    in.margin = "10";
-    in.listeningHeight = "150";
-    in.roomType = "ТЕАТР";
-    in.height = "3";
-    in.length = length;
-    in.width = width;
-    in.areaFromSides = true;
-    return in;
+    return theatreCeilingRoom("KE-1", tap, length, width);
 }
 
 // The fields of a CSV line, the quotes of a quoted field taken off.

@@ -11,6 +11,7 @@
 #include "project/projectlines.h"
 #include "project/roomexport.h"
 #include "project/roomtable.h"
+#include "roomtesthelpers.h"
 #include "toolrun.h"
 #include "widgets/rowmark.h"
 
@@ -60,20 +61,7 @@ Built build(const Line &line, const std::vector<RoomLoad> &rooms)
 
 RoomInputs ceilingRoom(const QString &model, int tap, const QString &length)
 {
-    RoomInputs in;
-    in.model = model;
-    in.mounting = calc::Mounting::Ceiling;
-    in.tap = tap;
-    in.directivity = in.verticalDirectivity = "90";
-    in.tilt = "0";
-    in.margin = "10";
-    in.listeningHeight = "150";
-    in.roomType = "ТЕАТР";
-    in.height = "3";
-    in.length = length;
-    in.width = "8";
-    in.areaFromSides = true;
-    return in;
+    return theatreCeilingRoom(model, tap, length, "8");
 }
 
 // The cells of a sheet as stored: reference -> (type, value).
