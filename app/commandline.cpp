@@ -5,8 +5,9 @@
 #include "plan/planexport.h"
 #include "project/projectdocument.h"
 #include "project/projectfile.h"
+#include "project/projectmodel.h"
 #include "project/roomexport.h"
-#include "project/roomtable.h"
+#include "project/roomresults.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -291,10 +292,13 @@ int exportTable(const QString &out, const QString &projectFile, QTextStream &err
         return Failed;
     if (ontoProjectFile(out, projectFile, err))
         return Failed;
-    project::RoomTable table(calculator, calc::localeDecimalPoint());
-    table.setProject(std::move(*read));
+    project::ProjectModel model;
+    project::RoomResultsService results(model, calculator, calc::localeDecimalPoint());
+    // The level figures are all computed for the file, none before.
+    results.setBackgroundLevels(false);
+    model.setProject(std::move(*read));
     const files::WriteResult written
-        = project::exportProject(out, table, project::projectDisplayName(table.project().name, projectFile),
+        = project::exportProject(out, results, project::projectDisplayName(model.project().name, projectFile),
                                  [&progress](int done, int total) { progress.update(done, total); });
     progress.finish();
     if (!written.ok) {

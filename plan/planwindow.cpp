@@ -207,18 +207,15 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
     connect(m_csv, &QPushButton::clicked, this, &PlanWindow::saveCoordinates);
     connect(m_print, &QPushButton::clicked, this, &PlanWindow::printPlan);
 
-    // One map at a time: a new one waits for the cancelled one to stop.
-    // The map itself takes every core.
-    m_levelThreads.setMaxThreadCount(1);
-
     resize(1100, 680);
 }
 
 PlanWindow::~PlanWindow()
 {
-    // No computation may outlive the window it reports to.
+    // No computation may outlive the window it reports to: one map at a
+    // time (the map itself takes every core), stopped and waited for here.
     cancelLevel();
-    m_levelThreads.waitForDone();
+    m_levelJobs.waitForDone();
 }
 
 void PlanWindow::closeEvent(QCloseEvent *event)
@@ -231,7 +228,7 @@ void PlanWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     // A map cancelled when the window closed (none is being computed).
-    if (m_scene && m_scene->levelPending() && !m_levelCancel)
+    if (m_scene && m_scene->levelPending() && !m_levelAsked)
         requestLevel();
 }
 
@@ -385,33 +382,25 @@ void PlanWindow::requestLevel()
         m_scene->level = levelPicture(inputs, required);
         return;
     }
-    const quint64 request = m_levelRequest;
-    auto cancel = std::make_shared<std::atomic<bool>>(false);
-    m_levelCancel = cancel;
-    m_levelThreads.start([this, inputs = std::move(inputs), required, cancel, request] {
-        std::shared_ptr<const LevelPicture> picture = levelPicture(inputs, required, cancel.get());
-        if (!picture)
-            return;
-        // The window waits for this task before it goes, so it is there to
-        // take the map; the queued call runs on the UI thread.
-        QMetaObject::invokeMethod(
-            this, [this, picture, request] { levelComputed(picture, request); }, Qt::QueuedConnection);
-    });
+    m_levelAsked = true;
+    m_levelJobs.replace(
+        [inputs = std::move(inputs), required](const std::atomic<bool> &cancel) {
+            return levelPicture(inputs, required, &cancel);
+        },
+        [this](std::shared_ptr<const LevelPicture> picture) { levelComputed(std::move(picture)); });
 }
 
 void PlanWindow::cancelLevel()
 {
-    ++m_levelRequest;
-    if (m_levelCancel)
-        m_levelCancel->store(true);
-    m_levelCancel.reset();
+    m_levelJobs.cancel();
+    m_levelAsked = false;
 }
 
-void PlanWindow::levelComputed(std::shared_ptr<const LevelPicture> picture, quint64 request)
+void PlanWindow::levelComputed(std::shared_ptr<const LevelPicture> picture)
 {
-    if (request != m_levelRequest || !m_scene || !m_scene->levelPending())
+    m_levelAsked = false;
+    if (!picture || !m_scene || !m_scene->levelPending())
         return;
-    m_levelCancel.reset();
     m_scene->level = std::move(picture);
     showScene();
     emit levelMapShown();

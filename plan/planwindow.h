@@ -4,10 +4,10 @@
 #include "planfigures.h"
 #include "planscene.h"
 
+#include "widgets/backgroundjobs.h"
+
 #include <QStringList>
-#include <QThreadPool>
 #include <QWidget>
-#include <atomic>
 #include <memory>
 
 class Messenger;
@@ -115,7 +115,7 @@ private:
     // cancelling the computation asked for before.
     void requestLevel();
     void cancelLevel();
-    void levelComputed(std::shared_ptr<const LevelPicture> picture, quint64 request);
+    void levelComputed(std::shared_ptr<const LevelPicture> picture);
     // The level map computed here and now where it is still being computed
     // (for a file or the printer, which show no half picture).
     void finishLevel();
@@ -138,11 +138,10 @@ private:
     QString m_folder;
     std::shared_ptr<PlanScene> m_scene;
 
-    // The level map's computation: one at a time; the request number of
-    // the newest, whose map alone is shown, and its cancel flag.
-    QThreadPool m_levelThreads;
-    quint64 m_levelRequest = 0;
-    std::shared_ptr<std::atomic<bool>> m_levelCancel;
+    // The level map's computation: one at a time, the newest request's
+    // map alone shown; whether one is asked for and not yet shown.
+    BackgroundJobs m_levelJobs{1};
+    bool m_levelAsked = false;
 
     QStackedLayout *m_pages;
     QLabel *m_notCalculated;

@@ -1,6 +1,7 @@
 #include "linetable.h"
 
-#include "roomtable.h"
+#include "projectmodel.h"
+#include "roomresults.h"
 #include "validation.h"
 
 #include "calc/numberformat.h"
@@ -128,22 +129,25 @@ const std::vector<EquipmentColumn> &equipmentColumns()
     return columns;
 }
 
-LineTable::LineTable(const RoomTable &rooms, QObject *parent) : QAbstractTableModel(parent), m_rooms(rooms)
+LineTable::LineTable(const RoomResultsService &results, QObject *parent)
+    : QAbstractTableModel(parent),
+      m_model(results.model()),
+      m_results(results)
 {
-    connect(&rooms, &RoomTable::projectChanged, this, &LineTable::recompute);
+    connect(&m_model, &ProjectModel::changed, this, &LineTable::recompute);
     recompute();
 }
 
 void LineTable::recompute()
 {
-    const Project &project = m_rooms.project();
+    const Project &project = m_model.project();
     std::vector<LineSummary> summaries
-        = summariseLines(project, m_rooms.allResults(), m_rooms.calculator(), m_rooms.decimalPoint());
+        = summariseLines(project, m_results.all(), m_results.calculator(), m_results.decimalPoint());
     const bool sameRows = summaries.size() == m_summaries.size();
     if (!sameRows)
         beginResetModel();
     m_summaries = std::move(summaries);
-    m_equipment = equipmentList(project, m_rooms.allResults(), m_summaries, m_rooms.decimalPoint());
+    m_equipment = equipmentList(project, m_results.all(), m_summaries, m_results.decimalPoint());
     m_roomsOnNoLine = project::roomsOnNoLine(project);
     if (!sameRows)
         endResetModel();
@@ -159,8 +163,8 @@ QString LineTable::noLineText() const
 
 LineRow LineTable::row(int r) const
 {
-    return {r + 1, m_rooms.project().lines[std::size_t(r)], m_summaries[std::size_t(r)],
-            m_rooms.decimalPoint()};
+    return {r + 1, m_model.project().lines[std::size_t(r)], m_summaries[std::size_t(r)],
+            m_results.decimalPoint()};
 }
 
 QString LineTable::cellText(int r, int column) const
@@ -181,7 +185,7 @@ int LineTable::columnCount(const QModelIndex &parent) const
 QVariant LineTable::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount()
-        || std::size_t(index.row()) >= m_rooms.project().lines.size())
+        || std::size_t(index.row()) >= m_model.project().lines.size())
         return {};
     const LineColumn &column = lineColumns()[std::size_t(index.column())];
     // A line whose losses are over the limit, whose inputs are out of range
@@ -227,7 +231,7 @@ bool LineTable::setData(const QModelIndex &index, const QVariant &value, int rol
     const QString text = value.toString();
     if (column.edit == LineColumn::Edit::None || text == cellText(index.row(), index.column()))
         return false;
-    Line line = m_rooms.project().lines[std::size_t(index.row())];
+    Line line = m_model.project().lines[std::size_t(index.row())];
     if (column.edit == LineColumn::Edit::Name) {
         line.name = text;
     } else {

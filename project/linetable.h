@@ -10,7 +10,8 @@
 
 namespace project {
 
-class RoomTable;
+class ProjectModel;
+class RoomResultsService;
 
 // One row of the lines table: the line, its number and its summary, with
 // the decimal separator the figures are shown with.
@@ -58,14 +59,15 @@ const std::vector<EquipmentColumn> &equipmentColumns();
 // for any other text.
 std::optional<double> readTypedNumber(QStringView text);
 
-// The lines of a project with their figures, and the equipment list,
-// computed again whenever the project changes. An edit in place is not
+// The lines of a ProjectModel with their figures (from the rooms' results
+// of a RoomResultsService of that model), and the equipment list, computed
+// again whenever the project changes. An edit in place is not
 // applied here: it is announced by editRequested (or editRefused, with
 // the reason), so that the window can make it an undoable command.
 class LineTable : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit LineTable(const RoomTable &rooms, QObject *parent = nullptr);
+    explicit LineTable(const RoomResultsService &results, QObject *parent = nullptr);
 
     const std::vector<LineSummary> &summaries() const { return m_summaries; }
     const std::vector<EquipmentItem> &equipment() const { return m_equipment; }
@@ -91,7 +93,8 @@ signals:
 private:
     void recompute();
 
-    const RoomTable &m_rooms;
+    const ProjectModel &m_model;
+    const RoomResultsService &m_results;
     std::vector<LineSummary> m_summaries;
     std::vector<EquipmentItem> m_equipment;
     int m_roomsOnNoLine = 0;

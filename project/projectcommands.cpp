@@ -1,158 +1,164 @@
 #include "projectcommands.h"
 
-#include "roomtable.h"
-
+#include <algorithm>
 #include <utility>
 
 namespace project {
 
-AddRoomCommand::AddRoomCommand(RoomTable &table, int row, Room room)
+AddRoomCommand::AddRoomCommand(ProjectModel &model, int row, Room room)
     : QUndoCommand(QStringLiteral("Добавить помещение")),
-      m_table(table),
+      m_model(model),
       m_row(row),
       m_room(std::move(room))
 { }
 
 void AddRoomCommand::redo()
 {
-    m_table.insertRoom(m_row, m_room);
+    // Added again after an undo, the room is the same room: its id stays.
+    if (m_id == 0)
+        m_id = m_model.addRoom(m_row, m_room);
+    else
+        m_model.restoreRoom(std::min(m_row, m_model.roomCount()), m_id, m_room);
 }
 
 void AddRoomCommand::undo()
 {
-    m_table.takeRoom(m_row);
+    m_row = m_model.rowOf(m_id);
+    m_room = m_model.takeRoom(m_id);
 }
 
-RemoveRoomCommand::RemoveRoomCommand(RoomTable &table, int row)
+RemoveRoomCommand::RemoveRoomCommand(ProjectModel &model, RoomId id)
     : QUndoCommand(QStringLiteral("Удалить помещение")),
-      m_table(table),
-      m_row(row)
+      m_model(model),
+      m_id(id)
 { }
 
 void RemoveRoomCommand::redo()
 {
-    m_room = m_table.takeRoom(m_row);
+    m_row = m_model.rowOf(m_id);
+    m_room = m_model.takeRoom(m_id);
 }
 
 void RemoveRoomCommand::undo()
 {
-    m_table.insertRoom(m_row, m_room);
+    m_model.restoreRoom(std::min(m_row, m_model.roomCount()), m_id, m_room);
 }
 
-ReplaceInputsCommand::ReplaceInputsCommand(RoomTable &table, int row, RoomInputs inputs, QString layout)
+ReplaceInputsCommand::ReplaceInputsCommand(ProjectModel &model, RoomId id, RoomInputs inputs, QString layout)
     : QUndoCommand(QStringLiteral("Заменить расчетом")),
-      m_table(table),
-      m_row(row),
+      m_model(model),
+      m_id(id),
       m_inputs(std::move(inputs)),
       m_layout(std::move(layout)),
-      m_oldInputs(table.project().rooms[std::size_t(row)].inputs),
-      m_oldLayout(table.project().rooms[std::size_t(row)].layout)
+      m_oldInputs(model.room(model.rowOf(id)).inputs),
+      m_oldLayout(model.room(model.rowOf(id)).layout)
 { }
 
 void ReplaceInputsCommand::redo()
 {
-    m_table.setRoomInputs(m_row, m_inputs, m_layout);
+    m_model.setRoomInputs(m_id, m_inputs, m_layout);
 }
 
 void ReplaceInputsCommand::undo()
 {
-    m_table.setRoomInputs(m_row, m_oldInputs, m_oldLayout);
+    m_model.setRoomInputs(m_id, m_oldInputs, m_oldLayout);
 }
 
-EditTextCommand::EditTextCommand(RoomTable &table, int row, int column, QString text)
-    : QUndoCommand(QStringLiteral("Изменить %1").arg(roomColumns()[std::size_t(column)].caption)),
-      m_table(table),
-      m_row(row),
-      m_column(column),
-      m_text(std::move(text)),
-      m_oldText(table.cellText(row, column))
+EditTextCommand::EditTextCommand(ProjectModel &model, RoomId id, QString Room::*text, const QString &caption,
+                                 QString value)
+    : QUndoCommand(QStringLiteral("Изменить %1").arg(caption)),
+      m_model(model),
+      m_id(id),
+      m_text(text),
+      m_value(std::move(value)),
+      m_oldValue(model.room(model.rowOf(id)).*text)
 { }
 
 void EditTextCommand::redo()
 {
-    m_table.setRoomText(m_row, m_column, m_text);
+    m_model.setRoomText(m_id, m_text, m_value);
 }
 
 void EditTextCommand::undo()
 {
-    m_table.setRoomText(m_row, m_column, m_oldText);
+    m_model.setRoomText(m_id, m_text, m_oldValue);
 }
 
-AddLineCommand::AddLineCommand(RoomTable &table, int index, Line line)
+AddLineCommand::AddLineCommand(ProjectModel &model, int index, Line line)
     : QUndoCommand(QStringLiteral("Добавить линию")),
-      m_table(table),
+      m_model(model),
       m_index(index),
       m_line(std::move(line))
 { }
 
 void AddLineCommand::redo()
 {
-    m_table.insertLine(m_index, m_line);
+    m_model.insertLine(m_index, m_line);
 }
 
 void AddLineCommand::undo()
 {
-    m_table.takeLine(m_index);
+    m_model.takeLine(m_index);
 }
 
-RemoveLineCommand::RemoveLineCommand(RoomTable &table, int index)
+RemoveLineCommand::RemoveLineCommand(ProjectModel &model, int index)
     : QUndoCommand(QStringLiteral("Удалить линию")),
-      m_table(table),
+      m_model(model),
       m_index(index),
-      m_line(table.project().lines[std::size_t(index)]),
-      m_rooms(table.roomsOnLine(m_line.name))
+      m_line(model.project().lines[std::size_t(index)]),
+      m_rooms(model.roomsOnLine(m_line.name))
 { }
 
 void RemoveLineCommand::redo()
 {
-    m_table.setRoomLines(m_rooms, QString());
-    m_table.takeLine(m_index);
+    m_model.setRoomLines(m_rooms, QString());
+    m_model.takeLine(m_index);
 }
 
 void RemoveLineCommand::undo()
 {
-    m_table.insertLine(m_index, m_line);
-    m_table.setRoomLines(m_rooms, m_line.name);
+    m_model.insertLine(m_index, m_line);
+    m_model.setRoomLines(m_rooms, m_line.name);
 }
 
-EditLineCommand::EditLineCommand(RoomTable &table, int index, Line line)
+EditLineCommand::EditLineCommand(ProjectModel &model, int index, Line line)
     : QUndoCommand(QStringLiteral("Изменить линию")),
-      m_table(table),
+      m_model(model),
       m_index(index),
       m_line(std::move(line)),
-      m_oldLine(table.project().lines[std::size_t(index)])
+      m_oldLine(model.project().lines[std::size_t(index)])
 {
     if (m_line.name != m_oldLine.name)
-        m_rooms = table.roomsOnLine(m_oldLine.name);
+        m_rooms = model.roomsOnLine(m_oldLine.name);
 }
 
 void EditLineCommand::redo()
 {
-    m_table.setLine(m_index, m_line);
-    m_table.setRoomLines(m_rooms, m_line.name);
+    m_model.setLine(m_index, m_line);
+    m_model.setRoomLines(m_rooms, m_line.name);
 }
 
 void EditLineCommand::undo()
 {
-    m_table.setLine(m_index, m_oldLine);
-    m_table.setRoomLines(m_rooms, m_oldLine.name);
+    m_model.setLine(m_index, m_oldLine);
+    m_model.setRoomLines(m_rooms, m_oldLine.name);
 }
 
-CableAllowanceCommand::CableAllowanceCommand(RoomTable &table, double allowance)
+CableAllowanceCommand::CableAllowanceCommand(ProjectModel &model, double allowance)
     : QUndoCommand(QStringLiteral("Изменить запас кабеля")),
-      m_table(table),
+      m_model(model),
       m_allowance(allowance),
-      m_oldAllowance(table.project().cableAllowance)
+      m_oldAllowance(model.project().cableAllowance)
 { }
 
 void CableAllowanceCommand::redo()
 {
-    m_table.setCableAllowance(m_allowance);
+    m_model.setCableAllowance(m_allowance);
 }
 
 void CableAllowanceCommand::undo()
 {
-    m_table.setCableAllowance(m_oldAllowance);
+    m_model.setCableAllowance(m_oldAllowance);
 }
 
 } // namespace project

@@ -1,82 +1,89 @@
 #pragma once
 
 #include "projectdata.h"
+#include "projectmodel.h"
 
 #include <QUndoCommand>
 #include <vector>
 
 // Every change of a project is one of these commands on the window's undo
-// stack, so that each can be undone and redone.
+// stack, so that each can be undone and redone. A command finds its room by
+// the room's id, wherever the room's row is by then, and a line by its
+// index in the project's lines.
 namespace project {
-
-class RoomTable;
 
 // A new room at row.
 class AddRoomCommand : public QUndoCommand {
 public:
-    AddRoomCommand(RoomTable &table, int row, Room room);
+    AddRoomCommand(ProjectModel &model, int row, Room room);
     void redo() override;
     void undo() override;
+    // The room's id, once it was added.
+    RoomId roomId() const { return m_id; }
 
 private:
-    RoomTable &m_table;
+    ProjectModel &m_model;
     int m_row;
     Room m_room;
+    RoomId m_id = 0; // none until the first redo
 };
 
-// The room at row removed.
+// The room removed.
 class RemoveRoomCommand : public QUndoCommand {
 public:
-    RemoveRoomCommand(RoomTable &table, int row);
+    RemoveRoomCommand(ProjectModel &model, RoomId id);
     void redo() override;
     void undo() override;
 
 private:
-    RoomTable &m_table;
-    int m_row;
+    ProjectModel &m_model;
+    RoomId m_id;
+    int m_row = 0; // where it was
     Room m_room;
 };
 
 // The room's inputs and layout replaced; its name, floor and line stay.
 class ReplaceInputsCommand : public QUndoCommand {
 public:
-    ReplaceInputsCommand(RoomTable &table, int row, RoomInputs inputs, QString layout);
+    ReplaceInputsCommand(ProjectModel &model, RoomId id, RoomInputs inputs, QString layout);
     void redo() override;
     void undo() override;
 
 private:
-    RoomTable &m_table;
-    int m_row;
+    ProjectModel &m_model;
+    RoomId m_id;
     RoomInputs m_inputs;
     QString m_layout;
     RoomInputs m_oldInputs;
     QString m_oldLayout;
 };
 
-// A text edited in place: the room's name, floor or line.
+// A text edited in place: the room's name, floor or line; caption names
+// the column it was edited in.
 class EditTextCommand : public QUndoCommand {
 public:
-    EditTextCommand(RoomTable &table, int row, int column, QString text);
+    EditTextCommand(ProjectModel &model, RoomId id, QString Room::*text, const QString &caption,
+                    QString value);
     void redo() override;
     void undo() override;
 
 private:
-    RoomTable &m_table;
-    int m_row;
-    int m_column;
-    QString m_text;
-    QString m_oldText;
+    ProjectModel &m_model;
+    RoomId m_id;
+    QString Room::*m_text;
+    QString m_value;
+    QString m_oldValue;
 };
 
 // A new line at index.
 class AddLineCommand : public QUndoCommand {
 public:
-    AddLineCommand(RoomTable &table, int index, Line line);
+    AddLineCommand(ProjectModel &model, int index, Line line);
     void redo() override;
     void undo() override;
 
 private:
-    RoomTable &m_table;
+    ProjectModel &m_model;
     int m_index;
     Line m_line;
 };
@@ -84,42 +91,42 @@ private:
 // The line at index removed; its rooms then belong to no line.
 class RemoveLineCommand : public QUndoCommand {
 public:
-    RemoveLineCommand(RoomTable &table, int index);
+    RemoveLineCommand(ProjectModel &model, int index);
     void redo() override;
     void undo() override;
 
 private:
-    RoomTable &m_table;
+    ProjectModel &m_model;
     int m_index;
     Line m_line;
-    std::vector<int> m_rooms; // the rows of its rooms
+    std::vector<RoomId> m_rooms; // its rooms
 };
 
 // The line at index given new inputs or a new name; a new name goes to
 // its rooms in the same step.
 class EditLineCommand : public QUndoCommand {
 public:
-    EditLineCommand(RoomTable &table, int index, Line line);
+    EditLineCommand(ProjectModel &model, int index, Line line);
     void redo() override;
     void undo() override;
 
 private:
-    RoomTable &m_table;
+    ProjectModel &m_model;
     int m_index;
     Line m_line;
     Line m_oldLine;
-    std::vector<int> m_rooms; // the rows of its rooms
+    std::vector<RoomId> m_rooms; // its rooms
 };
 
 // "Запас кабеля, %".
 class CableAllowanceCommand : public QUndoCommand {
 public:
-    CableAllowanceCommand(RoomTable &table, double allowance);
+    CableAllowanceCommand(ProjectModel &model, double allowance);
     void redo() override;
     void undo() override;
 
 private:
-    RoomTable &m_table;
+    ProjectModel &m_model;
     double m_allowance;
     double m_oldAllowance;
 };

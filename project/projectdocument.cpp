@@ -37,10 +37,10 @@ DocumentCell documentCell(const QString &shown, std::optional<double> value, QCh
     return DocumentCell::fromText(shown);
 }
 
-Document projectDocument(RoomTable &table, const QString &name, const QDate &date)
+Document projectDocument(RoomResultsService &results, const QString &name, const QDate &date)
 {
-    table.completeLevels();
-    const QChar point = table.decimalPoint();
+    results.completeLevels();
+    const QChar point = results.decimalPoint();
     Document document;
     document.title = QStringLiteral("Расчет системы оповещения: %1").arg(name);
     document.date = QStringLiteral("Дата: %1").arg(date.toString(QStringLiteral("dd.MM.yyyy")));
@@ -49,9 +49,9 @@ Document projectDocument(RoomTable &table, const QString &name, const QDate &dat
     const std::vector<RoomColumn> &roomCols = roomColumns();
     for (const RoomColumn &column : roomCols)
         rooms.captions << column.caption;
-    rooms.rows.reserve(std::size_t(table.roomCount()));
-    for (int r = 0; r < table.roomCount(); ++r) {
-        const RoomRow row{r + 1, table.project().rooms[std::size_t(r)], table.results(r), point};
+    rooms.rows.reserve(std::size_t(results.model().roomCount()));
+    for (int r = 0; r < results.model().roomCount(); ++r) {
+        const RoomRow row = roomRow(results, r);
         DocumentRow cells;
         cells.reserve(roomCols.size());
         for (const RoomColumn &column : roomCols) {
@@ -63,9 +63,9 @@ Document projectDocument(RoomTable &table, const QString &name, const QDate &dat
         rooms.rows.push_back(std::move(cells));
     }
 
-    const Project &project = table.project();
+    const Project &project = results.model().project();
     const std::vector<LineSummary> summaries
-        = summariseLines(project, table.allResults(), table.calculator(), point);
+        = summariseLines(project, results.all(), results.calculator(), point);
     DocumentTable lines{QStringLiteral("Линии"), {}, {}};
     for (const LineColumn &column : lineColumns())
         lines.captions << column.caption;
@@ -81,7 +81,7 @@ Document projectDocument(RoomTable &table, const QString &name, const QDate &dat
     DocumentTable equipment{QStringLiteral("Спецификация"), {}, {}};
     for (const EquipmentColumn &column : equipmentColumns())
         equipment.captions << column.caption;
-    const std::vector<EquipmentItem> items = equipmentList(project, table.allResults(), summaries, point);
+    const std::vector<EquipmentItem> items = equipmentList(project, results.all(), summaries, point);
     for (std::size_t i = 0; i < items.size(); ++i) {
         const EquipmentRow row{int(i + 1), items[i], point};
         DocumentRow cells;

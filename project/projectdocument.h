@@ -10,7 +10,7 @@
 // equipment list, each cell as the window shows it.
 namespace project {
 
-class RoomTable;
+class RoomResultsService;
 
 // A cell as a table shows it: a number when the text is exactly that
 // number with some decimals (so it is stored as one with those decimals),
@@ -21,7 +21,7 @@ DocumentCell documentCell(const QString &shown, std::optional<double> value, QCh
 // "Расчет системы оповещения: <name>", "Дата: <dd.MM.yyyy>", then the
 // tables "Помещения", "Линии" and "Спецификация"; the level figures still
 // pending are computed first.
-Document projectDocument(RoomTable &table, const QString &name, const QDate &date);
+Document projectDocument(RoomResultsService &results, const QString &name, const QDate &date);
 
 // The name the documents and the window give a project: its own, else its
 // file's (path, if any), else "Без имени".

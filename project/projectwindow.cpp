@@ -8,8 +8,10 @@
 #include "projectdocument.h"
 #include "projectfile.h"
 #include "projectlines.h"
+#include "projectmodel.h"
 #include "roomcalculator.h"
 #include "roomexport.h"
+#include "roomresults.h"
 #include "roomtable.h"
 #include "validation.h"
 
@@ -113,11 +115,14 @@ ProjectWindow::ProjectWindow(const RoomCalculator &calculator, Messenger *messen
     : QMainWindow(parent),
       m_calculator(calculator),
       m_messenger(messenger),
-      m_table(new RoomTable(calculator, calc::localeDecimalPoint(), this)),
+      m_model(new ProjectModel(this)),
+      // Before the tables: the results are there when they hear of a change.
+      m_results(new RoomResultsService(*m_model, calculator, calc::localeDecimalPoint(), this)),
+      m_table(new RoomTable(*m_results, this)),
       m_sorted(new QSortFilterProxyModel(this)),
       m_undo(new QUndoStack(this)),
-      m_lineTable(new LineTable(*m_table, this)),
-      m_equipmentTable(new EquipmentTable(*m_lineTable, m_table->decimalPoint(), this)),
+      m_lineTable(new LineTable(*m_results, this)),
+      m_equipmentTable(new EquipmentTable(*m_lineTable, m_results->decimalPoint(), this)),
       m_recoveryTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("ProjectWindow"));
@@ -133,24 +138,24 @@ ProjectWindow::ProjectWindow(const RoomCalculator &calculator, Messenger *messen
     // An edit in place that is not taken leaves the cell as it was; the
     // status bar says why until the project changes next.
     connect(m_undo, &QUndoStack::indexChanged, statusBar(), &QStatusBar::clearMessage);
-    connect(m_table, &RoomTable::editRequested, this, [this](int row, int column, const QString &text) {
+    connect(m_table, &RoomTable::editRequested, this, [this](RoomId id, int column, const QString &text) {
         const RoomColumn &edited = roomColumns()[std::size_t(column)];
         if (const QString problem = roomNameProblem(text);
             edited.edited == &Room::name && !problem.isEmpty()) {
             statusBar()->showMessage(valueProblemText(edited.caption, problem));
             return;
         }
-        m_undo->push(new EditTextCommand(*m_table, row, column, text));
+        m_undo->push(new EditTextCommand(*m_model, id, edited.edited, edited.caption, text));
     });
-    connect(m_table, &RoomTable::projectChanged, this, &ProjectWindow::updateTotals);
-    connect(m_table, &RoomTable::levelsProgressed, this, &ProjectWindow::updateTotals);
+    connect(m_model, &ProjectModel::changed, this, &ProjectWindow::updateTotals);
+    connect(m_results, &RoomResultsService::levelsProgressed, this, &ProjectWindow::updateTotals);
     connect(m_lineTable, &LineTable::editRequested, this, [this](int row, const Line &line) {
-        const QString problem = lineNameProblem(m_table->project(), row, line.name);
+        const QString problem = lineNameProblem(m_model->project(), row, line.name);
         if (!problem.isEmpty()) {
             statusBar()->showMessage(problem);
             return;
         }
-        m_undo->push(new EditLineCommand(*m_table, row, line));
+        m_undo->push(new EditLineCommand(*m_model, row, line));
     });
     connect(m_lineTable, &LineTable::editRefused, this,
             [this](const QString &reason) { statusBar()->showMessage(reason); });
@@ -265,7 +270,7 @@ QWidget *ProjectWindow::buildRoomsTab()
                                          new ChoiceDelegate(
                                              [this] {
                                                  QStringList names{QString()};
-                                                 for (const Line &line : m_table->project().lines)
+                                                 for (const Line &line : m_model->project().lines)
                                                      names << line.name;
                                                  return names;
                                              },
@@ -331,7 +336,7 @@ QWidget *ProjectWindow::buildLinesTab()
                                                      QStringList volts;
                                                      for (const double u : LineVoltages)
                                                          volts << calc::formatGeneral(
-                                                             u, m_table->decimalPoint());
+                                                             u, m_results->decimalPoint());
                                                      return volts;
                                                  },
                                                  columns[c].caption, this));
@@ -374,7 +379,7 @@ QWidget *ProjectWindow::buildEquipmentTab()
 
 QString ProjectWindow::displayName() const
 {
-    return projectDisplayName(m_table->project().name, m_path);
+    return projectDisplayName(m_model->project().name, m_path);
 }
 
 bool ProjectWindow::isModified() const
@@ -391,8 +396,9 @@ void ProjectWindow::updateTitle()
 void ProjectWindow::updateTotals()
 {
     // While the level columns fill, how far they are.
-    const QString progress = m_table->levelProgressLine();
-    const QString line = progress.isEmpty() ? m_table->totalsLine() : m_table->totalsLine() + ". " + progress;
+    const QString progress = m_results->levelProgressLine();
+    const QString line
+        = progress.isEmpty() ? m_results->totalsLine() : m_results->totalsLine() + ". " + progress;
     m_totals->setText(line);
     m_totals->setAccessibleName(line);
 }
@@ -414,7 +420,8 @@ void ProjectWindow::updateLineFigures()
     m_noLine->setAccessibleName(text);
     // A text being typed stays until it is finished.
     if (!(m_allowance->hasFocus() && m_allowance->isModified()))
-        m_allowance->setText(calc::formatGeneral(m_table->project().cableAllowance, m_table->decimalPoint()));
+        m_allowance->setText(
+            calc::formatGeneral(m_model->project().cableAllowance, m_results->decimalPoint()));
 }
 
 std::optional<int> ProjectWindow::selectedLine() const
@@ -428,9 +435,9 @@ std::optional<int> ProjectWindow::selectedLine() const
 void ProjectWindow::addLine()
 {
     Line line;
-    line.name = newLineName(m_table->project());
-    const int row = int(m_table->project().lines.size());
-    m_undo->push(new AddLineCommand(*m_table, row, line));
+    line.name = newLineName(m_model->project());
+    const int row = int(m_model->project().lines.size());
+    m_undo->push(new AddLineCommand(*m_model, row, line));
     const QModelIndex index = m_lineTable->index(row, 0);
     m_lineView->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -441,23 +448,23 @@ void ProjectWindow::addLine()
 void ProjectWindow::removeLine()
 {
     if (const std::optional<int> row = selectedLine()) {
-        m_undo->push(new RemoveLineCommand(*m_table, *row));
+        m_undo->push(new RemoveLineCommand(*m_model, *row));
         updateButtons();
     }
 }
 
 void ProjectWindow::applyCableAllowance()
 {
-    const double current = m_table->project().cableAllowance;
+    const double current = m_model->project().cableAllowance;
     const std::optional<double> typed = readTypedNumber(m_allowance->text());
     if (!typed || *typed < 0.0) {
-        m_allowance->setText(calc::formatGeneral(current, m_table->decimalPoint()));
+        m_allowance->setText(calc::formatGeneral(current, m_results->decimalPoint()));
         m_messenger->inform(QStringLiteral("Запас кабеля — число не меньше 0"));
         return;
     }
     if (*typed != current)
-        m_undo->push(new CableAllowanceCommand(*m_table, *typed));
-    m_allowance->setText(calc::formatGeneral(*typed, m_table->decimalPoint()));
+        m_undo->push(new CableAllowanceCommand(*m_model, *typed));
+    m_allowance->setText(calc::formatGeneral(*typed, m_results->decimalPoint()));
 }
 
 void ProjectWindow::changed()
@@ -476,7 +483,7 @@ void ProjectWindow::changed()
 void ProjectWindow::writeRecoveryCopy()
 {
     if (isModified())
-        m_recovery.write(m_table->fileBytes(), m_path);
+        m_recovery.write(m_results->fileBytes(), m_path);
 }
 
 void ProjectWindow::writeRecoveryCopyNow()
@@ -530,7 +537,7 @@ void ProjectWindow::addCalculation()
 {
     if (refuseWithoutCurrentCalculation())
         return;
-    const int row = m_table->roomCount();
+    const int row = m_model->roomCount();
     Room room;
     room.name = m_last->roomType;
     // A room type typed blank names no room: the file would refuse it.
@@ -538,7 +545,7 @@ void ProjectWindow::addCalculation()
         room.name = QStringLiteral("Помещение %1").arg(row + 1);
     room.inputs = inputsOf(*m_last);
     room.layout = m_calculator.defaultLayout(room.inputs.mounting);
-    m_undo->push(new AddRoomCommand(*m_table, row, room));
+    m_undo->push(new AddRoomCommand(*m_model, row, room));
     selectRoom(row);
 }
 
@@ -548,29 +555,29 @@ void ProjectWindow::replaceByCalculation()
     if (!row || refuseWithoutCurrentCalculation())
         return;
     const RoomInputs inputs = inputsOf(*m_last);
-    QString layout = m_table->project().rooms[std::size_t(*row)].layout;
+    QString layout = m_model->room(*row).layout;
     if (!m_calculator.layoutAllowed(inputs.mounting, layout))
         layout = m_calculator.defaultLayout(inputs.mounting);
-    m_undo->push(new ReplaceInputsCommand(*m_table, *row, inputs, layout));
+    m_undo->push(new ReplaceInputsCommand(*m_model, m_table->idAt(*row), inputs, layout));
 }
 
 void ProjectWindow::openInCalculation()
 {
     if (const std::optional<int> row = selectedRoom())
-        emit openInCalculationRequested(m_table->project().rooms[std::size_t(*row)].inputs);
+        emit openInCalculationRequested(m_model->room(*row).inputs);
 }
 
 void ProjectWindow::removeRoom()
 {
     if (const std::optional<int> row = selectedRoom())
-        m_undo->push(new RemoveRoomCommand(*m_table, *row));
+        m_undo->push(new RemoveRoomCommand(*m_model, m_table->idAt(*row)));
 }
 
 void ProjectWindow::startProject(Project project, const QString &path)
 {
     m_recoveryTimer->stop();
     m_recovery.remove();
-    m_table->setProject(std::move(project));
+    m_model->setProject(std::move(project));
     m_path = path;
     m_undo->clear();
     m_view->sortByColumn(0, Qt::AscendingOrder);
@@ -641,9 +648,9 @@ bool ProjectWindow::saveAs()
 bool ProjectWindow::saveTo(const QString &path)
 {
     // A project without a name takes its file's.
-    if (m_table->project().name.isEmpty())
-        m_table->setName(QFileInfo(path).completeBaseName());
-    const files::WriteResult result = files::writeWhole(path, m_table->fileBytes());
+    if (m_model->project().name.isEmpty())
+        m_model->setName(QFileInfo(path).completeBaseName());
+    const files::WriteResult result = files::writeWhole(path, m_results->fileBytes());
     if (!result.ok) {
         m_messenger->inform(result.error);
         return false;
@@ -674,7 +681,7 @@ void ProjectWindow::exportTable()
     }
     if (!waitForLevels(QStringLiteral("Экспорт")))
         return;
-    const files::WriteResult result = exportProject(path, *m_table, displayName());
+    const files::WriteResult result = exportProject(path, *m_results, displayName());
     if (!result.ok)
         m_messenger->inform(result.error);
 }
@@ -686,14 +693,14 @@ void ProjectWindow::print()
     printer.setDocName(displayName());
     if (!askPrint(printer) || !waitForLevels(QStringLiteral("Печать")))
         return;
-    const Document document = projectDocument(*m_table, displayName(), QDate::currentDate());
-    if (paintDocument(printer, document, m_table->decimalPoint()) == 0)
+    const Document document = projectDocument(*m_results, displayName(), QDate::currentDate());
+    if (paintDocument(printer, document, m_results->decimalPoint()) == 0)
         m_messenger->inform(QStringLiteral("Не удалось напечатать: принтер не принял страницы"));
 }
 
 bool ProjectWindow::waitForLevels(const QString &title)
 {
-    if (!m_table->levelsPending())
+    if (!m_results->levelsPending())
         return true;
     QProgressDialog dialog(this);
     dialog.setWindowTitle(title);
@@ -715,26 +722,26 @@ bool ProjectWindow::waitForLevels(const QString &title)
         if (showing)
             return;
         showing = true;
-        const RoomTable::LevelProgress progress = m_table->levelProgress();
-        const QString line = m_table->levelProgressLine();
+        const RoomResultsService::LevelProgress progress = m_results->levelProgress();
+        const QString line = m_results->levelProgressLine();
         dialog.setLabelText(line);
         if (label)
             label->setAccessibleName(line);
         dialog.setMaximum(progress.needed);
         dialog.setValue(progress.done);
         showing = false;
-        if (!m_table->levelsPending())
+        if (!m_results->levelsPending())
             loop.quit();
     };
-    connect(m_table, &RoomTable::levelsProgressed, &dialog, show);
+    connect(m_results, &RoomResultsService::levelsProgressed, &dialog, show);
     connect(&dialog, &QProgressDialog::canceled, &loop, &QEventLoop::quit);
     dialog.show();
     show();
     // The loop also ends when the program does; the figures are then not
     // all there.
-    if (m_table->levelsPending() && !dialog.wasCanceled())
+    if (m_results->levelsPending() && !dialog.wasCanceled())
         loop.exec();
-    return !m_table->levelsPending() && !dialog.wasCanceled();
+    return !m_results->levelsPending() && !dialog.wasCanceled();
 }
 
 bool ProjectWindow::askPrint(QPrinter &printer)

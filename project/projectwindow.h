@@ -28,7 +28,9 @@ namespace project {
 class EquipmentTable;
 class FrozenTableView;
 class LineTable;
+class ProjectModel;
 class RoomCalculator;
+class RoomResultsService;
 class RoomTable;
 
 // The window "Объект — <name>": the rooms of a building with the results
@@ -95,6 +97,9 @@ public:
     // The recently used files, newest first (at most 8).
     QStringList recentFiles() const;
 
+    // The project, its rooms' results and the rooms table of the view.
+    ProjectModel *model() const { return m_model; }
+    RoomResultsService *results() const { return m_results; }
     RoomTable *table() const { return m_table; }
     QTableView *view() const { return m_view; }
     QSortFilterProxyModel *sortedRooms() const { return m_sorted; }
@@ -168,6 +173,8 @@ private:
     QString m_path;
     RecoveryCopy m_recovery;
 
+    ProjectModel *m_model;
+    RoomResultsService *m_results;
     RoomTable *m_table;
     QSortFilterProxyModel *m_sorted;
     QUndoStack *m_undo;

@@ -19,27 +19,29 @@ namespace {
 struct ExportFormat {
     QString suffix; // without the dot, lower case
     QString filter;
-    std::function<DocumentBytes(RoomTable &, const QString &name)> bytes;
+    std::function<DocumentBytes(RoomResultsService &, const QString &name)> bytes;
     bool paints = false;
 };
 
-Document documentOf(RoomTable &table, const QString &name)
+Document documentOf(RoomResultsService &results, const QString &name)
 {
-    return projectDocument(table, name, QDate::currentDate());
+    return projectDocument(results, name, QDate::currentDate());
 }
 
 const std::vector<ExportFormat> &formats()
 {
     static const std::vector<ExportFormat> list{
         {QStringLiteral("csv"), QStringLiteral("Таблица CSV (*.csv)"),
-         [](RoomTable &table, const QString &) {
-             return DocumentBytes{true, csvBytes(table), QString()};
+         [](RoomResultsService &results, const QString &) {
+             return DocumentBytes{true, csvBytes(results), QString()};
          }},
         {QStringLiteral("xlsx"), QStringLiteral("Книга Excel (*.xlsx)"),
-         [](RoomTable &table, const QString &name) { return xlsxBytes(documentOf(table, name)); }},
+         [](RoomResultsService &results, const QString &name) {
+             return xlsxBytes(documentOf(results, name));
+         }},
         {QStringLiteral("pdf"), QStringLiteral("Документ PDF (*.pdf)"),
-         [](RoomTable &table, const QString &name) {
-             return pdfBytes(documentOf(table, name), table.decimalPoint());
+         [](RoomResultsService &results, const QString &name) {
+             return pdfBytes(documentOf(results, name), results.decimalPoint());
          },
          true},
     };
@@ -106,9 +108,9 @@ QByteArray csvField(const QString &text)
 
 } // namespace
 
-QByteArray csvBytes(RoomTable &table)
+QByteArray csvBytes(RoomResultsService &results)
 {
-    table.completeLevels();
+    results.completeLevels();
     QByteArray out("\xEF\xBB\xBF");
     const std::vector<RoomColumn> &columns = roomColumns();
     for (std::size_t c = 0; c < columns.size(); ++c) {
@@ -118,11 +120,11 @@ QByteArray csvBytes(RoomTable &table)
     }
     out += "\r\n";
     const QString tapCaption = QStringLiteral("Отвод");
-    for (int row = 0; row < table.roomCount(); ++row) {
+    for (int row = 0; row < results.model().roomCount(); ++row) {
         for (std::size_t c = 0; c < columns.size(); ++c) {
             if (c > 0)
                 out += ';';
-            const QString text = table.cellText(row, int(c));
+            const QString text = roomCellText(results, row, int(c));
             out += csvField(columns[c].caption == tapCaption
                                 ? guardedText(csvTap(text), false)
                                 : guardedText(text, columns[c].number != nullptr));
@@ -175,14 +177,14 @@ QString ownFileRefusal(const QString &path)
         .arg(QDir::toNativeSeparators(path));
 }
 
-files::WriteResult exportProject(const QString &path, RoomTable &table, const QString &name,
+files::WriteResult exportProject(const QString &path, RoomResultsService &results, const QString &name,
                                  const LevelProgress &progress)
 {
     const ExportFormat *format = formatOf(path);
     if (!format)
         return files::failure(path, QStringLiteral("неизвестный формат файла"));
-    table.completeLevels(progress);
-    return writeDocumentFile(path, format->bytes(table, name));
+    results.completeLevels(progress);
+    return writeDocumentFile(path, format->bytes(results, name));
 }
 
 } // namespace project

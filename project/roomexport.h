@@ -14,7 +14,7 @@
 // file dialog offer the same ones.
 namespace project {
 
-class RoomTable;
+class RoomResultsService;
 
 // CSV: UTF-8 with a byte-order mark, ";" between fields, CR LF after each
 // line; the column captions, then one line per room in file order, every
@@ -25,7 +25,7 @@ class RoomTable;
 // ("-3,5") stays as it is. The tap is written with the fraction slash
 // U+2044 ("1⁄2"), which no spreadsheet takes for a date. The level figures
 // still pending are computed first.
-QByteArray csvBytes(RoomTable &table);
+QByteArray csvBytes(RoomResultsService &results);
 
 // Whether the path's suffix names a format the rooms can be written in.
 bool canExport(const QString &path);
@@ -55,7 +55,7 @@ using LevelProgress = std::function<void(int done, int total)>;
 // the project's name in the documents' title. No file misses a figure:
 // the level figures still pending are computed first, reported to
 // progress as they come.
-files::WriteResult exportProject(const QString &path, RoomTable &table, const QString &name,
+files::WriteResult exportProject(const QString &path, RoomResultsService &results, const QString &name,
                                  const LevelProgress &progress = {});
 
 } // namespace project

@@ -1,19 +1,12 @@
 #pragma once
 
 #include "projectdata.h"
-#include "projectfile.h"
+#include "projectmodel.h"
 #include "roomcalculator.h"
+#include "roomresults.h"
 
 #include <QAbstractTableModel>
-#include <QElapsedTimer>
-#include <QHash>
-#include <QMutex>
-#include <QSet>
 #include <QString>
-#include <QThreadPool>
-#include <atomic>
-#include <functional>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -47,80 +40,25 @@ struct RoomColumn {
 // shown, exported and sorted by.
 const std::vector<RoomColumn> &roomColumns();
 
-// The rooms of a project with their results, as a table. Results are
-// computed from the inputs whenever a room is added or its inputs change,
-// rooms with equal inputs and layout once, and many rooms on every core.
-// The level map's figures take far longer than the rest, so they are
-// computed in the background after the rest is shown, a room per thread;
-// whatever writes them out calls completeLevels() first, or waits for
-// levelProgress() to reach its end. The background stops within half a
-// second of a new project or the table's end.
-// An edit in place is not applied here: it is announced by editRequested,
-// so that the window can make it an undoable command.
+// The row of a room as the columns read it.
+RoomRow roomRow(const RoomResultsService &results, int row);
+// The cell text of a room, as the table and every export show it.
+QString roomCellText(const RoomResultsService &results, int row, int column);
+
+// The rooms of a ProjectModel with their results (of a RoomResultsService
+// of that model), as a table: a row per room in file order, each row a
+// room's id. An edit in place is not applied here: it is announced by
+// editRequested, so that the window can make it an undoable command.
 class RoomTable : public QAbstractTableModel {
     Q_OBJECT
 public:
-    RoomTable(const RoomCalculator &calculator, QChar decimalPoint, QObject *parent = nullptr);
-    ~RoomTable() override;
+    explicit RoomTable(const RoomResultsService &results, QObject *parent = nullptr);
 
-    const Project &project() const { return m_project; }
-    const RoomResults &results(int row) const { return m_results[std::size_t(row)]; }
-    // Every room's results, in file order.
-    const std::vector<RoomResults> &allResults() const { return m_results; }
-    const RoomCalculator &calculator() const { return m_calculator; }
-    int roomCount() const { return int(m_project.rooms.size()); }
-    QChar decimalPoint() const { return m_decimalPoint; }
-
-    // Replaces the whole project and computes every room.
-    void setProject(Project project);
-    void setName(const QString &name);
-
-    void insertRoom(int row, const Room &room);
-    Room takeRoom(int row);
-    // The room's inputs and layout, its results computed anew.
-    void setRoomInputs(int row, const RoomInputs &inputs, const QString &layout);
-    // One of the texts edited in place (column of roomColumns()).
-    void setRoomText(int row, int column, const QString &text);
-
-    // The lines and the cable allowance; the rooms keep their line texts
-    // unless setRoomLines changes them.
-    void insertLine(int index, const Line &line);
-    Line takeLine(int index);
-    void setLine(int index, const Line &line);
-    void setCableAllowance(double allowance);
-    // The rows of the rooms whose line is name, and those rooms moved to
-    // the line name.
-    std::vector<int> roomsOnLine(const QString &name) const;
-    void setRoomLines(const std::vector<int> &rows, const QString &name);
-
-    // Whether a room's level figures are still being computed.
-    bool levelsPending() const;
-    // The rows whose level figures are done, out of the rows that have a
-    // plan to map (rooms whose calculation completed with a plan).
-    struct LevelProgress {
-        int done = 0;
-        int needed = 0;
-    };
-    LevelProgress levelProgress() const;
-    // "Расчет уровней: 412 из 2000" while figures are pending, else empty.
-    QString levelProgressLine() const;
-    // Computes every level figure still pending here and now, so that the
-    // table holds all of them; progress hears of each room done, one call
-    // at a time.
-    void completeLevels(const std::function<void(int done, int total)> &progress = {});
-
-    // The result texts of every room, as the file keeps them for others.
-    std::vector<ResultTexts> resultTexts() const;
-    // The file's bytes for the project as it is.
-    QByteArray fileBytes() const;
-    // The cell text of a room, as the table and every export show it.
-    QString cellText(int row, int column) const;
-    // "Помещений: N. Громкоговорителей: M. Суммарная мощность: P Вт", the
-    // loudspeakers and power of the rooms whose calculation completed; with
-    // rooms whose calculation stopped, "Помещений: N, не рассчитано: K. …".
-    QString totalsLine() const;
-    // How many rooms' calculations stopped.
-    int stoppedCount() const;
+    const ProjectModel &model() const { return m_model; }
+    const RoomResultsService &results() const { return m_results; }
+    RoomId idAt(int row) const { return m_model.idAt(row); }
+    int rowOf(RoomId id) const { return m_model.rowOf(id); }
+    QString cellText(int row, int column) const { return roomCellText(m_results, row, column); }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -133,50 +71,16 @@ public:
     static constexpr int SortRole = Qt::UserRole;
 
 signals:
-    // The user edited a text in place: the new text for the room in row.
-    void editRequested(int row, int column, const QString &text);
-    // Rooms, their texts, their results, the lines or the name changed.
-    void projectChanged();
-    // Level figures computed in the background were taken into the table.
-    void levelsProgressed();
+    // The user edited a text in place: the new text for the room of id.
+    void editRequested(project::RoomId id, int column, const QString &text);
 
 private:
-    // Computes the rooms of the given rows, distinct inputs once and in
-    // parallel, and stores their results; their level figures are queued.
-    void computeRows(const std::vector<int> &rows);
-    // Queues the level figures of the room of key in the background.
-    void queueLevels(const QString &key, const Room &room);
-    // Stops what the background computes: what it has not started goes,
-    // what it has started stops within half a second; later rooms go on a
-    // new cancel flag.
-    void cancelBackground();
-    // Takes the level figures the background has finished into the table.
-    void takeFinishedLevels();
-    // The same, called for the background: at most every TakeIntervalMs,
-    // since every take makes the views measure their columns anew.
-    void takeFinishedLevelsSoon();
-    // Stores level figures by key in every room of that key still waiting.
-    void applyLevels(const QHash<QString, RoomLevels> &levels);
-    RoomRow row(int r) const;
+    void roomAdded(int row);
+    void roomRemoved(int row);
+    void levelsTaken(int first, int last);
 
-    const RoomCalculator &m_calculator;
-    QChar m_decimalPoint;
-    Project m_project;
-    std::vector<RoomResults> m_results;
-    std::vector<QString> m_keys;         // each row's inputs and layout, as m_results
-    QHash<QString, RoomResults> m_known; // by inputs and layout
-    QSet<QString> m_levelsQueued;        // keys whose level figures the background computes
-
-    // The background's threads, the flag that cancels what they compute for
-    // the project shown (a new one for every project), the figures they have
-    // finished (guarded by m_finishedMutex) and whether a call of
-    // takeFinishedLevels is on its way.
-    QThreadPool m_levelThreads;
-    std::shared_ptr<std::atomic<bool>> m_levelCancel = std::make_shared<std::atomic<bool>>(false);
-    QMutex m_finishedMutex;
-    QHash<QString, RoomLevels> m_finished;
-    std::atomic<bool> m_takePosted{false};
-    QElapsedTimer m_sinceTake;
+    const ProjectModel &m_model;
+    const RoomResultsService &m_results;
 };
 
 } // namespace project

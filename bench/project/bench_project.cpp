@@ -12,7 +12,9 @@
 #include "project/projectcommands.h"
 #include "project/projectdocument.h"
 #include "project/projectfile.h"
+#include "project/projectmodel.h"
 #include "project/projectwindow.h"
+#include "project/roomresults.h"
 #include "project/roomtable.h"
 #include "widgets/messenger.h"
 
@@ -116,10 +118,11 @@ int main(int argc, char *argv[])
     const QString path = QDir(folder).filePath(QStringLiteral("object.lsplan"));
     {
         const RoomEvaluation calculator;
-        project::RoomTable table(calculator, u'.');
-        table.setProject(generated(rooms));
+        project::ProjectModel model;
+        const project::RoomResultsService results(model, calculator, u'.');
+        model.setProject(generated(rooms));
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(table.fileBytes()) < 0)
+        if (!file.open(QIODevice::WriteOnly) || file.write(results.fileBytes()) < 0)
             return 1;
     }
 
@@ -140,7 +143,7 @@ int main(int argc, char *argv[])
         opened.push_back(double(timer.nsecsElapsed()) / 1e6);
         // The level columns, filled in by the background while the window
         // stays usable.
-        while (window.table()->levelsPending())
+        while (window.results()->levelsPending())
             QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         levelsFilled.push_back(double(timer.nsecsElapsed()) / 1e6);
 
@@ -167,25 +170,25 @@ int main(int argc, char *argv[])
         project::ProjectWindow window(calculator, &messenger);
         if (!window.openFile(path))
             return 1;
-        window.table()->completeLevels();
+        window.results()->completeLevels();
         for (int run = 0; run < 5; ++run) {
-            project::Line changed = window.table()->project().lines[std::size_t(run)];
+            project::Line changed = window.model()->project().lines[std::size_t(run)];
             changed.section = changed.section == 0.75 ? 1.0 : 0.75;
             QElapsedTimer timer;
             timer.start();
-            window.undoStack()->push(new project::EditLineCommand(*window.table(), run, changed));
+            window.undoStack()->push(new project::EditLineCommand(*window.model(), run, changed));
             lineChange.push_back(double(timer.nsecsElapsed()) / 1e6);
         }
         for (int run = 0; run < 3; ++run) {
             QElapsedTimer timer;
             timer.start();
             const project::Document document
-                = project::projectDocument(*window.table(), window.displayName(), QDate::currentDate());
+                = project::projectDocument(*window.results(), window.displayName(), QDate::currentDate());
             const project::DocumentBytes xlsx = project::xlsxBytes(document);
             xlsxMs.push_back(double(timer.nsecsElapsed()) / 1e6);
             timer.restart();
             const project::Document again
-                = project::projectDocument(*window.table(), window.displayName(), QDate::currentDate());
+                = project::projectDocument(*window.results(), window.displayName(), QDate::currentDate());
             const project::DocumentBytes pdf = project::pdfBytes(again, u',');
             pdfMs.push_back(double(timer.nsecsElapsed()) / 1e6);
             if (!xlsx.ok || !pdf.ok)

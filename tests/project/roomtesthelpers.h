@@ -1,12 +1,28 @@
 #pragma once
 
 #include "project/projectdata.h"
+#include "project/projectmodel.h"
+#include "project/roomresults.h"
 #include "project/roomtable.h"
 
 #include <QString>
 
-// What the tests of the rooms table share: a ceiling room of a theatre, a
-// horn's angles on a room, and a column of the table found by its caption.
+// What the tests of the rooms table share: a project with its results and
+// table, a ceiling room of a theatre, a horn's angles on a room, and a
+// column of the table found by its caption.
+
+// A project model with its rooms' results and the rooms table over them,
+// made in the order the window makes them.
+struct ProjectRooms {
+    project::ProjectModel model;
+    project::RoomResultsService results;
+    project::RoomTable table;
+
+    ProjectRooms(const project::RoomCalculator &calculator, QChar decimalPoint)
+        : results(model, calculator, decimalPoint),
+          table(results)
+    { }
+};
 
 // A theatre's room with ceiling loudspeakers of the model, 3 m high, its
 // area taken from its sides.

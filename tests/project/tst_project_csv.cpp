@@ -159,12 +159,12 @@ void ProjectCsvTest::fieldsAsWritten()
     QFETCH(QString, caption);
     QFETCH(Room, room);
     QFETCH(QString, field);
-    RoomTable table(m_calculator, u',');
+    ProjectRooms table(m_calculator, u',');
     Project p;
     p.lines = {Line{"Л1"}};
     p.rooms = {room};
-    table.setProject(p);
-    const QByteArray bytes = csvBytes(table);
+    table.model.setProject(p);
+    const QByteArray bytes = csvBytes(table.results);
     QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
     const QStringList lines = QString::fromUtf8(bytes.mid(3)).split("\r\n");
     QCOMPARE(lines.size(), 3); // the captions, the room, and nothing after the last CR LF
@@ -172,7 +172,7 @@ void ProjectCsvTest::fieldsAsWritten()
     QCOMPARE(fields(lines[1]).value(column(caption)), field);
     // The table itself shows the text as it is.
     if (caption != "Отвод")
-        QVERIFY(!table.cellText(0, column(caption)).startsWith(u'\''));
+        QVERIFY(!table.table.cellText(0, column(caption)).startsWith(u'\''));
 }
 
 void ProjectCsvTest::openedInLibreOffice()
@@ -185,10 +185,10 @@ void ProjectCsvTest::openedInLibreOffice()
     p.lines = {Line{"Л1"}};
     p.rooms = {{"=1+2", "-1", "Л1", ceilingRoom(2, "12", "8"), "рядами"},
                {"-5", "2", "Л1", ceilingRoom(3, "-3,5", "=1+2"), "рядами"}};
-    RoomTable table(m_calculator, u',');
-    table.setProject(p);
-    QVERIFY(table.results(0).completed);
-    QVERIFY(!table.results(1).completed);
+    ProjectRooms table(m_calculator, u',');
+    table.model.setProject(p);
+    QVERIFY(table.results.at(0).completed);
+    QVERIFY(!table.results.at(1).completed);
     // A control line of the test's own: the tap as the table writes it.
     const QByteArray control = ";1/2\r\n";
     QTemporaryDir dir;
@@ -197,7 +197,7 @@ void ProjectCsvTest::openedInLibreOffice()
     {
         QFile file(csv);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(csvBytes(table) + control);
+        file.write(csvBytes(table.results) + control);
     }
 
     // Opened as a Russian user opens it: ";" between fields, UTF-8, the

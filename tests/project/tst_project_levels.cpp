@@ -152,20 +152,20 @@ void ProjectLevelsTest::figuresAreTheRoomsLevelMap()
     QFETCH(QString, layout);
     QFETCH(QChar, point);
     QVERIFY(m_calculator.layoutAllowed(m_calculator.evaluate(inputs, layout).mounting, layout));
-    RoomTable table(m_calculator, point);
+    ProjectRooms table(m_calculator, point);
     Project p;
     p.rooms.push_back({"Помещение", "1", "", inputs, layout});
-    table.setProject(p);
-    const bool completes = table.results(0).completed;
-    const QModelIndex lowest = table.index(0, column(Lowest));
-    const QModelIndex share = table.index(0, column(Share));
+    table.model.setProject(p);
+    const bool completes = table.results.at(0).completed;
+    const QModelIndex lowest = table.table.index(0, column(Lowest));
+    const QModelIndex share = table.table.index(0, column(Share));
     if (completes) {
         // Shown at once, the map still to come.
         QCOMPARE(lowest.data().toString(), QString("…"));
         QCOMPARE(share.data(Qt::AccessibleTextRole).toString(), QString("вычисляется"));
-        QVERIFY(table.levelsPending());
+        QVERIFY(table.results.levelsPending());
     }
-    QTRY_VERIFY_WITH_TIMEOUT(!table.levelsPending(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!table.results.levelsPending(), 20000);
 
     const std::optional<plan::LevelSummary> expected = expectedSummary(inputs, layout);
     QCOMPARE(expected.has_value(), completes);
@@ -197,23 +197,23 @@ void ProjectLevelsTest::csvAndWorkbookHoldEveryFigure()
     const QString share = calc::formatShare(expected->requiredShare, u',');
 
     // Written straight after opening: the figures are computed first.
-    RoomTable table(m_calculator, u',');
-    table.setProject(p);
-    const QStringList lines = QString::fromUtf8(csvBytes(table)).split("\r\n");
-    QVERIFY(!table.levelsPending());
+    ProjectRooms table(m_calculator, u',');
+    table.model.setProject(p);
+    const QStringList lines = QString::fromUtf8(csvBytes(table.results)).split("\r\n");
+    QVERIFY(!table.results.levelsPending());
     QVERIFY2(lines.value(0).contains(";Озвучено, %;Мин. уровень, дБ;Не ниже требуемого, %;Замечание"),
              qPrintable(lines.value(0)));
-    const QString covered = table.cellText(0, column("Озвучено, %"));
+    const QString covered = table.table.cellText(0, column("Озвучено, %"));
     QVERIFY(!covered.isEmpty());
     QVERIFY2(lines.value(1).endsWith(QStringLiteral(";%1;%2;%3;").arg(covered, lowest, share)),
              qPrintable(lines.value(1)));
     QVERIFY2(lines.value(2).endsWith(";;;;Введите длину помещения"), qPrintable(lines.value(2)));
 
-    RoomTable fresh(m_calculator, u',');
-    fresh.setProject(p);
+    ProjectRooms fresh(m_calculator, u',');
+    fresh.model.setProject(p);
     QTemporaryDir dir;
     const QString path = dir.filePath("Школа.xlsx");
-    const files::WriteResult written = exportProject(path, fresh, "Школа");
+    const files::WriteResult written = exportProject(path, fresh.results, "Школа");
     QVERIFY2(written.ok, qPrintable(written.error));
     const QByteArray sheet = unzipped(path, "xl/worksheets/sheet1.xml");
     QVERIFY(!sheet.isEmpty());
@@ -274,19 +274,19 @@ void ProjectLevelsTest::planBeyondTheLimitHasNoFigures()
     QFETCH(bool, counted);
     const RoomInputs square = room("KE-1", calc::Mounting::Ceiling, "", "", "3.3", "3000", "3000");
     QCOMPARE(calculatedCount(square), 818182.0);
-    RoomTable table(m_calculator, u',');
+    ProjectRooms table(m_calculator, u',');
     Project p;
     p.rooms.push_back({"Ангар", "1", "", square, layout});
-    table.setProject(p);
-    const RoomResults &r = table.results(0);
+    table.model.setProject(p);
+    const RoomResults &r = table.results.at(0);
     QVERIFY(r.completed);
     QVERIFY(!r.covered);
-    QVERIFY(!table.levelsPending());
-    QCOMPARE(table.levelProgressLine(), QString());
+    QVERIFY(!table.results.levelsPending());
+    QCOMPARE(table.results.levelProgressLine(), QString());
     for (const char *caption : {"Озвучено, %", "Мин. уровень, дБ", "Не ниже требуемого, %"})
-        QCOMPARE(table.cellText(0, column(caption)), QString());
-    QCOMPARE(table.cellText(0, column("Количество")), QString("818182"));
-    const QString note = table.cellText(0, column("Замечание"));
+        QCOMPARE(table.table.cellText(0, column(caption)), QString());
+    QCOMPARE(table.table.cellText(0, column("Количество")), QString("818182"));
+    const QString note = table.table.cellText(0, column("Замечание"));
     const QString end = ", а план вмещает не более 100000; план не построен";
     QVERIFY2(note.startsWith(start) && note.endsWith(end), qPrintable(note));
     const QString needed = note.mid(start.size(), note.size() - start.size() - end.size());
@@ -341,15 +341,15 @@ void ProjectLevelsTest::tableStopsItsHugeMap_data()
 void ProjectLevelsTest::tableStopsItsHugeMap()
 {
     QFETCH(bool, destroyed);
-    auto table = std::make_unique<RoomTable>(m_calculator, u',');
+    auto table = std::make_unique<ProjectRooms>(m_calculator, u',');
     Project p;
     p.rooms.push_back({"Ангар", "1", "", hugeHall(), "рядами"});
-    table->setProject(p);
-    QVERIFY(table->levelsPending());
-    QCOMPARE(table->levelProgressLine(), QString("Расчет уровней: 0 из 1"));
+    table->model.setProject(p);
+    QVERIFY(table->results.levelsPending());
+    QCOMPARE(table->results.levelProgressLine(), QString("Расчет уровней: 0 из 1"));
     // The background is well into the map.
     QTest::qWait(300);
-    QVERIFY(table->levelsPending());
+    QVERIFY(table->results.levelsPending());
     QElapsedTimer clock;
     clock.start();
     if (destroyed) {
@@ -358,9 +358,9 @@ void ProjectLevelsTest::tableStopsItsHugeMap()
         Project stopped;
         stopped.rooms.push_back(
             {"Коридор", "1", "", room("GK-1", calc::Mounting::Wall, "", "", "3", "", "9"), "на одной стене"});
-        table->setProject(stopped);
-        table->completeLevels();
-        QVERIFY(!table->levelsPending());
+        table->model.setProject(stopped);
+        table->results.completeLevels();
+        QVERIFY(!table->results.levelsPending());
     }
     const qint64 waited = clock.elapsed();
     qInfo("Waited %lld ms for the map to stop", qlonglong(waited));
@@ -379,18 +379,18 @@ void ProjectLevelsTest::progressCountsTheRows()
         p.rooms.push_back({name, "1", "", small, "рядами"});
     p.rooms.push_back({"Коридор", "1", "", stopped, "на одной стене"});
     p.rooms.push_back({"Ангар", "1", "", hugeHall(), "рядами"});
-    RoomTable table(m_calculator, u',');
-    table.setProject(p);
-    QCOMPARE(table.levelProgressLine(), QString("Расчет уровней: 0 из 4"));
-    QTRY_VERIFY_WITH_TIMEOUT(table.levelProgress().done == 3, 20000);
-    QCOMPARE(table.levelProgress().needed, 4);
-    QCOMPARE(table.levelProgressLine(), QString("Расчет уровней: 3 из 4"));
-    QVERIFY(table.results(4).levelsPending);
+    ProjectRooms table(m_calculator, u',');
+    table.model.setProject(p);
+    QCOMPARE(table.results.levelProgressLine(), QString("Расчет уровней: 0 из 4"));
+    QTRY_VERIFY_WITH_TIMEOUT(table.results.levelProgress().done == 3, 20000);
+    QCOMPARE(table.results.levelProgress().needed, 4);
+    QCOMPARE(table.results.levelProgressLine(), QString("Расчет уровней: 3 из 4"));
+    QVERIFY(table.results.at(4).levelsPending);
     // Without the hall, nothing is left to compute.
-    table.takeRoom(4);
-    QVERIFY(!table.levelsPending());
-    QCOMPARE(table.levelProgressLine(), QString());
-    QCOMPARE(table.totalsLine().left(34), QString("Помещений: 4, не рассчитано: 1. Гр"));
+    table.model.takeRoom(table.model.idAt(4));
+    QVERIFY(!table.results.levelsPending());
+    QCOMPARE(table.results.levelProgressLine(), QString());
+    QCOMPARE(table.results.totalsLine().left(34), QString("Помещений: 4, не рассчитано: 1. Гр"));
 }
 
 // A shop of 8 x 8 m under a ceiling of 3,5 m: the lowest cell of its map is
@@ -405,16 +405,16 @@ void ProjectLevelsTest::shareShortOfTheWholeIsNotTheWhole()
              qPrintable(QString::number(expected->requiredShare)));
     Project p;
     p.rooms.push_back({"Магазин", "1", "", shop, "рядами"});
-    RoomTable table(m_calculator, u',');
-    table.setProject(p);
-    QTRY_VERIFY_WITH_TIMEOUT(!table.levelsPending(), 20000);
-    QCOMPARE(table.cellText(0, column(Lowest)), QString("74,9"));
-    QCOMPARE(table.cellText(0, column(Share)), QString("99,9"));
-    QVERIFY(QString::fromUtf8(csvBytes(table)).split("\r\n").value(1).contains(";74,9;99,9;"));
+    ProjectRooms table(m_calculator, u',');
+    table.model.setProject(p);
+    QTRY_VERIFY_WITH_TIMEOUT(!table.results.levelsPending(), 20000);
+    QCOMPARE(table.table.cellText(0, column(Lowest)), QString("74,9"));
+    QCOMPARE(table.table.cellText(0, column(Share)), QString("99,9"));
+    QVERIFY(QString::fromUtf8(csvBytes(table.results)).split("\r\n").value(1).contains(";74,9;99,9;"));
 
     QTemporaryDir dir;
     const QString path = dir.filePath("Магазин.xlsx");
-    const files::WriteResult written = exportProject(path, table, "Магазин");
+    const files::WriteResult written = exportProject(path, table.results, "Магазин");
     QVERIFY2(written.ok, qPrintable(written.error));
     const QByteArray sheet = unzipped(path, "xl/worksheets/sheet1.xml");
     // Stored as the number shown, which a spreadsheet shows as 99,9 too.

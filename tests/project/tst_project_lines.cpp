@@ -121,7 +121,7 @@ private slots:
 
 private:
     // Two rooms on Л1 with taps 1/2 and 1/3, a room on no line.
-    void fillRoomTable(RoomTable &table);
+    void fillRoomTable(ProjectRooms &table);
     const RoomEvaluation m_calculator;
 };
 
@@ -197,7 +197,7 @@ void ProjectLinesTest::lineFiguresAreTheLineWindows()
     QCOMPARE(summary.verdict, expected.verdict);
 }
 
-void ProjectLinesTest::fillRoomTable(RoomTable &table)
+void ProjectLinesTest::fillRoomTable(ProjectRooms &table)
 {
     Project p;
     p.name = "Школа";
@@ -205,20 +205,20 @@ void ProjectLinesTest::fillRoomTable(RoomTable &table)
     p.rooms.push_back({"Зал", "1", "Л1", ceilingRoom("KE-1", 2, "20"), "рядами"});
     p.rooms.push_back({"Класс", "2", "Л1", ceilingRoom("KE-2", 3, "9"), "рядами"});
     p.rooms.push_back({"Склад", "1", "", ceilingRoom("KE-1", 1, "6"), "рядами"});
-    table.setProject(p);
+    table.model.setProject(p);
 }
 
 void ProjectLinesTest::tappedPowerComesFromTheRooms()
 {
-    RoomTable table(m_calculator, u'.');
+    ProjectRooms table(m_calculator, u'.');
     fillRoomTable(table);
-    LineTable lines(table);
-    QVERIFY(table.results(0).completed && table.results(1).completed);
+    LineTable lines(table.results);
+    QVERIFY(table.results.at(0).completed && table.results.at(1).completed);
     // The rooms' "Мощность, Вт" is count x tapped power; the line sums it.
-    const double n = table.results(0).count + table.results(1).count;
-    const double power = table.results(0).power + table.results(1).power;
-    QVERIFY(table.results(0).power / table.results(0).count
-            != table.results(1).power / table.results(1).count);
+    const double n = table.results.at(0).count + table.results.at(1).count;
+    const double power = table.results.at(0).power + table.results.at(1).power;
+    QVERIFY(table.results.at(0).power / table.results.at(0).count
+            != table.results.at(1).power / table.results.at(1).count);
     const line::LineInputs in{100, n, power / n, 10, 120, 0.5, 1, 25};
     const line::LineTexts expected
         = line::formatLine(std::get<line::LineFigures>(line::computeLine(in)), u'.');
@@ -239,10 +239,10 @@ void ProjectLinesTest::tappedPowerComesFromTheRooms()
     QCOMPARE(lines.noLineText(), QString("Помещений без линии: 1"));
 
     // A change of a room's tap changes the line.
-    RoomInputs louder = table.project().rooms[1].inputs;
+    RoomInputs louder = table.model.project().rooms[1].inputs;
     louder.tap = 1;
-    table.setRoomInputs(1, louder, "рядами");
-    QCOMPARE(lines.summaries()[0].power, table.results(0).power + table.results(1).power);
+    table.model.setRoomInputs(table.model.idAt(1), louder, "рядами");
+    QCOMPARE(lines.summaries()[0].power, table.results.at(0).power + table.results.at(1).power);
 }
 
 void ProjectLinesTest::cableIsRoundedUpToWholeMetres_data()
@@ -330,11 +330,11 @@ void ProjectLinesTest::equipmentListInOrder()
 
 void ProjectLinesTest::workbookReadBack()
 {
-    RoomTable table(m_calculator, u',');
+    ProjectRooms table(m_calculator, u',');
     fillRoomTable(table);
     QTemporaryDir dir;
     const QString path = dir.filePath("Школа.xlsx");
-    const files::WriteResult written = exportProject(path, table, "Школа");
+    const files::WriteResult written = exportProject(path, table.results, "Школа");
     QVERIFY2(written.ok, qPrintable(written.error));
     const auto entry = [&](const QString &name) { return run("unzip", {"-p", path, name}); };
     QCOMPARE(elementTexts(entry("xl/workbook.xml"), "sheet", "name"),
@@ -358,7 +358,7 @@ void ProjectLinesTest::workbookReadBack()
     QCOMPARE(lines.value("B2"), qMakePair(QString(), QString("100")));
     QCOMPARE(lines.value("E2"), qMakePair(QString(), QString("0.5")));
     QCOMPARE(lines.value("H2").first, QString());
-    QCOMPARE(lines.value("H2").second.toDouble(), table.results(0).count + table.results(1).count);
+    QCOMPARE(lines.value("H2").second.toDouble(), table.results.at(0).count + table.results.at(1).count);
 
     // The rooms: the name a text, the number and the count numbers, the
     // floor a text as typed.
@@ -373,16 +373,16 @@ void ProjectLinesTest::workbookReadBack()
     QCOMPARE(text(equipment.value("D1")), QString("Ед. изм."));
     QCOMPARE(text(equipment.value("B2")), QString("Громкоговоритель KE-1, потолочный"));
     QCOMPARE(equipment.value("C2").first, QString());
-    QCOMPARE(equipment.value("C2").second.toDouble(), table.results(0).count + table.results(2).count);
+    QCOMPARE(equipment.value("C2").second.toDouble(), table.results.at(0).count + table.results.at(2).count);
 }
 
 void ProjectLinesTest::pdfReadBack()
 {
-    RoomTable table(m_calculator, u',');
+    ProjectRooms table(m_calculator, u',');
     fillRoomTable(table);
     QTemporaryDir dir;
     const QString path = dir.filePath("Школа.pdf");
-    const files::WriteResult written = exportProject(path, table, "Школа № 5");
+    const files::WriteResult written = exportProject(path, table.results, "Школа № 5");
     QVERIFY2(written.ok, qPrintable(written.error));
     const QString text = QString::fromUtf8(run("pdftotext", {"-layout", "-enc", "UTF-8", path, "-"}));
     QVERIFY2(text.contains("Расчет системы оповещения: Школа № 5"), qPrintable(text));
@@ -396,11 +396,11 @@ void ProjectLinesTest::pdfReadBack()
 // The rooms table and the lines of a project of the given lines and rooms;
 // a room of length "" is not computed.
 struct Tables {
-    RoomTable rooms;
+    ProjectRooms rooms;
     LineTable lines;
     Tables(const RoomCalculator &calculator, const Project &project, QChar point)
         : rooms(calculator, point),
-          lines((rooms.setProject(project), rooms))
+          lines((rooms.model.setProject(project), rooms.results))
     { }
 };
 
@@ -556,7 +556,7 @@ void ProjectLinesTest::documentsShowTheEquipmentRows()
 
     QTemporaryDir dir;
     const QString xlsx = dir.filePath("Школа.xlsx");
-    QVERIFY(exportProject(xlsx, t.rooms, "Школа").ok);
+    QVERIFY(exportProject(xlsx, t.rooms.results, "Школа").ok);
     const QStringList strings = elementTexts(run("unzip", {"-p", xlsx, "xl/sharedStrings.xml"}), "t");
     const auto cells = sheetCells(run("unzip", {"-p", xlsx, "xl/worksheets/sheet3.xml"}));
     QStringList sheet;
@@ -567,7 +567,7 @@ void ProjectLinesTest::documentsShowTheEquipmentRows()
     QCOMPARE(sheet, names);
 
     const QString pdf = dir.filePath("Школа.pdf");
-    QVERIFY(exportProject(pdf, t.rooms, "Школа").ok);
+    QVERIFY(exportProject(pdf, t.rooms.results, "Школа").ok);
     // The PDF wraps a long name in its cell: compared without line breaks.
     const QString text
         = QString::fromUtf8(run("pdftotext", {"-raw", "-enc", "UTF-8", pdf, "-"})).simplified();

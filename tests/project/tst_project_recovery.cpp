@@ -71,7 +71,7 @@ int runChild(int argc, char *argv[], bool signalsEnd)
     project::ProjectWindow *projectWindow = window.projectWindow();
     projectWindow->view()->setCurrentIndex(projectWindow->view()->model()->index(0, 1));
     menuAction(projectWindow, QStringLiteral("&Удалить помещение"))->trigger();
-    std::printf("changed %d\n", projectWindow->table()->roomCount());
+    std::printf("changed %d\n", projectWindow->model()->roomCount());
     std::fflush(stdout);
     return application.exec();
 }
@@ -177,8 +177,8 @@ void ProjectRecoveryTest::killedProgramIsOffered()
         QVERIFY(projectWindow->isVisible());
         QVERIFY(projectWindow->isModified());
         QCOMPARE(projectWindow->filePath(), file);
-        QCOMPARE(projectWindow->table()->roomCount(), 1);
-        QCOMPARE(projectWindow->table()->project().rooms.front().name, QString("Фойе"));
+        QCOMPARE(projectWindow->model()->roomCount(), 1);
+        QCOMPARE(projectWindow->model()->project().rooms.front().name, QString("Фойе"));
         projectWindow->discardProject();
     } else {
         QVERIFY(!window.projectWindow());

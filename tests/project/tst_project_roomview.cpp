@@ -228,7 +228,7 @@ void RoomViewTest::frozenColumnsFollowScrollingAndSorting()
     QCOMPARE(view->verticalScrollBar()->value(), frozen->verticalScrollBar()->value());
     QVERIFY(topRowsAgree());
     // A new room at the end, scrolled to: both at the bottom.
-    w->table()->insertRoom(w->table()->roomCount(), w->table()->project().rooms.front());
+    w->model()->addRoom(w->model()->roomCount(), w->model()->project().rooms.front());
     view->scrollToBottom();
     QTRY_COMPARE(frozen->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
     QCOMPARE(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
@@ -240,7 +240,7 @@ void RoomViewTest::frozenColumnsFollowScrollingAndSorting()
                       QPoint(partHeader->sectionViewportPosition(1) + 5, partHeader->height() / 2));
     QCOMPARE(view->horizontalHeader()->sortIndicatorSection(), 1);
     QStringList names;
-    for (const project::Room &r : w->table()->project().rooms)
+    for (const project::Room &r : w->model()->project().rooms)
         names << r.name;
     std::sort(names.begin(), names.end());
     const Qt::SortOrder order = view->horizontalHeader()->sortIndicatorOrder();
@@ -254,7 +254,7 @@ void RoomViewTest::frozenColumnsFollowScrollingAndSorting()
     double previous = 1e300;
     for (int row = 0; row < 8; ++row) {
         const QString number = textAt(frozen, QPoint(2, view->rowViewportPosition(row) + 2));
-        const double loudspeakers = w->table()->results(number.toInt() - 1).count;
+        const double loudspeakers = w->results()->at(number.toInt() - 1).count;
         QVERIFY2(loudspeakers <= previous, qPrintable(number));
         previous = loudspeakers;
     }
@@ -322,7 +322,7 @@ void RoomViewTest::nameIsEditedWhereItIsSeen()
     editor->setText(QStringLiteral("Тир"));
     QTest::keyClick(editor, Qt::Key_Return);
     // The delegate commits on the next pass of the event loop.
-    QTRY_COMPARE(w->table()->project().rooms[4].name, QString("Тир"));
+    QTRY_COMPARE(w->model()->project().rooms[4].name, QString("Тир"));
     QCOMPARE(w->undoStack()->count(), 1);
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(view));
 }

@@ -177,7 +177,7 @@ void ProjectWindowTest::addNeedsACalculation()
     project::ProjectWindow *w = projectWindow();
     QTest::mouseClick(w->addButton(), Qt::LeftButton);
     QCOMPARE(f->messages.texts(), QStringList{"Вначале произведите расчет"});
-    QCOMPARE(w->table()->roomCount(), 0);
+    QCOMPARE(w->model()->roomCount(), 0);
     QVERIFY(!w->isModified());
 }
 
@@ -186,8 +186,8 @@ void ProjectWindowTest::addAndReplaceTakeTheLastCalculation()
     project::ProjectWindow *w = projectWindow();
     QTest::mouseClick(results->cmdRkl, Qt::LeftButton);
     QTest::mouseClick(w->addButton(), Qt::LeftButton);
-    QCOMPARE(w->table()->roomCount(), 1);
-    const project::Room added = w->table()->project().rooms.front();
+    QCOMPARE(w->model()->roomCount(), 1);
+    const project::Room added = w->model()->project().rooms.front();
     QCOMPARE(added.name, QString("АВТОСТОЯНКА"));
     QCOMPARE(added.layout, QString("на одной стене"));
     QCOMPARE(added.inputs.model, QString("GK-1"));
@@ -201,7 +201,7 @@ void ProjectWindowTest::addAndReplaceTakeTheLastCalculation()
     QTest::mouseClick(results->cmdRkl, Qt::LeftButton);
     selectRow(w, 0);
     QTest::mouseClick(w->replaceButton(), Qt::LeftButton);
-    const project::Room replaced = w->table()->project().rooms.front();
+    const project::Room replaced = w->model()->project().rooms.front();
     QCOMPARE(replaced.inputs.model, QString("KE-1"));
     QCOMPARE(replaced.inputs.mounting, calc::Mounting::Ceiling);
     QCOMPARE(replaced.layout, QString("рядами"));
@@ -211,8 +211,8 @@ void ProjectWindowTest::addAndReplaceTakeTheLastCalculation()
     QCOMPARE(resultCells(w, 0), resultLabels());
 
     w->undoStack()->undo();
-    QCOMPARE(w->table()->project().rooms.front().inputs, added.inputs);
-    QCOMPARE(w->table()->project().rooms.front().layout, added.layout);
+    QCOMPARE(w->model()->project().rooms.front().inputs, added.inputs);
+    QCOMPARE(w->model()->project().rooms.front().layout, added.layout);
 }
 
 void ProjectWindowTest::staleCalculationIsRefused_data()
@@ -261,7 +261,7 @@ void ProjectWindowTest::staleCalculationIsRefused()
                     : projectWindow();
         QVERIFY(w);
     }
-    const std::vector<project::Room> before = w->table()->project().rooms;
+    const std::vector<project::Room> before = w->model()->project().rooms;
     const int commands = w->undoStack()->count();
 
     if (replace) {
@@ -272,7 +272,7 @@ void ProjectWindowTest::staleCalculationIsRefused()
     }
     QCOMPARE(f->messages.texts(), QStringList{refusal});
     QVERIFY(!f->messages.shown.front().question);
-    QCOMPARE(w->table()->project().rooms, before);
+    QCOMPARE(w->model()->project().rooms, before);
     QCOMPARE(w->undoStack()->count(), commands);
 
     // Calculated again, the new calculation is taken.
@@ -289,8 +289,8 @@ void ProjectWindowTest::staleCalculationIsRefused()
     QCOMPARE(f->messages.texts(), QStringList());
     QCOMPARE(w->undoStack()->count(), commands + 1);
     const int row = replace ? 0 : int(before.size());
-    QCOMPARE(w->table()->roomCount(), int(before.size()) + (replace ? 0 : 1));
-    QCOMPARE(w->table()->project().rooms[std::size_t(row)].inputs.length, QString("9"));
+    QCOMPARE(w->model()->roomCount(), int(before.size()) + (replace ? 0 : 1));
+    QCOMPARE(w->model()->project().rooms[std::size_t(row)].inputs.length, QString("9"));
     QCOMPARE(resultCells(w, row), resultLabels());
 }
 
@@ -340,7 +340,7 @@ void ProjectWindowTest::openInCalculationShowsTheTablesResults()
     QCOMPARE(resultCells(w, 1), resultLabels());
     QCOMPARE(g->cmbG->currentText(), entered.model);
     QCOMPARE(entered.roomType, room->cmbOn->currentText());
-    const project::RoomResults &computed = w->table()->results(1);
+    const project::RoomResults &computed = w->results()->at(1);
     QCOMPARE(computed.completed, completes);
     QCOMPARE(f->w().state().calculated, computed.completed);
     QCOMPARE(g->mounting(), computed.mounting);
@@ -394,11 +394,11 @@ void ProjectWindowTest::aTypedDesignationKeepsItsOwnFigures()
     QVERIFY(!results->lblKs->text().isEmpty());
 
     QTest::mouseClick(w->addButton(), Qt::LeftButton);
-    const project::Room added = w->table()->project().rooms.front();
+    const project::Room added = w->model()->project().rooms.front();
     QCOMPARE(added.inputs.model, QString("RF-4"));
     QVERIFY(!added.inputs.modelFromList);
     QCOMPARE(resultCells(w, 0), typed);
-    QCOMPARE(int(w->table()->results(0).mounting), mounting);
+    QCOMPARE(int(w->results()->at(0).mounting), mounting);
 
     // Other figures in the main window, then the room opened again: its
     // designation typed, its own figures and the same four results.
@@ -418,7 +418,7 @@ void ProjectWindowTest::aTypedDesignationKeepsItsOwnFigures()
     // Added again from that calculation, the room is the same, and it is
     // kept so in the file.
     QTest::mouseClick(w->addButton(), Qt::LeftButton);
-    QCOMPARE(w->table()->project().rooms.at(1).inputs.modelFromList, false);
+    QCOMPARE(w->model()->project().rooms.at(1).inputs.modelFromList, false);
     QCOMPARE(resultCells(w, 1), typed);
     const QString path = dir.filePath("typed.lsplan");
     QVERIFY(w->saveTo(path));
@@ -430,7 +430,7 @@ void ProjectWindowTest::aTypedDesignationKeepsItsOwnFigures()
     chooseFromList(g->cmbG, "RF-4");
     QTest::mouseClick(results->cmdRkl, Qt::LeftButton);
     QTest::mouseClick(w->addButton(), Qt::LeftButton);
-    QVERIFY(w->table()->project().rooms.at(2).inputs.modelFromList);
+    QVERIFY(w->model()->project().rooms.at(2).inputs.modelFromList);
     QCOMPARE(resultCells(w, 2), listed);
 }
 
@@ -439,7 +439,7 @@ void ProjectWindowTest::aDecimalCommaInTheFileIsThePoint()
     project::ProjectWindow *w = openRooms(
         {inputs("KE-1", calc::Mounting::Ceiling, 1, "", "", "ТЕАТР", "", "3", "9,5", "3", "", true)});
     QVERIFY(w);
-    QCOMPARE(w->table()->project().rooms.front().inputs.length, QString("9.5"));
+    QCOMPARE(w->model()->project().rooms.front().inputs.length, QString("9.5"));
     QCOMPARE(w->table()->cellText(0, column("Длина, м")), QString("9.5"));
     QCOMPARE(w->table()->cellText(0, column("Площадь, м2")), QString("28.5"));
     // The main window takes the same room with the same area.
@@ -468,12 +468,12 @@ void ProjectWindowTest::undoAndRedoEveryChange()
     }
     QCOMPARE(remove->shortcut(), QKeySequence(Qt::Key_Delete));
     remove->trigger();
-    QCOMPARE(w->table()->roomCount(), 1);
+    QCOMPARE(w->model()->roomCount(), 1);
     QCOMPARE(w->table()->cellText(0, column("№")), QString("1"));
     QCOMPARE(w->table()->cellText(0, column("Помещение")), QString("Склад"));
 
     w->undoStack()->undo();
-    QCOMPARE(w->table()->roomCount(), 2);
+    QCOMPARE(w->model()->roomCount(), 2);
     QCOMPARE(w->table()->cellText(1, column("Помещение")), QString("Склад"));
     w->undoStack()->undo();
     QCOMPARE(w->table()->cellText(1, column("Линия")), QString());
@@ -481,12 +481,12 @@ void ProjectWindowTest::undoAndRedoEveryChange()
     QCOMPARE(w->table()->cellText(1, column("Помещение")), QString("АВТОСТОЯНКА"));
     w->undoStack()->undo();
     w->undoStack()->undo();
-    QCOMPARE(w->table()->roomCount(), 0);
+    QCOMPARE(w->model()->roomCount(), 0);
     QVERIFY(!w->isWindowModified());
     for (int i = 0; i < 5; ++i)
         w->undoStack()->redo();
-    QCOMPARE(w->table()->roomCount(), 1);
-    QCOMPARE(w->table()->project().rooms.front().line, QString("Л3"));
+    QCOMPARE(w->model()->roomCount(), 1);
+    QCOMPARE(w->model()->project().rooms.front().line, QString("Л3"));
     QVERIFY(w->isWindowModified());
 }
 
@@ -511,7 +511,7 @@ void ProjectWindowTest::sortingTheViewKeepsTheFileOrder()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const project::ReadResult read = project::parseProject(file.readAll());
     QVERIFY(read.project);
-    QCOMPARE(read.project->rooms, w->table()->project().rooms);
+    QCOMPARE(read.project->rooms, w->model()->project().rooms);
     QCOMPARE(read.project->rooms[1].inputs.length, QString("40"));
 
     // Opened again and saved again: the same bytes.
@@ -534,28 +534,29 @@ void ProjectWindowTest::totalsLeaveOutStoppedRooms()
                      inputs("KE-3", M::Ceiling, 3, "", "", "ТЕАТР", "", "3", "20", "8", "", true)});
     QVERIFY(w);
     const project::RoomTable &t = *w->table();
-    QVERIFY(t.results(0).completed && !t.results(1).completed && t.results(2).completed);
+    const project::RoomResultsService &results = *w->results();
+    QVERIFY(results.at(0).completed && !results.at(1).completed && results.at(2).completed);
     QCOMPARE(t.cellText(1, column("Количество")), QString());
     QCOMPARE(t.cellText(1, column("Озвучено, %")), QString());
-    const double loudspeakers = t.results(0).count + t.results(2).count;
+    const double loudspeakers = results.at(0).count + results.at(2).count;
     // KE-1 gives 6 W on the full tap, KE-3 10 W on a third of 30 W.
-    QCOMPARE(t.results(0).power, t.results(0).count * 6);
-    QCOMPARE(t.results(2).power, t.results(2).count * 10);
+    QCOMPARE(results.at(0).power, results.at(0).count * 6);
+    QCOMPARE(results.at(2).power, results.at(2).count * 10);
     // While the level columns fill, the totals say how far they are.
     const QString totals = QString("Помещений: 3, не рассчитано: 1. Громкоговорителей: %1. "
                                    "Суммарная мощность: %2 Вт")
                                .arg(loudspeakers)
-                               .arg(t.results(0).power + t.results(2).power);
+                               .arg(results.at(0).power + results.at(2).power);
     QCOMPARE(w->totalsLabel()->text(), totals + ". Расчет уровней: 0 из 2");
-    QTRY_VERIFY_WITH_TIMEOUT(!t.levelsPending(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!results.levelsPending(), 30000);
     QCOMPARE(w->totalsLabel()->text(), totals);
     QCOMPARE(w->totalsLabel()->accessibleName(), totals);
-    QVERIFY(t.results(0).covered && *t.results(0).covered > 0 && *t.results(0).covered <= 100);
+    QVERIFY(results.at(0).covered && *results.at(0).covered > 0 && *results.at(0).covered <= 100);
 
     // The stopped room is marked in its first column, its reason on every
     // cell; the others have neither.
     const QString reason = "Введите длину помещения";
-    QCOMPARE(t.results(1).note, reason);
+    QCOMPARE(results.at(1).note, reason);
     const QIcon mark = t.index(1, 0).data(Qt::DecorationRole).value<QIcon>();
     QVERIFY(!mark.isNull());
     const QImage dot = mark.pixmap(16, 16).toImage();
@@ -622,7 +623,7 @@ void ProjectWindowTest::unsavedChangesAreAskedAbout()
         w->close();
         QCOMPARE(f->messages.texts(), QStringList{"Сохранить изменения в объекте «Склад»?"});
         QVERIFY(w->isVisible());
-        QCOMPARE(w->table()->roomCount(), 2);
+        QCOMPARE(w->model()->roomCount(), 2);
     }
 }
 
@@ -643,7 +644,7 @@ void ProjectWindowTest::aBadFileLeavesTheProjectAsItWas()
                  QString("Файл «%1» не открыт: файл записан более новой версией программы (версия формата 7)")
                      .arg(QDir::toNativeSeparators(bad))});
     QCOMPARE(w->filePath(), good);
-    QCOMPARE(w->table()->roomCount(), 1);
+    QCOMPARE(w->model()->roomCount(), 1);
     QCOMPARE(w->windowTitle(), QString("Объект — Проверка[*]"));
 }
 
@@ -659,14 +660,14 @@ void ProjectWindowTest::linesAreEditedAndUndone()
     QCOMPARE(tabs, QStringList({"Помещения", "Линии", "Спецификация"}));
     const auto roomLines = [w] {
         QStringList lines;
-        for (const project::Room &r : w->table()->project().rooms)
+        for (const project::Room &r : w->model()->project().rooms)
             lines << r.line;
         return lines;
     };
     // The file's rooms name "Л1", which the project does not have yet.
     QCOMPARE(w->noLineLabel()->text(), QString("Помещений без линии: 2"));
     QTest::mouseClick(w->addLineButton(), Qt::LeftButton);
-    const project::Line added = w->table()->project().lines.at(0);
+    const project::Line added = w->model()->project().lines.at(0);
     QCOMPARE(added, (project::Line{"Л1", 100, 10, 50, 0.75, 1, 25}));
     QCOMPARE(w->noLineLabel()->text(), QString("Помещений без линии: 0"));
     QCOMPARE(w->noLineLabel()->accessibleName(), QString("Помещений без линии: 0"));
@@ -677,7 +678,7 @@ void ProjectWindowTest::linesAreEditedAndUndone()
     QCOMPARE(roomLines(), QStringList({"Северная", "Северная"}));
     w->undoStack()->undo();
     QCOMPARE(roomLines(), QStringList({"Л1", "Л1"}));
-    QCOMPARE(w->table()->project().lines.at(0).name, QString("Л1"));
+    QCOMPARE(w->model()->project().lines.at(0).name, QString("Л1"));
 
     QTest::mouseClick(w->addLineButton(), Qt::LeftButton);
     // What is refused is said in the status bar, until the next change.
@@ -691,7 +692,7 @@ void ProjectWindowTest::linesAreEditedAndUndone()
     lines->setData(lines->index(1, 2), "десять");
     QCOMPARE(status->currentMessage(), QString("«десять»: введите число"));
     QCOMPARE(f->messages.texts(), QStringList());
-    QCOMPARE(w->table()->project().lines.at(1), (project::Line{"Л2", 100, 10, 50, 1.5, 1, 25}));
+    QCOMPARE(w->model()->project().lines.at(1), (project::Line{"Л2", 100, 10, 50, 1.5, 1, 25}));
 
     // Removing a line leaves its rooms on no line, until it is undone.
     w->lineView()->setCurrentIndex(lines->index(0, 0));
@@ -701,14 +702,14 @@ void ProjectWindowTest::linesAreEditedAndUndone()
     QCOMPARE(w->noLineLabel()->text(), QString("Помещений без линии: 2"));
     w->undoStack()->undo();
     QCOMPARE(roomLines(), QStringList({"Л1", "Л1"}));
-    QCOMPARE(w->table()->project().lines.size(), std::size_t(2));
+    QCOMPARE(w->model()->project().lines.size(), std::size_t(2));
 
     // The cable allowance, typed, and undone.
     w->cableAllowanceBox()->setText("12,5");
     emit w->cableAllowanceBox()->editingFinished();
-    QCOMPARE(w->table()->project().cableAllowance, 12.5);
+    QCOMPARE(w->model()->project().cableAllowance, 12.5);
     w->undoStack()->undo();
-    QCOMPARE(w->table()->project().cableAllowance, 10.0);
+    QCOMPARE(w->model()->project().cableAllowance, 10.0);
     QCOMPARE(w->cableAllowanceBox()->text(), QString("10"));
     QCOMPARE(w->cableAllowanceBox()->accessibleName(), QString("Запас кабеля, %"));
 }
@@ -765,7 +766,7 @@ void ProjectWindowTest::editorsRefuseValuesOutOfRange()
         {inputs("KE-1", calc::Mounting::Ceiling, 1, "", "", "ТЕАТР", "", "3", "9", "6", "", true)});
     QVERIFY(w);
     QTest::mouseClick(w->addLineButton(), Qt::LeftButton);
-    const project::Project before = w->table()->project();
+    const project::Project before = w->model()->project();
     const int edits = w->undoStack()->count();
     QAbstractItemModel *model = nullptr;
     int col = -1;
@@ -785,7 +786,7 @@ void ProjectWindowTest::editorsRefuseValuesOutOfRange()
     const QString shown = cell.data().toString();
     model->setData(cell, typed);
     QCOMPARE(cell.data().toString(), shown);
-    QCOMPARE(w->table()->project(), before);
+    QCOMPARE(w->model()->project(), before);
     QCOMPARE(w->undoStack()->count(), edits);
     QCOMPARE(w->statusBar()->currentMessage(), message);
     QCOMPARE(f->messages.texts(), QStringList());
@@ -911,7 +912,7 @@ void ProjectWindowTest::exportWaitsForTheLevelsWithTheWindowAlive()
     const QString path = dir.filePath("levels.lsplan");
     QVERIFY(writeProject(path, p));
     QVERIFY(w.openFile(path));
-    QVERIFY(w.table()->levelsPending());
+    QVERIFY(w.results()->levelsPending());
     QString shown;
     QTimer watcher;
     connect(&watcher, &QTimer::timeout, &w, [&] {
@@ -922,7 +923,7 @@ void ProjectWindowTest::exportWaitsForTheLevelsWithTheWindowAlive()
     w.exportTable();
     watcher.stop();
     QVERIFY2(shown.startsWith("Расчет уровней: ") && shown.endsWith(" из 4"), qPrintable(shown));
-    QVERIFY(!w.table()->levelsPending());
+    QVERIFY(!w.results()->levelsPending());
     QVERIFY(!w.findChild<QProgressDialog *>());
     QFile file(csv);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -960,7 +961,7 @@ void ProjectWindowTest::exportOfManyRoomsIsCancelledWhileTheColumnsFill()
     opening.start();
     QVERIFY(w.openFile(path));
     qInfo("2 000 rooms opened and computed but their maps in %lld ms", qlonglong(opening.elapsed()));
-    QCOMPARE(w.table()->levelProgress().needed, 2000);
+    QCOMPARE(w.results()->levelProgress().needed, 2000);
     // The user asks for the export once the window shows the rooms.
     QTest::qWait(200);
 
@@ -1028,9 +1029,9 @@ void ProjectWindowTest::exportOfManyRoomsIsCancelledWhileTheColumnsFill()
     }
     QVERIFY(previous < 2000);
     // The columns go on filling after the export is cancelled.
-    QVERIFY(w.table()->levelsPending());
-    const int done = w.table()->levelProgress().done;
-    QTRY_VERIFY_WITH_TIMEOUT(w.table()->levelProgress().done > done, 20000);
+    QVERIFY(w.results()->levelsPending());
+    const int done = w.results()->levelProgress().done;
+    QTRY_VERIFY_WITH_TIMEOUT(w.results()->levelProgress().done > done, 20000);
     // The window's own work never holds it up for 100 ms; the time gone by
     // also counts the other programs of a busy machine, hence the margin.
     QVERIFY2(largestWork < 100, qPrintable(QString::number(largestWork)));

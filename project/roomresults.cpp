@@ -1,0 +1,308 @@
+#include "roomresults.h"
+
+#include "calc/numberformat.h"
+
+#include <QCryptographicHash>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+namespace project {
+
+namespace {
+
+// How often the figures the background finishes are taken into the rooms.
+constexpr qint64 TakeIntervalMs = 200;
+
+// Calls work(i) for every i below count, on every core.
+template <typename Work>
+void inParallel(std::size_t count, const Work &work)
+{
+    std::atomic<std::size_t> next{0};
+    const auto worker = [&] {
+        for (std::size_t i = next++; i < count; i = next++)
+            work(i);
+    };
+    const std::size_t threads = std::min<std::size_t>(std::max(1, QThread::idealThreadCount()), count);
+    if (threads <= 1) {
+        worker();
+        return;
+    }
+    std::vector<std::thread> helpers;
+    for (std::size_t t = 1; t < threads; ++t)
+        helpers.emplace_back(worker);
+    worker();
+    for (std::thread &helper : helpers)
+        helper.join();
+}
+
+} // namespace
+
+QByteArray resultsKey(const Room &room)
+{
+    // The room alone, without the texts that change no figure.
+    Project alone;
+    Room inputs;
+    inputs.inputs = room.inputs;
+    inputs.layout = room.layout;
+    alone.rooms.push_back(std::move(inputs));
+    return QCryptographicHash::hash(projectBytes(alone, {}), QCryptographicHash::Sha1);
+}
+
+RoomResultsService::RoomResultsService(const ProjectModel &model, const RoomCalculator &calculator,
+                                       QChar decimalPoint, QObject *parent)
+    : QObject(parent),
+      m_model(model),
+      m_calculator(calculator),
+      m_decimalPoint(decimalPoint)
+{
+    connect(&model, &ProjectModel::reset, this, &RoomResultsService::resetRooms);
+    connect(&model, &ProjectModel::roomAdded, this, &RoomResultsService::roomAdded);
+    connect(&model, &ProjectModel::roomRemoved, this, &RoomResultsService::roomRemoved);
+    connect(&model, &ProjectModel::roomInputsChanged, this, &RoomResultsService::roomInputsChanged);
+    resetRooms();
+}
+
+RoomResultsService::~RoomResultsService() = default;
+
+void RoomResultsService::resetRooms()
+{
+    // What the background computes belongs to the project replaced.
+    cancelBackground();
+    m_levelsQueued.clear();
+    m_arrived.clear();
+    m_known.clear();
+    m_results.assign(std::size_t(m_model.roomCount()), RoomResults{});
+    m_keys.assign(std::size_t(m_model.roomCount()), QByteArray());
+    std::vector<int> rows(m_results.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i] = int(i);
+    computeRows(rows);
+}
+
+void RoomResultsService::roomAdded(RoomId, int row)
+{
+    m_results.insert(m_results.begin() + row, RoomResults{});
+    m_keys.insert(m_keys.begin() + row, QByteArray());
+    computeRows({row});
+}
+
+void RoomResultsService::roomRemoved(RoomId, int row)
+{
+    m_results.erase(m_results.begin() + row);
+    m_keys.erase(m_keys.begin() + row);
+}
+
+void RoomResultsService::roomInputsChanged(RoomId, int row)
+{
+    computeRows({row});
+}
+
+void RoomResultsService::computeRows(const std::vector<int> &rows)
+{
+    // The distinct inputs not computed before, then each of them once.
+    std::vector<std::pair<QByteArray, const Room *>> todo;
+    QSet<QByteArray> queued;
+    std::vector<QByteArray> keys(rows.size());
+    inParallel(rows.size(), [&](std::size_t i) { keys[i] = resultsKey(m_model.room(rows[i])); });
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Room &room = m_model.room(rows[i]);
+        m_keys[std::size_t(rows[i])] = keys[i];
+        if (m_known.contains(keys[i]) || queued.contains(keys[i]))
+            continue;
+        queued.insert(keys[i]);
+        todo.emplace_back(keys[i], &room);
+    }
+    std::vector<RoomResults> computed(todo.size());
+    inParallel(todo.size(), [&](std::size_t i) {
+        computed[i] = m_calculator.evaluate(todo[i].second->inputs, todo[i].second->layout);
+    });
+    for (std::size_t i = 0; i < todo.size(); ++i) {
+        // A room without a plan has no map either.
+        computed[i].levelsPending = computed[i].completed && computed[i].covered.has_value();
+        m_known.insert(todo[i].first, computed[i]);
+        if (computed[i].levelsPending)
+            queueLevels(todo[i].first, *todo[i].second);
+    }
+    for (const int r : rows)
+        m_results[std::size_t(r)] = m_known.value(m_keys[std::size_t(r)]);
+}
+
+void RoomResultsService::queueLevels(const QByteArray &key, const Room &room)
+{
+    if (!m_backgroundLevels || m_levelsQueued.contains(key))
+        return;
+    m_levelsQueued.insert(key);
+    m_levelJobs.start(
+        [&calculator = m_calculator, inputs = room.inputs, layout = room.layout](
+            const std::atomic<bool> &cancel) { return calculator.evaluateLevels(inputs, layout, &cancel); },
+        [this, key](const RoomLevels &levels) { levelsArrived(key, levels); });
+}
+
+void RoomResultsService::cancelBackground()
+{
+    m_levelJobs.cancel();
+}
+
+void RoomResultsService::levelsArrived(const QByteArray &key, const RoomLevels &levels)
+{
+    m_arrived.insert(key, levels);
+    if (m_takeQueued)
+        return;
+    m_takeQueued = true;
+    const qint64 since = m_sinceTake.isValid() ? m_sinceTake.elapsed() : TakeIntervalMs;
+    QTimer::singleShot(std::max<qint64>(0, TakeIntervalMs - since), this, [this] {
+        // A new project or completeLevels() may have taken them already.
+        if (m_takeQueued)
+            takeArrivedLevels();
+    });
+}
+
+void RoomResultsService::takeArrivedLevels()
+{
+    m_sinceTake.start();
+    m_takeQueued = false;
+    QHash<QByteArray, RoomLevels> arrived;
+    arrived.swap(m_arrived);
+    applyLevels(arrived);
+}
+
+void RoomResultsService::applyLevels(const QHash<QByteArray, RoomLevels> &levels)
+{
+    if (levels.isEmpty())
+        return;
+    const auto store = [](RoomResults &results, const RoomLevels &figures) {
+        results.lowestLevel = figures.lowest;
+        results.requiredShare = figures.requiredShare;
+        results.levelsPending = false;
+    };
+    for (auto it = levels.begin(); it != levels.end(); ++it) {
+        m_levelsQueued.remove(it.key());
+        const auto known = m_known.find(it.key());
+        if (known != m_known.end() && known->levelsPending)
+            store(*known, it.value());
+    }
+    int first = -1;
+    int last = -1;
+    for (std::size_t r = 0; r < m_results.size(); ++r) {
+        if (!m_results[r].levelsPending)
+            continue;
+        const auto figures = levels.find(m_keys[r]);
+        if (figures == levels.end())
+            continue;
+        store(m_results[r], figures.value());
+        if (first < 0)
+            first = int(r);
+        last = int(r);
+    }
+    if (first < 0)
+        return;
+    emit levelsTaken(first, last);
+    emit levelsProgressed();
+}
+
+bool RoomResultsService::levelsPending() const
+{
+    return std::any_of(m_results.begin(), m_results.end(),
+                       [](const RoomResults &r) { return r.levelsPending; });
+}
+
+RoomResultsService::LevelProgress RoomResultsService::levelProgress() const
+{
+    LevelProgress progress;
+    for (const RoomResults &r : m_results) {
+        if (!r.completed || !r.covered)
+            continue;
+        ++progress.needed;
+        progress.done += r.levelsPending ? 0 : 1;
+    }
+    return progress;
+}
+
+QString RoomResultsService::levelProgressLine() const
+{
+    const LevelProgress progress = levelProgress();
+    if (progress.done >= progress.needed)
+        return QString();
+    return QStringLiteral("Расчет уровней: %1 из %2").arg(progress.done).arg(progress.needed);
+}
+
+void RoomResultsService::completeLevels(const std::function<void(int done, int total)> &progress)
+{
+    // Everything still pending is computed here, on every core and at the
+    // caller's priority: the background stops, what it finished kept.
+    m_levelJobs.deliverFinished();
+    cancelBackground();
+    m_levelJobs.waitForDone();
+    takeArrivedLevels();
+    std::vector<std::pair<QByteArray, const Room *>> todo;
+    QSet<QByteArray> listed;
+    for (std::size_t r = 0; r < m_results.size(); ++r) {
+        if (m_results[r].levelsPending && !listed.contains(m_keys[r])) {
+            listed.insert(m_keys[r]);
+            todo.emplace_back(m_keys[r], &m_model.room(int(r)));
+        }
+    }
+    std::vector<RoomLevels> computed(todo.size());
+    QMutex reporting;
+    int done = 0;
+    inParallel(todo.size(), [&](std::size_t i) {
+        computed[i] = m_calculator.evaluateLevels(todo[i].second->inputs, todo[i].second->layout);
+        if (progress) {
+            const QMutexLocker lock(&reporting);
+            progress(++done, int(todo.size()));
+        }
+    });
+    QHash<QByteArray, RoomLevels> levels;
+    for (std::size_t i = 0; i < todo.size(); ++i)
+        levels.insert(todo[i].first, computed[i]);
+    applyLevels(levels);
+    m_levelsQueued.clear();
+}
+
+std::vector<ResultTexts> RoomResultsService::resultTexts() const
+{
+    const auto figure = [this](const RoomResults &r, double value) {
+        return r.completed ? calc::formatGeneral(value, m_decimalPoint) : QString();
+    };
+    std::vector<ResultTexts> texts;
+    texts.reserve(m_results.size());
+    for (const RoomResults &r : m_results) {
+        const QString covered
+            = r.completed && r.covered ? calc::formatShare(*r.covered, m_decimalPoint) : QString();
+        texts.push_back({figure(r, r.spl), figure(r, r.range), figure(r, r.coverArea), figure(r, r.count),
+                         figure(r, r.power), covered, r.note});
+    }
+    return texts;
+}
+
+QString RoomResultsService::totalsLine() const
+{
+    double loudspeakers = 0.0;
+    double power = 0.0;
+    for (const RoomResults &r : m_results) {
+        if (!r.completed)
+            continue;
+        loudspeakers += r.count;
+        power += r.power;
+    }
+    const int stopped = stoppedCount();
+    const QString rooms = stopped > 0
+        ? QStringLiteral("Помещений: %1, не рассчитано: %2").arg(m_model.roomCount()).arg(stopped)
+        : QStringLiteral("Помещений: %1").arg(m_model.roomCount());
+    return QStringLiteral("%1. Громкоговорителей: %2. Суммарная мощность: %3 Вт")
+        .arg(rooms, calc::formatGeneral(loudspeakers, m_decimalPoint),
+             calc::formatGeneral(power, m_decimalPoint));
+}
+
+int RoomResultsService::stoppedCount() const
+{
+    return int(
+        std::count_if(m_results.begin(), m_results.end(), [](const RoomResults &r) { return !r.completed; }));
+}
+
+} // namespace project
