@@ -534,29 +534,29 @@ void ProjectWindowTest::totalsLeaveOutStoppedRooms()
                      inputs("KE-3", M::Ceiling, 3, "", "", "ТЕАТР", "", "3", "20", "8", "", true)});
     QVERIFY(w);
     const project::RoomTable &t = *w->table();
-    const project::RoomResultsService &results = *w->results();
-    QVERIFY(results.at(0).completed && !results.at(1).completed && results.at(2).completed);
+    const project::RoomResultsService &computed = *w->results();
+    QVERIFY(computed.at(0).completed && !computed.at(1).completed && computed.at(2).completed);
     QCOMPARE(t.cellText(1, column("Количество")), QString());
     QCOMPARE(t.cellText(1, column("Озвучено, %")), QString());
-    const double loudspeakers = results.at(0).count + results.at(2).count;
+    const double loudspeakers = computed.at(0).count + computed.at(2).count;
     // KE-1 gives 6 W on the full tap, KE-3 10 W on a third of 30 W.
-    QCOMPARE(results.at(0).power, results.at(0).count * 6);
-    QCOMPARE(results.at(2).power, results.at(2).count * 10);
+    QCOMPARE(computed.at(0).power, computed.at(0).count * 6);
+    QCOMPARE(computed.at(2).power, computed.at(2).count * 10);
     // While the level columns fill, the totals say how far they are.
     const QString totals = QString("Помещений: 3, не рассчитано: 1. Громкоговорителей: %1. "
                                    "Суммарная мощность: %2 Вт")
                                .arg(loudspeakers)
-                               .arg(results.at(0).power + results.at(2).power);
+                               .arg(computed.at(0).power + computed.at(2).power);
     QCOMPARE(w->totalsLabel()->text(), totals + ". Расчет уровней: 0 из 2");
-    QTRY_VERIFY_WITH_TIMEOUT(!results.levelsPending(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!computed.levelsPending(), 30000);
     QCOMPARE(w->totalsLabel()->text(), totals);
     QCOMPARE(w->totalsLabel()->accessibleName(), totals);
-    QVERIFY(results.at(0).covered && *results.at(0).covered > 0 && *results.at(0).covered <= 100);
+    QVERIFY(computed.at(0).covered && *computed.at(0).covered > 0 && *computed.at(0).covered <= 100);
 
     // The stopped room is marked in its first column, its reason on every
     // cell; the others have neither.
     const QString reason = "Введите длину помещения";
-    QCOMPARE(results.at(1).note, reason);
+    QCOMPARE(computed.at(1).note, reason);
     const QIcon mark = t.index(1, 0).data(Qt::DecorationRole).value<QIcon>();
     QVERIFY(!mark.isNull());
     const QImage dot = mark.pixmap(16, 16).toImage();
