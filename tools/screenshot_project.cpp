@@ -122,7 +122,7 @@ int main(int argc, char *argv[])
     if (!window.openFile(path))
         return 1;
     // The level columns as they are once the background has filled them.
-    window.table()->completeLevels();
+    window.results()->completeLevels();
     window.view()->selectRow(5);
     QApplication::processEvents();
     if (!window.grab().save(QString::fromLocal8Bit(argv[1])))
@@ -141,8 +141,9 @@ int main(int argc, char *argv[])
     if (!window.grab().save(QString::fromLocal8Bit(argv[3])))
         return 1;
     const project::Document document
-        = project::projectDocument(*window.table(), window.displayName(), QDate(2025, 3, 14));
-    return project::writePdfFile(QString::fromLocal8Bit(argv[4]), document, window.table()->decimalPoint()).ok
+        = project::projectDocument(*window.results(), window.displayName(), QDate(2025, 3, 14));
+    return project::writePdfFile(QString::fromLocal8Bit(argv[4]), document, window.results()->decimalPoint())
+               .ok
         ? 0
         : 1;
 }

@@ -5,6 +5,9 @@
 
 #include "project/projectcommands.h"
 #include "project/projectmodel.h"
+#include "project/roomresults.h"
+
+#include <functional>
 
 #include <QSet>
 #include <QTest>
@@ -57,9 +60,12 @@ void move(ProjectModel &model, const QString &step)
 
 enum class Change { Name, Floor, Inputs, Removal };
 
+using RoomEdit = std::function<void(Room &)>;
+
 } // namespace
 
 Q_DECLARE_METATYPE(Change)
+Q_DECLARE_METATYPE(RoomEdit)
 
 class ProjectModelTest : public QObject {
     Q_OBJECT
@@ -69,6 +75,8 @@ private slots:
     void undoFindsItsRoom();
     void removedRoomComesBackWithItsId();
     void lineRenameFollowsItsRooms();
+    void resultsKeyFollowsEveryInput_data();
+    void resultsKeyFollowsEveryInput();
 };
 
 void ProjectModelTest::idsAreNeverGivenTwice()
@@ -221,6 +229,52 @@ void ProjectModelTest::lineRenameFollowsItsRooms()
     stack.undo();
     QCOMPARE(lines(), QStringList({"X:Л9", "B:Л1", "C:Л2", "D:Л1"}));
     QCOMPARE(model.project().lines[0].name, QString("Л1"));
+}
+
+void ProjectModelTest::resultsKeyFollowsEveryInput_data()
+{
+    QTest::addColumn<RoomEdit>("edit");
+    QTest::addColumn<bool>("sameResults");
+    const auto text = [](QString RoomInputs::*member) {
+        return RoomEdit([member](Room &room) { room.inputs.*member += QStringLiteral("5"); });
+    };
+    QTest::newRow("model") << text(&RoomInputs::model) << false;
+    QTest::newRow("model from the list")
+        << RoomEdit([](Room &r) { r.inputs.modelFromList = false; }) << false;
+    QTest::newRow("mounting") << RoomEdit([](Room &r) { r.inputs.mounting = calc::Mounting::SquareHorn; })
+                              << false;
+    QTest::newRow("tap") << RoomEdit([](Room &r) { r.inputs.tap = 3; }) << false;
+    QTest::newRow("power") << text(&RoomInputs::power) << false;
+    QTest::newRow("sensitivity") << text(&RoomInputs::sensitivity) << false;
+    QTest::newRow("directivity") << text(&RoomInputs::directivity) << false;
+    QTest::newRow("vertical directivity") << text(&RoomInputs::verticalDirectivity) << false;
+    QTest::newRow("tilt") << text(&RoomInputs::tilt) << false;
+    QTest::newRow("margin") << text(&RoomInputs::margin) << false;
+    QTest::newRow("listening height") << text(&RoomInputs::listeningHeight) << false;
+    QTest::newRow("room type") << text(&RoomInputs::roomType) << false;
+    QTest::newRow("noise") << text(&RoomInputs::noise) << false;
+    QTest::newRow("height") << text(&RoomInputs::height) << false;
+    QTest::newRow("length") << text(&RoomInputs::length) << false;
+    QTest::newRow("width") << text(&RoomInputs::width) << false;
+    QTest::newRow("area") << text(&RoomInputs::area) << false;
+    QTest::newRow("area from the sides") << RoomEdit([](Room &r) { r.inputs.areaFromSides = true; }) << false;
+    QTest::newRow("layout") << RoomEdit([](Room &r) { r.layout = QStringLiteral("в шахматном порядке"); })
+                            << false;
+    QTest::newRow("name") << RoomEdit([](Room &r) { r.name = QStringLiteral("Склад"); }) << true;
+    QTest::newRow("floor") << RoomEdit([](Room &r) { r.floor = QStringLiteral("3"); }) << true;
+    QTest::newRow("line") << RoomEdit([](Room &r) { r.line = QStringLiteral("Л2"); }) << true;
+}
+
+// Rooms share their results exactly when their inputs and layout agree.
+void ProjectModelTest::resultsKeyFollowsEveryInput()
+{
+    QFETCH(RoomEdit, edit);
+    QFETCH(bool, sameResults);
+    const Room room = named("A");
+    Room changed = room;
+    edit(changed);
+    QVERIFY(!(changed == room));
+    QCOMPARE(resultsKey(changed) == resultsKey(room), sameResults);
 }
 
 QTEST_GUILESS_MAIN(ProjectModelTest)
