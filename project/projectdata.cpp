@@ -31,4 +31,23 @@ RoomInputs inputsOf(const calc::CompletedCalculation &calculation)
     return room;
 }
 
+calc::OutlineFault setOutline(RoomInputs &inputs, const std::vector<QPointF> &outline)
+{
+    if (outline.empty()) {
+        inputs.outline.clear();
+        return calc::OutlineFault::None;
+    }
+    if (const calc::OutlineFault fault = calc::checkOutline(outline); fault != calc::OutlineFault::None)
+        return fault;
+    const calc::Shape shape = calc::Shape::fromOutline(outline);
+    inputs.outline = shape.outline();
+    // The texts as a user types them in the main window, so that the
+    // calculation reads the same figures the file shows.
+    inputs.length = calc::formatTrimmed(shape.length(), 2, u'.');
+    inputs.width = calc::formatTrimmed(shape.width(), 2, u'.');
+    inputs.area = calc::formatTrimmed(shape.area(), 2, u'.');
+    inputs.areaFromSides = false;
+    return calc::OutlineFault::None;
+}
+
 } // namespace project

@@ -51,6 +51,12 @@ std::optional<double> resultNumber(const RoomRow &r, double value)
     return r.results.completed ? std::optional<double>(value) : std::nullopt;
 }
 
+// The loudspeakers of the room's plan, empty where it has none.
+QString planned(const RoomRow &r)
+{
+    return r.results.completed && r.results.planned ? QString::number(*r.results.planned) : QString();
+}
+
 // A plan's figure to one decimal, empty where the calculation stopped or
 // the plan gave none.
 QString tenths(const RoomRow &r, const std::optional<double> &value)
@@ -102,6 +108,16 @@ std::optional<double> typedNumber(const QString &text)
     return ok ? std::optional<double>(value) : std::nullopt;
 }
 
+// The corners exactly, so that rooms of different outlines never share
+// results.
+QString outlineKey(const std::vector<QPointF> &outline)
+{
+    QString text;
+    for (const QPointF &corner : outline)
+        text += QString::number(corner.x(), 'g', 17) + u' ' + QString::number(corner.y(), 'g', 17) + u';';
+    return text;
+}
+
 QString key(const Room &room)
 {
     const RoomInputs &in = room.inputs;
@@ -124,6 +140,7 @@ QString key(const Room &room)
                        in.width,
                        in.area,
                        in.areaFromSides ? QStringLiteral("1") : QStringLiteral("0"),
+                       outlineKey(in.outline),
                        room.layout}
         .join(separator);
 }
@@ -193,6 +210,8 @@ const std::vector<RoomColumn> &roomColumns()
          [](const RoomRow &r) { return resultNumber(r, r.results.coverArea); }},
         {QStringLiteral("Количество"), [](const RoomRow &r) { return result(r, r.results.count); },
          [](const RoomRow &r) { return resultNumber(r, r.results.count); }},
+        {QStringLiteral("На плане"), [](const RoomRow &r) { return planned(r); },
+         [](const RoomRow &r) { return r.results.completed && r.results.planned ? std::optional<double>(*r.results.planned) : std::nullopt; }},
         {QStringLiteral("Мощность, Вт"), [](const RoomRow &r) { return result(r, r.results.power); },
          [](const RoomRow &r) { return resultNumber(r, r.results.power); }},
         {QStringLiteral("Озвучено, %"),
@@ -565,7 +584,7 @@ QString RoomTable::totalsLine() const
     for (const RoomResults &r : m_results) {
         if (!r.completed)
             continue;
-        loudspeakers += r.count;
+        loudspeakers += r.loudspeakers();
         power += r.power;
     }
     const int stopped = stoppedCount();

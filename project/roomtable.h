@@ -116,7 +116,8 @@ public:
     // The cell text of a room, as the table and every export show it.
     QString cellText(int row, int column) const;
     // "Помещений: N. Громкоговорителей: M. Суммарная мощность: P Вт", the
-    // loudspeakers and power of the rooms whose calculation completed; with
+    // loudspeakers (RoomResults::loudspeakers) and power of the rooms whose
+    // calculation completed; with
     // rooms whose calculation stopped, "Помещений: N, не рассчитано: K. …".
     QString totalsLine() const;
     // How many rooms' calculations stopped.
