@@ -40,6 +40,10 @@ calc::OutlineFault setOutline(RoomInputs &inputs, const std::vector<QPointF> &ou
     if (const calc::OutlineFault fault = calc::checkOutline(outline); fault != calc::OutlineFault::None)
         return fault;
     const calc::Shape shape = calc::Shape::fromOutline(outline);
+    // The corners kept must pass as well: the file reads them back.
+    if (const calc::OutlineFault fault = calc::checkOutline(shape.outline());
+        fault != calc::OutlineFault::None)
+        return fault;
     inputs.outline = shape.outline();
     // The texts as a user types them in the main window, so that the
     // calculation reads the same figures the file shows.

@@ -248,7 +248,10 @@ bool readOutline(const QJsonObject &room, int number, RoomInputs &inputs, QStrin
         }
         outline.emplace_back(pair.at(0).toDouble(), pair.at(1).toDouble());
     }
-    if (const calc::OutlineFault problem = setOutline(inputs, outline); problem != calc::OutlineFault::None) {
+    // An empty list is no rectangle but an outline of no corners.
+    const calc::OutlineFault problem
+        = outline.empty() ? calc::OutlineFault::TooFewPoints : setOutline(inputs, outline);
+    if (problem != calc::OutlineFault::None) {
         fault = QStringLiteral("%1 %2").arg(roomOwner(number), calc::outlineFaultText(problem));
         return false;
     }
