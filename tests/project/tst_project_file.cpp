@@ -2,12 +2,16 @@
 // refusal, and that writing, reading and writing again gives the same bytes.
 
 #include "project/projectfile.h"
+#include "project/roomtable.h"
 
 #include <QFile>
 #include <QMap>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <utility>
 
 using project::Project;
@@ -49,6 +53,36 @@ QByteArray outlineRoom(const QByteArray &outline)
 }
 
 using Outline = std::vector<QPointF>;
+
+// A calculation that notes the outline of every room it is given.
+class OutlineRecorder : public project::RoomCalculator {
+public:
+    project::RoomResults evaluate(const project::RoomInputs &inputs, const QString &) const override
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_seen.push_back(inputs.outline);
+        project::RoomResults results;
+        results.completed = true;
+        return results;
+    }
+    project::RoomLevels evaluateLevels(const project::RoomInputs &, const QString &,
+                                       const std::atomic<bool> *) const override
+    {
+        return {};
+    }
+    project::LineResults evaluateLine(const project::LineLoad &, QChar) const override { return {}; }
+    QStringList layouts(calc::Mounting) const override { return {"рядами"}; }
+
+    std::vector<Outline> seen() const
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_seen;
+    }
+
+private:
+    mutable QMutex m_mutex;
+    mutable std::vector<Outline> m_seen;
+};
 
 Room sampleRoom(int i)
 {
@@ -112,6 +146,7 @@ private slots:
     void outlineRoundTripIsByteIdentical();
     void readsAVersion1FileAsBefore();
     void replacingTheOutlineKeepsTheRoomOtherwise();
+    void roomsOfAnotherOutlineAreComputedApart();
 };
 
 void ProjectFileTest::readsTheExample()
@@ -843,6 +878,31 @@ void ProjectFileTest::replacingTheOutlineKeepsTheRoomOtherwise()
     QVERIFY(in.outline.empty());
     QCOMPARE(in.length, QString("8"));
     QCOMPARE(in.area, QString("16"));
+}
+
+void ProjectFileTest::roomsOfAnotherOutlineAreComputedApart()
+{
+    // Two rooms of the same size and texts, one moved by a metre, and a
+    // copy of the first: the table computes the first two, not the third.
+    Project p;
+    Room here = sampleRoom(0);
+    const Outline first{{0, 0}, {8, 0}, {8, 4}, {0, 4}};
+    const Outline moved{{1, 0}, {9, 0}, {9, 4}, {1, 4}};
+    QCOMPARE(project::setOutline(here.inputs, first), calc::OutlineFault::None);
+    Room there = here;
+    QCOMPARE(project::setOutline(there.inputs, moved), calc::OutlineFault::None);
+    QCOMPARE(there.inputs.length, here.inputs.length);
+    QCOMPARE(there.inputs.area, here.inputs.area);
+    p.rooms = {here, there, here};
+    const OutlineRecorder recorder;
+    project::RoomTable table(recorder, u'.');
+    table.setProject(p);
+    std::vector<Outline> seen = recorder.seen();
+    QCOMPARE(seen.size(), std::size_t(2));
+    std::sort(seen.begin(), seen.end(),
+              [](const Outline &a, const Outline &b) { return a[0].x() < b[0].x(); });
+    QCOMPARE(seen[0], first);
+    QCOMPARE(seen[1], moved);
 }
 
 QTEST_GUILESS_MAIN(ProjectFileTest)
