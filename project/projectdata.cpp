@@ -39,8 +39,10 @@ calc::OutlineFault setOutline(RoomInputs &inputs, const std::vector<QPointF> &ou
     }
     if (const calc::OutlineFault fault = calc::checkOutline(outline); fault != calc::OutlineFault::None)
         return fault;
-    const calc::Shape shape = calc::Shape::fromOutline(outline);
-    // The corners kept must pass as well: the file reads them back.
+    // The corners kept, counter-clockwise, must pass as well, and give the
+    // figures: the file reads them back, and an area summed the other way
+    // round may differ in its last bit and round to another hundredth.
+    const calc::Shape shape = calc::Shape::fromOutline(calc::Shape::fromOutline(outline).outline());
     if (const calc::OutlineFault fault = calc::checkOutline(shape.outline());
         fault != calc::OutlineFault::None)
         return fault;

@@ -144,6 +144,8 @@ private slots:
     void ignoresAnOutlineInAVersion1File();
     void writesTheOutlineAfterTheLine();
     void outlineRoundTripIsByteIdentical();
+    void anOutlineReadIsWrittenTheSameEveryTime_data();
+    void anOutlineReadIsWrittenTheSameEveryTime();
     void readsAVersion1FileAsBefore();
     void replacingTheOutlineKeepsTheRoomOtherwise();
     void roomsOfAnotherOutlineAreComputedApart();
@@ -837,6 +839,31 @@ void ProjectFileTest::outlineRoundTripIsByteIdentical()
     QCOMPARE(in.area, QString("48.3"));
     QVERIFY(read.project->rooms.back().inputs.outline.empty());
     QVERIFY(bytes.contains("\"version\": 2,"));
+}
+
+void ProjectFileTest::anOutlineReadIsWrittenTheSameEveryTime_data()
+{
+    QTest::addColumn<QByteArray>("outline");
+    // Its area is 1391.425 m2: summed clockwise and counter-clockwise it
+    // differs in the last bit, on either side of the half hundredth.
+    QTest::newRow("clockwise at a half hundredth")
+        << QByteArray("[[5, 0], [0, 6.5], [4, 685], [4, 3], [12.2, 3], [12.25, 0]]");
+    QTest::newRow("counter-clockwise at a half hundredth")
+        << QByteArray("[[12.25, 0], [12.2, 3], [4, 3], [4, 685], [0, 6.5], [5, 0]]");
+    QTest::newRow("clockwise L") << QByteArray(
+        "[[0, 0], [0, 6.5], [4, 6.5], [4, 3], [12.25, 3], [12.25, 0]]");
+}
+
+void ProjectFileTest::anOutlineReadIsWrittenTheSameEveryTime()
+{
+    QFETCH(QByteArray, outline);
+    const project::ReadResult read = project::parseProject(fileV2(outlineRoom(outline)));
+    QVERIFY2(read.project, qPrintable(read.reason));
+    const QByteArray written = project::projectBytes(*read.project, {});
+    const project::ReadResult again = project::parseProject(written);
+    QVERIFY2(again.project, qPrintable(again.reason));
+    QCOMPARE(again.project->rooms, read.project->rooms);
+    QCOMPARE(project::projectBytes(*again.project, {}), written);
 }
 
 void ProjectFileTest::readsAVersion1FileAsBefore()
