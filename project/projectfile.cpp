@@ -228,14 +228,17 @@ bool readOutline(const QJsonObject &room, int number, RoomInputs &inputs, QStrin
     const QJsonValue value = room.value(key);
     if (value.isUndefined())
         return true;
-    const QString malformed = wrongType(key, QStringLiteral("списком пар чисел [x, y]"), roomOwner(number));
+    // Refusals of an outline name the room as its own message does:
+    // "Помещение 7: контур пересекает сам себя".
+    const QString owner = QStringLiteral("Помещение %1:").arg(number);
+    const QString malformed = wrongType(key, QStringLiteral("списком пар чисел [x, y]"), owner);
     if (!value.isArray()) {
         fault = malformed;
         return false;
     }
     const QJsonArray corners = value.toArray();
     if (corners.size() > MaxOutlinePoints) {
-        fault = QStringLiteral("%1 в контуре больше %2 точек").arg(roomOwner(number)).arg(MaxOutlinePoints);
+        fault = QStringLiteral("%1 в контуре больше %2 точек").arg(owner).arg(MaxOutlinePoints);
         return false;
     }
     std::vector<QPointF> outline;
@@ -252,7 +255,7 @@ bool readOutline(const QJsonObject &room, int number, RoomInputs &inputs, QStrin
     const calc::OutlineFault problem
         = outline.empty() ? calc::OutlineFault::TooFewPoints : setOutline(inputs, outline);
     if (problem != calc::OutlineFault::None) {
-        fault = QStringLiteral("%1 %2").arg(roomOwner(number), calc::outlineFaultText(problem));
+        fault = QStringLiteral("%1 %2").arg(owner, calc::outlineFaultText(problem));
         return false;
     }
     return true;

@@ -721,22 +721,21 @@ void ProjectFileTest::refusesBadOutlines_data()
 {
     QTest::addColumn<QByteArray>("outline");
     QTest::addColumn<QString>("reason");
-    const QString malformed = "у помещения № 2 поле «outline» должно быть списком пар чисел [x, y]";
+    const QString malformed = "Помещение 2: поле «outline» должно быть списком пар чисел [x, y]";
     QTest::newRow("crosses itself") << QByteArray("[[0, 0], [4, 4], [4, 0], [0, 4]]")
-                                    << "у помещения № 2 контур пересекает сам себя";
+                                    << "Помещение 2: контур пересекает сам себя";
     QTest::newRow("touches itself at a corner")
         << QByteArray("[[0, 0], [4, 0], [2, 2], [4, 4], [0, 4], [2, 2]]")
-        << "у помещения № 2 контур пересекает сам себя";
+        << "Помещение 2: контур пересекает сам себя";
     QTest::newRow("two points") << QByteArray("[[0, 0], [4, 0]]")
-                                << "у помещения № 2 в контуре меньше трех различных точек";
+                                << "Помещение 2: в контуре меньше трех различных точек";
     QTest::newRow("a point thrice") << QByteArray("[[1, 1], [1, 1], [1, 1]]")
-                                    << "у помещения № 2 в контуре меньше трех различных точек";
-    QTest::newRow("no corners") << QByteArray("[]")
-                                << "у помещения № 2 в контуре меньше трех различных точек";
+                                    << "Помещение 2: в контуре меньше трех различных точек";
+    QTest::newRow("no corners") << QByteArray("[]") << "Помещение 2: в контуре меньше трех различных точек";
     QTest::newRow("0.005 m2") << QByteArray("[[0, 0], [0.1, 0], [0, 0.1]]")
-                              << "у помещения № 2 площадь контура меньше 0,01 м2";
+                              << "Помещение 2: площадь контура меньше 0,01 м2";
     const QString notFinite
-        = "у помещения № 2 координата контура не является конечным числом не больше 10000000 м по модулю";
+        = "Помещение 2: координата контура не является конечным числом не больше 10000000 м по модулю";
     QTest::newRow("beyond 10^7") << QByteArray("[[0, 0], [10000000.000000002, 0], [0, 3]]") << notFinite;
     QTest::newRow("below -10^7") << QByteArray("[[0, 0], [4, 0], [0, -2e7]]") << notFinite;
     QTest::newRow("10^300") << QByteArray("[[0, 0], [4, 0], [0, 1e300]]") << notFinite;
@@ -753,7 +752,7 @@ void ProjectFileTest::refusesBadOutlines_data()
         many += QByteArray::number(i) + ", 0], [";
     many.chop(3);
     many += "]";
-    QTest::newRow("1001 corners") << ("[" + many) << "у помещения № 2 в контуре больше 1000 точек";
+    QTest::newRow("1001 corners") << ("[" + many) << "Помещение 2: в контуре больше 1000 точек";
 }
 
 void ProjectFileTest::refusesBadOutlines()
