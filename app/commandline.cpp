@@ -328,7 +328,7 @@ int exportRoomPlan(const Request &request, QTextStream &err)
             << Qt::endl;
         return Failed;
     }
-    const RoomPlan plan = roomPlan(calculation.calculation, room.layout);
+    const RoomPlan plan = roomPlan(calculation.calculation, room.inputs, room.layout);
     const QString caption = roomPlanCaption(project::projectDisplayName(read->name, request.projectFile),
                                             number, room.name, room.floor, QDate::currentDate());
     const files::WriteResult written = plan::exportPlan(request.exportPath, plan.figures, plan.arrangement,

@@ -90,10 +90,34 @@ QStringList RoomEvaluation::layouts(calc::Mounting mounting) const
     return names;
 }
 
-RoomPlan roomPlan(const calc::CompletedCalculation &calculation, const QString &layout)
+namespace {
+
+// Gives the plan the room's floor. Only a PlanFigures that holds a shape
+// (its member shape) takes it; one without lays out, covers and maps the
+// rectangle of the calculation's length and width, which an outline's
+// room holds as its shape's.
+template <typename Figures>
+void setPlanShape(Figures &figures, const calc::Shape &shape)
+{
+    if constexpr (requires { figures.shape = shape; })
+        figures.shape = shape;
+}
+
+} // namespace
+
+calc::Shape roomShape(const project::RoomInputs &room, const calc::CalcState &state)
+{
+    if (!room.outline.empty())
+        return calc::Shape::fromOutline(room.outline);
+    return calc::Shape::rectangle(state.roomL, state.roomW);
+}
+
+RoomPlan roomPlan(const calc::CompletedCalculation &calculation, const project::RoomInputs &room,
+                  const QString &layout)
 {
     RoomPlan plan;
     plan.figures = plan::figuresOf(calculation);
+    setPlanShape(plan.figures, roomShape(room, calculation.state));
     plan.arrangement = arrangementOf(plan.figures.mounting, layout);
     plan.count = std::isfinite(plan.figures.count)
         ? int(std::clamp(std::round(plan.figures.count), 1.0, double(plan::MaxLoudspeakers)))
@@ -171,10 +195,14 @@ project::RoomResults RoomEvaluation::evaluate(const project::RoomInputs &inputs,
     results.range = state.range;
     results.coverArea = state.coverS;
     results.count = state.count;
-    results.power = state.count * double(calc::tappedPower(state.powerW, state.tap).value_or(0));
-    // The plan's covered share of the floor, as the plan window shows it.
-    const RoomPlan plan = roomPlan(room.calculation, layout);
+    // The plan's loudspeakers and covered share of the floor, as the plan
+    // window shows them; the power is that of the loudspeakers the plan
+    // holds, the calculated count's where it has none.
+    const RoomPlan plan = roomPlan(room.calculation, inputs, layout);
     const PlacedPlan placed = laidOut(plan);
+    if (placed.layout)
+        results.planned = int(placed.layout->placements.size());
+    results.power = results.loudspeakers() * double(calc::tappedPower(state.powerW, state.tap).value_or(0));
     if (placed.layout) {
         const plan::FloorCoverage coverage = plan::floorCoverage(
             plan.figures.roomL, plan.figures.roomW, plan::zoneForm(plan.figures), placed.layout->placements);
@@ -192,7 +220,7 @@ project::RoomLevels RoomEvaluation::evaluateLevels(const project::RoomInputs &in
     const RoomCalculation room = calculateRoom(inputs);
     if (!room.completed || (cancel && cancel->load()))
         return {};
-    const RoomPlan plan = roomPlan(room.calculation, layout);
+    const RoomPlan plan = roomPlan(room.calculation, inputs, layout);
     const PlacedPlan placed = laidOut(plan);
     if (!placed.layout)
         return {};

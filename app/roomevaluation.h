@@ -3,6 +3,7 @@
 #include "project/roomcalculator.h"
 
 #include "calc/calculation.h"
+#include "calc/shape.h"
 #include "plan/layout.h"
 #include "plan/planfigures.h"
 
@@ -59,4 +60,10 @@ struct RoomPlan {
     plan::Arrangement arrangement = plan::Arrangement::Rows;
     int count = 1;
 };
-RoomPlan roomPlan(const calc::CompletedCalculation &calculation, const QString &layout);
+// Its floor is the room's (roomShape).
+RoomPlan roomPlan(const calc::CompletedCalculation &calculation, const project::RoomInputs &room,
+                  const QString &layout);
+
+// A room's floor: its outline's shape, or the rectangle of the length and
+// width its calculation read.
+calc::Shape roomShape(const project::RoomInputs &room, const calc::CalcState &state);

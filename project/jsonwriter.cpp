@@ -109,6 +109,20 @@ void JsonWriter::real(const QString &key, double value)
     m_out += QByteArray::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
+void JsonWriter::realsInline(const QString &key, std::initializer_list<double> values)
+{
+    startValue(key);
+    m_out += '[';
+    bool first = true;
+    for (const double value : values) {
+        if (!first)
+            m_out += ", ";
+        first = false;
+        m_out += QByteArray::number(value, 'g', QLocale::FloatingPointShortest);
+    }
+    m_out += ']';
+}
+
 void JsonWriter::boolean(const QString &key, bool value)
 {
     startValue(key);

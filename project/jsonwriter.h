@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <initializer_list>
 #include <vector>
 
 namespace project {
@@ -25,6 +26,9 @@ public:
     // double ("0.75", "100", "1e-07").
     void real(const QString &key, double value);
     void boolean(const QString &key, bool value);
+    // An array of finite numbers on one line, "[12.5, 0]", each written as
+    // real() writes it: a point as a short member or element.
+    void realsInline(const QString &key, std::initializer_list<double> values);
 
     // The document written so far, with its final line break once the
     // outermost object is closed.

@@ -31,4 +31,29 @@ RoomInputs inputsOf(const calc::CompletedCalculation &calculation)
     return room;
 }
 
+calc::OutlineFault setOutline(RoomInputs &inputs, const std::vector<QPointF> &outline)
+{
+    if (outline.empty()) {
+        inputs.outline.clear();
+        return calc::OutlineFault::None;
+    }
+    if (const calc::OutlineFault fault = calc::checkOutline(outline); fault != calc::OutlineFault::None)
+        return fault;
+    // The corners kept, counter-clockwise, must pass as well, and give the
+    // figures: the file reads them back, and an area summed the other way
+    // round may differ in its last bit and round to another hundredth.
+    const calc::Shape shape = calc::Shape::fromOutline(calc::Shape::fromOutline(outline).outline());
+    if (const calc::OutlineFault fault = calc::checkOutline(shape.outline());
+        fault != calc::OutlineFault::None)
+        return fault;
+    inputs.outline = shape.outline();
+    // The texts as a user types them in the main window, so that the
+    // calculation reads the same figures the file shows.
+    inputs.length = calc::formatTrimmed(shape.length(), 2, u'.');
+    inputs.width = calc::formatTrimmed(shape.width(), 2, u'.');
+    inputs.area = calc::formatTrimmed(shape.area(), 2, u'.');
+    inputs.areaFromSides = false;
+    return calc::OutlineFault::None;
+}
+
 } // namespace project

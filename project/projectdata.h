@@ -1,7 +1,9 @@
 #pragma once
 
 #include "calc/calcstate.h"
+#include "calc/shape.h"
 
+#include <QPointF>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -36,6 +38,11 @@ struct RoomInputs {
     QString width;
     QString area;
     bool areaFromSides = false; // the area is length x width, not the typed one
+    // The floor's corners in metres, counter-clockwise, the first not
+    // repeated at the end; none for the rectangle length x width. A room
+    // with an outline holds its shape's length, width and area in the
+    // texts above (see setOutline), so that the calculation reads them.
+    std::vector<QPointF> outline;
 
     bool operator==(const RoomInputs &) const = default;
 };
@@ -80,6 +87,18 @@ struct Project {
 
     bool operator==(const Project &) const = default;
 };
+
+// The most corners an outline may have: checking that an outline does not
+// cross itself takes time that grows as the square of its corners.
+inline constexpr int MaxOutlinePoints = 1000;
+
+// Gives the room the outline (none: the rectangle of its length and width,
+// whose texts stay as they are). An outline that checkOutline accepts is
+// kept counter-clockwise, and the room's length, width and area become its
+// shape's, rounded to 0.01 and written with a decimal point, the area
+// typed rather than taken from the sides. Any other outline leaves the room
+// as it was and its fault is returned.
+calc::OutlineFault setOutline(RoomInputs &inputs, const std::vector<QPointF> &outline);
 
 // The mounting type as the file names it: "ceiling", "wall", "round",
 // "square".

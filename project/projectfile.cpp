@@ -84,6 +84,12 @@ void writeRoom(JsonWriter &json, const Room &room, const ResultTexts &results)
     json.string(QStringLiteral("name"), room.name);
     json.string(QStringLiteral("floor"), room.floor);
     json.string(QStringLiteral("line"), room.line);
+    if (!room.inputs.outline.empty()) {
+        json.beginArray(QStringLiteral("outline"));
+        for (const QPointF &corner : room.inputs.outline)
+            json.realsInline(QString(), {corner.x(), corner.y()});
+        json.endArray();
+    }
     writeInputs(json, room.inputs);
     json.string(QStringLiteral("layout"), room.layout);
     writeResults(json, results);
@@ -214,8 +220,49 @@ RoomInputs readInputs(Fields &fields, int number)
     return in;
 }
 
-std::optional<Room> readRoom(const QJsonValue &value, int number, const LayoutCheck &layoutAllowed,
-                             QString &fault)
+// The room's outline, if it has one: a list of [x, y] pairs of numbers
+// that make a floor, which then gives the room its length, width and area.
+bool readOutline(const QJsonObject &room, int number, RoomInputs &inputs, QString &fault)
+{
+    const QString key = QStringLiteral("outline");
+    const QJsonValue value = room.value(key);
+    if (value.isUndefined())
+        return true;
+    // Refusals of an outline name the room as its own message does:
+    // "Помещение 7: контур пересекает сам себя".
+    const QString owner = QStringLiteral("Помещение %1:").arg(number);
+    const QString malformed = wrongType(key, QStringLiteral("списком пар чисел [x, y]"), owner);
+    if (!value.isArray()) {
+        fault = malformed;
+        return false;
+    }
+    const QJsonArray corners = value.toArray();
+    if (corners.size() > MaxOutlinePoints) {
+        fault = QStringLiteral("%1 в контуре больше %2 точек").arg(owner).arg(MaxOutlinePoints);
+        return false;
+    }
+    std::vector<QPointF> outline;
+    outline.reserve(std::size_t(corners.size()));
+    for (const QJsonValue &corner : corners) {
+        const QJsonArray pair = corner.toArray();
+        if (!corner.isArray() || pair.size() != 2 || !pair.at(0).isDouble() || !pair.at(1).isDouble()) {
+            fault = malformed;
+            return false;
+        }
+        outline.emplace_back(pair.at(0).toDouble(), pair.at(1).toDouble());
+    }
+    // An empty list is no rectangle but an outline of no corners.
+    const calc::OutlineFault problem
+        = outline.empty() ? calc::OutlineFault::TooFewPoints : setOutline(inputs, outline);
+    if (problem != calc::OutlineFault::None) {
+        fault = QStringLiteral("%1 %2").arg(owner, calc::outlineFaultText(problem));
+        return false;
+    }
+    return true;
+}
+
+std::optional<Room> readRoom(const QJsonValue &value, int number, int version,
+                             const LayoutCheck &layoutAllowed, QString &fault)
 {
     if (!value.isObject()) {
         fault = QStringLiteral("помещение № %1 должно быть объектом").arg(number);
@@ -238,6 +285,10 @@ std::optional<Room> readRoom(const QJsonValue &value, int number, const LayoutCh
     Fields inputFields(inputs, roomOwner(number), fault);
     room.inputs = readInputs(inputFields, number);
     if (inputFields.failed())
+        return std::nullopt;
+    // A version-1 file has no outlines: a key of that name is another
+    // tool's, ignored as every unknown key.
+    if (version >= 2 && !readOutline(object, number, room.inputs, fault))
         return std::nullopt;
     if (layoutAllowed && !layoutAllowed(room.inputs.mounting, room.layout)) {
         fault = QStringLiteral("у помещения № %1 расстановка «%2» не подходит к установке «%3»")
@@ -433,7 +484,7 @@ ReadResult parseProject(const QByteArray &bytes, const LayoutCheck &layoutAllowe
     if (v > FormatVersion)
         return refused(QStringLiteral("файл записан более новой версией программы (версия формата %1)")
                            .arg(QString::number(v)));
-    if (v != FormatVersion)
+    if (v != FormatVersion && v != OldestFormatVersion)
         return refused(QStringLiteral("неизвестная версия формата %1").arg(QString::number(v)));
 
     QString fault;
@@ -450,7 +501,7 @@ ReadResult parseProject(const QByteArray &bytes, const LayoutCheck &layoutAllowe
         return refused(QStringLiteral("в нем больше 100 000 помещений"));
     project.rooms.reserve(std::size_t(rooms.size()));
     for (qsizetype i = 0; i < rooms.size(); ++i) {
-        std::optional<Room> room = readRoom(rooms.at(i), int(i + 1), layoutAllowed, fault);
+        std::optional<Room> room = readRoom(rooms.at(i), int(i + 1), int(v), layoutAllowed, fault);
         if (!room)
             return refused(fault);
         project.rooms.push_back(std::move(*room));

@@ -11,11 +11,15 @@
 // The project file (.lsplan): JSON in UTF-8 that other tools can write and
 // read. Keys in a fixed order with two-space indentation, rooms in the
 // table's order, so that saving, opening and saving again gives the same
-// bytes. Unknown keys are ignored on reading.
+// bytes. Unknown keys are ignored on reading. A room may have "outline":
+// its corners as [x, y] in metres, counter-clockwise (a clockwise one is
+// reversed on reading), written right after "line".
 namespace project {
 
 inline const QString FormatName = QStringLiteral("loudspeaker-planner/object");
-inline constexpr int FormatVersion = 1;
+// Version 2 added the rooms' outlines; a version-1 file is read as before.
+inline constexpr int FormatVersion = 2;
+inline constexpr int OldestFormatVersion = 1;
 inline const QString FileSuffix = QStringLiteral("lsplan");
 
 // The largest project the program opens.

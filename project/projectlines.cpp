@@ -49,7 +49,7 @@ std::vector<LineSummary> summariseLines(const Project &project, const std::vecto
             summary.complete = false;
             continue;
         }
-        summary.count += room->count;
+        summary.count += room->loudspeakers();
         summary.power += room->power;
     }
     for (std::size_t i = 0; i < summaries.size(); ++i) {
@@ -128,7 +128,7 @@ std::vector<EquipmentItem> equipmentList(const Project &project, const std::vect
             it = loudspeakerRows.insert(name, items.size());
             items.push_back({name, 0.0, pieces});
         }
-        items[*it].quantity += room.completed ? room.count : unknown;
+        items[*it].quantity += room.completed ? room.loudspeakers() : unknown;
     }
 
     // Cable by cross-section, the thinnest first; a line of no length or

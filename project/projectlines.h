@@ -16,8 +16,8 @@ namespace project {
 // A line with the loudspeakers of the rooms whose line names it.
 struct LineSummary {
     int rooms = 0;        // rooms on the line
-    double count = 0.0;   // n: the sum of their counts
-    double power = 0.0;   // the sum of count x tapped power, W
+    double count = 0.0;   // n: the sum of their loudspeakers (RoomResults::loudspeakers)
+    double power = 0.0;   // the sum of their powers, W
     bool complete = true; // every room on it was computed
     LineResults results;  // the formulas' figures, when the line has loudspeakers
     QString verdict;      // "Вывод": the formulas', or why there are none

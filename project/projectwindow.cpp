@@ -554,8 +554,11 @@ void ProjectWindow::replaceByCalculation()
     const std::optional<int> row = selectedRoom();
     if (!row || refuseWithoutCurrentCalculation())
         return;
-    const RoomInputs inputs = inputsOf(*m_last);
-    QString layout = m_model->room(*row).layout;
+    const Room &replaced = m_model->room(*row);
+    RoomInputs inputs = inputsOf(*m_last);
+    // The room keeps its floor, and with it its length, width and area.
+    setOutline(inputs, replaced.inputs.outline);
+    QString layout = replaced.layout;
     if (!m_calculator.layoutAllowed(inputs.mounting, layout))
         layout = m_calculator.defaultLayout(inputs.mounting);
     m_undo->push(new ReplaceInputsCommand(*m_model, m_table->idAt(*row), inputs, layout));

@@ -31,8 +31,11 @@ struct RoomResults {
     double spl = 0.0;
     double range = 0.0;
     double coverArea = 0.0;
-    double count = 0.0;
-    double power = 0.0; // count x tapped power, W
+    double count = 0.0; // the calculation's count
+    // The loudspeakers the room's plan holds, if the plan could be laid out:
+    // a grid's differs from the calculation's count.
+    std::optional<int> planned;
+    double power = 0.0; // loudspeakers() x tapped power, W
     // The plan's covered share of the floor in per cent, if the plan could
     // be laid out (a plan that would need more loudspeakers than a plan
     // holds is not: its note says so). A room without it has no level map.
@@ -47,6 +50,11 @@ struct RoomResults {
     // The message of a calculation that stops, or the messages of one that
     // completes (such as the warning about the mounting height).
     QString note;
+
+    // The loudspeakers the room is counted with in its power, its line and
+    // the equipment list: its plan's, or the calculation's count where the
+    // plan could not be laid out.
+    double loudspeakers() const { return planned ? double(*planned) : count; }
 
     bool operator==(const RoomResults &) const = default;
 };

@@ -287,7 +287,7 @@ QString RoomResultsService::totalsLine() const
     for (const RoomResults &r : m_results) {
         if (!r.completed)
             continue;
-        loudspeakers += r.count;
+        loudspeakers += r.loudspeakers();
         power += r.power;
     }
     const int stopped = stoppedCount();

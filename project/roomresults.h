@@ -78,8 +78,9 @@ public:
     // The file's bytes for the project and its results as they are.
     QByteArray fileBytes() const { return m_model.fileBytes(resultTexts()); }
     // "Помещений: N. Громкоговорителей: M. Суммарная мощность: P Вт", the
-    // loudspeakers and power of the rooms whose calculation completed; with
-    // rooms whose calculation stopped, "Помещений: N, не рассчитано: K. …".
+    // loudspeakers (RoomResults::loudspeakers) and power of the rooms whose
+    // calculation completed; with rooms whose calculation stopped,
+    // "Помещений: N, не рассчитано: K. …".
     QString totalsLine() const;
     // How many rooms' calculations stopped.
     int stoppedCount() const;

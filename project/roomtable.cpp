@@ -34,6 +34,12 @@ std::optional<double> resultNumber(const RoomRow &r, double value)
     return r.results.completed ? std::optional<double>(value) : std::nullopt;
 }
 
+// The loudspeakers of the room's plan, empty where it has none.
+QString planned(const RoomRow &r)
+{
+    return r.results.completed && r.results.planned ? QString::number(*r.results.planned) : QString();
+}
+
 // A plan's figure to one decimal, empty where the calculation stopped or
 // the plan gave none.
 QString tenths(const RoomRow &r, const std::optional<double> &value)
@@ -114,6 +120,8 @@ const std::vector<RoomColumn> &roomColumns()
          [](const RoomRow &r) { return resultNumber(r, r.results.coverArea); }},
         {QStringLiteral("Количество"), [](const RoomRow &r) { return result(r, r.results.count); },
          [](const RoomRow &r) { return resultNumber(r, r.results.count); }},
+        {QStringLiteral("На плане"), [](const RoomRow &r) { return planned(r); },
+         [](const RoomRow &r) { return r.results.completed && r.results.planned ? std::optional<double>(*r.results.planned) : std::nullopt; }},
         {QStringLiteral("Мощность, Вт"), [](const RoomRow &r) { return result(r, r.results.power); },
          [](const RoomRow &r) { return resultNumber(r, r.results.power); }},
         {QStringLiteral("Озвучено, %"),

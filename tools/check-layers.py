@@ -4,7 +4,8 @@
 calc/ and widgets/ are the bottom layers; the groups of the main window
 (catalogue/, room/, output/), the tool windows (line/, plan/) and the
 project of many rooms (project/) stand on them and never on each other or
-on app/; app/ composes everything. calc/
+on app/; study/, the study of one room, stands on the plan's formulas and
+serves app/, which composes everything. calc/
 may use Qt Core only and widgets/ Qt Core, Gui and Widgets. The formula
 files of the tool windows use Qt Core (and, for the plan, Qt Gui's
 geometry) only, so that they stay plain functions over numbers.
@@ -27,13 +28,15 @@ ALLOWED = {
     "output": {"output", "calc", "widgets"},
     "line": {"line", "calc", "widgets"},
     "plan": {"plan", "calc", "widgets"},
+    "study": {"study", "calc", "plan"},
     "project": {"project", "calc", "widgets"},
-    "app": {"app", "calc", "widgets", "catalogue", "room", "output", "line", "plan", "project"},
+    "app": {"app", "calc", "widgets", "catalogue", "room", "output", "line", "plan", "study", "project"},
 }
 
 # Which Qt modules a folder may use.
 QT_MODULES = {
     "calc": {"QtCore"},
+    "study": {"QtCore", "QtGui"},
     "widgets": {"QtCore", "QtGui", "QtWidgets"},
 }
 

@@ -2,18 +2,24 @@
 // refusal, and that writing, reading and writing again gives the same bytes.
 
 #include "project/projectfile.h"
+#include "project/projectmodel.h"
+#include "project/roomresults.h"
 
 #include <QFile>
 #include <QMap>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <utility>
 
 using project::Project;
 using project::Room;
 
 Q_DECLARE_METATYPE(std::vector<project::Line>)
+Q_DECLARE_METATYPE(std::vector<QPointF>)
 
 namespace {
 
@@ -35,6 +41,49 @@ QByteArray file(const QByteArray &rooms, const QByteArray &head = R"("version": 
 {
     return R"({"format": "loudspeaker-planner/object", )" + head + R"(, "rooms": [)" + rooms + "]}";
 }
+
+QByteArray fileV2(const QByteArray &rooms)
+{
+    return file(rooms, R"("version": 2, "name": "Школа № 5")");
+}
+
+// The example room with an outline, written as the text given.
+QByteArray outlineRoom(const QByteArray &outline)
+{
+    return exampleRoom({}, R"(, "outline": )" + outline);
+}
+
+using Outline = std::vector<QPointF>;
+
+// A calculation that notes the outline of every room it is given.
+class OutlineRecorder : public project::RoomCalculator {
+public:
+    project::RoomResults evaluate(const project::RoomInputs &inputs, const QString &) const override
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_seen.push_back(inputs.outline);
+        project::RoomResults results;
+        results.completed = true;
+        return results;
+    }
+    project::RoomLevels evaluateLevels(const project::RoomInputs &, const QString &,
+                                       const std::atomic<bool> *) const override
+    {
+        return {};
+    }
+    project::LineResults evaluateLine(const project::LineLoad &, QChar) const override { return {}; }
+    QStringList layouts(calc::Mounting) const override { return {"рядами"}; }
+
+    std::vector<Outline> seen() const
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_seen;
+    }
+
+private:
+    mutable QMutex m_mutex;
+    mutable std::vector<Outline> m_seen;
+};
 
 Room sampleRoom(int i)
 {
@@ -89,6 +138,18 @@ private slots:
     void writesKeysInOrderWithTwoSpaces();
     void roundTripIsByteIdentical_data();
     void roundTripIsByteIdentical();
+    void readsAnOutline_data();
+    void readsAnOutline();
+    void refusesBadOutlines_data();
+    void refusesBadOutlines();
+    void ignoresAnOutlineInAVersion1File();
+    void writesTheOutlineAfterTheLine();
+    void outlineRoundTripIsByteIdentical();
+    void anOutlineReadIsWrittenTheSameEveryTime_data();
+    void anOutlineReadIsWrittenTheSameEveryTime();
+    void readsAVersion1FileAsBefore();
+    void replacingTheOutlineKeepsTheRoomOtherwise();
+    void roomsOfAnotherOutlineAreComputedApart();
 };
 
 void ProjectFileTest::readsTheExample()
@@ -256,8 +317,10 @@ void ProjectFileTest::refusesBadFiles_data()
     QTest::newRow("an array") << QByteArray("[]") << notOurs;
     QTest::newRow("no format") << QByteArray(R"({"version": 1, "name": "", "rooms": []})") << notOurs;
     QTest::newRow("another format") << QByteArray(R"({"format": "other", "version": 1})") << notOurs;
-    QTest::newRow("newer version") << file("", R"("version": 2, "name": "")")
-                                   << "файл записан более новой версией программы (версия формата 2)";
+    QTest::newRow("newer version") << file("", R"("version": 3, "name": "")")
+                                   << "файл записан более новой версией программы (версия формата 3)";
+    QTest::newRow("version 1.5") << file("", R"("version": 1.5, "name": "")")
+                                 << "неизвестная версия формата 1.5";
     QTest::newRow("version 0") << file("", R"("version": 0, "name": "")") << "неизвестная версия формата 0";
     QTest::newRow("version as text") << file("", R"("version": "1", "name": "")")
                                      << "поле «version» должно быть числом";
@@ -485,7 +548,7 @@ void ProjectFileTest::writesKeysInOrderWithTwoSpaces()
     p.cableAllowance = 15;
     const QByteArray expected = R"({
   "format": "loudspeaker-planner/object",
-  "version": 1,
+  "version": 2,
   "name": "Склад",
   "lines": [
     {
@@ -540,7 +603,7 @@ void ProjectFileTest::writesKeysInOrderWithTwoSpaces()
 )";
     QCOMPARE(project::projectBytes(p, {{"95", "3", "8", "5", "30", "44,6", ""}}), expected);
     QCOMPARE(project::projectBytes(Project{}, {}),
-             QByteArray("{\n  \"format\": \"loudspeaker-planner/object\",\n  \"version\": 1,\n"
+             QByteArray("{\n  \"format\": \"loudspeaker-planner/object\",\n  \"version\": 2,\n"
                         "  \"name\": \"\",\n  \"lines\": [],\n  \"cableAllowance\": 10,\n"
                         "  \"rooms\": []\n}\n"));
 }
@@ -584,6 +647,290 @@ void ProjectFileTest::roundTripIsByteIdentical()
     QVERIFY2(read.project, qPrintable(read.reason));
     QCOMPARE(*read.project, p);
     QCOMPARE(project::projectBytes(*read.project, results), bytes);
+}
+
+void ProjectFileTest::readsAnOutline_data()
+{
+    QTest::addColumn<QByteArray>("outline");
+    QTest::addColumn<Outline>("kept");
+    QTest::addColumn<QString>("length");
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QString>("area");
+    QTest::newRow("rectangle") << QByteArray("[[0, 0], [12, 0], [12, 5], [0, 5]]")
+                               << Outline{{0, 0}, {12, 0}, {12, 5}, {0, 5}} << "12"
+                               << "5"
+                               << "60";
+    // Clockwise on the floor: kept reversed.
+    QTest::newRow("clockwise rectangle") << QByteArray("[[0, 0], [0, 5], [12, 5], [12, 0]]")
+                                         << Outline{{12, 0}, {12, 5}, {0, 5}, {0, 0}} << "12"
+                                         << "5"
+                                         << "60";
+    // The first corner repeated at the end is one corner.
+    QTest::newRow("closed") << QByteArray("[[0, 0], [4, 0], [4, 3], [0, 3], [0, 0]]")
+                            << Outline{{0, 0}, {4, 0}, {4, 3}, {0, 3}} << "4"
+                            << "3"
+                            << "12";
+    // An L: 12.25 x 3 and 4 x 3.5; its smallest rectangle is its bounds.
+    QTest::newRow("L-shaped") << QByteArray("[[0, 0], [12.25, 0], [12.25, 3], [4, 3], [4, 6.5], [0, 6.5]]")
+                              << Outline{{0, 0}, {12.25, 0}, {12.25, 3}, {4, 3}, {4, 6.5}, {0, 6.5}}
+                              << "12.25"
+                              << "6.5"
+                              << "50.75";
+    // Turned by 45 degrees: sides of 3 sqrt 2 = 4.2426 and 2 sqrt 2 = 2.8284.
+    QTest::newRow("turned") << QByteArray("[[0, 0], [3, 3], [1, 5], [-2, 2]]")
+                            << Outline{{0, 0}, {3, 3}, {1, 5}, {-2, 2}} << "4.24"
+                            << "2.83"
+                            << "12";
+    // 10/3 x 1.5: rounded to hundredths, trailing zeros dropped.
+    QTest::newRow("rounded") << QByteArray(
+        "[[0, 0], [3.3333333333333335, 0], [3.3333333333333335, 1.5], [0, 1.5]]")
+                             << Outline{{0, 0}, {10.0 / 3, 0}, {10.0 / 3, 1.5}, {0, 1.5}} << "3.33"
+                             << "1.5"
+                             << "5";
+    QTest::newRow("at the coordinate limit")
+        << QByteArray("[[-1e7, -1e7], [1e7, -1e7], [1e7, 1e7], [-1e7, 1e7]]")
+        << Outline{{-1e7, -1e7}, {1e7, -1e7}, {1e7, 1e7}, {-1e7, 1e7}} << "20000000"
+        << "20000000"
+        << "400000000000000";
+}
+
+void ProjectFileTest::readsAnOutline()
+{
+    QFETCH(QByteArray, outline);
+    QFETCH(Outline, kept);
+    QFETCH(QString, length);
+    QFETCH(QString, width);
+    QFETCH(QString, area);
+    const project::ReadResult read = project::parseProject(fileV2(outlineRoom(outline)));
+    QVERIFY2(read.project, qPrintable(read.reason));
+    const project::RoomInputs &in = read.project->rooms.front().inputs;
+    // Exactly the corners of the file, not merely close to them.
+    QCOMPARE(in.outline.size(), kept.size());
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        QCOMPARE(in.outline[i].x(), kept[i].x());
+        QCOMPARE(in.outline[i].y(), kept[i].y());
+    }
+    // The texts of the file's length, width and area (6, 6, 36 from the
+    // sides) give way to the shape's.
+    QCOMPARE(in.length, length);
+    QCOMPARE(in.width, width);
+    QCOMPARE(in.area, area);
+    QVERIFY(!in.areaFromSides);
+}
+
+void ProjectFileTest::refusesBadOutlines_data()
+{
+    QTest::addColumn<QByteArray>("outline");
+    QTest::addColumn<QString>("reason");
+    const QString malformed = "Помещение 2: поле «outline» должно быть списком пар чисел [x, y]";
+    QTest::newRow("crosses itself") << QByteArray("[[0, 0], [4, 4], [4, 0], [0, 4]]")
+                                    << "Помещение 2: контур пересекает сам себя";
+    QTest::newRow("touches itself at a corner")
+        << QByteArray("[[0, 0], [4, 0], [2, 2], [4, 4], [0, 4], [2, 2]]")
+        << "Помещение 2: контур пересекает сам себя";
+    QTest::newRow("two points") << QByteArray("[[0, 0], [4, 0]]")
+                                << "Помещение 2: в контуре меньше трех различных точек";
+    QTest::newRow("a point thrice") << QByteArray("[[1, 1], [1, 1], [1, 1]]")
+                                    << "Помещение 2: в контуре меньше трех различных точек";
+    QTest::newRow("no corners") << QByteArray("[]") << "Помещение 2: в контуре меньше трех различных точек";
+    QTest::newRow("0.005 m2") << QByteArray("[[0, 0], [0.1, 0], [0, 0.1]]")
+                              << "Помещение 2: площадь контура меньше 0,01 м2";
+    const QString notFinite
+        = "Помещение 2: координата контура не является конечным числом не больше 10000000 м по модулю";
+    QTest::newRow("beyond 10^7") << QByteArray("[[0, 0], [10000000.000000002, 0], [0, 3]]") << notFinite;
+    QTest::newRow("below -10^7") << QByteArray("[[0, 0], [4, 0], [0, -2e7]]") << notFinite;
+    QTest::newRow("10^300") << QByteArray("[[0, 0], [4, 0], [0, 1e300]]") << notFinite;
+    QTest::newRow("an object") << QByteArray(R"({"x": [0, 4, 4], "y": [0, 0, 3]})") << malformed;
+    QTest::newRow("a text") << QByteArray(R"("0 0, 4 0, 4 3")") << malformed;
+    QTest::newRow("flat numbers") << QByteArray("[0, 0, 4, 0, 4, 3]") << malformed;
+    QTest::newRow("three numbers") << QByteArray("[[0, 0, 0], [4, 0, 0], [4, 3, 0]]") << malformed;
+    QTest::newRow("one number") << QByteArray("[[0, 0], [4], [4, 3]]") << malformed;
+    QTest::newRow("a text number") << QByteArray(R"([[0, 0], [4, "0"], [4, 3]])") << malformed;
+    QTest::newRow("null") << QByteArray("[[0, 0], [4, null], [4, 3]]") << malformed;
+    QTest::newRow("a point object") << QByteArray(R"([[0, 0], {"x": 4, "y": 0}, [4, 3]])") << malformed;
+    QByteArray many = "[";
+    for (int i = 0; i <= project::MaxOutlinePoints; ++i)
+        many += QByteArray::number(i) + ", 0], [";
+    many.chop(3);
+    many += "]";
+    QTest::newRow("1001 corners") << ("[" + many) << "Помещение 2: в контуре больше 1000 точек";
+}
+
+void ProjectFileTest::refusesBadOutlines()
+{
+    QFETCH(QByteArray, outline);
+    QFETCH(QString, reason);
+    // The first room is fine: the fault names the second.
+    const project::ReadResult read
+        = project::parseProject(fileV2(exampleRoom() + "," + outlineRoom(outline)));
+    QVERIFY(!read.project);
+    QCOMPARE(read.reason, reason);
+}
+
+void ProjectFileTest::ignoresAnOutlineInAVersion1File()
+{
+    // Version 1 had no outlines: such a key is another tool's, and ignored
+    // whatever it holds.
+    const project::ReadResult read
+        = project::parseProject(file(outlineRoom("[[0, 0], [4, 4], [4, 0], [0, 4]]")));
+    QVERIFY2(read.project, qPrintable(read.reason));
+    const project::RoomInputs &in = read.project->rooms.front().inputs;
+    QVERIFY(in.outline.empty());
+    QCOMPARE(in.length, QString("6"));
+    QCOMPARE(in.area, QString("36"));
+    QVERIFY(in.areaFromSides);
+}
+
+void ProjectFileTest::writesTheOutlineAfterTheLine()
+{
+    Project p;
+    Room room = sampleRoom(1);
+    QCOMPARE(project::setOutline(room.inputs, {{0, 0}, {0, 2.5}, {10, 2.5}, {10, 0}}),
+             calc::OutlineFault::None);
+    p.rooms.push_back(room);
+    const QByteArray bytes = project::projectBytes(p, {});
+    const QByteArray expected = R"(
+      "line": "Л2",
+      "outline": [
+        [10, 0],
+        [10, 2.5],
+        [0, 2.5],
+        [0, 0]
+      ],
+      "inputs": {)";
+    QVERIFY2(bytes.contains(expected), bytes.constData());
+    QVERIFY(bytes.contains(R"(
+        "length": "10",
+        "width": "2.5",
+        "area": "25",
+        "areaFromSides": false
+      },)"));
+    // A room without one has no such key.
+    p.rooms.front().inputs.outline.clear();
+    QVERIFY(!project::projectBytes(p, {}).contains("outline"));
+}
+
+void ProjectFileTest::outlineRoundTripIsByteIdentical()
+{
+    // A room with an outline given clockwise, and a plain room.
+    Project p;
+    p.name = "Корпус Б";
+    p.lines.push_back({"Л1"});
+    Room shaped = sampleRoom(2);
+    shaped.line = "Л1";
+    const Outline clockwise{{0, 0}, {0, 6.5}, {4, 6.5}, {4, 3}, {12.25, 3}, {12.25, 0.4}};
+    QCOMPARE(project::setOutline(shaped.inputs, clockwise), calc::OutlineFault::None);
+    p.rooms.push_back(shaped);
+    p.rooms.push_back(sampleRoom(3));
+    const std::vector<project::ResultTexts> results{{"1", "2", "3", "4", "5", "6,7", ""}, {}};
+
+    const QByteArray bytes = project::projectBytes(p, results);
+    const project::ReadResult read = project::parseProject(bytes);
+    QVERIFY2(read.project, qPrintable(read.reason));
+    QCOMPARE(*read.project, p);
+    QCOMPARE(project::projectBytes(*read.project, results), bytes);
+
+    const project::RoomInputs &in = read.project->rooms.front().inputs;
+    QCOMPARE(in.outline.front(), QPointF(12.25, 0.4));
+    QCOMPARE(in.outline.back(), QPointF(0, 0));
+    // 12.25 x 6.5 less the cut 8.25 x 3.5 and the sliver 12.25 x 0.4 / 2.
+    QCOMPARE(in.length, QString("12.25"));
+    QCOMPARE(in.width, QString("6.5"));
+    QCOMPARE(in.area, QString("48.3"));
+    QVERIFY(read.project->rooms.back().inputs.outline.empty());
+    QVERIFY(bytes.contains("\"version\": 2,"));
+}
+
+void ProjectFileTest::anOutlineReadIsWrittenTheSameEveryTime_data()
+{
+    QTest::addColumn<QByteArray>("outline");
+    // Its area is 1391.425 m2: summed clockwise and counter-clockwise it
+    // differs in the last bit, on either side of the half hundredth.
+    QTest::newRow("clockwise at a half hundredth")
+        << QByteArray("[[5, 0], [0, 6.5], [4, 685], [4, 3], [12.2, 3], [12.25, 0]]");
+    QTest::newRow("counter-clockwise at a half hundredth")
+        << QByteArray("[[12.25, 0], [12.2, 3], [4, 3], [4, 685], [0, 6.5], [5, 0]]");
+    QTest::newRow("clockwise L") << QByteArray(
+        "[[0, 0], [0, 6.5], [4, 6.5], [4, 3], [12.25, 3], [12.25, 0]]");
+}
+
+void ProjectFileTest::anOutlineReadIsWrittenTheSameEveryTime()
+{
+    QFETCH(QByteArray, outline);
+    const project::ReadResult read = project::parseProject(fileV2(outlineRoom(outline)));
+    QVERIFY2(read.project, qPrintable(read.reason));
+    const QByteArray written = project::projectBytes(*read.project, {});
+    const project::ReadResult again = project::parseProject(written);
+    QVERIFY2(again.project, qPrintable(again.reason));
+    QCOMPARE(again.project->rooms, read.project->rooms);
+    QCOMPARE(project::projectBytes(*again.project, {}), written);
+}
+
+void ProjectFileTest::readsAVersion1FileAsBefore()
+{
+    // A file as the program wrote it before outlines: read, it is written
+    // again the same but for the version.
+    Project p;
+    p.name = "Склад";
+    p.lines.push_back({"Л2", 70, 12.5, 80, 0.75, 1, 25});
+    for (int i = 0; i < 4; ++i)
+        p.rooms.push_back(sampleRoom(i));
+    const std::vector<project::ResultTexts> results{{"95", "3", "8", "5", "30", "44,6", ""}};
+    const QByteArray now = project::projectBytes(p, results);
+    QVERIFY(now.contains("\n  \"version\": 2,\n"));
+    QByteArray before = now;
+    before.replace("\n  \"version\": 2,\n", "\n  \"version\": 1,\n");
+    const project::ReadResult read = project::parseProject(before);
+    QVERIFY2(read.project, qPrintable(read.reason));
+    QCOMPARE(*read.project, p);
+    QCOMPARE(project::projectBytes(*read.project, results), now);
+}
+
+void ProjectFileTest::replacingTheOutlineKeepsTheRoomOtherwise()
+{
+    project::RoomInputs in = sampleRoom(0).inputs;
+    const project::RoomInputs before = in;
+    // A fault leaves the room as it was.
+    QCOMPARE(project::setOutline(in, {{0, 0}, {4, 4}, {4, 0}, {0, 4}}), calc::OutlineFault::SelfCrossing);
+    QCOMPARE(in, before);
+    QCOMPARE(project::setOutline(in, {{0, 0}, {8, 0}, {8, 2}, {0, 2}}), calc::OutlineFault::None);
+    QCOMPARE(in.length, QString("8"));
+    QCOMPARE(in.width, QString("2"));
+    QCOMPARE(in.area, QString("16"));
+    QVERIFY(!in.areaFromSides);
+    QCOMPARE(in.model, before.model);
+    QCOMPARE(in.height, before.height);
+    // No outline: the rectangle of the texts the room has.
+    QCOMPARE(project::setOutline(in, {}), calc::OutlineFault::None);
+    QVERIFY(in.outline.empty());
+    QCOMPARE(in.length, QString("8"));
+    QCOMPARE(in.area, QString("16"));
+}
+
+void ProjectFileTest::roomsOfAnotherOutlineAreComputedApart()
+{
+    // Two rooms of the same size and texts, one moved by a metre, and a
+    // copy of the first: the results are computed for the first two, not the third.
+    Project p;
+    Room here = sampleRoom(0);
+    const Outline first{{0, 0}, {8, 0}, {8, 4}, {0, 4}};
+    const Outline moved{{1, 0}, {9, 0}, {9, 4}, {1, 4}};
+    QCOMPARE(project::setOutline(here.inputs, first), calc::OutlineFault::None);
+    Room there = here;
+    QCOMPARE(project::setOutline(there.inputs, moved), calc::OutlineFault::None);
+    QCOMPARE(there.inputs.length, here.inputs.length);
+    QCOMPARE(there.inputs.area, here.inputs.area);
+    p.rooms = {here, there, here};
+    const OutlineRecorder recorder;
+    project::ProjectModel model;
+    const project::RoomResultsService results(model, recorder, u'.');
+    model.setProject(p);
+    std::vector<Outline> seen = recorder.seen();
+    QCOMPARE(seen.size(), std::size_t(2));
+    std::sort(seen.begin(), seen.end(),
+              [](const Outline &a, const Outline &b) { return a[0].x() < b[0].x(); });
+    QCOMPARE(seen[0], first);
+    QCOMPARE(seen[1], moved);
 }
 
 QTEST_GUILESS_MAIN(ProjectFileTest)

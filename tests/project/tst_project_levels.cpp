@@ -286,6 +286,10 @@ void ProjectLevelsTest::planBeyondTheLimitHasNoFigures()
     for (const char *caption : {"Озвучено, %", "Мин. уровень, дБ", "Не ниже требуемого, %"})
         QCOMPARE(table.table.cellText(0, column(caption)), QString());
     QCOMPARE(table.table.cellText(0, column("Количество")), QString("818182"));
+    // No plan, nothing on it: the power is the calculated count's, 6 W each.
+    QCOMPARE(table.table.cellText(0, column("На плане")), QString());
+    QCOMPARE(table.table.cellText(0, column("Мощность, Вт")), QString("4909092"));
+    QVERIFY(table.results.totalsLine().contains("Громкоговорителей: 818182."));
     const QString note = table.table.cellText(0, column("Замечание"));
     const QString end = ", а план вмещает не более 100000; план не построен";
     QVERIFY2(note.startsWith(start) && note.endsWith(end), qPrintable(note));

@@ -7,6 +7,7 @@
 #include "calc/numberformat.h"
 #include "line/linecalc.h"
 #include "line/linetexts.h"
+#include "plan/layout.h"
 #include "project/linetable.h"
 #include "project/projectlines.h"
 #include "project/roomexport.h"
@@ -118,6 +119,8 @@ private slots:
     void equipmentSaysWhatFails_data();
     void equipmentSaysWhatFails();
     void documentsShowTheEquipmentRows();
+    void thePlansCountIsCounted_data();
+    void thePlansCountIsCounted();
 
 private:
     // Two rooms on Л1 with taps 1/2 and 1/3, a room on no line.
@@ -573,6 +576,73 @@ void ProjectLinesTest::documentsShowTheEquipmentRows()
         = QString::fromUtf8(run("pdftotext", {"-raw", "-enc", "UTF-8", pdf, "-"})).simplified();
     QVERIFY2(text.contains("Кабель, сечение 0,75 мм² (не проходит по потерям: линии Л1)"), qPrintable(text));
     QVERIFY2(text.contains(names[split]), qPrintable(text));
+}
+
+void ProjectLinesTest::thePlansCountIsCounted_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QString>("length");
+    for (const char *grid : {"без пропусков", "край к краю", "с полным перекрытием"})
+        QTest::newRow(grid) << QString(grid) << "21";
+}
+
+void ProjectLinesTest::thePlansCountIsCounted()
+{
+    QFETCH(QString, layout);
+    QFETCH(QString, length);
+    // A room in a grid, one in rows and one whose calculation stops, on one
+    // line; KE-1 on the tap 1/2 takes 3 W of its 6.
+    Project p;
+    p.lines = {Line{QStringLiteral("Л1"), 100, 10, 120, 0.5, 1, 25}};
+    p.rooms.push_back({"Зал", "1", "Л1", ceilingRoom("KE-1", 2, length), layout});
+    p.rooms.push_back({"Класс", "2", "Л1", ceilingRoom("KE-1", 2, "9"), "рядами"});
+    p.rooms.push_back({"Склад", "1", "", ceilingRoom("KE-1", 2, ""), "рядами"});
+    ProjectRooms table(m_calculator, u'.');
+    table.model.setProject(p);
+    QVERIFY(table.results.at(0).completed && table.results.at(1).completed && !table.results.at(2).completed);
+
+    // The grid as the plan window lays it out for the room.
+    const RoomInputs &in = p.rooms[0].inputs;
+    const RoomPlan plan = roomPlan(calculateRoom(in).calculation, in, layout);
+    const plan::Layout laid = plan::layOut(plan.arrangement, plan.figures.roomL, plan.figures.roomW,
+                                           plan.figures.radius, plan.count);
+    const int onPlan = int(laid.placements.size());
+    const double calculated = table.results.at(0).count;
+    QVERIFY2(onPlan != calculated,
+             qPrintable(QString("%1 on the plan, %2 calculated").arg(onPlan).arg(calculated)));
+    QCOMPARE(table.table.cellText(0, column("Количество")), QString::number(calculated));
+    QCOMPARE(table.table.cellText(0, column("На плане")), QString::number(onPlan));
+    QCOMPARE(table.table.cellText(0, column("Мощность, Вт")), QString::number(onPlan * 3));
+    // A plan in rows holds the calculated count; a room not calculated has
+    // no plan.
+    const double rows = table.results.at(1).count;
+    QCOMPARE(table.table.cellText(1, column("На плане")), QString::number(rows));
+    QCOMPARE(table.table.cellText(1, column("Мощность, Вт")), QString::number(rows * 3));
+    QCOMPARE(table.table.cellText(2, column("На плане")), QString());
+    QCOMPARE(column("На плане"), column("Количество") + 1);
+
+    // The line carries the plans' loudspeakers, 3 W each.
+    const std::vector<LineSummary> lines
+        = summariseLines(table.model.project(), table.results.all(), m_calculator, u'.');
+    QCOMPARE(lines[0].count, onPlan + rows);
+    QCOMPARE(lines[0].power, (onPlan + rows) * 3);
+    const line::LineInputs load{100, onPlan + rows, 3, 10, 120, 0.5, 1, 25};
+    QCOMPARE(lines[0].results.totalPowerText,
+             line::formatLine(std::get<line::LineFigures>(line::computeLine(load)), u'.').totalPower);
+
+    // The equipment list orders them; the room not calculated leaves the
+    // quantity unknown, so it goes to a project of the first two.
+    Project two = table.model.project();
+    two.rooms.pop_back();
+    const std::vector<RoomResults> twoResults{table.results.at(0), table.results.at(1)};
+    const std::vector<EquipmentItem> items
+        = equipmentList(two, twoResults, summariseLines(two, twoResults, m_calculator, u'.'), u'.');
+    QCOMPARE(items.front().name, QString("Громкоговоритель KE-1, потолочный"));
+    QCOMPARE(items.front().quantity, onPlan + rows);
+    QCOMPARE(table.results.totalsLine(),
+             QString("Помещений: 3, не рассчитано: 1. Громкоговорителей: %1. Суммарная мощность: %2 Вт")
+                 .arg(onPlan + rows)
+                 .arg((onPlan + rows) * 3));
 }
 
 QTEST_MAIN(ProjectLinesTest)

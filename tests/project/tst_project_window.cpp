@@ -93,6 +93,7 @@ private slots:
     void builtOnFirstUseAfterPlan();
     void addNeedsACalculation();
     void addAndReplaceTakeTheLastCalculation();
+    void aRoomKeepsItsOutline();
     void staleCalculationIsRefused_data();
     void staleCalculationIsRefused();
     void openInCalculationShowsTheTablesResults_data();
@@ -213,6 +214,46 @@ void ProjectWindowTest::addAndReplaceTakeTheLastCalculation()
     w->undoStack()->undo();
     QCOMPARE(w->model()->project().rooms.front().inputs, added.inputs);
     QCOMPARE(w->model()->project().rooms.front().layout, added.layout);
+}
+
+void ProjectWindowTest::aRoomKeepsItsOutline()
+{
+    // An L of 12.25 x 6.5 m, 50.75 m2, whose texts said 6 x 6 from the sides.
+    RoomInputs shaped
+        = inputs("KE-1", calc::Mounting::Ceiling, 1, "", "", "ТЕАТР", "", "3", "6", "6", "", true);
+    const std::vector<QPointF> outline{{0, 0}, {12.25, 0}, {12.25, 3}, {4, 3}, {4, 6.5}, {0, 6.5}};
+    QCOMPARE(project::setOutline(shaped, outline), calc::OutlineFault::None);
+    project::ProjectWindow *w = openRooms({shaped});
+    QVERIFY(w);
+    const QChar point = w->results()->decimalPoint();
+    QCOMPARE(w->table()->cellText(0, column("Длина, м")), QString("12.25").replace(u'.', point));
+    QCOMPARE(w->table()->cellText(0, column("Ширина, м")), QString("6.5").replace(u'.', point));
+    QCOMPARE(w->table()->cellText(0, column("Площадь, м2")), QString("50.75").replace(u'.', point));
+
+    // "Открыть в расчете" types the shape's figures, the area as typed.
+    selectRow(w, 0);
+    QTest::mouseClick(w->openInCalculationButton(), Qt::LeftButton);
+    QCOMPARE(room->txtL->text(), QString("12.25"));
+    QCOMPARE(room->txtW->text(), QString("6.5"));
+    QCOMPARE(room->txtSR->text(), QString("50.75"));
+    QVERIFY(!f->w().state().areaFromLW);
+    QCOMPARE(resultCells(w, 0), resultLabels());
+
+    // "Заменить расчетом" takes the loudspeaker and keeps the floor.
+    chooseFromList(g->cmbG, "KE-2");
+    room->txtL->setText("30");
+    QTest::mouseClick(results->cmdRkl, Qt::LeftButton);
+    QVERIFY(f->w().state().calculated);
+    selectRow(w, 0);
+    QTest::mouseClick(w->replaceButton(), Qt::LeftButton);
+    const RoomInputs &replaced = w->model()->project().rooms.front().inputs;
+    QCOMPARE(replaced.model, QString("KE-2"));
+    QCOMPARE(replaced.outline, shaped.outline);
+    QCOMPARE(replaced.length, QString("12.25"));
+    QCOMPARE(replaced.width, QString("6.5"));
+    QCOMPARE(replaced.area, QString("50.75"));
+    QVERIFY(!replaced.areaFromSides);
+    QCOMPARE(w->table()->cellText(0, column("Площадь, м2")), QString("50.75").replace(u'.', point));
 }
 
 void ProjectWindowTest::staleCalculationIsRefused_data()

@@ -1,0 +1,122 @@
+#include "roomstudy.h"
+
+#include "calc/calculation.h"
+#include "plan/planscene.h"
+#include "plan/plantexts.h"
+#include "plan/zones.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+
+namespace study {
+
+std::optional<double> RoomStudy::coveredShare() const
+{
+    if (!layout || coverage.grid.cells() == 0)
+        return std::nullopt;
+    return coverage.percent();
+}
+
+std::optional<int> RoomStudy::placed() const
+{
+    if (!layout)
+        return std::nullopt;
+    return int(layout->placements.size());
+}
+
+plan::Arrangement arrangementOf(calc::Mounting mounting, const QString &layout)
+{
+    const std::vector<plan::Arrangement> offered = plan::arrangementsFor(mounting);
+    for (const plan::Arrangement arrangement : offered) {
+        if (plan::arrangementName(arrangement) == layout)
+            return arrangement;
+    }
+    return offered.front();
+}
+
+int planCount(double count)
+{
+    return std::isfinite(count) ? int(std::clamp(std::round(count), 1.0, double(plan::MaxLoudspeakers))) : 1;
+}
+
+namespace {
+
+// CALCULATE over the request's texts, as the main window runs it.
+void calculate(const RoomRequest &request, RoomStudy &study)
+{
+    study.calculation = {request.inputs, calc::CalcState(), request.model, request.roomType};
+    study.calculation.state.areaFromLW = request.areaFromSides;
+    const calc::Outcome outcome = calc::calculate(study.calculation.inputs, study.calculation.state);
+    QStringList messages;
+    for (const calc::Effect &effect : outcome.effects) {
+        if (effect.kind == calc::Effect::Kind::Message)
+            messages << effect.text;
+    }
+    study.note = messages.join(u' ');
+    study.completed = outcome.completed;
+}
+
+// The plan laid out, or the plan window's note on why it is not: an
+// arrangement that needs more loudspeakers than a plan holds is neither
+// laid out nor cut down to the limit, since the figures of such a plan
+// would not describe the room (and a plan of that many takes minutes).
+void layOut(const RoomRequest &request, RoomStudy &study)
+{
+    const plan::PlanFigures &figures = study.figures;
+    const double asked = request.count.value_or(figures.count);
+    if (!plan::isGrid(study.arrangement)) {
+        // The count as layOut rounds it; checked before laying out, which
+        // would place as many as the limit allows.
+        const double needed = std::max(1.0, std::round(asked));
+        if (needed > double(plan::MaxLoudspeakers)) {
+            study.refusal = plan::limitLine(study.arrangement, needed, false, 0, figures.decimalPoint);
+            return;
+        }
+    }
+    plan::Layout layout
+        = plan::layOut(study.arrangement, figures.roomL, figures.roomW, figures.radius, study.count);
+    if (layout.tooMany) {
+        study.refusal = plan::limitLine(study.arrangement, layout.needed.count, layout.needed.atLeast, 0,
+                                        figures.decimalPoint);
+        return;
+    }
+    study.layout = std::move(layout);
+}
+
+} // namespace
+
+RoomStudy studyRoom(const RoomRequest &request, Depth depth, const std::atomic<bool> *cancel, int threads)
+{
+    RoomStudy study;
+    calculate(request, study);
+    if (!study.completed)
+        return study;
+
+    study.figures = plan::figuresOf(study.calculation);
+    study.arrangement = arrangementOf(study.figures.mounting, request.layout);
+    study.count = planCount(request.count.value_or(study.figures.count));
+    layOut(request, study);
+    if (!study.layout)
+        return study;
+    study.coverage = plan::floorCoverage(study.figures.roomL, study.figures.roomW,
+                                         plan::zoneForm(study.figures), study.layout->placements);
+
+    if (depth != Depth::Levels)
+        return study;
+    if (cancel && cancel->load()) {
+        study.cancelled = true;
+        return study;
+    }
+    const std::optional<plan::LevelMap> map
+        = plan::levelMap(plan::levelInputs(study.figures, study.layout->placements), cancel, threads);
+    if (cancel && cancel->load()) {
+        study.cancelled = true;
+        return study;
+    }
+    if (map && map->grid.cells() > 0)
+        study.levels = plan::summarize(*map, study.figures.requiredLevel);
+    return study;
+}
+
+} // namespace study

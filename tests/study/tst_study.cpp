@@ -1,0 +1,137 @@
+// The study of one room: the calculation's count or the one asked for on
+// the plan, the refusal of a plan beyond its limit, a stopped calculation,
+// the level summary and its cancelling.
+
+#include "calcinputs.h"
+#include "study/roomstudy.h"
+
+#include <QTest>
+#include <cmath>
+
+using study::Depth;
+using study::RoomRequest;
+
+namespace {
+
+RoomRequest ceilingRoom(const QString &length, const QString &width, const QString &layout)
+{
+    RoomRequest request;
+    request.inputs = startupInputs(calc::Mounting::Ceiling);
+    request.inputs.txtL = length;
+    request.inputs.txtW = width;
+    request.areaFromSides = true;
+    request.layout = layout;
+    return request;
+}
+
+// The calculation's own count for the request, straight from CALCULATE.
+double calculatedCount(const RoomRequest &request)
+{
+    calc::CalcInputs inputs = request.inputs;
+    calc::CalcState state;
+    state.areaFromLW = request.areaFromSides;
+    calc::calculate(inputs, state);
+    return state.count;
+}
+
+} // namespace
+
+class TestStudy : public QObject {
+    Q_OBJECT
+private slots:
+    void planCount_data();
+    void planCount();
+    void refusedBeyondTheLimit();
+    void stoppedCalculation();
+    void levels();
+};
+
+void TestStudy::planCount_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<double>("asked"); // NaN: none asked
+    QTest::addColumn<int>("placed");   // -1: the calculation's count
+    QTest::addColumn<QString>("arrangement");
+
+    const double none = std::nan("");
+    QTest::newRow("rows, calculated count") << "рядами" << none << -1 << "рядами";
+    QTest::newRow("rows, seven asked") << "рядами" << 7.0 << 7 << "рядами";
+    QTest::newRow("rows, 2.5 asked rounds to 3") << "рядами" << 2.5 << 3 << "рядами";
+    QTest::newRow("rows, zero asked gives one") << "рядами" << 0.0 << 1 << "рядами";
+    QTest::newRow("unknown caption falls back to rows") << "по кругу" << 4.0 << 4 << "рядами";
+    // A grid decides its own count: 10 x 10 m, discs edge to edge.
+    QTest::newRow("grid ignores the count asked") << "край к краю" << 50.0 << -2 << "край к краю";
+}
+
+void TestStudy::planCount()
+{
+    QFETCH(QString, layout);
+    QFETCH(double, asked);
+    QFETCH(int, placed);
+    QFETCH(QString, arrangement);
+    RoomRequest request = ceilingRoom("10", "10", layout);
+    if (!std::isnan(asked))
+        request.count = asked;
+    const study::RoomStudy room = study::studyRoom(request);
+    QVERIFY(room.completed);
+    QCOMPARE(plan::arrangementName(room.arrangement), arrangement);
+    QVERIFY(room.layout.has_value());
+    QVERIFY(room.refusal.isEmpty());
+    if (placed == -1)
+        placed = int(std::round(calculatedCount(request)));
+    if (placed == -2) {
+        // ceil(L / 2r) by ceil(W / 2r) discs.
+        const double d = 2.0 * room.figures.radius;
+        placed = int(std::ceil(10.0 / d) * std::ceil(10.0 / d));
+    }
+    QCOMPARE(room.placed(), std::optional<int>(placed));
+    QVERIFY(room.coveredShare().has_value());
+    QVERIFY(*room.coveredShare() > 0.0 && *room.coveredShare() <= 100.0);
+    QVERIFY(!room.levels.has_value()); // not asked for
+}
+
+void TestStudy::refusedBeyondTheLimit()
+{
+    RoomRequest request = ceilingRoom("10", "10", "рядами");
+    request.count = 200000;
+    const study::RoomStudy room = study::studyRoom(request);
+    QVERIFY(room.completed);
+    QVERIFY(!room.layout.has_value());
+    QCOMPARE(room.refusal,
+             QStringLiteral("Расстановке «рядами» нужно громкоговорителей: 200000, а план вмещает не "
+                            "более 100000; план не построен"));
+    QVERIFY(!room.coveredShare().has_value());
+    QVERIFY(!room.placed().has_value());
+}
+
+void TestStudy::stoppedCalculation()
+{
+    RoomRequest request = ceilingRoom("10", "10", "рядами");
+    request.inputs.txtH = "0";
+    const study::RoomStudy room = study::studyRoom(request, Depth::Levels);
+    QVERIFY(!room.completed);
+    QVERIFY(!room.note.isEmpty());
+    QVERIFY(!room.layout.has_value());
+    QVERIFY(!room.levels.has_value());
+}
+
+void TestStudy::levels()
+{
+    const RoomRequest request = ceilingRoom("12", "8", "без пропусков");
+    const study::RoomStudy room = study::studyRoom(request, Depth::Levels);
+    QVERIFY(room.levels.has_value());
+    QVERIFY(!room.cancelled);
+    QCOMPARE(*room.coveredShare(), 100.0); // a grid without gaps
+    QVERIFY(room.levels->lowest <= room.levels->highest);
+    QVERIFY(room.levels->requiredShare >= 0.0 && room.levels->requiredShare <= 100.0);
+
+    const std::atomic<bool> cancelled{true};
+    const study::RoomStudy stopped = study::studyRoom(request, Depth::Levels, &cancelled);
+    QVERIFY(stopped.cancelled);
+    QVERIFY(!stopped.levels.has_value());
+    // The plan is there all the same.
+    QCOMPARE(stopped.placed(), room.placed());
+}
+
+QTEST_GUILESS_MAIN(TestStudy)
+#include "tst_study.moc"
