@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QStringList>
 #include <QTextStream>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -85,8 +86,12 @@ int main(int argc, char *argv[])
     termination::endOnSignals(window);
     window.show();
     MessageBoxMessenger messenger(&window);
-    startup::offerRecovery(window, messenger);
-    if (!request.projectFile.isEmpty())
-        startup::openProject(window, request.projectFile);
+    // The recovery copies and a project named on the command line are
+    // looked at from the event loop, so that the window paints first.
+    QTimer::singleShot(0, &window, [&window, &messenger, &request] {
+        startup::offerRecovery(window, messenger);
+        if (!request.projectFile.isEmpty())
+            startup::openProject(window, request.projectFile);
+    });
     return application.exec();
 }

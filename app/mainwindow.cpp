@@ -1,6 +1,5 @@
 #include "mainwindow.h"
 
-#include "app/roomentry.h"
 #include "app/roomevaluation.h"
 #include "app/windowicon.h"
 #include "calc/calculation.h"
@@ -13,9 +12,11 @@
 #include "output/report.h"
 #include "output/resultsgroup.h"
 #include "plan/planwindow.h"
+#include "project/projectdata.h"
 #include "project/projectwindow.h"
 #include "room/manualsettingsgroup.h"
 #include "room/roomgroup.h"
+#include "room/roomtypes.h"
 #include "widgets/accessibility.h"
 #include "widgets/look.h"
 #include "widgets/messenger.h"
@@ -246,6 +247,55 @@ void MainWindow::mvix_Click()
 
 namespace {
 
+// A choice from a combo's list, as a click on the entry makes it.
+template <typename Group>
+void choose(QComboBox *combo, int index, Group *group, void (Group::*handler)(int))
+{
+    combo->setCurrentIndex(index);
+    (group->*handler)(index);
+}
+
+QRadioButton *mountingOption(LoudspeakerGroup &group, calc::Mounting mounting)
+{
+    switch (mounting) {
+    case calc::Mounting::Ceiling: return group.opt1;
+    case calc::Mounting::Wall: return group.opt2;
+    case calc::Mounting::RoundHorn: return group.opt3;
+    case calc::Mounting::SquareHorn: break;
+    }
+    return group.opt4;
+}
+
+void enterLoudspeaker(LoudspeakerGroup &group, const project::RoomInputs &room)
+{
+    QComboBox *models = group.cmbG;
+    const int other = models->count() - 1;
+    if (room.modelFromList && catalogueMounting(room.model)) {
+        choose(models, models->findText(room.model, Qt::MatchExactly | Qt::MatchCaseSensitive), &group,
+               &LoudspeakerGroup::cmbG_Click);
+    } else {
+        choose(models, other, &group, &LoudspeakerGroup::cmbG_Click);
+        models->setEditText(room.model);
+        group.txtPv->setText(room.power);
+        group.txtPd->setText(room.sensitivity);
+        mountingOption(group, room.mounting)->setChecked(true);
+    }
+    group.opt_1[std::size_t(room.tap)]->setChecked(true);
+}
+
+void enterRoomType(RoomGroup &group, const project::RoomInputs &room)
+{
+    QComboBox *types = group.cmbOn;
+    if (listedNoise(room.roomType)) {
+        choose(types, types->findText(room.roomType, Qt::MatchExactly | Qt::MatchCaseSensitive), &group,
+               &RoomGroup::cmbOn_Click);
+    } else {
+        choose(types, roomtypes::OtherIndex, &group, &RoomGroup::cmbOn_Click);
+        types->setEditText(room.roomType);
+        group.txtN->setText(room.noise);
+    }
+}
+
 // A tool window comes to the front, opened if it was closed.
 void bringForward(QWidget *window)
 {
@@ -298,7 +348,7 @@ void MainWindow::mproject_Click()
         m_roomEvaluation = std::make_unique<RoomEvaluation>();
         m_projectWindow = new project::ProjectWindow(*m_roomEvaluation, m_messenger, this);
         connect(m_projectWindow, &project::ProjectWindow::openInCalculationRequested, this,
-                [this](const project::RoomInputs &room) { enterRoom(*this, room); });
+                &MainWindow::enterRoom);
         connectTool(m_projectWindow);
     }
     bringForward(m_projectWindow);
@@ -332,6 +382,29 @@ void MainWindow::closeEvent(QCloseEvent *event)
     if (m_planWindow)
         m_planWindow->close();
     QMainWindow::closeEvent(event);
+}
+
+void MainWindow::enterRoom(const project::RoomInputs &room)
+{
+    enterLoudspeaker(*frame3, room);
+    enterRoomType(*frame4, room);
+    // The directivity first: the round horn copies it into the vertical one.
+    ManualSettingsGroup &settings = *frame7;
+    settings.cmbGn->setEditText(room.directivity);
+    settings.cmbDv->setEditText(room.verticalDirectivity);
+    settings.cmbUN->setEditText(room.tilt);
+    settings.cmbUPS->setEditText(room.margin);
+    settings.cmbVP->setEditText(room.listeningHeight);
+    RoomGroup &sizes = *frame4;
+    sizes.txtH->setText(room.height);
+    sizes.txtL->setText(room.length);
+    sizes.txtW->setText(room.width);
+    sizes.txtSR->setText(room.area);
+    // The area comes from the sides when the room says so, as after typing
+    // a side; the typed area stays otherwise.
+    timer1->stop();
+    m_state.areaFromLW = room.areaFromSides;
+    cmdRkl_Click();
 }
 
 void MainWindow::mopr_Click()

@@ -14,7 +14,8 @@ class PlanWindow;
 }
 namespace project {
 class ProjectWindow;
-}
+struct RoomInputs;
+} // namespace project
 class RoomEvaluation;
 class LoudspeakerGroup;
 class ManualSettingsGroup;
@@ -66,19 +67,15 @@ public:
     plan::PlanWindow *planWindow() const { return m_planWindow; }
     project::ProjectWindow *projectWindow() const { return m_projectWindow; }
 
-    QAction *mopr;
-    QAction *mvix;
-    QAction *mline;
-    QAction *mplan;
-    QAction *mproject;
-    QGroupBox *frame1;
-    LoudspeakerGroup *frame3;
-    ManualSettingsGroup *frame7;
-    RoomGroup *frame4;
-    ResultsGroup *frame2;
-    AttenuationGroup *frame5;
-    QString dir1; // Dir1: the working folder, taken once at start-up
-    QTimer *timer1;
+    // "Открыть в расчете": enters a project room's inputs as a user chooses
+    // and types them, then runs CALCULATE: a catalogue model that was
+    // chosen from the list is chosen from it again; any other model, a
+    // catalogue designation that was typed included, is typed after
+    // "ПРОЧИЕ" with the room's power, sensitivity and mounting type. A
+    // listed room type is chosen from its list, any other typed after
+    // "ПРОЧИЕ" with the room's noise; the tap is selected, the settings and
+    // sizes typed.
+    void enterRoom(const project::RoomInputs &room);
 
     // The last calculation that reached the end, if any.
     const std::optional<calc::CompletedCalculation> &lastCompleted() const { return m_lastCompleted; }
@@ -94,6 +91,20 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    QAction *mopr;
+    QAction *mvix;
+    QAction *mline;
+    QAction *mplan;
+    QAction *mproject;
+    QGroupBox *frame1;
+    LoudspeakerGroup *frame3;
+    ManualSettingsGroup *frame7;
+    RoomGroup *frame4;
+    ResultsGroup *frame2;
+    AttenuationGroup *frame5;
+    QString dir1; // Dir1: the working folder, taken once at start-up
+    QTimer *timer1;
+
     void buildMenu();
     void buildGroups();
     void connectGroups();

@@ -57,11 +57,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "loudspeaker-planner authors")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The shared libraries the program links (Qt, libxlsxwriter, dxflib) come
-# from dpkg-shlibdeps; the Russian Qt texts and the fallback font the window
-# asks for are loaded at run time, so they are named.
+# The shared libraries the program links (Qt, dxflib) come from
+# dpkg-shlibdeps; libxlsxwriter (opened when the first workbook is written),
+# the Russian Qt texts and the fallback font the window asks for are loaded
+# at run time, so they are named.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libxlsxwriter4, qt6-translations-l10n, fonts-dejavu-core")
 # The window needs a Qt platform plugin (xcb or wayland) to show itself.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins")
 include(CPack)

@@ -5,14 +5,14 @@
 #include "plandrawing.h"
 #include "plantexts.h"
 
+#include "widgets/exportformat.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetricsF>
-#include <QPageLayout>
-#include <QPageSize>
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QSaveFile>
 #include <QSvgGenerator>
 #include <algorithm>
@@ -22,6 +22,8 @@
 namespace plan {
 
 namespace {
+
+using exportfile::documentFont;
 
 // Resolution of the exported drawings: one and a half times a screen's, so
 // that text and lines keep their proportions at the larger size.
@@ -85,14 +87,6 @@ QSize drawingSize(const PlanScene &scene)
     const double across = (LongerImageSide - marginY) * length / width + marginX;
     return QSize(int(std::clamp(std::ceil(across), double(ShorterImageSide), double(LongerImageSide))),
                  LongerImageSide);
-}
-
-QFont documentFont(double points, bool bold = false)
-{
-    QFont font;
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
 }
 
 // The heading above a drawing with a caption: the plan's title and under
@@ -365,16 +359,6 @@ bool paintCoordinates(Document &d, Column &info, const QRectF &column)
 
 } // namespace
 
-QPageLayout documentPageLayout(const QPageLayout &device)
-{
-    QPageLayout layout = device;
-    layout.setUnits(QPageLayout::Millimeter);
-    const QMarginsF least = layout.minimumMargins();
-    layout.setMargins(QMarginsF(std::max(PageMargin, least.left()), std::max(PageMargin, least.top()),
-                                std::max(PageMargin, least.right()), std::max(PageMargin, least.bottom())));
-    return layout;
-}
-
 bool paintDocument(QPagedPaintDevice &device, const PlanScene &shown, const QString &caption)
 {
     std::optional<PlanScene> completed;
@@ -398,18 +382,10 @@ bool paintDocument(QPagedPaintDevice &device, const PlanScene &shown, const QStr
 WriteResult writePdf(const QString &path, const PlanScene &scene, const QString &caption)
 {
     QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter writer(&buffer);
-        writer.setResolution(300);
-        writer.setTitle(text::WindowTitle);
-        writer.setCreator(QStringLiteral("Расчет громкоговорителей"));
-        writer.setPageLayout(documentPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
-                                                            QMarginsF(), QPageLayout::Millimeter)));
-        if (!paintDocument(writer, scene, caption))
-            return files::failure(path, QStringLiteral("не удалось построить документ"));
-    }
+    if (!exportfile::pdfBytes(
+            exportfile::planPageLayout(exportfile::a4Landscape()), text::WindowTitle,
+            [&](QPagedPaintDevice &writer) { return paintDocument(writer, scene, caption); }, bytes))
+        return files::failure(path, QStringLiteral("не удалось построить документ"));
     return writeWhole(path, bytes);
 }
 
@@ -474,18 +450,21 @@ WriteResult writeSvg(const QString &path, const PlanScene &shown, const QString 
     return writeWhole(path, bytes);
 }
 
+const exportfile::FormatTable &planFormats()
+{
+    static const exportfile::FormatTable table{
+        {int(PlanFormat::Pdf), QStringLiteral("pdf"), text::PdfFilter},
+        {int(PlanFormat::Svg), QStringLiteral("svg"), text::SvgFilter},
+        {int(PlanFormat::Png), QStringLiteral("png"), text::PngFilter},
+        {int(PlanFormat::Dxf), QStringLiteral("dxf"), text::DxfFilter},
+    };
+    return table;
+}
+
 PlanFormat formatOfPath(const QString &path)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("pdf"))
-        return PlanFormat::Pdf;
-    if (suffix == QLatin1String("svg"))
-        return PlanFormat::Svg;
-    if (suffix == QLatin1String("png"))
-        return PlanFormat::Png;
-    if (suffix == QLatin1String("dxf"))
-        return PlanFormat::Dxf;
-    return PlanFormat::Unknown;
+    const exportfile::FileFormat *format = planFormats().ofPath(path);
+    return format ? PlanFormat(format->kind) : PlanFormat::Unknown;
 }
 
 WriteResult writePlan(const QString &path, const PlanScene &scene, const QString &caption)

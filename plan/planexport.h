@@ -1,11 +1,11 @@
 #pragma once
 
 #include "planscene.h"
+#include "widgets/exportformat.h"
 #include "widgets/wholefile.h"
 
 #include <QByteArray>
 #include <QImage>
-#include <QPageLayout>
 #include <QString>
 
 class QPagedPaintDevice;
@@ -35,6 +35,10 @@ WriteResult writePng(const QString &path, const PlanScene &scene, const QString 
 enum class PlanFormat { Unknown, Pdf, Svg, Png, Dxf };
 PlanFormat formatOfPath(const QString &path);
 
+// The plan's formats with their file dialog filters, in the dialog's
+// order: PDF (the default), SVG, PNG, DXF.
+const exportfile::FormatTable &planFormats();
+
 // Writes the plan in the format its suffix names.
 WriteResult writePlan(const QString &path, const PlanScene &scene, const QString &caption = {});
 
@@ -45,16 +49,8 @@ WriteResult writePlan(const QString &path, const PlanScene &scene, const QString
 WriteResult exportPlan(const QString &path, const PlanFigures &figures, Arrangement arrangement, double count,
                        PlanView view, const QString &caption = {});
 
-// The margins of the document's pages, millimetres, on the PDF and on paper.
-inline constexpr double PageMargin = 12.0;
-
-// The document's page layout on a device laid out as device (a printer,
-// the PDF writer): the device's paper and orientation, and PageMargin on
-// every side, or the device's minimum margin where that is larger, so that
-// nothing falls outside what a printer can print.
-QPageLayout documentPageLayout(const QPageLayout &device);
-
-// The document on A4 landscape pages, for the PDF and the printer: the
+// The document on A4 landscape pages of the plan's page layout
+// (exportfile::planPageLayout), for the PDF and the printer: the
 // title, the loudspeaker, the four results, the room, the arrangement and
 // its coverage, the drawing, then the coordinates, on further pages where
 // they do not fit; the caption, where there is one, under the title.

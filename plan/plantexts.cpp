@@ -4,6 +4,8 @@
 #include "layout.h"
 #include "levelmap.h"
 
+#include "widgets/exportformat.h"
+
 #include <cmath>
 
 namespace plan {
@@ -84,14 +86,14 @@ QString countCorrectedLine(qint64 typed, int used)
 
 QByteArray csvBytes(const std::vector<Placement> &placements, QChar decimalPoint)
 {
-    QString text = text::Number + u';' + text::X + u';' + text::Y + QStringLiteral("\r\n");
-    text.reserve(text.size() + qsizetype(placements.size()) * 20);
+    exportfile::CsvWriter csv;
+    csv.line({text::Number, text::X, text::Y});
     for (std::size_t i = 0; i < placements.size(); ++i) {
         const QPointF at = placements[i].position;
-        text += QString::number(i + 1) + u';' + calc::formatFixed(at.x(), 2, decimalPoint) + u';'
-            + calc::formatFixed(at.y(), 2, decimalPoint) + QStringLiteral("\r\n");
+        csv.line({QString::number(i + 1), calc::formatFixed(at.x(), 2, decimalPoint),
+                  calc::formatFixed(at.y(), 2, decimalPoint)});
     }
-    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    return csv.bytes();
 }
 
 } // namespace plan

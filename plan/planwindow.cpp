@@ -9,6 +9,7 @@
 #include "plantexts.h"
 #include "widgets/accessibility.h"
 #include "widgets/commandbutton.h"
+#include "widgets/exportformat.h"
 #include "widgets/messenger.h"
 
 #include <QClipboard>
@@ -27,7 +28,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QStackedLayout>
@@ -62,13 +62,6 @@ QPushButton *windowButton(const QString &caption, QWidget *parent)
     button->setAutoDefault(false);
     pressOnEnter(button);
     return button;
-}
-
-// The suffix a file filter names: "pdf" for "Документ PDF (*.pdf)".
-QString suffixOfFilter(const QString &filter)
-{
-    static const QRegularExpression pattern(QStringLiteral(R"(\(\*\.(\w+)\))"));
-    return pattern.match(filter).captured(1);
 }
 
 // The typed name with the suffix added unless it ends in it already, in any
@@ -445,7 +438,7 @@ QString PlanWindow::askTarget(const QString &title, const QString &name, const Q
             return QString();
         if (!filters.contains(filter))
             filter = filters.front();
-        const QString path = withSuffix(typed, suffixOfFilter(filter));
+        const QString path = withSuffix(typed, exportfile::suffixOfFilter(filter));
         if (!QFileInfo::exists(path))
             return path;
         // Without a messenger nobody can say yes: nothing is replaced.
@@ -471,8 +464,7 @@ void PlanWindow::savePlan()
 {
     if (!m_scene)
         return;
-    const QString path = askTarget(text::SaveTitle, text::PlanFileName,
-                                   {text::PdfFilter, text::SvgFilter, text::PngFilter, text::DxfFilter});
+    const QString path = askTarget(text::SaveTitle, text::PlanFileName, planFormats().filters());
     if (path.isEmpty())
         return;
     if (formatOfPath(path) != PlanFormat::Dxf)
@@ -499,7 +491,7 @@ void PlanWindow::printPlan()
     printer.setPageOrientation(QPageLayout::Landscape);
     // The PDF's margins, as far as the printer prints; the dialog shows them
     // and may change them within the printer's printable area.
-    printer.setPageLayout(documentPageLayout(printer.pageLayout()));
+    printer.setPageLayout(exportfile::planPageLayout(printer.pageLayout()));
     if (!askPrinter(printer))
         return;
     finishLevel();

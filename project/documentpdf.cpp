@@ -9,12 +9,11 @@
 // pages for the same page size.
 #include "documentwriters.h"
 
-#include <QBuffer>
+#include "widgets/exportformat.h"
+
 #include <QFontMetricsF>
-#include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QTextLayout>
 #include <algorithm>
 #include <numeric>
@@ -23,10 +22,10 @@ namespace project {
 
 namespace {
 
-constexpr double MarginMm = 15.0;
+using exportfile::documentFont;
+
 // The strip at the foot of each page that holds "Лист N из M".
 constexpr double FooterMm = 8.0;
-constexpr int PdfDpi = 300;
 
 constexpr double TitlePoints = 14.0;
 constexpr double DatePoints = 10.0;
@@ -50,14 +49,6 @@ constexpr double AfterHeadingMm = 1.5;
 constexpr double BetweenTablesMm = 6.0;
 
 const QColor HeaderBackground(0xe6, 0xe6, 0xe6);
-
-QFont documentFont(double points, bool bold = false)
-{
-    QFont font;
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
 
 // A text as it is laid out: its line breaks as Qt's line separator.
 QString layoutText(const QString &text)
@@ -507,12 +498,6 @@ private:
 
 } // namespace
 
-QPageLayout documentPageLayout()
-{
-    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
-                       QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm), QPageLayout::Millimeter);
-}
-
 int paintDocument(QPagedPaintDevice &device, const Document &document, QChar decimalPoint)
 {
     QPainter painter;
@@ -544,19 +529,14 @@ int paintDocument(QPagedPaintDevice &device, const Document &document, QChar dec
 
 DocumentBytes pdfBytes(const Document &document, QChar decimalPoint)
 {
-    QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter writer(&buffer);
-        writer.setResolution(PdfDpi);
-        writer.setTitle(document.title);
-        writer.setCreator(QStringLiteral("Расчет громкоговорителей"));
-        writer.setPageLayout(documentPageLayout());
-        if (paintDocument(writer, document, decimalPoint) == 0)
-            return {false, QByteArray(), QStringLiteral("не удалось построить документ")};
-    }
-    return {true, bytes, QString()};
+    DocumentBytes built;
+    built.ok = exportfile::pdfBytes(
+        exportfile::documentPageLayout(), document.title,
+        [&](QPagedPaintDevice &writer) { return paintDocument(writer, document, decimalPoint) > 0; },
+        built.bytes);
+    if (!built.ok)
+        built.reason = QStringLiteral("не удалось построить документ");
+    return built;
 }
 
 } // namespace project

@@ -6,7 +6,6 @@
 
 #include <QByteArray>
 #include <QChar>
-#include <QPageLayout>
 #include <QString>
 
 class QPagedPaintDevice;
@@ -27,10 +26,6 @@ struct DocumentBytes {
 // The outcome of writing a file: the program's one whole-file writer's.
 using DocumentFileResult = files::WriteResult;
 
-// The page of the documents: A4 landscape with 15 mm margins. Set it on a
-// printer before its dialog, so that printing gives the same pages.
-QPageLayout documentPageLayout();
-
 // Paints the document on the device's pages as they are: the title and the
 // date, then each table under its heading (on the same page as the table
 // before when its heading, header row and first row fit there), the
@@ -40,7 +35,7 @@ QPageLayout documentPageLayout();
 // of pages painted, 0 when the device cannot be painted on.
 int paintDocument(QPagedPaintDevice &device, const Document &document, QChar decimalPoint);
 
-// The document as a PDF file of documentPageLayout() pages.
+// The document as a PDF file of exportfile::documentPageLayout() pages.
 DocumentBytes pdfBytes(const Document &document, QChar decimalPoint);
 
 // The document as an .xlsx workbook: one sheet per table, named by its

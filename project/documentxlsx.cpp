@@ -1,8 +1,10 @@
-// The workbook through libxlsxwriter, which writes a valid Office Open XML
-// package with the styles, the frozen header row and the number formats
-// that Excel and LibreOffice read. It writes to a file, so the workbook is
-// made in a temporary folder and read back as bytes.
+// The workbook through libxlsxwriter (loaded on first use, xlsxlibrary.h),
+// which writes a valid Office Open XML package with the styles, the frozen
+// header row and the number formats that Excel and LibreOffice read. It
+// writes to a file, so the workbook is made in a temporary folder and read
+// back as bytes.
 #include "documentwriters.h"
+#include "xlsxlibrary.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -10,7 +12,6 @@
 #include <array>
 #include <locale.h>
 #include <numeric>
-#include <xlsxwriter.h>
 
 namespace project {
 
@@ -121,11 +122,11 @@ QString errorReason(lxw_error error, const QString &sheet)
 // count of decimals, made when first needed.
 class Formats {
 public:
-    explicit Formats(lxw_workbook *workbook) : m_workbook(workbook)
+    Formats(const XlsxLibrary &lxw, lxw_workbook *workbook) : m_lxw(lxw), m_workbook(workbook)
     {
-        m_header = workbook_add_format(workbook);
-        format_set_bold(m_header);
-        format_set_bottom(m_header, LXW_BORDER_THIN);
+        m_header = lxw.workbook_add_format(workbook);
+        lxw.format_set_bold(m_header);
+        lxw.format_set_bottom(m_header, LXW_BORDER_THIN);
     }
 
     lxw_format *header() const { return m_header; }
@@ -134,23 +135,25 @@ public:
     {
         lxw_format *&format = m_numbers[std::size_t(decimals)];
         if (!format) {
-            format = workbook_add_format(m_workbook);
+            format = m_lxw.workbook_add_format(m_workbook);
             QByteArray code("0");
             if (decimals > 0)
                 code += '.' + QByteArray(decimals, '0');
-            format_set_num_format(format, code.constData());
+            m_lxw.format_set_num_format(format, code.constData());
         }
         return format;
     }
 
 private:
+    const XlsxLibrary &m_lxw;
     lxw_workbook *m_workbook;
     lxw_format *m_header = nullptr;
     std::array<lxw_format *, MaxDecimals + 1> m_numbers{};
 };
 
 // One table on its sheet: the header row, the cells, the column widths.
-lxw_error writeSheet(lxw_worksheet *sheet, const DocumentTable &table, Formats &formats)
+lxw_error writeSheet(const XlsxLibrary &lxw, lxw_worksheet *sheet, const DocumentTable &table,
+                     Formats &formats)
 {
     const qsizetype columns
         = std::max<qsizetype>(table.captions.size(),
@@ -167,8 +170,8 @@ lxw_error writeSheet(lxw_worksheet *sheet, const DocumentTable &table, Formats &
         widths[std::size_t(c)] = shownLength(caption);
         if (caption.isEmpty())
             continue;
-        const lxw_error error
-            = worksheet_write_string(sheet, 0, lxw_col_t(c), caption.toUtf8().constData(), formats.header());
+        const lxw_error error = lxw.worksheet_write_string(sheet, 0, lxw_col_t(c),
+                                                           caption.toUtf8().constData(), formats.header());
         if (error != LXW_NO_ERROR)
             return error;
     }
@@ -183,11 +186,11 @@ lxw_error writeSheet(lxw_worksheet *sheet, const DocumentTable &table, Formats &
             widths[c] = std::max(widths[c], shownLength(shown));
             lxw_error error = LXW_NO_ERROR;
             if (isShownAsNumber(cell)) {
-                error = worksheet_write_number(sheet, sheetRow, lxw_col_t(c), cell.number,
-                                               formats.number(shownDecimals(cell)));
+                error = lxw.worksheet_write_number(sheet, sheetRow, lxw_col_t(c), cell.number,
+                                                   formats.number(shownDecimals(cell)));
             } else if (!shown.isEmpty()) {
-                error = worksheet_write_string(sheet, sheetRow, lxw_col_t(c), shown.toUtf8().constData(),
-                                               nullptr);
+                error = lxw.worksheet_write_string(sheet, sheetRow, lxw_col_t(c), shown.toUtf8().constData(),
+                                                   nullptr);
             }
             if (error != LXW_NO_ERROR)
                 return error;
@@ -196,11 +199,11 @@ lxw_error writeSheet(lxw_worksheet *sheet, const DocumentTable &table, Formats &
 
     for (std::size_t c = 0; c < widths.size(); ++c) {
         const double width = std::clamp(double(widths[c]) + ColumnPadding, NarrowestColumn, WidestColumn);
-        const lxw_error error = worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), width, nullptr);
+        const lxw_error error = lxw.worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), width, nullptr);
         if (error != LXW_NO_ERROR)
             return error;
     }
-    worksheet_freeze_panes(sheet, 1, 0);
+    lxw.worksheet_freeze_panes(sheet, 1, 0);
     return LXW_NO_ERROR;
 }
 
@@ -214,10 +217,15 @@ DocumentBytes xlsxBytes(const Document &document)
     const QString path = folder.filePath(QStringLiteral("document.xlsx"));
     const QByteArray encodedPath = QFile::encodeName(path);
     QByteArray encodedFolder = QFile::encodeName(folder.path());
+    QString unloaded;
+    const XlsxLibrary *library = xlsxLibrary(unloaded);
+    if (!library)
+        return failed(unloaded);
+    const XlsxLibrary &lxw = *library;
     const CLocaleOnThisThread cLocale;
     lxw_workbook_options options{};
     options.tmpdir = encodedFolder.data();
-    lxw_workbook *workbook = workbook_new_opt(encodedPath.constData(), &options);
+    lxw_workbook *workbook = lxw.workbook_new_opt(encodedPath.constData(), &options);
     if (!workbook)
         return failed(QStringLiteral("не хватило памяти"));
 
@@ -226,25 +234,26 @@ DocumentBytes xlsxBytes(const Document &document)
     lxw_doc_properties properties{};
     properties.title = title.data();
     properties.comments = comments.data();
-    workbook_set_properties(workbook, &properties);
+    lxw.workbook_set_properties(workbook, &properties);
 
-    Formats formats(workbook);
+    Formats formats(lxw, workbook);
     QString reason;
     QStringList names;
     for (std::size_t t = 0; t < document.tables.size() && reason.isEmpty(); ++t) {
         const DocumentTable &table = document.tables[t];
         const QString name = sheetName(table.title, int(t), names);
         names << name;
-        lxw_worksheet *sheet = workbook_add_worksheet(workbook, name.toUtf8().constData());
-        const lxw_error error = sheet ? writeSheet(sheet, table, formats) : LXW_ERROR_PARAMETER_VALIDATION;
+        lxw_worksheet *sheet = lxw.workbook_add_worksheet(workbook, name.toUtf8().constData());
+        const lxw_error error
+            = sheet ? writeSheet(lxw, sheet, table, formats) : LXW_ERROR_PARAMETER_VALIDATION;
         if (error != LXW_NO_ERROR)
             reason = errorReason(error, name);
     }
     if (document.tables.empty())
-        workbook_add_worksheet(workbook, nullptr);
+        lxw.workbook_add_worksheet(workbook, nullptr);
     // Closing writes the package and frees the workbook, also after a
     // failure, when the file is left in the temporary folder.
-    const lxw_error closed = workbook_close(workbook);
+    const lxw_error closed = lxw.workbook_close(workbook);
     if (!reason.isEmpty())
         return failed(reason);
     if (closed != LXW_NO_ERROR)

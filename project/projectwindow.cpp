@@ -17,6 +17,7 @@
 
 #include "calc/calculation.h"
 #include "calc/numberformat.h"
+#include "widgets/exportformat.h"
 #include "widgets/messenger.h"
 
 #include <QAction>
@@ -692,7 +693,7 @@ void ProjectWindow::exportTable()
 void ProjectWindow::print()
 {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(documentPageLayout());
+    printer.setPageLayout(exportfile::documentPageLayout());
     printer.setDocName(displayName());
     if (!askPrint(printer) || !waitForLevels(QStringLiteral("Печать")))
         return;

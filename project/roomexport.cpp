@@ -5,85 +5,52 @@
 #include "roomtable.h"
 
 #include "calc/textrules.h"
+#include "widgets/exportformat.h"
 
 #include <QDate>
 #include <QDir>
-#include <QFileInfo>
-#include <functional>
 #include <vector>
 
 namespace project {
 
 namespace {
 
-struct ExportFormat {
-    QString suffix; // without the dot, lower case
-    QString filter;
-    std::function<DocumentBytes(RoomResultsService &, const QString &name)> bytes;
-    bool paints = false;
-};
+enum class Format { Csv, Xlsx, Pdf };
+
+const exportfile::FormatTable &formats()
+{
+    static const exportfile::FormatTable table{
+        {int(Format::Csv), QStringLiteral("csv"), QStringLiteral("Таблица CSV (*.csv)")},
+        {int(Format::Xlsx), QStringLiteral("xlsx"), QStringLiteral("Книга Excel (*.xlsx)")},
+        {int(Format::Pdf), QStringLiteral("pdf"), QStringLiteral("Документ PDF (*.pdf)")},
+    };
+    return table;
+}
 
 Document documentOf(RoomResultsService &results, const QString &name)
 {
     return projectDocument(results, name, QDate::currentDate());
 }
 
-const std::vector<ExportFormat> &formats()
+DocumentBytes bytesOf(Format format, RoomResultsService &results, const QString &name)
 {
-    static const std::vector<ExportFormat> list{
-        {QStringLiteral("csv"), QStringLiteral("Таблица CSV (*.csv)"),
-         [](RoomResultsService &results, const QString &) {
-             return DocumentBytes{true, csvBytes(results), QString()};
-         }},
-        {QStringLiteral("xlsx"), QStringLiteral("Книга Excel (*.xlsx)"),
-         [](RoomResultsService &results, const QString &name) {
-             return xlsxBytes(documentOf(results, name));
-         }},
-        {QStringLiteral("pdf"), QStringLiteral("Документ PDF (*.pdf)"),
-         [](RoomResultsService &results, const QString &name) {
-             return pdfBytes(documentOf(results, name), results.decimalPoint());
-         },
-         true},
-    };
-    return list;
-}
-
-const ExportFormat *formatOf(const QString &path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    for (const ExportFormat &format : formats()) {
-        if (format.suffix == suffix)
-            return &format;
+    switch (format) {
+    case Format::Csv: return DocumentBytes{true, csvBytes(results), QString()};
+    case Format::Xlsx: return xlsxBytes(documentOf(results, name));
+    case Format::Pdf: break;
     }
-    return nullptr;
+    return pdfBytes(documentOf(results, name), results.decimalPoint());
 }
 
-// Whether a spreadsheet opening the CSV may run the text as a formula: it
-// starts with "=", "+", "-" or "@", or with a tab or a carriage return that
-// some spreadsheets skip before they look for one.
-bool startsLikeFormula(const QString &text)
-{
-    if (text.isEmpty())
-        return false;
-    const QChar first = text.front();
-    return first == u'=' || first == u'+' || first == u'-' || first == u'@' || first == u'\t'
-        || first == u'\r';
-}
-
-// The text of a cell as the CSV writes it, so that no spreadsheet runs it as
-// a formula: such a text gets a leading apostrophe, the guard spreadsheet
-// exporters use, and is then read as the text it is (the apostrophe shows).
-// A column of figures keeps its numbers as they are, "-3,5" in either
+// Whether the CSV writes a cell as it is rather than guarded against a
+// spreadsheet running it as a formula (exportfile::formulaGuarded): a
+// column of figures keeps its numbers as they are, "-3,5" in either
 // notation being a number and no formula; any other text in it (a length
 // typed as "=1+2" in a room that was not computed) is guarded as in a
 // column of texts.
-QString guardedText(const QString &text, bool figures)
+bool keptAsIs(const QString &text, bool figures)
 {
-    if (!startsLikeFormula(text))
-        return text;
-    if (figures && (calc::isLocaleNumber(text, u'.') || calc::isLocaleNumber(text, u',')))
-        return text;
-    return u'\'' + text;
+    return figures && (calc::isLocaleNumber(text, u'.') || calc::isLocaleNumber(text, u','));
 }
 
 // The tap as the CSV writes it: "1/2" with the fraction slash U+2044, "1⁄2".
@@ -98,77 +65,56 @@ QString csvTap(const QString &text)
     return QString(text).replace(u'/', u'\u2044');
 }
 
-QByteArray csvField(const QString &text)
-{
-    QByteArray field = text.toUtf8();
-    if (field.contains(';') || field.contains('"') || field.contains('\n') || field.contains('\r'))
-        field = '"' + field.replace("\"", "\"\"") + '"';
-    return field;
-}
-
 } // namespace
 
 QByteArray csvBytes(RoomResultsService &results)
 {
     results.completeLevels();
-    QByteArray out("\xEF\xBB\xBF");
+    exportfile::CsvWriter csv;
     const std::vector<RoomColumn> &columns = roomColumns();
-    for (std::size_t c = 0; c < columns.size(); ++c) {
-        if (c > 0)
-            out += ';';
-        out += csvField(columns[c].caption);
-    }
-    out += "\r\n";
+    for (const RoomColumn &column : columns)
+        csv.field(column.caption);
+    csv.endLine();
     const QString tapCaption = QStringLiteral("Отвод");
     for (int row = 0; row < results.model().roomCount(); ++row) {
         for (std::size_t c = 0; c < columns.size(); ++c) {
-            if (c > 0)
-                out += ';';
             const QString text = roomCellText(results, row, int(c));
-            out += csvField(columns[c].caption == tapCaption
-                                ? guardedText(csvTap(text), false)
-                                : guardedText(text, columns[c].number != nullptr));
+            if (columns[c].caption == tapCaption)
+                csv.text(csvTap(text));
+            else if (keptAsIs(text, columns[c].number != nullptr))
+                csv.field(text);
+            else
+                csv.text(text);
         }
-        out += "\r\n";
+        csv.endLine();
     }
-    return out;
+    return csv.bytes();
 }
 
 bool canExport(const QString &path)
 {
-    return formatOf(path) != nullptr;
+    return formats().ofPath(path) != nullptr;
 }
 
 bool exportPaints(const QString &path)
 {
-    const ExportFormat *format = formatOf(path);
-    return format && format->paints;
+    const exportfile::FileFormat *format = formats().ofPath(path);
+    return format && Format(format->kind) == Format::Pdf;
 }
 
 QString exportSuffixes()
 {
-    QStringList suffixes;
-    for (const ExportFormat &format : formats())
-        suffixes << u'.' + format.suffix;
-    const QString last = suffixes.takeLast();
-    return suffixes.isEmpty() ? last : suffixes.join(QStringLiteral(", ")) + QStringLiteral(" или ") + last;
+    return formats().suffixList();
 }
 
 QStringList exportFilters()
 {
-    QStringList filters;
-    for (const ExportFormat &format : formats())
-        filters << format.filter;
-    return filters;
+    return formats().filters();
 }
 
 QString suffixOfFilter(const QString &filter)
 {
-    for (const ExportFormat &format : formats()) {
-        if (format.filter == filter)
-            return format.suffix;
-    }
-    return formats().front().suffix;
+    return formats().suffixOfFilter(filter);
 }
 
 QString ownFileRefusal(const QString &path)
@@ -180,11 +126,11 @@ QString ownFileRefusal(const QString &path)
 files::WriteResult exportProject(const QString &path, RoomResultsService &results, const QString &name,
                                  const LevelProgress &progress)
 {
-    const ExportFormat *format = formatOf(path);
+    const exportfile::FileFormat *format = formats().ofPath(path);
     if (!format)
         return files::failure(path, QStringLiteral("неизвестный формат файла"));
     results.completeLevels(progress);
-    return writeDocumentFile(path, format->bytes(results, name));
+    return writeDocumentFile(path, bytesOf(Format(format->kind), results, name));
 }
 
 } // namespace project

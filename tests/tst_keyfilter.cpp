@@ -127,7 +127,7 @@ QLineEdit *KeyFilterTest::focusWithText(const QString &name, const QString &text
 void KeyFilterTest::verifyNothingWithdrawn(const QStringList &before)
 {
     QCOMPARE(labels(), before);
-    QVERIFY(!f->w().timer1->isActive());
+    QVERIFY(!timer1(f->w())->isActive());
     QVERIFY(!f->w().state().areaFromLW);
 }
 
@@ -193,7 +193,7 @@ void KeyFilterTest::singleKey()
     b->setText(QStringLiteral("12"));
     b->end(false);
     const bool areaFromLW = f->w().state().areaFromLW;
-    const bool timerActive = f->w().timer1->isActive();
+    const bool timerActive = timer1(f->w())->isActive();
     showResults();
 
     press(b, key);
@@ -207,7 +207,7 @@ void KeyFilterTest::singleKey()
     QCOMPARE(QApplication::focusWidget(), b);
     if (!passes || (boxName != u"TxtL" && boxName != u"TxtW" && boxName != u"TxtSR")) {
         QCOMPARE(f->w().state().areaFromLW, areaFromLW);
-        QCOMPARE(f->w().timer1->isActive(), timerActive);
+        QCOMPARE(timer1(f->w())->isActive(), timerActive);
     }
 }
 
@@ -304,13 +304,13 @@ void KeyFilterTest::everyUserEditWithdraws()
         QCOMPARE(after[i].isEmpty(), !attenuation);
     QCOMPARE(after[4].isEmpty(), attenuation);
     if (boxName == u"TxtL" || boxName == u"TxtW") {
-        QVERIFY(f->w().timer1->isActive());
+        QVERIFY(timer1(f->w())->isActive());
         QVERIFY(f->w().state().areaFromLW);
     } else if (boxName == u"TxtSR") {
-        QVERIFY(!f->w().timer1->isActive());
+        QVERIFY(!timer1(f->w())->isActive());
         QVERIFY(!f->w().state().areaFromLW);
     } else {
-        QVERIFY(!f->w().timer1->isActive());
+        QVERIFY(!timer1(f->w())->isActive());
         QVERIFY(!f->w().state().areaFromLW);
     }
 }
@@ -419,7 +419,7 @@ void KeyFilterTest::digitInLockedBoxOnlyClears()
 
 void KeyFilterTest::areaFollowsLengthAndWidth()
 {
-    QVERIFY(!f->w().timer1->isActive());
+    QVERIFY(!timer1(f->w())->isActive());
     QVERIFY(!f->w().state().areaFromLW);
     QLineEdit *l = room->txtL;
     l->setFocus();
@@ -427,25 +427,25 @@ void KeyFilterTest::areaFollowsLengthAndWidth()
     showResults();
 
     pressKeys(l, QStringLiteral("2"));
-    QVERIFY(f->w().timer1->isActive());
+    QVERIFY(timer1(f->w())->isActive());
     QVERIFY(f->w().state().areaFromLW);
     QVERIFY(labels()[0].isEmpty());
     QCOMPARE(labels()[4], QStringLiteral("20"));
     QCOMPARE(room->txtSR->text(), QStringLiteral("36"));
     QTRY_COMPARE(room->txtSR->text(), QStringLiteral("372"));
-    QVERIFY(!f->w().timer1->isActive());
+    QVERIFY(!timer1(f->w())->isActive());
     QVERIFY(f->w().state().areaFromLW);
 
     // The width arms the timer the same way.
     typeOver(room->txtW, QStringLiteral("3"));
-    QVERIFY(f->w().timer1->isActive());
+    QVERIFY(timer1(f->w())->isActive());
     QTRY_COMPARE(room->txtSR->text(), QStringLiteral("186"));
 }
 
 void KeyFilterTest::areaTypedLastWins()
 {
     typeAtEnd(room->txtL, QStringLiteral("5"));
-    QVERIFY(f->w().timer1->isActive());
+    QVERIFY(timer1(f->w())->isActive());
     QVERIFY(f->w().state().areaFromLW);
 
     QLineEdit *sr = room->txtSR;
@@ -453,7 +453,7 @@ void KeyFilterTest::areaTypedLastWins()
     sr->selectAll();
     showResults();
     pressKeys(sr, QStringLiteral("40"));
-    QVERIFY(!f->w().timer1->isActive());
+    QVERIFY(!timer1(f->w())->isActive());
     QVERIFY(!f->w().state().areaFromLW);
     QVERIFY(labels()[2].isEmpty());
     QCOMPARE(labels()[4], QStringLiteral("20"));
@@ -468,7 +468,7 @@ void KeyFilterTest::lengthOrWidthTypedAfterAreaWins()
     QVERIFY(!f->w().state().areaFromLW);
 
     typeAtEnd(room->txtW, QStringLiteral("."));
-    QVERIFY(f->w().timer1->isActive());
+    QVERIFY(timer1(f->w())->isActive());
     QVERIFY(f->w().state().areaFromLW);
     QTRY_COMPARE(sr->text(), QStringLiteral("36"));
 }
@@ -478,19 +478,19 @@ void KeyFilterTest::rejectedKeyDisturbsNoTimer()
     QLineEdit *sr = room->txtSR;
     QLineEdit *l = room->txtL;
     typeAtEnd(l, QStringLiteral("1"));
-    QVERIFY(f->w().timer1->isActive());
+    QVERIFY(timer1(f->w())->isActive());
 
     // A refused key in the area box does not disarm the pending timer.
     sr->setFocus();
     pressKeys(sr, QStringLiteral("a"));
-    QVERIFY(f->w().timer1->isActive());
+    QVERIFY(timer1(f->w())->isActive());
     QVERIFY(f->w().state().areaFromLW);
     QTRY_COMPARE(sr->text(), QStringLiteral("366"));
 
     // A refused key in the length box arms nothing.
     l->setFocus();
     pressKeys(l, QStringLiteral("-а"));
-    QVERIFY(!f->w().timer1->isActive());
+    QVERIFY(!timer1(f->w())->isActive());
     QCOMPARE(l->text(), QStringLiteral("61"));
 }
 

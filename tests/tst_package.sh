@@ -37,7 +37,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = loudspeaker-planner ] || fail "Package is '$(field Package)'"
 depends=$(field Depends)
 echo "Depends: $depends"
-for dependency in libqt6widgets6 libqt6gui6 libqt6core6 qt6-translations-l10n fonts-dejavu-core; do
+for dependency in libqt6widgets6 libqt6gui6 libqt6core6 libxlsxwriter4 qt6-translations-l10n fonts-dejavu-core; do
   grep -Eq "(^|, )$dependency( |,|$)" <<<"$depends" || fail "Depends lacks $dependency"
 done
 [ "$(field Maintainer)" = "loudspeaker-planner authors" ] || fail "Maintainer is '$(field Maintainer)'"

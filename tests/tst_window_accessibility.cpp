@@ -133,21 +133,21 @@ void AccessibilityTest::everyFieldIsNamedAfterItsHeading()
 {
     MainWindow &w = f->w();
     const QList<QPair<QWidget *, QString>> fields{
-        {w.frame3->cmbG, "Громкоговоритель"},
-        {w.frame3->txtPv, "Мощность, Вт"},
-        {w.frame3->txtPd, "SPL,Вт/м"},
-        {w.frame7->cmbGn, "Диаграмма направленности, Град"},
-        {w.frame7->cmbDv, "Вертикальная диаграмма направленности, Град"},
-        {w.frame7->cmbUN, "Угол наклона громкоговорителя, Град"},
-        {w.frame7->cmbUPS, "Уровень перекрытия шума, дБ"},
-        {w.frame7->cmbVP, "Высота точки прослушивания, см"},
-        {w.frame4->txtH, "Высота потолков, м"},
-        {w.frame4->txtL, "Длина, м"},
-        {w.frame4->txtW, "Ширина, м"},
-        {w.frame4->txtSR, "Площадь, м2"},
-        {w.frame4->cmbOn, "Тип помещения"},
-        {w.frame4->txtN, "шум, дБ"},
-        {w.frame5->txtDln, "Дальность, м"},
+        {frame3(w)->cmbG, "Громкоговоритель"},
+        {frame3(w)->txtPv, "Мощность, Вт"},
+        {frame3(w)->txtPd, "SPL,Вт/м"},
+        {frame7(w)->cmbGn, "Диаграмма направленности, Град"},
+        {frame7(w)->cmbDv, "Вертикальная диаграмма направленности, Град"},
+        {frame7(w)->cmbUN, "Угол наклона громкоговорителя, Град"},
+        {frame7(w)->cmbUPS, "Уровень перекрытия шума, дБ"},
+        {frame7(w)->cmbVP, "Высота точки прослушивания, см"},
+        {frame4(w)->txtH, "Высота потолков, м"},
+        {frame4(w)->txtL, "Длина, м"},
+        {frame4(w)->txtW, "Ширина, м"},
+        {frame4(w)->txtSR, "Площадь, м2"},
+        {frame4(w)->cmbOn, "Тип помещения"},
+        {frame4(w)->txtN, "шум, дБ"},
+        {frame5(w)->txtDln, "Дальность, м"},
     };
     for (const auto &[field, heading] : fields)
         QCOMPARE(accessibleName(focusTarget(field)), heading);
@@ -157,7 +157,7 @@ void AccessibilityTest::everyFieldIsNamedAfterItsHeading()
         named += accessibleName(edit).isEmpty() ? 0 : 1;
     QCOMPARE(named, int(w.findChildren<QLineEdit *>().size()));
     // The value stays readable.
-    QAccessibleInterface *power = QAccessible::queryAccessibleInterface(w.frame3->txtPv);
+    QAccessibleInterface *power = QAccessible::queryAccessibleInterface(frame3(w)->txtPv);
     QCOMPARE(power->text(QAccessible::Value), QString("6"));
 
     // Each combo box itself is announced by its heading, not by its value,
@@ -175,26 +175,27 @@ void AccessibilityTest::everyFieldIsNamedAfterItsHeading()
         QVERIFY(
             iface->actionInterface()->actionNames().contains(QAccessibleActionInterface::showMenuAction()));
     }
-    QCOMPARE(QAccessible::queryAccessibleInterface(w.frame7->cmbGn)->text(QAccessible::Value), QString("90"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(frame7(w)->cmbGn)->text(QAccessible::Value),
+             QString("90"));
 }
 
 void AccessibilityTest::resultsKeepTheirValueAsName()
 {
     f->w().cmdRkl_Click();
     const QList<QPair<QLabel *, QString>> labels{
-        {f->w().frame2->lblPd, "Общее звуковое давление громкоговорителя, дБ"},
-        {f->w().frame2->lblD,
+        {frame2(f->w())->lblPd, "Общее звуковое давление громкоговорителя, дБ"},
+        {frame2(f->w())->lblD,
          "Эффективная дальность, обеспечивающая разборчивость сообщения громкоговорителя, м"},
-        {f->w().frame2->lblS, "Эффективно озвучиваемая площадь, м2"},
-        {f->w().frame2->lblKs, "Необходимое кол-во громкоговорителей"},
-        {f->w().frame5->lblZat, "Затухание, дБ"},
+        {frame2(f->w())->lblS, "Эффективно озвучиваемая площадь, м2"},
+        {frame2(f->w())->lblKs, "Необходимое кол-во громкоговорителей"},
+        {frame5(f->w())->lblZat, "Затухание, дБ"},
     };
     for (const auto &[label, heading] : labels) {
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(label);
         QCOMPARE(iface->text(QAccessible::Name), label->text());
         QCOMPARE(iface->text(QAccessible::Description), heading);
     }
-    QCOMPARE(accessibleName(f->w().frame2->lblKs), QString("2"));
+    QCOMPARE(accessibleName(frame2(f->w())->lblKs), QString("2"));
 }
 
 void AccessibilityTest::groupsCarryTheirOwnTitles()
@@ -205,11 +206,11 @@ void AccessibilityTest::groupsCarryTheirOwnTitles()
 
 void AccessibilityTest::namesFollowARelabelledHeading()
 {
-    QComboBox *model = f->w().frame3->cmbG;
+    QComboBox *model = frame3(f->w())->cmbG;
     model->setCurrentIndex(10); // RF-5, a square horn
     emit model->activated(10);
-    QCOMPARE(accessibleName(f->w().frame4->txtH), QString("Высота установки"));
-    QCOMPARE(accessibleName(f->w().frame7->cmbGn->lineEdit()),
+    QCOMPARE(accessibleName(frame4(f->w())->txtH), QString("Высота установки"));
+    QCOMPARE(accessibleName(frame7(f->w())->cmbGn->lineEdit()),
              QString("Горизонтальная диаграмма направленности, Град"));
 }
 
@@ -249,7 +250,7 @@ void AccessibilityTest::anOpenListIsTheExpandedCombosChild()
 {
     // An entry picked before: the open list starts on it (with only a
     // start text, Qt opens the list with no entry chosen).
-    QComboBox *combo = f->w().frame7->cmbUPS;
+    QComboBox *combo = frame7(f->w())->cmbUPS;
     chooseFromList(combo, combo->itemText(2));
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(combo);
     QAccessibleInterface *list = iface->child(0);

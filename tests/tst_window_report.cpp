@@ -108,7 +108,7 @@ void ReportWindowTest::cleanup()
 
 void ReportWindowTest::printBeforeAnyCalculationWritesNothing()
 {
-    QTest::mouseClick(f->w().frame2->cmdPch, Qt::LeftButton);
+    QTest::mouseClick(frame2(f->w())->cmdPch, Qt::LeftButton);
     QCOMPARE(f->messages.texts(), QStringList{NotCalculated});
     QCOMPARE(f->messages.shown[0].title, QString());
     QVERIFY(!QFile::exists(path()));
@@ -118,19 +118,19 @@ void ReportWindowTest::printAfterAStoppedCalculationWritesNothing()
 {
     f->w().cmdRkl_Click();
     QVERIFY(f->w().state().calculated);
-    f->w().frame4->txtL->clear();
+    frame4(f->w())->txtL->clear();
     f->w().cmdRkl_Click();
     QVERIFY(!f->w().state().calculated);
     f->messages.shown.clear();
-    f->w().frame2->cmdPch->click();
+    frame2(f->w())->cmdPch->click();
     QCOMPARE(f->messages.texts(), QStringList{NotCalculated});
     QVERIFY(!QFile::exists(path()));
 }
 
 void ReportWindowTest::firstPrintCreatesTheFileWithoutAsking()
 {
-    f->w().frame2->cmdRkl->click();
-    f->w().frame2->cmdPch->click();
+    frame2(f->w())->cmdRkl->click();
+    frame2(f->w())->cmdPch->click();
     QCOMPARE(f->messages.texts(), QStringList{Written});
     QCOMPARE(f->messages.shown[0].title, QString());
     QCOMPARE(readAll(path()), reportFileBytes(startupWallBlock()));
@@ -139,12 +139,12 @@ void ReportWindowTest::firstPrintCreatesTheFileWithoutAsking()
 void ReportWindowTest::yesAppendsNoReplacesCancelKeepsTheFile()
 {
     const QByteArray block = reportFileBytes(startupWallBlock());
-    f->w().frame2->cmdRkl->click();
-    f->w().frame2->cmdPch->click();
+    frame2(f->w())->cmdRkl->click();
+    frame2(f->w())->cmdPch->click();
 
     f->messages.shown.clear();
     f->messages.answers = {Messenger::Answer::Yes};
-    f->w().frame2->cmdPch->click();
+    frame2(f->w())->cmdPch->click();
     QCOMPARE(f->messages.texts(), (QStringList{Question, Written}));
     QVERIFY(f->messages.shown[0].question);
     QCOMPARE(f->messages.shown[0].title, QString("ВНИМАНИЕ!"));
@@ -152,27 +152,27 @@ void ReportWindowTest::yesAppendsNoReplacesCancelKeepsTheFile()
 
     f->messages.shown.clear();
     f->messages.answers = {Messenger::Answer::Cancel};
-    f->w().frame2->cmdPch->click();
+    frame2(f->w())->cmdPch->click();
     QCOMPARE(f->messages.texts(), QStringList{Question});
     QCOMPARE(readAll(path()), block + block);
 
     f->messages.shown.clear();
     f->messages.answers = {Messenger::Answer::No};
-    f->w().frame2->cmdPch->click();
+    frame2(f->w())->cmdPch->click();
     QCOMPARE(f->messages.texts(), (QStringList{Question, Written}));
     QCOMPARE(readAll(path()), block);
 }
 
 void ReportWindowTest::printAfterAnInputChangeKeepsTheLastFigures()
 {
-    f->w().frame2->cmdRkl->click();
+    frame2(f->w())->cmdRkl->click();
     // A typed room name and another power tap after the calculation: the
     // results go, the report keeps the last calculation's figures.
-    f->w().frame4->cmbOn->setEditText("Цех № 5");
-    f->w().frame3->opt_1[2]->click();
-    QVERIFY(f->w().frame2->lblPd->text().isEmpty());
+    frame4(f->w())->cmbOn->setEditText("Цех № 5");
+    frame3(f->w())->opt_1[2]->click();
+    QVERIFY(frame2(f->w())->lblPd->text().isEmpty());
     f->messages.shown.clear();
-    f->w().frame2->cmdPch->click();
+    frame2(f->w())->cmdPch->click();
     QCOMPARE(f->messages.texts(), QStringList{Written});
     QStringList expected = startupWallBlock();
     expected[9] = "Тип помещения                                  -  Цех № 5";
@@ -193,38 +193,38 @@ void ReportWindowTest::printAfterAChoiceAsksForACalculation_data()
 void ReportWindowTest::printAfterAChoiceAsksForACalculation()
 {
     QFETCH(QString, choice);
-    QComboBox *model = f->w().frame3->cmbG;
+    QComboBox *model = frame3(f->w())->cmbG;
     if (choice == "mounting type") {
         // "ПРОЧИЕ" frees the mounting types before the calculation.
         const int other = model->count() - 1;
         model->setCurrentIndex(other);
         emit model->activated(other);
-        f->w().frame3->txtPv->setText("6");
-        f->w().frame3->txtPd->setText("88");
+        frame3(f->w())->txtPv->setText("6");
+        frame3(f->w())->txtPd->setText("88");
     }
-    f->w().frame2->cmdRkl->click();
+    frame2(f->w())->cmdRkl->click();
     QVERIFY(f->w().state().calculated);
 
     if (choice == "model") {
         model->setCurrentIndex(10);
         emit model->activated(10);
     } else if (choice == "room type") {
-        QComboBox *roomType = f->w().frame4->cmbOn;
+        QComboBox *roomType = frame4(f->w())->cmbOn;
         roomType->setCurrentIndex(2);
         emit roomType->activated(2);
     } else {
-        f->w().frame3->opt1->click();
-        QVERIFY(f->w().frame3->opt1->isChecked());
+        frame3(f->w())->opt1->click();
+        QVERIFY(frame3(f->w())->opt1->isChecked());
     }
     f->messages.shown.clear();
-    f->w().frame2->cmdPch->click();
+    frame2(f->w())->cmdPch->click();
     QCOMPARE(f->messages.texts(), QStringList{NotCalculated});
     QVERIFY(!QFile::exists(path()));
 
-    f->w().frame2->cmdRkl->click();
+    frame2(f->w())->cmdRkl->click();
     QVERIFY(f->w().state().calculated);
     f->messages.shown.clear();
-    f->w().frame2->cmdPch->click();
+    frame2(f->w())->cmdPch->click();
     QCOMPARE(f->messages.texts(), QStringList{Written});
     QVERIFY(QFile::exists(path()));
 }
@@ -232,11 +232,11 @@ void ReportWindowTest::printAfterAChoiceAsksForACalculation()
 void ReportWindowTest::commaLocaleWritesCommas()
 {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    f->w().frame4->txtH->setText("2.5");
-    f->w().frame4->txtW->setText("7.5");
-    f->w().frame2->cmdRkl->click();
+    frame4(f->w())->txtH->setText("2.5");
+    frame4(f->w())->txtW->setText("7.5");
+    frame2(f->w())->cmdRkl->click();
     QVERIFY(f->w().state().calculated);
-    f->w().frame2->cmdPch->click();
+    frame2(f->w())->cmdPch->click();
     const QByteArray bytes = readAll(path());
     QVERIFY(bytes.contains(reportFileBytes({"Высота установки громкоговорителя, м -  2,5"})));
     QVERIFY(bytes.contains(reportFileBytes({"Ширина  помещения, м                           -  7,5"})));
@@ -246,8 +246,8 @@ void ReportWindowTest::unwritableFileGivesAFailureMessageOnly()
 {
     // A folder that takes the report's name cannot be written, even by root.
     QVERIFY(QDir(m_dir->path()).mkdir(FileName));
-    f->w().frame2->cmdRkl->click();
-    f->w().frame2->cmdPch->click();
+    frame2(f->w())->cmdRkl->click();
+    frame2(f->w())->cmdPch->click();
     const QStringList texts = f->messages.texts();
     QCOMPARE(texts.size(), 1);
     QVERIFY(!texts.contains(Written));
@@ -257,15 +257,15 @@ void ReportWindowTest::unwritableFileGivesAFailureMessageOnly()
 
 void ReportWindowTest::helpAndAboutChangeNothing()
 {
-    f->w().frame2->cmdRkl->click();
-    f->w().frame5->lblZat->setText("20");
-    f->w().frame2->cmdSpr->click();
-    f->w().mopr->trigger();
+    frame2(f->w())->cmdRkl->click();
+    frame5(f->w())->lblZat->setText("20");
+    frame2(f->w())->cmdSpr->click();
+    mopr(f->w())->trigger();
     QCOMPARE(f->messages.texts(), (QStringList{output::helpText(), output::aboutText()}));
     QCOMPARE(f->messages.shown[0].title, QString("Краткая справка!"));
     QCOMPARE(f->messages.shown[1].title, QString("О программе"));
-    QCOMPARE(f->w().frame2->lblKs->text(), QString("2"));
-    QCOMPARE(f->w().frame5->lblZat->text(), QString("20"));
+    QCOMPARE(frame2(f->w())->lblKs->text(), QString("2"));
+    QCOMPARE(frame5(f->w())->lblZat->text(), QString("20"));
     QVERIFY(f->w().state().calculated);
     for (const char *forbidden : {"@", "http", "www", "тел.", "факс"})
         QVERIFY2(!output::aboutText().contains(QString::fromUtf8(forbidden), Qt::CaseInsensitive), forbidden);
@@ -273,25 +273,25 @@ void ReportWindowTest::helpAndAboutChangeNothing()
 
 void ReportWindowTest::attenuationTool()
 {
-    f->w().frame2->cmdRkl->click();
-    QTest::mouseClick(f->w().frame5->cmdZ, Qt::LeftButton);
-    QCOMPARE(f->w().frame5->lblZat->text(), QString("20"));
-    QCOMPARE(f->w().frame2->lblPd->text(), QString("95"));
+    frame2(f->w())->cmdRkl->click();
+    QTest::mouseClick(frame5(f->w())->cmdZ, Qt::LeftButton);
+    QCOMPARE(frame5(f->w())->lblZat->text(), QString("20"));
+    QCOMPARE(frame2(f->w())->lblPd->text(), QString("95"));
 
     for (const char *missing : {"", "0", ".", "-5"}) {
         f->messages.shown.clear();
-        f->w().frame5->lblZat->setText("20");
-        f->w().frame5->txtDln->setText(QString::fromLatin1(missing));
-        f->w().frame2->cmdRkl->setFocus();
-        f->w().frame5->cmdZ->click();
+        frame5(f->w())->lblZat->setText("20");
+        frame5(f->w())->txtDln->setText(QString::fromLatin1(missing));
+        frame2(f->w())->cmdRkl->setFocus();
+        frame5(f->w())->cmdZ->click();
         QCOMPARE(f->messages.texts(), QStringList{"Введите дальность"});
-        QVERIFY(f->w().frame5->lblZat->text().isEmpty());
-        QCOMPARE(QApplication::focusWidget(), f->w().frame5->txtDln);
-        QCOMPARE(f->w().frame5->txtDln->text(), QString::fromLatin1(missing));
+        QVERIFY(frame5(f->w())->lblZat->text().isEmpty());
+        QCOMPARE(QApplication::focusWidget(), frame5(f->w())->txtDln);
+        QCOMPARE(frame5(f->w())->txtDln->text(), QString::fromLatin1(missing));
     }
-    f->w().frame5->txtDln->setText("0.5");
-    f->w().frame5->cmdZ->click();
-    QCOMPARE(f->w().frame5->lblZat->text(), QString("-7"));
+    frame5(f->w())->txtDln->setText("0.5");
+    frame5(f->w())->cmdZ->click();
+    QCOMPARE(frame5(f->w())->lblZat->text(), QString("-7"));
 }
 
 QTEST_MAIN(ReportWindowTest)

@@ -66,37 +66,37 @@ void StartupTest::titleSizeAndIcon()
     QVERIFY(!f->w().windowIcon().isNull());
     QVERIFY(f->w().windowIcon().availableSizes().contains(QSize(32, 32)));
     // Positions in twips / 15, inside the containing group.
-    QCOMPARE(f->w().frame2->geometry(), QRect(160, 344, 521, 185));
-    QCOMPARE(f->w().frame3->txtPv->geometry(), QRect(128, 56, 57, 25));
-    QCOMPARE(f->w().frame7->cmbVP->geometry(), QRect(248, 152, 89, 24));
+    QCOMPARE(frame2(f->w())->geometry(), QRect(160, 344, 521, 185));
+    QCOMPARE(frame3(f->w())->txtPv->geometry(), QRect(128, 56, 57, 25));
+    QCOMPARE(frame7(f->w())->cmbVP->geometry(), QRect(248, 152, 89, 24));
 }
 
 void StartupTest::defaultTexts()
 {
-    QCOMPARE(f->w().frame3->txtPv->text(), QString("6"));
-    QCOMPARE(f->w().frame3->txtPd->text(), QString("88"));
-    QCOMPARE(f->w().frame4->txtN->text(), QString("70"));
-    QCOMPARE(f->w().frame4->txtH->text(), QString("3"));
-    QCOMPARE(f->w().frame4->txtL->text(), QString("6"));
-    QCOMPARE(f->w().frame4->txtW->text(), QString("6"));
-    QCOMPARE(f->w().frame4->txtSR->text(), QString("36"));
-    QCOMPARE(f->w().frame5->txtDln->text(), QString("10"));
-    QCOMPARE(f->w().frame4->txtSR->toolTip(), QString("Площадь помещения"));
-    QCOMPARE(f->w().frame4->label3->text(), QString("Высота потолков, м"));
-    QCOMPARE(f->w().frame7->label23->text(), QString("Диаграмма направленности, Град"));
-    QCOMPARE(f->w().frame4->label4->text(), QString("Тип") + QString(34, u' ') + "шум, дБ");
-    QCOMPARE(f->w().frame4->title(), QString("Параметры помещения "));
-    QCOMPARE(f->w().frame2->cmdRkl->text(), QString("РАСЧИТАТЬ"));
+    QCOMPARE(frame3(f->w())->txtPv->text(), QString("6"));
+    QCOMPARE(frame3(f->w())->txtPd->text(), QString("88"));
+    QCOMPARE(frame4(f->w())->txtN->text(), QString("70"));
+    QCOMPARE(frame4(f->w())->txtH->text(), QString("3"));
+    QCOMPARE(frame4(f->w())->txtL->text(), QString("6"));
+    QCOMPARE(frame4(f->w())->txtW->text(), QString("6"));
+    QCOMPARE(frame4(f->w())->txtSR->text(), QString("36"));
+    QCOMPARE(frame5(f->w())->txtDln->text(), QString("10"));
+    QCOMPARE(frame4(f->w())->txtSR->toolTip(), QString("Площадь помещения"));
+    QCOMPARE(frame4(f->w())->label3->text(), QString("Высота потолков, м"));
+    QCOMPARE(frame7(f->w())->label23->text(), QString("Диаграмма направленности, Град"));
+    QCOMPARE(frame4(f->w())->label4->text(), QString("Тип") + QString(34, u' ') + "шум, дБ");
+    QCOMPARE(frame4(f->w())->title(), QString("Параметры помещения "));
+    QCOMPARE(frame2(f->w())->cmdRkl->text(), QString("РАСЧИТАТЬ"));
 }
 
 void StartupTest::lockedBoxesAndOptions()
 {
-    for (QLineEdit *box : {g->txtPv, g->txtPd, f->w().frame4->txtN}) {
+    for (QLineEdit *box : {g->txtPv, g->txtPd, frame4(f->w())->txtN}) {
         QVERIFY(box->isReadOnly());
         QCOMPARE(look::background(box), look::menuColour());
     }
-    for (QLineEdit *box : {f->w().frame4->txtH, f->w().frame4->txtL, f->w().frame4->txtW,
-                           f->w().frame4->txtSR, f->w().frame5->txtDln})
+    for (QLineEdit *box : {frame4(f->w())->txtH, frame4(f->w())->txtL, frame4(f->w())->txtW,
+                           frame4(f->w())->txtSR, frame5(f->w())->txtDln})
         QVERIFY(!box->isReadOnly());
 
     QVERIFY(g->opt2->isChecked());
@@ -108,11 +108,11 @@ void StartupTest::lockedBoxesAndOptions()
     QVERIFY(g->opt_1[1]->isChecked());
     QVERIFY(!g->opt_1[2]->isChecked());
     QVERIFY(!g->opt_1[3]->isChecked());
-    QVERIFY(!f->w().frame7->cmbDv->isEnabled());
-    QVERIFY(!f->w().frame7->cmbUN->isEnabled());
-    QVERIFY(f->w().frame7->cmbGn->isEnabled());
-    QVERIFY(!f->w().timer1->isActive());
-    QCOMPARE(f->w().timer1->interval(), 500);
+    QVERIFY(!frame7(f->w())->cmbDv->isEnabled());
+    QVERIFY(!frame7(f->w())->cmbUN->isEnabled());
+    QVERIFY(frame7(f->w())->cmbGn->isEnabled());
+    QVERIFY(!timer1(f->w())->isActive());
+    QCOMPARE(timer1(f->w())->interval(), 500);
 }
 
 void StartupTest::combosShowTheirStartTextWithNoEntrySelected()
@@ -124,13 +124,13 @@ void StartupTest::combosShowTheirStartTextWithNoEntrySelected()
         const char *first;
         const char *last;
     } combos[] = {
-        {f->w().frame3->cmbG, "GK-1", 25, "KE-1", "ПРОЧИЕ"},
-        {f->w().frame4->cmbOn, "АВТОСТОЯНКА", 15, "БОЛЬНИЦА", "ПРОЧИЕ"},
-        {f->w().frame7->cmbGn, "90", 17, "10", "170"},
-        {f->w().frame7->cmbDv, "90", 17, "10", "170"},
-        {f->w().frame7->cmbUN, "0", 11, "0", "90"},
-        {f->w().frame7->cmbUPS, "10", 18, "3", "20"},
-        {f->w().frame7->cmbVP, "150", 8, "120", "190"},
+        {frame3(f->w())->cmbG, "GK-1", 25, "KE-1", "ПРОЧИЕ"},
+        {frame4(f->w())->cmbOn, "АВТОСТОЯНКА", 15, "БОЛЬНИЦА", "ПРОЧИЕ"},
+        {frame7(f->w())->cmbGn, "90", 17, "10", "170"},
+        {frame7(f->w())->cmbDv, "90", 17, "10", "170"},
+        {frame7(f->w())->cmbUN, "0", 11, "0", "90"},
+        {frame7(f->w())->cmbUPS, "10", 18, "3", "20"},
+        {frame7(f->w())->cmbVP, "150", 8, "120", "190"},
     };
     for (const auto &c : combos) {
         QCOMPARE(c.combo->currentText(), QString(c.text));
@@ -140,14 +140,14 @@ void StartupTest::combosShowTheirStartTextWithNoEntrySelected()
         QCOMPARE(c.combo->itemText(c.entries - 1), QString(c.last));
         QVERIFY(c.combo->isEditable());
     }
-    QCOMPARE(f->w().frame7->cmbUN->itemText(1), QString("5"));
-    QCOMPARE(f->w().frame7->cmbUN->itemText(2), QString("10"));
+    QCOMPARE(frame7(f->w())->cmbUN->itemText(1), QString("5"));
+    QCOMPARE(frame7(f->w())->cmbUN->itemText(2), QString("10"));
 }
 
 void StartupTest::resultsAreEmpty()
 {
-    for (QLabel *l : {f->w().frame2->lblPd, f->w().frame2->lblD, f->w().frame2->lblS, f->w().frame2->lblKs,
-                      f->w().frame5->lblZat})
+    for (QLabel *l : {frame2(f->w())->lblPd, frame2(f->w())->lblD, frame2(f->w())->lblS,
+                      frame2(f->w())->lblKs, frame5(f->w())->lblZat})
         QVERIFY(l->text().isEmpty());
     QVERIFY(f->messages.shown.empty());
 }
@@ -170,12 +170,12 @@ void StartupTest::focusOrder()
 {
     MainWindow &w = f->w();
     const QList<QWidget *> order{
-        w.frame2->cmdRkl, w.frame2->cmdPch, w.frame2->cmdSpr,   w.frame4->txtH,     w.frame4->txtL,
-        w.frame4->txtW,   w.frame4->txtN,   w.frame4->cmbOn,    w.frame7->cmbGn,    w.frame7->cmbUPS,
-        w.frame7->cmbVP,  w.frame7->cmbDv,  w.frame7->cmbUN,    w.frame3->opt1,     w.frame3->opt2,
-        w.frame3->opt3,   w.frame3->opt4,   w.frame3->opt_1[2], w.frame3->opt_1[3], w.frame3->opt_1[1],
-        w.frame3->cmbG,   w.frame3->txtPv,  w.frame3->txtPd,    w.frame5->txtDln,   w.frame5->cmdZ,
-        w.frame4->txtSR,
+        frame2(w)->cmdRkl, frame2(w)->cmdPch, frame2(w)->cmdSpr,   frame4(w)->txtH,     frame4(w)->txtL,
+        frame4(w)->txtW,   frame4(w)->txtN,   frame4(w)->cmbOn,    frame7(w)->cmbGn,    frame7(w)->cmbUPS,
+        frame7(w)->cmbVP,  frame7(w)->cmbDv,  frame7(w)->cmbUN,    frame3(w)->opt1,     frame3(w)->opt2,
+        frame3(w)->opt3,   frame3(w)->opt4,   frame3(w)->opt_1[2], frame3(w)->opt_1[3], frame3(w)->opt_1[1],
+        frame3(w)->cmbG,   frame3(w)->txtPv,  frame3(w)->txtPd,    frame5(w)->txtDln,   frame5(w)->cmdZ,
+        frame4(w)->txtSR,
     };
     // Walk the focus chain and keep only the listed controls (combo boxes
     // chain their line edit behind them).
@@ -204,8 +204,8 @@ void StartupTest::menuActsDirectly()
 
 void StartupTest::exitClosesTheWindow()
 {
-    f->w().frame2->lblPd->setText("95");
-    f->w().mvix->trigger();
+    frame2(f->w())->lblPd->setText("95");
+    mvix(f->w())->trigger();
     QVERIFY(!f->w().isVisible());
     QVERIFY(f->messages.shown.empty());
 }
@@ -224,7 +224,7 @@ void StartupTest::captionsStayWholeInTheirBoxes()
 // keeps its centre where the layout put it (tops 360 to 1080 twips, 13 px).
 void StartupTest::mountingOptionsShowWholeCircles()
 {
-    const LoudspeakerGroup *g3 = f->w().frame3;
+    const LoudspeakerGroup *g3 = frame3(f->w());
     const QList<QPair<QRadioButton *, int>> options{
         {g3->opt1, 360}, {g3->opt2, 600}, {g3->opt3, 840}, {g3->opt4, 1080}};
     for (const auto &[option, top] : options) {
@@ -240,106 +240,106 @@ void StartupTest::mountingOptionsShowWholeCircles()
 
 void StartupTest::areaFollowsLengthHalfASecondLater()
 {
-    QLineEdit *length = f->w().frame4->txtL;
+    QLineEdit *length = frame4(f->w())->txtL;
     length->setFocus();
     length->end(false);
     QTest::keyClick(length, Qt::Key_2);
     QCOMPARE(length->text(), QString("62"));
-    QVERIFY(f->w().timer1->isActive());
+    QVERIFY(timer1(f->w())->isActive());
     QVERIFY(f->w().state().areaFromLW);
     QTest::qWait(200);
-    QCOMPARE(f->w().frame4->txtSR->text(), QString("36"));
-    QTRY_COMPARE_WITH_TIMEOUT(f->w().frame4->txtSR->text(), QString("372"), 1000);
-    QVERIFY(!f->w().timer1->isActive());
+    QCOMPARE(frame4(f->w())->txtSR->text(), QString("36"));
+    QTRY_COMPARE_WITH_TIMEOUT(frame4(f->w())->txtSR->text(), QString("372"), 1000);
+    QVERIFY(!timer1(f->w())->isActive());
 }
 
 // The area box is an input the calculation reads back: it is written with
 // "." in every locale, so that its fraction is not lost.
 void StartupTest::areaIsWrittenWithAPointInEveryLocale()
 {
-    f->w().frame4->txtL->setText("2.5");
-    f->w().frame4->txtW->setText("3");
+    frame4(f->w())->txtL->setText("2.5");
+    frame4(f->w())->txtW->setText("3");
     f->w().timer1_Timer();
-    QCOMPARE(f->w().frame4->txtSR->text(), QString("7.5"));
+    QCOMPARE(frame4(f->w())->txtSR->text(), QString("7.5"));
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     f->w().timer1_Timer();
-    QCOMPARE(f->w().frame4->txtSR->text(), QString("7.5"));
+    QCOMPARE(frame4(f->w())->txtSR->text(), QString("7.5"));
     f->w().cmdRkl_Click();
     QCOMPARE(f->w().state().roomArea, 7.5);
 }
 
 void StartupTest::typingTheAreaCancelsThePendingRecomputation()
 {
-    QTest::keyClick(f->w().frame4->txtL, Qt::Key_2);
-    QVERIFY(f->w().timer1->isActive());
-    f->w().frame4->txtSR->setFocus();
-    f->w().frame4->txtSR->selectAll();
-    QTest::keyClicks(f->w().frame4->txtSR, "50");
-    QVERIFY(!f->w().timer1->isActive());
+    QTest::keyClick(frame4(f->w())->txtL, Qt::Key_2);
+    QVERIFY(timer1(f->w())->isActive());
+    frame4(f->w())->txtSR->setFocus();
+    frame4(f->w())->txtSR->selectAll();
+    QTest::keyClicks(frame4(f->w())->txtSR, "50");
+    QVERIFY(!timer1(f->w())->isActive());
     QVERIFY(!f->w().state().areaFromLW);
     QTest::qWait(700);
-    QCOMPARE(f->w().frame4->txtSR->text(), QString("50"));
+    QCOMPARE(frame4(f->w())->txtSR->text(), QString("50"));
 }
 
 void StartupTest::areaTimerLeavesAnOverflowingAreaAlone()
 {
-    f->w().frame4->txtL->setText(QString(200, u'9'));
-    f->w().frame4->txtW->setText(QString(200, u'9'));
+    frame4(f->w())->txtL->setText(QString(200, u'9'));
+    frame4(f->w())->txtW->setText(QString(200, u'9'));
     f->w().timer1_Timer();
-    QCOMPARE(f->w().frame4->txtSR->text(), QString("36"));
-    f->w().frame4->txtW->setText("1");
+    QCOMPARE(frame4(f->w())->txtSR->text(), QString("36"));
+    frame4(f->w())->txtW->setText("1");
     f->w().timer1_Timer();
-    QCOMPARE(f->w().frame4->txtSR->text(), QString("1E+200"));
+    QCOMPARE(frame4(f->w())->txtSR->text(), QString("1E+200"));
 }
 
 void StartupTest::emptyLengthGivesAreaZero()
 {
-    f->w().frame4->txtL->clear();
+    frame4(f->w())->txtL->clear();
     f->w().timer1_Timer();
-    QCOMPARE(f->w().frame4->txtSR->text(), QString("0"));
+    QCOMPARE(frame4(f->w())->txtSR->text(), QString("0"));
 }
 
 void StartupTest::calculateShowsAllFourResults()
 {
-    QTest::mouseClick(f->w().frame2->cmdRkl, Qt::LeftButton);
+    QTest::mouseClick(frame2(f->w())->cmdRkl, Qt::LeftButton);
     // The start-up wall loudspeaker GK-1 in the 6 x 6 m car park.
-    QCOMPARE(f->w().frame2->lblPd->text(), QString("95"));
-    QCOMPARE(f->w().frame2->lblD->text(), QString("5"));
-    QCOMPARE(f->w().frame2->lblS->text(), QString("20"));
-    QCOMPARE(f->w().frame2->lblKs->text(), QString("2"));
+    QCOMPARE(frame2(f->w())->lblPd->text(), QString("95"));
+    QCOMPARE(frame2(f->w())->lblD->text(), QString("5"));
+    QCOMPARE(frame2(f->w())->lblS->text(), QString("20"));
+    QCOMPARE(frame2(f->w())->lblKs->text(), QString("2"));
     QVERIFY(f->w().state().calculated);
     QVERIFY(f->messages.shown.empty());
 }
 
 void StartupTest::failedCalculationMovesFocusAndEmptiesResults()
 {
-    f->w().frame5->lblZat->setText("20");
-    f->w().frame2->lblS->setText("8");
-    f->w().frame7->cmbUPS->setEditText("31");
+    frame5(f->w())->lblZat->setText("20");
+    frame2(f->w())->lblS->setText("8");
+    frame7(f->w())->cmbUPS->setEditText("31");
     f->w().cmdRkl_Click();
     QCOMPARE(f->messages.texts(), QStringList{"Введите значение от 3 до 30"});
     QCOMPARE(f->messages.shown[0].title, QString());
-    QCOMPARE(f->w().frame7->cmbUPS->currentText(), QString("6"));
-    QCOMPARE(QApplication::focusWidget(), f->w().frame7->cmbUPS);
-    QVERIFY(f->w().frame5->lblZat->text().isEmpty());
-    QVERIFY(f->w().frame2->lblS->text().isEmpty());
+    QCOMPARE(frame7(f->w())->cmbUPS->currentText(), QString("6"));
+    QCOMPARE(QApplication::focusWidget(), frame7(f->w())->cmbUPS);
+    QVERIFY(frame5(f->w())->lblZat->text().isEmpty());
+    QVERIFY(frame2(f->w())->lblS->text().isEmpty());
     QVERIFY(!f->w().state().calculated);
 }
 
 void StartupTest::tappedPowerOfZeroStopsWithThePowerMessage()
 {
-    f->w().frame3->txtPv->setText("1");
-    f->w().frame3->opt_1[2]->setChecked(true);
+    frame3(f->w())->txtPv->setText("1");
+    frame3(f->w())->opt_1[2]->setChecked(true);
     f->w().cmdRkl_Click();
     QCOMPARE(f->messages.texts(), QStringList{"Введите значение мощности громкоговорителя"});
-    QCOMPARE(QApplication::focusWidget(), f->w().frame3->txtPv);
-    QVERIFY(f->w().frame2->lblPd->text().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), frame3(f->w())->txtPv);
+    QVERIFY(frame2(f->w())->lblPd->text().isEmpty());
 }
 
 void StartupTest::qtTextsAreRussian()
 {
     QVERIFY(installRussianTexts(*qApp));
-    std::unique_ptr<QMenu> menu(f->w().frame4->txtH->createStandardContextMenu());
+    std::unique_ptr<QMenu> menu(frame4(f->w())->txtH->createStandardContextMenu());
     QStringList texts;
     for (QAction *a : menu->actions()) {
         if (!a->isSeparator())

@@ -7,6 +7,7 @@
 #include "recordingmessenger.h"
 #include "room/manualsettingsgroup.h"
 #include "room/roomgroup.h"
+#include "windowparts.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -88,11 +89,11 @@ protected:
         f = std::make_unique<WindowFixture>();
         QVERIFY(f->exposed);
         QVERIFY(f->active);
-        g = f->w().frame3;
-        m = f->w().frame7;
-        room = f->w().frame4;
-        results = f->w().frame2;
-        lblZat = f->w().frame5->lblZat;
+        g = frame3(f->w());
+        m = frame7(f->w());
+        room = frame4(f->w());
+        results = frame2(f->w());
+        lblZat = frame5(f->w())->lblZat;
     }
 
     void closeWindow() { f.reset(); }

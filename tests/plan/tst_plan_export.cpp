@@ -594,14 +594,14 @@ void TestPlanExport::pageMarginsWithinThePrintableArea()
     QFETCH(QMarginsF, margins);
     const QPageLayout device(QPageSize(QPageSize::A4), QPageLayout::Landscape, least, QPageLayout::Millimeter,
                              least);
-    const QPageLayout layout = documentPageLayout(device);
+    const QPageLayout layout = exportfile::planPageLayout(device);
     QCOMPARE(layout.margins(QPageLayout::Millimeter), margins);
     QCOMPARE(layout.orientation(), QPageLayout::Landscape);
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(m_dir.filePath(QStringLiteral("printed.pdf")));
-    QVERIFY(printer.setPageLayout(documentPageLayout(device)));
+    QVERIFY(printer.setPageLayout(exportfile::planPageLayout(device)));
     QCOMPARE(printer.pageLayout().margins(QPageLayout::Millimeter), margins);
     QCOMPARE(printer.pageLayout().pageSize().id(), QPageSize::A4);
 }

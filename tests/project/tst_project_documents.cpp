@@ -6,6 +6,7 @@
 #include "filesizelimit.h"
 #include "project/documentwriters.h"
 #include "toolrun.h"
+#include "widgets/exportformat.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -315,7 +316,7 @@ void TestProjectDocuments::pdfPagesDoNotDependOnResolution()
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter writer(&buffer);
         writer.setResolution(dpi);
-        writer.setPageLayout(documentPageLayout());
+        writer.setPageLayout(exportfile::documentPageLayout());
         pages << paintDocument(writer, document, u',');
     }
     QVERIFY2(pages.first() >= 9, qPrintable(QString::number(pages.first())));
@@ -363,7 +364,7 @@ void TestProjectDocuments::unusualTablesStillMakeDocuments()
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
-    writer.setPageLayout(documentPageLayout());
+    writer.setPageLayout(exportfile::documentPageLayout());
     QCOMPARE(paintDocument(writer, document, u','), pages);
     QVERIFY(xlsxBytes(document).ok);
 }

@@ -119,7 +119,7 @@ private slots:
 private:
     project::ProjectWindow *projectWindow()
     {
-        f->w().mproject->trigger();
+        mproject(f->w())->trigger();
         return f->w().projectWindow();
     }
     // A project of these rooms, saved and opened in the window.
@@ -162,8 +162,8 @@ void ProjectWindowTest::builtOnFirstUseAfterPlan()
 {
     QVERIFY(!f->w().projectWindow());
     const QList<QAction *> items = f->w().menuBar()->actions();
-    QCOMPARE(items.indexOf(f->w().mproject), items.indexOf(f->w().mplan) + 1);
-    QCOMPARE(f->w().mproject->text(), QString("О&бъект"));
+    QCOMPARE(items.indexOf(mproject(f->w())), items.indexOf(mplan(f->w())) + 1);
+    QCOMPARE(mproject(f->w())->text(), QString("О&бъект"));
     project::ProjectWindow *w = projectWindow();
     QVERIFY(w && w->isVisible() && w->isWindow());
     QCOMPARE(w->windowTitle(), QString("Объект — Без имени[*]"));
@@ -647,7 +647,7 @@ void ProjectWindowTest::unsavedChangesAreAskedAbout()
 
     f->messages.answers.push_back(Messenger::Answer(answer));
     if (byExit)
-        f->w().mvix->trigger();
+        mvix(f->w())->trigger();
     else
         f->w().close();
     QCOMPARE(f->messages.texts(), QStringList{"Сохранить изменения в объекте «Склад»?"});
