@@ -367,6 +367,11 @@ struct Block {
     double x0, x1, y0, y1; // the box of the cell centres
 };
 
+// The box of a block's cell centres in the coordinates of one tree.
+struct BlockBox {
+    double x0, x1, y0, y1;
+};
+
 class MapComputation {
 public:
     // The table of powers covers the distances of the room's cells from
@@ -407,20 +412,59 @@ public:
             tree.isTurned = true;
             tree.normal = normal;
             m_trees.push_back(std::move(tree));
+            m_anyTurned = true;
         }
     }
 
     // The power sums of the block's cells, row by row, into sums; returns
     // how many loudspeakers they took.
-    int sumBlock(const Block &block, std::vector<Candidate> &heap, std::vector<double> &sums) const
+    int sumBlock(const Block &block, std::vector<Candidate> &heap, std::vector<double> &sums,
+                 std::vector<BlockBox> &boxes) const
     {
+        return m_anyTurned ? sumBlockOf<true>(block, heap, sums, boxes)
+                           : sumBlockOf<false>(block, heap, sums, boxes);
+    }
+
+    double centreX(int column) const { return (column + 0.5) * m_grid.cellWidth; }
+    double centreY(int row) const { return (row + 0.5) * m_grid.cellHeight; }
+
+private:
+    // sumBlock; Turned: some trees are turned (the quicker code without
+    // them is the same but for the boxes).
+    template <bool Turned>
+    int sumBlockOf(const Block &block, std::vector<Candidate> &heap, std::vector<double> &sums,
+                   std::vector<BlockBox> &boxes) const
+    {
+        // The block's box as each tree sees it: its own, or for a turned
+        // tree the box of its corners turned.
+        if constexpr (Turned)
+            boxes.resize(m_trees.size());
+        for (std::size_t t = 0; Turned && t < m_trees.size(); ++t) {
+            const Tree &tree = m_trees[t];
+            if (!tree.isTurned) {
+                boxes[t] = {block.x0, block.x1, block.y0, block.y1};
+                continue;
+            }
+            BlockBox box{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                         std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+            for (const double x : {block.x0, block.x1}) {
+                for (const double y : {block.y0, block.y1}) {
+                    const QPointF c = turned(tree.normal, x, y);
+                    box.x0 = std::min(box.x0, c.x());
+                    box.x1 = std::max(box.x1, c.x());
+                    box.y0 = std::min(box.y0, c.y());
+                    box.y1 = std::max(box.y1, c.y());
+                }
+            }
+            boxes[t] = box;
+        }
         int taken = 0;
         const int cells = block.columns * block.rows;
         sums.assign(std::size_t(cells), 0.0);
         heap.clear();
         double rest = 0.0;
         for (int t = 0; t < int(m_trees.size()); ++t)
-            push(heap, rest, block, t, 0, -1);
+            push<Turned>(heap, rest, block, boxes, t, 0, -1);
 
         double least = 0.0;
         while (!heap.empty()) {
@@ -439,7 +483,7 @@ public:
             rest -= top.bound;
             const Tree &tree = m_trees[top.tree];
             if (top.point >= 0) {
-                if (tree.isTurned)
+                if (Turned && tree.isTurned)
                     addTurned(block, tree, tree.points[top.point], sums);
                 else
                     addLoudspeaker(block, tree.frame, tree.points[top.point], sums);
@@ -449,46 +493,25 @@ public:
             }
             const Tree::Node &node = tree.nodes[top.node];
             if (node.first >= 0) {
-                push(heap, rest, block, top.tree, node.first, -1);
-                push(heap, rest, block, top.tree, node.first + 1, -1);
+                push<Turned>(heap, rest, block, boxes, top.tree, node.first, -1);
+                push<Turned>(heap, rest, block, boxes, top.tree, node.first + 1, -1);
             } else {
                 for (int i = node.begin; i < node.end; ++i)
-                    push(heap, rest, block, top.tree, top.node, i);
+                    push<Turned>(heap, rest, block, boxes, top.tree, top.node, i);
             }
         }
         return taken;
     }
 
-    double centreX(int column) const { return (column + 0.5) * m_grid.cellWidth; }
-    double centreY(int row) const { return (row + 0.5) * m_grid.cellHeight; }
-
-private:
-    void push(std::vector<Candidate> &heap, double &rest, const Block &block, int t, int nodeIndex,
-              int point) const
+    template <bool Turned>
+    void push(std::vector<Candidate> &heap, double &rest, const Block &cells,
+              const std::vector<BlockBox> &boxes, int t, int nodeIndex, int point) const
     {
         const Tree &tree = m_trees[t];
+        const BlockBox own{cells.x0, cells.x1, cells.y0, cells.y1};
+        const BlockBox &block = Turned ? boxes[std::size_t(t)] : own;
         double bound = 0.0;
-        if (tree.isTurned) {
-            // The box of the block's corners turned as the tree's points.
-            double x0 = std::numeric_limits<double>::infinity(), x1 = -x0, y0 = x0, y1 = -x0;
-            for (const double x : {block.x0, block.x1}) {
-                for (const double y : {block.y0, block.y1}) {
-                    const QPointF c = turned(tree.normal, x, y);
-                    x0 = std::min(x0, c.x());
-                    x1 = std::max(x1, c.x());
-                    y0 = std::min(y0, c.y());
-                    y1 = std::max(y1, c.y());
-                }
-            }
-            if (point >= 0) {
-                const QPointF at = tree.points[point];
-                bound = m_beam.gainBound(x0 - at.x(), x1 - at.x(), y0 - at.y(), y1 - at.y(), tree.frame);
-            } else {
-                const Tree::Node &node = tree.nodes[nodeIndex];
-                bound = double(node.end - node.begin)
-                    * m_beam.gainBound(x0 - node.x1, x1 - node.x0, y0 - node.y1, y1 - node.y0, tree.frame);
-            }
-        } else if (point >= 0) {
+        if (point >= 0) {
             const QPointF at = tree.points[point];
             bound = m_beam.gainBound(block.x0 - at.x(), block.x1 - at.x(), block.y0 - at.y(),
                                      block.y1 - at.y(), tree.frame);
@@ -530,6 +553,7 @@ private:
     CellGrid m_grid;
     PowerTable m_powers;
     std::vector<Tree> m_trees;
+    bool m_anyTurned = false;
 };
 
 int threadCount(int requested)
@@ -626,7 +650,9 @@ std::optional<LevelMap> computeMap(const LevelInputs &inputs, const std::vector<
     auto work = [&] {
         std::vector<Candidate> heap;
         std::vector<double> sums;
+        std::vector<BlockBox> boxes;
         qint64 taken = 0;
+        qint64 computed = 0;
         for (int blockRow = nextBlockRow++; blockRow < blockRows && !stopped(); blockRow = nextBlockRow++) {
             Block block{};
             block.firstRow = blockRow * BlockCells;
@@ -638,33 +664,36 @@ std::optional<LevelMap> computeMap(const LevelInputs &inputs, const std::vector<
                 block.columns = std::min(BlockCells, grid.columns - first);
                 block.x0 = computation.centreX(first);
                 block.x1 = computation.centreX(first + block.columns - 1);
-                if (!onFloor(block)) {
+                if (!inside.empty() && !onFloor(block)) {
                     for (int row = 0; row < block.rows; ++row)
                         std::fill_n(map.levels.data() + std::size_t(block.firstRow + row) * grid.columns
                                         + first,
                                     block.columns, std::numeric_limits<double>::quiet_NaN());
                     continue;
                 }
-                computedCells += block.columns * block.rows;
-                taken += qint64(computation.sumBlock(block, heap, sums)) * block.columns * block.rows;
+                computed += block.columns * block.rows;
+                taken += qint64(computation.sumBlock(block, heap, sums, boxes)) * block.columns * block.rows;
                 for (int row = 0; row < block.rows; ++row) {
                     const std::size_t start = std::size_t(block.firstRow + row) * grid.columns + first;
                     double *out = map.levels.data() + start;
                     for (int column = 0; column < block.columns; ++column) {
-                        if (!inside.empty() && !inside[start + std::size_t(column)]) {
-                            out[column] = std::numeric_limits<double>::quiet_NaN();
-                            continue;
-                        }
                         const double level = inputs.splTotal
                             + TenOverLn10 * std::log(sums[std::size_t(row * block.columns + column)]);
                         if (!std::isfinite(level))
                             failed = true;
                         out[column] = level;
                     }
+                    if (!inside.empty()) {
+                        for (int column = 0; column < block.columns; ++column) {
+                            if (!inside[start + std::size_t(column)])
+                                out[column] = std::numeric_limits<double>::quiet_NaN();
+                        }
+                    }
                 }
             }
         }
         terms += taken;
+        computedCells += computed;
     };
 
     // The calling thread takes its share too; a thread the system cannot

@@ -1,6 +1,6 @@
 // Renders the plan window with an example calculation into a PNG.
 // Usage: screenshot_plan <file.png>
-//            [ceiling|wall|roundhorn|squarehorn|behind|narrow|hall|hornhall|corridor|roundhall|none]
+//            [ceiling|wall|roundhorn|squarehorn|behind|narrow|hall|hornhall|corridor|roundhall|turned|none]
 //            [C|ru] [zones|level]
 // The default is the ceiling example: a 30 x 12 m room, discs of 3 m,
 // 13 loudspeakers in rows 3 m above the listening plane, with "." as the
@@ -8,7 +8,8 @@
 // six square horns on two walls; "corridor" an L-shaped corridor (60 x 3 m
 // with a 30 x 3 m leg) with ceiling loudspeakers without gaps; "roundhall"
 // a 40 x 20 m hall with a half-round end (30 x 20 m and a half-disc of
-// 10 m) with wall loudspeakers on two walls; "level" shows the level of
+// 10 m) with wall loudspeakers on two walls; "turned" a 20 x 8 m room turned
+// by 30 degrees with ceiling loudspeakers edge to edge; "level" shows the level of
 // the sound.
 #include "calc/calcstate.h"
 #include "plan/planwindow.h"
@@ -112,6 +113,21 @@ plan::PlanFigures example(const char *name)
         f.requiredLevel = 75;
         f.coverS = 150;
         f.count = 8;
+    } else if (std::strcmp(name, "turned") == 0) {
+        // A 20 x 8 m room turned by 30 degrees, ceiling loudspeakers edge
+        // to edge.
+        f.mountingWord = QStringLiteral("Потолочный");
+        const QPointF u(std::cos(M_PI / 6.0), std::sin(M_PI / 6.0));
+        const QPointF v(-u.y(), u.x());
+        const QPointF o(100, 50);
+        f.shape = calc::Shape::fromOutline({o, o + 20 * u, o + 20 * u + 8 * v, o + 8 * v});
+        f.roomL = 20;
+        f.roomW = 8;
+        f.radius = 2.5;
+        f.dirDeg = 90;
+        f.dropH = 3;
+        f.range = 6;
+        f.count = 8;
     } else if (std::strcmp(name, "narrow") == 0) {
         f.mountingWord = QStringLiteral("Потолочный");
         f.roomL = 1000;
@@ -171,6 +187,8 @@ int main(int argc, char *argv[])
         window.arrangementBox()->setCurrentIndex(1);
     if (std::strcmp(name, "corridor") == 0)
         window.arrangementBox()->setCurrentIndex(1);
+    if (std::strcmp(name, "turned") == 0)
+        window.arrangementBox()->setCurrentIndex(2);
     if (level)
         window.viewBox()->setCurrentIndex(1);
     window.resize(1100, 680);
