@@ -10,6 +10,8 @@
 #include "plan/floorcoverage.h"
 #include "plan/layout.h"
 #include "plan/levelmap.h"
+#include "plan/plandrawing.h"
+#include "plan/planexport.h"
 #include "plan/planscene.h"
 
 #include <QTest>
@@ -121,6 +123,8 @@ private slots:
     void levelMapOnTheFloor_data();
     void levelMapOnTheFloor();
     void dxfOfTurnedRoom();
+    void drawingTintsTheFloorOnly_data();
+    void drawingTintsTheFloorOnly();
 };
 
 void TestPlanShape::rectangleAsOutline_data()
@@ -398,5 +402,43 @@ void TestPlanShape::dxfOfTurnedRoom()
     }
 }
 
-QTEST_GUILESS_MAIN(TestPlanShape)
+void TestPlanShape::drawingTintsTheFloorOnly_data()
+{
+    QTest::addColumn<QString>("shape");
+    // A point of the floor far from every zone, and one outside the
+    // outline but inside its bounds.
+    QTest::addColumn<QPointF>("uncovered");
+    QTest::addColumn<QPointF>("outside");
+    QTest::newRow("U") << QStringLiteral("U") << QPointF(9.6, 7.6) << QPointF(5, 6);
+    QTest::newRow("L") << QStringLiteral("L") << QPointF(59.6, 0.4) << QPointF(30, 15);
+}
+
+// The image of the plan: the uncovered floor tinted inside the outline,
+// the bounds outside it left white.
+void TestPlanShape::drawingTintsTheFloorOnly()
+{
+    QFETCH(QString, shape);
+    QFETCH(QPointF, uncovered);
+    QFETCH(QPointF, outside);
+    PlanFigures f = figuresFor(calc::Mounting::Ceiling, 1, 1);
+    f.shape = shapeNamed(shape);
+    f.radius = 0.8;
+    f.count = 1;
+    PlanScene scene = buildScene(f, Arrangement::Rows, 1);
+    QVERIFY(scene.coverage.coveredCells > 0);
+    QVERIFY(scene.coverage.coveredCells < scene.coverage.floorCells);
+    const QImage image = planImage(scene);
+    QVERIFY(!image.isNull());
+    const PlanFrame frame = planFrame(QRectF(QPointF(0, 0), image.size()), scene, image);
+    QCOMPARE(frame.floor, f.shape.bounds());
+    const auto pixel = [&](QPointF at) {
+        const QPointF device(frame.room.left() + (at.x() - frame.floor.left()) * frame.scale,
+                             frame.room.bottom() - (at.y() - frame.floor.top()) * frame.scale);
+        return image.pixelColor(device.toPoint());
+    };
+    QCOMPARE(pixel(uncovered), UncoveredFloor);
+    QCOMPARE(pixel(outside), QColor(Qt::white));
+}
+
+QTEST_MAIN(TestPlanShape)
 #include "tst_plan_shape.moc"
