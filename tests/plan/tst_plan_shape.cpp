@@ -252,7 +252,30 @@ void TestPlanShape::layoutsInShapes()
             < f.shape.perimeter() * std::max(grid.cellWidth, grid.cellHeight));
 
     switch (Arrangement(arrangement)) {
-    case Arrangement::Rows: QCOMPARE(int(placements.size()), int(f.count)); break;
+    case Arrangement::Rows: {
+        QCOMPARE(int(placements.size()), int(f.count));
+        // Each loudspeaker stays where the rows over the axes' rectangle
+        // put it, or was moved onto the floor at least the clearance from
+        // its walls (every one of these rooms is at least 3 m across).
+        const calc::Axes &axes = f.shape.axes();
+        const std::vector<Placement> rows = rowsLayout(axes.length, axes.width, int(f.count));
+        int moved = 0;
+        for (std::size_t i = 0; i < placements.size(); ++i) {
+            const QPointF planned = axes.toFloor(rows[i].position);
+            const QPointF at = placements[i].position;
+            if (std::hypot(at.x() - planned.x(), at.y() - planned.y()) < 1e-9)
+                continue;
+            ++moved;
+            QVERIFY(!f.shape.contains(planned));
+            QVERIFY(f.shape.contains(at));
+            QVERIFY2(f.shape.distanceToOutline(at) >= InsideClearance - 1e-9,
+                     qPrintable(QString::number(f.shape.distanceToOutline(at))));
+        }
+        // The L's and the U's rows fall partly off their floors.
+        if (shape == QLatin1String("L") || shape == QLatin1String("U"))
+            QVERIFY(moved > 0);
+        break;
+    }
     case Arrangement::NoGaps:
         QVERIFY(!placements.empty());
         QCOMPARE(scene.coverage.coveredCells, scene.coverage.floorCells);
