@@ -25,8 +25,11 @@ QString PlanScene::limitNote() const
     if (layout.tooMany || layout.limited())
         return limitLine(arrangement, layout.needed.count, layout.needed.atLeast, loudspeakers(),
                          figures.decimalPoint);
-    if (layout.placements.empty())
+    if (layout.placements.empty()) {
+        if (isGrid(arrangement) && coverage.shaped && std::isfinite(figures.radius) && figures.radius > 0.0)
+            return noGridPointLine(arrangement);
         return noZoneLine(arrangement);
+    }
     return QString();
 }
 

@@ -125,6 +125,7 @@ private slots:
     void dxfOfTurnedRoom();
     void drawingTintsTheFloorOnly_data();
     void drawingTintsTheFloorOnly();
+    void gridMissingTheFloor();
 };
 
 void TestPlanShape::rectangleAsOutline_data()
@@ -283,7 +284,14 @@ void TestPlanShape::layoutsInShapes()
         QCOMPARE(scene.layout.needed.count, double(placements.size()));
         break;
     case Arrangement::EdgeToEdge:
-    case Arrangement::FullOverlap: break;
+    case Arrangement::FullOverlap:
+        // A grid whose points all miss a narrow floor says so.
+        if (placements.empty())
+            QCOMPARE(scene.limitNote(),
+                     QStringLiteral("Ни один узел сетки расстановки «%1» не попадает в "
+                                    "контур помещения; план не построен")
+                         .arg(arrangementName(Arrangement(arrangement))));
+        break;
     case Arrangement::OneWall:
     case Arrangement::TwoWalls: {
         QCOMPARE(int(placements.size()), int(f.count));
@@ -461,6 +469,21 @@ void TestPlanShape::drawingTintsTheFloorOnly()
     };
     QCOMPARE(pixel(uncovered), UncoveredFloor);
     QCOMPARE(pixel(outside), QColor(Qt::white));
+}
+
+// Discs of 5 m edge to edge: a grid 10 m apart, every point of which
+// misses the L's 3 m wide arms.
+void TestPlanShape::gridMissingTheFloor()
+{
+    PlanFigures f = figuresFor(calc::Mounting::Ceiling, 1, 1);
+    f.shape = shapeNamed(QStringLiteral("L"));
+    f.radius = 5;
+    const PlanScene scene = buildScene(f, Arrangement::EdgeToEdge, f.count);
+    QVERIFY(scene.layout.placements.empty());
+    QCOMPARE(scene.coverage.coveredCells, qint64(0));
+    QCOMPARE(scene.limitNote(),
+             QStringLiteral("Ни один узел сетки расстановки «край к краю» не попадает в "
+                            "контур помещения; план не построен"));
 }
 
 QTEST_MAIN(TestPlanShape)
