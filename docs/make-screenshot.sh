@@ -21,11 +21,15 @@ LANG=C.UTF-8 ./build/tools/line-screenshot docs/line-c.png
 ./build/tools/plan-screenshot docs/plan-c.png ceiling c
 ./build/tools/plan-screenshot docs/plan-level-ceiling.png ceiling ru level
 ./build/tools/plan-screenshot docs/plan-level-horn.png hornhall ru level
+./build/tools/plan-screenshot docs/plan-shape-l.png corridor ru
+./build/tools/plan-screenshot docs/plan-shape-round.png roundhall ru
+./build/tools/plan-screenshot docs/plan-shape-round-level.png roundhall ru level
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 LANG=ru_RU.UTF-8 ./build/tools/project-screenshot docs/object.png docs/object-lines.png docs/object-equipment.png \
   "$work/object.pdf"
 pdftoppm -png -r 60 -f 1 -l 1 -singlefile "$work/object.pdf" docs/object-pdf
 echo "docs/window.png, docs/line.png, docs/line-c.png, docs/plan.png, docs/plan-c.png,"
-echo "docs/plan-level-ceiling.png, docs/plan-level-horn.png, docs/object.png, docs/object-lines.png,"
+echo "docs/plan-level-ceiling.png, docs/plan-level-horn.png, docs/plan-shape-l.png, docs/plan-shape-round.png,"
+echo "docs/plan-shape-round-level.png, docs/object.png, docs/object-lines.png,"
 echo "docs/object-equipment.png and docs/object-pdf.png written"

@@ -154,9 +154,22 @@ void writeText(DL_Dxf &dxf, MemoryWriter &writer, QPointF at, double height, int
 
 // The sizes of the dimension texts: the room's longer side over 40, at
 // least as high as a loudspeaker's number and at most 2 m.
+// Whether the plan draws an outline rather than the rectangle.
+bool outlined(const DxfPlan &plan)
+{
+    return !plan.shape.isEmpty() && !plan.shape.isPlainRectangle();
+}
+
+// The drawing's extent in metres: the rectangle, or the outline's bounds.
+QRectF extent(const DxfPlan &plan)
+{
+    return outlined(plan) ? plan.shape.bounds() : QRectF(0.0, 0.0, plan.length, plan.width);
+}
+
 double dimensionHeight(const DxfPlan &plan)
 {
-    return std::clamp(mm(std::max(plan.length, plan.width)) / 40.0, dxf::NumberHeight, 2000.0);
+    const QRectF e = extent(plan);
+    return std::clamp(mm(std::max(e.width(), e.height())) / 40.0, dxf::NumberHeight, 2000.0);
 }
 
 void writeHeader(DL_Dxf &dxf, MemoryWriter &writer, const DxfPlan &plan)
@@ -174,10 +187,11 @@ void writeHeader(DL_Dxf &dxf, MemoryWriter &writer, const DxfPlan &plan)
     const double height = dimensionHeight(plan);
     const double margin = 3.0 * height;
     const double titleEnd = 0.7 * height * double(plan.title.size());
+    const QRectF e = extent(plan);
     writer.dxfString(9, "$EXTMIN");
-    writer.coord(10, -margin, -margin, 0.0);
+    writer.coord(10, mm(e.left()) - margin, mm(e.top()) - margin, 0.0);
     writer.dxfString(9, "$EXTMAX");
-    writer.coord(10, std::max(mm(plan.length) + margin, titleEnd), mm(plan.width) + margin, 0.0);
+    writer.coord(10, std::max(mm(e.right()) + margin, mm(e.left()) + titleEnd), mm(e.bottom()) + margin, 0.0);
     writer.sectionEnd();
 }
 
@@ -236,18 +250,28 @@ void writeEntities(DL_Dxf &dxf, MemoryWriter &writer, const DxfPlan &plan)
 {
     writer.sectionEntities();
 
-    writeClosedPolyline(dxf, writer, QPolygonF(QRectF(0.0, 0.0, plan.length, plan.width)), dxf::RoomLayer);
+    const bool shaped = outlined(plan);
+    const calc::Shape room = shaped ? plan.shape : calc::Shape::rectangle(plan.length, plan.width);
+    if (shaped)
+        writeClosedPolyline(
+            dxf, writer, QPolygonF(QList<QPointF>(plan.shape.outline().begin(), plan.shape.outline().end())),
+            dxf::RoomLayer);
+    else
+        writeClosedPolyline(dxf, writer, QPolygonF(QRectF(0.0, 0.0, plan.length, plan.width)),
+                            dxf::RoomLayer);
 
     for (const Placement &placement : plan.placements) {
-        if (plan.zone.shape == ZoneShape::Disc
-            && zoneInsideRoom(plan.zone, placement, plan.length, plan.width)) {
+        const bool inside = shaped ? zoneInsideRoom(plan.zone, placement, room)
+                                   : zoneInsideRoom(plan.zone, placement, plan.length, plan.width);
+        if (plan.zone.shape == ZoneShape::Disc && inside) {
             dxf.writeCircle(writer,
                             DL_CircleData(mm(placement.position.x()), mm(placement.position.y()), 0.0,
                                           mm(plan.zone.radius)),
                             onLayer(dxf::ZoneLayer));
             continue;
         }
-        const QPolygonF outline = zoneOutline(plan.zone, placement, plan.length, plan.width);
+        const QPolygonF outline = shaped ? zoneOutline(plan.zone, placement, room)
+                                         : zoneOutline(plan.zone, placement, plan.length, plan.width);
         if (!outline.isEmpty())
             writeClosedPolyline(dxf, writer, outline, dxf::ZoneLayer);
     }
@@ -265,16 +289,28 @@ void writeEntities(DL_Dxf &dxf, MemoryWriter &writer, const DxfPlan &plan)
     // the wall X = 0 and read from below.
     const double height = dimensionHeight(plan);
     const QString unit = QStringLiteral(" м");
-    writeText(dxf, writer, QPointF(mm(plan.length) / 2.0, -height), height, 1, 3, 0.0,
-              calc::formatTrimmed(plan.length, 2, plan.decimalPoint) + unit, dxf::DimensionLayer);
-    writeText(dxf, writer, QPointF(-height, mm(plan.width) / 2.0), height, 1, 0, std::numbers::pi / 2.0,
-              calc::formatTrimmed(plan.width, 2, plan.decimalPoint) + unit, dxf::DimensionLayer);
+    if (!shaped) {
+        writeText(dxf, writer, QPointF(mm(plan.length) / 2.0, -height), height, 1, 3, 0.0,
+                  calc::formatTrimmed(plan.length, 2, plan.decimalPoint) + unit, dxf::DimensionLayer);
+        writeText(dxf, writer, QPointF(-height, mm(plan.width) / 2.0), height, 1, 0, std::numbers::pi / 2.0,
+                  calc::formatTrimmed(plan.width, 2, plan.decimalPoint) + unit, dxf::DimensionLayer);
+    } else {
+        // The outline's extent along X under its bounds, along Y left of them.
+        const QRectF e = extent(plan);
+        writeText(dxf, writer, QPointF(mm(e.center().x()), mm(e.top()) - height), height, 1, 3, 0.0,
+                  calc::formatTrimmed(e.width(), 2, plan.decimalPoint) + unit, dxf::DimensionLayer);
+        writeText(dxf, writer, QPointF(mm(e.left()) - height, mm(e.center().y())), height, 1, 0,
+                  std::numbers::pi / 2.0, calc::formatTrimmed(e.height(), 2, plan.decimalPoint) + unit,
+                  dxf::DimensionLayer);
+    }
 
     // The title from the room's corner along the far wall Y = width, a
     // text's height above it.
-    if (!plan.title.isEmpty())
-        writeText(dxf, writer, QPointF(0.0, mm(plan.width) + height), height, 0, 0, 0.0, plan.title,
+    if (!plan.title.isEmpty()) {
+        const QRectF e = extent(plan);
+        writeText(dxf, writer, QPointF(mm(e.left()), mm(e.bottom()) + height), height, 0, 0, 0.0, plan.title,
                   dxf::TitleLayer);
+    }
 
     writer.sectionEnd();
 }

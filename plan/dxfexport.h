@@ -29,6 +29,10 @@ inline constexpr double NumberHeight = 250.0; // mm, the loudspeaker's number
 struct DxfPlan {
     double length = 0.0; // m, along X
     double width = 0.0;  // m, along Y
+    // A room of any shape: its outline on its floor's coordinates, which
+    // the whole drawing then takes; empty or the plain rectangle: the
+    // rectangle length x width from the origin.
+    calc::Shape shape;
     std::vector<Placement> placements;
     ZoneForm zone;
     QChar decimalPoint = u'.'; // in the dimension texts
@@ -37,11 +41,13 @@ struct DxfPlan {
     QString title;
 };
 
-// The whole file: the room as one closed polyline, each loudspeaker as a
+// The whole file: the room as one closed polyline (an outline's corners
+// where it has one), each loudspeaker as a
 // circle of MarkRadius at its position with its number (1, 2, … in the
 // placements' order) beside it, each zone cut to the room (a circle for a
 // disc that lies wholly inside, else a closed polyline), and the length and
-// width as texts beside the walls; a title, where there is one, as a text
+// width as texts beside the walls (an outline's extent along X and Y beside
+// its bounds); a title, where there is one, as a text
 // on its own layer above the far wall. Texts and layer names are in the
 // Windows Cyrillic code page (ANSI_1251), characters outside it written as
 // \U+XXXX.

@@ -6,26 +6,6 @@
 
 namespace plan {
 
-namespace {
-
-// The first index whose cell centre (index + 1/2) * size is not below
-// value, and the last whose centre is not above it, within -1 .. count;
-// the caller clamps them to the cells. A value that is not a number
-// selects no cell.
-qint64 firstCentreFrom(double value, double size, qint64 count)
-{
-    const double index = std::ceil(value / size - 0.5);
-    return std::isnan(index) ? count : qint64(std::clamp(index, -1.0, double(count)));
-}
-
-qint64 lastCentreUpTo(double value, double size, qint64 count)
-{
-    const double index = std::floor(value / size - 0.5);
-    return std::isnan(index) ? -1 : qint64(std::clamp(index, -1.0, double(count)));
-}
-
-} // namespace
-
 CellGrid cellGrid(double length, double width)
 {
     CellGrid grid;
@@ -44,7 +24,7 @@ CellGrid cellGrid(double length, double width)
 
 double FloorCoverage::percent() const
 {
-    const qint64 all = grid.cells();
+    const qint64 all = cellsOfFloor();
     return all > 0 ? 100.0 * double(coveredCells) / double(all) : 0.0;
 }
 
@@ -61,24 +41,81 @@ FloorCoverage floorCoverage(double length, double width, const ZoneForm &form,
         return result;
 
     for (const Placement &placement : placements) {
-        const QRectF bounds = zoneBounds(form, placement);
-        const qint64 firstRow
-            = std::max<qint64>(0, firstCentreFrom(bounds.top(), grid.cellHeight, grid.rows));
-        const qint64 lastRow
-            = std::min<qint64>(grid.rows - 1, lastCentreUpTo(bounds.bottom(), grid.cellHeight, grid.rows));
-        for (qint64 row = firstRow; row <= lastRow; ++row) {
-            const double y = (double(row) + 0.5) * grid.cellHeight;
-            double left = 0.0;
-            double right = 0.0;
-            if (!zoneSpan(form, placement, y, left, right))
-                continue;
-            const qint64 first = std::max<qint64>(0, firstCentreFrom(left, grid.cellWidth, grid.columns));
-            const qint64 last
-                = std::min<qint64>(grid.columns - 1, lastCentreUpTo(right, grid.cellWidth, grid.columns));
-            if (first > last)
-                continue;
+        forZoneCells(grid, form, placement, [&](qint64 row, qint64 first, qint64 last) {
             quint8 *line = result.covered.data() + row * grid.columns;
             std::memset(line + first, 1, std::size_t(last - first + 1));
+        });
+    }
+    result.coveredCells = qint64(std::count(result.covered.begin(), result.covered.end(), quint8(1)));
+    return result;
+}
+
+std::vector<quint8> insideCells(const CellGrid &grid, const calc::Shape &localShape)
+{
+    std::vector<quint8> inside(std::size_t(grid.cells()), 0);
+    const std::vector<QLineF> edges = localShape.edges();
+    std::vector<double> crossings;
+    for (int row = 0; row < grid.rows; ++row) {
+        const double y = (row + 0.5) * grid.cellHeight;
+        // The outline's crossings of the row's centre line, as
+        // calc::Shape::contains counts them; the centres between each
+        // pair lie inside.
+        crossings.clear();
+        for (const QLineF &edge : edges) {
+            const QPointF a = edge.p1();
+            const QPointF b = edge.p2();
+            if ((a.y() > y) != (b.y() > y))
+                crossings.push_back(a.x() + (y - a.y()) * (b.x() - a.x()) / (b.y() - a.y()));
+        }
+        std::sort(crossings.begin(), crossings.end());
+        quint8 *line = inside.data() + std::size_t(row) * grid.columns;
+        for (std::size_t i = 0; i + 1 < crossings.size(); i += 2) {
+            const qint64 first
+                = std::max<qint64>(0, firstCentreFrom(crossings[i], grid.cellWidth, grid.columns));
+            const qint64 last = std::min<qint64>(
+                grid.columns - 1, lastCentreUpTo(crossings[i + 1], grid.cellWidth, grid.columns));
+            if (first <= last)
+                std::memset(line + first, 1, std::size_t(last - first + 1));
+        }
+        // Centres on an edge along the row's centre line belong to the
+        // floor as well, as calc::Shape::contains has it.
+        const bool edgeAlong = std::any_of(edges.begin(), edges.end(), [y](const QLineF &edge) {
+            return edge.p1().y() == y && edge.p2().y() == y;
+        });
+        for (int column = 0; edgeAlong && column < grid.columns; ++column) {
+            if (!line[column] && localShape.contains(QPointF((column + 0.5) * grid.cellWidth, y)))
+                line[column] = 1;
+        }
+    }
+    return inside;
+}
+
+FloorCoverage floorCoverage(const calc::Shape &shape, const ZoneForm &form,
+                            const std::vector<Placement> &placements)
+{
+    if (shape.isPlainRectangle() || shape.isEmpty())
+        return floorCoverage(shape.length(), shape.width(), form, placements);
+    const calc::Shape local = shape.inLocalFrame();
+    FloorCoverage result;
+    result.shaped = true;
+    result.axes = shape.axes();
+    result.grid = cellGrid(local.length(), local.width());
+    const CellGrid &grid = result.grid;
+    if (grid.cells() == 0)
+        return result;
+    result.covered = insideCells(grid, local);
+    result.floorCells = qint64(std::count(result.covered.begin(), result.covered.end(), quint8(1)));
+    // Inside cells start uncovered (0), outside ones are marked so.
+    for (quint8 &cell : result.covered)
+        cell = cell ? 0 : OutsideCell;
+    if (form.shape != ZoneShape::None) {
+        for (const Placement &placement : placements) {
+            forZoneCells(grid, form, placementToLocal(placement, result.axes),
+                         [&](qint64 row, qint64 first, qint64 last) {
+                             quint8 *line = result.covered.data() + row * grid.columns;
+                             for (qint64 c = first; c <= last; ++c)
+                                 line[c] = line[c] == OutsideCell ? OutsideCell : quint8(1);
+                         });
         }
     }
     result.coveredCells = qint64(std::count(result.covered.begin(), result.covered.end(), quint8(1)));

@@ -340,4 +340,46 @@ Layout layOut(Arrangement arrangement, double length, double width, double radiu
     return layout;
 }
 
+Placement wallPlacement(QPointF position, QPointF facing, Side side)
+{
+    if (facing.x() == 0.0 && facing.y() == 1.0)
+        return {position, Side::NearWall, QPointF()};
+    if (facing.x() == 0.0 && facing.y() == -1.0)
+        return {position, Side::FarWall, QPointF()};
+    return {position, side, facing};
+}
+
+namespace {
+
+// Whether a unit vector is +Y or -Y within rounding: then exactly that.
+QPointF snapped(QPointF facing)
+{
+    constexpr double Tolerance = 1e-9;
+    if (std::abs(facing.x()) < Tolerance && std::abs(std::abs(facing.y()) - 1.0) < Tolerance)
+        return QPointF(0.0, facing.y() > 0.0 ? 1.0 : -1.0);
+    return facing;
+}
+
+} // namespace
+
+Placement placementToFloor(const Placement &local, const calc::Axes &axes)
+{
+    const QPointF at = axes.toFloor(local.position);
+    if (local.side == Side::Ceiling)
+        return {at, Side::Ceiling, QPointF()};
+    return wallPlacement(at, snapped(axes.directionToFloor(local.facing())), local.side);
+}
+
+Placement placementToLocal(const Placement &floor, const calc::Axes &axes)
+{
+    const QPointF at = axes.toLocal(floor.position);
+    if (floor.side == Side::Ceiling)
+        return {at, Side::Ceiling, QPointF()};
+    const QPointF f = floor.facing();
+    return wallPlacement(at,
+                         snapped(QPointF(f.x() * axes.along.x() + f.y() * axes.along.y(),
+                                         f.x() * axes.across.x() + f.y() * axes.across.y())),
+                         floor.side);
+}
+
 } // namespace plan

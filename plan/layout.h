@@ -1,7 +1,9 @@
 #pragma once
 
 #include "calc/calcstate.h"
+#include "calc/shape.h"
 
+#include <QLineF>
 #include <QPointF>
 #include <QString>
 #include <optional>
@@ -10,7 +12,9 @@
 // Where the loudspeakers go on the listening plane of the room
 // 0 <= X <= length, 0 <= Y <= width. Ceiling loudspeakers hang above any
 // point; wall and horn loudspeakers hang on the wall Y = 0 facing +Y, or on
-// the opposite wall Y = width facing -Y.
+// the opposite wall Y = width facing -Y. A room of any shape is laid out in
+// its own axes and placed on its floor: its wall loudspeakers may face any
+// way.
 namespace plan {
 
 enum class Arrangement {
@@ -38,12 +42,43 @@ enum class Side {
     FarWall,  // on the wall Y = width, facing -Y
 };
 
+// In a room of any shape a wall may face any way: a wall loudspeaker then
+// carries its wall's inward normal, and its side only tells the first wall
+// of an arrangement (NearWall) from the one facing it (FarWall).
 struct Placement {
     QPointF position;
     Side side = Side::Ceiling;
+    // The inward normal (a unit vector) of a wall that faces neither +Y
+    // nor -Y; (0, 0) otherwise.
+    QPointF normal = QPointF();
+
+    // Whether the loudspeaker hangs on a wall that faces neither +Y nor -Y.
+    bool isTurned() const { return side != Side::Ceiling && !normal.isNull(); }
+    // The way the loudspeaker faces on the plane: a unit vector, or
+    // (0, 0) under the ceiling.
+    QPointF facing() const
+    {
+        if (side == Side::Ceiling)
+            return QPointF();
+        if (!normal.isNull())
+            return normal;
+        return QPointF(0.0, side == Side::NearWall ? 1.0 : -1.0);
+    }
 
     bool operator==(const Placement &) const = default;
 };
+
+// A wall loudspeaker at position facing the unit vector facing: NearWall or
+// FarWall without a normal where it faces +Y or -Y exactly, otherwise with
+// the normal and the side given.
+Placement wallPlacement(QPointF position, QPointF facing, Side side = Side::NearWall);
+
+// The placement moved by the frame: from the room's own axes onto its floor
+// (toFloor) or back (toLocal). A wall's normal within 1e-9 of +Y or -Y in
+// the result counts as that wall's, so that a turned rectangle's walls keep
+// the quick paths of the coverage and the level map.
+Placement placementToFloor(const Placement &local, const calc::Axes &axes);
+Placement placementToLocal(const Placement &floor, const calc::Axes &axes);
 
 // The most loudspeakers one plan holds; an arrangement that needs more is
 // not laid out.
@@ -131,4 +166,31 @@ struct Layout {
 // 1 .. MaxLoudspeakers here and nowhere else. Empty for a room without area.
 Layout layOut(Arrangement arrangement, double length, double width, double radius, double count);
 
+// The arrangement for a room of any shape, laid out in its own axes and
+// placed on its floor. The plain rectangle is laid out as above. Otherwise:
+// rows over the axes' rectangle, each position outside the outline moved
+// to the nearest point inside, at least InsideClearance from the walls
+// where the room allows; the grids over the axes' rectangle, their points
+// inside the outline kept, and the grid without gaps then given one
+// loudspeaker more at a time, at the centre of the largest patch of cells
+// left uncovered, until none is; the walls on the longest straight edge,
+// and the second wall on the longest edge facing it (inward normals at
+// least 150 degrees apart; where there is none, the second longest edge),
+// (i + 1/2) edge / count along each, facing the edge's inward normal.
+Layout layOut(Arrangement arrangement, const calc::Shape &shape, double radius, double count);
+
+inline constexpr double InsideClearance = 0.5; // m
+
+// The wall edges the wall arrangements use, in the shape's own frame: the
+// longest edge, and the one facing it (both from corner a to corner b in
+// the direction of rising local X, so that loudspeakers are numbered the
+// same way along both). second is false where the shape has one edge only.
+struct WallEdges {
+    QLineF first;
+    QPointF firstNormal;
+    QLineF second;
+    QPointF secondNormal;
+    bool hasSecond = false;
+};
+WallEdges wallEdges(const calc::Shape &localShape);
 } // namespace plan

@@ -73,6 +73,27 @@ Frame frameFor(Side side, double tiltDeg)
     return frame;
 }
 
+// A wall facing any way is a near wall in coordinates turned so that its
+// normal is +Y: the offset's component across the normal, then along it.
+QPointF turned(QPointF normal, double dx, double dy)
+{
+    return QPointF(dx * normal.y() - dy * normal.x(), dx * normal.x() + dy * normal.y());
+}
+
+// The side whose frame a placement takes (a wall facing any way takes the
+// near wall's, in turned coordinates) and its offset toward a point.
+Side frameSide(const Placement &placement)
+{
+    return placement.isTurned() ? Side::NearWall : placement.side;
+}
+
+QPointF offsetOf(const Placement &placement, QPointF point)
+{
+    const double dx = point.x() - placement.position.x();
+    const double dy = point.y() - placement.position.y();
+    return placement.isTurned() ? turned(placement.normal, dx, dy) : QPointF(dx, dy);
+}
+
 // The smallest magnitude of a number between low and high.
 double nearestToZero(double low, double high)
 {
@@ -279,6 +300,10 @@ struct Tree {
         int first = -1; // the first child; the second follows it
     };
     Frame frame;
+    // Loudspeakers on a wall facing any way: their positions are held
+    // turned (see turned()), and the frame is the near wall's.
+    bool isTurned = false;
+    QPointF normal;
     std::vector<QPointF> points;
     std::vector<Node> nodes;
 
@@ -342,6 +367,11 @@ struct Block {
     double x0, x1, y0, y1; // the box of the cell centres
 };
 
+// The box of a block's cell centres in the coordinates of one tree.
+struct BlockBox {
+    double x0, x1, y0, y1;
+};
+
 class MapComputation {
 public:
     // The table of powers covers the distances of the room's cells from
@@ -353,8 +383,22 @@ public:
                    inputs.length * inputs.length + inputs.width * inputs.width + inputs.dropH * inputs.dropH)
     {
         std::array<std::vector<QPointF>, 3> bySide;
-        for (const Placement &placement : inputs.placements)
-            bySide[int(placement.side)].push_back(placement.position);
+        // Walls facing any way, one group for each normal, in the order
+        // they first come.
+        std::vector<std::pair<QPointF, std::vector<QPointF>>> byNormal;
+        for (const Placement &placement : inputs.placements) {
+            if (!placement.isTurned()) {
+                bySide[int(placement.side)].push_back(placement.position);
+                continue;
+            }
+            auto group = std::find_if(byNormal.begin(), byNormal.end(),
+                                      [&](const auto &g) { return g.first == placement.normal; });
+            if (group == byNormal.end()) {
+                byNormal.emplace_back(placement.normal, std::vector<QPointF>());
+                group = byNormal.end() - 1;
+            }
+            group->second.push_back(turned(placement.normal, placement.position.x(), placement.position.y()));
+        }
         for (int side = 0; side < 3; ++side) {
             if (bySide[side].empty())
                 continue;
@@ -362,19 +406,65 @@ public:
             tree.build(std::move(bySide[side]), frameFor(Side(side), inputs.tiltDeg));
             m_trees.push_back(std::move(tree));
         }
+        for (auto &[normal, points] : byNormal) {
+            Tree tree;
+            tree.build(std::move(points), frameFor(Side::NearWall, inputs.tiltDeg));
+            tree.isTurned = true;
+            tree.normal = normal;
+            m_trees.push_back(std::move(tree));
+            m_anyTurned = true;
+        }
     }
 
     // The power sums of the block's cells, row by row, into sums; returns
     // how many loudspeakers they took.
-    int sumBlock(const Block &block, std::vector<Candidate> &heap, std::vector<double> &sums) const
+    int sumBlock(const Block &block, std::vector<Candidate> &heap, std::vector<double> &sums,
+                 std::vector<BlockBox> &boxes) const
     {
+        return m_anyTurned ? sumBlockOf<true>(block, heap, sums, boxes)
+                           : sumBlockOf<false>(block, heap, sums, boxes);
+    }
+
+    double centreX(int column) const { return (column + 0.5) * m_grid.cellWidth; }
+    double centreY(int row) const { return (row + 0.5) * m_grid.cellHeight; }
+
+private:
+    // sumBlock; Turned: some trees are turned (the quicker code without
+    // them is the same but for the boxes).
+    template <bool Turned>
+    int sumBlockOf(const Block &block, std::vector<Candidate> &heap, std::vector<double> &sums,
+                   std::vector<BlockBox> &boxes) const
+    {
+        // The block's box as each tree sees it: its own, or for a turned
+        // tree the box of its corners turned.
+        if constexpr (Turned)
+            boxes.resize(m_trees.size());
+        for (std::size_t t = 0; Turned && t < m_trees.size(); ++t) {
+            const Tree &tree = m_trees[t];
+            if (!tree.isTurned) {
+                boxes[t] = {block.x0, block.x1, block.y0, block.y1};
+                continue;
+            }
+            BlockBox box{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                         std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+            for (const double x : {block.x0, block.x1}) {
+                for (const double y : {block.y0, block.y1}) {
+                    const QPointF c = turned(tree.normal, x, y);
+                    box.x0 = std::min(box.x0, c.x());
+                    box.x1 = std::max(box.x1, c.x());
+                    box.y0 = std::min(box.y0, c.y());
+                    box.y1 = std::max(box.y1, c.y());
+                }
+            }
+            boxes[t] = box;
+        }
         int taken = 0;
         const int cells = block.columns * block.rows;
         sums.assign(std::size_t(cells), 0.0);
         heap.clear();
         double rest = 0.0;
         for (int t = 0; t < int(m_trees.size()); ++t)
-            push(heap, rest, block, t, 0, -1);
+            push<Turned>(heap, rest, block, boxes, t, 0, -1);
 
         double least = 0.0;
         while (!heap.empty()) {
@@ -393,31 +483,33 @@ public:
             rest -= top.bound;
             const Tree &tree = m_trees[top.tree];
             if (top.point >= 0) {
-                addLoudspeaker(block, tree.frame, tree.points[top.point], sums);
+                if (Turned && tree.isTurned)
+                    addTurned(block, tree, tree.points[top.point], sums);
+                else
+                    addLoudspeaker(block, tree.frame, tree.points[top.point], sums);
                 ++taken;
                 least = *std::min_element(sums.begin(), sums.end());
                 continue;
             }
             const Tree::Node &node = tree.nodes[top.node];
             if (node.first >= 0) {
-                push(heap, rest, block, top.tree, node.first, -1);
-                push(heap, rest, block, top.tree, node.first + 1, -1);
+                push<Turned>(heap, rest, block, boxes, top.tree, node.first, -1);
+                push<Turned>(heap, rest, block, boxes, top.tree, node.first + 1, -1);
             } else {
                 for (int i = node.begin; i < node.end; ++i)
-                    push(heap, rest, block, top.tree, top.node, i);
+                    push<Turned>(heap, rest, block, boxes, top.tree, top.node, i);
             }
         }
         return taken;
     }
 
-    double centreX(int column) const { return (column + 0.5) * m_grid.cellWidth; }
-    double centreY(int row) const { return (row + 0.5) * m_grid.cellHeight; }
-
-private:
-    void push(std::vector<Candidate> &heap, double &rest, const Block &block, int t, int nodeIndex,
-              int point) const
+    template <bool Turned>
+    void push(std::vector<Candidate> &heap, double &rest, const Block &cells,
+              const std::vector<BlockBox> &boxes, int t, int nodeIndex, int point) const
     {
         const Tree &tree = m_trees[t];
+        const BlockBox own{cells.x0, cells.x1, cells.y0, cells.y1};
+        const BlockBox &block = Turned ? boxes[std::size_t(t)] : own;
         double bound = 0.0;
         if (point >= 0) {
             const QPointF at = tree.points[point];
@@ -434,6 +526,19 @@ private:
         rest += bound;
     }
 
+    // A loudspeaker of a turned tree, cell by cell.
+    void addTurned(const Block &block, const Tree &tree, QPointF at, std::vector<double> &sums) const
+    {
+        for (int row = 0; row < block.rows; ++row) {
+            const double y = centreY(block.firstRow + row);
+            for (int column = 0; column < block.columns; ++column) {
+                const QPointF c = turned(tree.normal, centreX(block.firstColumn + column), y);
+                sums[std::size_t(row * block.columns + column)]
+                    += m_beam.gain(c.x() - at.x(), c.y() - at.y(), tree.frame);
+            }
+        }
+    }
+
     void addLoudspeaker(const Block &block, const Frame &frame, QPointF at, std::vector<double> &sums) const
     {
         double dx[BlockCells];
@@ -448,6 +553,7 @@ private:
     CellGrid m_grid;
     PowerTable m_powers;
     std::vector<Tree> m_trees;
+    bool m_anyTurned = false;
 };
 
 int threadCount(int requested)
@@ -468,7 +574,10 @@ bool hasLevelMap(const LevelInputs &inputs)
 {
     const bool horn
         = inputs.mounting == calc::Mounting::RoundHorn || inputs.mounting == calc::Mounting::SquareHorn;
-    if (cellGrid(inputs.length, inputs.width).cells() == 0 || inputs.placements.empty())
+    const bool outline = !inputs.shape.isEmpty() && !inputs.shape.isPlainRectangle();
+    const double length = outline ? inputs.shape.length() : inputs.length;
+    const double width = outline ? inputs.shape.width() : inputs.width;
+    if (cellGrid(length, width).cells() == 0 || inputs.placements.empty())
         return false;
     if (!(finite(inputs.splTotal) && finite(inputs.tiltDeg) && finite(inputs.dropH) && inputs.dropH >= 0.0))
         return false;
@@ -482,10 +591,10 @@ bool hasLevelMap(const LevelInputs &inputs)
 double directivityAt(const LevelInputs &inputs, const Placement &placement, QPointF point)
 {
     const Beam beam(inputs);
-    const double dx = point.x() - placement.position.x();
-    const double dy = point.y() - placement.position.y();
-    const double q = dx * dx + dy * dy + inputs.dropH * inputs.dropH;
-    return 10.0 * std::log10(beam.directivityGain(dx, dy, q, frameFor(placement.side, inputs.tiltDeg)));
+    const QPointF d = offsetOf(placement, point);
+    const double q = d.x() * d.x() + d.y() * d.y() + inputs.dropH * inputs.dropH;
+    return 10.0
+        * std::log10(beam.directivityGain(d.x(), d.y(), q, frameFor(frameSide(placement), inputs.tiltDeg)));
 }
 
 double levelAt(const LevelInputs &inputs, QPointF point)
@@ -497,21 +606,40 @@ double levelAt(const LevelInputs &inputs, QPointF point)
         = {frameFor(Side::Ceiling, inputs.tiltDeg), frameFor(Side::NearWall, inputs.tiltDeg),
            frameFor(Side::FarWall, inputs.tiltDeg)};
     double sum = 0.0;
-    for (const Placement &placement : inputs.placements)
-        sum += beam.gain(point.x() - placement.position.x(), point.y() - placement.position.y(),
-                         frames[int(placement.side)]);
+    for (const Placement &placement : inputs.placements) {
+        const QPointF d = offsetOf(placement, point);
+        sum += beam.gain(d.x(), d.y(), frames[int(frameSide(placement))]);
+    }
     return inputs.splTotal + 10.0 * std::log10(sum);
 }
 
-std::optional<LevelMap> levelMap(const LevelInputs &inputs, const std::atomic<bool> *cancel, int threads)
+namespace {
+
+// The map of inputs in the frame of their cells; inside, where not empty,
+// marks the cells of the floor (the others get no level, NaN).
+std::optional<LevelMap> computeMap(const LevelInputs &inputs, const std::vector<quint8> &inside,
+                                   const std::atomic<bool> *cancel, int threads)
 {
-    if (!hasLevelMap(inputs))
-        return std::nullopt;
     LevelMap map;
     map.grid = cellGrid(inputs.length, inputs.width);
     const CellGrid &grid = map.grid;
     map.levels.assign(std::size_t(grid.cells()), 0.0);
+    map.inside = inside;
     const MapComputation computation(inputs, grid);
+    // Whether a block holds a cell of the floor.
+    const auto onFloor = [&](const Block &block) {
+        if (inside.empty())
+            return true;
+        for (int row = 0; row < block.rows; ++row) {
+            const quint8 *line = inside.data() + std::size_t(block.firstRow + row) * grid.columns;
+            for (int column = 0; column < block.columns; ++column) {
+                if (line[block.firstColumn + column])
+                    return true;
+            }
+        }
+        return false;
+    };
+    std::atomic<qint64> computedCells{0};
 
     const int blockRows = (grid.rows + BlockCells - 1) / BlockCells;
     std::atomic<int> nextBlockRow{0};
@@ -522,7 +650,9 @@ std::optional<LevelMap> levelMap(const LevelInputs &inputs, const std::atomic<bo
     auto work = [&] {
         std::vector<Candidate> heap;
         std::vector<double> sums;
+        std::vector<BlockBox> boxes;
         qint64 taken = 0;
+        qint64 computed = 0;
         for (int blockRow = nextBlockRow++; blockRow < blockRows && !stopped(); blockRow = nextBlockRow++) {
             Block block{};
             block.firstRow = blockRow * BlockCells;
@@ -534,10 +664,18 @@ std::optional<LevelMap> levelMap(const LevelInputs &inputs, const std::atomic<bo
                 block.columns = std::min(BlockCells, grid.columns - first);
                 block.x0 = computation.centreX(first);
                 block.x1 = computation.centreX(first + block.columns - 1);
-                taken += qint64(computation.sumBlock(block, heap, sums)) * block.columns * block.rows;
+                if (!inside.empty() && !onFloor(block)) {
+                    for (int row = 0; row < block.rows; ++row)
+                        std::fill_n(map.levels.data() + std::size_t(block.firstRow + row) * grid.columns
+                                        + first,
+                                    block.columns, std::numeric_limits<double>::quiet_NaN());
+                    continue;
+                }
+                computed += block.columns * block.rows;
+                taken += qint64(computation.sumBlock(block, heap, sums, boxes)) * block.columns * block.rows;
                 for (int row = 0; row < block.rows; ++row) {
-                    double *out
-                        = map.levels.data() + std::size_t(block.firstRow + row) * grid.columns + first;
+                    const std::size_t start = std::size_t(block.firstRow + row) * grid.columns + first;
+                    double *out = map.levels.data() + start;
                     for (int column = 0; column < block.columns; ++column) {
                         const double level = inputs.splTotal
                             + TenOverLn10 * std::log(sums[std::size_t(row * block.columns + column)]);
@@ -545,10 +683,17 @@ std::optional<LevelMap> levelMap(const LevelInputs &inputs, const std::atomic<bo
                             failed = true;
                         out[column] = level;
                     }
+                    if (!inside.empty()) {
+                        for (int column = 0; column < block.columns; ++column) {
+                            if (!inside[start + std::size_t(column)])
+                                out[column] = std::numeric_limits<double>::quiet_NaN();
+                        }
+                    }
                 }
             }
         }
         terms += taken;
+        computedCells += computed;
     };
 
     // The calling thread takes its share too; a thread the system cannot
@@ -568,7 +713,39 @@ std::optional<LevelMap> levelMap(const LevelInputs &inputs, const std::atomic<bo
         helper.join();
     if (stopped())
         return std::nullopt;
-    map.termsPerCell = double(terms.load()) / double(grid.cells());
+    map.termsPerCell = double(terms.load()) / double(std::max<qint64>(1, computedCells.load()));
+    return map;
+}
+
+bool shaped(const LevelInputs &inputs)
+{
+    return !inputs.shape.isEmpty() && !inputs.shape.isPlainRectangle();
+}
+
+} // namespace
+
+std::optional<LevelMap> levelMap(const LevelInputs &inputs, const std::atomic<bool> *cancel, int threads)
+{
+    if (!hasLevelMap(inputs))
+        return std::nullopt;
+    if (!shaped(inputs))
+        return computeMap(inputs, {}, cancel, threads);
+    // A room of any shape: the cells of its axes' rectangle in its own
+    // frame, the loudspeakers moved into it.
+    const calc::Axes &axes = inputs.shape.axes();
+    LevelInputs local = inputs;
+    local.shape = calc::Shape();
+    local.length = inputs.shape.length();
+    local.width = inputs.shape.width();
+    for (Placement &placement : local.placements)
+        placement = placementToLocal(placement, axes);
+    const calc::Shape localShape = inputs.shape.inLocalFrame();
+    std::optional<LevelMap> map
+        = computeMap(local, insideCells(cellGrid(local.length, local.width), localShape), cancel, threads);
+    if (map) {
+        map->shaped = true;
+        map->axes = axes;
+    }
     return map;
 }
 
@@ -577,6 +754,32 @@ LevelSummary summarize(const LevelMap &map, double requiredLevel)
     LevelSummary summary;
     if (map.levels.empty())
         return summary;
+    if (!map.inside.empty()) {
+        // Only the cells of the floor count.
+        double lowest = std::numeric_limits<double>::infinity();
+        double highest = -lowest;
+        qint64 cells = 0;
+        qint64 loudEnough = 0;
+        qint64 tooLoud = 0;
+        for (std::size_t i = 0; i < map.levels.size(); ++i) {
+            if (!map.inside[i])
+                continue;
+            const double level = map.levels[i];
+            lowest = std::min(lowest, level);
+            highest = std::max(highest, level);
+            ++cells;
+            loudEnough += level >= requiredLevel ? 1 : 0;
+            tooLoud += level > LoudestAllowed ? 1 : 0;
+        }
+        if (cells == 0)
+            return summary;
+        summary.lowest = lowest;
+        summary.highest = highest;
+        summary.spread = highest - lowest;
+        summary.requiredShare = 100.0 * double(loudEnough) / double(cells);
+        summary.tooLoudShare = 100.0 * double(tooLoud) / double(cells);
+        return summary;
+    }
     const auto [lowest, highest] = std::minmax_element(map.levels.begin(), map.levels.end());
     summary.lowest = *lowest;
     summary.highest = *highest;
@@ -634,6 +837,9 @@ std::vector<QLineF> contourSegments(const LevelMap &map, double level)
             }
             if (pattern == 0 || pattern == 15)
                 continue;
+            // A square with a corner off the floor (no level) draws no line.
+            if (std::isnan(value[0] + value[1] + value[2] + value[3]))
+                continue;
             const int *sides = Sides[pattern];
             if (pattern == 5 || pattern == 10) {
                 // Corners 0 and 2 face 1 and 3 across the square: the mean
@@ -652,8 +858,13 @@ std::vector<QLineF> contourSegments(const LevelMap &map, double level)
                 const QPointF pb = map.cellCentre(column + CornerColumn[b], row + CornerRow[b]);
                 return pa + t * (pb - pa);
             };
-            for (int i = 0; i < 4 && sides[i] >= 0; i += 2)
-                segments.emplace_back(crossing(sides[i]), crossing(sides[i + 1]));
+            for (int i = 0; i < 4 && sides[i] >= 0; i += 2) {
+                if (map.shaped)
+                    segments.emplace_back(map.axes.toFloor(crossing(sides[i])),
+                                          map.axes.toFloor(crossing(sides[i + 1])));
+                else
+                    segments.emplace_back(crossing(sides[i]), crossing(sides[i + 1]));
+            }
         }
     }
     return segments;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calc/calcstate.h"
+#include "calc/shape.h"
 #include "floorcoverage.h"
 #include "layout.h"
 
@@ -47,6 +48,11 @@ struct LevelInputs {
     // Where each loudspeaker hangs; its side decides which way it points
     // (a Ceiling placement points down whatever the mounting).
     std::vector<Placement> placements;
+    // A room of any shape (not the plain rectangle): the map covers the
+    // rectangle of its axes in its own frame instead of length x width,
+    // the placements given on its floor; cells outside the outline get no
+    // level.
+    calc::Shape shape;
 };
 
 // Whether the inputs describe a map: a room with cells, at least one
@@ -65,7 +71,12 @@ double directivityAt(const LevelInputs &inputs, const Placement &placement, QPoi
 // The level at the centre of every cell of cellGrid(length, width).
 struct LevelMap {
     CellGrid grid;
-    std::vector<double> levels; // dB, row by row from Y = 0, each row from X = 0
+    std::vector<double> levels; // dB, row by row from Y = 0, each row from X = 0; NaN off the floor
+    // A room of any shape: the cells lie in its own axes, and inside marks
+    // those of its floor (1) among the cells of the axes' rectangle.
+    bool shaped = false;
+    calc::Axes axes;
+    std::vector<quint8> inside;
     // How many loudspeakers a cell's sum took on average; the rest were
     // left out as too far to matter.
     double termsPerCell = 0.0;
@@ -107,7 +118,7 @@ struct LevelSummary {
     double tooLoudShare = 0.0;  // F: cells above LoudestAllowed, per cent
 };
 
-// The figures of a map with at least one cell.
+// The figures of a map with at least one cell, over the cells of the floor.
 LevelSummary summarize(const LevelMap &map, double requiredLevel);
 
 // "Уровень звука: от A до B дБ, разброс C дБ. Не ниже D дБ: E % площади.

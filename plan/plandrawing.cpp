@@ -2,11 +2,13 @@
 
 #include "calc/numberformat.h"
 #include "plantexts.h"
+#include "zoneoutline.h"
 
 #include <QAccessible>
 #include <QFontMetricsF>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -120,14 +122,19 @@ Margins marginsFor(double textHeight, double unit)
 // wall Y = 0 at the bottom of the room.
 QTransform deviceTransform(const PlanFrame &frame)
 {
-    return QTransform(frame.scale, 0.0, 0.0, -frame.scale, frame.room.left(), frame.room.bottom());
+    return QTransform(frame.scale, 0.0, 0.0, -frame.scale,
+                      frame.room.left() - frame.floor.left() * frame.scale,
+                      frame.room.bottom() + frame.floor.top() * frame.scale);
 }
 
 // The marker of a loudspeaker at `at` on the device: a dot under the
 // ceiling, a box inside the room on the wall.
-QRectF markerBox(QPointF at, Side side, double radius)
+QRectF markerBox(QPointF at, const Placement &placement, double radius)
 {
-    switch (side) {
+    // On a wall facing any way: a square about the point.
+    if (placement.isTurned())
+        return QRectF(at.x() - radius, at.y() - radius, 2.0 * radius, 2.0 * radius);
+    switch (placement.side) {
     case Side::Ceiling: break;
     case Side::NearWall: return QRectF(at.x() - radius, at.y() - radius, 2.0 * radius, radius);
     case Side::FarWall: return QRectF(at.x() - radius, at.y(), 2.0 * radius, radius);
@@ -203,9 +210,23 @@ QString metres(double value, QChar decimalPoint)
     return calc::formatTrimmed(value, 2, decimalPoint) + text::UnitSpace + QStringLiteral("м");
 }
 
+// The room's sides as the dimensions give them: the rectangle's length and
+// width, or the extent of an outline along the floor's X and Y.
+double lengthShown(const PlanScene &scene)
+{
+    const calc::Shape shape = scene.figures.roomShape();
+    return shape.isPlainRectangle() ? scene.figures.roomL : shape.bounds().width();
+}
+
+double widthShown(const PlanScene &scene)
+{
+    const calc::Shape shape = scene.figures.roomShape();
+    return shape.isPlainRectangle() ? scene.figures.roomW : shape.bounds().height();
+}
+
 QString widthLabel(const PlanScene &scene)
 {
-    return metres(scene.figures.roomW, scene.figures.decimalPoint);
+    return metres(widthShown(scene), scene.figures.decimalPoint);
 }
 
 // One painting of the plan: the painter, the scene, where the room lies on
@@ -219,6 +240,27 @@ struct Painting {
     QFont labelFont;
     QFontMetricsF metrics;
     PlanMarkers markers;
+    // The floor: the rectangle, or an outline drawn as it lies.
+    calc::Shape shape = scene.figures.roomShape();
+    bool outlined = !shape.isPlainRectangle();
+
+    // The outline on the device.
+    QPainterPath outlinePath() const
+    {
+        QPainterPath path;
+        path.addPolygon(
+            toDevice.map(QPolygonF(QList<QPointF>(shape.outline().begin(), shape.outline().end()))));
+        path.closeSubpath();
+        return path;
+    }
+    // Clips the painter to the floor: the room's box, or its outline.
+    void clipToFloor()
+    {
+        if (outlined)
+            painter.setClipPath(outlinePath());
+        else
+            painter.setClipRect(room());
+    }
 
     // Screen pixels on the device.
     double px(double screenPixels) const { return screenPixels * frame.unit; }
@@ -236,6 +278,11 @@ void drawZone(QPainter &painter, const ZoneForm &form, const Placement &placemen
 {
     const QPointF at = placement.position;
     const double facing = placement.side == Side::FarWall ? -1.0 : 1.0;
+    if (placement.isTurned() && form.shape != ZoneShape::Disc) {
+        // A wall facing any way: the zone's outline turned onto it.
+        painter.drawPolygon(toDevice.map(wholeZone(form, placement)));
+        return;
+    }
     switch (form.shape) {
     case ZoneShape::None: return;
     case ZoneShape::Disc:
@@ -299,7 +346,23 @@ void paintFloor(Painting &p)
         return;
     p.painter.save();
     p.painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    p.painter.drawImage(p.room(), level ? level->image : p.scene.floorImage);
+    const QImage &image = level ? level->image : p.scene.floorImage;
+    if (!p.outlined) {
+        p.painter.drawImage(p.room(), image);
+        p.painter.restore();
+        return;
+    }
+    // The cells lie in the room's own axes: the image from its top row
+    // (local Y = width) turned onto the floor, clipped to the outline.
+    const calc::Axes &axes = p.shape.axes();
+    const QTransform toFloor(axes.along.x(), axes.along.y(), axes.across.x(), axes.across.y(),
+                             axes.origin.x(), axes.origin.y());
+    const QTransform fromImage
+        = QTransform::fromScale(axes.length / image.width(), -axes.width / image.height())
+        * QTransform::fromTranslate(0.0, axes.width);
+    p.painter.setClipPath(p.outlinePath());
+    p.painter.setTransform(fromImage * toFloor * p.toDevice, true);
+    p.painter.drawImage(QPointF(0.0, 0.0), image);
     p.painter.restore();
 }
 
@@ -311,7 +374,7 @@ void paintContours(Painting &p)
     if (!level || !level->computed)
         return;
     p.painter.save();
-    p.painter.setClipRect(p.room());
+    p.clipToFloor();
     for (const auto &[lines, style] :
          {std::pair{&level->requiredContour, Qt::SolidLine}, std::pair{&level->loudContour, Qt::DashLine}}) {
         QVector<QLineF> mapped;
@@ -335,14 +398,29 @@ void paintGrid(Painting &p)
     const QRectF room = p.room();
     const double scale = p.frame.scale;
     QVector<QLineF> lines;
-    for (double x = step; x < p.scene.figures.roomL - WallSlack; x += step)
-        lines << QLineF(room.left() + x * scale, room.top(), room.left() + x * scale, room.bottom());
-    for (double y = step; y < p.scene.figures.roomW - WallSlack; y += step)
-        lines << QLineF(room.left(), room.bottom() - y * scale, room.right(), room.bottom() - y * scale);
+    if (p.outlined) {
+        // Whole metres of the floor's coordinates, inside the outline.
+        const QRectF floor = p.frame.floor;
+        for (double x = std::floor(floor.left() / step + 1.0) * step; x < floor.right() - WallSlack;
+             x += step)
+            lines << p.toDevice.map(QLineF(x, floor.top(), x, floor.bottom()));
+        for (double y = std::floor(floor.top() / step + 1.0) * step; y < floor.bottom() - WallSlack;
+             y += step)
+            lines << p.toDevice.map(QLineF(floor.left(), y, floor.right(), y));
+        p.painter.save();
+        p.painter.setClipPath(p.outlinePath());
+    } else {
+        for (double x = step; x < p.scene.figures.roomL - WallSlack; x += step)
+            lines << QLineF(room.left() + x * scale, room.top(), room.left() + x * scale, room.bottom());
+        for (double y = step; y < p.scene.figures.roomW - WallSlack; y += step)
+            lines << QLineF(room.left(), room.bottom() - y * scale, room.right(), room.bottom() - y * scale);
+    }
     QPen pen(GridLine, p.px(InkWidth));
     pen.setCosmetic(true);
     p.painter.setPen(pen);
     p.painter.drawLines(lines);
+    if (p.outlined)
+        p.painter.restore();
 }
 
 // The zones, cut to the room; fainter where they crowd, left out where
@@ -353,7 +431,7 @@ void paintZones(Painting &p)
         || p.frame.zonesLeftOut())
         return;
     p.painter.save();
-    p.painter.setClipRect(p.room());
+    p.clipToFloor();
     QColor line = ZoneLine;
     if (p.pitch() < p.px(FaintZonePitch))
         line.setAlpha(FaintZoneAlpha);
@@ -370,7 +448,10 @@ void paintWalls(Painting &p)
 {
     p.painter.setPen(QPen(Ink, p.px(WallWidth)));
     p.painter.setBrush(Qt::NoBrush);
-    p.painter.drawRect(p.room());
+    if (p.outlined)
+        p.painter.drawPath(p.outlinePath());
+    else
+        p.painter.drawRect(p.room());
 }
 
 // The loudspeakers' markers, as planMarkers chose them; outlined in white
@@ -419,7 +500,7 @@ void paintDimensions(Painting &p)
     p.painter.drawText(QRectF(room.left() - overhang, topLine - gap / 2.0 - textHeight,
                               room.width() + 2.0 * overhang, textHeight),
                        Qt::AlignHCenter | Qt::AlignBottom,
-                       metres(p.scene.figures.roomL, p.scene.figures.decimalPoint));
+                       metres(lengthShown(p.scene), p.scene.figures.decimalPoint));
     const double leftLine = room.left() - 1.5 * gap;
     drawDimension(p.painter, QPointF(leftLine, room.top()), QPointF(leftLine, room.bottom()), p.px(Tick));
     if (p.frame.widthAcross) {
@@ -435,7 +516,10 @@ void paintDimensions(Painting &p)
         QRectF(-room.height() / 2.0 - overhang, -textHeight, room.height() + 2.0 * overhang, textHeight),
         Qt::AlignHCenter | Qt::AlignBottom, widthLabel(p.scene));
     p.painter.restore();
-    // The origin of the coordinates at the corner X = 0, Y = 0.
+    // The origin of the coordinates at the corner X = 0, Y = 0 (an outline
+    // lies elsewhere on its floor).
+    if (p.outlined)
+        return;
     p.painter.drawText(QRectF(room.left() - 2.0 * gap - textHeight, room.bottom(),
                               2.0 * gap + textHeight - p.px(InkWidth), textHeight),
                        Qt::AlignRight | Qt::AlignTop, QStringLiteral("0"));
@@ -485,7 +569,7 @@ void paintLegend(Painting &p, double barEnd)
     const FloorCoverage &coverage = p.scene.coverage;
     if (!p.scene.showsLevel() && coverage.coveredCells > 0)
         entries.push_back({CoveredFloor, text::Covered});
-    if (!p.scene.showsLevel() && coverage.coveredCells < coverage.grid.cells())
+    if (!p.scene.showsLevel() && coverage.coveredCells < coverage.cellsOfFloor())
         entries.push_back({UncoveredFloor, text::Uncovered});
     double legendWidth = 0.0;
     for (const Entry &entry : entries)
@@ -628,7 +712,7 @@ PlanMarkers planMarkers(const PlanScene &scene, const PlanFrame &frame)
     markers.radius = std::clamp(pitch * MarkerShare, MinMarker * frame.unit, MaxMarker * frame.unit);
     const auto draw = [&](std::size_t i, QPointF at) {
         markers.drawn.push_back(i);
-        markers.boxes.push_back(markerBox(at, placements[i].side, markers.radius));
+        markers.boxes.push_back(markerBox(at, placements[i], markers.radius));
     };
     if (pitch >= spacing) {
         markers.drawn.reserve(placements.size());
@@ -728,8 +812,8 @@ std::vector<PlacedNumber> planNumbers(const PlanScene &scene, const PlanFrame &f
         const std::size_t loudspeaker = markers.drawn[i];
         const double w
             = metrics.horizontalAdvance(QString::number(loudspeaker + 1)) + 2.0 * NumberPadAlong * unit;
-        spots.push_back({markers.boxes[i], QSizeF(w, height),
-                         scene.layout.placements[loudspeaker].side == Side::FarWall});
+        spots.push_back(
+            {markers.boxes[i], QSizeF(w, height), scene.layout.placements[loudspeaker].facing().y() < 0.0});
     }
     // Inside the room, half a unit beyond its walls at most.
     const QRectF inside = frame.room.adjusted(-0.5 * unit, -0.5 * unit, 0.5 * unit, 0.5 * unit);
@@ -754,8 +838,11 @@ PlanFrame planFrame(const QRectF &target, const PlanScene &scene, const QPaintDe
         frame.legendWidth = levelLegendWidth(scene, metrics, frame.unit);
         m.right += frame.legendWidth;
     }
-    const double length = scene.figures.roomL;
-    const double width = scene.figures.roomW;
+    const calc::Shape shape = scene.figures.roomShape();
+    frame.floor = shape.isPlainRectangle() ? QRectF(0.0, 0.0, scene.figures.roomL, scene.figures.roomW)
+                                           : shape.bounds();
+    const double length = frame.floor.width();
+    const double width = frame.floor.height();
     const auto place = [&] {
         const QRectF free = target.adjusted(m.left, m.top, -m.right, -m.bottom);
         frame.scale = std::max(0.0, std::min(free.width() / length, free.height() / width));

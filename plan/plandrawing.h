@@ -22,6 +22,7 @@ namespace plan {
 // its own proportions.
 struct PlanFrame {
     QRectF room;        // the room on the device; empty for a room without area
+    QRectF floor;       // the room's floor in metres: its outline's bounds on the floor's coordinates
     double scale = 0.0; // device pixels per metre
     double unit = 1.0;  // device pixels per screen pixel (at 96 dpi)
     // The width is written across, left of the room, where the room is too

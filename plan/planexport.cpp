@@ -53,6 +53,8 @@ DxfPlan dxfPlan(const PlanScene &scene, const QString &caption)
     plan.title = caption;
     plan.length = scene.figures.roomL;
     plan.width = scene.figures.roomW;
+    if (const calc::Shape shape = scene.figures.roomShape(); !shape.isPlainRectangle())
+        plan.shape = shape;
     plan.placements = scene.layout.placements;
     plan.zone = scene.zone;
     plan.decimalPoint = scene.figures.decimalPoint;
@@ -77,8 +79,9 @@ QSize drawingSize(const PlanScene &scene)
     const PlanFrame tall = planFrame(QRectF(0, 0, LongerImageSide, big), scene, probe);
     const double marginX = LongerImageSide - tall.room.width();
     const double marginY = LongerImageSide - wide.room.height();
-    const double length = scene.figures.roomL;
-    const double width = scene.figures.roomW;
+    const calc::Shape shape = scene.figures.roomShape();
+    const double length = shape.isPlainRectangle() ? scene.figures.roomL : shape.bounds().width();
+    const double width = shape.isPlainRectangle() ? scene.figures.roomW : shape.bounds().height();
     if (length >= width) {
         const double height = (LongerImageSide - marginX) * width / length + marginY;
         return QSize(LongerImageSide,

@@ -12,6 +12,7 @@ PlanFigures figuresOf(const calc::CompletedCalculation &calculation)
     f.roomL = state.roomL;
     f.roomW = state.roomW;
     f.roomArea = state.roomArea;
+    f.shape = calc::Shape::rectangle(state.roomL, state.roomW);
     f.count = state.count;
     f.splTotal = state.splTotal;
     f.range = state.range;

@@ -2,6 +2,7 @@
 
 #include "calc/calcstate.h"
 #include "calc/completedcalculation.h"
+#include "calc/shape.h"
 
 #include <QChar>
 #include <QString>
@@ -19,6 +20,13 @@ struct PlanFigures {
     double roomL = 0.0;    // room length, along X
     double roomW = 0.0;    // room width, along Y
     double roomArea = 0.0; // room area as the calculation took it, m²
+    // The room's floor: the rectangle roomL x roomW at the origin, or an
+    // outline on its floor's coordinates. Empty: the rectangle.
+    calc::Shape shape;
+
+    // The floor the plan is drawn on: shape, or the rectangle where it is
+    // empty.
+    calc::Shape roomShape() const { return shape.isEmpty() ? calc::Shape::rectangle(roomL, roomW) : shape; }
 
     double count = 0.0;    // loudspeakers needed
     double splTotal = 0.0; // total sound pressure, dB

@@ -2,6 +2,7 @@
 
 #include "plantexts.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace plan {
@@ -24,8 +25,11 @@ QString PlanScene::limitNote() const
     if (layout.tooMany || layout.limited())
         return limitLine(arrangement, layout.needed.count, layout.needed.atLeast, loudspeakers(),
                          figures.decimalPoint);
-    if (layout.placements.empty())
+    if (layout.placements.empty()) {
+        if (isGrid(arrangement) && coverage.shaped && std::isfinite(figures.radius) && figures.radius > 0.0)
+            return noGridPointLine(arrangement);
         return noZoneLine(arrangement);
+    }
     return QString();
 }
 
@@ -34,9 +38,10 @@ PlanScene buildScene(const PlanFigures &figures, Arrangement arrangement, double
     PlanScene scene;
     scene.figures = figures;
     scene.arrangement = arrangement;
-    scene.layout = layOut(arrangement, figures.roomL, figures.roomW, figures.radius, count);
+    const calc::Shape shape = figures.roomShape();
+    scene.layout = layOut(arrangement, shape, figures.radius, count);
     scene.zone = zoneForm(figures);
-    scene.coverage = floorCoverage(figures.roomL, figures.roomW, scene.zone, scene.layout.placements);
+    scene.coverage = floorCoverage(shape, scene.zone, scene.layout.placements);
     scene.floorImage = floorImage(scene.coverage);
     return scene;
 }
@@ -49,7 +54,10 @@ QImage floorImage(const FloorCoverage &coverage)
     QImage image(grid.columns, grid.rows, QImage::Format_Indexed8);
     if (image.isNull())
         return image;
-    image.setColorTable({UncoveredFloor.rgb(), CoveredFloor.rgb()});
+    if (coverage.shaped)
+        image.setColorTable({UncoveredFloor.rgb(), CoveredFloor.rgb(), qRgba(0, 0, 0, 0)});
+    else
+        image.setColorTable({UncoveredFloor.rgb(), CoveredFloor.rgb()});
     for (int row = 0; row < grid.rows; ++row) {
         const quint8 *cells = coverage.covered.data() + std::size_t(row) * grid.columns;
         std::memcpy(image.scanLine(grid.rows - 1 - row), cells, std::size_t(grid.columns));
@@ -69,11 +77,17 @@ QImage levelImage(const LevelMap &map, const LevelScale &scale)
     QList<QRgb> colours;
     for (const LegendStep &step : legendSteps(scale))
         colours << step.colour.rgb();
+    // Cells off the floor of a room of any shape: see-through.
+    const uchar offFloor = uchar(colours.size());
+    if (map.shaped)
+        colours << qRgba(0, 0, 0, 0);
     image.setColorTable(colours);
     for (int row = 0; row < grid.rows; ++row) {
         uchar *line = image.scanLine(grid.rows - 1 - row);
-        for (int column = 0; column < grid.columns; ++column)
-            line[column] = uchar(bandOf(scale, map.at(column, row)));
+        for (int column = 0; column < grid.columns; ++column) {
+            const double level = map.at(column, row);
+            line[column] = map.shaped && std::isnan(level) ? offFloor : uchar(bandOf(scale, level));
+        }
     }
     return image;
 }
@@ -92,6 +106,8 @@ LevelInputs levelInputs(const PlanFigures &figures, const std::vector<Placement>
     inputs.length = figures.roomL;
     inputs.width = figures.roomW;
     inputs.placements = placements;
+    if (const calc::Shape shape = figures.roomShape(); !shape.isPlainRectangle())
+        inputs.shape = shape;
     return inputs;
 }
 

@@ -76,6 +76,13 @@ QString noZoneLine(Arrangement arrangement)
         .arg(arrangementName(arrangement));
 }
 
+QString noGridPointLine(Arrangement arrangement)
+{
+    return QStringLiteral(
+               "Ни один узел сетки расстановки «%1» не попадает в контур помещения; план не построен")
+        .arg(arrangementName(arrangement));
+}
+
 QString countCorrectedLine(qint64 typed, int used)
 {
     return QStringLiteral("Введено %1, а план вмещает от 1 до %2 громкоговорителей; на плане %3")

@@ -106,6 +106,10 @@ QString limitLine(Arrangement arrangement, double needed, bool atLeast, qsizetyp
 // The note when a grid has no zone to space its loudspeakers by: "Для
 // расстановки «край к краю» нужен радиус зоны больше нуля; план не построен".
 QString noZoneLine(Arrangement arrangement);
+// A grid none of whose points falls inside the outline of a room of any
+// shape: "Ни один узел сетки расстановки «…» не попадает в контур
+// помещения; план не построен".
+QString noGridPointLine(Arrangement arrangement);
 
 // The note when a typed count lies outside what a plan takes: "Введено
 // 100001, а план вмещает от 1 до 100000 громкоговорителей; на плане

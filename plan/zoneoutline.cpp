@@ -20,11 +20,19 @@ int chordsFor(double radius, double angle)
     return int(std::max(1.0, chords));
 }
 
-// The zone whole, uncut, in plan metres.
+} // namespace
+
 QPolygonF wholeZone(const ZoneForm &form, const Placement &placement)
 {
     const QPointF at = placement.position;
     const double facing = placement.side == Side::FarWall ? -1.0 : 1.0;
+    // A point t in front of the wall and s along it.
+    const QPointF normal = placement.normal;
+    const QPointF along(normal.y(), -normal.x());
+    const bool turned = placement.isTurned();
+    const auto point = [&](double t, double s) {
+        return turned ? at + t * normal + s * along : QPointF(at.x() + s, at.y() + facing * t);
+    };
     QPolygonF outline;
     switch (form.shape) {
     case ZoneShape::None: break;
@@ -42,8 +50,7 @@ QPolygonF wholeZone(const ZoneForm &form, const Placement &placement)
         outline << at;
         for (int i = 0; i <= chords; ++i) {
             const double angle = -form.halfAngle + 2.0 * form.halfAngle * i / chords;
-            outline << QPointF(at.x() + form.radius * std::sin(angle),
-                               at.y() + facing * form.radius * std::cos(angle));
+            outline << point(form.radius * std::cos(angle), form.radius * std::sin(angle));
         }
         break;
     }
@@ -53,16 +60,14 @@ QPolygonF wholeZone(const ZoneForm &form, const Placement &placement)
         const int chords = chordsFor(std::max(form.halfAlong, semiAcross), FullTurn);
         for (int i = 0; i < chords; ++i) {
             const double angle = FullTurn * i / chords;
-            outline << QPointF(at.x() + form.halfAlong * std::cos(angle),
-                               at.y() + facing * (centre + semiAcross * std::sin(angle)));
+            outline << point(centre + semiAcross * std::sin(angle), form.halfAlong * std::cos(angle));
         }
         break;
     }
     case ZoneShape::Trapezium: {
-        const double nearY = at.y() + facing * form.nearDistance;
-        const double farY = at.y() + facing * form.farDistance;
-        outline << QPointF(at.x() - form.nearHalfWidth, nearY) << QPointF(at.x() + form.nearHalfWidth, nearY)
-                << QPointF(at.x() + form.farHalfWidth, farY) << QPointF(at.x() - form.farHalfWidth, farY);
+        outline << point(form.nearDistance, -form.nearHalfWidth)
+                << point(form.nearDistance, form.nearHalfWidth) << point(form.farDistance, form.farHalfWidth)
+                << point(form.farDistance, -form.farHalfWidth);
         break;
     }
     }
@@ -70,8 +75,6 @@ QPolygonF wholeZone(const ZoneForm &form, const Placement &placement)
         outline << outline.first();
     return outline;
 }
-
-} // namespace
 
 QPolygonF zoneOutline(const ZoneForm &form, const Placement &placement, double length, double width)
 {
@@ -99,6 +102,47 @@ bool zoneInsideRoom(const ZoneForm &form, const Placement &placement, double len
                                                         : wholeZone(form, placement).boundingRect();
     return bounds.left() >= 0.0 && bounds.top() >= 0.0 && bounds.right() <= length
         && bounds.bottom() <= width;
+}
+
+QPolygonF zoneOutline(const ZoneForm &form, const Placement &placement, const calc::Shape &shape)
+{
+    if (shape.isPlainRectangle() || shape.isEmpty())
+        return zoneOutline(form, placement, shape.length(), shape.width());
+    if (zoneBounds(form, placement).isEmpty())
+        return QPolygonF();
+    const QPolygonF whole = wholeZone(form, placement);
+    if (zoneInsideRoom(form, placement, shape))
+        return whole;
+    const QPolygonF room(QList<QPointF>(shape.outline().begin(), shape.outline().end()));
+    QPolygonF cut = whole.intersected(room);
+    if (cut.size() < 4)
+        return QPolygonF();
+    if (!cut.isClosed())
+        cut << cut.first();
+    return cut;
+}
+
+bool zoneInsideRoom(const ZoneForm &form, const Placement &placement, const calc::Shape &shape)
+{
+    if (shape.isPlainRectangle() || shape.isEmpty())
+        return zoneInsideRoom(form, placement, shape.length(), shape.width());
+    if (zoneBounds(form, placement).isEmpty())
+        return false;
+    if (form.shape == ZoneShape::Disc)
+        return shape.contains(placement.position)
+            && shape.distanceToOutline(placement.position) >= form.radius;
+    // Every corner of the zone inside, and no corner of the room inside
+    // the zone.
+    const QPolygonF whole = wholeZone(form, placement);
+    for (const QPointF &corner : whole) {
+        if (!shape.contains(corner))
+            return false;
+    }
+    for (const QPointF &corner : shape.outline()) {
+        if (whole.containsPoint(corner, Qt::OddEvenFill))
+            return false;
+    }
+    return true;
 }
 
 } // namespace plan

@@ -3,6 +3,8 @@
 #include "layout.h"
 #include "zones.h"
 
+#include "calc/shape.h"
+
 #include <QPolygonF>
 
 // The outline of a loudspeaker's zone on the plan, cut to the room as the
@@ -21,5 +23,13 @@ QPolygonF zoneOutline(const ZoneForm &form, const Placement &placement, double l
 // Whether the whole zone lies inside the room, walls included, so that it
 // needs no cutting.
 bool zoneInsideRoom(const ZoneForm &form, const Placement &placement, double length, double width);
+
+// The same for a room of any shape, the zone and the outline on its floor:
+// the plain rectangle as above, otherwise cut to the outline.
+QPolygonF zoneOutline(const ZoneForm &form, const Placement &placement, const calc::Shape &shape);
+bool zoneInsideRoom(const ZoneForm &form, const Placement &placement, const calc::Shape &shape);
+
+// The zone whole, uncut, as a closed polygon in plan metres.
+QPolygonF wholeZone(const ZoneForm &form, const Placement &placement);
 
 } // namespace plan

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace plan {
 
@@ -95,6 +96,87 @@ double horizontal(double slant, double dropH)
     return squared > 0.0 ? std::sqrt(squared) : 0.0;
 }
 
+// The stretch of X where a * X + b <= 0, intersected into [low, high].
+void keepWhere(double a, double b, double &low, double &high)
+{
+    if (a > 0.0)
+        high = std::min(high, -b / a);
+    else if (a < 0.0)
+        low = std::max(low, -b / a);
+    else if (b > 0.0)
+        high = -std::numeric_limits<double>::infinity();
+}
+
+// The stretch of a zone in front of a wall facing any way, along the line
+// Y = y: with X = x - the loudspeaker's x, the distance in front of the wall
+// is t = fx X + t0 and the distance along it s = fy X + s0; every bound of
+// the zone is a half-plane in (t, s) or, for the ellipse and the circle of
+// the sector, a quadratic, each an interval of X.
+bool wallSpan(const ZoneForm &form, const Placement &placement, double y, double &left, double &right)
+{
+    const QPointF f = placement.normal;
+    const double dy = y - placement.position.y();
+    const double fx = f.x();
+    const double t0 = f.y() * dy;
+    const double sx = f.y();
+    const double s0 = -f.x() * dy;
+    double low = -std::numeric_limits<double>::infinity();
+    double high = std::numeric_limits<double>::infinity();
+    // (a X + b)^2 + (c X + d)^2 <= 1.
+    const auto keepInside = [&](double a, double b, double c, double d) {
+        const double qa = a * a + c * c;
+        const double qb = 2.0 * (a * b + c * d);
+        const double qc = b * b + d * d - 1.0;
+        const double disc = qb * qb - 4.0 * qa * qc;
+        if (!(qa > 0.0) || disc < 0.0) {
+            high = -std::numeric_limits<double>::infinity();
+            return;
+        }
+        const double root = std::sqrt(disc);
+        low = std::max(low, (-qb - root) / (2.0 * qa));
+        high = std::min(high, (-qb + root) / (2.0 * qa));
+    };
+    keepWhere(-fx, -t0, low, high); // t >= 0
+    switch (form.shape) {
+    case ZoneShape::None:
+    case ZoneShape::Disc: return false;
+    case ZoneShape::Sector:
+        keepInside(fx / form.radius, t0 / form.radius, sx / form.radius, s0 / form.radius);
+        if (form.halfAngle < RightAngle) {
+            const double k = std::tan(form.halfAngle);
+            keepWhere(sx - k * fx, s0 - k * t0, low, high);   // s <= t tan
+            keepWhere(-sx - k * fx, -s0 - k * t0, low, high); // -s <= t tan
+        }
+        break;
+    case ZoneShape::Ellipse: {
+        const double semiAcross = (form.farDistance - form.nearDistance) / 2.0;
+        const double centre = (form.nearDistance + form.farDistance) / 2.0;
+        keepInside(fx / semiAcross, (t0 - centre) / semiAcross, sx / form.halfAlong, s0 / form.halfAlong);
+        break;
+    }
+    case ZoneShape::Trapezium: {
+        keepWhere(-fx, form.nearDistance - t0, low, high); // t >= near
+        keepWhere(fx, t0 - form.farDistance, low, high);   // t <= far
+        const double depth = form.farDistance - form.nearDistance;
+        // |s| <= w0 + k (t - near)
+        double k = 0.0;
+        double w0 = std::max(form.nearHalfWidth, form.farHalfWidth);
+        if (depth > 0.0) {
+            k = (form.farHalfWidth - form.nearHalfWidth) / depth;
+            w0 = form.nearHalfWidth - k * form.nearDistance;
+        }
+        keepWhere(sx - k * fx, s0 - k * t0 - w0, low, high);
+        keepWhere(-sx - k * fx, -s0 - k * t0 - w0, low, high);
+        break;
+    }
+    }
+    if (!(low <= high))
+        return false;
+    left = placement.position.x() + low;
+    right = placement.position.x() + high;
+    return true;
+}
+
 } // namespace
 
 HornReach hornReach(const PlanFigures &figures)
@@ -150,6 +232,8 @@ bool zoneSpan(const ZoneForm &form, const Placement &placement, double y, double
         return false;
     const double x = placement.position.x();
     double half = -1.0;
+    if (placement.isTurned() && form.shape != ZoneShape::Disc)
+        return wallSpan(form, placement, y, left, right);
     if (form.shape == ZoneShape::Disc) {
         const double dy = y - placement.position.y();
         const double squared = form.radius * form.radius - dy * dy;
@@ -202,6 +286,25 @@ QRectF zoneBounds(const ZoneForm &form, const Placement &placement)
         break;
     case ZoneShape::None:
     case ZoneShape::Disc: break;
+    }
+    if (placement.isTurned()) {
+        // The box of the zone's rectangle in front of its wall, turned.
+        const QPointF f = placement.normal;
+        const QPointF along(f.y(), -f.x());
+        double left = std::numeric_limits<double>::infinity();
+        double top = left;
+        double right = -left;
+        double bottom = -left;
+        for (const double t : {nearEdge, farEdge}) {
+            for (const double s : {-half, half}) {
+                const QPointF corner = at + t * f + s * along;
+                left = std::min(left, corner.x());
+                right = std::max(right, corner.x());
+                top = std::min(top, corner.y());
+                bottom = std::max(bottom, corner.y());
+            }
+        }
+        return QRectF(QPointF(left, top), QPointF(right, bottom));
     }
     const double y0 = wallY(placement, nearEdge);
     const double y1 = wallY(placement, farEdge);

@@ -52,6 +52,7 @@ FORMULA_FILES = {
     "plan/levelmap": {"QtCore", "QtGui"},
     "plan/levelscale": {"QtCore", "QtGui"},
     "plan/zoneoutline": {"QtCore", "QtGui"},
+    "plan/shapelayout": {"QtCore", "QtGui"},
 }
 
 SOURCE_SUFFIXES = {".h", ".cpp"}

@@ -1,10 +1,16 @@
 // Renders the plan window with an example calculation into a PNG.
 // Usage: screenshot_plan <file.png>
-//            [ceiling|wall|roundhorn|squarehorn|behind|narrow|hall|hornhall|none] [C|ru] [zones|level]
+//            [ceiling|wall|roundhorn|squarehorn|behind|narrow|hall|hornhall|corridor|roundhall|turned|none]
+//            [C|ru] [zones|level]
 // The default is the ceiling example: a 30 x 12 m room, discs of 3 m,
 // 13 loudspeakers in rows 3 m above the listening plane, with "." as the
 // decimal separator, showing the zones. "hornhall" is a 24 x 12 m hall with
-// six square horns on two walls; "level" shows the level of the sound.
+// six square horns on two walls; "corridor" an L-shaped corridor (60 x 3 m
+// with a 30 x 3 m leg) with ceiling loudspeakers without gaps; "roundhall"
+// a 40 x 20 m hall with a half-round end (30 x 20 m and a half-disc of
+// 10 m) with wall loudspeakers on two walls; "turned" a 20 x 8 m room turned
+// by 30 degrees with ceiling loudspeakers edge to edge; "level" shows the level of
+// the sound.
 #include "calc/calcstate.h"
 #include "plan/planwindow.h"
 
@@ -19,6 +25,19 @@
 #include <cstring>
 
 namespace {
+
+// 30 x 20 m with a half-disc of radius 10 m on its east end, 64 segments.
+std::vector<QPointF> halfRoundHall()
+{
+    std::vector<QPointF> outline{{0, 0}, {30, 0}};
+    for (int i = 1; i < 64; ++i) {
+        const double angle = -M_PI / 2.0 + M_PI * i / 64.0;
+        outline.emplace_back(30 + 10 * std::cos(angle), 10 + 10 * std::sin(angle));
+    }
+    outline.emplace_back(30, 20);
+    outline.emplace_back(0, 20);
+    return outline;
+}
 
 plan::PlanFigures example(const char *name)
 {
@@ -68,6 +87,47 @@ plan::PlanFigures example(const char *name)
         f.requiredLevel = 85;
         f.range = 12;
         f.count = 6;
+    } else if (std::strcmp(name, "corridor") == 0) {
+        f.mountingWord = QStringLiteral("Потолочный");
+        f.shape = calc::Shape::fromOutline({{0, 0}, {60, 0}, {60, 3}, {3, 3}, {3, 30}, {0, 30}});
+        f.roomL = 60;
+        f.roomW = 30;
+        f.radius = 3;
+        f.dirDeg = 90;
+        f.dropH = 3;
+        f.requiredLevel = 80;
+        f.range = 6;
+        f.coverS = 29;
+        f.count = 12;
+    } else if (std::strcmp(name, "roundhall") == 0) {
+        f.mounting = calc::Mounting::Wall;
+        f.mountingWord = QStringLiteral("Настенный");
+        f.shape = calc::Shape::fromOutline(halfRoundHall());
+        f.roomL = 40;
+        f.roomW = 20;
+        f.range = 12;
+        f.dirDeg = 120;
+        f.dirRad = calc::degreesToRadians(120);
+        f.tiltDeg = 10;
+        f.dropH = 2;
+        f.requiredLevel = 75;
+        f.coverS = 150;
+        f.count = 8;
+    } else if (std::strcmp(name, "turned") == 0) {
+        // A 20 x 8 m room turned by 30 degrees, ceiling loudspeakers edge
+        // to edge.
+        f.mountingWord = QStringLiteral("Потолочный");
+        const QPointF u(std::cos(M_PI / 6.0), std::sin(M_PI / 6.0));
+        const QPointF v(-u.y(), u.x());
+        const QPointF o(100, 50);
+        f.shape = calc::Shape::fromOutline({o, o + 20 * u, o + 20 * u + 8 * v, o + 8 * v});
+        f.roomL = 20;
+        f.roomW = 8;
+        f.radius = 2.5;
+        f.dirDeg = 90;
+        f.dropH = 3;
+        f.range = 6;
+        f.count = 8;
     } else if (std::strcmp(name, "narrow") == 0) {
         f.mountingWord = QStringLiteral("Потолочный");
         f.roomL = 1000;
@@ -96,7 +156,7 @@ plan::PlanFigures example(const char *name)
         f.coverS = 29;
         f.count = 13;
     }
-    f.roomArea = f.roomL * f.roomW;
+    f.roomArea = f.shape.isEmpty() ? f.roomL * f.roomW : f.shape.area();
     return f;
 }
 
@@ -123,8 +183,12 @@ int main(int argc, char *argv[])
         window.arrangementBox()->setCurrentIndex(1);
     if (std::strcmp(name, "hall") == 0)
         window.arrangementBox()->setCurrentIndex(3);
-    if (std::strcmp(name, "hornhall") == 0)
+    if (std::strcmp(name, "hornhall") == 0 || std::strcmp(name, "roundhall") == 0)
         window.arrangementBox()->setCurrentIndex(1);
+    if (std::strcmp(name, "corridor") == 0)
+        window.arrangementBox()->setCurrentIndex(1);
+    if (std::strcmp(name, "turned") == 0)
+        window.arrangementBox()->setCurrentIndex(2);
     if (level)
         window.viewBox()->setCurrentIndex(1);
     window.resize(1100, 680);

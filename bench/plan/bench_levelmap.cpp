@@ -3,8 +3,11 @@
 // 30 x 12 m room of the plan's examples (13 loudspeakers in rows), the time
 // of the whole map on every core and on one (and the processor time it
 // took, which other work on the machine does not inflate), and the largest
-// difference of 1 000 random cells of each from their full sums.
+// difference of 1 000 random cells of each from their full sums; then the
+// same for an L-shaped corridor with ceiling loudspeakers without gaps and
+// a hall with a half-round end with wall loudspeakers on two walls.
 // Usage: bench_levelmap [runs]
+#include "benchshapes.h"
 #include "plan/layout.h"
 #include "plan/levelmap.h"
 
@@ -80,10 +83,16 @@ double largestDifference(const plan::LevelInputs &inputs, const plan::LevelMap &
     std::uniform_int_distribution<int> column(0, map.grid.columns - 1);
     std::uniform_int_distribution<int> row(0, map.grid.rows - 1);
     double largest = 0.0;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count;) {
         const int c = column(random);
         const int r = row(random);
-        largest = std::max(largest, std::abs(map.at(c, r) - plan::levelAt(inputs, map.cellCentre(c, r))));
+        // The cells of the floor only; a room of any shape has its cells in
+        // its own axes.
+        if (std::isnan(map.at(c, r)))
+            continue;
+        const QPointF centre = map.shaped ? map.axes.toFloor(map.cellCentre(c, r)) : map.cellCentre(c, r);
+        largest = std::max(largest, std::abs(map.at(c, r) - plan::levelAt(inputs, centre)));
+        ++i;
     }
     return largest;
 }
@@ -118,5 +127,22 @@ int main(int argc, char *argv[])
     const plan::Layout room = plan::layOut(plan::Arrangement::Rows, 30, 12, 3, 13);
     report("room 30 x 12 m, 13 in rows, 95 dB, 90 degrees, 3 m above the plane",
            ceilingInputs(30, 12, 3.0, 95, room.placements), runs, 1000);
+
+    const calc::Shape corridor = benchshapes::corridor();
+    plan::LevelInputs inCorridor
+        = ceilingInputs(60, 30, 3.0, 95, plan::layOut(plan::Arrangement::NoGaps, corridor, 3, 0).placements);
+    inCorridor.shape = corridor;
+    report("L corridor 60 x 3 m with a 30 x 3 m leg, without gaps, 95 dB, 90 degrees, 3 m above the plane",
+           inCorridor, runs, 1000);
+
+    const calc::Shape hall2 = benchshapes::roundHall();
+    plan::LevelInputs inHall
+        = ceilingInputs(40, 20, 2.0, 95, plan::layOut(plan::Arrangement::TwoWalls, hall2, 0, 8).placements);
+    inHall.mounting = calc::Mounting::Wall;
+    inHall.dirDeg = 120;
+    inHall.tiltDeg = 10;
+    inHall.shape = hall2;
+    report("hall 40 x 20 m with a half-round end, 8 on two walls, 95 dB, 120 degrees, 2 m above the plane",
+           inHall, runs, 1000);
     return 0;
 }
