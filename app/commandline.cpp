@@ -321,14 +321,13 @@ int exportRoomPlan(const Request &request, QTextStream &err)
     if (number == 0)
         return WrongArguments;
     const project::Room &room = rooms[std::size_t(number - 1)];
-    const RoomCalculation calculation = calculateRoom(room.inputs);
-    if (!calculation.completed) {
+    const study::RoomStudy plan = study::studyRoom(studyRequest(room.inputs, room.layout));
+    if (!plan.completed) {
         const QString named = room.name.isEmpty() ? QString() : QStringLiteral(" «%1»").arg(room.name);
-        err << QStringLiteral("Помещение № %1%2 не рассчитано: %3").arg(number).arg(named, calculation.note)
+        err << QStringLiteral("Помещение № %1%2 не рассчитано: %3").arg(number).arg(named, plan.note)
             << Qt::endl;
         return Failed;
     }
-    const RoomPlan plan = roomPlan(calculation.calculation, room.inputs, room.layout);
     const QString caption = roomPlanCaption(project::projectDisplayName(read->name, request.projectFile),
                                             number, room.name, room.floor, QDate::currentDate());
     const files::WriteResult written = plan::exportPlan(request.exportPath, plan.figures, plan.arrangement,

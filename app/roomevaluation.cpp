@@ -5,13 +5,8 @@
 #include "catalogue/catalogue.h"
 #include "line/linecalc.h"
 #include "line/linetexts.h"
-#include "plan/floorcoverage.h"
-#include "plan/levelmap.h"
-#include "plan/planfigures.h"
-#include "plan/planscene.h"
-#include "plan/plantexts.h"
-#include "plan/zones.h"
 #include "room/roomtypes.h"
+#include "study/roomstudy.h"
 
 #include <algorithm>
 #include <cmath>
@@ -72,16 +67,6 @@ calc::CalcInputs calculationInputs(const project::RoomInputs &room, QChar decima
     return in;
 }
 
-plan::Arrangement arrangementOf(calc::Mounting mounting, const QString &layout)
-{
-    const std::vector<plan::Arrangement> offered = plan::arrangementsFor(mounting);
-    for (const plan::Arrangement arrangement : offered) {
-        if (plan::arrangementName(arrangement) == layout)
-            return arrangement;
-    }
-    return offered.front();
-}
-
 QStringList RoomEvaluation::layouts(calc::Mounting mounting) const
 {
     QStringList names;
@@ -90,93 +75,22 @@ QStringList RoomEvaluation::layouts(calc::Mounting mounting) const
     return names;
 }
 
-namespace {
-
-// Gives the plan the room's floor. Only a PlanFigures that holds a shape
-// (its member shape) takes it; one without lays out, covers and maps the
-// rectangle of the calculation's length and width, which an outline's
-// room holds as its shape's.
-template <typename Figures>
-void setPlanShape(Figures &figures, const calc::Shape &shape)
+study::RoomRequest studyRequest(const project::RoomInputs &inputs, const QString &layout)
 {
-    if constexpr (requires { figures.shape = shape; })
-        figures.shape = shape;
+    study::RoomRequest request;
+    request.inputs = calculationInputs(inputs, calc::localeDecimalPoint());
+    request.model = inputs.model;
+    request.roomType = inputs.roomType;
+    request.areaFromSides = inputs.areaFromSides;
+    if (!inputs.outline.empty())
+        request.outline = calc::Shape::fromOutline(inputs.outline);
+    request.layout = layout;
+    return request;
 }
-
-} // namespace
-
-calc::Shape roomShape(const project::RoomInputs &room, const calc::CalcState &state)
-{
-    if (!room.outline.empty())
-        return calc::Shape::fromOutline(room.outline);
-    return calc::Shape::rectangle(state.roomL, state.roomW);
-}
-
-RoomPlan roomPlan(const calc::CompletedCalculation &calculation, const project::RoomInputs &room,
-                  const QString &layout)
-{
-    RoomPlan plan;
-    plan.figures = plan::figuresOf(calculation);
-    setPlanShape(plan.figures, roomShape(room, calculation.state));
-    plan.arrangement = arrangementOf(plan.figures.mounting, layout);
-    plan.count = std::isfinite(plan.figures.count)
-        ? int(std::clamp(std::round(plan.figures.count), 1.0, double(plan::MaxLoudspeakers)))
-        : 1;
-    return plan;
-}
-
-RoomCalculation calculateRoom(const project::RoomInputs &inputs)
-{
-    RoomCalculation room;
-    room.calculation = {calculationInputs(inputs, calc::localeDecimalPoint()), calc::CalcState(),
-                        inputs.model, inputs.roomType};
-    room.calculation.state.areaFromLW = inputs.areaFromSides;
-    const calc::Outcome outcome = calc::calculate(room.calculation.inputs, room.calculation.state);
-    QStringList messages;
-    for (const calc::Effect &effect : outcome.effects) {
-        if (effect.kind == calc::Effect::Kind::Message)
-            messages << effect.text;
-    }
-    room.note = messages.join(u' ');
-    room.completed = outcome.completed;
-    return room;
-}
-
-namespace {
-
-// The room's plan laid out, or the plan window's note on why it is not: an
-// arrangement that needs more loudspeakers than a plan holds is neither
-// laid out nor cut down to the limit, since the figures of such a plan
-// would not describe the room (and a plan of that many takes minutes).
-struct PlacedPlan {
-    std::optional<plan::Layout> layout;
-    QString refusal;
-};
-
-PlacedPlan laidOut(const RoomPlan &room)
-{
-    const plan::PlanFigures &figures = room.figures;
-    if (!plan::isGrid(room.arrangement)) {
-        // The calculated count as layOut rounds it; checked before laying
-        // out, which would place as many as the limit allows.
-        const double needed = std::max(1.0, std::round(figures.count));
-        if (needed > double(plan::MaxLoudspeakers))
-            return {std::nullopt, plan::limitLine(room.arrangement, needed, false, 0, figures.decimalPoint)};
-    }
-    plan::Layout layout
-        = plan::layOut(room.arrangement, figures.roomL, figures.roomW, figures.radius, room.count);
-    if (layout.tooMany)
-        return {std::nullopt,
-                plan::limitLine(room.arrangement, layout.needed.count, layout.needed.atLeast, 0,
-                                figures.decimalPoint)};
-    return {std::move(layout), QString()};
-}
-
-} // namespace
 
 project::RoomResults RoomEvaluation::evaluate(const project::RoomInputs &inputs, const QString &layout) const
 {
-    const RoomCalculation room = calculateRoom(inputs);
+    const study::RoomStudy room = study::studyRoom(studyRequest(inputs, layout));
     const calc::CalcState &state = room.calculation.state;
 
     project::RoomResults results;
@@ -198,40 +112,25 @@ project::RoomResults RoomEvaluation::evaluate(const project::RoomInputs &inputs,
     // The plan's loudspeakers and covered share of the floor, as the plan
     // window shows them; the power is that of the loudspeakers the plan
     // holds, the calculated count's where it has none.
-    const RoomPlan plan = roomPlan(room.calculation, inputs, layout);
-    const PlacedPlan placed = laidOut(plan);
-    if (placed.layout)
-        results.planned = int(placed.layout->placements.size());
+    if (const std::optional<int> placed = room.placed())
+        results.planned = *placed;
     results.power = results.loudspeakers() * double(calc::tappedPower(state.powerW, state.tap).value_or(0));
-    if (placed.layout) {
-        const plan::FloorCoverage coverage = plan::floorCoverage(
-            plan.figures.roomL, plan.figures.roomW, plan::zoneForm(plan.figures), placed.layout->placements);
-        if (coverage.grid.cells() > 0)
-            results.covered = coverage.percent();
-    } else if (!placed.refusal.isEmpty()) {
-        results.note = results.note.isEmpty() ? placed.refusal : results.note + u' ' + placed.refusal;
-    }
+    results.covered = room.coveredShare();
+    if (!room.refusal.isEmpty())
+        results.note = results.note.isEmpty() ? room.refusal : results.note + u' ' + room.refusal;
     return results;
 }
 
 project::RoomLevels RoomEvaluation::evaluateLevels(const project::RoomInputs &inputs, const QString &layout,
                                                    const std::atomic<bool> *cancel) const
 {
-    const RoomCalculation room = calculateRoom(inputs);
-    if (!room.completed || (cancel && cancel->load()))
-        return {};
-    const RoomPlan plan = roomPlan(room.calculation, inputs, layout);
-    const PlacedPlan placed = laidOut(plan);
-    if (!placed.layout)
-        return {};
     // One thread: the table computes many rooms at once. The map looks at
     // cancel after every block of cells.
-    const std::optional<plan::LevelMap> map
-        = plan::levelMap(plan::levelInputs(plan.figures, placed.layout->placements), cancel, 1);
-    if (!map || map->grid.cells() == 0)
+    const study::RoomStudy room
+        = study::studyRoom(studyRequest(inputs, layout), study::Depth::Levels, cancel, 1);
+    if (!room.levels)
         return {};
-    const plan::LevelSummary summary = plan::summarize(*map, plan.figures.requiredLevel);
-    return {summary.lowest, summary.requiredShare};
+    return {room.levels->lowest, room.levels->requiredShare};
 }
 
 project::LineResults RoomEvaluation::evaluateLine(const project::LineLoad &load, QChar decimalPoint) const

@@ -74,8 +74,7 @@ void layOut(const RoomRequest &request, RoomStudy &study)
             return;
         }
     }
-    plan::Layout layout
-        = plan::layOut(study.arrangement, figures.roomL, figures.roomW, figures.radius, study.count);
+    plan::Layout layout = plan::layOut(study.arrangement, figures.roomShape(), figures.radius, study.count);
     if (layout.tooMany) {
         study.refusal = plan::limitLine(study.arrangement, layout.needed.count, layout.needed.atLeast, 0,
                                         figures.decimalPoint);
@@ -94,13 +93,15 @@ RoomStudy studyRoom(const RoomRequest &request, Depth depth, const std::atomic<b
         return study;
 
     study.figures = plan::figuresOf(study.calculation);
+    if (request.outline)
+        study.figures.shape = *request.outline;
     study.arrangement = arrangementOf(study.figures.mounting, request.layout);
     study.count = planCount(request.count.value_or(study.figures.count));
     layOut(request, study);
     if (!study.layout)
         return study;
-    study.coverage = plan::floorCoverage(study.figures.roomL, study.figures.roomW,
-                                         plan::zoneForm(study.figures), study.layout->placements);
+    study.coverage = plan::floorCoverage(study.figures.roomShape(), plan::zoneForm(study.figures),
+                                         study.layout->placements);
 
     if (depth != Depth::Levels)
         return study;

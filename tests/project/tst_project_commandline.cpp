@@ -5,6 +5,7 @@
 // warnings; and the progress line and the caption as plain functions.
 
 #include "app/commandline.h"
+#include "calc/shape.h"
 #include "plan/dxfdrawing.h"
 #include "plan/dxfexport.h"
 #include "project/projectfile.h"
@@ -67,6 +68,7 @@ private slots:
     void roomPlan_data();
     void roomPlan();
     void levelViewDiffersFromZones();
+    void outlineRoomPlan();
     void ontoTheProjectFile_data();
     void ontoTheProjectFile();
     void roomPlanSaysWhoseItIs_data();
@@ -348,6 +350,41 @@ void CommandLineTest::levelViewDiffersFromZones()
     const QImage level = QImage::fromData(bytesOf("level.png"), "PNG");
     QVERIFY(!zones.isNull() && !level.isNull());
     QVERIFY(zones != level);
+}
+
+// A room with an outline is drawn on its floor: the DXF's room is the
+// outline in mm where the floor plan has it, and every loudspeaker stands
+// inside it.
+void CommandLineTest::outlineRoomPlan()
+{
+    // An L-shaped corridor, 60 x 3 m with a 30 x 3 m leg, far from the
+    // floor's origin.
+    const std::vector<QPointF> outline{{100, 50}, {160, 50}, {160, 53}, {103, 53}, {103, 80}, {100, 80}};
+    project::RoomInputs in = ceilingRoom("", "");
+    QCOMPARE(project::setOutline(in, outline), calc::OutlineFault::None);
+    project::Project p;
+    p.rooms.push_back({"Коридор", "1", "", in, "без пропусков"});
+    QVERIFY(writeBytes(dir.filePath("corridor.lsplan"), project::projectBytes(p, {})));
+    QCOMPARE(run({"--export", "corridor.dxf", "--room", "1", "corridor.lsplan"}).code, 0);
+
+    const dxfdrawing::Drawing drawing = dxfdrawing::readDrawing(bytesOf("corridor.dxf"));
+    const std::vector<dxfdrawing::Record> rooms = drawing.on(plan::dxf::RoomLayer, "LWPOLYLINE");
+    QCOMPARE(int(rooms.size()), 1);
+    const std::vector<double> xs = rooms.front().numbers(10);
+    const std::vector<double> ys = rooms.front().numbers(20);
+    QCOMPARE(xs.size(), outline.size());
+    for (const QPointF &corner : outline) {
+        bool found = false;
+        for (std::size_t i = 0; i < xs.size(); ++i)
+            found = found
+                || (std::abs(xs[i] - corner.x() * 1000) < 1e-6 && std::abs(ys[i] - corner.y() * 1000) < 1e-6);
+        QVERIFY2(found, qPrintable(QString("corner %1; %2").arg(corner.x()).arg(corner.y())));
+    }
+    const calc::Shape floor = calc::Shape::fromOutline(outline);
+    const std::vector<dxfdrawing::Record> loudspeakers = drawing.on(plan::dxf::LoudspeakerLayer, "CIRCLE");
+    QVERIFY(loudspeakers.size() >= 2);
+    for (const dxfdrawing::Record &circle : loudspeakers)
+        QVERIFY(floor.contains(QPointF(circle.number(10) / 1000, circle.number(20) / 1000)));
 }
 
 void CommandLineTest::ontoTheProjectFile_data()

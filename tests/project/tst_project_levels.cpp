@@ -63,7 +63,7 @@ std::optional<plan::LevelSummary> expectedSummary(const RoomInputs &inputs, cons
     if (!calc::calculate(calculation.inputs, calculation.state).completed)
         return std::nullopt;
     const plan::PlanFigures figures = plan::figuresOf(calculation);
-    const plan::Layout layout_ = plan::layOut(arrangementOf(figures.mounting, layout), figures.roomL,
+    const plan::Layout layout_ = plan::layOut(study::arrangementOf(figures.mounting, layout), figures.roomL,
                                               figures.roomW, figures.radius, std::round(figures.count));
     const std::optional<plan::LevelMap> map = plan::levelMap(plan::levelInputs(figures, layout_.placements));
     if (!map)

@@ -603,9 +603,13 @@ void ProjectLinesTest::thePlansCountIsCounted()
 
     // The grid as the plan window lays it out for the room.
     const RoomInputs &in = p.rooms[0].inputs;
-    const RoomPlan plan = roomPlan(calculateRoom(in).calculation, in, layout);
-    const plan::Layout laid = plan::layOut(plan.arrangement, plan.figures.roomL, plan.figures.roomW,
-                                           plan.figures.radius, plan.count);
+    calc::CompletedCalculation calculation{
+        calculationInputs(in, calc::localeDecimalPoint()), {}, in.model, in.roomType};
+    calculation.state.areaFromLW = in.areaFromSides;
+    QVERIFY(calc::calculate(calculation.inputs, calculation.state).completed);
+    const plan::PlanFigures figures = plan::figuresOf(calculation);
+    const plan::Layout laid = plan::layOut(study::arrangementOf(figures.mounting, layout), figures.roomL,
+                                           figures.roomW, figures.radius, figures.count);
     const int onPlan = int(laid.placements.size());
     const double calculated = table.results.at(0).count;
     QVERIFY2(onPlan != calculated,

@@ -44,6 +44,7 @@ private slots:
     void refusedBeyondTheLimit();
     void stoppedCalculation();
     void levels();
+    void outline();
 };
 
 void TestStudy::planCount_data()
@@ -131,6 +132,27 @@ void TestStudy::levels()
     QVERIFY(!stopped.levels.has_value());
     // The plan is there all the same.
     QCOMPARE(stopped.placed(), room.placed());
+}
+
+// A room with an outline is laid out and covered in its shape, on its floor.
+void TestStudy::outline()
+{
+    const std::vector<QPointF> corners{{100, 50}, {160, 50}, {160, 53}, {103, 53}, {103, 80}, {100, 80}};
+    RoomRequest request = ceilingRoom("60", "30", "без пропусков");
+    request.outline = calc::Shape::fromOutline(corners);
+    const study::RoomStudy room = study::studyRoom(request, Depth::Levels);
+    QVERIFY(room.layout.has_value());
+    QCOMPARE(*room.coveredShare(), 100.0);
+    for (const plan::Placement &placement : room.layout->placements)
+        QVERIFY(request.outline->contains(placement.position));
+    // The cells are those of the floor: 261 of the 1800 m2 of the box.
+    const double cellArea = room.coverage.grid.cellWidth * room.coverage.grid.cellHeight;
+    QVERIFY(std::abs(double(room.coverage.cellsOfFloor()) * cellArea - 261.0) < 1.0);
+    QVERIFY(room.levels.has_value());
+
+    // The rectangle of the same length and width is another room.
+    const study::RoomStudy box = study::studyRoom(ceilingRoom("60", "30", "без пропусков"));
+    QVERIFY(*box.placed() > *room.placed());
 }
 
 QTEST_GUILESS_MAIN(TestStudy)
