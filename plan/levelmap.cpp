@@ -1,6 +1,7 @@
 #include "levelmap.h"
 
 #include "calc/numberformat.h"
+#include "widgets/backgroundjobs.h"
 
 #include <algorithm>
 #include <array>
@@ -699,18 +700,7 @@ std::optional<LevelMap> computeMap(const LevelInputs &inputs, const std::vector<
     // The calling thread takes its share too; a thread the system cannot
     // start leaves its share to the others.
     const int count = std::clamp(threadCount(threads), 1, std::max(1, blockRows));
-    std::vector<std::thread> helpers;
-    helpers.reserve(std::size_t(count - 1));
-    for (int i = 1; i < count; ++i) {
-        try {
-            helpers.emplace_back(work);
-        } catch (const std::system_error &) {
-            break;
-        }
-    }
-    work();
-    for (std::thread &helper : helpers)
-        helper.join();
+    inParallel(std::size_t(count), count, [&](std::size_t) { work(); });
     if (stopped())
         return std::nullopt;
     map.termsPerCell = double(terms.load()) / double(std::max<qint64>(1, computedCells.load()));

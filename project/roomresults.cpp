@@ -1,6 +1,7 @@
 #include "roomresults.h"
 
 #include "calc/numberformat.h"
+#include "widgets/backgroundjobs.h"
 
 #include <QCryptographicHash>
 #include <QMutex>
@@ -17,28 +18,6 @@ namespace {
 
 // How often the figures the background finishes are taken into the rooms.
 constexpr qint64 TakeIntervalMs = 200;
-
-// Calls work(i) for every i below count, on every core.
-template <typename Work>
-void inParallel(std::size_t count, const Work &work)
-{
-    std::atomic<std::size_t> next{0};
-    const auto worker = [&] {
-        for (std::size_t i = next++; i < count; i = next++)
-            work(i);
-    };
-    const std::size_t threads = std::min<std::size_t>(std::max(1, QThread::idealThreadCount()), count);
-    if (threads <= 1) {
-        worker();
-        return;
-    }
-    std::vector<std::thread> helpers;
-    for (std::size_t t = 1; t < threads; ++t)
-        helpers.emplace_back(worker);
-    worker();
-    for (std::thread &helper : helpers)
-        helper.join();
-}
 
 } // namespace
 
@@ -108,7 +87,7 @@ void RoomResultsService::computeRows(const std::vector<int> &rows)
     std::vector<std::pair<QByteArray, const Room *>> todo;
     QSet<QByteArray> queued;
     std::vector<QByteArray> keys(rows.size());
-    inParallel(rows.size(), [&](std::size_t i) { keys[i] = resultsKey(m_model.room(rows[i])); });
+    inParallel(rows.size(), 0, [&](std::size_t i) { keys[i] = resultsKey(m_model.room(rows[i])); });
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const Room &room = m_model.room(rows[i]);
         m_keys[std::size_t(rows[i])] = keys[i];
@@ -118,7 +97,7 @@ void RoomResultsService::computeRows(const std::vector<int> &rows)
         todo.emplace_back(keys[i], &room);
     }
     std::vector<RoomResults> computed(todo.size());
-    inParallel(todo.size(), [&](std::size_t i) {
+    inParallel(todo.size(), 0, [&](std::size_t i) {
         computed[i] = m_calculator.evaluate(todo[i].second->inputs, todo[i].second->layout);
     });
     for (std::size_t i = 0; i < todo.size(); ++i) {
@@ -250,7 +229,7 @@ void RoomResultsService::completeLevels(const std::function<void(int done, int t
     std::vector<RoomLevels> computed(todo.size());
     QMutex reporting;
     int done = 0;
-    inParallel(todo.size(), [&](std::size_t i) {
+    inParallel(todo.size(), 0, [&](std::size_t i) {
         computed[i] = m_calculator.evaluateLevels(todo[i].second->inputs, todo[i].second->layout);
         if (progress) {
             const QMutexLocker lock(&reporting);

@@ -3,9 +3,13 @@
 #include <QMutex>
 #include <QObject>
 #include <QThreadPool>
+#include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <functional>
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -84,3 +88,33 @@ private:
     std::vector<std::pair<quint64, std::function<void()>>> m_finished;
     bool m_posted = false;
 };
+
+// Work split over the cores, for a computation the caller waits for (the
+// rows of a level map, the rooms of a project): calls work(i) for every i
+// below count on up to threads threads (0: one per core), the calling
+// thread among them, and returns when every call has returned. A thread the
+// system cannot start leaves its share to the others.
+template <typename Work>
+void inParallel(std::size_t count, int threads, const Work &work)
+{
+    std::atomic<std::size_t> next{0};
+    const auto worker = [&] {
+        for (std::size_t i = next++; i < count; i = next++)
+            work(i);
+    };
+    const std::size_t wanted
+        = threads > 0 ? std::size_t(threads) : std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t helpersWanted = std::min(wanted, count) > 0 ? std::min(wanted, count) - 1 : 0;
+    std::vector<std::thread> helpers;
+    helpers.reserve(helpersWanted);
+    for (std::size_t t = 0; t < helpersWanted; ++t) {
+        try {
+            helpers.emplace_back(worker);
+        } catch (const std::system_error &) {
+            break;
+        }
+    }
+    worker();
+    for (std::thread &helper : helpers)
+        helper.join();
+}
