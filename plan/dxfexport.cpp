@@ -1,18 +1,14 @@
 #include "dxfexport.h"
 
-#include "calc/numberformat.h"
-#include "zoneoutline.h"
-
 #include <dl_dxf.h>
 #include <dl_writer_ascii.h>
 
-#include <QPolygonF>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <numbers>
 #include <string>
+#include <variant>
 
 namespace plan {
 
@@ -133,46 +129,42 @@ DL_Attributes onLayer(const QString &layer)
     return DL_Attributes(windows1251(layer), 256, -1, "BYLAYER", 1.0);
 }
 
-void writeClosedPolyline(DL_Dxf &dxf, MemoryWriter &writer, const QPolygonF &polygon, const QString &layer)
+void writePolyline(DL_Dxf &dxf, MemoryWriter &writer, const geometry::Polyline &line)
 {
-    // A closed polyline lists each corner once; the flag closes it.
-    const qsizetype corners = polygon.isClosed() ? polygon.size() - 1 : polygon.size();
-    dxf.writePolyline(writer, DL_PolylineData(int(corners), 0, 0, 1), onLayer(layer));
-    for (qsizetype i = 0; i < corners; ++i)
-        dxf.writeVertex(writer, DL_VertexData(mm(polygon[i].x()), mm(polygon[i].y()), 0.0, 0.0));
+    dxf.writePolyline(writer, DL_PolylineData(int(line.points.size()), 0, 0, line.closed ? 1 : 0),
+                      onLayer(line.layer));
+    for (const QPointF &corner : line.points)
+        dxf.writeVertex(writer, DL_VertexData(mm(corner.x()), mm(corner.y()), 0.0, 0.0));
     dxf.writePolylineEnd(writer);
 }
 
-void writeText(DL_Dxf &dxf, MemoryWriter &writer, QPointF at, double height, int alongH, int alongV,
-               double angle, const QString &text, const QString &layer)
+void writeCircle(DL_Dxf &dxf, MemoryWriter &writer, const geometry::Circle &circle)
 {
+    dxf.writeCircle(writer,
+                    DL_CircleData(mm(circle.centre.x()), mm(circle.centre.y()), 0.0, mm(circle.radius)),
+                    onLayer(circle.layer));
+}
+
+void writeText(DL_Dxf &dxf, MemoryWriter &writer, const geometry::Text &text)
+{
+    const double x = mm(text.anchor.x());
+    const double y = mm(text.anchor.y());
     dxf.writeText(writer,
-                  DL_TextData(at.x(), at.y(), 0.0, at.x(), at.y(), 0.0, height, 1.0, 0, alongH, alongV,
-                              windows1251(text), TextStyle, angle),
-                  onLayer(layer));
+                  DL_TextData(x, y, 0.0, x, y, 0.0, mm(text.height), 1.0, 0, int(text.along),
+                              int(text.across), windows1251(text.text), TextStyle, text.angle),
+                  onLayer(text.layer));
 }
 
-// The sizes of the dimension texts: the room's longer side over 40, at
-// least as high as a loudspeaker's number and at most 2 m.
-// Whether the plan draws an outline rather than the rectangle.
-bool outlined(const DxfPlan &plan)
+const geometry::Text *titleOf(const PlanGeometry &geometry)
 {
-    return !plan.shape.isEmpty() && !plan.shape.isPlainRectangle();
+    for (const geometry::Primitive &primitive : geometry.primitives)
+        if (const auto *text = std::get_if<geometry::Text>(&primitive);
+            text && text->layer == dxf::TitleLayer)
+            return text;
+    return nullptr;
 }
 
-// The drawing's extent in metres: the rectangle, or the outline's bounds.
-QRectF extent(const DxfPlan &plan)
-{
-    return outlined(plan) ? plan.shape.bounds() : QRectF(0.0, 0.0, plan.length, plan.width);
-}
-
-double dimensionHeight(const DxfPlan &plan)
-{
-    const QRectF e = extent(plan);
-    return std::clamp(mm(std::max(e.width(), e.height())) / 40.0, dxf::NumberHeight, 2000.0);
-}
-
-void writeHeader(DL_Dxf &dxf, MemoryWriter &writer, const DxfPlan &plan)
+void writeHeader(DL_Dxf &dxf, MemoryWriter &writer, const PlanGeometry &geometry)
 {
     dxf.writeHeader(writer);
     writer.dxfString(9, "$DWGCODEPAGE");
@@ -184,10 +176,11 @@ void writeHeader(DL_Dxf &dxf, MemoryWriter &writer, const DxfPlan &plan)
     // The extent with the dimension texts and the title, for the first
     // view; the title's length is estimated, its letters about as wide as
     // 0.7 of their height.
-    const double height = dimensionHeight(plan);
+    const double height = mm(geometry.textHeight);
     const double margin = 3.0 * height;
-    const double titleEnd = 0.7 * height * double(plan.title.size());
-    const QRectF e = extent(plan);
+    const geometry::Text *title = titleOf(geometry);
+    const double titleEnd = 0.7 * height * double(title ? title->text.size() : 0);
+    const QRectF &e = geometry.extent;
     writer.dxfString(9, "$EXTMIN");
     writer.coord(10, mm(e.left()) - margin, mm(e.top()) - margin, 0.0);
     writer.dxfString(9, "$EXTMAX");
@@ -195,7 +188,7 @@ void writeHeader(DL_Dxf &dxf, MemoryWriter &writer, const DxfPlan &plan)
     writer.sectionEnd();
 }
 
-void writeTables(DL_Dxf &dxf, MemoryWriter &writer, const DxfPlan &plan)
+void writeTables(DL_Dxf &dxf, MemoryWriter &writer, const PlanGeometry &geometry)
 {
     writer.sectionTables();
     dxf.writeVPort(writer);
@@ -206,7 +199,7 @@ void writeTables(DL_Dxf &dxf, MemoryWriter &writer, const DxfPlan &plan)
     dxf.writeLinetype(writer, DL_LinetypeData("CONTINUOUS", "Continuous", 0, 0, 0.0));
     writer.tableEnd();
 
-    const bool titled = !plan.title.isEmpty();
+    const bool titled = titleOf(geometry) != nullptr;
     writer.tableLayers(int(std::size(Layers)) + 1 + (titled ? 1 : 0));
     dxf.writeLayer(writer, DL_LayerData("0", 0), DL_Attributes("", 7, -1, "CONTINUOUS", 1.0));
     const auto writeLayer = [&](const Layer &layer) {
@@ -246,72 +239,17 @@ void writeTables(DL_Dxf &dxf, MemoryWriter &writer, const DxfPlan &plan)
     writer.sectionEnd();
 }
 
-void writeEntities(DL_Dxf &dxf, MemoryWriter &writer, const DxfPlan &plan)
+void writeEntities(DL_Dxf &dxf, MemoryWriter &writer, const PlanGeometry &geometry)
 {
     writer.sectionEntities();
-
-    const bool shaped = outlined(plan);
-    const calc::Shape room = shaped ? plan.shape : calc::Shape::rectangle(plan.length, plan.width);
-    if (shaped)
-        writeClosedPolyline(
-            dxf, writer, QPolygonF(QList<QPointF>(plan.shape.outline().begin(), plan.shape.outline().end())),
-            dxf::RoomLayer);
-    else
-        writeClosedPolyline(dxf, writer, QPolygonF(QRectF(0.0, 0.0, plan.length, plan.width)),
-                            dxf::RoomLayer);
-
-    for (const Placement &placement : plan.placements) {
-        const bool inside = shaped ? zoneInsideRoom(plan.zone, placement, room)
-                                   : zoneInsideRoom(plan.zone, placement, plan.length, plan.width);
-        if (plan.zone.shape == ZoneShape::Disc && inside) {
-            dxf.writeCircle(writer,
-                            DL_CircleData(mm(placement.position.x()), mm(placement.position.y()), 0.0,
-                                          mm(plan.zone.radius)),
-                            onLayer(dxf::ZoneLayer));
-            continue;
-        }
-        const QPolygonF outline = shaped ? zoneOutline(plan.zone, placement, room)
-                                         : zoneOutline(plan.zone, placement, plan.length, plan.width);
-        if (!outline.isEmpty())
-            writeClosedPolyline(dxf, writer, outline, dxf::ZoneLayer);
+    for (const geometry::Primitive &primitive : geometry.primitives) {
+        if (const auto *line = std::get_if<geometry::Polyline>(&primitive))
+            writePolyline(dxf, writer, *line);
+        else if (const auto *circle = std::get_if<geometry::Circle>(&primitive))
+            writeCircle(dxf, writer, *circle);
+        else if (const auto *text = std::get_if<geometry::Text>(&primitive))
+            writeText(dxf, writer, *text);
     }
-
-    for (std::size_t i = 0; i < plan.placements.size(); ++i) {
-        const QPointF at(mm(plan.placements[i].position.x()), mm(plan.placements[i].position.y()));
-        dxf.writeCircle(writer, DL_CircleData(at.x(), at.y(), 0.0, dxf::MarkRadius),
-                        onLayer(dxf::LoudspeakerLayer));
-        const QPointF beside = at + QPointF(1.5 * dxf::MarkRadius, 1.5 * dxf::MarkRadius);
-        writeText(dxf, writer, beside, dxf::NumberHeight, 0, 0, 0.0, QString::number(i + 1),
-                  dxf::LoudspeakerLayer);
-    }
-
-    // The length centred under the wall Y = 0, the width centred left of
-    // the wall X = 0 and read from below.
-    const double height = dimensionHeight(plan);
-    const QString unit = QStringLiteral(" м");
-    if (!shaped) {
-        writeText(dxf, writer, QPointF(mm(plan.length) / 2.0, -height), height, 1, 3, 0.0,
-                  calc::formatTrimmed(plan.length, 2, plan.decimalPoint) + unit, dxf::DimensionLayer);
-        writeText(dxf, writer, QPointF(-height, mm(plan.width) / 2.0), height, 1, 0, std::numbers::pi / 2.0,
-                  calc::formatTrimmed(plan.width, 2, plan.decimalPoint) + unit, dxf::DimensionLayer);
-    } else {
-        // The outline's extent along X under its bounds, along Y left of them.
-        const QRectF e = extent(plan);
-        writeText(dxf, writer, QPointF(mm(e.center().x()), mm(e.top()) - height), height, 1, 3, 0.0,
-                  calc::formatTrimmed(e.width(), 2, plan.decimalPoint) + unit, dxf::DimensionLayer);
-        writeText(dxf, writer, QPointF(mm(e.left()) - height, mm(e.center().y())), height, 1, 0,
-                  std::numbers::pi / 2.0, calc::formatTrimmed(e.height(), 2, plan.decimalPoint) + unit,
-                  dxf::DimensionLayer);
-    }
-
-    // The title from the room's corner along the far wall Y = width, a
-    // text's height above it.
-    if (!plan.title.isEmpty()) {
-        const QRectF e = extent(plan);
-        writeText(dxf, writer, QPointF(mm(e.left()), mm(e.bottom()) + height), height, 0, 0, 0.0, plan.title,
-                  dxf::TitleLayer);
-    }
-
     writer.sectionEnd();
 }
 
@@ -319,13 +257,18 @@ void writeEntities(DL_Dxf &dxf, MemoryWriter &writer, const DxfPlan &plan)
 
 QByteArray dxfBytes(const DxfPlan &plan)
 {
+    return dxfBytes(planGeometry(plan));
+}
+
+QByteArray dxfBytes(const PlanGeometry &geometry)
+{
     // A DL_Dxf writes R2000 unless out() opens a file for another version;
     // the writer is made for the same version.
     DL_Dxf dxf;
     MemoryWriter writer(DL_VERSION_2000);
-    writeHeader(dxf, writer, plan);
-    writeTables(dxf, writer, plan);
-    writeEntities(dxf, writer, plan);
+    writeHeader(dxf, writer, geometry);
+    writeTables(dxf, writer, geometry);
+    writeEntities(dxf, writer, geometry);
     dxf.writeObjects(writer);
     dxf.writeObjectsEnd(writer);
     writer.dxfEOF();

@@ -1,8 +1,8 @@
 #include "plandrawing.h"
 
 #include "calc/numberformat.h"
+#include "plangeometry.h"
 #include "plantexts.h"
-#include "zoneoutline.h"
 
 #include <QAccessible>
 #include <QFontMetricsF>
@@ -13,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <unordered_map>
+#include <variant>
 
 namespace plan {
 
@@ -243,13 +244,15 @@ struct Painting {
     // The floor: the rectangle, or an outline drawn as it lies.
     calc::Shape shape = scene.figures.roomShape();
     bool outlined = !shape.isPlainRectangle();
+    // The plan's content, whose geometry (plangeometry.h) the walls and the
+    // zones are drawn from as the DXF drawing writes them.
+    PlanContent content = planContent(scene);
 
-    // The outline on the device.
+    // The room's outline on the device.
     QPainterPath outlinePath() const
     {
         QPainterPath path;
-        path.addPolygon(
-            toDevice.map(QPolygonF(QList<QPointF>(shape.outline().begin(), shape.outline().end()))));
+        path.addPolygon(toDevice.map(roomOutline(content).points));
         path.closeSubpath();
         return path;
     }
@@ -269,57 +272,6 @@ struct Painting {
     double pitch() const { return scene.layout.pitch * frame.scale; }
     const std::vector<Placement> &placements() const { return scene.layout.placements; }
 };
-
-// The zone of one loudspeaker, drawn in device coordinates. Each zone is
-// its own call: the raster engine draws thousands of small shapes far
-// faster one by one than as one path of thousands of parts.
-void drawZone(QPainter &painter, const ZoneForm &form, const Placement &placement, const QTransform &toDevice,
-              double scale)
-{
-    const QPointF at = placement.position;
-    const double facing = placement.side == Side::FarWall ? -1.0 : 1.0;
-    if (placement.isTurned() && form.shape != ZoneShape::Disc) {
-        // A wall facing any way: the zone's outline turned onto it.
-        painter.drawPolygon(toDevice.map(wholeZone(form, placement)));
-        return;
-    }
-    switch (form.shape) {
-    case ZoneShape::None: return;
-    case ZoneShape::Disc:
-        painter.drawEllipse(toDevice.map(at), form.radius * scale, form.radius * scale);
-        return;
-    case ZoneShape::Sector: {
-        // The arc in as many steps as keep it smooth at this scale.
-        const double pixels = form.radius * scale;
-        const int steps = int(std::clamp(pixels / 3.0, 8.0, 96.0));
-        QPolygonF outline;
-        outline.reserve(steps + 2);
-        outline << toDevice.map(at);
-        for (int i = 0; i <= steps; ++i) {
-            const double angle = -form.halfAngle + 2.0 * form.halfAngle * i / steps;
-            outline << toDevice.map(QPointF(at.x() + form.radius * std::sin(angle),
-                                            at.y() + facing * form.radius * std::cos(angle)));
-        }
-        painter.drawPolygon(outline);
-        return;
-    }
-    case ZoneShape::Ellipse: {
-        const double centre = (form.nearDistance + form.farDistance) / 2.0;
-        const double semiAcross = (form.farDistance - form.nearDistance) / 2.0;
-        painter.drawEllipse(toDevice.map(QPointF(at.x(), at.y() + facing * centre)), form.halfAlong * scale,
-                            semiAcross * scale);
-        return;
-    }
-    case ZoneShape::Trapezium: {
-        const double nearY = at.y() + facing * form.nearDistance;
-        const double farY = at.y() + facing * form.farDistance;
-        painter.drawPolygon(toDevice.map(QPolygonF(
-            {QPointF(at.x() - form.nearHalfWidth, nearY), QPointF(at.x() + form.nearHalfWidth, nearY),
-             QPointF(at.x() + form.farHalfWidth, farY), QPointF(at.x() - form.farHalfWidth, farY)})));
-        return;
-    }
-    }
-}
 
 void drawHaloText(QPainter &painter, const QRectF &box, const QString &text)
 {
@@ -439,8 +391,15 @@ void paintZones(Painting &p)
     pen.setCosmetic(true);
     p.painter.setPen(pen);
     p.painter.setBrush(Qt::NoBrush);
-    for (const Placement &placement : p.placements())
-        drawZone(p.painter, p.scene.zone, placement, p.toDevice, p.frame.scale);
+    // Each zone is its own call: the raster engine draws thousands of small
+    // shapes far faster one by one than as one path of thousands of parts.
+    for (const geometry::Primitive &zone : zonePrimitives(p.content)) {
+        if (const auto *circle = std::get_if<geometry::Circle>(&zone))
+            p.painter.drawEllipse(p.toDevice.map(circle->centre), circle->radius * p.frame.scale,
+                                  circle->radius * p.frame.scale);
+        else if (const auto *outline = std::get_if<geometry::Polyline>(&zone))
+            p.painter.drawPolygon(p.toDevice.map(outline->points));
+    }
     p.painter.restore();
 }
 
@@ -448,10 +407,7 @@ void paintWalls(Painting &p)
 {
     p.painter.setPen(QPen(Ink, p.px(WallWidth)));
     p.painter.setBrush(Qt::NoBrush);
-    if (p.outlined)
-        p.painter.drawPath(p.outlinePath());
-    else
-        p.painter.drawRect(p.room());
+    p.painter.drawPath(p.outlinePath());
 }
 
 // The loudspeakers' markers, as planMarkers chose them; outlined in white
@@ -898,6 +854,13 @@ void paintPlan(QPainter &painter, const QRectF &target, const PlanScene &scene)
                labelFont,
                QFontMetricsF(labelFont, painter.device()),
                planMarkers(scene, frame)};
+    // The walls and the zones are the plan's geometry (plangeometry.h), the
+    // same lines the DXF drawing holds. The rest depends on pixels rather
+    // than metres and stays the painter's own: the floor's tint and the
+    // level's colours and contours (images of cells), the grid and the
+    // scale bar (steps chosen for their spacing on the device), the
+    // markers thinned where they crowd, the numbers placed clear of each
+    // other, the dimension lines set off from the walls, and the legends.
     paintFloor(p);
     paintGrid(p);
     paintZones(p);

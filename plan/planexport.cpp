@@ -47,20 +47,6 @@ const PlanScene &complete(const PlanScene &scene, std::optional<PlanScene> &comp
     return *completed;
 }
 
-DxfPlan dxfPlan(const PlanScene &scene, const QString &caption)
-{
-    DxfPlan plan;
-    plan.title = caption;
-    plan.length = scene.figures.roomL;
-    plan.width = scene.figures.roomW;
-    if (const calc::Shape shape = scene.figures.roomShape(); !shape.isPlainRectangle())
-        plan.shape = shape;
-    plan.placements = scene.layout.placements;
-    plan.zone = scene.zone;
-    plan.decimalPoint = scene.figures.decimalPoint;
-    return plan;
-}
-
 // The size of the exported drawing: the longer side LongerImageSide pixels
 // along the room's longer side, the other as the room's proportions and
 // the margins need, within ShorterImageSide .. LongerImageSide.
@@ -476,7 +462,7 @@ WriteResult writePlan(const QString &path, const PlanScene &scene, const QString
     case PlanFormat::Pdf: return writePdf(path, scene, caption);
     case PlanFormat::Svg: return writeSvg(path, scene, caption);
     case PlanFormat::Png: return writePng(path, scene, caption);
-    case PlanFormat::Dxf: return writeDxf(path, dxfPlan(scene, caption));
+    case PlanFormat::Dxf: return writeDxf(path, planContent(scene, caption));
     case PlanFormat::Unknown: break;
     }
     return files::failure(path, QStringLiteral("неизвестный вид файла, выберите PDF, SVG, PNG или DXF"));

@@ -53,6 +53,7 @@ FORMULA_FILES = {
     "plan/levelscale": {"QtCore", "QtGui"},
     "plan/zoneoutline": {"QtCore", "QtGui"},
     "plan/shapelayout": {"QtCore", "QtGui"},
+    "plan/plangeometry": {"QtCore", "QtGui"},
 }
 
 SOURCE_SUFFIXES = {".h", ".cpp"}
