@@ -23,13 +23,34 @@ constexpr qint64 TakeIntervalMs = 200;
 
 QByteArray resultsKey(const Room &room)
 {
-    // The room alone, without the texts that change no figure.
-    Project alone;
-    Room inputs;
-    inputs.inputs = room.inputs;
-    inputs.layout = room.layout;
-    alone.rooms.push_back(std::move(inputs));
-    return QCryptographicHash::hash(projectBytes(alone, {}), QCryptographicHash::Sha1);
+    // Every input of the room and its layout, each text with its length so
+    // that no two rooms run together, and the outline's corners as the
+    // numbers they are; the name, floor and line change no figure.
+    const RoomInputs &in = room.inputs;
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    const auto addText = [&hash](const QString &text) {
+        const qint64 size = text.size();
+        hash.addData(QByteArrayView(reinterpret_cast<const char *>(&size), sizeof size));
+        hash.addData(QByteArrayView(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
+    };
+    const auto addNumber = [&hash](double value) {
+        hash.addData(QByteArrayView(reinterpret_cast<const char *>(&value), sizeof value));
+    };
+    for (const QString *text :
+         {&in.model, &in.power, &in.sensitivity, &in.directivity, &in.verticalDirectivity, &in.tilt,
+          &in.margin, &in.listeningHeight, &in.roomType, &in.noise, &in.height, &in.length, &in.width,
+          &in.area, &room.layout})
+        addText(*text);
+    addNumber(in.modelFromList ? 1 : 0);
+    addNumber(in.areaFromSides ? 1 : 0);
+    addNumber(in.tap);
+    addNumber(double(in.mounting));
+    addNumber(double(in.outline.size()));
+    for (const QPointF &corner : in.outline) {
+        addNumber(corner.x());
+        addNumber(corner.y());
+    }
+    return hash.result();
 }
 
 RoomResultsService::RoomResultsService(const ProjectModel &model, const RoomCalculator &calculator,
