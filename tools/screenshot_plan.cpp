@@ -11,6 +11,7 @@
 // 10 m) with wall loudspeakers on two walls; "turned" a 20 x 8 m room turned
 // by 30 degrees with ceiling loudspeakers edge to edge; "level" shows the level of
 // the sound.
+#include "bench/plan/benchshapes.h"
 #include "calc/calcstate.h"
 #include "plan/planwindow.h"
 
@@ -25,19 +26,6 @@
 #include <cstring>
 
 namespace {
-
-// 30 x 20 m with a half-disc of radius 10 m on its east end, 64 segments.
-std::vector<QPointF> halfRoundHall()
-{
-    std::vector<QPointF> outline{{0, 0}, {30, 0}};
-    for (int i = 1; i < 64; ++i) {
-        const double angle = -M_PI / 2.0 + M_PI * i / 64.0;
-        outline.emplace_back(30 + 10 * std::cos(angle), 10 + 10 * std::sin(angle));
-    }
-    outline.emplace_back(30, 20);
-    outline.emplace_back(0, 20);
-    return outline;
-}
 
 plan::PlanFigures example(const char *name)
 {
@@ -89,7 +77,7 @@ plan::PlanFigures example(const char *name)
         f.count = 6;
     } else if (std::strcmp(name, "corridor") == 0) {
         f.mountingWord = QStringLiteral("Потолочный");
-        f.shape = calc::Shape::fromOutline({{0, 0}, {60, 0}, {60, 3}, {3, 3}, {3, 30}, {0, 30}});
+        f.shape = benchshapes::corridor();
         f.roomL = 60;
         f.roomW = 30;
         f.radius = 3;
@@ -102,7 +90,7 @@ plan::PlanFigures example(const char *name)
     } else if (std::strcmp(name, "roundhall") == 0) {
         f.mounting = calc::Mounting::Wall;
         f.mountingWord = QStringLiteral("Настенный");
-        f.shape = calc::Shape::fromOutline(halfRoundHall());
+        f.shape = benchshapes::roundHall();
         f.roomL = 40;
         f.roomW = 20;
         f.range = 12;
