@@ -9,6 +9,7 @@
 #include "plan/dxfdrawing.h"
 #include "plan/dxfexport.h"
 #include "project/projectfile.h"
+#include "roomtesthelpers.h"
 
 #include <QDate>
 #include <QDir>
@@ -24,23 +25,6 @@
 #include <unistd.h>
 
 namespace {
-
-project::RoomInputs ceilingRoom(const QString &length, const QString &width)
-{
-    project::RoomInputs in;
-    in.model = "KE-1";
-    in.mounting = calc::Mounting::Ceiling;
-    in.directivity = in.verticalDirectivity = "90";
-    in.tilt = "0";
-    in.margin = "10";
-    in.listeningHeight = "150";
-    in.roomType = "ТЕАТР";
-    in.height = "3";
-    in.length = length;
-    in.width = width;
-    in.areaFromSides = true;
-    return in;
-}
 
 bool writeBytes(const QString &path, const QByteArray &bytes)
 {
@@ -103,8 +87,8 @@ void CommandLineTest::initTestCase()
     QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     project::Project p;
     p.name = "Школа; корпус \"Б\"";
-    p.rooms.push_back({"Актовый зал", "2", "Л1", ceilingRoom("12.5", "8"), "рядами"});
-    p.rooms.push_back({"Коридор; 1", "1", "", ceilingRoom("", "2"), "рядами"});
+    p.rooms.push_back({"Актовый зал", "2", "Л1", theatreCeilingRoom("KE-1", 1, "12.5", "8"), "рядами"});
+    p.rooms.push_back({"Коридор; 1", "1", "", theatreCeilingRoom("KE-1", 1, "", "2"), "рядами"});
     good = dir.filePath("school.lsplan");
     QFile file(good);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -360,7 +344,7 @@ void CommandLineTest::outlineRoomPlan()
     // An L-shaped corridor, 60 x 3 m with a 30 x 3 m leg, far from the
     // floor's origin.
     const std::vector<QPointF> outline{{100, 50}, {160, 50}, {160, 53}, {103, 53}, {103, 80}, {100, 80}};
-    project::RoomInputs in = ceilingRoom("", "");
+    project::RoomInputs in = theatreCeilingRoom("KE-1", 1, "", "");
     QCOMPARE(project::setOutline(in, outline), calc::OutlineFault::None);
     project::Project p;
     p.rooms.push_back({"Коридор", "1", "", in, "без пропусков"});
@@ -573,7 +557,7 @@ void CommandLineTest::noProgressWithoutATerminal()
     project::Project p;
     p.name = "Медленный";
     for (const QString length : {"30", "31", "32", "33"}) {
-        project::RoomInputs in = ceilingRoom(length, "20");
+        project::RoomInputs in = theatreCeilingRoom("KE-1", 1, length, "20");
         in.model = "GK-1";
         in.mounting = calc::Mounting::Wall;
         in.roomType = "СПОРТЗАЛ";
