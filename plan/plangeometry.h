@@ -4,6 +4,7 @@
 #include "zones.h"
 
 #include "calc/shape.h"
+#include "widgets/drawing.h"
 
 #include <QChar>
 #include <QPointF>
@@ -57,35 +58,13 @@ namespace geometry {
 inline constexpr double MarkRadius = 0.1;    // m, the circle of a loudspeaker
 inline constexpr double NumberHeight = 0.25; // m, the loudspeaker's number
 
-// A line through points, each corner once; a closed one returns from the
-// last to the first.
-struct Polyline {
-    QString layer;
-    QPolygonF points;
-    bool closed = true;
-};
-
-struct Circle {
-    QString layer;
-    QPointF centre;
-    double radius = 0.0;
-};
-
-// How a text lies against its anchor, as the DXF's groups 72 and 73 say it.
-enum class Along { Left = 0, Centre = 1 };
-enum class Across { Baseline = 0, Top = 3 };
-
-struct Text {
-    QString layer;
-    QString text;
-    QPointF anchor;
-    double height = 0.0; // m
-    double angle = 0.0;  // radians, counter-clockwise from X
-    Along along = Along::Left;
-    Across across = Across::Baseline;
-};
-
-using Primitive = std::variant<Polyline, Circle, Text>;
+// The primitives are the shared drawing's (widgets/drawing.h).
+using drawing::Across;
+using drawing::Along;
+using drawing::Circle;
+using drawing::Polyline;
+using drawing::Primitive;
+using drawing::Text;
 
 } // namespace geometry
 
