@@ -5,6 +5,8 @@
 #include "catalogue/catalogue.h"
 #include "line/linecalc.h"
 #include "line/linetexts.h"
+#include "plan/plangeometry.h"
+#include "plan/zones.h"
 #include "room/roomtypes.h"
 #include "study/roomstudy.h"
 
@@ -131,6 +133,39 @@ project::RoomLevels RoomEvaluation::evaluateLevels(const project::RoomInputs &in
     if (!room.levels)
         return {};
     return {room.levels->lowest, room.levels->requiredShare};
+}
+
+project::RoomDrawing RoomEvaluation::roomDrawing(const project::RoomInputs &inputs,
+                                                 const QString &layout) const
+{
+    const study::RoomStudy room = study::studyRoom(studyRequest(inputs, layout));
+    project::RoomDrawing drawing;
+    if (!room.layout)
+        return drawing;
+    // The zones exactly as the room's own plan and its DXF draw them.
+    plan::PlanContent content;
+    content.length = room.figures.roomL;
+    content.width = room.figures.roomW;
+    if (const calc::Shape shape = room.figures.roomShape(); !shape.isPlainRectangle())
+        content.shape = shape;
+    content.placements = room.layout->placements;
+    content.zone = plan::zoneForm(room.figures);
+    drawing.zones = plan::zonePrimitives(content);
+    drawing.loudspeakers.reserve(content.placements.size());
+    for (const plan::Placement &placement : content.placements)
+        drawing.loudspeakers.push_back(placement.position);
+    return drawing;
+}
+
+std::vector<project::ListedRoomType> RoomEvaluation::roomTypes() const
+{
+    std::vector<project::ListedRoomType> types;
+    for (int i = 0; i < roomtypes::Count; ++i) {
+        if (i != roomtypes::OtherIndex)
+            types.push_back({QString::fromUtf16(roomtypes::Table[std::size_t(i)].name),
+                             QString::number(roomtypes::noiseLvl(i))});
+    }
+    return types;
 }
 
 project::LineResults RoomEvaluation::evaluateLine(const project::LineLoad &load, QChar decimalPoint) const

@@ -19,6 +19,8 @@ public:
                                        const std::atomic<bool> *cancel = nullptr) const override;
     project::LineResults evaluateLine(const project::LineLoad &line, QChar decimalPoint) const override;
     QStringList layouts(calc::Mounting mounting) const override;
+    project::RoomDrawing roomDrawing(const project::RoomInputs &inputs, const QString &layout) const override;
+    std::vector<project::ListedRoomType> roomTypes() const override;
 };
 
 // What CALCULATE reads for a room, as the main window holds it once the

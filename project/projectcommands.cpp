@@ -5,8 +5,8 @@
 
 namespace project {
 
-AddRoomCommand::AddRoomCommand(ProjectModel &model, int row, Room room)
-    : QUndoCommand(QStringLiteral("Добавить помещение")),
+AddRoomCommand::AddRoomCommand(ProjectModel &model, int row, Room room, QUndoCommand *parent)
+    : QUndoCommand(QStringLiteral("Добавить помещение"), parent),
       m_model(model),
       m_row(row),
       m_room(std::move(room))
@@ -27,8 +27,8 @@ void AddRoomCommand::undo()
     m_room = m_model.takeRoom(m_id);
 }
 
-RemoveRoomCommand::RemoveRoomCommand(ProjectModel &model, RoomId id)
-    : QUndoCommand(QStringLiteral("Удалить помещение")),
+RemoveRoomCommand::RemoveRoomCommand(ProjectModel &model, RoomId id, QUndoCommand *parent)
+    : QUndoCommand(QStringLiteral("Удалить помещение"), parent),
       m_model(model),
       m_id(id)
 { }
@@ -44,8 +44,9 @@ void RemoveRoomCommand::undo()
     m_model.restoreRoom(std::min(m_row, m_model.roomCount()), m_id, m_room);
 }
 
-ReplaceInputsCommand::ReplaceInputsCommand(ProjectModel &model, RoomId id, RoomInputs inputs, QString layout)
-    : QUndoCommand(QStringLiteral("Заменить расчетом")),
+ReplaceInputsCommand::ReplaceInputsCommand(ProjectModel &model, RoomId id, RoomInputs inputs, QString layout,
+                                           QUndoCommand *parent)
+    : QUndoCommand(QStringLiteral("Заменить расчетом"), parent),
       m_model(model),
       m_id(id),
       m_inputs(std::move(inputs)),
@@ -65,8 +66,8 @@ void ReplaceInputsCommand::undo()
 }
 
 EditTextCommand::EditTextCommand(ProjectModel &model, RoomId id, QString Room::*text, const QString &caption,
-                                 QString value)
-    : QUndoCommand(QStringLiteral("Изменить %1").arg(caption)),
+                                 QString value, QUndoCommand *parent)
+    : QUndoCommand(QStringLiteral("Изменить %1").arg(caption), parent),
       m_model(model),
       m_id(id),
       m_text(text),
@@ -159,6 +160,23 @@ void CableAllowanceCommand::redo()
 void CableAllowanceCommand::undo()
 {
     m_model.setCableAllowance(m_oldAllowance);
+}
+
+PlansCommand::PlansCommand(ProjectModel &model, std::vector<FloorPlan> plans, QUndoCommand *parent)
+    : QUndoCommand(QStringLiteral("Планы этажей"), parent),
+      m_model(model),
+      m_plans(std::move(plans)),
+      m_oldPlans(model.project().plans)
+{ }
+
+void PlansCommand::redo()
+{
+    m_model.setPlans(m_plans);
+}
+
+void PlansCommand::undo()
+{
+    m_model.setPlans(m_oldPlans);
 }
 
 } // namespace project

@@ -15,7 +15,7 @@ namespace project {
 // A new room at row.
 class AddRoomCommand : public QUndoCommand {
 public:
-    AddRoomCommand(ProjectModel &model, int row, Room room);
+    AddRoomCommand(ProjectModel &model, int row, Room room, QUndoCommand *parent = nullptr);
     void redo() override;
     void undo() override;
     // The room's id, once it was added.
@@ -31,7 +31,7 @@ private:
 // The room removed.
 class RemoveRoomCommand : public QUndoCommand {
 public:
-    RemoveRoomCommand(ProjectModel &model, RoomId id);
+    RemoveRoomCommand(ProjectModel &model, RoomId id, QUndoCommand *parent = nullptr);
     void redo() override;
     void undo() override;
 
@@ -45,7 +45,8 @@ private:
 // The room's inputs and layout replaced; its name, floor and line stay.
 class ReplaceInputsCommand : public QUndoCommand {
 public:
-    ReplaceInputsCommand(ProjectModel &model, RoomId id, RoomInputs inputs, QString layout);
+    ReplaceInputsCommand(ProjectModel &model, RoomId id, RoomInputs inputs, QString layout,
+                         QUndoCommand *parent = nullptr);
     void redo() override;
     void undo() override;
 
@@ -63,7 +64,7 @@ private:
 class EditTextCommand : public QUndoCommand {
 public:
     EditTextCommand(ProjectModel &model, RoomId id, QString Room::*text, const QString &caption,
-                    QString value);
+                    QString value, QUndoCommand *parent = nullptr);
     void redo() override;
     void undo() override;
 
@@ -129,6 +130,19 @@ private:
     ProjectModel &m_model;
     double m_allowance;
     double m_oldAllowance;
+};
+
+// The floors' plans replaced, as importing a floor's plan does.
+class PlansCommand : public QUndoCommand {
+public:
+    PlansCommand(ProjectModel &model, std::vector<FloorPlan> plans, QUndoCommand *parent = nullptr);
+    void redo() override;
+    void undo() override;
+
+private:
+    ProjectModel &m_model;
+    std::vector<FloorPlan> m_plans;
+    std::vector<FloorPlan> m_oldPlans;
 };
 
 } // namespace project

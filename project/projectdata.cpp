@@ -56,4 +56,28 @@ calc::OutlineFault setOutline(RoomInputs &inputs, const std::vector<QPointF> &ou
     return calc::OutlineFault::None;
 }
 
+double metresPerPlanUnit(const QString &key)
+{
+    if (key == QStringLiteral("mm"))
+        return 0.001;
+    if (key == QStringLiteral("cm"))
+        return 0.01;
+    if (key == QStringLiteral("m"))
+        return 1.0;
+    if (key == QStringLiteral("in"))
+        return 0.0254;
+    if (key == QStringLiteral("ft"))
+        return 0.3048;
+    return 0.0;
+}
+
+const FloorPlan *Project::planOf(const QString &floor) const
+{
+    for (const FloorPlan &plan : plans) {
+        if (plan.floor == floor)
+            return &plan;
+    }
+    return nullptr;
+}
+
 } // namespace project

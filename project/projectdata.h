@@ -5,6 +5,7 @@
 
 #include <QPointF>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -79,11 +80,37 @@ inline constexpr double LineVoltages[] = {100.0, 70.0, 30.0};
 // The cable bought beyond the lines' lengths, %, unless the project says.
 inline constexpr double DefaultCableAllowance = 10.0;
 
+// The architect's plan a floor's rooms were read from: the DXF file (its
+// path relative to the project file's folder, or absolute while the
+// project has no file), the unit its coordinates are in ("mm", "cm", "m",
+// "in", "ft") and the layer of the room outlines. The outlines of the
+// floor's rooms are in metres on the plan's own coordinates.
+struct FloorPlan {
+    QString floor;
+    QString file;
+    QString units;
+    QString layer;
+
+    bool operator==(const FloorPlan &) const = default;
+};
+
+// The units a plan's coordinates may be in, as the file names them.
+inline const QStringList PlanUnitKeys{QStringLiteral("mm"), QStringLiteral("cm"), QStringLiteral("m"),
+                                      QStringLiteral("in"), QStringLiteral("ft")};
+
+// Metres per unit of a plan whose unit the file names as key (PlanUnitKeys);
+// 0 for any other key.
+double metresPerPlanUnit(const QString &key);
+
 struct Project {
     QString name;
     std::vector<Line> lines;
     double cableAllowance = DefaultCableAllowance;
+    std::vector<FloorPlan> plans; // a floor at most once
     std::vector<Room> rooms;
+
+    // The plan of floor, or none.
+    const FloorPlan *planOf(const QString &floor) const;
 
     bool operator==(const Project &) const = default;
 };

@@ -394,6 +394,58 @@ bool readCableAllowance(const QJsonObject &top, double &allowance, QString &faul
     return true;
 }
 
+void writePlan(JsonWriter &json, const FloorPlan &plan)
+{
+    json.beginObject();
+    json.string(QStringLiteral("floor"), plan.floor);
+    json.string(QStringLiteral("file"), plan.file);
+    json.string(QStringLiteral("units"), plan.units);
+    json.string(QStringLiteral("layer"), plan.layer);
+    json.endObject();
+}
+
+// The floors' plans: none when the file has no "plans" (as every file
+// written before floors had plans).
+bool readPlans(const QJsonObject &top, std::vector<FloorPlan> &plans, QString &fault)
+{
+    const QString key = QStringLiteral("plans");
+    const QJsonValue value = top.value(key);
+    if (value.isUndefined())
+        return true;
+    if (!value.isArray()) {
+        fault = wrongType(key, AList, QString());
+        return false;
+    }
+    const QJsonArray list = value.toArray();
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const QString owner = QStringLiteral("у плана № %1").arg(i + 1);
+        if (!list.at(i).isObject()) {
+            fault = QStringLiteral("план № %1 должен быть объектом").arg(i + 1);
+            return false;
+        }
+        Fields fields(list.at(i).toObject(), owner, fault);
+        FloorPlan plan;
+        plan.floor = fields.text(QStringLiteral("floor"));
+        plan.file = fields.text(QStringLiteral("file"));
+        plan.units = fields.text(QStringLiteral("units"));
+        plan.layer = fields.text(QStringLiteral("layer"));
+        if (fields.failed())
+            return false;
+        if (!PlanUnitKeys.contains(plan.units)) {
+            fault = QStringLiteral("%1 неизвестная единица «%2»").arg(owner, plan.units);
+            return false;
+        }
+        for (const FloorPlan &earlier : plans) {
+            if (earlier.floor == plan.floor) {
+                fault = QStringLiteral("план этажа «%1» записан дважды").arg(plan.floor);
+                return false;
+            }
+        }
+        plans.push_back(std::move(plan));
+    }
+    return true;
+}
+
 ReadResult refused(const QString &reason)
 {
     return {std::nullopt, reason};
@@ -448,6 +500,12 @@ QByteArray projectBytes(const Project &project, const std::vector<ResultTexts> &
         writeLine(json, line);
     json.endArray();
     json.real(QStringLiteral("cableAllowance"), project.cableAllowance);
+    if (!project.plans.empty()) {
+        json.beginArray(QStringLiteral("plans"));
+        for (const FloorPlan &plan : project.plans)
+            writePlan(json, plan);
+        json.endArray();
+    }
     json.beginArray(QStringLiteral("rooms"));
     for (std::size_t i = 0; i < project.rooms.size(); ++i)
         writeRoom(json, project.rooms[i], i < results.size() ? results[i] : ResultTexts{});
@@ -492,7 +550,7 @@ ReadResult parseProject(const QByteArray &bytes, const LayoutCheck &layoutAllowe
     Project project;
     project.name = fields.text(QStringLiteral("name"));
     if (fields.failed() || !readLines(top, project.lines, fault)
-        || !readCableAllowance(top, project.cableAllowance, fault))
+        || !readCableAllowance(top, project.cableAllowance, fault) || !readPlans(top, project.plans, fault))
         return refused(fault);
     const QJsonArray rooms = fields.take(QStringLiteral("rooms"), QJsonValue::Array, AList).toArray();
     if (fields.failed())

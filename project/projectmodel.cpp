@@ -126,6 +126,13 @@ void ProjectModel::setCableAllowance(double allowance)
     emit changed();
 }
 
+void ProjectModel::setPlans(std::vector<FloorPlan> plans)
+{
+    m_project.plans = std::move(plans);
+    emit plansChanged();
+    emit changed();
+}
+
 std::vector<RoomId> ProjectModel::roomsOnLine(const QString &name) const
 {
     std::vector<RoomId> rooms;

@@ -59,6 +59,8 @@ public:
     Line takeLine(int index);
     void setLine(int index, const Line &line);
     void setCableAllowance(double allowance);
+    // The floors' plans, all at once.
+    void setPlans(std::vector<FloorPlan> plans);
     // The rooms whose line is name, and those rooms moved to the line name.
     std::vector<RoomId> roomsOnLine(const QString &name) const;
     void setRoomLines(const std::vector<RoomId> &rooms, const QString &name);
@@ -79,6 +81,7 @@ signals:
     void roomTextChanged(project::RoomId id, int row);
     // A line, the lines or the cable allowance.
     void linesChanged();
+    void plansChanged();
     void nameChanged();
     // After every change and its own signals.
     void changed();

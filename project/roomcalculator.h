@@ -4,11 +4,13 @@
 
 #include "calc/calcstate.h"
 #include "calc/completedcalculation.h"
+#include "widgets/drawing.h"
 
 #include <QString>
 #include <QStringList>
 #include <atomic>
 #include <optional>
+#include <vector>
 
 namespace project {
 
@@ -100,6 +102,20 @@ struct LineResults {
     QString verdict;
 };
 
+// A room type of the main window's list with the noise text it enters.
+struct ListedRoomType {
+    QString name;
+    QString noise;
+};
+
+// A room's plan as its floor shows it: each loudspeaker's position and its
+// zone cut to the room, in metres on the floor's coordinates, in the
+// plan's numbering; empty where the plan could not be laid out.
+struct RoomDrawing {
+    std::vector<QPointF> loudspeakers;
+    std::vector<drawing::Primitive> zones;
+};
+
 // The calculation of rooms and of their lines, supplied by the program that
 // knows the catalogue, the room types, the calculation, the plan and the
 // line's formulas. evaluate() and evaluateLevels() are
@@ -119,6 +135,17 @@ public:
 
     // The "Линия" window's formulas for a line, texts with decimalPoint.
     virtual LineResults evaluateLine(const LineLoad &line, QChar decimalPoint) const = 0;
+
+    // The room's plan on its floor (see RoomDrawing); any thread.
+    virtual RoomDrawing roomDrawing(const RoomInputs &inputs, const QString &layout) const
+    {
+        Q_UNUSED(inputs);
+        Q_UNUSED(layout);
+        return {};
+    }
+
+    // The room types a room's name may name, with their noise.
+    virtual std::vector<ListedRoomType> roomTypes() const { return {}; }
 
     // The plan layouts offered for a mounting type, the default first.
     virtual QStringList layouts(calc::Mounting mounting) const = 0;
