@@ -4,6 +4,7 @@
 #include "documentwriters.h"
 #include "frozentableview.h"
 #include "linetable.h"
+#include "floorcontent.h"
 #include "projectcommands.h"
 #include "projectdocument.h"
 #include "projectfile.h"
@@ -196,6 +197,12 @@ void ProjectWindow::buildMenus()
     fillRecentMenu();
     connect(addMenuAction(file, QStringLiteral("&Экспорт…")), &QAction::triggered, this,
             &ProjectWindow::exportTable);
+    file->addSeparator();
+    connect(addMenuAction(file, QStringLiteral("&Импорт плана DXF…")), &QAction::triggered, this,
+            &ProjectWindow::importPlan);
+    connect(addMenuAction(file, QStringLiteral("Экспорт &этажа DXF…")), &QAction::triggered, this,
+            &ProjectWindow::exportFloor);
+    file->addSeparator();
     connect(addMenuAction(file, QStringLiteral("&Печать…"), QKeySequence(Qt::CTRL | Qt::Key_P)),
             &QAction::triggered, this, &ProjectWindow::print);
     connect(addMenuAction(file, QStringLiteral("&Закрыть"), QKeySequence(Qt::CTRL | Qt::Key_W)),
@@ -222,6 +229,7 @@ void ProjectWindow::buildContent()
     m_tabs->addTab(buildRoomsTab(), QStringLiteral("Помещения"));
     m_tabs->addTab(buildLinesTab(), QStringLiteral("Линии"));
     m_tabs->addTab(buildEquipmentTab(), QStringLiteral("Спецификация"));
+    m_tabs->addTab(buildFloorTab(), QStringLiteral("План этажа"));
     connect(m_tabs, &QTabWidget::currentChanged, this, &ProjectWindow::updateButtons);
     setCentralWidget(m_tabs);
 }
@@ -654,12 +662,22 @@ bool ProjectWindow::saveTo(const QString &path)
     // A project without a name takes its file's.
     if (m_model->project().name.isEmpty())
         m_model->setName(QFileInfo(path).completeBaseName());
+    // The floors' plans stay where they are: their paths, relative to the
+    // project's folder, follow the file to its new folder.
+    const std::vector<FloorPlan> plans = m_model->project().plans;
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const bool moved = !plans.empty()
+        && (m_path.isEmpty() || QFileInfo(absolute).absolutePath() != QFileInfo(m_path).absolutePath());
+    if (moved)
+        m_model->setPlans(plansMoved(plans, m_path, absolute));
     const files::WriteResult result = files::writeWhole(path, m_results->fileBytes());
     if (!result.ok) {
+        if (moved)
+            m_model->setPlans(plans);
         m_messenger->inform(result.error);
         return false;
     }
-    m_path = QFileInfo(path).absoluteFilePath();
+    m_path = absolute;
     m_undo->setClean();
     m_recovery.remove();
     rememberRecent(m_path);

@@ -1,14 +1,21 @@
 #pragma once
 
 #include "projectdata.h"
+#include "planimportdialog.h"
 #include "recovery.h"
+
+#include "widgets/drawing.h"
 
 #include "calc/completedcalculation.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QStringList>
+#include <memory>
 #include <optional>
+#include <vector>
 
+class BackgroundJobs;
 class Messenger;
 class QAction;
 class QHBoxLayout;
@@ -26,6 +33,7 @@ class QUndoStack;
 namespace project {
 
 class EquipmentTable;
+class FloorTab;
 class FrozenTableView;
 class LineTable;
 class ProjectModel;
@@ -77,6 +85,11 @@ public:
     void removeRoom();
     void addLine();
     void removeLine();
+    // "Импорт плана DXF…": the rooms of a floor from the architect's plan.
+    void importPlan();
+    // "Экспорт этажа DXF…": the floor of the "План этажа" tab (or of the
+    // selected room) with its rooms and loudspeakers, for CAD.
+    void exportFloor();
     // "Запас кабеля, %" as typed: a number of at least 0 becomes the
     // allowance; any other text is put back.
     void applyCableAllowance();
@@ -118,11 +131,17 @@ public:
     QPushButton *removeLineButton() const { return m_removeLine; }
     QLabel *noLineLabel() const { return m_noLine; }
     QLineEdit *cableAllowanceBox() const { return m_allowance; }
+    FloorTab *floorTab() const { return m_floorTab; }
+    // Delivers the floor view's drawing now if it is being made (tests).
+    void finishFloorDrawing();
 
 signals:
     // "Открыть в расчете": the main window is to take these inputs and
     // calculate them.
     void openInCalculationRequested(const project::RoomInputs &inputs);
+    // A double click on a room of the floor view: the main window is to
+    // take the room and the "План" window to show its plan.
+    void planRequested(const project::RoomInputs &inputs, const QString &layout);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -132,6 +151,8 @@ protected:
                                 QString *chosenFilter);
     // The print dialog for a printer set to the documents' page: true to print.
     virtual bool askPrint(QPrinter &printer);
+    // The import dialog: what to import, none when cancelled.
+    virtual std::optional<PlanImportChoice> askPlanImport(const QString &floor, const QString &height);
 
 private:
     void buildMenus();
@@ -142,6 +163,13 @@ private:
                                   void (ProjectWindow::*command)());
     QWidget *buildLinesTab();
     QWidget *buildEquipmentTab();
+    QWidget *buildFloorTab();
+    // The floor the floor view shows, drawn anew in the background.
+    void updateFloorView();
+    void scheduleFloorUpdate();
+    // The floor's plan file read for the view's underlay, kept while the
+    // file stays as it was.
+    const std::vector<drawing::Polyline> *floorBackground(const QString &floor, QString &note);
     void updateLineFigures();
     std::optional<int> selectedLine() const;
     void updateTitle();
@@ -166,6 +194,17 @@ private:
     bool refuseWithoutCurrentCalculation();
 
     const RoomCalculator &m_calculator;
+    // The floor view, its pending update and its drawing's background job.
+    FloorTab *m_floorTab = nullptr;
+    QTimer *m_floorTimer = nullptr;
+    std::unique_ptr<BackgroundJobs> m_floorJobs;
+    struct Underlay {
+        QString path;
+        QDateTime modified;
+        std::vector<drawing::Polyline> lines;
+        QString refusal;
+    };
+    Underlay m_underlay;
     Messenger *m_messenger;
     std::optional<calc::CompletedCalculation> m_last;
     // The main window's inputs no longer match m_last.

@@ -1,0 +1,124 @@
+#include "floorcontent.h"
+
+#include "widgets/backgroundjobs.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+#include <cmath>
+
+namespace project {
+
+QStringList floorsOf(const Project &project)
+{
+    QStringList floors;
+    QSet<QString> seen;
+    for (const Room &room : project.rooms) {
+        if (!seen.contains(room.floor)) {
+            seen.insert(room.floor);
+            floors << room.floor;
+        }
+    }
+    for (const FloorPlan &plan : project.plans) {
+        if (!seen.contains(plan.floor)) {
+            seen.insert(plan.floor);
+            floors << plan.floor;
+        }
+    }
+    return floors;
+}
+
+std::vector<FloorRoomSource> floorRooms(const ProjectModel &model, const std::vector<RoomResults> &results,
+                                        const QString &floor)
+{
+    std::vector<FloorRoomSource> rooms;
+    for (int row = 0; row < model.roomCount(); ++row) {
+        const Room &room = model.room(row);
+        if (room.floor != floor || room.inputs.outline.empty())
+            continue;
+        rooms.push_back({model.idAt(row), room,
+                         std::size_t(row) < results.size() ? results[std::size_t(row)] : RoomResults{}});
+    }
+    return rooms;
+}
+
+namespace {
+
+FloorVerdict verdictOf(const RoomResults &results)
+{
+    if (!results.completed || !results.requiredShare)
+        return FloorVerdict::NoData;
+    return *results.requiredShare >= FloorTargetShare ? FloorVerdict::Met : FloorVerdict::Short;
+}
+
+QString countText(const RoomResults &results)
+{
+    if (!results.completed)
+        return QString();
+    const double count = results.loudspeakers();
+    return std::isfinite(count) ? QString::number(count, 'f', 0) : QString();
+}
+
+} // namespace
+
+std::vector<FloorRoom> drawFloorRooms(const std::vector<FloorRoomSource> &rooms,
+                                      const RoomCalculator &calculator, const std::atomic<bool> *cancel)
+{
+    std::vector<FloorRoom> drawn(rooms.size());
+    inParallel(rooms.size(), 0, [&](std::size_t i) {
+        if (cancel && cancel->load())
+            return;
+        const FloorRoomSource &source = rooms[i];
+        FloorRoom &room = drawn[i];
+        room.id = source.id;
+        room.name = source.room.name;
+        room.outline = calc::Shape::fromOutline(source.room.inputs.outline);
+        room.countText = countText(source.results);
+        room.verdict = verdictOf(source.results);
+        room.model = source.room.inputs.model;
+        room.line = source.room.line;
+        if (!source.results.completed)
+            return;
+        RoomDrawing plan = calculator.roomDrawing(source.room.inputs, source.room.layout);
+        room.zones = std::move(plan.zones);
+        room.loudspeakers.reserve(plan.loudspeakers.size());
+        for (std::size_t k = 0; k < plan.loudspeakers.size(); ++k)
+            room.loudspeakers.push_back({plan.loudspeakers[k], int(k + 1)});
+    });
+    return drawn;
+}
+
+QString planFilePath(const FloorPlan &plan, const QString &projectPath)
+{
+    if (projectPath.isEmpty() || QDir::isAbsolutePath(plan.file))
+        return plan.file;
+    return QDir::cleanPath(QFileInfo(projectPath).absoluteDir().filePath(plan.file));
+}
+
+QString storedPlanPath(const QString &planPath, const QString &projectPath)
+{
+    const QString absolute = QFileInfo(planPath).absoluteFilePath();
+    if (projectPath.isEmpty())
+        return absolute;
+    return QFileInfo(projectPath).absoluteDir().relativeFilePath(absolute);
+}
+
+std::vector<FloorPlan> plansMoved(const std::vector<FloorPlan> &plans, const QString &oldPath,
+                                  const QString &newPath)
+{
+    std::vector<FloorPlan> moved = plans;
+    for (FloorPlan &plan : moved)
+        plan.file = storedPlanPath(planFilePath(plan, oldPath), newPath);
+    return moved;
+}
+
+double floorUnitsPerMetre(const Project &project, const QString &floor)
+{
+    if (const FloorPlan *plan = project.planOf(floor)) {
+        if (const double metres = metresPerPlanUnit(plan->units); metres > 0.0)
+            return 1.0 / metres;
+    }
+    return 1000.0;
+}
+
+} // namespace project

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "floordrawing.h"
+#include "projectdata.h"
+#include "projectmodel.h"
+#include "roomcalculator.h"
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <vector>
+
+// A floor of the project as its view and its DXF drawing show it, made
+// from the rooms' inputs, their results and their plans.
+namespace project {
+
+// The share of a room's floor at or above the required level, %, that its
+// plan must reach to be tinted as meeting the rules.
+inline constexpr double FloorTargetShare = 95.0;
+
+// A room of the floor as the window holds it at the moment: what its
+// drawing is made from, safe to take to another thread.
+struct FloorRoomSource {
+    RoomId id = 0;
+    Room room;
+    RoomResults results;
+};
+
+// The floors of the project, in the order their rooms first name them;
+// the floors with plans first where they have no room yet.
+QStringList floorsOf(const Project &project);
+
+// The rooms of floor that have an outline, with their results.
+std::vector<FloorRoomSource> floorRooms(const ProjectModel &model, const std::vector<RoomResults> &results,
+                                        const QString &floor);
+
+// The floor's rooms drawn: each outline with its name, count and verdict,
+// its loudspeakers and zones from its plan. Stops early (returning what it
+// has) once cancel is set.
+std::vector<FloorRoom> drawFloorRooms(const std::vector<FloorRoomSource> &rooms,
+                                      const RoomCalculator &calculator, const std::atomic<bool> *cancel = nullptr);
+
+// The plan file of a floor's plan, its path resolved against the project
+// file's folder (projectPath empty: as it stands).
+QString planFilePath(const FloorPlan &plan, const QString &projectPath);
+
+// The plan's path as the project keeps it: relative to the project file's
+// folder, absolute while the project has no file.
+QString storedPlanPath(const QString &planPath, const QString &projectPath);
+
+// The floors' plans of a project saved from oldPath to newPath, their
+// paths relative to the new folder.
+std::vector<FloorPlan> plansMoved(const std::vector<FloorPlan> &plans, const QString &oldPath,
+                                  const QString &newPath);
+
+// Drawing units per metre of a floor's DXF: the plan's own unit, mm for a
+// floor without a plan.
+double floorUnitsPerMetre(const Project &project, const QString &floor);
+
+} // namespace project
