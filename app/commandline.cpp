@@ -3,6 +3,10 @@
 #include "app/roomevaluation.h"
 #include "calc/numberformat.h"
 #include "plan/planexport.h"
+#include "project/dxfplan.h"
+#include "project/floorcontent.h"
+#include "project/floordxf.h"
+#include "project/floorimport.h"
 #include "project/projectdocument.h"
 #include "project/projectfile.h"
 #include "project/projectmodel.h"
@@ -12,7 +16,9 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTextStream>
+#include <cmath>
 #include <cstdio>
 #include <unistd.h>
 
@@ -47,6 +53,28 @@ struct Parser {
                                            ".pdf)."),
                             QStringLiteral("VIEW")};
 
+    QCommandLineOption floor{QStringLiteral("floor"),
+                             QStringLiteral("С --export OUT.dxf: записать этаж F (его помещения с контурами и "
+                                            "громкоговорители) в координатах и единицах его плана; с "
+                                            "--import-plan: этаж, на который добавить помещения плана."),
+                             QStringLiteral("F")};
+    QCommandLineOption importPlan{QStringLiteral("import-plan"),
+                                  QStringLiteral("Добавить в файл объекта помещения из плана этажа PLAN.dxf "
+                                                 "(файл объекта создается, если его нет) и выйти."),
+                                  QStringLiteral("PLAN.dxf")};
+    QCommandLineOption layer{QStringLiteral("layer"),
+                             QStringLiteral("С --import-plan: слой контуров помещений (по умолчанию слой, на "
+                                            "котором больше всего замкнутых контуров)."),
+                             QStringLiteral("NAME")};
+    QCommandLineOption units{QStringLiteral("units"),
+                             QStringLiteral("С --import-plan: единицы плана, если в файле они не указаны: mm "
+                                            "(по умолчанию), cm или m."),
+                             QStringLiteral("UNITS")};
+    QCommandLineOption height{QStringLiteral("height"),
+                              QStringLiteral("С --import-plan: высота потолка новых помещений, м (по "
+                                             "умолчанию как у образца)."),
+                              QStringLiteral("H")};
+
     Parser()
     {
         parser.setApplicationDescription(QStringLiteral(
@@ -57,6 +85,11 @@ struct Parser {
         parser.addOption(exportTo);
         parser.addOption(room);
         parser.addOption(view);
+        parser.addOption(floor);
+        parser.addOption(importPlan);
+        parser.addOption(layer);
+        parser.addOption(units);
+        parser.addOption(height);
         parser.addPositionalArgument(QStringLiteral("FILE"),
                                      QStringLiteral("Файл объекта (.lsplan): открыть его в окне «Объект»."),
                                      QStringLiteral("[FILE.lsplan]"));
@@ -95,6 +128,40 @@ Request roomPlanRequest(Request request, const QString &room, const QString &vie
     return request;
 }
 
+// The request of --import-plan: the floor and the project file named, the
+// units and the height sound.
+Request importPlanRequest(const Parser &p, Request request)
+{
+    for (const QCommandLineOption *option : {&p.exportTo, &p.room, &p.view}) {
+        if (p.parser.isSet(*option))
+            return wrong(QStringLiteral("Параметр --%1 не используется вместе с --import-plan.")
+                             .arg(option->names().front()));
+    }
+    request.kind = Request::Kind::ImportPlan;
+    request.planFile = p.parser.value(p.importPlan);
+    if (request.planFile.isEmpty())
+        return wrong(QStringLiteral("У параметра --import-plan не указан файл плана."));
+    if (!p.parser.isSet(p.floor) || p.parser.value(p.floor).trimmed().isEmpty())
+        return wrong(QStringLiteral("Укажите этаж, на который добавить помещения плана: --floor F."));
+    request.floor = p.parser.value(p.floor).trimmed();
+    if (request.projectFile.isEmpty())
+        return wrong(QStringLiteral("Укажите файл объекта, в который добавить помещения плана."));
+    request.layer = p.parser.value(p.layer);
+    request.units = p.parser.isSet(p.units) ? p.parser.value(p.units) : QStringLiteral("mm");
+    if (!QStringList{QStringLiteral("mm"), QStringLiteral("cm"), QStringLiteral("m")}.contains(request.units))
+        return wrong(QStringLiteral("Неизвестные единицы «%1»: укажите mm, cm или m.").arg(request.units));
+    if (p.parser.isSet(p.height)) {
+        request.height = p.parser.value(p.height).trimmed();
+        QString dotted = request.height;
+        dotted.replace(u',', u'.');
+        bool ok = false;
+        const double metres = dotted.toDouble(&ok);
+        if (!ok || !std::isfinite(metres) || metres <= 0.0)
+            return wrong(QStringLiteral("Высота «%1» не является положительным числом метров.").arg(request.height));
+    }
+    return request;
+}
+
 } // namespace
 
 Request parse(const QStringList &arguments)
@@ -112,6 +179,16 @@ Request parse(const QStringList &arguments)
             return wrong(QStringLiteral("У параметра --room не указан номер помещения."));
         if (arguments.endsWith(QStringLiteral("--view")))
             return wrong(QStringLiteral("У параметра --view не указан вид плана."));
+        if (arguments.endsWith(QStringLiteral("--floor")))
+            return wrong(QStringLiteral("У параметра --floor не указан этаж."));
+        if (arguments.endsWith(QStringLiteral("--import-plan")))
+            return wrong(QStringLiteral("У параметра --import-plan не указан файл плана."));
+        if (arguments.endsWith(QStringLiteral("--layer")))
+            return wrong(QStringLiteral("У параметра --layer не указан слой."));
+        if (arguments.endsWith(QStringLiteral("--units")))
+            return wrong(QStringLiteral("У параметра --units не указаны единицы."));
+        if (arguments.endsWith(QStringLiteral("--height")))
+            return wrong(QStringLiteral("У параметра --height не указана высота."));
         return wrong(QStringLiteral("У параметра --export не указан файл, в который записать таблицу."));
     }
     Request request;
@@ -127,6 +204,16 @@ Request parse(const QStringList &arguments)
     if (files.size() > 1)
         return wrong(QStringLiteral("Укажите не больше одного файла объекта."));
     request.projectFile = files.value(0);
+    if (p.parser.isSet(p.importPlan))
+        return importPlanRequest(p, request);
+    for (const QCommandLineOption *option : {&p.layer, &p.units, &p.height}) {
+        if (p.parser.isSet(*option))
+            return wrong(QStringLiteral("Параметр --%1 относится к импорту плана: укажите и --import-plan "
+                                        "PLAN.dxf.")
+                             .arg(option->names().front()));
+    }
+    if (p.parser.isSet(p.floor) && !p.parser.isSet(p.exportTo))
+        return wrong(QStringLiteral("Параметр --floor записывает этаж: укажите и --export OUT.dxf."));
     if (p.parser.isSet(p.view) && !p.parser.isSet(p.room))
         return wrong(QStringLiteral("Параметр --view выбирает вид плана помещения: укажите и --room N."));
     if (!p.parser.isSet(p.exportTo)) {
@@ -142,11 +229,20 @@ Request parse(const QStringList &arguments)
         return wrong(QStringLiteral("У параметра --export не указан файл, в который записать таблицу."));
     if (request.projectFile.isEmpty())
         return wrong(QStringLiteral("Укажите файл объекта, таблицу которого записать."));
+    if (p.parser.isSet(p.room) && p.parser.isSet(p.floor))
+        return wrong(QStringLiteral("Укажите что-то одно: план помещения (--room N) или этаж (--floor F)."));
     if (p.parser.isSet(p.room))
         return roomPlanRequest(request, p.parser.value(p.room), p.parser.value(p.view));
+    if (p.parser.isSet(p.floor)) {
+        if (plan::formatOfPath(request.exportPath) != plan::PlanFormat::Dxf)
+            return wrong(QStringLiteral("Этаж записывается в чертеж DXF: укажите файл .dxf."));
+        request.floorPlan = true;
+        request.floor = p.parser.value(p.floor);
+        return request;
+    }
     if (plan::formatOfPath(request.exportPath) == plan::PlanFormat::Dxf)
-        return wrong(QStringLiteral("Чертеж DXF записывается для одного помещения: укажите его номер "
-                                    "параметром --room N."));
+        return wrong(QStringLiteral("Чертеж DXF записывается для одного помещения или этажа: укажите "
+                                    "параметр --room N или --floor F."));
     if (!project::canExport(request.exportPath))
         return wrong(QStringLiteral("Неизвестный формат файла «%1»: объект записывается в файл %2.")
                          .arg(request.exportPath, project::exportSuffixes()));
@@ -336,6 +432,119 @@ int exportRoomPlan(const Request &request, QTextStream &err)
         err << written.error << Qt::endl;
         return Failed;
     }
+    return Done;
+}
+
+int exportFloor(const Request &request, QTextStream &err)
+{
+    const RoomEvaluation calculator;
+    std::optional<project::Project> read = readProject(calculator, request.projectFile, err);
+    if (!read)
+        return Failed;
+    if (ontoProjectFile(request.exportPath, request.projectFile, err))
+        return Failed;
+    if (!project::floorsOf(*read).contains(request.floor)) {
+        err << QStringLiteral("В объекте «%1» нет этажа «%2».").arg(request.projectFile, request.floor) << Qt::endl;
+        return Failed;
+    }
+    project::ProjectModel model;
+    project::RoomResultsService results(model, calculator, calc::localeDecimalPoint());
+    results.setBackgroundLevels(false);
+    model.setProject(std::move(*read));
+    const std::vector<project::FloorRoomSource> sources
+        = project::floorRooms(model, results.all(), request.floor);
+    if (sources.empty()) {
+        err << QStringLiteral("На этаже «%1» нет помещений с контуром: чертить нечего.").arg(request.floor)
+            << Qt::endl;
+        return Failed;
+    }
+    project::FloorDrawing drawing;
+    drawing.floor = request.floor;
+    drawing.rooms = project::drawFloorRooms(sources, calculator);
+    const files::WriteResult written = files::writeWhole(
+        request.exportPath,
+        project::floorDxf(drawing, project::floorUnitsPerMetre(model.project(), request.floor)));
+    if (!written.ok) {
+        err << written.error << Qt::endl;
+        return Failed;
+    }
+    return Done;
+}
+
+int importPlan(const Request &request, QTextStream &out, QTextStream &err)
+{
+    const RoomEvaluation calculator;
+    // The project: the file's, or a new one where there is no file.
+    project::Project start;
+    const bool exists = QFileInfo::exists(request.projectFile);
+    if (exists) {
+        std::optional<project::Project> read = readProject(calculator, request.projectFile, err);
+        if (!read)
+            return Failed;
+        start = std::move(*read);
+    }
+    if (files::sameFile(request.planFile, request.projectFile)) {
+        err << QStringLiteral("Файл плана «%1» — это сам файл объекта.").arg(request.planFile) << Qt::endl;
+        return Failed;
+    }
+    project::PlanReadOptions options;
+    options.layer = request.layer;
+    options.unitWhenUnnamed = project::unitFromKey(request.units).value_or(project::PlanUnit::Millimetre);
+    const project::PlanReading reading = project::readFloorPlan(request.planFile, options);
+    if (!reading.plan) {
+        err << reading.refusal << Qt::endl;
+        return Failed;
+    }
+    const project::FloorPlanFile &plan = *reading.plan;
+    if (plan.rooms.empty()) {
+        err << QStringLiteral("На слое «%1» нет помещений. %2").arg(plan.layer, project::planReport(plan))
+            << Qt::endl;
+        return Failed;
+    }
+
+    // The template: the file's last room, else the main window's start-up
+    // inputs.
+    project::RoomTemplate roomTemplate;
+    if (!start.rooms.empty()) {
+        roomTemplate.inputs = start.rooms.back().inputs;
+        roomTemplate.inputs.outline.clear();
+        roomTemplate.layout = start.rooms.back().layout;
+    } else {
+        roomTemplate.inputs = startupRoomInputs();
+        roomTemplate.layout = calculator.defaultLayout(roomTemplate.inputs.mounting);
+    }
+    if (!request.height.isEmpty())
+        roomTemplate.inputs.height = request.height;
+
+    project::ProjectModel model;
+    model.setProject(std::move(start));
+    std::vector<project::ImportedRoom> rooms;
+    rooms.reserve(plan.rooms.size());
+    for (const project::PlanRoom &room : plan.rooms)
+        rooms.push_back({room.outline, room.name});
+    const QString projectPath = QFileInfo(request.projectFile).absoluteFilePath();
+    const project::FloorPlan floorPlan{request.floor, project::storedPlanPath(request.planFile, projectPath),
+                                       project::unitKey(plan.unit), plan.layer};
+    const project::FloorImport import
+        = project::planFloorImport(model, rooms, roomTemplate, floorPlan, calculator.roomTypes());
+    // Without a user to ask, the rooms the new plan lacks stay.
+    project::applyFloorImport(model, import, false);
+    if (model.project().name.isEmpty())
+        model.setName(QFileInfo(request.projectFile).completeBaseName());
+
+    project::RoomResultsService results(model, calculator, calc::localeDecimalPoint());
+    // The file keeps the calculation's figures, not the level map's.
+    results.setBackgroundLevels(false);
+    const files::WriteResult written = files::writeWhole(request.projectFile, results.fileBytes());
+    if (!written.ok) {
+        err << written.error << Qt::endl;
+        return Failed;
+    }
+    out << project::planReport(plan) << Qt::endl;
+    if (!import.unmatched.empty())
+        out << QStringLiteral("Нет на новом плане и оставлены в объекте: %1.")
+                   .arg(project::unmatchedNames(model, import).join(QStringLiteral(", ")))
+            << Qt::endl;
     return Done;
 }
 

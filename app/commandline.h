@@ -15,6 +15,11 @@ class QTextStream;
 //   loudspeaker-planner --export OUT FILE.lsplan   the project into OUT (.csv, .xlsx, .pdf), no window
 //   loudspeaker-planner --export OUT --room N [--view zones|level] FILE.lsplan
 //                                  the plan of room N into OUT (.dxf, .svg, .png, .pdf), no window
+//   loudspeaker-planner --export OUT.dxf --floor F FILE.lsplan
+//                                  floor F's rooms and loudspeakers into OUT, in its plan's units
+//   loudspeaker-planner --import-plan PLAN.dxf --floor F [--layer NAME] [--units mm|cm|m]
+//                       [--height H] FILE.lsplan
+//                                  the plan's rooms added to FILE (made when missing) as floor F
 //   loudspeaker-planner --help | --version
 namespace commandline {
 
@@ -24,7 +29,7 @@ inline constexpr int Failed = 1; // the project cannot be read, the room not com
 inline constexpr int WrongArguments = 2;
 
 struct Request {
-    enum class Kind { Windows, Export, Help, Version, Wrong };
+    enum class Kind { Windows, Export, ImportPlan, Help, Version, Wrong };
     Kind kind = Kind::Windows;
     QString projectFile; // FILE, if given
     QString exportPath;  // OUT of --export
@@ -33,6 +38,16 @@ struct Request {
     bool roomPlan = false;
     QString room;
     plan::PlanView view = plan::PlanView::Zones; // --view of the room's plan
+    // --floor: the floor of a floor's DXF (with --export) or of an import.
+    bool floorPlan = false;
+    QString floor;
+    // --import-plan PLAN with its --layer (empty: the one with most rooms),
+    // --units of a plan that names none ("mm" unless given) and --height
+    // of the new rooms (empty: the template's).
+    QString planFile;
+    QString layer;
+    QString units;
+    QString height;
     QString error;                               // for Wrong: what is wrong, in Russian
 };
 
@@ -59,6 +74,21 @@ int exportTable(const QString &out, const QString &projectFile, QTextStream &err
 // cannot be written. Both exports refuse (Failed) an OUT that is the
 // project's own file.
 int exportRoomPlan(const Request &request, QTextStream &err);
+
+// --export OUT.dxf --floor F: the floor's rooms with outlines and their
+// loudspeakers, in the floor's plan's units and coordinates (mm for a floor
+// without a plan). Failed when the project cannot be read, has no such
+// floor, or OUT cannot be written.
+int exportFloor(const Request &request, QTextStream &err);
+
+// --import-plan: reads the plan and adds its rooms to the project as the
+// floor (a floor imported before is matched as the window does, its rooms
+// the new plan lacks kept), creating the file when it does not exist, and
+// prints the plan's report on out. The template of new rooms: the file's
+// last room, else the main window's start-up inputs. Failed (nothing
+// written) when the plan or the project cannot be read or written, or the
+// layer does not exist or holds no room.
+int importPlan(const Request &request, QTextStream &out, QTextStream &err);
 
 // The caption of a room's plan: "Объект «Школа». Помещение № 7 «Кабинет
 // 12», этаж 2. Дата: 09.12.2026", leaving out a name or floor not given.

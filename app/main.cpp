@@ -59,7 +59,10 @@ int runWithoutWindows(int argc, char *argv[], const commandline::Request &reques
     case commandline::Request::Kind::Export:
         if (request.roomPlan)
             return commandline::exportRoomPlan(request, err);
+        if (request.floorPlan)
+            return commandline::exportFloor(request, err);
         return commandline::exportTable(request.exportPath, request.projectFile, err);
+    case commandline::Request::Kind::ImportPlan: return commandline::importPlan(request, out, err);
     case commandline::Request::Kind::Wrong:
     case commandline::Request::Kind::Windows: break;
     }

@@ -342,6 +342,23 @@ void MainWindow::mplan_Click()
     bringForward(m_planWindow);
 }
 
+void MainWindow::showRoomPlan(const project::RoomInputs &inputs, const QString &layout)
+{
+    enterRoom(inputs);
+    mplan_Click();
+    if (!m_lastCompleted)
+        return;
+    // The calculation knows the room's length and width; the plan takes its
+    // floor's outline and the room's layout.
+    plan::PlanFigures figures = plan::figuresOf(*m_lastCompleted);
+    if (!inputs.outline.empty())
+        figures.shape = calc::Shape::fromOutline(inputs.outline);
+    m_planWindow->showCalculation(figures);
+    QComboBox *arrangements = m_planWindow->arrangementBox();
+    if (const int index = arrangements->findText(layout); index >= 0)
+        arrangements->setCurrentIndex(index);
+}
+
 void MainWindow::mproject_Click()
 {
     if (!m_projectWindow) {
@@ -349,6 +366,7 @@ void MainWindow::mproject_Click()
         m_projectWindow = new project::ProjectWindow(*m_roomEvaluation, m_messenger, this);
         connect(m_projectWindow, &project::ProjectWindow::openInCalculationRequested, this,
                 &MainWindow::enterRoom);
+        connect(m_projectWindow, &project::ProjectWindow::planRequested, this, &MainWindow::showRoomPlan);
         connectTool(m_projectWindow);
     }
     bringForward(m_projectWindow);

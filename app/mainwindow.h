@@ -76,6 +76,9 @@ public:
     // "ПРОЧИЕ" with the room's noise; the tap is selected, the settings and
     // sizes typed.
     void enterRoom(const project::RoomInputs &room);
+    // A room of the project shown in the "План" window: the room entered
+    // and calculated, its plan in its floor's outline and its layout.
+    void showRoomPlan(const project::RoomInputs &inputs, const QString &layout);
 
     // The last calculation that reached the end, if any.
     const std::optional<calc::CompletedCalculation> &lastCompleted() const { return m_lastCompleted; }

@@ -77,6 +77,29 @@ QStringList RoomEvaluation::layouts(calc::Mounting mounting) const
     return names;
 }
 
+project::RoomInputs startupRoomInputs()
+{
+    project::RoomInputs in;
+    in.model = QStringLiteral("GK-1");
+    in.modelFromList = true;
+    in.mounting = catalogueMounting(in.model).value_or(calc::Mounting::Wall);
+    in.tap = 1;
+    in.power = QStringLiteral("6");
+    in.sensitivity = QStringLiteral("88");
+    in.directivity = QStringLiteral("90");
+    in.verticalDirectivity = QStringLiteral("90");
+    in.tilt = QStringLiteral("0");
+    in.margin = QStringLiteral("10");
+    in.listeningHeight = QStringLiteral("150");
+    in.roomType = QStringLiteral("АВТОСТОЯНКА");
+    in.noise = QStringLiteral("70");
+    in.height = QStringLiteral("3");
+    in.length = QStringLiteral("6");
+    in.width = QStringLiteral("6");
+    in.area = QStringLiteral("36");
+    return in;
+}
+
 study::RoomRequest studyRequest(const project::RoomInputs &inputs, const QString &layout)
 {
     study::RoomRequest request;

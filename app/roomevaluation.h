@@ -36,6 +36,10 @@ std::optional<calc::Mounting> catalogueMounting(const QString &model);
 // own noise); none for any other text.
 std::optional<int> listedNoise(const QString &roomType);
 
+// The main window's inputs as it starts, before the user changes any: the
+// template of the rooms a plan brings into a project that has none.
+project::RoomInputs startupRoomInputs();
+
 // The request that studies a room in its layout: the texts CALCULATE
 // reads once the room is entered (calculationInputs), its outline's shape
 // where it has one.
