@@ -32,6 +32,30 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// A floor plan as an architect's CAD writes it (R2007, so its texts are
+// UTF-8; millimetres): on the layer "А-ПОМЕЩЕНИЯ" a gym of 6 x 4 m named
+// by a text inside it, a room of 3 x 4 m without one, an open polyline and
+// a column of 0.5 x 0.5 m; a hatch line on "МЕБЕЛЬ".
+QByteArray floorPlanDxf()
+{
+    QByteArray dxf = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1021\n9\n$INSUNITS\n70\n4\n0\nENDSEC\n"
+                     "0\nSECTION\n2\nENTITIES\n";
+    const auto polyline = [&dxf](const QList<QPointF> &corners, bool closed) {
+        dxf += "0\nLWPOLYLINE\n8\nА-ПОМЕЩЕНИЯ\n90\n" + QByteArray::number(corners.size()) + "\n70\n"
+            + (closed ? "1" : "0") + "\n";
+        for (const QPointF &c : corners)
+            dxf += "10\n" + QByteArray::number(c.x()) + "\n20\n" + QByteArray::number(c.y()) + "\n";
+    };
+    polyline({{10000, 0}, {16000, 0}, {16000, 4000}, {10000, 4000}}, true);
+    polyline({{16000, 0}, {19000, 0}, {19000, 4000}, {16000, 4000}}, true);
+    polyline({{0, 6000}, {5000, 6000}, {5000, 9000}}, false);
+    polyline({{12000, 1000}, {12500, 1000}, {12500, 1500}, {12000, 1500}}, true);
+    dxf += "0\nTEXT\n8\nПОДПИСИ\n10\n11000\n20\n2000\n40\n300\n1\nСпортзал 2\n";
+    dxf += "0\nLINE\n8\nМЕБЕЛЬ\n10\n0\n20\n0\n11\n1000\n21\n1000\n";
+    dxf += "0\nENDSEC\n0\nEOF\n";
+    return dxf;
+}
+
 // The caption the plans of the test's school carry, dated date.
 QString schoolCaption(const QDate &date)
 {
@@ -64,6 +88,9 @@ private slots:
     void progressLine_data();
     void progressLine();
     void noProgressWithoutATerminal();
+    void importPlan_data();
+    void importPlan();
+    void importedFloorAsDxf();
 
 private:
     struct Run {
@@ -97,6 +124,7 @@ void CommandLineTest::initTestCase()
     project::Project empty;
     empty.name = "Пусто";
     QVERIFY(writeBytes(dir.filePath("empty.lsplan"), project::projectBytes(empty, {})));
+    QVERIFY(writeBytes(dir.filePath("этаж-1.dxf"), floorPlanDxf()));
     bad = dir.filePath("bad.lsplan");
     QFile broken(bad);
     QVERIFY(broken.open(QIODevice::WriteOnly));
@@ -576,3 +604,115 @@ void CommandLineTest::noProgressWithoutATerminal()
 
 QTEST_GUILESS_MAIN(CommandLineTest)
 #include "tst_project_commandline.moc"
+
+void CommandLineTest::importPlan_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("err");
+    QTest::addColumn<QString>("out");
+    const QString help = "\nСправка: loudspeaker-planner --help\n";
+    const QString report = "Найдено помещений: 2. Пропущено: незамкнутых 1, меньше 1 м² 1.\n";
+    QTest::newRow("new project") << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1", "new.lsplan"} << 0
+                                 << "" << report;
+    QTest::newRow("layer named") << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1", "--layer",
+                                                "А-ПОМЕЩЕНИЯ", "--height", "4,5", "new.lsplan"}
+                                 << 0 << "" << report;
+    QTest::newRow("no floor") << QStringList{"--import-plan", "этаж-1.dxf", "new.lsplan"} << 2
+                              << "Укажите этаж, на который добавить помещения плана: --floor F." + help << "";
+    QTest::newRow("no project") << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1"} << 2
+                                << "Укажите файл объекта, в который добавить помещения плана." + help << "";
+    QTest::newRow("unknown units")
+        << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1", "--units", "km", "new.lsplan"} << 2
+        << "Неизвестные единицы «km»: укажите mm, cm или m." + help << "";
+    QTest::newRow("height not a number")
+        << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1", "--height", "-3", "new.lsplan"} << 2
+        << "Высота «-3» не является положительным числом метров." + help << "";
+    QTest::newRow("with --export")
+        << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1", "--export", "a.csv", "new.lsplan"} << 2
+        << "Параметр --export не используется вместе с --import-plan." + help << "";
+    QTest::newRow("layer without import") << QStringList{"--layer", "X", "school.lsplan"} << 2
+                                          << "Параметр --layer относится к импорту плана: укажите и "
+                                             "--import-plan PLAN.dxf." + help
+                                          << "";
+    QTest::newRow("missing plan") << QStringList{"--import-plan", "нет.dxf", "--floor", "1", "new.lsplan"} << 1
+                                  << "Файл «нет.dxf» не прочитан" << "";
+    QTest::newRow("no such layer")
+        << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1", "--layer", "СТЕНЫ", "new.lsplan"} << 1
+        << "В плане нет слоя «СТЕНЫ».\n" << "";
+    QTest::newRow("layer without rooms")
+        << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1", "--layer", "МЕБЕЛЬ", "new.lsplan"} << 1
+        << "На слое «МЕБЕЛЬ» нет помещений." << "";
+    QTest::newRow("project unreadable")
+        << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1", "bad.lsplan"} << 1
+        << "Файл «bad.lsplan» не открыт" << "";
+}
+
+void CommandLineTest::importPlan()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    QFETCH(QString, err);
+    QFETCH(QString, out);
+    QFile::remove(dir.filePath("new.lsplan"));
+    const QByteArray badBefore = bytesOf("bad.lsplan");
+    const Run r = run(arguments);
+    QCOMPARE(r.code, code);
+    QVERIFY2(QString::fromUtf8(r.err).startsWith(err), r.err.constData());
+    QCOMPARE(QString::fromUtf8(r.out), out);
+    QCOMPARE(bytesOf("bad.lsplan"), badBefore);
+    QCOMPARE(QFile::exists(dir.filePath("new.lsplan")), code == 0);
+    if (code != 0)
+        return;
+    const project::ReadResult read = project::readProjectFile(dir.filePath("new.lsplan"));
+    QVERIFY2(read.project, qPrintable(read.reason));
+    const project::Project &p = *read.project;
+    QCOMPARE(p.name, QString("new"));
+    QCOMPARE(p.rooms.size(), std::size_t(2));
+    // In reading order; the gym takes its type from its name, the other its
+    // number; both the start-up inputs with their outline's figures.
+    QCOMPARE(p.rooms[0].name, QString("Спортзал 2"));
+    QCOMPARE(p.rooms[0].inputs.roomType, QString("СПОРТЗАЛ"));
+    QCOMPARE(p.rooms[0].inputs.noise, QString("75"));
+    QCOMPARE(p.rooms[1].name, QString("Помещение 2"));
+    QCOMPARE(p.rooms[1].inputs.roomType, QString("АВТОСТОЯНКА"));
+    QCOMPARE(p.rooms[0].inputs.model, QString("GK-1"));
+    QCOMPARE(p.rooms[0].inputs.length, QString("6"));
+    QCOMPARE(p.rooms[0].inputs.area, QString("24"));
+    QCOMPARE(p.rooms[0].inputs.height, arguments.contains("--height") ? QString("4,5") : QString("3"));
+    QCOMPARE(p.rooms[0].inputs.outline.front(), QPointF(10, 0));
+    QCOMPARE(p.rooms[0].floor, QString("1"));
+    QCOMPARE(p.plans.size(), std::size_t(1));
+    QCOMPARE(p.plans.front(), (project::FloorPlan{"1", "этаж-1.dxf", "mm", "А-ПОМЕЩЕНИЯ"}));
+}
+
+// The floor imported, then imported again unchanged (every room kept), and
+// written for CAD: the loudspeakers' blocks in millimetres inside their
+// rooms.
+void CommandLineTest::importedFloorAsDxf()
+{
+    QFile::remove(dir.filePath("floor.lsplan"));
+    const QStringList import{"--import-plan", "этаж-1.dxf", "--floor", "1", "floor.lsplan"};
+    QCOMPARE(run(import).code, 0);
+    const QByteArray once = bytesOf("floor.lsplan");
+    const Run again = run(import);
+    QCOMPARE(again.code, 0);
+    QCOMPARE(bytesOf("floor.lsplan"), once);
+
+    const Run written = run({"--export", "floor.dxf", "--floor", "1", "floor.lsplan"});
+    QCOMPARE(written.code, 0);
+    QCOMPARE(written.err, QByteArray());
+    const dxfdrawing::Drawing drawing = dxfdrawing::readDrawing(bytesOf("floor.dxf"));
+    const std::vector<dxfdrawing::Record> inserts = drawing.on("ГРОМКОГОВОРИТЕЛИ", "INSERT");
+    QVERIFY(!inserts.empty());
+    const calc::Shape gym = calc::Shape::fromOutline({{10000, 0}, {16000, 0}, {16000, 4000}, {10000, 4000}});
+    const calc::Shape other = calc::Shape::fromOutline({{16000, 0}, {19000, 0}, {19000, 4000}, {16000, 4000}});
+    for (const dxfdrawing::Record &insert : inserts) {
+        const QPointF at(insert.number(10), insert.number(20));
+        QVERIFY2(gym.contains(at) || other.contains(at), qPrintable(QString("%1 %2").arg(at.x()).arg(at.y())));
+    }
+
+    QCOMPARE(run({"--export", "floor.dxf", "--floor", "9", "floor.lsplan"}).code, 1);
+    QCOMPARE(run({"--export", "floor.csv", "--floor", "1", "floor.lsplan"}).code, 2);
+    QCOMPARE(run({"--export", "floor.dxf", "--floor", "1", "--room", "1", "floor.lsplan"}).code, 2);
+}
