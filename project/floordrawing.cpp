@@ -90,6 +90,9 @@ const QColor TextColour(20, 20, 20);
 // Texts lower than this many pixels are not drawn: they could not be read
 // and would only cost time.
 constexpr double LeastTextPixels = 5.0;
+// Zones of a smaller radius are not drawn: at that size they only cover
+// the floor with a mesh of rings, and there may be tens of thousands.
+constexpr double LeastZonePixels = 6.0;
 // A loudspeaker's circle smaller than this is drawn as a point.
 constexpr double LeastCirclePixels = 1.5;
 // and a circle drawn is never smaller than this.
@@ -322,7 +325,7 @@ void FloorScene::paintRooms(QPainter &painter, const QTransform &toDevice, const
         for (const drawing::Primitive &zone : m_drawing.rooms[i].zones) {
             if (const auto *circle = std::get_if<drawing::Circle>(&zone)) {
                 const double pixels = circle->radius * scale;
-                if (pixels < 1.0)
+                if (pixels < LeastZonePixels)
                     continue;
                 const std::vector<QPointF> &unit = unitCircle(pixels);
                 const QPointF centre = circle->centre;
