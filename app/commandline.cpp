@@ -53,11 +53,12 @@ struct Parser {
                                            ".pdf)."),
                             QStringLiteral("VIEW")};
 
-    QCommandLineOption floor{QStringLiteral("floor"),
-                             QStringLiteral("С --export OUT.dxf: записать этаж F (его помещения с контурами и "
-                                            "громкоговорители) в координатах и единицах его плана; с "
-                                            "--import-plan: этаж, на который добавить помещения плана."),
-                             QStringLiteral("F")};
+    QCommandLineOption floor{
+        QStringLiteral("floor"),
+        QStringLiteral("С --export OUT.dxf: записать этаж F (его помещения с контурами и "
+                       "громкоговорители) в координатах и единицах его плана; с "
+                       "--import-plan: этаж, на который добавить помещения плана."),
+        QStringLiteral("F")};
     QCommandLineOption importPlan{QStringLiteral("import-plan"),
                                   QStringLiteral("Добавить в файл объекта помещения из плана этажа PLAN.dxf "
                                                  "(файл объекта создается, если его нет) и выйти."),
@@ -157,7 +158,8 @@ Request importPlanRequest(const Parser &p, Request request)
         bool ok = false;
         const double metres = dotted.toDouble(&ok);
         if (!ok || !std::isfinite(metres) || metres <= 0.0)
-            return wrong(QStringLiteral("Высота «%1» не является положительным числом метров.").arg(request.height));
+            return wrong(
+                QStringLiteral("Высота «%1» не является положительным числом метров.").arg(request.height));
     }
     return request;
 }
@@ -444,7 +446,8 @@ int exportFloor(const Request &request, QTextStream &err)
     if (ontoProjectFile(request.exportPath, request.projectFile, err))
         return Failed;
     if (!project::floorsOf(*read).contains(request.floor)) {
-        err << QStringLiteral("В объекте «%1» нет этажа «%2».").arg(request.projectFile, request.floor) << Qt::endl;
+        err << QStringLiteral("В объекте «%1» нет этажа «%2».").arg(request.projectFile, request.floor)
+            << Qt::endl;
         return Failed;
     }
     project::ProjectModel model;

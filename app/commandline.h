@@ -48,7 +48,7 @@ struct Request {
     QString layer;
     QString units;
     QString height;
-    QString error;                               // for Wrong: what is wrong, in Russian
+    QString error; // for Wrong: what is wrong, in Russian
 };
 
 // Reads the arguments (the program's name first) without any application

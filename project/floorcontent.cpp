@@ -88,30 +88,6 @@ std::vector<FloorRoom> drawFloorRooms(const std::vector<FloorRoomSource> &rooms,
     return drawn;
 }
 
-QString planFilePath(const FloorPlan &plan, const QString &projectPath)
-{
-    if (projectPath.isEmpty() || QDir::isAbsolutePath(plan.file))
-        return plan.file;
-    return QDir::cleanPath(QFileInfo(projectPath).absoluteDir().filePath(plan.file));
-}
-
-QString storedPlanPath(const QString &planPath, const QString &projectPath)
-{
-    const QString absolute = QFileInfo(planPath).absoluteFilePath();
-    if (projectPath.isEmpty())
-        return absolute;
-    return QFileInfo(projectPath).absoluteDir().relativeFilePath(absolute);
-}
-
-std::vector<FloorPlan> plansMoved(const std::vector<FloorPlan> &plans, const QString &oldPath,
-                                  const QString &newPath)
-{
-    std::vector<FloorPlan> moved = plans;
-    for (FloorPlan &plan : moved)
-        plan.file = storedPlanPath(planFilePath(plan, oldPath), newPath);
-    return moved;
-}
-
 double floorUnitsPerMetre(const Project &project, const QString &floor)
 {
     if (const FloorPlan *plan = project.planOf(floor)) {

@@ -38,20 +38,8 @@ std::vector<FloorRoomSource> floorRooms(const ProjectModel &model, const std::ve
 // its loudspeakers and zones from its plan. Stops early (returning what it
 // has) once cancel is set.
 std::vector<FloorRoom> drawFloorRooms(const std::vector<FloorRoomSource> &rooms,
-                                      const RoomCalculator &calculator, const std::atomic<bool> *cancel = nullptr);
-
-// The plan file of a floor's plan, its path resolved against the project
-// file's folder (projectPath empty: as it stands).
-QString planFilePath(const FloorPlan &plan, const QString &projectPath);
-
-// The plan's path as the project keeps it: relative to the project file's
-// folder, absolute while the project has no file.
-QString storedPlanPath(const QString &planPath, const QString &projectPath);
-
-// The floors' plans of a project saved from oldPath to newPath, their
-// paths relative to the new folder.
-std::vector<FloorPlan> plansMoved(const std::vector<FloorPlan> &plans, const QString &oldPath,
-                                  const QString &newPath);
+                                      const RoomCalculator &calculator,
+                                      const std::atomic<bool> *cancel = nullptr);
 
 // Drawing units per metre of a floor's DXF: the plan's own unit, mm for a
 // floor without a plan.

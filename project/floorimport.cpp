@@ -2,6 +2,8 @@
 
 #include "projectcommands.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPainterPath>
 #include <QRegularExpression>
 #include <algorithm>
@@ -210,6 +212,30 @@ QStringList unmatchedNames(const ProjectModel &model, const FloorImport &import)
     for (const RoomId id : import.unmatched)
         names << model.room(model.rowOf(id)).name;
     return names;
+}
+
+QString planFilePath(const FloorPlan &plan, const QString &projectPath)
+{
+    if (projectPath.isEmpty() || QDir::isAbsolutePath(plan.file))
+        return plan.file;
+    return QDir::cleanPath(QFileInfo(projectPath).absoluteDir().filePath(plan.file));
+}
+
+QString storedPlanPath(const QString &planPath, const QString &projectPath)
+{
+    const QString absolute = QFileInfo(planPath).absoluteFilePath();
+    if (projectPath.isEmpty())
+        return absolute;
+    return QFileInfo(projectPath).absoluteDir().relativeFilePath(absolute);
+}
+
+std::vector<FloorPlan> plansMoved(const std::vector<FloorPlan> &plans, const QString &oldPath,
+                                  const QString &newPath)
+{
+    std::vector<FloorPlan> moved = plans;
+    for (FloorPlan &plan : moved)
+        plan.file = storedPlanPath(planFilePath(plan, oldPath), newPath);
+    return moved;
 }
 
 } // namespace project

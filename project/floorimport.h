@@ -74,4 +74,17 @@ void applyFloorImport(ProjectModel &model, const FloorImport &import, bool remov
 // The names of the rooms the import would remove, for the question.
 QStringList unmatchedNames(const ProjectModel &model, const FloorImport &import);
 
+// The plan file of a floor's plan, its path resolved against the project
+// file's folder (projectPath empty: as it stands).
+QString planFilePath(const FloorPlan &plan, const QString &projectPath);
+
+// The plan's path as the project keeps it: relative to the project file's
+// folder, absolute while the project has no file.
+QString storedPlanPath(const QString &planPath, const QString &projectPath);
+
+// The floors' plans of a project saved from oldPath to newPath, their
+// paths relative to the new folder.
+std::vector<FloorPlan> plansMoved(const std::vector<FloorPlan> &plans, const QString &oldPath,
+                                  const QString &newPath);
+
 } // namespace project

@@ -113,8 +113,9 @@ bool PlanImportDialog::setFile(const QString &path)
     const FloorPlanFile &plan = *reading.plan;
     // The layers with closed outlines, most first; the rest after them.
     std::vector<PlanLayer> layers = plan.layers;
-    std::stable_sort(layers.begin(), layers.end(),
-                     [](const PlanLayer &a, const PlanLayer &b) { return a.closedOutlines > b.closedOutlines; });
+    std::stable_sort(layers.begin(), layers.end(), [](const PlanLayer &a, const PlanLayer &b) {
+        return a.closedOutlines > b.closedOutlines;
+    });
     for (const PlanLayer &layer : layers)
         m_layer->addItem(QStringLiteral("%1 (%2)").arg(layer.name).arg(layer.closedOutlines), layer.name);
     m_layer->setCurrentIndex(std::max(0, m_layer->findData(plan.layer)));

@@ -423,7 +423,8 @@ bool readPlans(const QJsonObject &top, std::vector<FloorPlan> &plans, QString &f
             fault = QStringLiteral("план № %1 должен быть объектом").arg(i + 1);
             return false;
         }
-        Fields fields(list.at(i).toObject(), owner, fault);
+        const QJsonObject object = list.at(i).toObject();
+        Fields fields(object, owner, fault);
         FloorPlan plan;
         plan.floor = fields.text(QStringLiteral("floor"));
         plan.file = fields.text(QStringLiteral("file"));

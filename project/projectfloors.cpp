@@ -79,7 +79,8 @@ void ProjectWindow::importPlan()
     }
     const FloorPlanFile &plan = *reading.plan;
     if (plan.rooms.empty()) {
-        m_messenger->inform(QStringLiteral("На слое «%1» нет помещений. %2").arg(plan.layer, planReport(plan)));
+        m_messenger->inform(
+            QStringLiteral("На слое «%1» нет помещений. %2").arg(plan.layer, planReport(plan)));
         return;
     }
     roomTemplate.inputs.height = choice->height;
@@ -92,9 +93,10 @@ void ProjectWindow::importPlan()
         = planFloorImport(*m_model, rooms, roomTemplate, floorPlan, m_calculator.roomTypes());
     bool removeUnmatched = false;
     if (!import.unmatched.empty()) {
-        removeUnmatched = m_messenger->confirm(QStringLiteral("Удалить помещения, которых нет на новом плане: %1?")
-                                                   .arg(unmatchedNames(*m_model, import).join(QStringLiteral(", "))),
-                                               QStringLiteral("Импорт плана DXF"));
+        removeUnmatched
+            = m_messenger->confirm(QStringLiteral("Удалить помещения, которых нет на новом плане: %1?")
+                                       .arg(unmatchedNames(*m_model, import).join(QStringLiteral(", "))),
+                                   QStringLiteral("Импорт плана DXF"));
     }
     m_undo->push(floorImportCommand(*m_model, import, removeUnmatched));
     if (m_floorTab)
@@ -116,7 +118,8 @@ void ProjectWindow::exportFloor()
     const QStringList filters{QStringLiteral("Чертеж DXF (*.dxf)")};
     QString filter = filters.front();
     const QString suggested = QStringLiteral("%1 этаж %2.dxf").arg(displayName(), floor);
-    QString path = askSavePath(QStringLiteral("Экспорт этажа DXF"), QDir(folder).filePath(suggested), filters, &filter);
+    QString path = askSavePath(QStringLiteral("Экспорт этажа DXF"), QDir(folder).filePath(suggested), filters,
+                               &filter);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())

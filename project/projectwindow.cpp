@@ -2,9 +2,9 @@
 
 #include "choicedelegate.h"
 #include "documentwriters.h"
+#include "floorimport.h"
 #include "frozentableview.h"
 #include "linetable.h"
-#include "floorcontent.h"
 #include "projectcommands.h"
 #include "projectdocument.h"
 #include "projectfile.h"

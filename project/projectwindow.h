@@ -1,7 +1,7 @@
 #pragma once
 
-#include "projectdata.h"
 #include "planimportdialog.h"
+#include "projectdata.h"
 #include "recovery.h"
 
 #include "widgets/drawing.h"

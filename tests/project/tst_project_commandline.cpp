@@ -657,8 +657,11 @@ void CommandLineTest::importPlan()
     QFile::remove(dir.filePath("new.lsplan"));
     const QByteArray badBefore = bytesOf("bad.lsplan");
     const Run r = run(arguments);
-    QCOMPARE(r.code, code);
-    QVERIFY2(QString::fromUtf8(r.err).startsWith(err), r.err.constData());
+    QVERIFY2(r.code == code, r.err.constData());
+    if (err.isEmpty())
+        QCOMPARE(QString::fromUtf8(r.err), QString());
+    else
+        QVERIFY2(QString::fromUtf8(r.err).startsWith(err), r.err.constData());
     QCOMPARE(QString::fromUtf8(r.out), out);
     QCOMPARE(bytesOf("bad.lsplan"), badBefore);
     QCOMPARE(QFile::exists(dir.filePath("new.lsplan")), code == 0);
@@ -679,7 +682,8 @@ void CommandLineTest::importPlan()
     QCOMPARE(p.rooms[0].inputs.model, QString("GK-1"));
     QCOMPARE(p.rooms[0].inputs.length, QString("6"));
     QCOMPARE(p.rooms[0].inputs.area, QString("24"));
-    QCOMPARE(p.rooms[0].inputs.height, arguments.contains("--height") ? QString("4,5") : QString("3"));
+    // The file keeps a decimal comma as the point.
+    QCOMPARE(p.rooms[0].inputs.height, arguments.contains("--height") ? QString("4.5") : QString("3"));
     QCOMPARE(p.rooms[0].inputs.outline.front(), QPointF(10, 0));
     QCOMPARE(p.rooms[0].floor, QString("1"));
     QCOMPARE(p.plans.size(), std::size_t(1));

@@ -159,7 +159,7 @@ private slots:
         QCOMPARE(import.kept[0].room.line, QString("Л1"));
         QCOMPARE(import.kept[0].room.layout, QString("сетка"));
         QCOMPARE(import.kept[0].room.inputs.noise, QString("55"));
-        QCOMPARE(import.kept[0].room.inputs.width, QString("10.5"));
+        QCOMPARE(import.kept[0].room.inputs.length, QString("10.5"));
         QCOMPARE(import.kept[1].id, smallId);
         QCOMPARE(import.kept[1].room.name, QString("Кабинет")); // "Помещение 2" gives way
         QCOMPARE(import.added.size(), std::size_t(1));
