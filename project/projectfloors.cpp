@@ -47,7 +47,7 @@ std::optional<PlanImportChoice> ProjectWindow::askPlanImport(const QString &floo
 void ProjectWindow::importPlan()
 {
     // The template: the selected room, else the main window's last
-    // completed calculation.
+    // completed calculation, else the project's last room.
     RoomTemplate roomTemplate;
     QString floor = QStringLiteral("1");
     if (const std::optional<int> row = selectedRoom()) {
@@ -57,11 +57,19 @@ void ProjectWindow::importPlan()
         roomTemplate.layout = selected.layout;
         if (!selected.floor.isEmpty())
             floor = selected.floor;
-    } else {
-        if (refuseWithoutCurrentCalculation())
-            return;
+    } else if (m_last && !m_lastIsStale) {
         roomTemplate.inputs = inputsOf(*m_last);
         roomTemplate.layout = m_calculator.defaultLayout(roomTemplate.inputs.mounting);
+    } else if (m_model->roomCount() > 0) {
+        // A plan imported again needs a template only for its new rooms:
+        // the project's last room, as the command line takes it.
+        const Room &last = m_model->room(m_model->roomCount() - 1);
+        roomTemplate.inputs = last.inputs;
+        roomTemplate.inputs.outline.clear();
+        roomTemplate.layout = last.layout;
+    } else {
+        refuseWithoutCurrentCalculation();
+        return;
     }
     if (m_floorTab && !m_floorTab->currentFloor().isEmpty())
         floor = m_floorTab->currentFloor();
@@ -153,6 +161,11 @@ QWidget *ProjectWindow::buildFloorTab()
     connect(m_tabs, &QTabWidget::currentChanged, this, [this] {
         if (m_tabs->currentWidget() == m_floorTab)
             updateFloorView();
+    });
+    // The row selected in "Помещения" is the room highlighted on its floor.
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+        if (const std::optional<int> row = selectedRoom())
+            m_floorTab->view()->setSelectedRoom(m_model->idAt(*row));
     });
     // A click selects the room's row; a double click opens its plan.
     connect(m_floorTab->view(), &FloorView::roomClicked, this, [this](RoomId id) {

@@ -613,39 +613,45 @@ void CommandLineTest::importPlan_data()
     QTest::addColumn<QString>("out");
     const QString help = "\nСправка: loudspeaker-planner --help\n";
     const QString report = "Найдено помещений: 2. Пропущено: незамкнутых 1, меньше 1 м² 1.\n";
-    QTest::newRow("new project") << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1", "new.lsplan"} << 0
-                                 << "" << report;
-    QTest::newRow("layer named") << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1", "--layer",
-                                                "А-ПОМЕЩЕНИЯ", "--height", "4,5", "new.lsplan"}
+    QTest::newRow("new project") << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1", "new.lsplan"}
+                                 << 0 << "" << report;
+    QTest::newRow("layer named") << QStringList{"--import-plan", "этаж-1.dxf",  "--floor",  "1",
+                                                "--layer",       "А-ПОМЕЩЕНИЯ", "--height", "4,5",
+                                                "new.lsplan"}
                                  << 0 << "" << report;
     QTest::newRow("no floor") << QStringList{"--import-plan", "этаж-1.dxf", "new.lsplan"} << 2
                               << "Укажите этаж, на который добавить помещения плана: --floor F." + help << "";
     QTest::newRow("no project") << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1"} << 2
                                 << "Укажите файл объекта, в который добавить помещения плана." + help << "";
-    QTest::newRow("unknown units")
-        << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1", "--units", "km", "new.lsplan"} << 2
-        << "Неизвестные единицы «km»: укажите mm, cm или m." + help << "";
+    QTest::newRow("unknown units") << QStringList{"--import-plan", "этаж-1.dxf", "--floor",   "1",
+                                                  "--units",       "km",         "new.lsplan"}
+                                   << 2 << "Неизвестные единицы «km»: укажите mm, cm или m." + help << "";
     QTest::newRow("height not a number")
         << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1", "--height", "-3", "new.lsplan"} << 2
         << "Высота «-3» не является положительным числом метров." + help << "";
-    QTest::newRow("with --export")
-        << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1", "--export", "a.csv", "new.lsplan"} << 2
-        << "Параметр --export не используется вместе с --import-plan." + help << "";
+    QTest::newRow("with --export") << QStringList{"--import-plan", "этаж-1.dxf", "--floor",   "1",
+                                                  "--export",      "a.csv",      "new.lsplan"}
+                                   << 2 << "Параметр --export не используется вместе с --import-plan." + help
+                                   << "";
     QTest::newRow("layer without import") << QStringList{"--layer", "X", "school.lsplan"} << 2
                                           << "Параметр --layer относится к импорту плана: укажите и "
-                                             "--import-plan PLAN.dxf." + help
-                                          << "";
-    QTest::newRow("missing plan") << QStringList{"--import-plan", "нет.dxf", "--floor", "1", "new.lsplan"} << 1
-                                  << "Файл «нет.dxf» не прочитан" << "";
-    QTest::newRow("no such layer")
-        << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1", "--layer", "СТЕНЫ", "new.lsplan"} << 1
-        << "В плане нет слоя «СТЕНЫ».\n" << "";
+                                             "--import-plan PLAN.dxf."
+            + help << "";
+    QTest::newRow("missing plan") << QStringList{"--import-plan", "нет.dxf", "--floor", "1", "new.lsplan"}
+                                  << 1 << "Файл «нет.dxf» не прочитан"
+                                  << "";
+    QTest::newRow("no such layer") << QStringList{"--import-plan", "этаж-1.dxf", "--floor",   "1",
+                                                  "--layer",       "СТЕНЫ",      "new.lsplan"}
+                                   << 1 << "В плане нет слоя «СТЕНЫ».\n"
+                                   << "";
     QTest::newRow("layer without rooms")
         << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1", "--layer", "МЕБЕЛЬ", "new.lsplan"} << 1
-        << "На слое «МЕБЕЛЬ» нет помещений." << "";
+        << "На слое «МЕБЕЛЬ» нет помещений."
+        << "";
     QTest::newRow("project unreadable")
         << QStringList{"--import-plan", "этаж-1.dxf", "--floor", "1", "bad.lsplan"} << 1
-        << "Файл «bad.lsplan» не открыт" << "";
+        << "Файл «bad.lsplan» не открыт"
+        << "";
 }
 
 void CommandLineTest::importPlan()
@@ -710,10 +716,12 @@ void CommandLineTest::importedFloorAsDxf()
     const std::vector<dxfdrawing::Record> inserts = drawing.on("ГРОМКОГОВОРИТЕЛИ", "INSERT");
     QVERIFY(!inserts.empty());
     const calc::Shape gym = calc::Shape::fromOutline({{10000, 0}, {16000, 0}, {16000, 4000}, {10000, 4000}});
-    const calc::Shape other = calc::Shape::fromOutline({{16000, 0}, {19000, 0}, {19000, 4000}, {16000, 4000}});
+    const calc::Shape other
+        = calc::Shape::fromOutline({{16000, 0}, {19000, 0}, {19000, 4000}, {16000, 4000}});
     for (const dxfdrawing::Record &insert : inserts) {
         const QPointF at(insert.number(10), insert.number(20));
-        QVERIFY2(gym.contains(at) || other.contains(at), qPrintable(QString("%1 %2").arg(at.x()).arg(at.y())));
+        QVERIFY2(gym.contains(at) || other.contains(at),
+                 qPrintable(QString("%1 %2").arg(at.x()).arg(at.y())));
     }
 
     QCOMPARE(run({"--export", "floor.dxf", "--floor", "9", "floor.lsplan"}).code, 1);

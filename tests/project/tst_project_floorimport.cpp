@@ -31,8 +31,8 @@ project::RoomTemplate roomTemplate()
     return t;
 }
 
-const std::vector<project::ListedRoomType> Types{{"СПОРТЗАЛ", "75"}, {"ТЕАТР", "40"}, {"Ж Д СТАНЦИЯ", "90"},
-                                                 {"ПАРК", "50"}, {"МАГАЗИН", "30"}};
+const std::vector<project::ListedRoomType> Types{
+    {"СПОРТЗАЛ", "75"}, {"ТЕАТР", "40"}, {"Ж Д СТАНЦИЯ", "90"}, {"ПАРК", "50"}, {"МАГАЗИН", "30"}};
 
 // A floor "1" imported once: the rooms of the plan through the import.
 void importOnce(ProjectModel &model, const std::vector<ImportedRoom> &rooms)
@@ -67,7 +67,8 @@ private slots:
         QFETCH(calc::Shape, a);
         QFETCH(calc::Shape, b);
         QFETCH(double, area);
-        QVERIFY2(std::abs(project::overlapArea(a, b) - area) < 1e-6, qPrintable(QString::number(project::overlapArea(a, b))));
+        QVERIFY2(std::abs(project::overlapArea(a, b) - area) < 1e-6,
+                 qPrintable(QString::number(project::overlapArea(a, b))));
         QVERIFY(std::abs(project::overlapArea(b, a) - area) < 1e-6);
     }
 
@@ -75,11 +76,16 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("type");
-        QTest::newRow("inside a word") << "Спортзал 2" << "СПОРТЗАЛ";
-        QTest::newRow("lower case") << "малый театр" << "ТЕАТР";
-        QTest::newRow("with spaces") << "Ж Д станция, зал" << "Ж Д СТАНЦИЯ";
-        QTest::newRow("none") << "Кабинет 12" << "";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("inside a word") << "Спортзал 2"
+                                       << "СПОРТЗАЛ";
+        QTest::newRow("lower case") << "малый театр"
+                                    << "ТЕАТР";
+        QTest::newRow("with spaces") << "Ж Д станция, зал"
+                                     << "Ж Д СТАНЦИЯ";
+        QTest::newRow("none") << "Кабинет 12"
+                              << "";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void roomTypeOfName()
     {
@@ -106,7 +112,8 @@ private slots:
         before.name = "Холл";
         before.floor = "2";
         model.addRoom(0, before);
-        importOnce(model, {{rect(0, 0, 6, 4), "Спортзал 2"}, {rect(6, 0, 3, 4), ""}, {rect(0, 4, 9, 2), "Коридор"}});
+        importOnce(model,
+                   {{rect(0, 0, 6, 4), "Спортзал 2"}, {rect(6, 0, 3, 4), ""}, {rect(0, 4, 9, 2), "Коридор"}});
         QCOMPARE(model.roomCount(), 4);
         const Room &gym = model.room(1);
         QCOMPARE(gym.name, QString("Спортзал 2"));
@@ -133,7 +140,8 @@ private slots:
     void reimport()
     {
         ProjectModel model;
-        importOnce(model, {{rect(0, 0, 10, 10), "Зал"}, {rect(10, 0, 4, 4), ""}, {rect(20, 0, 4, 4), "Склад"}});
+        importOnce(model,
+                   {{rect(0, 0, 10, 10), "Зал"}, {rect(10, 0, 4, 4), ""}, {rect(20, 0, 4, 4), "Склад"}});
         // The user's own choices on the kept rooms.
         Room hall = model.room(0);
         hall.line = "Л1";
@@ -148,11 +156,11 @@ private slots:
 
         const std::vector<ImportedRoom> plan{
             {rect(0, 0, 10, 10.5), "Большой зал"}, // grown a little: the hall
-            {rect(10, 0, 4, 2), "Кабинет"},       // exactly half of the old 4 x 4 room
-            {rect(30, 0, 5, 5), ""},             // new
+            {rect(10, 0, 4, 2), "Кабинет"},        // exactly half of the old 4 x 4 room
+            {rect(30, 0, 5, 5), ""},               // new
         };
-        const FloorImport import
-            = project::planFloorImport(model, plan, roomTemplate(), {"1", "plan-2.dxf", "mm", "ROOMS"}, Types);
+        const FloorImport import = project::planFloorImport(model, plan, roomTemplate(),
+                                                            {"1", "plan-2.dxf", "mm", "ROOMS"}, Types);
         QCOMPARE(import.kept.size(), std::size_t(2));
         QCOMPARE(import.kept[0].id, hallId);
         QCOMPARE(import.kept[0].room.name, QString("Зал")); // a given name stays
@@ -200,9 +208,9 @@ private slots:
     {
         ProjectModel model;
         importOnce(model, {{rect(0, 0, 10, 4), "Зал"}});
-        const FloorImport import = project::planFloorImport(
-            model, {{rect(0, 0, 6, 4), "левая"}, {rect(0, 0, 9, 4), "правая"}}, roomTemplate(),
-            {"1", "p.dxf", "mm", "ROOMS"}, Types);
+        const FloorImport import
+            = project::planFloorImport(model, {{rect(0, 0, 6, 4), "левая"}, {rect(0, 0, 9, 4), "правая"}},
+                                       roomTemplate(), {"1", "p.dxf", "mm", "ROOMS"}, Types);
         QCOMPARE(import.kept.size(), std::size_t(1));
         QCOMPARE(import.kept[0].room.inputs.length, QString("9"));
         QCOMPARE(import.added.size(), std::size_t(1));
@@ -228,12 +236,13 @@ private slots:
         QTest::addColumn<QByteArray>("plans");
         QTest::addColumn<QString>("reason");
         QTest::newRow("not a list") << QByteArray("{}") << "поле «plans» должно быть списком";
-        QTest::newRow("unknown unit") << QByteArray(R"([{"floor":"1","file":"a.dxf","units":"km","layer":"L"}])")
-                                      << "у плана № 1 неизвестная единица «km»";
-        QTest::newRow("floor twice")
-            << QByteArray(R"([{"floor":"1","file":"a.dxf","units":"mm","layer":"L"},)"
-                          R"({"floor":"1","file":"b.dxf","units":"mm","layer":"L"}])")
-            << "план этажа «1» записан дважды";
+        QTest::newRow("unknown unit")
+            << QByteArray(R"([{"floor":"1","file":"a.dxf","units":"km","layer":"L"}])")
+            << "у плана № 1 неизвестная единица «km»";
+        QTest::newRow("floor twice") << QByteArray(
+            R"([{"floor":"1","file":"a.dxf","units":"mm","layer":"L"},)"
+            R"({"floor":"1","file":"b.dxf","units":"mm","layer":"L"}])")
+                                     << "план этажа «1» записан дважды";
         QTest::newRow("no layer") << QByteArray(R"([{"floor":"1","file":"a.dxf","units":"mm"}])")
                                   << "у плана № 1 нет поля «layer»";
     }
