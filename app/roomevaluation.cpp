@@ -161,7 +161,7 @@ project::RoomLevels RoomEvaluation::evaluateLevels(const project::RoomInputs &in
 project::RoomDrawing RoomEvaluation::roomDrawing(const project::RoomInputs &inputs,
                                                  const QString &layout) const
 {
-    const study::RoomStudy room = study::studyRoom(studyRequest(inputs, layout));
+    const study::RoomStudy room = study::studyRoom(studyRequest(inputs, layout), study::Depth::Layout);
     project::RoomDrawing drawing;
     if (!room.layout)
         return drawing;

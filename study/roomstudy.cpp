@@ -98,7 +98,7 @@ RoomStudy studyRoom(const RoomRequest &request, Depth depth, const std::atomic<b
     study.arrangement = arrangementOf(study.figures.mounting, request.layout);
     study.count = planCount(request.count.value_or(study.figures.count));
     layOut(request, study);
-    if (!study.layout)
+    if (!study.layout || depth == Depth::Layout)
         return study;
     study.coverage = plan::floorCoverage(study.figures.roomShape(), plan::zoneForm(study.figures),
                                          study.layout->placements);

@@ -38,9 +38,10 @@ struct RoomRequest {
     std::optional<double> count;
 };
 
-// How far a study goes: the calculation and the plan with its coverage, or
-// the level map's summary as well (which takes far longer).
-enum class Depth { Plan, Levels };
+// How far a study goes: the calculation and the loudspeakers laid out (for
+// a drawing), the plan with its coverage as well, or the level map's
+// summary too (which takes far longer).
+enum class Depth { Layout, Plan, Levels };
 
 struct RoomStudy {
     // The calculation with the inputs it read and the state it left,
