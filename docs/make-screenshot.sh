@@ -7,12 +7,14 @@
 # map of a 24 x 12 m hall with square horns on two walls
 # (plan-level-horn.png), and the "Объект" window with a school of 15 rooms
 # on six lines: its tabs (object.png, object-lines.png, object-equipment.png)
-# and the first page of its PDF (object-pdf.png). Russian number format
+# and the first page of its PDF (object-pdf.png), and its floor view of a
+# school floor imported from a DXF plan (object-floor.png) with the import
+# dialog (object-import.png). Russian number format
 # where not said otherwise.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset default >/dev/null
-cmake --build --preset default --target window-screenshot line-screenshot plan-screenshot project-screenshot -j"$(nproc)"
+cmake --build --preset default --target window-screenshot line-screenshot plan-screenshot project-screenshot floor-screenshot -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 ./build/tools/window-screenshot docs/window.png
 LANG=ru_RU.UTF-8 ./build/tools/line-screenshot docs/line.png
@@ -28,8 +30,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 LANG=ru_RU.UTF-8 ./build/tools/project-screenshot docs/object.png docs/object-lines.png docs/object-equipment.png \
   "$work/object.pdf"
+LANG=ru_RU.UTF-8 ./build/tools/floor-screenshot docs/object-floor.png docs/object-import.png
 pdftoppm -png -r 60 -f 1 -l 1 -singlefile "$work/object.pdf" docs/object-pdf
 echo "docs/window.png, docs/line.png, docs/line-c.png, docs/plan.png, docs/plan-c.png,"
 echo "docs/plan-level-ceiling.png, docs/plan-level-horn.png, docs/plan-shape-l.png, docs/plan-shape-round.png,"
 echo "docs/plan-shape-round-level.png, docs/object.png, docs/object-lines.png,"
-echo "docs/object-equipment.png and docs/object-pdf.png written"
+echo "docs/object-equipment.png, docs/object-pdf.png, docs/object-floor.png and docs/object-import.png written"

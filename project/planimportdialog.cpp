@@ -40,6 +40,7 @@ PlanImportDialog::PlanImportDialog(const QString &floor, const QString &height, 
 {
     setWindowTitle(QStringLiteral("Импорт плана DXF"));
     m_file = new QLineEdit(this);
+    m_file->setMinimumWidth(360);
     auto *browseButton = new QPushButton(QStringLiteral("Обзор…"), this);
     a11y::setFieldName(browseButton, QStringLiteral("Обзор…"));
     auto *fileRow = new QHBoxLayout;
