@@ -80,9 +80,11 @@ QStringList RoomEvaluation::layouts(calc::Mounting mounting) const
 project::RoomInputs startupRoomInputs()
 {
     project::RoomInputs in;
+    // The model box shows GK-1 but nothing is chosen from its list yet:
+    // the power, sensitivity and wall mounting of the boxes apply.
     in.model = QStringLiteral("GK-1");
-    in.modelFromList = true;
-    in.mounting = catalogueMounting(in.model).value_or(calc::Mounting::Wall);
+    in.modelFromList = false;
+    in.mounting = calc::Mounting::Wall;
     in.tap = 1;
     in.power = QStringLiteral("6");
     in.sensitivity = QStringLiteral("88");

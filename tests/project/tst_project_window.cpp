@@ -189,6 +189,12 @@ void ProjectWindowTest::addAndReplaceTakeTheLastCalculation()
     QTest::mouseClick(w->addButton(), Qt::LeftButton);
     QCOMPARE(w->model()->roomCount(), 1);
     const project::Room added = w->model()->project().rooms.front();
+    // The start-up inputs a plan's rooms take where a project has none are
+    // those of the window as it starts.
+    project::RoomInputs startup = startupRoomInputs();
+    startup.areaFromSides = added.inputs.areaFromSides;
+    startup.area = added.inputs.area;
+    QCOMPARE(added.inputs, startup);
     QCOMPARE(added.name, QString("АВТОСТОЯНКА"));
     QCOMPARE(added.layout, QString("на одной стене"));
     QCOMPARE(added.inputs.model, QString("GK-1"));
