@@ -265,6 +265,7 @@ private slots:
     void wheelKeepsThePointUnderThePointer_data();
     void wheelKeepsThePointUnderThePointer();
     void selectionIsDrawn();
+    void redrawKeepsTheView();
     void backgroundNoteIsShown();
     void dxfCharactersOutsideTheCodePage();
     void tabControls();
@@ -554,6 +555,36 @@ void FloorTest::selectionIsDrawn()
     QCOMPARE(view.centre(), centre);
     view.setSelectedRoom(33);
     QVERIFY(QRectF(view.rect()).contains(view.toWidget(QPointF(4, 11))));
+}
+
+void FloorTest::redrawKeepsTheView()
+{
+    FloorView view;
+    view.resize(500, 350);
+    FloorDrawing floor = exampleFloor();
+    view.setDrawing(floor);
+    const double fitted = view.scale();
+    // Fitted, a drawing with more of the floor is fitted anew.
+    floor.background.push_back(
+        drawing::Polyline{QStringLiteral("walls"), QPolygonF({{-20, -1}, {-20, 15}}), false});
+    view.setDrawing(floor);
+    QVERIFY(view.scale() < fitted);
+    const double wider = view.scale();
+    // Zoomed, the same floor with new figures stays put, the selection kept.
+    view.zoomAt(QPointF(100, 100), 4.0);
+    view.setSelectedRoom(22);
+    const QPointF centre = view.centre();
+    floor.rooms[1].verdict = FloorVerdict::Met;
+    view.setDrawing(floor);
+    QCOMPARE(view.scale(), wider * 4.0);
+    QCOMPARE(view.centre(), centre);
+    QCOMPARE(view.selectedRoom(), FloorRoomId(22));
+    // Another floor is fitted; the selection of a room not on it goes.
+    floor.floor = QStringLiteral("2");
+    floor.rooms.erase(floor.rooms.begin() + 1);
+    view.setDrawing(floor);
+    QCOMPARE(view.scale(), wider);
+    QVERIFY(!view.hasSelection());
 }
 
 void FloorTest::backgroundNoteIsShown()
