@@ -53,11 +53,17 @@ FloorView::FloorView(QWidget *parent) : QWidget(parent)
 
 void FloorView::setDrawing(FloorDrawing drawing)
 {
+    // The same floor drawn again (its rooms' figures changed) stays where
+    // the user zoomed and panned it.
+    const bool sameFloor = !m_scene.isEmpty() && drawing.floor == m_scene.drawing().floor;
     m_scene = FloorScene(std::move(drawing));
     m_cache = QImage();
     if (m_hasSelection && m_scene.indexOf(m_selected) < 0)
         m_hasSelection = false;
-    fitToView();
+    if (sameFloor && !m_fitted)
+        update();
+    else
+        fitToView();
 }
 
 void FloorView::setSelectedRoom(FloorRoomId id)

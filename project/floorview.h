@@ -28,7 +28,9 @@ class FloorView : public QWidget {
 public:
     explicit FloorView(QWidget *parent = nullptr);
 
-    // Shows the floor fitted to the view.
+    // Shows the floor fitted to the view; the same floor again (by its
+    // name) keeps the scale and place the user left it at, unless it was
+    // fitted, when it is fitted anew.
     void setDrawing(FloorDrawing drawing);
     const FloorScene &scene() const { return m_scene; }
 

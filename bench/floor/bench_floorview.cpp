@@ -142,6 +142,10 @@ int main(int argc, char **argv)
     std::printf("fitted, first paint (drawn anew): %.1f ms at %.2f px/m\n",
                 double(timer.nsecsElapsed()) / 1e6, view.scale());
     std::printf("fitted, repaint: %.1f ms\n", paintMs(view, image, [](int) {}));
+    // With a folder named, the fitted and the zoomed views are kept there.
+    const QString pictures = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (!pictures.isEmpty())
+        image.save(pictures + QStringLiteral("/floor-fitted.png"));
     view.setSelectedRoom(1000);
     std::printf("fitted, a room selected: %.1f ms\n",
                 paintMs(view, image, [&](int i) { view.setSelectedRoom(project::FloorRoomId(1 + i * 97)); }));
@@ -154,8 +158,12 @@ int main(int argc, char **argv)
     view.fitToView();
     view.zoomAt(middle, 40.0 / view.scale()); // 40 px/m: names, counts and numbers readable
     view.render(&image);
+    if (!pictures.isEmpty())
+        image.save(pictures + QStringLiteral("/floor-zoomed.png"));
     std::printf("zoomed to %.0f px/m, repaint: %.1f ms\n", view.scale(), paintMs(view, image, [](int) {}));
     std::vector<double> pans;
+    drag(view, middle, QPointF(10, 0)); // the first sets up the cursor's shape
+    view.render(&image);
     std::printf("zoomed, drags of 10 px one way: median %.1f ms",
                 paintMs(
                     view, image, [&](int) { drag(view, middle, QPointF(10, 0)); }, 40, &pans));

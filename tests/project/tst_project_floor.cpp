@@ -265,6 +265,9 @@ private slots:
     void wheelKeepsThePointUnderThePointer_data();
     void wheelKeepsThePointUnderThePointer();
     void selectionIsDrawn();
+    void redrawKeepsTheView();
+    void backgroundNoteIsShown();
+    void dxfCharactersOutsideTheCodePage();
     void tabControls();
     void floorsList();
 };
@@ -544,6 +547,75 @@ void FloorTest::selectionIsDrawn()
     QCOMPARE(plain.pixelColor(hallEdge), selected.pixelColor(hallEdge));
     view.setSelectedRoom(999); // not on the floor
     QVERIFY(!view.hasSelection());
+
+    // A room chosen out of view is brought into it; one in view stays put.
+    view.zoomAt(view.toWidget(QPointF(2, 2)), 12.0);
+    const QPointF centre = view.centre();
+    view.setSelectedRoom(11);
+    QCOMPARE(view.centre(), centre);
+    view.setSelectedRoom(33);
+    QVERIFY(QRectF(view.rect()).contains(view.toWidget(QPointF(4, 11))));
+}
+
+void FloorTest::redrawKeepsTheView()
+{
+    FloorView view;
+    view.resize(500, 350);
+    FloorDrawing floor = exampleFloor();
+    view.setDrawing(floor);
+    const double fitted = view.scale();
+    // Fitted, a drawing with more of the floor is fitted anew.
+    floor.background.push_back(
+        drawing::Polyline{QStringLiteral("walls"), QPolygonF({{-20, -1}, {-20, 15}}), false});
+    view.setDrawing(floor);
+    QVERIFY(view.scale() < fitted);
+    const double wider = view.scale();
+    // Zoomed, the same floor with new figures stays put, the selection kept.
+    view.zoomAt(QPointF(100, 100), 4.0);
+    view.setSelectedRoom(22);
+    const QPointF centre = view.centre();
+    floor.rooms[1].verdict = FloorVerdict::Met;
+    view.setDrawing(floor);
+    QCOMPARE(view.scale(), wider * 4.0);
+    QCOMPARE(view.centre(), centre);
+    QCOMPARE(view.selectedRoom(), FloorRoomId(22));
+    // Another floor is fitted; the selection of a room not on it goes.
+    floor.floor = QStringLiteral("2");
+    floor.rooms.erase(floor.rooms.begin() + 1);
+    view.setDrawing(floor);
+    QCOMPARE(view.scale(), wider);
+    QVERIFY(!view.hasSelection());
+}
+
+void FloorTest::backgroundNoteIsShown()
+{
+    FloorView view;
+    view.resize(500, 350);
+    FloorDrawing floor = exampleFloor();
+    view.setDrawing(floor);
+    const QImage without = rendered(view);
+    floor.backgroundNote = QStringLiteral("План «этаж-1.dxf» не найден");
+    view.setDrawing(floor);
+    const QImage with = rendered(view);
+    // Dark text in the top left corner, and only there.
+    int changedInCorner = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 250; ++x)
+            changedInCorner += with.pixel(x, y) != without.pixel(x, y);
+    QVERIFY(changedInCorner > 50);
+    QCOMPARE(with.copy(0, 60, 500, 290), without.copy(0, 60, 500, 290));
+}
+
+void FloorTest::dxfCharactersOutsideTheCodePage()
+{
+    FloorDrawing floor = exampleFloor();
+    floor.rooms[0].name = QStringLiteral("Зал — малый");
+    const ReadDrawing drawing = readBack(floorDxf(floor, 1000.0));
+    QStringList names;
+    for (const ReadDrawing::Text &text : drawing.texts)
+        names << text.text;
+    QVERIFY2(names.contains(QStringLiteral("Зал \\U+2014 малый")), qPrintable(names.join('|')));
+    QCOMPARE(drawing.inserts.front().attributes.at("ПОМЕЩЕНИЕ"), QStringLiteral("Зал \\U+2014 малый"));
 }
 
 void FloorTest::tabControls()
