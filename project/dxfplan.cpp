@@ -916,7 +916,8 @@ bool usable(QPointF p)
 
 int arcSegments(double sweep, double step)
 {
-    const double n = std::ceil(std::abs(sweep) / step);
+    // Whole steps not made one more by rounding.
+    const double n = std::ceil(std::abs(sweep) / step - 1e-9);
     return std::isfinite(n) ? std::clamp(int(n), 1, 360) : 1;
 }
 
@@ -1037,7 +1038,10 @@ private:
                 m_out.textLayer.push_back(layer);
                 break;
             }
-            case EntityType::Insert: insert(entity, t, layer, depth); break;
+            case EntityType::Insert:
+                ++m_out.entitiesOnLayer[std::size_t(layer)];
+                insert(entity, t, layer, depth);
+                break;
             }
         }
     }
@@ -1133,8 +1137,9 @@ private:
         if (n == 0)
             return;
         bool closed = entity.closed;
-        // The last corner on the first: closed, the repeat dropped.
-        if (n > 2) {
+        // An open polyline whose last corner lies on its first is closed,
+        // the repeat dropped.
+        if (!closed && n > 2) {
             const QPointF first = t.map(v[0].x, v[0].y);
             const QPointF last = t.map(v[n - 1].x, v[n - 1].y);
             if (std::hypot(first.x() - last.x(), first.y() - last.y()) <= ClosingTolerance) {
