@@ -324,7 +324,7 @@ private slots:
         QVERIFY(!reading.plan);
         QCOMPARE(
             reading.refusal,
-            QStringLiteral("Файл «plan.dxf» не прочитан: в чертеже больше 5 000 000 элементов или 20 000 000 "
+            QStringLiteral("Файл «plan.dxf» не прочитан: в чертеже больше 5 000 000 элементов или 10 000 000 "
                            "точек с учётом вставок блоков."));
     }
 
