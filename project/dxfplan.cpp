@@ -934,7 +934,7 @@ int arcSegments(double sweep, double step)
 {
     // Whole steps not made one more by rounding.
     const double n = std::ceil(std::abs(sweep) / step - 1e-9);
-    return std::isfinite(n) ? std::clamp(int(n), 1, 360) : 1;
+    return std::isfinite(n) ? int(std::clamp(n, 1.0, 360.0)) : 1;
 }
 
 // The points of the arc from a to b that bulge says (tan of a quarter of
@@ -1573,16 +1573,8 @@ PlanReading readFloorPlan(const QString &path, const PlanReadOptions &options)
     if (!file.open(QIODevice::ReadOnly))
         return {std::nullopt,
                 notRead(path, QStringLiteral("файл не читается (%1).").arg(file.errorString()))};
-    // The file mapped where it can be, read where not.
-    const qint64 size = file.size();
-    if (size > 0) {
-        if (uchar *mapped = file.map(0, size)) {
-            const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), size);
-            PlanReading reading = readFloorPlanBytes(bytes, path, options);
-            file.unmap(mapped);
-            return reading;
-        }
-    }
+    // Read whole rather than mapped: a file cut short by another program
+    // while it is read must not stop this one.
     const QByteArray bytes = file.read(MaxPlanFileBytes + 1);
     if (file.error() != QFileDevice::NoError)
         return {std::nullopt,
