@@ -4,7 +4,7 @@
 #
 # Usage: bash fuzz/run.sh [seconds] [target ...]
 #   seconds  time for each target (default 60)
-#   target   fuzz_numbers, fuzz_calculation, fuzz_projectfile (default all)
+#   target   fuzz_numbers, fuzz_calculation, fuzz_projectfile, fuzz_dxfplan (default all)
 # A target that finds a failing input stops and leaves it in
 # build-fuzz/artifacts/<target>/; the script then exits 1. Reproduce with
 #   build-fuzz/fuzz/<target> <file>
@@ -13,7 +13,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_numbers fuzz_calculation fuzz_projectfile)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_numbers fuzz_calculation fuzz_projectfile fuzz_dxfplan)
 [ "$seconds" -ge 1 ] 2>/dev/null || { echo "usage: $0 [seconds] [target ...]" >&2; exit 2; }
 
 # clang with its fuzzer runtime.
@@ -49,6 +49,7 @@ for target in "${targets[@]}"; do
   echo "== $target for $seconds s (corpus $corpus)"
   dict="$root/fuzz/numbers.dict"
   [ "$target" = fuzz_projectfile ] && dict="$root/fuzz/projectfile.dict"
+  [ "$target" = fuzz_dxfplan ] && dict="$root/fuzz/dxfplan.dict"
   if "$build/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 \
        -dict="$dict" -artifact_prefix="$artifacts/" "$corpus" \
        2>"$build/$target.log"; then

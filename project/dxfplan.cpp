@@ -106,7 +106,7 @@ QString tooLargeReason()
 QString tooManyReason()
 {
     return QStringLiteral(
-        "в чертеже больше 5 000 000 элементов или 20 000 000 точек с учётом вставок блоков.");
+        "в чертеже больше 5 000 000 элементов или 10 000 000 точек с учётом вставок блоков.");
 }
 
 QString notDxfReason()
@@ -119,6 +119,8 @@ QString notDxfReason()
 // dxflib reads lines into a buffer of DL_DXF_MAXLINE bytes; values are cut
 // well below it.
 constexpr std::size_t MaxValueBytes = 1000;
+// dxflib holds an LWPOLYLINE's vertices in an array of 32 bytes each.
+constexpr qint64 MaxPolylineVertices = 4000000;
 
 enum class Kind : unsigned char {
     Drop,
@@ -284,11 +286,18 @@ private:
     // Handles one group; false at the end of the drawing.
     bool group(int code, std::string_view value)
     {
+        // A section's name is the group right after its start.
+        const bool sectionName = m_expectSectionName;
+        m_expectSectionName = false;
         if (code == 0) {
             finishEntity();
             const std::string_view type = trimmed(value);
             m_kind = Kind::Drop;
             if (type == "SECTION") {
+                if (m_inBlock)
+                    put(0, "ENDBLK");
+                m_inBlock = false;
+                m_section = Section::None;
                 m_expectSectionName = true;
             } else if (type == "ENDSEC") {
                 if (m_inBlock)
@@ -311,8 +320,7 @@ private:
             }
             return true;
         }
-        if (code == 2 && m_expectSectionName) {
-            m_expectSectionName = false;
+        if (code == 2 && sectionName) {
             const std::string_view name = trimmed(value);
             m_section = name == "HEADER" ? Section::Header
                 : name == "BLOCKS"       ? Section::Blocks
@@ -367,15 +375,22 @@ private:
             m_countAt = m_out.text.size();
             m_out.text += "0000000000\n";
             m_lwVertices = 0;
+            m_lwCut = false;
         }
     }
 
     void lwVertexGroup(int code, std::string_view value)
     {
         if (code == 10) {
+            // Vertices beyond the limit are left out, with their groups.
+            if (m_lwVertices >= MaxPolylineVertices) {
+                m_lwCut = true;
+                return;
+            }
+            m_lwCut = false;
             ++m_lwVertices;
             ++m_points;
-        } else if (m_lwVertices == 0) {
+        } else if (m_lwVertices == 0 || m_lwCut) {
             return; // a 20 or a bulge before the first vertex
         }
         put(code, value);
@@ -432,6 +447,7 @@ private:
     std::size_t m_countAt = 0;
     std::size_t m_lastCut = 0;
     qint64 m_lwVertices = 0;
+    bool m_lwCut = false;
     qint64 m_entities = 0;
     qint64 m_points = 0;
     std::vector<std::pair<int, std::string_view>> m_vertexGroups;
@@ -916,8 +932,9 @@ bool usable(QPointF p)
 
 int arcSegments(double sweep, double step)
 {
-    const double n = std::ceil(std::abs(sweep) / step);
-    return std::isfinite(n) ? std::clamp(int(n), 1, 360) : 1;
+    // Whole steps not made one more by rounding.
+    const double n = std::ceil(std::abs(sweep) / step - 1e-9);
+    return std::isfinite(n) ? int(std::clamp(n, 1.0, 360.0)) : 1;
 }
 
 // The points of the arc from a to b that bulge says (tan of a quarter of
@@ -1037,7 +1054,10 @@ private:
                 m_out.textLayer.push_back(layer);
                 break;
             }
-            case EntityType::Insert: insert(entity, t, layer, depth); break;
+            case EntityType::Insert:
+                ++m_out.entitiesOnLayer[std::size_t(layer)];
+                insert(entity, t, layer, depth);
+                break;
             }
         }
     }
@@ -1133,8 +1153,9 @@ private:
         if (n == 0)
             return;
         bool closed = entity.closed;
-        // The last corner on the first: closed, the repeat dropped.
-        if (n > 2) {
+        // An open polyline whose last corner lies on its first is closed,
+        // the repeat dropped.
+        if (!closed && n > 2) {
             const QPointF first = t.map(v[0].x, v[0].y);
             const QPointF last = t.map(v[n - 1].x, v[n - 1].y);
             if (std::hypot(first.x() - last.x(), first.y() - last.y()) <= ClosingTolerance) {
@@ -1552,16 +1573,8 @@ PlanReading readFloorPlan(const QString &path, const PlanReadOptions &options)
     if (!file.open(QIODevice::ReadOnly))
         return {std::nullopt,
                 notRead(path, QStringLiteral("файл не читается (%1).").arg(file.errorString()))};
-    // The file mapped where it can be, read where not.
-    const qint64 size = file.size();
-    if (size > 0) {
-        if (uchar *mapped = file.map(0, size)) {
-            const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), size);
-            PlanReading reading = readFloorPlanBytes(bytes, path, options);
-            file.unmap(mapped);
-            return reading;
-        }
-    }
+    // Read whole rather than mapped: a file cut short by another program
+    // while it is read must not stop this one.
     const QByteArray bytes = file.read(MaxPlanFileBytes + 1);
     if (file.error() != QFileDevice::NoError)
         return {std::nullopt,

@@ -67,7 +67,7 @@ struct PlanReading {
 inline constexpr qint64 MaxPlanFileBytes = 256LL * 1024 * 1024;
 // Entities and points of the drawing with every block insertion expanded.
 inline constexpr qint64 MaxPlanEntities = 5000000;
-inline constexpr qint64 MaxPlanPoints = 20000000;
+inline constexpr qint64 MaxPlanPoints = 10000000;
 // Blocks inserted into blocks: deeper insertions are left out.
 inline constexpr int MaxBlockDepth = 32;
 // The smallest room.
