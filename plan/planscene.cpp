@@ -153,11 +153,14 @@ StiInputs stiInputs(const PlanFigures &figures, const std::vector<Placement> &pl
 
 QColor stiColour(double from)
 {
-    // The hue by the band's middle: 0 (red) at 0.30 and below, 120
-    // (green) at 0.75 and above.
+    // The hue by the band's middle: red (0) at 0.05 and below through
+    // orange and yellow to green (130) at 0.85 and above; neighbouring
+    // bands a little lighter and darker by turns, so that they stay apart
+    // where their hues are near.
     const double middle = from + StiBandWidth / 2.0;
-    const double share = std::clamp((middle - 0.30) / (0.75 - 0.30), 0.0, 1.0);
-    return QColor::fromHsvF(float(share * 120.0 / 360.0), 0.55f, 0.97f);
+    const double share = std::clamp((middle - 0.05) / (0.85 - 0.05), 0.0, 1.0);
+    const bool odd = qRound(from / StiBandWidth) % 2 != 0;
+    return QColor::fromHsvF(float(share * 130.0 / 360.0), 0.6f, odd ? 0.88f : 0.97f);
 }
 
 namespace {

@@ -64,7 +64,8 @@ struct StiPicture {
 };
 
 // The colour of an STI band, from..from + StiBandWidth: the same for a
-// value in every room, red below 0.30 through yellow to green from 0.75.
+// value in every room, red for the lowest through orange and yellow to
+// green for the highest.
 QColor stiColour(double from);
 
 struct PlanScene {

@@ -196,6 +196,7 @@ private slots:
     void summaryFollowsTheView();
     void levelViewFiles_data();
     void levelViewFiles();
+    void stiColours();
     void stiViewFiles_data();
     void stiViewFiles();
     void fileOfAWaitingLevelViewHasTheMap();
@@ -993,6 +994,20 @@ void TestPlanExport::levelViewFiles()
         const QString zones = pdfText(zonesPath).simplified();
         QVERIFY2(zones.contains(QStringLiteral("Громкоговорителей на плане: 6")), qPrintable(zones));
         QVERIFY(!zones.contains(QStringLiteral("Уровень")));
+    }
+}
+
+// Every band of 0.05 from 0 to 1 has its own colour, its hue rising from
+// red to green.
+void TestPlanExport::stiColours()
+{
+    QCOMPARE(stiColour(0.0).hue(), 0);
+    QVERIFY(stiColour(0.95).hue() >= 120 && stiColour(0.95).hue() <= 135);
+    for (int band = 1; band < 20; ++band) {
+        const QColor below = stiColour((band - 1) * StiBandWidth);
+        const QColor colour = stiColour(band * StiBandWidth);
+        QVERIFY(colour.rgb() != below.rgb());
+        QVERIFY(colour.hue() >= below.hue());
     }
 }
 
