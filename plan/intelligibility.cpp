@@ -62,6 +62,11 @@ constexpr double SpeedOfSound = 343.0; // m/s
 // e^(-13.8 t / T) falls by 60 dB in T.
 constexpr double DecayRate = 13.8;
 
+// The modulation transfers whose signal-to-noise ratio 10 lg(m / (1 - m))
+// is -15 and +15 dB.
+const double LowestTransfer = 1.0 / (1.0 + std::pow(10.0, 1.5));
+const double HighestTransfer = 1.0 / (1.0 + std::pow(10.0, -1.5));
+
 // 10^(-40 / 10): the law's power behind a loudspeaker.
 constexpr double BehindGain = 1e-4;
 
@@ -160,8 +165,9 @@ double stiOf(const Prepared &p, QPointF point)
 {
     // The direct powers relative to a loudspeaker's level 1 m in front,
     // and the arrivals' phases, summed at each modulation frequency.
-    std::array<std::complex<double>, ModulationFrequencies> direct{};
-    std::array<std::complex<double>, ModulationFrequencies> arrivals{};
+    // In real and imaginary parts: the library's complex product and
+    // magnitude guard against infinities at a cost the map feels.
+    std::array<double, ModulationFrequencies> directRe{}, directIm{}, arrivalsRe{}, arrivalsIm{};
     double directSum = 0.0;
     const double h2 = p.local.dropH * p.local.dropH;
     for (const Placement &placement : p.local.placements) {
@@ -173,9 +179,12 @@ double stiOf(const Prepared &p, QPointF point)
         directSum += gain;
         for (int f = 0; f < ModulationFrequencies; ++f) {
             const double phase = -2.0 * std::numbers::pi * Modulation[f] * delay;
-            const std::complex<double> turn(std::cos(phase), std::sin(phase));
-            direct[f] += gain * turn;
-            arrivals[f] += turn;
+            const double re = std::cos(phase);
+            const double im = std::sin(phase);
+            directRe[f] += gain * re;
+            directIm[f] += gain * im;
+            arrivalsRe[f] += re;
+            arrivalsIm[f] += im;
         }
     }
     const double count = double(p.local.placements.size());
@@ -188,10 +197,19 @@ double stiOf(const Prepared &p, QPointF point)
         const double denominator = total + masking + p.threshold[k];
         double sum = 0.0;
         for (int f = 0; f < ModulationFrequencies; ++f) {
-            const std::complex<double> z
-                = p.speech[k] * direct[f] + p.reverberant[k] * arrivals[f] * p.tail[k][f];
-            const double m = std::min(1.0, std::abs(z) / denominator);
-            const double snr = m >= 1.0 ? 15.0 : std::clamp(10.0 * std::log10(m / (1.0 - m)), -15.0, 15.0);
+            const double tailRe = p.tail[k][f].real();
+            const double tailIm = p.tail[k][f].imag();
+            const double re = p.speech[k] * directRe[f]
+                + p.reverberant[k] * (arrivalsRe[f] * tailRe - arrivalsIm[f] * tailIm);
+            const double im = p.speech[k] * directIm[f]
+                + p.reverberant[k] * (arrivalsRe[f] * tailIm + arrivalsIm[f] * tailRe);
+            const double m = std::min(1.0, std::sqrt(re * re + im * im) / denominator);
+            // Beyond these the signal-to-noise ratio is held at -15 or +15 dB.
+            double snr = 15.0;
+            if (m <= LowestTransfer)
+                snr = -15.0;
+            else if (m < HighestTransfer)
+                snr = std::clamp(10.0 * std::log10(m / (1.0 - m)), -15.0, 15.0);
             sum += (snr + 15.0) / 30.0;
         }
         transmission[k] = sum / ModulationFrequencies;
