@@ -49,8 +49,8 @@ struct Parser {
                             QStringLiteral("N")};
     QCommandLineOption view{QStringLiteral("view"),
                             QStringLiteral("С --room: что показывает план: zones — зоны громкоговорителей "
-                                           "(по умолчанию), level — уровень звука (в .svg, .png или "
-                                           ".pdf)."),
+                                           "(по умолчанию), level — уровень звука, sti — разборчивость "
+                                           "речи STI (в .svg, .png или .pdf)."),
                             QStringLiteral("VIEW")};
 
     QCommandLineOption floor{
@@ -114,10 +114,12 @@ Request roomPlanRequest(Request request, const QString &room, const QString &vie
     request.room = room;
     if (view == QLatin1String("level"))
         request.view = plan::PlanView::Level;
+    else if (view == QLatin1String("sti"))
+        request.view = plan::PlanView::Sti;
     else if (!view.isEmpty() && view != QLatin1String("zones"))
-        return wrong(
-            QStringLiteral("Неизвестный вид плана «%1»: укажите zones (зоны) или level (уровень звука).")
-                .arg(view));
+        return wrong(QStringLiteral("Неизвестный вид плана «%1»: укажите zones (зоны), level (уровень звука) "
+                                    "или sti (разборчивость).")
+                         .arg(view));
     const plan::PlanFormat format = plan::formatOfPath(request.exportPath);
     if (format == plan::PlanFormat::Unknown)
         return wrong(QStringLiteral("Неизвестный формат файла «%1»: план помещения записывается в файл .dxf, "
@@ -125,6 +127,9 @@ Request roomPlanRequest(Request request, const QString &room, const QString &vie
                          .arg(request.exportPath));
     if (format == plan::PlanFormat::Dxf && request.view == plan::PlanView::Level)
         return wrong(QStringLiteral("В чертеже DXF нет карты уровня звука: для вида level выберите файл "
+                                    ".pdf, .svg или .png."));
+    if (format == plan::PlanFormat::Dxf && request.view == plan::PlanView::Sti)
+        return wrong(QStringLiteral("В чертеже DXF нет карты разборчивости: для вида sti выберите файл "
                                     ".pdf, .svg или .png."));
     return request;
 }

@@ -289,16 +289,28 @@ void drawDimension(QPainter &painter, QPointF from, QPointF to, double tick)
     painter.drawLine(to - across, to + across);
 }
 
+// The image of the map the scene shows, null while it is computed or where
+// there is none; the coverage's image in the zones view.
+const QImage *floorPicture(const PlanScene &scene)
+{
+    if (scene.showsSti())
+        return scene.sti && scene.sti->computed ? &scene.sti->image : nullptr;
+    if (scene.showsLevel())
+        return scene.level && scene.level->computed ? &scene.level->image : nullptr;
+    return &scene.floorImage;
+}
+
 // The floor, one image pixel per cell: tinted where no zone reaches, or in
-// the colours of the level (left blank while the map is computed).
+// the colours of the level or the intelligibility (left blank while the
+// map is computed).
 void paintFloor(Painting &p)
 {
-    const LevelPicture *level = p.scene.showsLevel() ? p.scene.level.get() : nullptr;
-    if (p.scene.showsLevel() && !(level && level->computed))
+    const QImage *picture = floorPicture(p.scene);
+    if (!picture)
         return;
     p.painter.save();
     p.painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    const QImage &image = level ? level->image : p.scene.floorImage;
+    const QImage &image = *picture;
     if (!p.outlined) {
         p.painter.drawImage(p.room(), image);
         p.painter.restore();
@@ -319,16 +331,21 @@ void paintFloor(Painting &p)
 }
 
 // The contour lines of the required level (solid) and of the loudest
-// allowed (dashed), cut to the room.
+// allowed (dashed), or of the intelligibility's StiContour (solid), cut to
+// the room.
 void paintContours(Painting &p)
 {
-    const LevelPicture *level = p.scene.showsLevel() ? p.scene.level.get() : nullptr;
-    if (!level || !level->computed)
+    std::vector<std::pair<const std::vector<QLineF> *, Qt::PenStyle>> contours;
+    if (const LevelPicture *level = p.scene.showsLevel() ? p.scene.level.get() : nullptr;
+        level && level->computed)
+        contours = {{&level->requiredContour, Qt::SolidLine}, {&level->loudContour, Qt::DashLine}};
+    if (const StiPicture *sti = p.scene.showsSti() ? p.scene.sti.get() : nullptr; sti && sti->computed)
+        contours = {{&sti->contour, Qt::SolidLine}};
+    if (contours.empty())
         return;
     p.painter.save();
     p.clipToFloor();
-    for (const auto &[lines, style] :
-         {std::pair{&level->requiredContour, Qt::SolidLine}, std::pair{&level->loudContour, Qt::DashLine}}) {
+    for (const auto &[lines, style] : contours) {
         QVector<QLineF> mapped;
         mapped.reserve(qsizetype(lines->size()));
         for (const QLineF &line : *lines)
@@ -379,7 +396,7 @@ void paintGrid(Painting &p)
 // they would hide the floor.
 void paintZones(Painting &p)
 {
-    if (p.scene.showsLevel() || p.scene.zone.shape == ZoneShape::None || p.placements().empty()
+    if (p.scene.showsMap() || p.scene.zone.shape == ZoneShape::None || p.placements().empty()
         || p.frame.zonesLeftOut())
         return;
     p.painter.save();
@@ -411,10 +428,10 @@ void paintWalls(Painting &p)
 }
 
 // The loudspeakers' markers, as planMarkers chose them; outlined in white
-// over the colours of the level.
+// over the colours of a map.
 void paintMarkers(Painting &p)
 {
-    if (p.scene.showsLevel())
+    if (p.scene.showsMap())
         p.painter.setPen(QPen(Qt::white, p.px(MarkerOutline)));
     else
         p.painter.setPen(Qt::NoPen);
@@ -523,9 +540,9 @@ void paintLegend(Painting &p, double barEnd)
     };
     std::vector<Entry> entries;
     const FloorCoverage &coverage = p.scene.coverage;
-    if (!p.scene.showsLevel() && coverage.coveredCells > 0)
+    if (!p.scene.showsMap() && coverage.coveredCells > 0)
         entries.push_back({CoveredFloor, text::Covered});
-    if (!p.scene.showsLevel() && coverage.coveredCells < coverage.cellsOfFloor())
+    if (!p.scene.showsMap() && coverage.coveredCells < coverage.cellsOfFloor())
         entries.push_back({UncoveredFloor, text::Uncovered});
     double legendWidth = 0.0;
     for (const Entry &entry : entries)
@@ -544,7 +561,7 @@ void paintLegend(Painting &p, double barEnd)
     }
 
     // What a dense plan leaves out, on the line below.
-    const bool zonesShown = !p.scene.showsLevel() && p.scene.zone.shape != ZoneShape::None;
+    const bool zonesShown = !p.scene.showsMap() && p.scene.zone.shape != ZoneShape::None;
     const QString note = leftOutNote(p.frame.zonesLeftOut() && zonesShown, p.markers.thinned, p.frame.dense);
     if (note.isEmpty())
         return;
@@ -569,6 +586,18 @@ std::vector<LevelEntry> levelEntries(const PlanScene &scene)
 {
     const QChar point = scene.figures.decimalPoint;
     std::vector<LevelEntry> entries;
+    if (scene.showsSti()) {
+        // The intelligibility: its bands, the highest first, and its
+        // contour.
+        if (scene.sti && scene.sti->computed) {
+            const LevelScale &scale = scene.sti->scale;
+            for (int band = scale.bands - 1; band >= 0; --band)
+                entries.push_back({stiColour(scale.bandFrom(band)), Qt::NoPen,
+                                   stiBandCaption(scale.bandFrom(band), scale.bandFrom(band + 1), point)});
+        }
+        entries.push_back({Ink, Qt::SolidLine, stiContourCaption(StiContour, point)});
+        return entries;
+    }
     if (scene.level && scene.level->computed) {
         const std::vector<LegendStep> steps = legendSteps(scene.level->scale);
         for (auto step = steps.rbegin(); step != steps.rend(); ++step)
@@ -581,9 +610,15 @@ std::vector<LevelEntry> levelEntries(const PlanScene &scene)
 
 // The width of the level legend's column: the widest caption beside its
 // swatch, and the space before the column.
+// The title over the legend of the scene's map.
+QString legendTitle(const PlanScene &scene)
+{
+    return scene.showsSti() ? text::StiLegendTitle : text::LevelLegendTitle;
+}
+
 double levelLegendWidth(const PlanScene &scene, const QFontMetricsF &metrics, double unit)
 {
-    double widest = metrics.horizontalAdvance(text::LevelLegendTitle);
+    double widest = metrics.horizontalAdvance(legendTitle(scene));
     const double swatch = metrics.height() * BandSwatchShare + SwatchGap * unit;
     for (const LevelEntry &entry : levelEntries(scene))
         widest = std::max(widest, swatch + metrics.horizontalAdvance(entry.caption));
@@ -595,7 +630,7 @@ double levelLegendWidth(const PlanScene &scene, const QFontMetricsF &metrics, do
 // its caption; from the room's top, or higher where the target ends sooner.
 void paintLevelLegend(Painting &p)
 {
-    if (!p.scene.showsLevel())
+    if (!p.scene.showsMap())
         return;
     const std::vector<LevelEntry> entries = levelEntries(p.scene);
     const double row = p.metrics.height();
@@ -608,7 +643,7 @@ void paintLevelLegend(Painting &p)
     const double textWidth = p.target.right() - textLeft;
     p.painter.setPen(Ink);
     p.painter.drawText(QRectF(left, y, p.target.right() - left, row), Qt::AlignLeft | Qt::AlignVCenter,
-                       text::LevelLegendTitle);
+                       legendTitle(p.scene));
     y += row;
     bool bandsDone = false;
     for (const LevelEntry &entry : entries) {
@@ -790,7 +825,7 @@ PlanFrame planFrame(const QRectF &target, const PlanScene &scene, const QPaintDe
     font.setPointSizeF(LabelPoints);
     const QFontMetricsF metrics(font, &device);
     Margins m = marginsFor(metrics.height(), frame.unit);
-    if (scene.showsLevel()) {
+    if (scene.showsMap()) {
         frame.legendWidth = levelLegendWidth(scene, metrics, frame.unit);
         m.right += frame.legendWidth;
     }

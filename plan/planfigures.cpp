@@ -30,6 +30,8 @@ PlanFigures figuresOf(const calc::CompletedCalculation &calculation)
     f.vDirDeg = state.vDirDeg;
     f.tiltDeg = state.tiltDeg;
     f.requiredLevel = calc::requiredLevel(state.noise, state.margin).value_or(75);
+    f.roomHeight = state.mountH;
+    f.noise = state.noise;
     f.model = calculation.model;
     f.mountingWord = calc::mountingWord(calculation.inputs.mounting);
     f.decimalPoint = calculation.inputs.decimalPoint;

@@ -55,6 +55,11 @@ struct PlanFigures {
     double tiltDeg = 0.0;
     double requiredLevel = 75.0;
 
+    // The room's height (the ceiling or installation height the
+    // calculation took) and its noise, dB(A), for the intelligibility map.
+    double roomHeight = 0.0;
+    double noise = 0.0;
+
     QString model;        // the loudspeaker as the report names it
     QString mountingWord; // the mounting as the report names it, e.g. "Настенный"
     QChar decimalPoint = u'.';

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "floorcoverage.h"
+#include "intelligibility.h"
 #include "layout.h"
 #include "levelmap.h"
 #include "levelscale.h"
@@ -25,8 +26,8 @@ inline const QColor CoveredFloor(214, 234, 248);
 inline const QColor UncoveredFloor(244, 178, 160);
 
 // What the drawing shows on the floor: the zones and the floor they cover,
-// or the level of the sound.
-enum class PlanView { Zones, Level };
+// the level of the sound, or the speech intelligibility (STI).
+enum class PlanView { Zones, Level, Sti };
 
 // The level map as the drawings show it.
 struct LevelPicture {
@@ -45,6 +46,28 @@ struct LevelPicture {
     std::vector<QLineF> loudContour;
 };
 
+// The intelligibility map as the drawings show it.
+struct StiPicture {
+    // False where the plan describes no map (as for the level, or a room
+    // without height or a reverberation time that is not a number above
+    // 0): the summary then says "нет данных".
+    bool computed = false;
+    StiMap map;
+    StiSummary summary;
+    // Bands of StiBandWidth over the map's values.
+    LevelScale scale;
+    // One pixel per cell of the coverage grid in its block's band colour,
+    // the far wall (Y = width) on the top row as the drawings show it.
+    QImage image;
+    // The contour of StiContour, plan metres.
+    std::vector<QLineF> contour;
+};
+
+// The colour of an STI band, from..from + StiBandWidth: the same for a
+// value in every room, red for the lowest through orange and yellow to
+// green for the highest.
+QColor stiColour(double from);
+
 struct PlanScene {
     PlanFigures figures;
     Arrangement arrangement = Arrangement::Rows;
@@ -57,10 +80,17 @@ struct PlanScene {
     PlanView view = PlanView::Zones;
     // The level map of this layout; null until it is computed.
     std::shared_ptr<const LevelPicture> level;
+    // The room's surfaces and the intelligibility map of this layout in
+    // them; null until it is computed.
+    Surfaces surfaces;
+    std::shared_ptr<const StiPicture> sti;
 
     bool showsLevel() const { return view == PlanView::Level; }
-    // The level view without its map yet.
-    bool levelPending() const { return showsLevel() && !level; }
+    bool showsSti() const { return view == PlanView::Sti; }
+    // A map in colours on the floor instead of the zones.
+    bool showsMap() const { return showsLevel() || showsSti(); }
+    // The view of a map (level or intelligibility) without its map yet.
+    bool levelPending() const { return (showsLevel() && !level) || (showsSti() && !sti); }
     // Whether the room has an area to draw.
     bool hasRoom() const { return coverage.grid.cells() > 0; }
     qsizetype loudspeakers() const { return qsizetype(layout.placements.size()); }
@@ -92,8 +122,20 @@ LevelInputs levelInputs(const PlanFigures &figures, const std::vector<Placement>
 std::shared_ptr<const LevelPicture> levelPicture(const LevelInputs &inputs, double requiredLevel,
                                                  const std::atomic<bool> *cancel = nullptr);
 
-// Computes the scene's level map here and now where its view shows the map
-// and the map is not there yet.
+// What the intelligibility map of a layout is computed from: the level
+// map's inputs, the room's height and noise from the figures, and the
+// surfaces.
+StiInputs stiInputs(const PlanFigures &figures, const std::vector<Placement> &placements,
+                    const Surfaces &surfaces);
+
+// Computes the intelligibility map (on every core), its summary, its
+// image and contour. Null when cancel became true before it was done; safe
+// to call from any thread.
+std::shared_ptr<const StiPicture> stiPicture(const StiInputs &inputs,
+                                             const std::atomic<bool> *cancel = nullptr);
+
+// Computes the scene's map (level or intelligibility) here and now where
+// its view shows the map and the map is not there yet.
 void completeLevel(PlanScene &scene);
 
 } // namespace plan

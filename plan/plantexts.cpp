@@ -1,5 +1,6 @@
 #include "plantexts.h"
 
+#include "calc/numberformat.h"
 #include "calc/textrules.h"
 #include "layout.h"
 #include "levelmap.h"
@@ -40,6 +41,16 @@ QString loudContourCaption(QChar decimalPoint)
 QString bandCaption(double from, double to, QChar decimalPoint)
 {
     return calc::formatTrimmed(from, 1, decimalPoint) + u'\u2013' + calc::formatTrimmed(to, 1, decimalPoint);
+}
+
+QString stiBandCaption(double from, double to, QChar decimalPoint)
+{
+    return calc::formatFixed(from, 2, decimalPoint) + u'\u2013' + calc::formatFixed(to, 2, decimalPoint);
+}
+
+QString stiContourCaption(double value, QChar decimalPoint)
+{
+    return QStringLiteral("STI %1").arg(calc::formatFixed(value, 2, decimalPoint));
 }
 
 QString coverageLine(double percent, QChar decimalPoint)

@@ -42,6 +42,16 @@ inline const QString LevelView = QStringLiteral("уровень звука");
 inline const QString LevelComputing = QStringLiteral("Расчет уровня звука…");
 inline const QString NoLevel = QStringLiteral("Уровень звука: нет данных");
 inline const QString LevelLegendTitle = QStringLiteral("Уровень, дБ");
+// The intelligibility view and the room's surfaces it is computed for.
+inline const QString StiView = QStringLiteral("разборчивость (STI)");
+inline const QString StiComputing = QStringLiteral("Расчет разборчивости…");
+inline const QString NoSti = QStringLiteral("Разборчивость STI: нет данных");
+inline const QString StiLegendTitle = QStringLiteral("STI");
+inline const QString FloorSurface = QStringLiteral("Пол");
+inline const QString WallSurface = QStringLiteral("Стены");
+inline const QString CeilingSurface = QStringLiteral("Потолок");
+inline const QString ReverberationTime = QStringLiteral("Время реверберации, с");
+inline const QString ReverberationFromSurfaces = QStringLiteral("по материалам");
 } // namespace text
 
 // The legend's entries for the contour lines: "требуемый 85\u00A0дБ" and
@@ -51,6 +61,10 @@ QString loudContourCaption(QChar decimalPoint);
 
 // A band of the level legend: "85–90".
 QString bandCaption(double from, double to, QChar decimalPoint);
+// A band of the intelligibility legend, "0,60–0,65", and its contour line,
+// "STI 0,50".
+QString stiBandCaption(double from, double to, QChar decimalPoint);
+QString stiContourCaption(double value, QChar decimalPoint);
 
 // The note under a drawing that leaves out the zones' outlines (too dense,
 // or zones too small to show more than their outline) or some markers (too

@@ -23,6 +23,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrintDialog>
@@ -154,8 +155,33 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
     m_view = new QComboBox(side);
     m_view->addItem(text::ZonesView, int(PlanView::Zones));
     m_view->addItem(text::LevelView, int(PlanView::Level));
+    m_view->addItem(text::StiView, int(PlanView::Sti));
     panel->addWidget(a11y::captionFor(m_view, text::View));
     panel->addWidget(m_view);
+
+    // The room's surfaces, for the intelligibility view only.
+    m_acoustics = new QWidget(side);
+    auto *surfaces = new QGridLayout(m_acoustics);
+    surfaces->setContentsMargins(0, 0, 0, 0);
+    const Surfaces defaults;
+    const auto surfaceBox = [&](const QString &caption, const QString &chosen, int row) {
+        auto *box = new QComboBox(m_acoustics);
+        box->addItems(materialNames());
+        box->setCurrentText(chosen);
+        surfaces->addWidget(a11y::captionFor(box, caption), row, 0);
+        surfaces->addWidget(box, row, 1);
+        return box;
+    };
+    m_floor = surfaceBox(text::FloorSurface, defaults.floor, 0);
+    m_walls = surfaceBox(text::WallSurface, defaults.walls, 1);
+    m_ceiling = surfaceBox(text::CeilingSurface, defaults.ceiling, 2);
+    m_reverberation = new QLineEdit(m_acoustics);
+    m_reverberation->setPlaceholderText(text::ReverberationFromSurfaces);
+    surfaces->addWidget(a11y::captionFor(m_reverberation, text::ReverberationTime), 3, 0);
+    surfaces->addWidget(m_reverberation, 3, 1);
+    surfaces->setColumnStretch(1, 1);
+    m_acoustics->hide();
+    panel->addWidget(m_acoustics);
 
     m_summary = valueLabel(text::Summary, side);
     panel->addWidget(m_summary);
@@ -196,6 +222,9 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
     connect(m_count, &QSpinBox::valueChanged, this, &PlanWindow::countChanged);
     connect(m_count, &CountBox::entryCorrected, this, &PlanWindow::countCorrected);
     connect(m_view, &QComboBox::currentIndexChanged, this, &PlanWindow::viewChosen);
+    for (QComboBox *box : {m_floor, m_walls, m_ceiling})
+        connect(box, &QComboBox::currentIndexChanged, this, &PlanWindow::surfacesChanged);
+    connect(m_reverberation, &QLineEdit::textChanged, this, &PlanWindow::surfacesChanged);
     connect(m_save, &QPushButton::clicked, this, &PlanWindow::savePlan);
     connect(m_csv, &QPushButton::clicked, this, &PlanWindow::saveCoordinates);
     connect(m_print, &QPushButton::clicked, this, &PlanWindow::printPlan);
@@ -337,6 +366,7 @@ void PlanWindow::relayOut()
     const auto arrangement = Arrangement(m_arrangement->currentData().toInt());
     m_scene = std::make_shared<PlanScene>(buildScene(m_figures, arrangement, m_requested));
     m_scene->view = PlanView(m_view->currentData().toInt());
+    m_scene->surfaces = surfaces();
     {
         // The box shows what the plan uses.
         const QSignalBlocker block(m_count);
@@ -350,6 +380,7 @@ void PlanWindow::relayOut()
 
 void PlanWindow::viewChosen()
 {
+    m_acoustics->setVisible(PlanView(m_view->currentData().toInt()) == PlanView::Sti);
     if (!m_scene)
         return;
     m_scene->view = PlanView(m_view->currentData().toInt());
@@ -363,11 +394,51 @@ void PlanWindow::showScene()
     setValue(m_summary, m_scene->summary());
 }
 
+Surfaces PlanWindow::surfaces() const
+{
+    Surfaces chosen;
+    chosen.floor = m_floor->currentText();
+    chosen.walls = m_walls->currentText();
+    chosen.ceiling = m_ceiling->currentText();
+    QString typed = m_reverberation->text().trimmed();
+    if (!typed.isEmpty()) {
+        typed.replace(u',', u'.');
+        bool ok = false;
+        const double seconds = typed.toDouble(&ok);
+        chosen.reverberationTime = ok && std::isfinite(seconds) && seconds > 0.0 ? seconds : qQNaN();
+    }
+    return chosen;
+}
+
+void PlanWindow::surfacesChanged()
+{
+    if (!m_scene)
+        return;
+    m_scene->surfaces = surfaces();
+    m_scene->sti.reset();
+    requestLevel();
+    showScene();
+}
+
 void PlanWindow::requestLevel()
 {
     cancelLevel();
     if (!m_scene->levelPending())
         return;
+    if (m_scene->showsSti()) {
+        StiInputs inputs = stiInputs(m_figures, m_scene->layout.placements, m_scene->surfaces);
+        if (!hasSti(inputs)) {
+            m_scene->sti = stiPicture(inputs);
+            return;
+        }
+        m_levelAsked = true;
+        m_levelJobs.replace(
+            [inputs = std::move(inputs)](const std::atomic<bool> &cancel) {
+                return stiPicture(inputs, &cancel);
+            },
+            [this](std::shared_ptr<const StiPicture> picture) { stiComputed(std::move(picture)); });
+        return;
+    }
     LevelInputs inputs = levelInputs(m_figures, m_scene->layout.placements);
     const double required = m_figures.requiredLevel;
     if (!hasLevelMap(inputs)) {
@@ -392,9 +463,19 @@ void PlanWindow::cancelLevel()
 void PlanWindow::levelComputed(std::shared_ptr<const LevelPicture> picture)
 {
     m_levelAsked = false;
-    if (!picture || !m_scene || !m_scene->levelPending())
+    if (!picture || !m_scene || !m_scene->showsLevel() || !m_scene->levelPending())
         return;
     m_scene->level = std::move(picture);
+    showScene();
+    emit levelMapShown();
+}
+
+void PlanWindow::stiComputed(std::shared_ptr<const StiPicture> picture)
+{
+    m_levelAsked = false;
+    if (!picture || !m_scene || !m_scene->showsSti() || !m_scene->levelPending())
+        return;
+    m_scene->sti = std::move(picture);
     showScene();
     emit levelMapShown();
 }

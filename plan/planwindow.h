@@ -16,6 +16,7 @@ struct WriteResult;
 }
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPrinter;
 class QPushButton;
 class QSpinBox;
@@ -68,8 +69,19 @@ public:
 
     QComboBox *arrangementBox() const { return m_arrangement; }
     QSpinBox *countBox() const { return m_count; }
-    // "Показать": "зоны" or "уровень звука".
+    // "Показать": "зоны", "уровень звука" or "разборчивость (STI)".
     QComboBox *viewBox() const { return m_view; }
+    // The room's surfaces and its reverberation time for the
+    // intelligibility, shown in its view only: "Пол", "Стены", "Потолок"
+    // and "Время реверберации, с" (empty: computed from the surfaces).
+    QComboBox *floorBox() const { return m_floor; }
+    QComboBox *wallsBox() const { return m_walls; }
+    QComboBox *ceilingBox() const { return m_ceiling; }
+    QLineEdit *reverberationBox() const { return m_reverberation; }
+    QWidget *acousticsPanel() const { return m_acoustics; }
+    // The surfaces as chosen; a reverberation time typed that is not a
+    // number above 0 is kept as not a number, which gives no map.
+    Surfaces surfaces() const;
     PlanDrawing *drawing() const { return m_drawing; }
     QTableView *coordinateTable() const { return m_table; }
     QLabel *summaryLabel() const { return m_summary; }
@@ -88,7 +100,7 @@ public:
     void printPlan();
 
 signals:
-    // A level map computed off the UI thread is shown.
+    // A level or intelligibility map computed off the UI thread is shown.
     void levelMapShown();
 
 protected:
@@ -116,6 +128,10 @@ private:
     void requestLevel();
     void cancelLevel();
     void levelComputed(std::shared_ptr<const LevelPicture> picture);
+    void stiComputed(std::shared_ptr<const StiPicture> picture);
+    // A surface or the reverberation time changed: the intelligibility
+    // map anew.
+    void surfacesChanged();
     // The level map computed here and now where it is still being computed
     // (for a file or the printer, which show no half picture).
     void finishLevel();
@@ -150,6 +166,11 @@ private:
     QComboBox *m_arrangement;
     CountBox *m_count;
     QComboBox *m_view;
+    QWidget *m_acoustics;
+    QComboBox *m_floor;
+    QComboBox *m_walls;
+    QComboBox *m_ceiling;
+    QLineEdit *m_reverberation;
     QLabel *m_summary;
     QLabel *m_status;
     QLabel *m_inputsChanged;

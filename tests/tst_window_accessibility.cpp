@@ -220,7 +220,7 @@ void AccessibilityTest::combosShowTheirEntries_data()
     QTest::addColumn<int>("combos");
     QTest::newRow("main window") << QString() << 7;
     QTest::newRow("Линия") << "Линия" << 2;
-    QTest::newRow("План") << "План" << 2;
+    QTest::newRow("План") << "План" << 5;
 }
 
 // Every combo has its list as its first child, the entries as list items in
@@ -281,7 +281,10 @@ void AccessibilityTest::toolWindowInputsAreNamedByTheirCaptions_data()
                                           "Сечение жилы, мм²",
                                           "Допустимые потери, дБ",
                                           "Запас мощности усилителя, %"};
-    QTest::newRow("План") << "План" << QStringList{"Расстановка", "Количество громкоговорителей", "Показать"};
+    QTest::newRow("План") << "План"
+                          << QStringList{
+                                 "Расстановка", "Количество громкоговорителей", "Показать", "Пол", "Стены",
+                                 "Потолок",     "Время реверберации, с"};
 }
 
 // Each tool window is read as a window of its own, and every input in it by

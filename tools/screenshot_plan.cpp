@@ -1,7 +1,7 @@
 // Renders the plan window with an example calculation into a PNG.
 // Usage: screenshot_plan <file.png>
 //            [ceiling|wall|roundhorn|squarehorn|behind|narrow|hall|hornhall|corridor|roundhall|turned|none]
-//            [C|ru] [zones|level]
+//            [C|ru] [zones|level|sti-dry|sti-reverberant]
 // The default is the ceiling example: a 30 x 12 m room, discs of 3 m,
 // 13 loudspeakers in rows 3 m above the listening plane, with "." as the
 // decimal separator, showing the zones. "hornhall" is a 24 x 12 m hall with
@@ -10,7 +10,9 @@
 // a 40 x 20 m hall with a half-round end (30 x 20 m and a half-disc of
 // 10 m) with wall loudspeakers on two walls; "turned" a 20 x 8 m room turned
 // by 30 degrees with ceiling loudspeakers edge to edge; "level" shows the level of
-// the sound.
+// the sound; "sti-dry" the speech intelligibility under an acoustic ceiling
+// over carpet, "sti-reverberant" in concrete all round (the room 1.5 m
+// higher than the loudspeakers above the plane, 55 dB(A) of noise).
 #include "bench/plan/benchshapes.h"
 #include "calc/calcstate.h"
 #include "plan/planwindow.h"
@@ -145,6 +147,8 @@ plan::PlanFigures example(const char *name)
         f.count = 13;
     }
     f.roomArea = f.shape.isEmpty() ? f.roomL * f.roomW : f.shape.area();
+    f.roomHeight = f.dropH + 1.5;
+    f.noise = 55;
     return f;
 }
 
@@ -154,12 +158,16 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: screenshot_plan <file.png> [example] [C|ru] [zones|level]\n");
+        std::fprintf(stderr,
+                     "usage: screenshot_plan <file.png> [example] [C|ru] "
+                     "[zones|level|sti-dry|sti-reverberant]\n");
         return 2;
     }
     const char *name = argc > 2 ? argv[2] : "ceiling";
     const bool russian = argc > 3 && std::strcmp(argv[3], "ru") == 0;
     const bool level = argc > 4 && std::strcmp(argv[4], "level") == 0;
+    const bool dry = argc > 4 && std::strcmp(argv[4], "sti-dry") == 0;
+    const bool reverberant = argc > 4 && std::strcmp(argv[4], "sti-reverberant") == 0;
     QLocale::setDefault(russian ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c());
     plan::PlanFigures figures = example(name);
     figures.decimalPoint = QLocale().decimalPoint().front();
@@ -179,6 +187,16 @@ int main(int argc, char *argv[])
         window.arrangementBox()->setCurrentIndex(2);
     if (level)
         window.viewBox()->setCurrentIndex(1);
+    if (dry) {
+        window.floorBox()->setCurrentText(QStringLiteral("ковролин"));
+        window.ceilingBox()->setCurrentText(QStringLiteral("акустический потолок"));
+    }
+    if (reverberant) {
+        for (QComboBox *box : {window.floorBox(), window.wallsBox(), window.ceilingBox()})
+            box->setCurrentText(QStringLiteral("бетон"));
+    }
+    if (dry || reverberant)
+        window.viewBox()->setCurrentIndex(2);
     window.resize(1100, 680);
     window.show();
     // The map comes from another thread; the picture waits for it.

@@ -196,6 +196,9 @@ private slots:
     void summaryFollowsTheView();
     void levelViewFiles_data();
     void levelViewFiles();
+    void stiColours();
+    void stiViewFiles_data();
+    void stiViewFiles();
     void fileOfAWaitingLevelViewHasTheMap();
     void exportWritesByTheSuffix_data();
     void exportWritesByTheSuffix();
@@ -869,6 +872,8 @@ PlanScene workedScene(QChar point, PlanView view, bool computed, double dirDeg =
 {
     PlanFigures figures = planexamples::workedLevel(point);
     figures.dirDeg = dirDeg;
+    figures.roomHeight = 3.0;
+    figures.noise = 60.0;
     PlanScene scene = buildScene(figures, Arrangement::Rows, 6);
     scene.view = view;
     if (computed)
@@ -904,6 +909,10 @@ void TestPlanExport::summaryFollowsTheView_data()
     QTest::newRow("level") << PlanView::Level << true << 90.0 << "Уровень звука: от ";
     QTest::newRow("level without a directivity")
         << PlanView::Level << true << 0.0 << "Уровень звука: нет данных";
+    QTest::newRow("sti, being computed") << PlanView::Sti << false << 90.0 << "Расчет разборчивости…";
+    QTest::newRow("sti") << PlanView::Sti << true << 90.0 << "Разборчивость STI: от ";
+    QTest::newRow("sti without a directivity")
+        << PlanView::Sti << true << 0.0 << "Разборчивость STI: нет данных";
 }
 
 // The summary line says what the view shows: the coverage, the level, that
@@ -916,9 +925,11 @@ void TestPlanExport::summaryFollowsTheView()
     QFETCH(QString, summary);
     const PlanScene scene = workedScene(russianPoint(), view, computed, dirDeg);
     QVERIFY2(scene.summary().startsWith(summary), qPrintable(scene.summary()));
-    QCOMPARE(scene.levelPending(), view == PlanView::Level && !computed);
+    QCOMPARE(scene.levelPending(), view != PlanView::Zones && !computed);
     if (summary == QStringLiteral("Уровень звука: от "))
         QCOMPARE(scene.summary(), levelSummaryText(scene.level->summary, 75, russianPoint()));
+    if (summary == QStringLiteral("Разборчивость STI: от "))
+        QCOMPARE(scene.summary(), stiSummaryText(scene.sti->summary, russianPoint()));
 }
 
 void TestPlanExport::levelViewFiles_data()
@@ -983,6 +994,64 @@ void TestPlanExport::levelViewFiles()
         const QString zones = pdfText(zonesPath).simplified();
         QVERIFY2(zones.contains(QStringLiteral("Громкоговорителей на плане: 6")), qPrintable(zones));
         QVERIFY(!zones.contains(QStringLiteral("Уровень")));
+    }
+}
+
+// Every band of 0.05 from 0 to 1 has its own colour, its hue rising from
+// red to green.
+void TestPlanExport::stiColours()
+{
+    QCOMPARE(stiColour(0.0).hue(), 0);
+    QVERIFY(stiColour(0.95).hue() >= 120 && stiColour(0.95).hue() <= 135);
+    for (int band = 1; band < 20; ++band) {
+        const QColor below = stiColour((band - 1) * StiBandWidth);
+        const QColor colour = stiColour(band * StiBandWidth);
+        QVERIFY(colour.rgb() != below.rgb());
+        QVERIFY(colour.hue() >= below.hue());
+    }
+}
+
+void TestPlanExport::stiViewFiles_data()
+{
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("SVG") << "svg";
+    QTest::newRow("PNG") << "png";
+    QTest::newRow("PDF") << "pdf";
+}
+
+// The intelligibility view's files: its legend and contour caption, its
+// lowest and highest bands' colours and its summary.
+void TestPlanExport::stiViewFiles()
+{
+    QFETCH(QString, suffix);
+    const QChar point = russianPoint();
+    PlanScene scene = workedScene(point, PlanView::Sti, true);
+    QVERIFY(scene.sti && scene.sti->computed);
+    const QString path = m_dir.filePath(QStringLiteral("разборчивость.") + suffix);
+    const WriteResult written = writePlan(path, scene);
+    QVERIFY2(written.ok, qPrintable(written.error));
+    const LevelScale &scale = scene.sti->scale;
+    QVERIFY(scale.bands >= 2);
+    if (suffix == QLatin1String("svg")) {
+        const QString svg = QString::fromUtf8(contents(path));
+        for (const QString &expected :
+             {QStringLiteral("STI 0,50"), stiBandCaption(scale.bandFrom(0), scale.bandFrom(1), point),
+              scene.summary().toHtmlEscaped()})
+            QVERIFY2(svg.contains(expected), qPrintable(expected));
+        QVERIFY(!svg.contains(QStringLiteral("Уровень, дБ")));
+        QVERIFY(!svg.contains(QStringLiteral("Не озвучено")));
+    } else if (suffix == QLatin1String("png")) {
+        const QImage image(path);
+        QVERIFY(!image.isNull());
+        for (const int band : {0, scale.bands - 1}) {
+            const QColor colour = stiColour(scale.bandFrom(band));
+            QVERIFY2(pixelsOf(image, colour) > 100, qPrintable(colour.name()));
+        }
+    } else {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        const QString text = pdfText(path).simplified();
+        QVERIFY2(text.contains(scene.summary()), qPrintable(text));
     }
 }
 

@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPrinter>
@@ -192,6 +193,8 @@ private slots:
     void levelOfTheWorkedExample_data();
     void levelOfTheWorkedExample();
     void drawingShowsTheLevelInColour();
+    void intelligibilityView();
+    void intelligibilityOfTheWorkedExample();
     void newestRequestWins_data();
     void newestRequestWins();
     void zonesViewCancelsTheMap();
@@ -755,7 +758,7 @@ void TestPlanWindow::viewChoice()
 {
     m_window->showCalculation(planexamples::workedLevel(comma()));
     QComboBox *view = m_window->viewBox();
-    QCOMPARE(items(view), QStringList({"зоны", "уровень звука"}));
+    QCOMPARE(items(view), QStringList({"зоны", "уровень звука", "разборчивость (STI)"}));
     QCOMPARE(view->currentText(), QStringLiteral("зоны"));
     QCOMPARE(view->accessibleName(), QStringLiteral("Показать"));
     const QString zones = m_window->summaryLabel()->text();
@@ -857,6 +860,93 @@ void TestPlanWindow::drawingShowsTheLevelInColour()
     }
     QCOMPARE(bands[0], scale.bands - 1);
     QVERIFY(bands[1] < bands[0]);
+}
+
+namespace {
+
+// The worked example in a room 3 m high with 60 dB(A) of noise.
+PlanFigures workedIntelligibility()
+{
+    PlanFigures figures = planexamples::workedLevel(comma());
+    figures.roomHeight = 3.0;
+    figures.noise = 60.0;
+    return figures;
+}
+
+} // namespace
+
+// The surfaces show in the intelligibility view only, named by their
+// captions, at their defaults; the reverberation time typed replaces the
+// computed one, and one that is not a number gives no figures.
+void TestPlanWindow::intelligibilityView()
+{
+    m_window->showCalculation(workedIntelligibility());
+    QVERIFY(m_window->acousticsPanel()->isHidden());
+    QSignalSpy shown(m_window, &PlanWindow::levelMapShown);
+    m_window->viewBox()->setCurrentIndex(2);
+    QVERIFY(!m_window->acousticsPanel()->isHidden());
+    QCOMPARE(m_window->summaryLabel()->text(), QStringLiteral("Расчет разборчивости…"));
+    QCOMPARE(m_window->floorBox()->accessibleName(), QStringLiteral("Пол"));
+    QCOMPARE(m_window->wallsBox()->accessibleName(), QStringLiteral("Стены"));
+    QCOMPARE(m_window->ceilingBox()->accessibleName(), QStringLiteral("Потолок"));
+    QCOMPARE(m_window->reverberationBox()->accessibleName(), QStringLiteral("Время реверберации, с"));
+    QCOMPARE(m_window->floorBox()->currentText(), QStringLiteral("линолеум"));
+    QCOMPARE(m_window->wallsBox()->currentText(), QStringLiteral("штукатурка"));
+    QCOMPARE(m_window->ceilingBox()->currentText(), QStringLiteral("штукатурка"));
+    QCOMPARE(items(m_window->ceilingBox()).size(), 10);
+    QVERIFY(shown.wait(20000));
+    QVERIFY(m_window->summaryLabel()->text().startsWith(QStringLiteral("Разборчивость STI: от 0,")));
+
+    m_window->reverberationBox()->setText(QStringLiteral("1,5"));
+    QVERIFY(shown.wait(20000));
+    QVERIFY2(m_window->summaryLabel()->text().endsWith(QStringLiteral("Время реверберации 1,50 с.")),
+             qPrintable(m_window->summaryLabel()->text()));
+    QCOMPARE(m_window->scene()->surfaces.reverberationTime, std::optional<double>(1.5));
+    m_window->reverberationBox()->setText(QStringLiteral("долго"));
+    QCOMPARE(m_window->summaryLabel()->text(), QStringLiteral("Разборчивость STI: нет данных"));
+    QCOMPARE(m_window->summaryLabel()->accessibleName(), QStringLiteral("Разборчивость STI: нет данных"));
+    m_window->reverberationBox()->clear();
+    QVERIFY(shown.wait(20000));
+
+    m_window->viewBox()->setCurrentIndex(0);
+    QVERIFY(m_window->acousticsPanel()->isHidden());
+    QVERIFY(m_window->summaryLabel()->text().startsWith(QStringLiteral("Громкоговорителей на плане")));
+}
+
+// The worked example with an acoustic ceiling: the summary as the map
+// computed here gives it, the reverberation the mean of 0.732 and 0.513 s,
+// and the floor under loudspeaker 1 in the colour of its band.
+void TestPlanWindow::intelligibilityOfTheWorkedExample()
+{
+    const PlanFigures figures = workedIntelligibility();
+    m_window->showCalculation(figures);
+    QSignalSpy shown(m_window, &PlanWindow::levelMapShown);
+    m_window->ceilingBox()->setCurrentText(QStringLiteral("акустический потолок"));
+    m_window->viewBox()->setCurrentIndex(2);
+    QVERIFY(shown.wait(20000));
+    const PlanScene &scene = *m_window->drawing()->scene();
+    QCOMPARE(scene.surfaces.ceiling, QStringLiteral("акустический потолок"));
+    const StiInputs inputs = stiInputs(figures, scene.layout.placements, scene.surfaces);
+    const std::optional<StiMap> map = stiMap(inputs, nullptr, 1);
+    QVERIFY(map);
+    const QString summary = m_window->summaryLabel()->text();
+    QCOMPARE(summary, stiSummaryText(summarize(*map), comma()));
+    QVERIFY2(summary.endsWith(QStringLiteral("Время реверберации 0,62 с.")), qPrintable(summary));
+    QVERIFY(scene.sti && scene.sti->computed);
+
+    PlanDrawing *drawing = m_window->drawing();
+    const QImage picture = drawing->grab().toImage();
+    const qreal ratio = picture.devicePixelRatio();
+    const PlanFrame frame = planFrame(QRectF(drawing->rect()), scene, *drawing);
+    QVERIFY(frame.legendWidth > 0.0);
+    // Beside loudspeaker 1, clear of its marker: the block of (2.5; 2.5).
+    const QPointF metres(2.55, 2.55);
+    const QPoint at = (frame.room.bottomLeft() + QPointF(metres.x(), -metres.y()) * frame.scale).toPoint();
+    const int column = int(metres.x() / (map->cells.cellWidth * StiBlockCells));
+    const int row = int(metres.y() / (map->cells.cellHeight * StiBlockCells));
+    const LevelScale &scale = scene.sti->scale;
+    const QColor expected = stiColour(scale.bandFrom(bandOf(scale, map->at(column, row))));
+    QCOMPARE(QColor(picture.pixel(at * ratio)).rgb(), expected.rgb());
 }
 
 void TestPlanWindow::newestRequestWins_data()

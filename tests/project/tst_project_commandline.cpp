@@ -280,6 +280,9 @@ void CommandLineTest::roomPlan_data()
     QTest::newRow("pdf, level") << QStringList{"--export", "plan.PDF", "--room",       "1",
                                                "--view",   "level",    "school.lsplan"}
                                 << 0 << "";
+    QTest::newRow("png, sti") << QStringList{"--export", "plan.png", "--room",       "1",
+                                             "--view",   "sti",      "school.lsplan"}
+                              << 0 << "";
     QTest::newRow("dxf without --room")
         << QStringList{"--export", "plan.dxf", "school.lsplan"} << 2
         << "Чертеж DXF записывается для одного помещения: укажите его номер параметром --room N." + help;
@@ -301,9 +304,13 @@ void CommandLineTest::roomPlan_data()
     QTest::newRow("level view in DXF")
         << QStringList{"--export", "plan.dxf", "--room", "1", "--view", "level", "school.lsplan"} << 2
         << "В чертеже DXF нет карты уровня звука: для вида level выберите файл .pdf, .svg или .png." + help;
+    QTest::newRow("sti view in DXF")
+        << QStringList{"--export", "plan.dxf", "--room", "1", "--view", "sti", "school.lsplan"} << 2
+        << "В чертеже DXF нет карты разборчивости: для вида sti выберите файл .pdf, .svg или .png." + help;
     QTest::newRow("unknown view")
         << QStringList{"--export", "plan.png", "--room", "1", "--view", "map", "school.lsplan"} << 2
-        << "Неизвестный вид плана «map»: укажите zones (зоны) или level (уровень звука)." + help;
+        << "Неизвестный вид плана «map»: укажите zones (зоны), level (уровень звука) или sti (разборчивость)."
+            + help;
     QTest::newRow("view without a room")
         << QStringList{"--export", "plan.png", "--view", "level", "school.lsplan"} << 2
         << "Параметр --view выбирает вид плана помещения: укажите и --room N." + help;
@@ -362,6 +369,10 @@ void CommandLineTest::levelViewDiffersFromZones()
     const QImage level = QImage::fromData(bytesOf("level.png"), "PNG");
     QVERIFY(!zones.isNull() && !level.isNull());
     QVERIFY(zones != level);
+    QCOMPARE(run({"--export", "sti.png", "--room", "1", "--view", "sti", "school.lsplan"}).code, 0);
+    const QImage sti = QImage::fromData(bytesOf("sti.png"), "PNG");
+    QVERIFY(!sti.isNull());
+    QVERIFY(sti != zones && sti != level);
 }
 
 // A room with an outline is drawn on its floor: the DXF's room is the

@@ -1,0 +1,529 @@
+#include "intelligibility.h"
+
+#include "calc/numberformat.h"
+#include "widgets/backgroundjobs.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <limits>
+#include <numbers>
+#include <thread>
+
+namespace plan {
+namespace {
+
+constexpr double Nan = std::numeric_limits<double>::quiet_NaN();
+
+// Absorption coefficients at 125, 250, 500, 1000, 2000 and 4000 Hz after
+// M. Vorländer, Auralization (Springer, 2008), appendix; 8000 Hz takes the
+// 4000 Hz figure.
+struct Material {
+    const char *name;
+    std::array<double, 6> absorption;
+};
+
+const std::array<Material, 10> &materialTable()
+{
+    static const std::array<Material, 10> table = {{
+        {"бетон", {0.02, 0.03, 0.03, 0.03, 0.04, 0.07}},
+        {"штукатурка", {0.02, 0.02, 0.03, 0.03, 0.04, 0.05}},
+        {"гипсокартон", {0.15, 0.10, 0.06, 0.04, 0.04, 0.05}},
+        {"акустический потолок", {0.49, 0.53, 0.53, 0.75, 0.92, 0.99}},
+        {"перфорированный гипсокартон", {0.45, 0.55, 0.60, 0.90, 0.86, 0.75}},
+        {"линолеум", {0.02, 0.03, 0.03, 0.03, 0.03, 0.02}},
+        {"ковролин", {0.02, 0.04, 0.08, 0.20, 0.35, 0.40}},
+        {"стекло", {0.10, 0.05, 0.04, 0.03, 0.03, 0.03}},
+        {"зрители, 1 чел./м²", {0.16, 0.29, 0.55, 0.80, 0.92, 0.90}},
+        {"зрители, 2 чел./м²", {0.26, 0.46, 0.87, 0.99, 0.99, 0.99}},
+    }};
+    return table;
+}
+
+// Male speech, each band relative to the 500 Hz band, dB.
+constexpr BandValues SpeechRelative = {-2.5, 0.5, 0.0, -6.0, -12.0, -18.0, -24.0};
+constexpr BandValues AWeighting = {-16.1, -8.6, -3.2, 0.0, 1.2, 1.0, -1.1};
+
+// The NR curves: L = A + B NR in each band.
+constexpr BandValues NoiseA = {22.0, 12.0, 4.8, 0.0, -3.5, -6.1, -8.0};
+constexpr BandValues NoiseB = {0.87, 0.93, 0.974, 1.0, 1.015, 1.025, 1.03};
+
+// The threshold of hearing as a level of the band, dB.
+constexpr BandValues HearingThreshold = {46.0, 27.0, 12.0, 6.5, 7.5, 8.0, 12.0};
+
+// The weights of the bands and the redundancy of each band with the next.
+constexpr BandValues BandWeight = {0.085, 0.127, 0.230, 0.233, 0.309, 0.224, 0.173};
+constexpr std::array<double, OctaveBands - 1> Redundancy = {0.085, 0.078, 0.065, 0.011, 0.047, 0.095};
+
+constexpr std::array<double, ModulationFrequencies> Modulation
+    = {0.63, 0.8, 1.0, 1.25, 1.6, 2.0, 2.5, 3.15, 4.0, 5.0, 6.3, 8.0, 10.0, 12.5};
+
+constexpr double SpeedOfSound = 343.0; // m/s
+// e^(-13.8 t / T) falls by 60 dB in T.
+constexpr double DecayRate = 13.8;
+
+// The modulation transfers whose signal-to-noise ratio 10 lg(m / (1 - m))
+// is -15 and +15 dB.
+const double LowestTransfer = 1.0 / (1.0 + std::pow(10.0, 1.5));
+const double HighestTransfer = 1.0 / (1.0 + std::pow(10.0, -1.5));
+
+// 10^(-40 / 10): the law's power behind a loudspeaker.
+constexpr double BehindGain = 1e-4;
+
+double power(double level)
+{
+    return std::pow(10.0, level / 10.0);
+}
+
+double levelOf(double intensity)
+{
+    return 10.0 * std::log10(intensity);
+}
+
+// The share of a band's level by which it masks the band above, dB.
+double maskingDb(double level)
+{
+    if (level < 63.0)
+        return 0.5 * level - 65.0;
+    if (level < 67.0)
+        return 1.8 * level - 146.9;
+    if (level < 100.0)
+        return 0.5 * level - 59.8;
+    return -10.0;
+}
+
+bool isHorn(calc::Mounting mounting)
+{
+    return mounting == calc::Mounting::RoundHorn || mounting == calc::Mounting::SquareHorn;
+}
+
+bool shapedRoom(const LevelInputs &inputs)
+{
+    return !inputs.shape.isEmpty() && !inputs.shape.isPlainRectangle();
+}
+
+double floorAreaOf(const LevelInputs &inputs)
+{
+    return shapedRoom(inputs) ? inputs.shape.area() : inputs.length * inputs.width;
+}
+
+double perimeterOf(const LevelInputs &inputs)
+{
+    return shapedRoom(inputs) ? inputs.shape.perimeter() : 2.0 * (inputs.length + inputs.width);
+}
+
+// What every point of a room shares: the band figures and the inputs in
+// the frame of the map (the room's axes for a room of any shape).
+struct Prepared {
+    LevelInputs local;
+    RoomAcoustics acoustics;
+    BandValues speech{};      // a loudspeaker's band intensity 1 m in front
+    BandValues reverberant{}; // a loudspeaker's reverberant band intensity
+    BandValues noise{};       // the noise's band intensity
+    BandValues threshold{};   // the threshold's band intensity
+    // 1 / (1 + j w T / 13.8): the reverberant tail's modulation transfer.
+    std::array<std::array<std::complex<double>, ModulationFrequencies>, OctaveBands> tail{};
+};
+
+std::optional<Prepared> prepare(const StiInputs &inputs)
+{
+    if (!hasSti(inputs))
+        return std::nullopt;
+    Prepared p;
+    p.acoustics = *roomAcoustics(floorAreaOf(inputs.level), perimeterOf(inputs.level), inputs.height,
+                                 inputs.surfaces);
+    p.local = inputs.level;
+    if (shapedRoom(inputs.level)) {
+        const calc::Axes &axes = inputs.level.shape.axes();
+        p.local.length = inputs.level.shape.length();
+        p.local.width = inputs.level.shape.width();
+        for (Placement &placement : p.local.placements)
+            placement = placementToLocal(placement, axes);
+        p.local.shape = inputs.level.shape.inLocalFrame();
+    } else {
+        p.local.shape = calc::Shape();
+    }
+    const double q = directivityFactor(inputs.level);
+    const BandValues spectrum = speechSpectrum();
+    const BandValues noise = noiseSpectrum(inputs.noise);
+    for (int k = 0; k < OctaveBands; ++k) {
+        p.speech[k] = power(inputs.level.splTotal + spectrum[k]);
+        p.reverberant[k] = p.speech[k] * 16.0 * std::numbers::pi / (q * p.acoustics.roomConstant[k]);
+        p.noise[k] = power(noise[k]);
+        p.threshold[k] = power(HearingThreshold[k]);
+        for (int f = 0; f < ModulationFrequencies; ++f) {
+            const double omega = 2.0 * std::numbers::pi * Modulation[f];
+            p.tail[k][f]
+                = 1.0 / std::complex<double>(1.0, omega * p.acoustics.reverberationTime[k] / DecayRate);
+        }
+    }
+    return p;
+}
+
+// The STI at a point of the map's frame, every loudspeaker summed.
+double stiOf(const Prepared &p, QPointF point)
+{
+    // The direct powers relative to a loudspeaker's level 1 m in front,
+    // and the arrivals' phases, summed at each modulation frequency.
+    // In real and imaginary parts: the library's complex product and
+    // magnitude guard against infinities at a cost the map feels.
+    std::array<double, ModulationFrequencies> directRe{}, directIm{}, arrivalsRe{}, arrivalsIm{};
+    double directSum = 0.0;
+    const double h2 = p.local.dropH * p.local.dropH;
+    for (const Placement &placement : p.local.placements) {
+        const double dx = point.x() - placement.position.x();
+        const double dy = point.y() - placement.position.y();
+        const double r2 = dx * dx + dy * dy + h2;
+        const double gain = power(directivityAt(p.local, placement, point)) / std::max(r2, 1.0);
+        const double delay = std::sqrt(r2) / SpeedOfSound;
+        directSum += gain;
+        for (int f = 0; f < ModulationFrequencies; ++f) {
+            const double phase = -2.0 * std::numbers::pi * Modulation[f] * delay;
+            const double re = std::cos(phase);
+            const double im = std::sin(phase);
+            directRe[f] += gain * re;
+            directIm[f] += gain * im;
+            arrivalsRe[f] += re;
+            arrivalsIm[f] += im;
+        }
+    }
+    const double count = double(p.local.placements.size());
+    BandValues transmission{};
+    double belowTotal = 0.0; // the speech and noise of the band below
+    for (int k = 0; k < OctaveBands; ++k) {
+        const double speech = p.speech[k] * directSum + p.reverberant[k] * count;
+        const double total = speech + p.noise[k];
+        const double masking = k == 0 ? 0.0 : belowTotal * power(maskingDb(levelOf(belowTotal)));
+        const double denominator = total + masking + p.threshold[k];
+        double sum = 0.0;
+        for (int f = 0; f < ModulationFrequencies; ++f) {
+            const double tailRe = p.tail[k][f].real();
+            const double tailIm = p.tail[k][f].imag();
+            const double re = p.speech[k] * directRe[f]
+                + p.reverberant[k] * (arrivalsRe[f] * tailRe - arrivalsIm[f] * tailIm);
+            const double im = p.speech[k] * directIm[f]
+                + p.reverberant[k] * (arrivalsRe[f] * tailIm + arrivalsIm[f] * tailRe);
+            const double m = std::min(1.0, std::sqrt(re * re + im * im) / denominator);
+            // Beyond these the signal-to-noise ratio is held at -15 or +15 dB.
+            double snr = 15.0;
+            if (m <= LowestTransfer)
+                snr = -15.0;
+            else if (m < HighestTransfer)
+                snr = std::clamp(10.0 * std::log10(m / (1.0 - m)), -15.0, 15.0);
+            sum += (snr + 15.0) / 30.0;
+        }
+        transmission[k] = sum / ModulationFrequencies;
+        belowTotal = total;
+    }
+    double sti = 0.0;
+    for (int k = 0; k < OctaveBands; ++k)
+        sti += BandWeight[k] * transmission[k];
+    for (int k = 0; k + 1 < OctaveBands; ++k)
+        sti -= Redundancy[k] * std::sqrt(transmission[k] * transmission[k + 1]);
+    return std::clamp(sti, 0.0, 1.0);
+}
+
+int threadCount(int requested)
+{
+    if (requested > 0)
+        return requested;
+    return int(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+} // namespace
+
+QStringList materialNames()
+{
+    QStringList names;
+    for (const Material &material : materialTable())
+        names << QString::fromUtf8(material.name);
+    return names;
+}
+
+std::optional<BandValues> absorptionOf(const QString &name)
+{
+    for (const Material &material : materialTable()) {
+        if (name == QString::fromUtf8(material.name)) {
+            BandValues values{};
+            std::copy(material.absorption.begin(), material.absorption.end(), values.begin());
+            values[6] = material.absorption[5];
+            return values;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<RoomAcoustics> roomAcoustics(double floorArea, double perimeter, double height,
+                                           const Surfaces &surfaces)
+{
+    const auto valid = [](double value) { return std::isfinite(value) && value > 0.0; };
+    if (!valid(floorArea) || !valid(perimeter) || !valid(height))
+        return std::nullopt;
+    if (surfaces.reverberationTime && !valid(*surfaces.reverberationTime))
+        return std::nullopt;
+    const std::optional<BandValues> floor = absorptionOf(surfaces.floor);
+    const std::optional<BandValues> walls = absorptionOf(surfaces.walls);
+    const std::optional<BandValues> ceiling = absorptionOf(surfaces.ceiling);
+    if (!floor || !walls || !ceiling)
+        return std::nullopt;
+    RoomAcoustics room;
+    const double wallArea = perimeter * height;
+    room.volume = floorArea * height;
+    room.surface = 2.0 * floorArea + wallArea;
+    for (int k = 0; k < OctaveBands; ++k) {
+        const double a
+            = (floorArea * (*floor)[k] + wallArea * (*walls)[k] + floorArea * (*ceiling)[k]) / room.surface;
+        room.absorption[k] = a;
+        room.reverberationTime[k] = surfaces.reverberationTime
+            ? *surfaces.reverberationTime
+            : 0.161 * room.volume / (-room.surface * std::log(1.0 - a));
+        room.roomConstant[k] = room.surface * a / (1.0 - a);
+    }
+    return room;
+}
+
+BandValues speechSpectrum()
+{
+    double weighted = 0.0;
+    for (int k = 0; k < OctaveBands; ++k)
+        weighted += power(SpeechRelative[k] + AWeighting[k]);
+    BandValues spectrum{};
+    for (int k = 0; k < OctaveBands; ++k)
+        spectrum[k] = SpeechRelative[k] - levelOf(weighted);
+    return spectrum;
+}
+
+BandValues aWeighting()
+{
+    return AWeighting;
+}
+
+BandValues noiseSpectrum(double noiseDbA)
+{
+    // The A-weighted sum grows with NR without bound either way: halve the
+    // interval until it is below any rounding that matters.
+    const auto weightedSum = [](double nr) {
+        double sum = 0.0;
+        for (int k = 0; k < OctaveBands; ++k)
+            sum += power(NoiseA[k] + NoiseB[k] * nr + AWeighting[k]);
+        return levelOf(sum);
+    };
+    double low = noiseDbA - 40.0;
+    double high = noiseDbA + 40.0;
+    for (int i = 0; i < 200 && high - low > 1e-12; ++i) {
+        const double middle = (low + high) / 2.0;
+        (weightedSum(middle) < noiseDbA ? low : high) = middle;
+    }
+    const double nr = (low + high) / 2.0;
+    BandValues bands{};
+    for (int k = 0; k < OctaveBands; ++k)
+        bands[k] = NoiseA[k] + NoiseB[k] * nr;
+    return bands;
+}
+
+double directivityFactor(const LevelInputs &inputs)
+{
+    // The law in the loudspeaker's own frame: one under the ceiling, 1 m
+    // above the plane, sees the front half of the sphere on the plane.
+    LevelInputs one = inputs;
+    one.dropH = 1.0;
+    one.shape = calc::Shape();
+    one.placements.clear();
+    const Placement down{QPointF(0.0, 0.0), Side::Ceiling, QPointF()};
+    const auto gain = [&](double dx, double dy) {
+        return std::pow(10.0, directivityAt(one, down, QPointF(dx, dy)) / 10.0);
+    };
+    const auto valid
+        = [](double degrees) { return std::isfinite(degrees) && degrees > 0.0 && degrees <= 180.0; };
+    if (!valid(inputs.dirDeg) || (isHorn(inputs.mounting) && !valid(inputs.vDirDeg)))
+        return Nan;
+    double front = 0.0;
+    if (!isHorn(inputs.mounting)) {
+        // The law depends on the angle from the axis only: rings of
+        // 2 pi sin(theta) d theta.
+        constexpr int Steps = 4000;
+        const double step = std::numbers::pi / 2.0 / Steps;
+        for (int i = 0; i < Steps; ++i) {
+            const double theta = (i + 0.5) * step;
+            front += gain(std::tan(theta), 0.0) * 2.0 * std::numbers::pi * std::sin(theta) * step;
+        }
+    } else {
+        // The horn's two angles th and tv: the direction (tan th, tan tv, 1)
+        // normalised, dOmega = sec^2 th sec^2 tv / (1 + tan^2 th + tan^2 tv)^(3/2)
+        // dth dtv; the law is even in both, one quadrant counts four times.
+        constexpr int Steps = 300;
+        const double step = std::numbers::pi / 2.0 / Steps;
+        for (int i = 0; i < Steps; ++i) {
+            const double th = (i + 0.5) * step;
+            const double a = std::tan(th);
+            for (int j = 0; j < Steps; ++j) {
+                const double tv = (j + 0.5) * step;
+                const double b = std::tan(tv);
+                const double jacobian = (1.0 + a * a) * (1.0 + b * b) / std::pow(1.0 + a * a + b * b, 1.5);
+                front += 4.0 * gain(a, b) * jacobian * step * step;
+            }
+        }
+    }
+    const double behind = 2.0 * std::numbers::pi * BehindGain;
+    return 4.0 * std::numbers::pi / (front + behind);
+}
+
+bool hasSti(const StiInputs &inputs)
+{
+    if (!hasLevelMap(inputs.level))
+        return false;
+    if (!(std::isfinite(inputs.height) && inputs.height > 0.0 && inputs.height >= inputs.level.dropH))
+        return false;
+    if (!std::isfinite(inputs.noise))
+        return false;
+    return roomAcoustics(floorAreaOf(inputs.level), perimeterOf(inputs.level), inputs.height, inputs.surfaces)
+        .has_value();
+}
+
+double stiAt(const StiInputs &inputs, QPointF point)
+{
+    const std::optional<Prepared> prepared = prepare(inputs);
+    if (!prepared)
+        return Nan;
+    const QPointF local = shapedRoom(inputs.level) ? inputs.level.shape.axes().toLocal(point) : point;
+    return stiOf(*prepared, local);
+}
+
+QPointF StiMap::centre(int column, int row) const
+{
+    const int firstColumn = column * StiBlockCells;
+    const int firstRow = row * StiBlockCells;
+    const int width = std::min(StiBlockCells, cells.columns - firstColumn);
+    const int height = std::min(StiBlockCells, cells.rows - firstRow);
+    return QPointF((firstColumn + width / 2.0) * cells.cellWidth,
+                   (firstRow + height / 2.0) * cells.cellHeight);
+}
+
+QRectF StiMap::blockRect(int column, int row) const
+{
+    const int firstColumn = column * StiBlockCells;
+    const int firstRow = row * StiBlockCells;
+    const int lastColumn = std::min(cells.columns, firstColumn + StiBlockCells);
+    const int lastRow = std::min(cells.rows, firstRow + StiBlockCells);
+    return QRectF(QPointF(firstColumn * cells.cellWidth, firstRow * cells.cellHeight),
+                  QPointF(lastColumn * cells.cellWidth, lastRow * cells.cellHeight));
+}
+
+double StiMap::blockCells(int column, int row) const
+{
+    const int width = std::min(StiBlockCells, cells.columns - column * StiBlockCells);
+    const int height = std::min(StiBlockCells, cells.rows - row * StiBlockCells);
+    return double(width) * height;
+}
+
+std::optional<StiMap> stiMap(const StiInputs &inputs, const std::atomic<bool> *cancel, int threads)
+{
+    const std::optional<Prepared> prepared = prepare(inputs);
+    if (!prepared)
+        return std::nullopt;
+    const Prepared &p = *prepared;
+    StiMap map;
+    map.cells = cellGrid(p.local.length, p.local.width);
+    map.columns = (map.cells.columns + StiBlockCells - 1) / StiBlockCells;
+    map.rows = (map.cells.rows + StiBlockCells - 1) / StiBlockCells;
+    map.values.assign(std::size_t(map.columns) * map.rows, Nan);
+    map.shaped = shapedRoom(inputs.level);
+    if (map.shaped)
+        map.axes = inputs.level.shape.axes();
+    map.acoustics = p.acoustics;
+    std::atomic<bool> failed{false};
+    const auto stopped = [&] { return failed.load(std::memory_order_relaxed) || (cancel && cancel->load()); };
+    inParallel(std::size_t(map.rows), threadCount(threads), [&](std::size_t row) {
+        if (stopped())
+            return;
+        for (int column = 0; column < map.columns; ++column) {
+            const QPointF centre = map.centre(column, int(row));
+            if (map.shaped && !p.local.shape.contains(centre))
+                continue;
+            const double value = stiOf(p, centre);
+            if (!std::isfinite(value))
+                failed = true;
+            map.values[row * std::size_t(map.columns) + std::size_t(column)] = value;
+        }
+    });
+    if (stopped())
+        return std::nullopt;
+    return map;
+}
+
+StiSummary summarize(const StiMap &map)
+{
+    StiSummary summary;
+    double lowest = std::numeric_limits<double>::infinity();
+    double highest = -lowest;
+    double area = 0.0;
+    double weighted = 0.0;
+    double above = 0.0;
+    for (int row = 0; row < map.rows; ++row) {
+        for (int column = 0; column < map.columns; ++column) {
+            const double value = map.at(column, row);
+            if (std::isnan(value))
+                continue;
+            const double cells = map.blockCells(column, row);
+            lowest = std::min(lowest, value);
+            highest = std::max(highest, value);
+            area += cells;
+            weighted += cells * value;
+            above += value >= StiContour ? cells : 0.0;
+        }
+    }
+    summary.reverberation = (map.acoustics.reverberationTime[2] + map.acoustics.reverberationTime[3]) / 2.0;
+    if (area <= 0.0)
+        return summary;
+    summary.lowest = lowest;
+    summary.highest = highest;
+    summary.mean = weighted / area;
+    summary.contourShare = 100.0 * above / area;
+    return summary;
+}
+
+QString stiSummaryText(const StiSummary &summary, QChar decimalPoint)
+{
+    return QStringLiteral("Разборчивость STI: от %1 до %2, среднее %3. Не ниже %4: %5 % площади. "
+                          "Время реверберации %6 с.")
+        .arg(calc::formatFixed(summary.lowest, 2, decimalPoint),
+             calc::formatFixed(summary.highest, 2, decimalPoint),
+             calc::formatFixed(summary.mean, 2, decimalPoint), calc::formatFixed(StiContour, 2, decimalPoint),
+             calc::formatFixed(summary.contourShare, 1, decimalPoint),
+             calc::formatFixed(summary.reverberation, 2, decimalPoint));
+}
+
+std::vector<QLineF> stiContourSegments(const StiMap &map, double value)
+{
+    // The blocks as a level map of evenly spaced centres; the last block
+    // of a row or column, which may be smaller, has its centre moved back
+    // to where it is afterwards.
+    LevelMap even;
+    const double blockWidth = StiBlockCells * map.cells.cellWidth;
+    const double blockHeight = StiBlockCells * map.cells.cellHeight;
+    even.grid = CellGrid{map.columns, map.rows, blockWidth, blockHeight};
+    even.levels = map.values;
+    const auto place = [](double at, double size, int count, double actualLast) {
+        // at lies between the even centres of blocks count - 2 and count - 1
+        // or before them; only the last stretch changes.
+        const double lastEven = (count - 0.5) * size;
+        const double beforeLast = (count - 1.5) * size;
+        if (count < 2 || at <= beforeLast)
+            return at;
+        const double t = (at - beforeLast) / (lastEven - beforeLast);
+        return beforeLast + t * (actualLast - beforeLast);
+    };
+    const QPointF lastCentre
+        = map.columns > 0 && map.rows > 0 ? map.centre(map.columns - 1, map.rows - 1) : QPointF();
+    const auto moved = [&](QPointF point) {
+        const QPointF local(place(point.x(), blockWidth, map.columns, lastCentre.x()),
+                            place(point.y(), blockHeight, map.rows, lastCentre.y()));
+        return map.shaped ? map.axes.toFloor(local) : local;
+    };
+    std::vector<QLineF> segments = contourSegments(even, value);
+    for (QLineF &segment : segments)
+        segment = QLineF(moved(segment.p1()), moved(segment.p2()));
+    return segments;
+}
+
+} // namespace plan
