@@ -213,13 +213,8 @@ std::optional<int> groupCode(std::string_view line)
 
 enum class Section { None, Header, Blocks, Entities, Other };
 
-// The clean copy's text can be cut where an entity of model space starts:
-// dxflib then reads the pieces side by side.
-constexpr std::size_t PieceSpacing = 256 * 1024;
-
 struct CleanCopy {
     std::string text;
-    std::vector<std::size_t> cuts; // offsets where the text can be cut, rising
     qint64 entities = 0;
     qint64 points = 0;
     bool isDxf = false;
@@ -359,11 +354,6 @@ private:
         if (kind == Kind::Drop)
             return;
         ++m_entities;
-        if (m_section == Section::Entities && kind != Kind::Vertex && kind != Kind::Seqend
-            && m_out.text.size() >= m_lastCut + PieceSpacing) {
-            m_lastCut = m_out.text.size();
-            m_out.cuts.push_back(m_lastCut);
-        }
         if (kind == Kind::Vertex) {
             m_vertexGroups.clear();
             return;
@@ -445,7 +435,6 @@ private:
     bool m_inBlock = false;
     Kind m_kind = Kind::Drop;
     std::size_t m_countAt = 0;
-    std::size_t m_lastCut = 0;
     qint64 m_lwVertices = 0;
     bool m_lwCut = false;
     qint64 m_entities = 0;
@@ -772,85 +761,13 @@ bool readPiece(const char *begin, const char *end, const CleanCopy &clean, RawDr
     }
 }
 
-// Adds the drawing read from a later piece to the one before it.
-void append(RawDrawing &into, RawDrawing &&part)
-{
-    if (into.acadVersion.empty())
-        into.acadVersion = std::move(part.acadVersion);
-    if (into.codePage.empty())
-        into.codePage = std::move(part.codePage);
-    if (!into.insUnits)
-        into.insUnits = part.insUnits;
-    std::vector<int> layerOf(part.layers.size());
-    for (std::size_t i = 0; i < part.layers.size(); ++i) {
-        const auto found = std::find(into.layers.begin(), into.layers.end(), part.layers[i]);
-        layerOf[i] = int(found - into.layers.begin());
-        if (found == into.layers.end())
-            into.layers.push_back(std::move(part.layers[i]));
-    }
-    const std::size_t vertices = into.vertices.size();
-    const std::size_t texts = into.texts.size();
-    const std::size_t inserts = into.inserts.size();
-    const int planes = int(into.planes.size());
-    const auto moved = [&](Entity e) {
-        e.layer = layerOf[std::size_t(e.layer)];
-        if (e.plane >= 0)
-            e.plane += planes;
-        if (e.type == EntityType::Polyline)
-            e.first += vertices;
-        else if (e.type == EntityType::Text || e.type == EntityType::MText)
-            e.first += texts;
-        else if (e.type == EntityType::Insert)
-            e.first += inserts;
-        return e;
-    };
-    for (const Entity &e : part.model)
-        into.model.push_back(moved(e));
-    for (Block &block : part.blocks) {
-        for (Entity &e : block.entities)
-            e = moved(e);
-        into.blocks.push_back(std::move(block));
-    }
-    into.vertices.insert(into.vertices.end(), part.vertices.begin(), part.vertices.end());
-    into.planes.insert(into.planes.end(), part.planes.begin(), part.planes.end());
-    std::move(part.texts.begin(), part.texts.end(), std::back_inserter(into.texts));
-    into.inserts.insert(into.inserts.end(), part.inserts.begin(), part.inserts.end());
-    std::move(part.insertNames.begin(), part.insertNames.end(), std::back_inserter(into.insertNames));
-}
-
-// dxflib reads the clean copy, in pieces on several threads where it is
-// large. (It counts the lines it reads in a static variable that it never
-// reads back; the threads' additions to it are the only thing they share.)
+// dxflib reads the clean copy on this thread: it counts the lines it reads
+// in a static variable, so two readings at once would race on it.
 std::optional<RawDrawing> readClean(const CleanCopy &clean)
 {
-    const std::string &text = clean.text;
-    const int threads = std::clamp(QThread::idealThreadCount(), 1, 8);
-    std::vector<std::size_t> bounds{0};
-    for (int k = 1; k < threads; ++k) {
-        const std::size_t target = text.size() * std::size_t(k) / std::size_t(threads);
-        const auto cut = std::lower_bound(clean.cuts.begin(), clean.cuts.end(), target);
-        if (cut != clean.cuts.end() && *cut > bounds.back())
-            bounds.push_back(*cut);
-    }
-    bounds.push_back(text.size());
-    const std::size_t pieces = bounds.size() - 1;
-    std::vector<RawDrawing> parts(pieces);
-    std::vector<char> done(pieces, 0);
-    std::vector<std::unique_ptr<QThread>> workers;
-    for (std::size_t i = 1; i < pieces; ++i) {
-        workers.emplace_back(QThread::create([&, i] {
-            done[i] = readPiece(text.data() + bounds[i], text.data() + bounds[i + 1], clean, parts[i]);
-        }));
-        workers.back()->start();
-    }
-    done[0] = readPiece(text.data(), text.data() + bounds[1], clean, parts[0]);
-    for (const auto &worker : workers)
-        worker->wait();
-    if (std::find(done.begin(), done.end(), 0) != done.end())
+    RawDrawing drawing;
+    if (!readPiece(clean.text.data(), clean.text.data() + clean.text.size(), clean, drawing))
         return std::nullopt;
-    RawDrawing drawing = std::move(parts[0]);
-    for (std::size_t i = 1; i < pieces; ++i)
-        append(drawing, std::move(parts[i]));
     return drawing;
 }
 

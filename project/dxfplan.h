@@ -73,6 +73,8 @@ inline constexpr int MaxBlockDepth = 32;
 // The smallest room.
 inline constexpr double LeastRoomArea = 1.0; // m2
 
+// dxflib keeps a static counter while it reads: one reading at a time, on
+// any one thread.
 PlanReading readFloorPlan(const QString &path, const PlanReadOptions &options);
 // The same for bytes already read; fileName names the file in a refusal.
 PlanReading readFloorPlanBytes(const QByteArray &bytes, const QString &fileName,
