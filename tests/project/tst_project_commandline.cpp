@@ -285,7 +285,8 @@ void CommandLineTest::roomPlan_data()
                               << 0 << "";
     QTest::newRow("dxf without --room")
         << QStringList{"--export", "plan.dxf", "school.lsplan"} << 2
-        << "Чертеж DXF записывается для одного помещения: укажите его номер параметром --room N." + help;
+        << "Чертеж DXF записывается для одного помещения или этажа: укажите параметр --room N или --floor F."
+            + help;
     // The room's number is checked against the rooms the file holds.
     QTest::newRow("N not a number") << QStringList{"--export", "plan.png", "--room", "первый",
                                                    "school.lsplan"}

@@ -704,7 +704,7 @@ void ProjectWindowTest::linesAreEditedAndUndone()
     QStringList tabs;
     for (int i = 0; i < w->tabs()->count(); ++i)
         tabs << w->tabs()->tabText(i);
-    QCOMPARE(tabs, QStringList({"Помещения", "Линии", "Спецификация"}));
+    QCOMPARE(tabs, QStringList({"Помещения", "Линии", "Спецификация", "План этажа"}));
     const auto roomLines = [w] {
         QStringList lines;
         for (const project::Room &r : w->model()->project().rooms)
