@@ -3,6 +3,8 @@
 #include <dl_dxf.h>
 #include <dl_writer_ascii.h>
 
+#include "widgets/dxfwriting.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -13,6 +15,9 @@
 namespace plan {
 
 namespace {
+
+using dxfwriting::MemoryWriter;
+using dxfwriting::windows1251;
 
 // The layers and their colours (AutoCAD colour index).
 struct Layer {
@@ -34,89 +39,6 @@ const Layer TitleLayer{dxf::TitleLayer, 7};
 // Cyrillic letters. Other CAD programs take the style's TrueType font,
 // Arial, which has them too.
 const char *const TextStyle = "unicode";
-
-// How a DXF string carries Cyrillic. An R2000 (AC1015) ASCII file has no
-// encoding of its own: its strings are bytes in the code page its header
-// names in $DWGCODEPAGE, and UTF-8 comes only with R2007 (AC1021), which
-// dxflib does not write; dxflib passes the bytes it is given through
-// unchanged. So the header names ANSI_1251 and every string is written in
-// windows-1251. LibreCAD (libdxfrw) reads an AC1015 file in the code page
-// of its $DWGCODEPAGE, for which it has the 1251 table, and AutoCAD and the
-// programs that follow it do the same; UTF-8 bytes there would be read as
-// ANSI_1252 and show as mojibake. A character the code page lacks is
-// written as \U+XXXX, which those readers decode in any code page.
-std::string windows1251(const QString &text)
-{
-    std::string bytes;
-    bytes.reserve(std::size_t(text.size()));
-    for (const QChar ch : text) {
-        const char16_t c = ch.unicode();
-        if (c < 0x80) {
-            bytes += char(c);
-        } else if (c >= 0x0410 && c <= 0x044F) { // А … я
-            bytes += char(0xC0 + (c - 0x0410));
-        } else if (c == 0x0401) { // Ё
-            bytes += char(0xA8);
-        } else if (c == 0x0451) { // ё
-            bytes += char(0xB8);
-        } else if (c == 0x2116) { // №
-            bytes += char(0xB9);
-        } else if (c == 0x00A0) { // no-break space
-            bytes += char(0xA0);
-        } else {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\U+%04X", unsigned(c));
-            bytes += escape;
-        }
-    }
-    return bytes;
-}
-
-// dxflib's ASCII writer with the bytes collected in memory rather than
-// written to a file: dxflib composes the sections, tables and entities,
-// and the whole drawing then goes to the file at once (writeWhole), so a
-// failed write cannot leave half a drawing behind. The writer opens no
-// file (its file name is empty); every value goes through the four
-// functions below. Reals are written in the shortest form that reads back
-// the same double, always with "." whatever the C locale says.
-class MemoryWriter : public DL_WriterA {
-public:
-    explicit MemoryWriter(DL_Codes::version dxfVersion) : DL_WriterA("", dxfVersion) { }
-
-    QByteArray bytes;
-
-    void dxfReal(int gc, double value) const override
-    {
-        if (value == 0.0)
-            value = 0.0; // no "-0"
-        char text[64];
-        const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
-        std::string number(text, result.ptr);
-        if (number.find('.') == std::string::npos)
-            number += ".0";
-        dxfString(gc, number);
-    }
-    void dxfInt(int gc, int value) const override { dxfString(gc, std::to_string(value)); }
-    void dxfHex(int gc, int value) const override
-    {
-        dxfString(gc, QByteArray::number(uint(value), 16).toUpper().toStdString());
-    }
-    void dxfString(int gc, const char *value) const override
-    {
-        dxfString(gc, std::string(value ? value : ""));
-    }
-    void dxfString(int gc, const std::string &value) const override
-    {
-        // The group code right-aligned in three columns, as dxflib writes it.
-        auto &out = const_cast<QByteArray &>(bytes);
-        const std::string code = std::to_string(gc);
-        out.append(QByteArray(std::max<int>(0, 3 - int(code.size())), ' '));
-        out.append(code.data(), qsizetype(code.size()));
-        out.append('\n');
-        out.append(value.data(), qsizetype(value.size()));
-        out.append('\n');
-    }
-};
 
 // Plan metres to drawing millimetres, to the micrometre.
 double mm(double metres)

@@ -1,5 +1,7 @@
 #include "floordxf.h"
 
+#include "widgets/dxfwriting.h"
+
 #include <dl_dxf.h>
 #include <dl_writer_ascii.h>
 
@@ -20,77 +22,8 @@ namespace {
 // programs in the style's TrueType font, Arial. As the room plans have it.
 const char *const TextStyle = "unicode";
 
-// A DXF string in the code page the header names (ANSI_1251): an R2000
-// file has no encoding of its own and dxflib passes bytes through. A
-// character the code page lacks goes as \U+XXXX, which CAD readers decode.
-// The room plans' DXF writes its strings the same way.
-std::string windows1251(const QString &text)
-{
-    std::string bytes;
-    bytes.reserve(std::size_t(text.size()));
-    for (const QChar ch : text) {
-        const char16_t c = ch.unicode();
-        if (c < 0x80) {
-            bytes += char(c);
-        } else if (c >= 0x0410 && c <= 0x044F) { // А … я
-            bytes += char(0xC0 + (c - 0x0410));
-        } else if (c == 0x0401) { // Ё
-            bytes += char(0xA8);
-        } else if (c == 0x0451) { // ё
-            bytes += char(0xB8);
-        } else if (c == 0x2116) { // №
-            bytes += char(0xB9);
-        } else if (c == 0x00A0) { // no-break space
-            bytes += char(0xA0);
-        } else {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\U+%04X", unsigned(c));
-            bytes += escape;
-        }
-    }
-    return bytes;
-}
-
-// dxflib's ASCII writer collecting the bytes in memory, so that the whole
-// drawing goes to its file at once. Reals in the shortest form that reads
-// back the same double, with "." whatever the C locale.
-class MemoryWriter : public DL_WriterA {
-public:
-    explicit MemoryWriter(DL_Codes::version dxfVersion) : DL_WriterA("", dxfVersion) { }
-
-    QByteArray bytes;
-
-    void dxfReal(int gc, double value) const override
-    {
-        if (value == 0.0)
-            value = 0.0; // no "-0"
-        char text[64];
-        const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
-        std::string number(text, result.ptr);
-        if (number.find('.') == std::string::npos)
-            number += ".0";
-        dxfString(gc, number);
-    }
-    void dxfInt(int gc, int value) const override { dxfString(gc, std::to_string(value)); }
-    void dxfHex(int gc, int value) const override
-    {
-        dxfString(gc, QByteArray::number(uint(value), 16).toUpper().toStdString());
-    }
-    void dxfString(int gc, const char *value) const override
-    {
-        dxfString(gc, std::string(value ? value : ""));
-    }
-    void dxfString(int gc, const std::string &value) const override
-    {
-        auto &out = const_cast<QByteArray &>(bytes);
-        const std::string code = std::to_string(gc);
-        out.append(QByteArray(std::max<int>(0, 3 - int(code.size())), ' '));
-        out.append(code.data(), qsizetype(code.size()));
-        out.append('\n');
-        out.append(value.data(), qsizetype(value.size()));
-        out.append('\n');
-    }
-};
+using dxfwriting::MemoryWriter;
+using dxfwriting::windows1251;
 
 struct Layer {
     const QString &name;
