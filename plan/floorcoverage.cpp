@@ -90,12 +90,39 @@ std::vector<quint8> insideCells(const CellGrid &grid, const calc::Shape &localSh
     return inside;
 }
 
+namespace {
+
+// Whether an outline in its own axes is the whole rectangle of its length
+// and width: four corners and the rectangle's area, to rounding.
+bool fillsItsAxes(const calc::Shape &local)
+{
+    const double rectangle = local.length() * local.width();
+    return local.outline().size() == 4 && rectangle > 0.0
+        && std::abs(local.area() - rectangle) <= 1e-9 * rectangle;
+}
+
+} // namespace
+
 FloorCoverage floorCoverage(const calc::Shape &shape, const ZoneForm &form,
                             const std::vector<Placement> &placements)
 {
     if (shape.isPlainRectangle() || shape.isEmpty())
         return floorCoverage(shape.length(), shape.width(), form, placements);
     const calc::Shape local = shape.inLocalFrame();
+    if (fillsItsAxes(local)) {
+        // A rectangle drawn as an outline (most rooms of a floor plan):
+        // every cell's centre lies inside, so the rectangle's own count in
+        // the shape's axes is the whole answer, without testing cells.
+        std::vector<Placement> inLocal;
+        inLocal.reserve(placements.size());
+        for (const Placement &placement : placements)
+            inLocal.push_back(placementToLocal(placement, shape.axes()));
+        FloorCoverage result = floorCoverage(local.length(), local.width(), form, inLocal);
+        result.shaped = true;
+        result.axes = shape.axes();
+        result.floorCells = result.grid.cells();
+        return result;
+    }
     FloorCoverage result;
     result.shaped = true;
     result.axes = shape.axes();

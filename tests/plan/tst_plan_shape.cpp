@@ -126,6 +126,8 @@ private slots:
     void drawingTintsTheFloorOnly_data();
     void drawingTintsTheFloorOnly();
     void gridMissingTheFloor();
+    void rectangleOutlineCountsAsCells_data();
+    void rectangleOutlineCountsAsCells();
 };
 
 void TestPlanShape::rectangleAsOutline_data()
@@ -484,6 +486,43 @@ void TestPlanShape::gridMissingTheFloor()
     QCOMPARE(scene.limitNote(),
              QStringLiteral("Ни один узел сетки расстановки «край к краю» не попадает в "
                             "контур помещения; план не построен"));
+}
+
+// A rectangle given as an outline is counted without testing its cells: it
+// must count exactly as the same floor with a fifth corner halfway along a
+// side, which every cell is tested against.
+void TestPlanShape::rectangleOutlineCountsAsCells_data()
+{
+    QTest::addColumn<int>("mounting");
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<double>("length");
+    QTest::addColumn<double>("width");
+    for (const double angle : {0.0, 30.0, -60.0, 90.0}) {
+        QTest::addRow("ceiling %g", angle) << int(calc::Mounting::Ceiling) << angle << 23.0 << 9.0;
+        QTest::addRow("wall %g", angle) << int(calc::Mounting::Wall) << angle << 14.0 << 17.0;
+        QTest::addRow("horn %g", angle) << int(calc::Mounting::SquareHorn) << angle << 40.0 << 12.5;
+    }
+}
+
+void TestPlanShape::rectangleOutlineCountsAsCells()
+{
+    QFETCH(int, mounting);
+    QFETCH(double, angle);
+    QFETCH(double, length);
+    QFETCH(double, width);
+    PlanFigures f = figuresFor(calc::Mounting(mounting), 1, 1);
+    const std::vector<QPointF> four = turnedRectangle(TurnCorner, length, width, angle);
+    std::vector<QPointF> five = four;
+    five.insert(five.begin() + 1, (four[0] + four[1]) / 2.0);
+    f.shape = calc::Shape::fromOutline(four);
+    const PlanScene fast = buildScene(f, Arrangement::Rows, f.count);
+    f.shape = calc::Shape::fromOutline(five);
+    const PlanScene tested = buildScene(f, Arrangement::Rows, f.count);
+    QVERIFY(fast.coverage.shaped);
+    QCOMPARE(fast.coverage.grid.cells(), tested.coverage.grid.cells());
+    QCOMPARE(fast.coverage.floorCells, tested.coverage.floorCells);
+    QCOMPARE(fast.coverage.coveredCells, tested.coverage.coveredCells);
+    QVERIFY(fast.coverage.covered == tested.coverage.covered);
 }
 
 QTEST_MAIN(TestPlanShape)
