@@ -455,12 +455,10 @@ int exportFloor(const Request &request, QTextStream &err)
             << Qt::endl;
         return Failed;
     }
+    // The drawing needs each room's plan, not the table's results.
     project::ProjectModel model;
-    project::RoomResultsService results(model, calculator, calc::localeDecimalPoint());
-    results.setBackgroundLevels(false);
     model.setProject(std::move(*read));
-    const std::vector<project::FloorRoomSource> sources
-        = project::floorRooms(model, results.all(), request.floor);
+    const std::vector<project::FloorRoomSource> sources = project::floorRooms(model, {}, request.floor);
     if (sources.empty()) {
         err << QStringLiteral("На этаже «%1» нет помещений с контуром: чертить нечего.").arg(request.floor)
             << Qt::endl;

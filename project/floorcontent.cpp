@@ -77,9 +77,12 @@ std::vector<FloorRoom> drawFloorRooms(const std::vector<FloorRoomSource> &rooms,
         room.verdict = verdictOf(source.results);
         room.model = source.room.inputs.model;
         room.line = source.room.line;
-        if (!source.results.completed)
-            return;
+        // The plan's own loudspeakers are the count it holds ("На плане"),
+        // which the drawing shows even without the results (the command
+        // line's floor needs no level figures).
         RoomDrawing plan = calculator.roomDrawing(source.room.inputs, source.room.layout);
+        if (!plan.loudspeakers.empty())
+            room.countText = QString::number(plan.loudspeakers.size());
         room.zones = std::move(plan.zones);
         room.loudspeakers.reserve(plan.loudspeakers.size());
         for (std::size_t k = 0; k < plan.loudspeakers.size(); ++k)

@@ -35,7 +35,8 @@ std::vector<FloorRoomSource> floorRooms(const ProjectModel &model, const std::ve
                                         const QString &floor);
 
 // The floor's rooms drawn: each outline with its name, count and verdict,
-// its loudspeakers and zones from its plan. Stops early (returning what it
+// its loudspeakers and zones from its plan. A room without results (none
+// given) is drawn all the same, its verdict unknown. Stops early (returning what it
 // has) once cancel is set.
 std::vector<FloorRoom> drawFloorRooms(const std::vector<FloorRoomSource> &rooms,
                                       const RoomCalculator &calculator,
