@@ -38,19 +38,6 @@ bool onSegment(QPointF a, QPointF b, QPointF c)
         && std::min(a.y(), b.y()) <= c.y() && c.y() <= std::max(a.y(), b.y());
 }
 
-// Whether the closed segments a-b and c-d share a point.
-bool segmentsMeet(QPointF a, QPointF b, QPointF c, QPointF d)
-{
-    const int o1 = sign(orientation(a, b, c));
-    const int o2 = sign(orientation(a, b, d));
-    const int o3 = sign(orientation(c, d, a));
-    const int o4 = sign(orientation(c, d, b));
-    if (o1 != o2 && o3 != o4)
-        return true;
-    return (o1 == 0 && onSegment(a, b, c)) || (o2 == 0 && onSegment(a, b, d))
-        || (o3 == 0 && onSegment(c, d, a)) || (o4 == 0 && onSegment(c, d, b));
-}
-
 // The outline without a corner that repeats the one before it (the first
 // counting as the one after the last).
 std::vector<QPointF> withoutRepeats(const std::vector<QPointF> &outline)
@@ -82,6 +69,18 @@ double distance(QPointF a, QPointF b)
 }
 
 } // namespace
+
+bool segmentsMeet(QPointF a, QPointF b, QPointF c, QPointF d)
+{
+    const int o1 = sign(orientation(a, b, c));
+    const int o2 = sign(orientation(a, b, d));
+    const int o3 = sign(orientation(c, d, a));
+    const int o4 = sign(orientation(c, d, b));
+    if (o1 != o2 && o3 != o4)
+        return true;
+    return (o1 == 0 && onSegment(a, b, c)) || (o2 == 0 && onSegment(a, b, d))
+        || (o3 == 0 && onSegment(c, d, a)) || (o4 == 0 && onSegment(c, d, b));
+}
 
 double Axes::angleDegrees() const
 {

@@ -103,6 +103,9 @@ QString outlineFaultText(OutlineFault fault);
 
 // The signed area of a polygon: positive counter-clockwise.
 double signedArea(const std::vector<QPointF> &outline);
+
+// Whether the closed segments a-b and c-d share a point.
+bool segmentsMeet(QPointF a, QPointF b, QPointF c, QPointF d);
 // The convex hull, counter-clockwise, collinear points left out.
 std::vector<QPointF> convexHull(std::vector<QPointF> points);
 // The minimum-area rectangle enclosing the points (rotating calipers over

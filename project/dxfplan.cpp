@@ -1137,29 +1137,6 @@ double cross(QPointF a, QPointF b)
     return a.x() * b.y() - a.y() * b.x();
 }
 
-int sign(double value)
-{
-    return (value > 0.0) - (value < 0.0);
-}
-
-bool onSegment(QPointF a, QPointF b, QPointF c)
-{
-    return std::min(a.x(), b.x()) <= c.x() && c.x() <= std::max(a.x(), b.x())
-        && std::min(a.y(), b.y()) <= c.y() && c.y() <= std::max(a.y(), b.y());
-}
-
-bool segmentsMeet(QPointF a, QPointF b, QPointF c, QPointF d)
-{
-    const int o1 = sign(cross(b - a, c - a));
-    const int o2 = sign(cross(b - a, d - a));
-    const int o3 = sign(cross(d - c, a - c));
-    const int o4 = sign(cross(d - c, b - c));
-    if (o1 != o2 && o3 != o4)
-        return true;
-    return (o1 == 0 && onSegment(a, b, c)) || (o2 == 0 && onSegment(a, b, d))
-        || (o3 == 0 && onSegment(c, d, a)) || (o4 == 0 && onSegment(c, d, b));
-}
-
 calc::OutlineFault gridCheck(const std::vector<QPointF> &outline)
 {
     for (const QPointF &p : outline) {
@@ -1254,7 +1231,7 @@ calc::OutlineFault gridCheck(const std::vector<QPointF> &outline)
                 // Neighbours meet at their shared corner.
                 if (j == i + 1 || (i == 0 && j == n - 1))
                     continue;
-                if (segmentsMeet(points[i], points[(i + 1) % n], points[j], points[(j + 1) % n]))
+                if (calc::segmentsMeet(points[i], points[(i + 1) % n], points[j], points[(j + 1) % n]))
                     return calc::OutlineFault::SelfCrossing;
             }
         }
