@@ -50,6 +50,7 @@ FORMULA_FILES = {
     "plan/zones": {"QtCore", "QtGui"},
     "plan/floorcoverage": {"QtCore", "QtGui"},
     "plan/levelmap": {"QtCore", "QtGui"},
+    "plan/levelfit": {"QtCore", "QtGui"},
     "plan/levelscale": {"QtCore", "QtGui"},
     "plan/zoneoutline": {"QtCore", "QtGui"},
     "plan/shapelayout": {"QtCore", "QtGui"},
