@@ -2,12 +2,17 @@
 
 #include "calc/numberformat.h"
 #include "floorcoverage.h"
+#include "widgets/backgroundjobs.h"
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <deque>
 #include <limits>
+#include <memory>
+#include <thread>
 
 namespace plan {
 
@@ -79,6 +84,50 @@ struct Interval {
     double high = 0.0;
 };
 
+// x^p for 0 < x <= 1 and p >= 0, bracketed from a table instead of
+// computed: the table holds x^p at the points whose bit patterns keep only
+// the top mantissa bits, which lie about 2^-bits apart relative to x; x^p
+// grows with x, so the points either side of x bracket it. bits is chosen
+// so that the two ends differ by about 0.1 % (0.004 dB). An x below the
+// table, or a table that would be too large, is left to std::pow.
+class PowerBracket {
+public:
+    PowerBracket() = default;
+    PowerBracket(double p, double lowest) : m_p(p)
+    {
+        if (!(std::isfinite(p) && p >= 0.0))
+            return;
+        lowest = std::max(lowest, 0x1p-24);
+        const int bits = std::clamp(int(std::ceil(std::log2(1000.0 * std::max(1.0, p)))), 7, 20);
+        m_shift = 52 - bits;
+        m_first = std::bit_cast<std::uint64_t>(lowest) >> m_shift;
+        const std::uint64_t last = (std::bit_cast<std::uint64_t>(1.0) >> m_shift) + 1;
+        if (last - m_first + 1 > (std::uint64_t(1) << 18))
+            return;
+        m_lowest = std::bit_cast<double>(m_first << m_shift);
+        m_table.resize(last - m_first + 1);
+        for (std::uint64_t i = 0; i < m_table.size(); ++i)
+            m_table[i] = std::pow(std::bit_cast<double>((m_first + i) << m_shift), p);
+    }
+
+    Interval operator()(double x) const
+    {
+        if (m_table.empty() || !(x >= m_lowest && x <= 1.0)) {
+            const double exact = std::pow(x, m_p);
+            return {exact, exact};
+        }
+        const std::uint64_t i = (std::bit_cast<std::uint64_t>(x) >> m_shift) - m_first;
+        return {m_table[i], m_table[i + 1]};
+    }
+
+private:
+    double m_p = 0.0;
+    int m_shift = 0;
+    std::uint64_t m_first = 0;
+    double m_lowest = 2.0;
+    std::vector<double> m_table;
+};
+
 // The least and the most one loudspeaker's power (relative to its level
 // 1 m away on its axis) can be for any offset of a box, dx0 <= dx <= dx1,
 // dy0 <= dy <= dy1: each factor of the law at its smallest and largest.
@@ -92,7 +141,9 @@ public:
           m_n(directivityExponent(inputs.dirDeg)),
           m_nv(m_horn ? directivityExponent(inputs.vDirDeg) : 0.0),
           m_floorCos2(std::pow(FloorGain, 1.0 / m_n)),
-          m_floorCos2V(m_horn ? std::pow(FloorGain, 1.0 / m_nv) : 0.0)
+          m_floorCos2V(m_horn ? std::pow(FloorGain, 1.0 / m_nv) : 0.0),
+          m_powers(m_n, m_floorCos2),
+          m_powersV(m_horn ? PowerBracket(m_nv, m_floorCos2V) : PowerBracket())
     { }
 
     // The most any single loudspeaker gives any point.
@@ -114,21 +165,21 @@ public:
         double low = FloorGain;
         if (!m_horn) {
             if (alongHigh > 0.0)
-                high = factor(std::min(1.0, alongHigh * alongHigh / qLow));
+                high = factor(std::min(1.0, alongHigh * alongHigh / qLow)).high;
             if (alongLow > 0.0)
-                low = factor(std::min(1.0, alongLow * alongLow / qHigh));
+                low = factor(std::min(1.0, alongLow * alongLow / qHigh)).low;
         } else {
             const double v0 = dy0 * f.vy - m_h * f.vz;
             const double v1 = dy1 * f.vy - m_h * f.vz;
             if (alongHigh > 0.0) {
                 const double a2 = alongHigh * alongHigh;
                 const double mv = nearestToZero(std::min(v0, v1), std::max(v0, v1));
-                high = hornFactor(a2 / (a2 + mx * mx), a2 / (a2 + mv * mv));
+                high = hornFactor(a2 / (a2 + mx * mx), a2 / (a2 + mv * mv)).high;
             }
             if (alongLow > 0.0) {
                 const double a2 = alongLow * alongLow;
                 const double fv2 = std::max(v0 * v0, v1 * v1);
-                low = hornFactor(a2 / (a2 + fx2), a2 / (a2 + fv2));
+                low = hornFactor(a2 / (a2 + fx2), a2 / (a2 + fv2)).low;
             }
         }
         return {low / std::max(qHigh, 1.0) * (1.0 - BoundMargin),
@@ -136,15 +187,22 @@ public:
     }
 
 private:
-    double factor(double cos2) const
+    // The directivity factor bracketed; where the law takes FloorGain
+    // both ends are FloorGain.
+    Interval factor(double cos2) const
     {
-        return cos2 > m_floorCos2 ? std::max(std::pow(cos2, m_n), FloorGain) : FloorGain;
+        if (!(cos2 > m_floorCos2))
+            return {FloorGain, FloorGain};
+        const Interval p = m_powers(cos2);
+        return {std::max(p.low, FloorGain), std::max(p.high, FloorGain)};
     }
-    double hornFactor(double cos2H, double cos2V) const
+    Interval hornFactor(double cos2H, double cos2V) const
     {
         if (!(cos2H > m_floorCos2 && cos2V > m_floorCos2V))
-            return FloorGain;
-        return std::max(std::pow(cos2H, m_n) * std::pow(cos2V, m_nv), FloorGain);
+            return {FloorGain, FloorGain};
+        const Interval h = m_powers(cos2H);
+        const Interval v = m_powersV(cos2V);
+        return {std::max(h.low * v.low, FloorGain), std::max(h.high * v.high, FloorGain)};
     }
 
     bool m_horn;
@@ -154,6 +212,8 @@ private:
     double m_nv;
     double m_floorCos2;
     double m_floorCos2V;
+    PowerBracket m_powers;
+    PowerBracket m_powersV;
 };
 
 // The loudspeakers of one frame in a tree of boxes (a leaf holds up to
@@ -440,6 +500,7 @@ private:
         const Box own{(block.c0 + 0.5) * m_grid.cellWidth, (block.c1 - 0.5) * m_grid.cellWidth,
                       (block.r0 + 0.5) * m_grid.cellHeight, (block.r1 - 0.5) * m_grid.cellHeight};
         const bool single = block.c1 - block.c0 == 1 && block.r1 - block.r0 == 1;
+        const double blockSize = std::max(own.x1 - own.x0, own.y1 - own.y0);
         m_boxes.resize(m_trees.size());
         m_heap.clear();
         double nodeLow = 0.0;
@@ -480,6 +541,13 @@ private:
             nodeHigh -= top.high;
             const Tree &tree = m_trees[std::size_t(top.tree)];
             const Tree::Node &node = tree.nodes[std::size_t(top.node)];
+            if (!single && std::max(node.x1 - node.x0, node.y1 - node.y0) < blockSize) {
+                // Its gap comes mostly from the block's own size: a
+                // smaller block narrows it, opening the node would not.
+                pointLow += top.low;
+                pointHigh += top.high;
+                continue;
+            }
             if (node.first >= 0) {
                 push(top.tree, node.first);
                 push(top.tree, node.first + 1);
@@ -535,6 +603,7 @@ calc::Shape layoutShape(const LevelInputs &room)
 struct Alone {
     double peak = 0.0;
     double total = 0.0;
+    double most = 0.0; // the most it can give all cells together
 };
 
 Alone aloneInRectangle(const RoomTally &tally, const LevelInputs &room, Arrangement arrangement)
@@ -544,9 +613,17 @@ Alone aloneInRectangle(const RoomTally &tally, const LevelInputs &room, Arrangem
     const double w = grid.cellWidth;
     const double h = grid.cellHeight;
     const int halfColumns = std::max(0, grid.columns / 2 - 1);
+    // The most: the cells' offsets from the loudspeaker lie one in each
+    // cell-sized box around it (the law the same either way).
+    const auto times = [](int i) { return i == 0 ? 1.0 : 2.0; };
     if (arrangement == Arrangement::Rows) {
         const Frame frame = frameFor(Side::Ceiling, room.tiltDeg);
         alone.peak = tally.gains()(-w / 2, w / 2, -h / 2, h / 2, frame).low;
+        for (int j = 0; j < grid.rows; ++j) {
+            for (int i = 0; i < grid.columns; ++i)
+                alone.most += times(i) * times(j)
+                    * tally.gains()(i * w - w / 2, i * w + w / 2, j * h - h / 2, j * h + h / 2, frame).high;
+        }
         const int halfRows = std::max(0, grid.rows / 2 - 1);
         for (int j = 0; j < halfRows; ++j) {
             for (int i = 0; i < halfColumns; ++i)
@@ -559,6 +636,8 @@ Alone aloneInRectangle(const RoomTally &tally, const LevelInputs &room, Arrangem
     for (int j = 0; j < grid.rows; ++j) {
         const double dy = (j + 0.5) * h;
         alone.peak = std::max(alone.peak, tally.gains()(-w / 2, w / 2, dy, dy, frame).low);
+        for (int i = 0; i < grid.columns; ++i)
+            alone.most += times(i) * tally.gains()(i * w - w / 2, i * w + w / 2, dy, dy, frame).high;
         for (int i = 0; i < halfColumns; ++i)
             alone.total += tally.gains()(i * w, (i + 1) * w, dy, dy, frame).low;
     }
@@ -606,6 +685,11 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
     // how many on the floor's mean power, and so its loudest cell, is
     // above LoudestAllowed whatever the count.
     int loudFrom = limit + 1;
+    // Fewer than this many cannot reach the target share: the cells at or
+    // above the required level take no more power than all the
+    // loudspeakers give the floor together.
+    int enough = 1;
+    double enoughShare = 0.0;
     if (!tally.shaped()) {
         const Alone alone = aloneInRectangle(tally, room, arrangement);
         if (alone.peak > tally.loudPower()) {
@@ -616,75 +700,89 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
         if (alone.total > 0.0)
             loudFrom = int(
                 std::min(double(loudFrom), std::floor(tally.loudPower() * floorCells / alone.total) + 1.0));
+        const double perLoudspeaker = 100.0 * alone.most / (tally.outPower() * floorCells);
+        if (perLoudspeaker > 0.0 && std::isfinite(perLoudspeaker)) {
+            enough = int(
+                std::clamp(std::ceil(rule.targetShare / perLoudspeaker - 1e-9), 1.0, double(limit) + 1.0));
+            enoughShare = std::min(100.0, perLoudspeaker * (enough - 1));
+        }
     }
     // Below this many loudspeakers no cell can reach the required level.
     const double reaching = std::ceil(tally.outPower() / tally.gains().peak() - 1e-9);
-    const int first = int(std::clamp(reaching, 1.0, double(limit) + 1.0));
+    int first = int(std::clamp(reaching, 1.0, double(limit) + 1.0));
     double best = 0.0;
+    if (enough > first) {
+        first = enough;
+        best = enoughShare;
+    }
     bool reachedButLoud = false;
     StopRule stop;
     stop.target = rule.targetShare;
-    for (int n = first; n <= limit; ++n) {
-        if (n >= loudFrom) {
+    // The counts are tallied a few at a time, one on each core, and judged
+    // in order; each core keeps its own tally of the room.
+    const int workers
+        = std::max(1, threads > 0 ? threads : int(std::max(1u, std::thread::hardware_concurrency())));
+    std::vector<std::unique_ptr<RoomTally>> tallies;
+    tallies.push_back(std::make_unique<RoomTally>(room, rule.requiredLevel));
+    std::vector<std::vector<Placement>> layouts(static_cast<std::size_t>(workers));
+    std::vector<Tally> tallied(static_cast<std::size_t>(workers));
+    for (int from = first; from <= limit; from += workers) {
+        if (from >= loudFrom) {
             // Every count from here on is too loud.
             fit.outcome = FitOutcome::TooLoud;
             return fit;
         }
-        if (cancel && cancel->load()) {
-            fit.outcome = FitOutcome::Cancelled;
-            return fit;
-        }
-        inputs.placements = layOut(arrangement, shape, radius, n).placements;
-        ++fit.countsChecked;
-        const Tally t = tally.tally(inputs.placements, stop, cancel);
-        if (cancel && cancel->load()) {
-            fit.outcome = FitOutcome::Cancelled;
-            return fit;
-        }
-        const double share = 100.0 * double(t.in) / double(std::max<qint64>(1, t.floor));
-        const double shareUp = t.upper();
-        const bool reaches = share >= rule.targetShare;
-        const bool below = shareUp < rule.targetShare;
-        if (below) {
-            best = std::max(best, shareUp);
-            continue;
-        }
-        if (t.tooLoud) {
-            // Fails whatever its share; the tally went on until the share
-            // could reach the target or not (unsettled: taken as could).
-            reachedButLoud = true;
-            best = std::max(best, shareUp);
-            continue;
-        }
-        if (reaches && !t.tooLoud && !t.maybeLoud && !t.stoppedEarly) {
-            // Settled by bounds; the share it reaches comes from its map.
+        const int batch = std::min({workers, limit - from + 1, loudFrom - from});
+        while (int(tallies.size()) < batch)
+            tallies.push_back(std::make_unique<RoomTally>(room, rule.requiredLevel));
+        inParallel(std::size_t(batch), batch, [&](std::size_t i) {
+            layouts[i] = layOut(arrangement, shape, radius, from + int(i)).placements;
+            tallied[i] = tallies[i]->tally(layouts[i], stop, cancel);
+        });
+        for (int i = 0; i < batch; ++i) {
+            const int n = from + i;
+            if (cancel && cancel->load()) {
+                fit.outcome = FitOutcome::Cancelled;
+                return fit;
+            }
+            const Tally &t = tallied[std::size_t(i)];
+            inputs.placements = layouts[std::size_t(i)];
+            ++fit.countsChecked;
+            const double share = t.lower();
+            const double shareUp = t.upper();
+            const bool reaches = share >= rule.targetShare;
+            const bool below = shareUp < rule.targetShare;
+            if (below) {
+                best = std::max(best, shareUp);
+                continue;
+            }
+            if (t.tooLoud) {
+                // Fails whatever its share; the tally went on until the
+                // share could reach the target or not (unsettled: taken as
+                // could).
+                reachedButLoud = true;
+                best = std::max(best, shareUp);
+                continue;
+            }
+            // Settled by bounds (the share it reaches then comes from its
+            // map), or too close to call: the map decides.
+            const bool settled = reaches && !t.maybeLoud && !t.stoppedEarly;
             const std::optional<LevelMap> map = levelMap(inputs, cancel, threads);
             ++fit.fullMaps;
             if (!map) {
                 fit.outcome = cancel && cancel->load() ? FitOutcome::Cancelled : FitOutcome::NoMap;
                 return fit;
             }
-            fit.outcome = FitOutcome::Fitted;
-            fit.count = n;
-            fit.share = summarize(*map, rule.requiredLevel).requiredShare;
-            return fit;
+            const LevelSummary summary = summarize(*map, rule.requiredLevel);
+            if (settled || meetsRule(summary, rule)) {
+                fit.outcome = FitOutcome::Fitted;
+                fit.count = n;
+                fit.share = summary.requiredShare;
+                return fit;
+            }
+            best = std::max(best, summary.requiredShare);
+            reachedButLoud = reachedButLoud || summary.requiredShare >= rule.targetShare;
         }
-        // Too close to call: the map decides.
-        const std::optional<LevelMap> map = levelMap(inputs, cancel, threads);
-        ++fit.fullMaps;
-        if (!map) {
-            fit.outcome = cancel && cancel->load() ? FitOutcome::Cancelled : FitOutcome::NoMap;
-            return fit;
-        }
-        const LevelSummary summary = summarize(*map, rule.requiredLevel);
-        if (meetsRule(summary, rule)) {
-            fit.outcome = FitOutcome::Fitted;
-            fit.count = n;
-            fit.share = summary.requiredShare;
-            return fit;
-        }
-        best = std::max(best, summary.requiredShare);
-        reachedButLoud = reachedButLoud || summary.requiredShare >= rule.targetShare;
     }
     fit.outcome = reachedButLoud ? FitOutcome::TooLoud : FitOutcome::ShareNotReached;
     fit.share = best;

@@ -175,7 +175,7 @@ void TestLevelFit::fitEqualsCountByCount_data()
                 continue;
             for (const bool shaped : {false, true}) {
                 for (const double target : targets) {
-                    const double length = between(4, 16);
+                    const double length = between(4, 12);
                     const double width = between(3, std::max(3.5, length * 0.8));
                     LevelInputs in = room(mounting, length, width, between(1.5, 4), between(88, 100),
                                           between(60, 150), between(40, 100), between(0, 30));
@@ -201,7 +201,7 @@ void TestLevelFit::fitEqualsCountByCount()
     QFETCH(Arrangement, arrangement);
     QFETCH(double, required);
     QFETCH(double, target);
-    const int limit = 24;
+    const int limit = 16;
     const Reference reference = countByCount(inputs, arrangement, required, target, limit);
     const CountFit fit = fitCount(inputs, arrangement, 0, {required, target}, limit);
     if (reference.count) {
