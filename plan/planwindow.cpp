@@ -40,6 +40,9 @@ namespace plan {
 
 namespace {
 
+const QString FitCaption = QStringLiteral("Подобрать по уровню");
+const QString FitComputing = QStringLiteral("Подбор по уровню: идет расчет…");
+
 // A value label: announced by its value, described by its caption.
 QLabel *valueLabel(const QString &caption, QWidget *parent)
 {
@@ -151,7 +154,16 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
     m_count = new CountBox(side);
     m_count->setRange(1, MaxLoudspeakers);
     panel->addWidget(a11y::captionFor(m_count, text::Count));
-    panel->addWidget(m_count);
+    m_fit = windowButton(FitCaption, side);
+    m_fit->setEnabled(false);
+    auto *countRow = new QHBoxLayout;
+    countRow->addWidget(m_count, 1);
+    countRow->addWidget(m_fit);
+    panel->addLayout(countRow);
+    m_targetShare = new QLabel(targetShareLine(DefaultTargetShare, u','), side);
+    m_targetShare->setWordWrap(true);
+    m_targetShare->setAccessibleName(m_targetShare->text());
+    panel->addWidget(m_targetShare);
     m_view = new QComboBox(side);
     m_view->addItem(text::ZonesView, int(PlanView::Zones));
     m_view->addItem(text::LevelView, int(PlanView::Level));
@@ -225,6 +237,7 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
     for (QComboBox *box : {m_floor, m_walls, m_ceiling})
         connect(box, &QComboBox::currentIndexChanged, this, &PlanWindow::surfacesChanged);
     connect(m_reverberation, &QLineEdit::textChanged, this, &PlanWindow::surfacesChanged);
+    connect(m_fit, &QPushButton::clicked, this, &PlanWindow::fitByLevel);
     connect(m_save, &QPushButton::clicked, this, &PlanWindow::savePlan);
     connect(m_csv, &QPushButton::clicked, this, &PlanWindow::saveCoordinates);
     connect(m_print, &QPushButton::clicked, this, &PlanWindow::printPlan);
@@ -238,11 +251,14 @@ PlanWindow::~PlanWindow()
     // time (the map itself takes every core), stopped and waited for here.
     cancelLevel();
     m_levelJobs.waitForDone();
+    cancelFit();
+    m_fitJobs.waitForDone();
 }
 
 void PlanWindow::closeEvent(QCloseEvent *event)
 {
     cancelLevel();
+    cancelFit();
     QWidget::closeEvent(event);
 }
 
@@ -261,6 +277,7 @@ void PlanWindow::showCalculation(const PlanFigures &figures)
         = hadArrangement ? Arrangement(m_arrangement->currentData().toInt()) : Arrangement::Rows;
     m_figures = figures;
     m_calculated = true;
+    setValue(m_targetShare, targetShareLine(DefaultTargetShare, figures.decimalPoint));
     m_requested = figures.count;
     m_countNote.clear();
 
@@ -301,6 +318,8 @@ void PlanWindow::showInputsChanged()
 void PlanWindow::showNoCalculation()
 {
     cancelLevel();
+    cancelFit();
+    m_fit->setEnabled(false);
     m_calculated = false;
     m_scene.reset();
     m_drawing->setScene(nullptr);
@@ -336,6 +355,8 @@ void PlanWindow::arrangementChosen()
         m_count->setButtonSymbols(grid ? QAbstractSpinBox::NoButtons : QAbstractSpinBox::UpDownArrows);
         m_count->setRange(grid ? 0 : 1, MaxLoudspeakers);
     }
+    cancelFit();
+    m_fit->setEnabled(!grid);
     m_countNote.clear();
     relayOut();
 }
@@ -345,6 +366,8 @@ void PlanWindow::countChanged(int count)
     if (!m_calculated || m_count->isReadOnly())
         return;
     m_countNote.clear();
+    if (!m_applyingFit)
+        cancelFit();
     if (m_scene && double(count) == m_requested) {
         showStatus();
         return;
@@ -492,12 +515,55 @@ void PlanWindow::finishLevel()
 void PlanWindow::showStatus()
 {
     QStringList notes;
-    for (const QString &note : {m_scene ? m_scene->limitNote() : QString(), m_countNote}) {
+    for (const QString &note : {m_scene ? m_scene->limitNote() : QString(), m_countNote, m_fitNote}) {
         if (!note.isEmpty())
             notes << note;
     }
     setValue(m_status, notes.join(u'\n'));
     m_status->setVisible(!notes.isEmpty());
+}
+
+void PlanWindow::fitByLevel()
+{
+    if (!m_calculated || m_arrangement->currentIndex() < 0)
+        return;
+    const auto arrangement = Arrangement(m_arrangement->currentData().toInt());
+    if (isGrid(arrangement))
+        return;
+    cancelFit();
+    const LevelInputs room = levelInputs(m_figures, {});
+    const FitRule rule{m_figures.requiredLevel, DefaultTargetShare};
+    const double radius = m_figures.radius;
+    m_fitting = true;
+    m_fitNote = FitComputing;
+    showStatus();
+    m_fitJobs.replace(
+        [room, arrangement, radius, rule](const std::atomic<bool> &cancel) {
+            return fitCount(room, arrangement, radius, rule, MaxLoudspeakers, &cancel);
+        },
+        [this, rule](const CountFit &fit) { fitComputed(fit, rule); });
+}
+
+void PlanWindow::cancelFit()
+{
+    m_fitJobs.cancel();
+    m_fitting = false;
+    m_fitNote.clear();
+}
+
+void PlanWindow::fitComputed(const CountFit &fit, const FitRule &rule)
+{
+    m_fitting = false;
+    if (fit.outcome == FitOutcome::Cancelled)
+        return;
+    if (fit.outcome == FitOutcome::Fitted && fit.count != m_count->value()) {
+        m_applyingFit = true;
+        m_count->setValue(fit.count);
+        m_applyingFit = false;
+    }
+    m_fitNote = fitLine(fit, rule, m_figures.decimalPoint);
+    showStatus();
+    emit countFitted();
 }
 
 QString PlanWindow::suggestedPath(const QString &name) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "countbox.h"
+#include "levelfit.h"
 #include "planfigures.h"
 #include "planscene.h"
 
@@ -69,6 +70,15 @@ public:
 
     QComboBox *arrangementBox() const { return m_arrangement; }
     QSpinBox *countBox() const { return m_count; }
+    // "Подобрать по уровню": the least count whose level map meets the
+    // rules (see levelfit.h), computed off the UI thread; any change of
+    // the plan's inputs cancels it. Enabled for the arrangements that take
+    // a count.
+    QPushButton *fitButton() const { return m_fit; }
+    // "Требуемая доля площади: 95 %": the share the fit judges by.
+    QLabel *targetShareLabel() const { return m_targetShare; }
+    // Whether a fit is being computed.
+    bool fitting() const { return m_fitting; }
     // "Показать": "зоны", "уровень звука" or "разборчивость (STI)".
     QComboBox *viewBox() const { return m_view; }
     // The room's surfaces and its reverberation time for the
@@ -102,6 +112,9 @@ public:
 signals:
     // A level or intelligibility map computed off the UI thread is shown.
     void levelMapShown();
+    // A fit computed off the UI thread is shown (the count box set to it,
+    // or the status line saying why there is none).
+    void countFitted();
 
 protected:
     // Closing the window stops the level map being computed; showing it
@@ -138,6 +151,9 @@ private:
     // The summary and the drawing after the scene's view or map changed.
     void showScene();
     void showStatus();
+    void fitByLevel();
+    void cancelFit();
+    void fitComputed(const CountFit &fit, const FitRule &rule);
     void showInfo();
     QString suggestedPath(const QString &name) const;
     QString askTarget(const QString &title, const QString &name, const QStringList &filters);
@@ -159,12 +175,20 @@ private:
     BackgroundJobs m_levelJobs{1};
     bool m_levelAsked = false;
 
+    // The fit by level: one at a time; its line in the status line.
+    BackgroundJobs m_fitJobs{1};
+    bool m_fitting = false;
+    bool m_applyingFit = false;
+    QString m_fitNote;
+
     QStackedLayout *m_pages;
     QLabel *m_notCalculated;
     QLabel *m_loudspeaker;
     QLabel *m_room;
     QComboBox *m_arrangement;
     CountBox *m_count;
+    QPushButton *m_fit;
+    QLabel *m_targetShare;
     QComboBox *m_view;
     QWidget *m_acoustics;
     QComboBox *m_floor;

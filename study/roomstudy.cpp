@@ -120,4 +120,23 @@ RoomStudy studyRoom(const RoomRequest &request, Depth depth, const std::atomic<b
     return study;
 }
 
+CountFitStudy fitCount(const RoomRequest &request, double targetShare, const std::atomic<bool> *cancel,
+                       int threads)
+{
+    CountFitStudy result;
+    RoomStudy study;
+    calculate(request, study);
+    result.completed = study.completed;
+    if (!study.completed)
+        return result;
+    plan::PlanFigures figures = plan::figuresOf(study.calculation);
+    if (request.outline)
+        figures.shape = *request.outline;
+    result.arrangement = arrangementOf(figures.mounting, request.layout);
+    result.rule = {figures.requiredLevel, targetShare};
+    result.fit = plan::fitCount(plan::levelInputs(figures, {}), result.arrangement, figures.radius,
+                                result.rule, plan::MaxLoudspeakers, cancel, threads);
+    return result;
+}
+
 } // namespace study

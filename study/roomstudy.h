@@ -4,6 +4,7 @@
 #include "calc/shape.h"
 #include "plan/floorcoverage.h"
 #include "plan/layout.h"
+#include "plan/levelfit.h"
 #include "plan/levelmap.h"
 #include "plan/planfigures.h"
 
@@ -88,5 +89,21 @@ int planCount(double count);
 // cancelled set. Safe to call from any thread.
 RoomStudy studyRoom(const RoomRequest &request, Depth depth = Depth::Plan,
                     const std::atomic<bool> *cancel = nullptr, int threads = 1);
+
+// The least count whose level map meets the rules (plan::fitCount) for
+// the room of the request: its calculation, figures, shape and arrangement
+// as studyRoom takes them, judged by the required level the calculation
+// gives and targetShare (per cent). fit.outcome is NoMap where the
+// calculation stops or the arrangement is a grid (which fixes its own
+// count), Cancelled when cancel became true; fit.fullMaps counts the maps
+// computed in full.
+struct CountFitStudy {
+    bool completed = false; // the calculation completed
+    plan::FitRule rule;
+    plan::Arrangement arrangement = plan::Arrangement::Rows;
+    plan::CountFit fit;
+};
+CountFitStudy fitCount(const RoomRequest &request, double targetShare = plan::DefaultTargetShare,
+                       const std::atomic<bool> *cancel = nullptr, int threads = 1);
 
 } // namespace study

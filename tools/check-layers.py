@@ -51,6 +51,7 @@ FORMULA_FILES = {
     "plan/floorcoverage": {"QtCore", "QtGui"},
     "plan/levelmap": {"QtCore", "QtGui"},
     "plan/intelligibility": {"QtCore", "QtGui"},
+    "plan/levelfit": {"QtCore", "QtGui"},
     "plan/levelscale": {"QtCore", "QtGui"},
     "plan/zoneoutline": {"QtCore", "QtGui"},
     "plan/shapelayout": {"QtCore", "QtGui"},

@@ -45,6 +45,7 @@ private slots:
     void stoppedCalculation();
     void levels();
     void outline();
+    void fitCount();
 };
 
 void TestStudy::planCount_data()
@@ -153,6 +154,34 @@ void TestStudy::outline()
     // The rectangle of the same length and width is another room.
     const study::RoomStudy box = study::studyRoom(ceilingRoom("60", "30", "без пропусков"));
     QVERIFY(*box.placed() > *room.placed());
+}
+
+// The fit of a room entered as texts: the least count meets the rules
+// and one fewer does not, as the studies of both counts say; a grid and a
+// stopped calculation take no fit.
+void TestStudy::fitCount()
+{
+    RoomRequest request = ceilingRoom("12", "8", "рядами");
+    const study::CountFitStudy fitted = study::fitCount(request, 90);
+    QVERIFY(fitted.completed);
+    QCOMPARE(fitted.fit.outcome, plan::FitOutcome::Fitted);
+    QCOMPARE(fitted.rule.targetShare, 90.0);
+    const auto shareOf = [&](int count) {
+        RoomRequest at = request;
+        at.count = count;
+        const study::RoomStudy room = study::studyRoom(at, Depth::Levels);
+        return room.levels.value().requiredShare;
+    };
+    QCOMPARE(shareOf(fitted.fit.count), fitted.fit.share);
+    QVERIFY(fitted.fit.share >= 90.0);
+    if (fitted.fit.count > 1)
+        QVERIFY(shareOf(fitted.fit.count - 1) < 90.0);
+
+    QCOMPARE(study::fitCount(ceilingRoom("12", "8", "без пропусков")).fit.outcome, plan::FitOutcome::NoMap);
+    request.inputs.txtH = "0";
+    const study::CountFitStudy stopped = study::fitCount(request);
+    QVERIFY(!stopped.completed);
+    QCOMPARE(stopped.fit.outcome, plan::FitOutcome::NoMap);
 }
 
 QTEST_GUILESS_MAIN(TestStudy)

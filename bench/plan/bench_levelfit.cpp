@@ -1,0 +1,192 @@
+// Speed of the fit of the loudspeaker count to the level map.
+//
+// 1. The 200 x 100 m hall (ceiling loudspeakers in rows, 95 dB, 90 degrees,
+//    3 m above the plane, 80 dB required on 95 % of the floor): the time of
+//    the fit, the count, the counts it settled and the full maps it
+//    computed; against it, what a search count by count with full maps
+//    would take (the time of one map at the fitted count, times the count:
+//    a lower bound, since smaller counts map quicker only a little).
+// 2. 2000 generated rooms (3 .. 40 m, every mounting type and arrangement
+//    that takes a count, rectangles and L-shaped floors): the time of the
+//    map figures (levelMap and summarize) of each room's plan, then the time
+//    of their fits, with the counts settled and the full maps computed.
+// Usage: bench_levelfit [rooms [hall length, m]]
+#include "plan/layout.h"
+#include "plan/levelfit.h"
+#include "plan/levelmap.h"
+
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <random>
+#include <vector>
+
+namespace {
+
+// The processor time of the whole process, all threads, in milliseconds:
+// what the work costs whatever else the machine runs.
+double processorMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+plan::LevelInputs roomInputs(calc::Mounting mounting, double length, double width, double dropH,
+                             double splTotal, double dirDeg, double vDirDeg, double tiltDeg)
+{
+    plan::LevelInputs in;
+    in.mounting = mounting;
+    in.length = length;
+    in.width = width;
+    in.dropH = dropH;
+    in.splTotal = splTotal;
+    in.dirDeg = dirDeg;
+    in.vDirDeg = vDirDeg;
+    in.tiltDeg = tiltDeg;
+    return in;
+}
+
+const char *outcomeName(plan::FitOutcome outcome)
+{
+    switch (outcome) {
+    case plan::FitOutcome::Fitted: return "fitted";
+    case plan::FitOutcome::ShareNotReached: return "share not reached";
+    case plan::FitOutcome::TooLoud: return "too loud";
+    case plan::FitOutcome::NoMap: return "no map";
+    case plan::FitOutcome::Cancelled: return "cancelled";
+    }
+    return "";
+}
+
+void hall(double length)
+{
+    const plan::LevelInputs in = roomInputs(calc::Mounting::Ceiling, length, length / 2, 3, 95, 90, 90, 0);
+    const plan::FitRule rule{80, 95};
+    QElapsedTimer timer;
+    timer.start();
+    const double startProcessor = processorMs();
+    const plan::CountFit fit = plan::fitCount(in, plan::Arrangement::Rows, 0, rule);
+    const double fitMs = double(timer.nsecsElapsed()) / 1e6;
+    const double fitProcessorMs = processorMs() - startProcessor;
+    std::printf("hall %.0f x %.0f m, rows, 95 dB, 90 degrees, 3 m above, 80 dB on 95 %%:\n", length,
+                length / 2);
+    std::printf("  fit_ms=%.0f (processor_ms=%.0f) outcome=%s count=%d share=%.2f %% counts_settled=%d "
+                "full_maps=%d\n",
+                fitMs, fitProcessorMs, outcomeName(fit.outcome), fit.count, fit.share, fit.countsChecked,
+                fit.fullMaps);
+    if (fit.outcome != plan::FitOutcome::Fitted)
+        return;
+    plan::LevelInputs at = in;
+    at.placements = plan::layOut(plan::Arrangement::Rows, length, length / 2, 0, fit.count).placements;
+    timer.restart();
+    const std::optional<plan::LevelMap> map = plan::levelMap(at);
+    const double mapMs = double(timer.nsecsElapsed()) / 1e6;
+    std::printf("  one full map at the count: %.0f ms; count by count with full maps: at least %.0f s\n",
+                mapMs, mapMs * fit.count / 1e3);
+}
+
+struct GeneratedRoom {
+    plan::LevelInputs inputs;
+    plan::Arrangement arrangement;
+    double required;
+    int count;
+};
+
+std::vector<GeneratedRoom> generatedRooms(int count)
+{
+    std::mt19937 random(20261209);
+    std::uniform_real_distribution<double> uniform(0.0, 1.0);
+    const auto between = [&](double low, double high) { return low + (high - low) * uniform(random); };
+    const calc::Mounting mountings[] = {calc::Mounting::Ceiling, calc::Mounting::Wall,
+                                        calc::Mounting::RoundHorn, calc::Mounting::SquareHorn};
+    std::vector<GeneratedRoom> rooms;
+    for (int i = 0; i < count; ++i) {
+        const calc::Mounting mounting = mountings[i % 4];
+        const std::vector<plan::Arrangement> offered = plan::arrangementsFor(mounting);
+        plan::Arrangement arrangement = offered[std::size_t(i / 4) % offered.size()];
+        if (plan::isGrid(arrangement))
+            arrangement = plan::Arrangement::Rows;
+        const double length = between(3, 40);
+        const double width = between(3, length);
+        GeneratedRoom room{roomInputs(mounting, length, width, between(1.5, 4), between(88, 100),
+                                      between(60, 150), between(40, 100), between(0, 30)),
+                           arrangement, 0.0, int(between(1, 20))};
+        if (i % 3 == 2)
+            room.inputs.shape = calc::Shape::fromOutline({{0, 0},
+                                                          {length, 0},
+                                                          {length, width / 2},
+                                                          {length / 3, width / 2},
+                                                          {length / 3, width},
+                                                          {0, width}});
+        room.required
+            = std::round(room.inputs.splTotal - 20 * std::log10(room.inputs.dropH) - between(2, 10));
+        rooms.push_back(std::move(room));
+    }
+    return rooms;
+}
+
+void rooms(int count)
+{
+    std::vector<GeneratedRoom> list = generatedRooms(count);
+    QElapsedTimer timer;
+    timer.start();
+    double startProcessor = processorMs();
+    double shares = 0.0;
+    for (GeneratedRoom &room : list) {
+        const calc::Shape shape = room.inputs.shape.isEmpty()
+            ? calc::Shape::rectangle(room.inputs.length, room.inputs.width)
+            : room.inputs.shape;
+        room.inputs.placements = plan::layOut(room.arrangement, shape, 0, room.count).placements;
+        const std::optional<plan::LevelMap> map = plan::levelMap(room.inputs);
+        if (map)
+            shares += plan::summarize(*map, room.required).requiredShare;
+    }
+    const double figuresMs = double(timer.nsecsElapsed()) / 1e6;
+    std::printf(
+        "%d rooms 3 .. 40 m, every mounting: map figures %.0f ms (processor_ms=%.0f, mean share %.1f %%)\n",
+        count, figuresMs, processorMs() - startProcessor, shares / std::max(1, count));
+
+    timer.restart();
+    startProcessor = processorMs();
+    int fitted = 0;
+    int settled = 0;
+    int maps = 0;
+    int notReached = 0;
+    int tooLoud = 0;
+    qint64 countSum = 0;
+    double slowest = 0.0;
+    for (const GeneratedRoom &room : list) {
+        QElapsedTimer one;
+        one.start();
+        const plan::CountFit fit = plan::fitCount(room.inputs, room.arrangement, 0, {room.required, 95});
+        slowest = std::max(slowest, double(one.nsecsElapsed()) / 1e6);
+        settled += fit.countsChecked;
+        maps += fit.fullMaps;
+        fitted += fit.outcome == plan::FitOutcome::Fitted ? 1 : 0;
+        notReached += fit.outcome == plan::FitOutcome::ShareNotReached ? 1 : 0;
+        tooLoud += fit.outcome == plan::FitOutcome::TooLoud ? 1 : 0;
+        countSum += fit.count;
+    }
+    const double fitsMs = double(timer.nsecsElapsed()) / 1e6;
+    std::printf("  fits %.0f ms (processor_ms=%.0f, slowest room %.0f ms): %d fitted (mean count %.1f), %d "
+                "share not reached, "
+                "%d too loud; %d counts settled, %d full maps\n",
+                fitsMs, processorMs() - startProcessor, slowest, fitted,
+                double(countSum) / std::max(1, fitted), notReached, tooLoud, settled, maps);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const int count = argc > 1 ? std::max(0, std::atoi(argv[1])) : 2000;
+    const double length = argc > 2 ? std::atof(argv[2]) : 200.0;
+    hall(length);
+    if (count > 0)
+        rooms(count);
+    return 0;
+}

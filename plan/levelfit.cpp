@@ -1,0 +1,829 @@
+#include "levelfit.h"
+
+#include "calc/numberformat.h"
+#include "floorcoverage.h"
+#include "widgets/backgroundjobs.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <deque>
+#include <limits>
+#include <memory>
+#include <thread>
+
+namespace plan {
+
+namespace {
+
+// The level map's law (see levelmap.h): 10^(-40 / 10) is the least
+// directivity factor.
+constexpr double FloorGain = 1e-4;
+
+// Bounds are widened by this much, and the thresholds kept this far (in
+// dB) from the map's own, so that the rounding of sums never tips a cell.
+constexpr double BoundMargin = 1e-9;
+constexpr double ThresholdMargin = 1e-6; // dB
+
+// Loudspeakers in a leaf of a tree.
+constexpr int LeafSize = 8;
+
+double directivityExponent(double directivityDeg)
+{
+    return std::log10(0.5) / std::log10(std::cos(calc::degreesToRadians(directivityDeg / 2.0)));
+}
+
+double power(double decibels)
+{
+    return std::pow(10.0, decibels / 10.0);
+}
+
+// The axis (0, ay, az) and the normal of the horizontal plane (0, vy, vz)
+// of a loudspeaker, as the level map takes them.
+struct Frame {
+    double ay = 0.0;
+    double az = -1.0;
+    double vy = 1.0;
+    double vz = 0.0;
+};
+
+Frame frameFor(Side side, double tiltDeg)
+{
+    Frame frame;
+    if (side == Side::Ceiling)
+        return frame;
+    const double tilt = calc::degreesToRadians(tiltDeg);
+    const double facing = side == Side::FarWall ? -1.0 : 1.0;
+    frame.ay = facing * std::cos(tilt);
+    frame.az = -std::sin(tilt);
+    frame.vy = facing * std::sin(tilt);
+    frame.vz = std::cos(tilt);
+    return frame;
+}
+
+// A wall facing any way seen as the near wall: coordinates turned so that
+// its normal is +Y.
+QPointF turned(QPointF normal, double x, double y)
+{
+    return QPointF(x * normal.y() - y * normal.x(), x * normal.x() + y * normal.y());
+}
+
+double nearestToZero(double low, double high)
+{
+    if (low > 0.0)
+        return low;
+    if (high < 0.0)
+        return -high;
+    return 0.0;
+}
+
+struct Interval {
+    double low = 0.0;
+    double high = 0.0;
+};
+
+// x^p for 0 < x <= 1 and p >= 0, bracketed from a table instead of
+// computed: the table holds x^p at the points whose bit patterns keep only
+// the top mantissa bits, which lie about 2^-bits apart relative to x; x^p
+// grows with x, so the points either side of x bracket it. bits is chosen
+// so that the two ends differ by about 0.1 % (0.004 dB). An x below the
+// table, or a table that would be too large, is left to std::pow.
+class PowerBracket {
+public:
+    PowerBracket() = default;
+    PowerBracket(double p, double lowest) : m_p(p)
+    {
+        if (!(std::isfinite(p) && p >= 0.0))
+            return;
+        lowest = std::max(lowest, 0x1p-24);
+        const int bits = std::clamp(int(std::ceil(std::log2(1000.0 * std::max(1.0, p)))), 7, 20);
+        m_shift = 52 - bits;
+        m_first = std::bit_cast<std::uint64_t>(lowest) >> m_shift;
+        const std::uint64_t last = (std::bit_cast<std::uint64_t>(1.0) >> m_shift) + 1;
+        if (last - m_first + 1 > (std::uint64_t(1) << 18))
+            return;
+        m_lowest = std::bit_cast<double>(m_first << m_shift);
+        m_table.resize(last - m_first + 1);
+        for (std::uint64_t i = 0; i < m_table.size(); ++i)
+            m_table[i] = std::pow(std::bit_cast<double>((m_first + i) << m_shift), p);
+    }
+
+    Interval operator()(double x) const
+    {
+        if (m_table.empty() || !(x >= m_lowest && x <= 1.0)) {
+            const double exact = std::pow(x, m_p);
+            return {exact, exact};
+        }
+        const std::uint64_t i = (std::bit_cast<std::uint64_t>(x) >> m_shift) - m_first;
+        return {m_table[i], m_table[i + 1]};
+    }
+
+private:
+    double m_p = 0.0;
+    int m_shift = 0;
+    std::uint64_t m_first = 0;
+    double m_lowest = 2.0;
+    std::vector<double> m_table;
+};
+
+// The least and the most one loudspeaker's power (relative to its level
+// 1 m away on its axis) can be for any offset of a box, dx0 <= dx <= dx1,
+// dy0 <= dy <= dy1: each factor of the law at its smallest and largest.
+class GainBounds {
+public:
+    explicit GainBounds(const LevelInputs &inputs)
+        : m_horn(inputs.mounting == calc::Mounting::RoundHorn
+                 || inputs.mounting == calc::Mounting::SquareHorn),
+          m_h(inputs.dropH),
+          m_h2(inputs.dropH * inputs.dropH),
+          m_n(directivityExponent(inputs.dirDeg)),
+          m_nv(m_horn ? directivityExponent(inputs.vDirDeg) : 0.0),
+          m_floorCos2(std::pow(FloorGain, 1.0 / m_n)),
+          m_floorCos2V(m_horn ? std::pow(FloorGain, 1.0 / m_nv) : 0.0),
+          m_powers(m_n, m_floorCos2),
+          m_powersV(m_horn ? PowerBracket(m_nv, m_floorCos2V) : PowerBracket())
+    { }
+
+    // The most any single loudspeaker gives any point.
+    double peak() const { return (1.0 + BoundMargin) / std::max(m_h2, 1.0); }
+
+    Interval operator()(double dx0, double dx1, double dy0, double dy1, const Frame &f) const
+    {
+        const double mx = nearestToZero(dx0, dx1);
+        const double my = nearestToZero(dy0, dy1);
+        const double fx2 = std::max(dx0 * dx0, dx1 * dx1);
+        const double fy2 = std::max(dy0 * dy0, dy1 * dy1);
+        const double qLow = mx * mx + my * my + m_h2;
+        const double qHigh = fx2 + fy2 + m_h2;
+        const double a0 = dy0 * f.ay - m_h * f.az;
+        const double a1 = dy1 * f.ay - m_h * f.az;
+        const double alongHigh = std::max(a0, a1);
+        const double alongLow = std::min(a0, a1);
+        double high = FloorGain;
+        double low = FloorGain;
+        if (!m_horn) {
+            if (alongHigh > 0.0)
+                high = factor(std::min(1.0, alongHigh * alongHigh / qLow)).high;
+            if (alongLow > 0.0)
+                low = factor(std::min(1.0, alongLow * alongLow / qHigh)).low;
+        } else {
+            const double v0 = dy0 * f.vy - m_h * f.vz;
+            const double v1 = dy1 * f.vy - m_h * f.vz;
+            if (alongHigh > 0.0) {
+                const double a2 = alongHigh * alongHigh;
+                const double mv = nearestToZero(std::min(v0, v1), std::max(v0, v1));
+                high = hornFactor(a2 / (a2 + mx * mx), a2 / (a2 + mv * mv)).high;
+            }
+            if (alongLow > 0.0) {
+                const double a2 = alongLow * alongLow;
+                const double fv2 = std::max(v0 * v0, v1 * v1);
+                low = hornFactor(a2 / (a2 + fx2), a2 / (a2 + fv2)).low;
+            }
+        }
+        return {low / std::max(qHigh, 1.0) * (1.0 - BoundMargin),
+                high / std::max(qLow, 1.0) * (1.0 + BoundMargin)};
+    }
+
+private:
+    // The directivity factor bracketed; where the law takes FloorGain
+    // both ends are FloorGain.
+    Interval factor(double cos2) const
+    {
+        if (!(cos2 > m_floorCos2))
+            return {FloorGain, FloorGain};
+        const Interval p = m_powers(cos2);
+        return {std::max(p.low, FloorGain), std::max(p.high, FloorGain)};
+    }
+    Interval hornFactor(double cos2H, double cos2V) const
+    {
+        if (!(cos2H > m_floorCos2 && cos2V > m_floorCos2V))
+            return {FloorGain, FloorGain};
+        const Interval h = m_powers(cos2H);
+        const Interval v = m_powersV(cos2V);
+        return {std::max(h.low * v.low, FloorGain), std::max(h.high * v.high, FloorGain)};
+    }
+
+    bool m_horn;
+    double m_h;
+    double m_h2;
+    double m_n;
+    double m_nv;
+    double m_floorCos2;
+    double m_floorCos2V;
+    PowerBracket m_powers;
+    PowerBracket m_powersV;
+};
+
+// The loudspeakers of one frame in a tree of boxes (a leaf holds up to
+// LeafSize of them).
+struct Tree {
+    struct Node {
+        double x0 = 0.0, x1 = 0.0, y0 = 0.0, y1 = 0.0;
+        int begin = 0;
+        int end = 0;
+        int first = -1; // the first child; the second follows it
+    };
+    Frame frame;
+    bool isTurned = false;
+    QPointF normal;
+    std::vector<QPointF> points;
+    std::vector<Node> nodes;
+
+    void build()
+    {
+        nodes.clear();
+        if (points.empty())
+            return;
+        nodes.reserve(4 * points.size() / LeafSize + 2);
+        nodes.emplace_back();
+        split(0, 0, int(points.size()));
+    }
+
+private:
+    void split(int index, int begin, int end)
+    {
+        Node node;
+        node.begin = begin;
+        node.end = end;
+        node.x0 = node.x1 = points[begin].x();
+        node.y0 = node.y1 = points[begin].y();
+        for (int i = begin + 1; i < end; ++i) {
+            node.x0 = std::min(node.x0, points[i].x());
+            node.x1 = std::max(node.x1, points[i].x());
+            node.y0 = std::min(node.y0, points[i].y());
+            node.y1 = std::max(node.y1, points[i].y());
+        }
+        if (end - begin > LeafSize) {
+            const bool alongX = node.x1 - node.x0 >= node.y1 - node.y0;
+            const int middle = begin + (end - begin) / 2;
+            std::nth_element(
+                points.begin() + begin, points.begin() + middle, points.begin() + end,
+                [alongX](QPointF a, QPointF b) { return alongX ? a.x() < b.x() : a.y() < b.y(); });
+            node.first = int(nodes.size());
+            nodes.emplace_back();
+            nodes.emplace_back();
+            nodes[index] = node;
+            split(node.first, begin, middle);
+            split(node.first + 1, middle, end);
+            return;
+        }
+        nodes[index] = node;
+    }
+};
+
+// Cells first .. last - 1 along each direction.
+struct Block {
+    int c0, c1, r0, r1;
+};
+
+struct Box {
+    double x0, x1, y0, y1;
+};
+
+// What the bounds settled of one layout.
+struct Tally {
+    qint64 floor = 0;       // the floor's cells
+    qint64 in = 0;          // at or above the required level on the map, for sure
+    qint64 out = 0;         // below it, for sure
+    bool tooLoud = false;   // some cell above LoudestAllowed, for sure
+    bool maybeLoud = false; // some cell not shown to be at or below it
+    // Cells within LevelMapTolerance above the required level, or hardly
+    // below it, whose full sum is at or above it.
+    qint64 nearIn = 0;
+    bool stoppedEarly = false;
+
+    double lower() const { return floor > 0 ? 100.0 * double(in) / double(floor) : 0.0; }
+    double upper() const { return floor > 0 ? 100.0 * double(floor - out) / double(floor) : 0.0; }
+};
+
+// When the tally of a layout may stop: share settled (no block needs
+// splitting for the share), stop (nothing more is needed).
+struct StopRule {
+    double target = -1.0;     // the fit: the share against which counts are judged
+    double resolution = -1.0; // shareBounds: the width of the share's bounds asked for
+};
+
+// The room's cells, the floor among them and the loudspeaker's law, for
+// the tally of any layout in it.
+class RoomTally {
+public:
+    RoomTally(const LevelInputs &room, double requiredLevel) : m_room(room), m_gains(room)
+    {
+        m_shaped = !room.shape.isEmpty() && !room.shape.isPlainRectangle();
+        if (m_shaped) {
+            m_axes = room.shape.axes();
+            const calc::Shape local = room.shape.inLocalFrame();
+            m_grid = cellGrid(local.length(), local.width());
+            const std::vector<quint8> inside = insideCells(m_grid, local);
+            const std::size_t stride = std::size_t(m_grid.columns) + 1;
+            m_floorTable.assign(stride * (std::size_t(m_grid.rows) + 1), 0);
+            for (int row = 0; row < m_grid.rows; ++row) {
+                qint64 line = 0;
+                for (int column = 0; column < m_grid.columns; ++column) {
+                    line += inside[std::size_t(row) * m_grid.columns + column] ? 1 : 0;
+                    m_floorTable[(row + 1) * stride + column + 1]
+                        = m_floorTable[row * stride + column + 1] + line;
+                }
+            }
+        } else {
+            m_grid = cellGrid(room.length, room.width);
+        }
+        const double spl = room.splTotal;
+        // The map leaves out up to LevelMapTolerance of a cell's sum;
+        // halfway is the best guess of a cell whose sum is that near.
+        m_nearIn = power(requiredLevel + LevelMapTolerance / 2.0 - spl);
+        m_in = power(requiredLevel + LevelMapTolerance + ThresholdMargin - spl);
+        m_out = power(requiredLevel - ThresholdMargin - spl);
+        m_quiet = power(LoudestAllowed - ThresholdMargin - spl);
+        m_loud = power(LoudestAllowed + LevelMapTolerance + ThresholdMargin - spl);
+    }
+
+    const CellGrid &grid() const { return m_grid; }
+    const GainBounds &gains() const { return m_gains; }
+    bool shaped() const { return m_shaped; }
+    // The powers (relative to the loudspeaker's level 1 m away on its
+    // axis) at or above which a cell counts on the map for sure, below
+    // which it does not, and beyond which it is too loud for sure.
+    double inPower() const { return m_in; }
+    double outPower() const { return m_out; }
+    double loudPower() const { return m_loud; }
+
+    qint64 floorCells(const Block &b) const
+    {
+        if (!m_shaped)
+            return qint64(b.c1 - b.c0) * (b.r1 - b.r0);
+        const std::size_t stride = std::size_t(m_grid.columns) + 1;
+        return m_floorTable[b.r1 * stride + b.c1] - m_floorTable[b.r0 * stride + b.c1]
+            - m_floorTable[b.r1 * stride + b.c0] + m_floorTable[b.r0 * stride + b.c0];
+    }
+
+    Tally tally(const std::vector<Placement> &placements, const StopRule &rule,
+                const std::atomic<bool> *cancel) const
+    {
+        Tally t;
+        t.floor = floorCells({0, m_grid.columns, 0, m_grid.rows});
+        if (t.floor == 0 || placements.empty())
+            return t;
+        buildTrees(placements);
+        std::deque<Block> queue{{0, m_grid.columns, 0, m_grid.rows}};
+        qint64 visited = 0;
+        while (!queue.empty()) {
+            if (cancel && (++visited & 1023) == 0 && cancel->load()) {
+                t.stoppedEarly = true;
+                return t;
+            }
+            const Block block = queue.front();
+            queue.pop_front();
+            const qint64 cells = floorCells(block);
+            if (cells == 0)
+                continue;
+            const bool shareSettled = settled(t, rule);
+            const Interval sum = sumOf(block, shareSettled, t.tooLoud);
+            const bool in = sum.low >= m_in;
+            const bool out = sum.high < m_out;
+            const bool quiet = sum.high <= m_quiet;
+            if (sum.low > m_loud)
+                t.tooLoud = true;
+            if (in)
+                t.in += cells;
+            else if (out)
+                t.out += cells;
+            const bool shareOpen = !in && !out && !shareSettled;
+            const bool loudOpen = !quiet && !t.tooLoud;
+            if (shareOpen || loudOpen) {
+                if (block.c1 - block.c0 == 1 && block.r1 - block.r0 == 1) {
+                    t.maybeLoud = t.maybeLoud || loudOpen;
+                    if (shareOpen && (sum.low + sum.high) / 2.0 >= m_nearIn)
+                        t.nearIn += cells;
+                } else {
+                    const int cm = (block.c0 + block.c1) / 2;
+                    const int rm = (block.r0 + block.r1) / 2;
+                    for (const auto &[c0, c1] : {std::pair{block.c0, cm}, std::pair{cm, block.c1}}) {
+                        for (const auto &[r0, r1] : {std::pair{block.r0, rm}, std::pair{rm, block.r1}}) {
+                            if (c1 > c0 && r1 > r0)
+                                queue.push_back({c0, c1, r0, r1});
+                        }
+                    }
+                }
+            }
+            if (stops(t, rule)) {
+                t.stoppedEarly = !queue.empty();
+                return t;
+            }
+        }
+        return t;
+    }
+
+private:
+    static bool shareSettledBy(const Tally &t, const StopRule &rule)
+    {
+        if (rule.target >= 0.0)
+            return t.lower() >= rule.target || t.upper() < rule.target;
+        return t.upper() - t.lower() <= rule.resolution;
+    }
+    static bool settled(const Tally &t, const StopRule &rule) { return shareSettledBy(t, rule); }
+    static bool stops(const Tally &t, const StopRule &rule)
+    {
+        // The fit: a count below the target fails whatever else; one
+        // settled both ways needs nothing more.
+        if (rule.target >= 0.0 && t.upper() < rule.target)
+            return true;
+        return shareSettledBy(t, rule) && t.tooLoud;
+    }
+
+    void buildTrees(const std::vector<Placement> &floorPlacements) const
+    {
+        m_trees.clear();
+        std::array<int, 3> bySide{-1, -1, -1};
+        for (const Placement &floor : floorPlacements) {
+            const Placement p = m_shaped ? placementToLocal(floor, m_axes) : floor;
+            if (!p.isTurned()) {
+                int &index = bySide[std::size_t(p.side)];
+                if (index < 0) {
+                    index = int(m_trees.size());
+                    m_trees.emplace_back();
+                    m_trees.back().frame = frameFor(p.side, m_room.tiltDeg);
+                }
+                m_trees[std::size_t(index)].points.push_back(p.position);
+                continue;
+            }
+            auto tree = std::find_if(m_trees.begin(), m_trees.end(),
+                                     [&](const Tree &t) { return t.isTurned && t.normal == p.normal; });
+            if (tree == m_trees.end()) {
+                m_trees.emplace_back();
+                tree = m_trees.end() - 1;
+                tree->frame = frameFor(Side::NearWall, m_room.tiltDeg);
+                tree->isTurned = true;
+                tree->normal = p.normal;
+            }
+            tree->points.push_back(turned(p.normal, p.position.x(), p.position.y()));
+        }
+        for (Tree &tree : m_trees)
+            tree.build();
+    }
+
+    struct Entry {
+        double gap;
+        double low;
+        double high;
+        int tree;
+        int node;
+        bool operator<(const Entry &other) const { return gap < other.gap; }
+    };
+
+    Box boxIn(const Tree &tree, const Box &own) const
+    {
+        if (!tree.isTurned)
+            return own;
+        Box box{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+        for (const double x : {own.x0, own.x1}) {
+            for (const double y : {own.y0, own.y1}) {
+                const QPointF c = turned(tree.normal, x, y);
+                box.x0 = std::min(box.x0, c.x());
+                box.x1 = std::max(box.x1, c.x());
+                box.y0 = std::min(box.y0, c.y());
+                box.y1 = std::max(box.y1, c.y());
+            }
+        }
+        return box;
+    }
+
+    // The least and most power any cell of the block gets: the trees'
+    // nodes opened, the widest gap first, until the block is settled, or
+    // the gaps left are mostly the loudspeakers' own over the block (a
+    // smaller block then does better), or every loudspeaker is summed.
+    Interval sumOf(const Block &block, bool shareSettled, bool loudSettled) const
+    {
+        const Box own{(block.c0 + 0.5) * m_grid.cellWidth, (block.c1 - 0.5) * m_grid.cellWidth,
+                      (block.r0 + 0.5) * m_grid.cellHeight, (block.r1 - 0.5) * m_grid.cellHeight};
+        const bool single = block.c1 - block.c0 == 1 && block.r1 - block.r0 == 1;
+        const double blockSize = std::max(own.x1 - own.x0, own.y1 - own.y0);
+        m_boxes.resize(m_trees.size());
+        m_heap.clear();
+        double nodeLow = 0.0;
+        double nodeHigh = 0.0;
+        double pointLow = 0.0;
+        double pointHigh = 0.0;
+        const auto push = [&](int t, int nodeIndex) {
+            const Tree &tree = m_trees[std::size_t(t)];
+            const Tree::Node &node = tree.nodes[std::size_t(nodeIndex)];
+            const Box &b = m_boxes[std::size_t(t)];
+            const double count = double(node.end - node.begin);
+            const Interval g
+                = m_gains(b.x0 - node.x1, b.x1 - node.x0, b.y0 - node.y1, b.y1 - node.y0, tree.frame);
+            m_heap.push_back({count * (g.high - g.low), count * g.low, count * g.high, t, nodeIndex});
+            std::push_heap(m_heap.begin(), m_heap.end());
+            nodeLow += count * g.low;
+            nodeHigh += count * g.high;
+        };
+        for (int t = 0; t < int(m_trees.size()); ++t) {
+            m_boxes[std::size_t(t)] = boxIn(m_trees[std::size_t(t)], own);
+            push(t, 0);
+        }
+        const auto decided = [&](double low, double high) {
+            const bool share = shareSettled || low >= m_in || high < m_out;
+            const bool loud = loudSettled || high <= m_quiet || low > m_loud;
+            return share && loud;
+        };
+        for (;;) {
+            if (decided(pointLow + nodeLow, pointHigh + nodeHigh) || m_heap.empty())
+                break;
+            const double gap = (pointHigh - pointLow) + (nodeHigh - nodeLow);
+            if (!single && nodeHigh - nodeLow <= 0.5 * gap)
+                break;
+            std::pop_heap(m_heap.begin(), m_heap.end());
+            const Entry top = m_heap.back();
+            m_heap.pop_back();
+            nodeLow -= top.low;
+            nodeHigh -= top.high;
+            const Tree &tree = m_trees[std::size_t(top.tree)];
+            const Tree::Node &node = tree.nodes[std::size_t(top.node)];
+            if (!single && std::max(node.x1 - node.x0, node.y1 - node.y0) < blockSize) {
+                // Its gap comes mostly from the block's own size: a
+                // smaller block narrows it, opening the node would not.
+                pointLow += top.low;
+                pointHigh += top.high;
+                continue;
+            }
+            if (node.first >= 0) {
+                push(top.tree, node.first);
+                push(top.tree, node.first + 1);
+                continue;
+            }
+            const Box &b = m_boxes[std::size_t(top.tree)];
+            for (int i = node.begin; i < node.end; ++i) {
+                const QPointF at = tree.points[std::size_t(i)];
+                const Interval g
+                    = m_gains(b.x0 - at.x(), b.x1 - at.x(), b.y0 - at.y(), b.y1 - at.y(), tree.frame);
+                pointLow += g.low;
+                pointHigh += g.high;
+            }
+        }
+        // The running sums added afresh, free of the subtractions' rounding.
+        nodeLow = 0.0;
+        nodeHigh = 0.0;
+        for (const Entry &entry : m_heap) {
+            nodeLow += entry.low;
+            nodeHigh += entry.high;
+        }
+        return {(pointLow + nodeLow) * (1.0 - BoundMargin), (pointHigh + nodeHigh) * (1.0 + BoundMargin)};
+    }
+
+    const LevelInputs &m_room;
+    GainBounds m_gains;
+    bool m_shaped = false;
+    calc::Axes m_axes;
+    CellGrid m_grid;
+    std::vector<qint64> m_floorTable; // floor cells summed over rows and columns
+    double m_nearIn = 0.0;
+    double m_in = 0.0;
+    double m_out = 0.0;
+    double m_quiet = 0.0;
+    double m_loud = 0.0;
+    mutable std::vector<Tree> m_trees;
+    mutable std::vector<Box> m_boxes;
+    mutable std::vector<Entry> m_heap;
+};
+
+calc::Shape layoutShape(const LevelInputs &room)
+{
+    return room.shape.isEmpty() ? calc::Shape::rectangle(room.length, room.width) : room.shape;
+}
+
+// What one loudspeaker gives the cells of a rectangle wherever the
+// arrangement hangs it (a ceiling one anywhere above the floor, a wall one
+// anywhere along its wall): the most it surely gives one cell, and the
+// least it surely gives all of them together. A cell centre lies in every
+// stretch of one cell's width along X, and of one cell's height along Y,
+// that the floor holds; the law is the same either way along the wall (and
+// around a ceiling loudspeaker), so the side with more floor counts.
+struct Alone {
+    double peak = 0.0;
+    double total = 0.0;
+    double most = 0.0; // the most it can give all cells together
+};
+
+Alone aloneInRectangle(const RoomTally &tally, const LevelInputs &room, Arrangement arrangement)
+{
+    Alone alone;
+    const CellGrid &grid = tally.grid();
+    const double w = grid.cellWidth;
+    const double h = grid.cellHeight;
+    const int halfColumns = std::max(0, grid.columns / 2 - 1);
+    // The most: the cells' offsets from the loudspeaker lie one in each
+    // cell-sized box around it (the law the same either way).
+    const auto times = [](int i) { return i == 0 ? 1.0 : 2.0; };
+    if (arrangement == Arrangement::Rows) {
+        const Frame frame = frameFor(Side::Ceiling, room.tiltDeg);
+        alone.peak = tally.gains()(-w / 2, w / 2, -h / 2, h / 2, frame).low;
+        for (int j = 0; j < grid.rows; ++j) {
+            for (int i = 0; i < grid.columns; ++i)
+                alone.most += times(i) * times(j)
+                    * tally.gains()(i * w - w / 2, i * w + w / 2, j * h - h / 2, j * h + h / 2, frame).high;
+        }
+        const int halfRows = std::max(0, grid.rows / 2 - 1);
+        for (int j = 0; j < halfRows; ++j) {
+            for (int i = 0; i < halfColumns; ++i)
+                alone.total += tally.gains()(i * w, (i + 1) * w, j * h, (j + 1) * h, frame).low;
+        }
+        return alone;
+    }
+    // The near wall's; the far wall's are its mirror image.
+    const Frame frame = frameFor(Side::NearWall, room.tiltDeg);
+    for (int j = 0; j < grid.rows; ++j) {
+        const double dy = (j + 0.5) * h;
+        alone.peak = std::max(alone.peak, tally.gains()(-w / 2, w / 2, dy, dy, frame).low);
+        for (int i = 0; i < grid.columns; ++i)
+            alone.most += times(i) * tally.gains()(i * w - w / 2, i * w + w / 2, dy, dy, frame).high;
+        for (int i = 0; i < halfColumns; ++i)
+            alone.total += tally.gains()(i * w, (i + 1) * w, dy, dy, frame).low;
+    }
+    return alone;
+}
+
+} // namespace
+
+bool meetsRule(const LevelSummary &summary, const FitRule &rule)
+{
+    return summary.requiredShare >= rule.targetShare && !(summary.tooLoudShare > 0.0);
+}
+
+ShareBounds shareBounds(const LevelInputs &inputs, double requiredLevel, double resolution)
+{
+    ShareBounds bounds;
+    if (!hasLevelMap(inputs))
+        return bounds;
+    const RoomTally room(inputs, requiredLevel);
+    StopRule rule;
+    rule.resolution = std::max(0.0, resolution);
+    const Tally t = room.tally(inputs.placements, rule, nullptr);
+    bounds.valid = true;
+    bounds.lower = t.lower();
+    bounds.upper = t.upper();
+    bounds.estimate = 100.0 * double(t.in + t.nearIn) / double(std::max<qint64>(1, t.floor));
+    bounds.tooLoud = t.tooLoud;
+    bounds.quiet = !t.tooLoud && !t.maybeLoud && !t.stoppedEarly;
+    return bounds;
+}
+
+CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radius, const FitRule &rule,
+                  int limit, const std::atomic<bool> *cancel, int threads)
+{
+    CountFit fit;
+    const calc::Shape shape = layoutShape(room);
+    LevelInputs inputs = room;
+    inputs.placements = layOut(arrangement, shape, radius, 1).placements;
+    limit = std::clamp(limit, 1, MaxLoudspeakers);
+    if (isGrid(arrangement) || !hasLevelMap(inputs) || !std::isfinite(rule.requiredLevel)
+        || !std::isfinite(rule.targetShare))
+        return fit;
+    const RoomTally tally(room, rule.requiredLevel);
+    // In a rectangle: one loudspeaker alone too loud somewhere; and from
+    // how many on the floor's mean power, and so its loudest cell, is
+    // above LoudestAllowed whatever the count.
+    int loudFrom = limit + 1;
+    // Fewer than this many cannot reach the target share: the cells at or
+    // above the required level take no more power than all the
+    // loudspeakers give the floor together.
+    int enough = 1;
+    double enoughShare = 0.0;
+    if (!tally.shaped()) {
+        const Alone alone = aloneInRectangle(tally, room, arrangement);
+        if (alone.peak > tally.loudPower()) {
+            fit.outcome = FitOutcome::TooLoud;
+            return fit;
+        }
+        const double floorCells = double(tally.grid().cells());
+        if (alone.total > 0.0)
+            loudFrom = int(
+                std::min(double(loudFrom), std::floor(tally.loudPower() * floorCells / alone.total) + 1.0));
+        const double perLoudspeaker = 100.0 * alone.most / (tally.outPower() * floorCells);
+        if (perLoudspeaker > 0.0 && std::isfinite(perLoudspeaker)) {
+            enough = int(
+                std::clamp(std::ceil(rule.targetShare / perLoudspeaker - 1e-9), 1.0, double(limit) + 1.0));
+            enoughShare = std::min(100.0, perLoudspeaker * (enough - 1));
+        }
+    }
+    // Below this many loudspeakers no cell can reach the required level.
+    const double reaching = std::ceil(tally.outPower() / tally.gains().peak() - 1e-9);
+    int first = int(std::clamp(reaching, 1.0, double(limit) + 1.0));
+    double best = 0.0;
+    if (enough > first) {
+        first = enough;
+        best = enoughShare;
+    }
+    bool reachedButLoud = false;
+    StopRule stop;
+    stop.target = rule.targetShare;
+    // The counts are tallied a few at a time, one on each core, and judged
+    // in order; each core keeps its own tally of the room.
+    const int workers
+        = std::max(1, threads > 0 ? threads : int(std::max(1u, std::thread::hardware_concurrency())));
+    std::vector<std::unique_ptr<RoomTally>> tallies;
+    tallies.push_back(std::make_unique<RoomTally>(room, rule.requiredLevel));
+    std::vector<std::vector<Placement>> layouts(static_cast<std::size_t>(workers));
+    std::vector<Tally> tallied(static_cast<std::size_t>(workers));
+    for (int from = first; from <= limit; from += workers) {
+        if (from >= loudFrom) {
+            // Every count from here on is too loud.
+            fit.outcome = FitOutcome::TooLoud;
+            return fit;
+        }
+        const int batch = std::min({workers, limit - from + 1, loudFrom - from});
+        while (int(tallies.size()) < batch)
+            tallies.push_back(std::make_unique<RoomTally>(room, rule.requiredLevel));
+        inParallel(std::size_t(batch), batch, [&](std::size_t i) {
+            layouts[i] = layOut(arrangement, shape, radius, from + int(i)).placements;
+            tallied[i] = tallies[i]->tally(layouts[i], stop, cancel);
+        });
+        for (int i = 0; i < batch; ++i) {
+            const int n = from + i;
+            if (cancel && cancel->load()) {
+                fit.outcome = FitOutcome::Cancelled;
+                return fit;
+            }
+            const Tally &t = tallied[std::size_t(i)];
+            inputs.placements = layouts[std::size_t(i)];
+            ++fit.countsChecked;
+            const double share = t.lower();
+            const double shareUp = t.upper();
+            const bool reaches = share >= rule.targetShare;
+            const bool below = shareUp < rule.targetShare;
+            if (below) {
+                best = std::max(best, shareUp);
+                continue;
+            }
+            if (t.tooLoud) {
+                // Fails whatever its share; the tally went on until the
+                // share could reach the target or not (unsettled: taken as
+                // could).
+                reachedButLoud = true;
+                best = std::max(best, shareUp);
+                continue;
+            }
+            // Settled by bounds (the share it reaches then comes from its
+            // map), or too close to call: the map decides.
+            const bool settled = reaches && !t.maybeLoud && !t.stoppedEarly;
+            const std::optional<LevelMap> map = levelMap(inputs, cancel, threads);
+            ++fit.fullMaps;
+            if (!map) {
+                fit.outcome = cancel && cancel->load() ? FitOutcome::Cancelled : FitOutcome::NoMap;
+                return fit;
+            }
+            const LevelSummary summary = summarize(*map, rule.requiredLevel);
+            if (settled || meetsRule(summary, rule)) {
+                fit.outcome = FitOutcome::Fitted;
+                fit.count = n;
+                fit.share = summary.requiredShare;
+                return fit;
+            }
+            best = std::max(best, summary.requiredShare);
+            reachedButLoud = reachedButLoud || summary.requiredShare >= rule.targetShare;
+        }
+    }
+    fit.outcome = reachedButLoud ? FitOutcome::TooLoud : FitOutcome::ShareNotReached;
+    fit.share = best;
+    return fit;
+}
+
+QString loudspeakersText(int count)
+{
+    const int lastTwo = std::abs(count) % 100;
+    const int last = lastTwo % 10;
+    QString word;
+    if (last == 1 && lastTwo != 11)
+        word = QStringLiteral("громкоговоритель");
+    else if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14))
+        word = QStringLiteral("громкоговорителя");
+    else
+        word = QStringLiteral("громкоговорителей");
+    return QString::number(count) + u' ' + word;
+}
+
+QString fitLine(const CountFit &fit, const FitRule &rule, QChar decimalPoint)
+{
+    switch (fit.outcome) {
+    case FitOutcome::Fitted:
+        return QStringLiteral("Подобрано по уровню: %1, не ниже %2 дБ на %3 % площади")
+            .arg(loudspeakersText(fit.count), calc::formatFixed(rule.requiredLevel, 0, decimalPoint),
+                 calc::formatFixed(fit.share, 1, decimalPoint));
+    case FitOutcome::ShareNotReached:
+        return QStringLiteral("Подбор по уровню: не достигается: не выше %1 % площади")
+            .arg(calc::formatFixed(fit.share, 1, decimalPoint));
+    case FitOutcome::TooLoud: return QStringLiteral("Подбор по уровню: не достигается: выше 120 дБ");
+    case FitOutcome::NoMap:
+    case FitOutcome::Cancelled: break;
+    }
+    return QStringLiteral("Подбор по уровню: нет данных");
+}
+
+QString targetShareLine(double targetShare, QChar decimalPoint)
+{
+    return QStringLiteral("Требуемая доля площади: %1 %")
+        .arg(calc::formatTrimmed(targetShare, 1, decimalPoint));
+}
+
+} // namespace plan

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "layout.h"
+#include "levelmap.h"
+
+#include <QChar>
+#include <QString>
+#include <atomic>
+#include <vector>
+
+// The least loudspeaker count whose level map meets the rules: the level
+// of the direct sound (as levelMap computes it) at or above the required
+// level on at least the target share of the floor's cells, and above
+// LoudestAllowed on none.
+//
+// The fit goes up from one loudspeaker and takes the first count that
+// meets the rules, since the share is not bound to grow with every
+// loudspeaker added. Most counts are settled without a map: the floor is
+// split into blocks, and for each block the loudspeakers (in a tree of
+// boxes) give the least and the most power any of its cells can get. A
+// block wholly above or below the thresholds is counted at once, the
+// others are split down to single cells. Since levelMap leaves out at most
+// LevelMapTolerance of a cell's full sum and never adds to it, a cell whose
+// full sum is at least LevelMapTolerance above the required level counts
+// on the map, and one below it does not. Only a count that bounds cannot
+// settle (some cell within LevelMapTolerance of a threshold tips it) gets a
+// full map.
+namespace plan {
+
+// The share of the floor the plan window judges by, per cent.
+inline constexpr double DefaultTargetShare = 95.0;
+
+struct FitRule {
+    double requiredLevel = 75.0;             // dB
+    double targetShare = DefaultTargetShare; // per cent of the floor's cells
+};
+
+// Whether a map's figures meet the rule: requiredShare (counted against
+// rule.requiredLevel) at least the target and no cell too loud.
+bool meetsRule(const LevelSummary &summary, const FitRule &rule);
+
+// What the bounds tell of one layout without its map: the share of the
+// floor's cells at or above the required level on the map lies in
+// lower .. upper (per cent); tooLoud: some cell is above LoudestAllowed on
+// the map for sure; quiet: none is, for sure. resolution: the blocks are
+// split until upper - lower is at most this (per cent) or no block can be
+// split further.
+struct ShareBounds {
+    double lower = 0.0;
+    double upper = 100.0;
+    // The share with the cells the bounds leave open counted by their full
+    // sums against the required level raised by half LevelMapTolerance
+    // (the map leaves out up to that much of a sum): the map's share as
+    // near as it can be told without the map.
+    double estimate = 0.0;
+    bool tooLoud = false;
+    bool quiet = false;
+    bool valid = false; // false where the inputs describe no map
+};
+ShareBounds shareBounds(const LevelInputs &inputs, double requiredLevel, double resolution);
+
+enum class FitOutcome {
+    Fitted,          // count meets the rule
+    ShareNotReached, // no count up to the limit reaches the target share
+    TooLoud,         // every count that could reach it puts a cell above LoudestAllowed
+    NoMap,           // the room and loudspeaker describe no map
+    Cancelled,
+};
+
+struct CountFit {
+    FitOutcome outcome = FitOutcome::NoMap;
+    int count = 0; // Fitted: the least count that meets the rule
+    // Fitted: the share the count's map reaches; ShareNotReached: the most
+    // any count up to the limit can reach (a bound: the share is not above
+    // it).
+    double share = 0.0;
+    int fullMaps = 0;      // maps computed in full
+    int countsChecked = 0; // counts settled by bounds or maps
+};
+
+// The fit of an arrangement that takes a count (rows, one wall, two walls)
+// in the room of inputs (its shape, or length x width; the placements are
+// ignored): the least count of 1 .. limit whose layout (layOut with radius)
+// meets the rule. Full maps run on threads threads (0: one per core);
+// stops soon after cancel becomes true. Safe to call from any thread.
+CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radius, const FitRule &rule,
+                  int limit = MaxLoudspeakers, const std::atomic<bool> *cancel = nullptr, int threads = 0);
+
+// "1 громкоговоритель", "3 громкоговорителя", "12 громкоговорителей".
+QString loudspeakersText(int count);
+
+// The plan window's line on a fit: "Подобрано по уровню: 9
+// громкоговорителей, не ниже 80 дБ на 100,0 % площади", "Подбор по уровню:
+// не достигается: не выше 78,5 % площади", "Подбор по уровню: не
+// достигается: выше 120 дБ" or "Подбор по уровню: нет данных".
+QString fitLine(const CountFit &fit, const FitRule &rule, QChar decimalPoint);
+
+// "Требуемая доля площади: 95 %".
+QString targetShareLine(double targetShare, QChar decimalPoint);
+
+} // namespace plan
