@@ -5,7 +5,8 @@
 # the plan of a 30 x 12 m room with ceiling loudspeakers in rows (plan.png;
 # plan-c.png with ".") and its level map (plan-level-ceiling.png), the level
 # map of a 24 x 12 m hall with square horns on two walls
-# (plan-level-horn.png), the speech intelligibility of the 30 x 12 m room
+# (plan-level-horn.png), a 20 x 10 m room with wall loudspeakers on two walls
+# after "Подобрать по уровню" (plan-fit.png), the speech intelligibility of the 30 x 12 m room
 # under an acoustic ceiling over carpet (plan-sti-dry.png) and in concrete
 # (plan-sti-reverberant.png), and the "Объект" window with a school of 15 rooms
 # on six lines: its tabs (object.png, object-lines.png, object-equipment.png)
@@ -25,6 +26,7 @@ LANG=C.UTF-8 ./build/tools/line-screenshot docs/line-c.png
 ./build/tools/plan-screenshot docs/plan-c.png ceiling c
 ./build/tools/plan-screenshot docs/plan-level-ceiling.png ceiling ru level
 ./build/tools/plan-screenshot docs/plan-level-horn.png hornhall ru level
+./build/tools/plan-screenshot docs/plan-fit.png wall ru fit
 ./build/tools/plan-screenshot docs/plan-sti-dry.png ceiling ru sti-dry
 ./build/tools/plan-screenshot docs/plan-sti-reverberant.png ceiling ru sti-reverberant
 ./build/tools/plan-screenshot docs/plan-shape-l.png corridor ru
@@ -37,7 +39,7 @@ LANG=ru_RU.UTF-8 ./build/tools/project-screenshot docs/object.png docs/object-li
 LANG=ru_RU.UTF-8 ./build/tools/floor-screenshot docs/object-floor.png docs/object-import.png
 pdftoppm -png -r 60 -f 1 -l 1 -singlefile "$work/object.pdf" docs/object-pdf
 echo "docs/window.png, docs/line.png, docs/line-c.png, docs/plan.png, docs/plan-c.png,"
-echo "docs/plan-level-ceiling.png, docs/plan-level-horn.png, docs/plan-shape-l.png, docs/plan-shape-round.png,"
+echo "docs/plan-level-ceiling.png, docs/plan-level-horn.png, docs/plan-fit.png, docs/plan-shape-l.png, docs/plan-shape-round.png,"
 echo "docs/plan-sti-dry.png, docs/plan-sti-reverberant.png, docs/plan-shape-round-level.png, docs/object.png,"
 echo "docs/object-lines.png, docs/object-equipment.png, docs/object-pdf.png, docs/object-floor.png and"
 echo "docs/object-import.png written"

@@ -201,7 +201,6 @@ PlanWindow::PlanWindow(Messenger *messenger, QWidget *parent)
     // stop at with Tab.
     m_status = new QLabel(side);
     m_status->setWordWrap(true);
-    m_status->setStyleSheet(QStringLiteral("color: rgb(190, 0, 0);"));
     m_status->hide();
     panel->addWidget(m_status);
 
@@ -521,6 +520,10 @@ void PlanWindow::showStatus()
     }
     setValue(m_status, notes.join(u'\n'));
     m_status->setVisible(!notes.isEmpty());
+    // Red for a warning; a fitted count or a fit under way is news, not one.
+    const bool warning = (m_scene && !m_scene->limitNote().isEmpty()) || !m_countNote.isEmpty()
+        || (!m_fitNote.isEmpty() && !m_fitMet && m_fitNote != FitComputing);
+    m_status->setStyleSheet(warning ? QStringLiteral("color: rgb(190, 0, 0);") : QString());
 }
 
 void PlanWindow::fitByLevel()
@@ -562,6 +565,7 @@ void PlanWindow::fitComputed(const CountFit &fit, const FitRule &rule)
         m_applyingFit = false;
     }
     m_fitNote = fitLine(fit, rule, m_figures.decimalPoint);
+    m_fitMet = fit.outcome == FitOutcome::Fitted;
     showStatus();
     emit countFitted();
 }

@@ -180,6 +180,7 @@ private:
     bool m_fitting = false;
     bool m_applyingFit = false;
     QString m_fitNote;
+    bool m_fitMet = false; // the fit note tells of a fitted count
 
     QStackedLayout *m_pages;
     QLabel *m_notCalculated;

@@ -1,7 +1,7 @@
 // Renders the plan window with an example calculation into a PNG.
 // Usage: screenshot_plan <file.png>
 //            [ceiling|wall|roundhorn|squarehorn|behind|narrow|hall|hornhall|corridor|roundhall|turned|none]
-//            [C|ru] [zones|level|sti-dry|sti-reverberant]
+//            [C|ru] [zones|level|fit|sti-dry|sti-reverberant]
 // The default is the ceiling example: a 30 x 12 m room, discs of 3 m,
 // 13 loudspeakers in rows 3 m above the listening plane, with "." as the
 // decimal separator, showing the zones. "hornhall" is a 24 x 12 m hall with
@@ -10,9 +10,9 @@
 // a 40 x 20 m hall with a half-round end (30 x 20 m and a half-disc of
 // 10 m) with wall loudspeakers on two walls; "turned" a 20 x 8 m room turned
 // by 30 degrees with ceiling loudspeakers edge to edge; "level" shows the level of
-// the sound; "sti-dry" the speech intelligibility under an acoustic ceiling
-// over carpet, "sti-reverberant" in concrete all round (the room 1.5 m
-// higher than the loudspeakers above the plane, 55 dB(A) of noise).
+// the sound; "fit" the level of the sound after "Подобрать по уровню"; "sti-dry" the speech intelligibility
+// under an acoustic ceiling over carpet, "sti-reverberant" in concrete all round (the room 1.5 m higher than
+// the loudspeakers above the plane, 55 dB(A) of noise).
 #include "bench/plan/benchshapes.h"
 #include "calc/calcstate.h"
 #include "plan/planwindow.h"
@@ -22,6 +22,7 @@
 #include <QDeadlineTimer>
 #include <QLocale>
 #include <QPixmap>
+#include <QPushButton>
 #include <QThread>
 #include <cmath>
 #include <cstdio>
@@ -40,7 +41,8 @@ plan::PlanFigures example(const char *name)
         f.roomL = 20;
         f.roomW = 10;
         f.range = 8;
-        f.dirRad = calc::degreesToRadians(120);
+        f.dirDeg = 120;
+        f.dirRad = calc::degreesToRadians(f.dirDeg);
         f.dropH = 1.5;
         f.coverS = 68;
         f.count = 6;
@@ -97,7 +99,7 @@ plan::PlanFigures example(const char *name)
         f.roomW = 20;
         f.range = 12;
         f.dirDeg = 120;
-        f.dirRad = calc::degreesToRadians(120);
+        f.dirRad = calc::degreesToRadians(f.dirDeg);
         f.tiltDeg = 10;
         f.dropH = 2;
         f.requiredLevel = 75;
@@ -160,12 +162,13 @@ int main(int argc, char *argv[])
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: screenshot_plan <file.png> [example] [C|ru] "
-                     "[zones|level|sti-dry|sti-reverberant]\n");
+                     "[zones|level|fit|sti-dry|sti-reverberant]\n");
         return 2;
     }
     const char *name = argc > 2 ? argv[2] : "ceiling";
     const bool russian = argc > 3 && std::strcmp(argv[3], "ru") == 0;
-    const bool level = argc > 4 && std::strcmp(argv[4], "level") == 0;
+    const bool fit = argc > 4 && std::strcmp(argv[4], "fit") == 0;
+    const bool level = fit || (argc > 4 && std::strcmp(argv[4], "level") == 0);
     const bool dry = argc > 4 && std::strcmp(argv[4], "sti-dry") == 0;
     const bool reverberant = argc > 4 && std::strcmp(argv[4], "sti-reverberant") == 0;
     QLocale::setDefault(russian ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c());
@@ -199,12 +202,15 @@ int main(int argc, char *argv[])
         window.viewBox()->setCurrentIndex(2);
     window.resize(1100, 680);
     window.show();
-    // The map comes from another thread; the picture waits for it.
-    const QDeadlineTimer deadline(30000);
+    if (fit)
+        window.fitButton()->click();
+    // The fit and the map come from other threads; the picture waits for them.
+    const QDeadlineTimer deadline(60000);
     do {
         QApplication::processEvents();
         QThread::msleep(5);
-    } while (window.scene() && window.scene()->levelPending() && !deadline.hasExpired());
+    } while ((window.fitting() || (window.scene() && window.scene()->levelPending()))
+             && !deadline.hasExpired());
     QApplication::processEvents();
     return window.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }
