@@ -9,6 +9,7 @@
 #include "calc/numberformat.h"
 #include "plan/levelmap.h"
 #include "plan/planfigures.h"
+#include "plan/planscene.h"
 #include "project/projectcommands.h"
 #include "project/projectlines.h"
 #include "project/projectwindow.h"
@@ -16,6 +17,7 @@
 #include "recordingmessenger.h"
 #include "roomtesthelpers.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>

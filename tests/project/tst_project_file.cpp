@@ -557,6 +557,7 @@ void ProjectFileTest::writesKeysInOrderWithTwoSpaces()
     room.inputs.model = "GK-1";
     room.inputs.modelFromList = false;
     room.inputs.mounting = calc::Mounting::Wall;
+    room.count = {};
     p.rooms.push_back(room);
     p.lines.push_back({"Л2", 70, 12.5, 80, 0.75, 1, 25});
     p.cableAllowance = 15;
