@@ -114,8 +114,8 @@ void CommandLineTest::initTestCase()
     QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     project::Project p;
     p.name = "Школа; корпус \"Б\"";
-    p.rooms.push_back({"Актовый зал", "2", "Л1", theatreCeilingRoom("KE-1", 1, "12.5", "8"), "рядами"});
-    p.rooms.push_back({"Коридор; 1", "1", "", theatreCeilingRoom("KE-1", 1, "", "2"), "рядами"});
+    p.rooms.push_back({"Актовый зал", "2", "Л1", theatreCeilingRoom("KE-1", 1, "12.5", "8"), "рядами", {}});
+    p.rooms.push_back({"Коридор; 1", "1", "", theatreCeilingRoom("KE-1", 1, "", "2"), "рядами", {}});
     good = dir.filePath("school.lsplan");
     QFile file(good);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -387,7 +387,7 @@ void CommandLineTest::outlineRoomPlan()
     project::RoomInputs in = theatreCeilingRoom("KE-1", 1, "", "");
     QCOMPARE(project::setOutline(in, outline), calc::OutlineFault::None);
     project::Project p;
-    p.rooms.push_back({"Коридор", "1", "", in, "без пропусков"});
+    p.rooms.push_back({"Коридор", "1", "", in, "без пропусков", {}});
     QVERIFY(writeBytes(dir.filePath("corridor.lsplan"), project::projectBytes(p, {})));
     QCOMPARE(run({"--export", "corridor.dxf", "--room", "1", "corridor.lsplan"}).code, 0);
 
@@ -601,7 +601,7 @@ void CommandLineTest::noProgressWithoutATerminal()
         in.model = "GK-1";
         in.mounting = calc::Mounting::Wall;
         in.roomType = "СПОРТЗАЛ";
-        p.rooms.push_back({"Зал " + length, "1", "", in, "на одной стене"});
+        p.rooms.push_back({"Зал " + length, "1", "", in, "на одной стене", {}});
     }
     QVERIFY(writeBytes(dir.filePath("slow.lsplan"), project::projectBytes(p, {})));
     const Run r = run({"--export", "slow.csv", "slow.lsplan"});
