@@ -7,6 +7,7 @@
 #include "line/linetexts.h"
 #include "plan/plangeometry.h"
 #include "plan/zones.h"
+#include "project/roomresults.h"
 #include "room/roomtypes.h"
 #include "study/roomstudy.h"
 
@@ -115,9 +116,62 @@ study::RoomRequest studyRequest(const project::RoomInputs &inputs, const QString
     return request;
 }
 
-project::RoomResults RoomEvaluation::evaluate(const project::RoomInputs &inputs, const QString &layout) const
+project::LevelFit RoomEvaluation::fitLevel(const project::RoomInputs &inputs, const QString &layout,
+                                           double targetShare, const std::atomic<bool> *cancel) const
 {
-    const study::RoomStudy room = study::studyRoom(studyRequest(inputs, layout));
+    // What the fit depends on: the room's inputs and layout (not its
+    // count) and the share.
+    project::Room room;
+    room.inputs = inputs;
+    room.layout = layout;
+    const QByteArray key = project::resultsKey(room, targetShare);
+    {
+        const QMutexLocker lock(&m_fitsLock);
+        if (const auto known = m_fits.constFind(key); known != m_fits.constEnd())
+            return *known;
+    }
+    // One thread: the table fits many rooms at once.
+    const study::CountFitStudy study = study::fitCount(studyRequest(inputs, layout), targetShare, cancel, 1);
+    project::LevelFit fit;
+    switch (study.fit.outcome) {
+    case plan::FitOutcome::Fitted:
+        fit = {project::LevelFit::Outcome::Fitted, study.fit.count, study.fit.share};
+        break;
+    case plan::FitOutcome::ShareNotReached:
+        fit = {project::LevelFit::Outcome::ShareNotReached, 0, study.fit.share};
+        break;
+    case plan::FitOutcome::TooLoud: fit = {project::LevelFit::Outcome::TooLoud, 0, 0.0}; break;
+    case plan::FitOutcome::Cancelled: return {};
+    case plan::FitOutcome::NoMap: break;
+    }
+    const QMutexLocker lock(&m_fitsLock);
+    m_fits.insert(key, fit);
+    return fit;
+}
+
+study::RoomRequest RoomEvaluation::planRequest(const project::RoomInputs &inputs, const QString &layout,
+                                               const project::PlanChoice &plan, project::LevelFit &fit,
+                                               const std::atomic<bool> *cancel) const
+{
+    study::RoomRequest request = studyRequest(inputs, layout);
+    switch (plan.count.kind) {
+    case project::PlanCount::Kind::Calculated: break;
+    case project::PlanCount::Kind::Fixed: request.count = double(plan.count.number); break;
+    case project::PlanCount::Kind::Level:
+        // No fitted count: the plan holds the calculation's.
+        fit = fitLevel(inputs, layout, plan.targetShare, cancel);
+        if (fit.outcome == project::LevelFit::Outcome::Fitted)
+            request.count = double(fit.count);
+        break;
+    }
+    return request;
+}
+
+project::RoomResults RoomEvaluation::evaluate(const project::RoomInputs &inputs, const QString &layout,
+                                              const project::PlanChoice &plan) const
+{
+    project::LevelFit fit;
+    const study::RoomStudy room = study::studyRoom(planRequest(inputs, layout, plan, fit));
     const calc::CalcState &state = room.calculation.state;
 
     project::RoomResults results;
@@ -136,6 +190,9 @@ project::RoomResults RoomEvaluation::evaluate(const project::RoomInputs &inputs,
     results.range = state.range;
     results.coverArea = state.coverS;
     results.count = state.count;
+    results.requiredLevel = room.figures.requiredLevel;
+    results.takesCount = !plan::isGrid(room.arrangement);
+    results.fit = fit;
     // The plan's loudspeakers and covered share of the floor, as the plan
     // window shows them; the power is that of the loudspeakers the plan
     // holds, the calculated count's where it has none.
@@ -149,21 +206,33 @@ project::RoomResults RoomEvaluation::evaluate(const project::RoomInputs &inputs,
 }
 
 project::RoomLevels RoomEvaluation::evaluateLevels(const project::RoomInputs &inputs, const QString &layout,
-                                                   const std::atomic<bool> *cancel) const
+                                                   const std::atomic<bool> *cancel,
+                                                   const project::PlanChoice &plan) const
 {
+    project::LevelFit fit;
+    const study::RoomRequest request = planRequest(inputs, layout, plan, fit, cancel);
     // One thread: the table computes many rooms at once. The map looks at
     // cancel after every block of cells.
-    const study::RoomStudy room
-        = study::studyRoom(studyRequest(inputs, layout), study::Depth::Levels, cancel, 1);
+    const study::RoomStudy room = study::studyRoom(request, study::Depth::Levels, cancel, 1);
     if (!room.levels)
         return {};
-    return {room.levels->lowest, room.levels->requiredShare};
+    project::RoomLevels levels;
+    levels.lowest = room.levels->lowest;
+    levels.requiredShare = room.levels->requiredShare;
+    // The fitted count of every room that takes a count, whatever its plan
+    // holds; and whatever the verdict needs.
+    levels.tooLoudShare = room.levels->tooLoudShare;
+    if (!plan::isGrid(room.arrangement))
+        levels.fit = fitLevel(inputs, layout, plan.targetShare, cancel);
+    return levels;
 }
 
-project::RoomDrawing RoomEvaluation::roomDrawing(const project::RoomInputs &inputs,
-                                                 const QString &layout) const
+project::RoomDrawing RoomEvaluation::roomDrawing(const project::RoomInputs &inputs, const QString &layout,
+                                                 const project::PlanChoice &plan) const
 {
-    const study::RoomStudy room = study::studyRoom(studyRequest(inputs, layout), study::Depth::Layout);
+    project::LevelFit fit;
+    const study::RoomStudy room
+        = study::studyRoom(planRequest(inputs, layout, plan, fit), study::Depth::Layout);
     project::RoomDrawing drawing;
     if (!room.layout)
         return drawing;

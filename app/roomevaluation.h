@@ -5,6 +5,9 @@
 #include "calc/calculation.h"
 #include "study/roomstudy.h"
 
+#include <QByteArray>
+#include <QHash>
+#include <QMutex>
 #include <optional>
 
 // The calculation of a project's rooms and lines for the project window,
@@ -12,15 +15,34 @@
 // room's texts as the main window would hold them, the study of the room
 // (study::studyRoom) computes its figures, and the "Линия" window's
 // formulas those of its lines.
+//
+// The fitted counts it computes are kept (by the room's inputs, layout and
+// target share), so that a room's fit is computed once however many times
+// its results, its level figures and the fit command ask for it.
 class RoomEvaluation : public project::RoomCalculator {
 public:
-    project::RoomResults evaluate(const project::RoomInputs &inputs, const QString &layout) const override;
+    project::RoomResults evaluate(const project::RoomInputs &inputs, const QString &layout,
+                                  const project::PlanChoice &plan = {}) const override;
     project::RoomLevels evaluateLevels(const project::RoomInputs &inputs, const QString &layout,
-                                       const std::atomic<bool> *cancel = nullptr) const override;
+                                       const std::atomic<bool> *cancel = nullptr,
+                                       const project::PlanChoice &plan = {}) const override;
+    project::LevelFit fitLevel(const project::RoomInputs &inputs, const QString &layout, double targetShare,
+                               const std::atomic<bool> *cancel = nullptr) const override;
     project::LineResults evaluateLine(const project::LineLoad &line, QChar decimalPoint) const override;
     QStringList layouts(calc::Mounting mounting) const override;
-    project::RoomDrawing roomDrawing(const project::RoomInputs &inputs, const QString &layout) const override;
+    project::RoomDrawing roomDrawing(const project::RoomInputs &inputs, const QString &layout,
+                                     const project::PlanChoice &plan = {}) const override;
     std::vector<project::ListedRoomType> roomTypes() const override;
+
+private:
+    // The request of the room's plan with the count plan asks for; fit is
+    // the fitted count where the plan asks for it.
+    study::RoomRequest planRequest(const project::RoomInputs &inputs, const QString &layout,
+                                   const project::PlanChoice &plan, project::LevelFit &fit,
+                                   const std::atomic<bool> *cancel = nullptr) const;
+
+    mutable QMutex m_fitsLock;
+    mutable QHash<QByteArray, project::LevelFit> m_fits;
 };
 
 // What CALCULATE reads for a room, as the main window holds it once the

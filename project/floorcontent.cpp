@@ -1,5 +1,7 @@
 #include "floorcontent.h"
 
+#include "roomresults.h"
+
 #include "widgets/backgroundjobs.h"
 
 #include <QDir>
@@ -37,18 +39,20 @@ std::vector<FloorRoomSource> floorRooms(const ProjectModel &model, const std::ve
         if (room.floor != floor || room.inputs.outline.empty())
             continue;
         rooms.push_back({model.idAt(row), room,
-                         std::size_t(row) < results.size() ? results[std::size_t(row)] : RoomResults{}});
+                         std::size_t(row) < results.size() ? results[std::size_t(row)] : RoomResults{},
+                         model.project().targetShare});
     }
     return rooms;
 }
 
 namespace {
 
-FloorVerdict verdictOf(const RoomResults &results)
+FloorVerdict verdictOf(const RoomResults &results, double targetShare)
 {
-    if (!results.completed || !results.requiredShare)
+    const std::optional<bool> meets = meetsRules(results, targetShare);
+    if (!meets)
         return FloorVerdict::NoData;
-    return *results.requiredShare >= FloorTargetShare ? FloorVerdict::Met : FloorVerdict::Short;
+    return *meets ? FloorVerdict::Met : FloorVerdict::Short;
 }
 
 QString countText(const RoomResults &results)
@@ -74,13 +78,14 @@ std::vector<FloorRoom> drawFloorRooms(const std::vector<FloorRoomSource> &rooms,
         room.name = source.room.name;
         room.outline = calc::Shape::fromOutline(source.room.inputs.outline);
         room.countText = countText(source.results);
-        room.verdict = verdictOf(source.results);
+        room.verdict = verdictOf(source.results, source.targetShare);
         room.model = source.room.inputs.model;
         room.line = source.room.line;
         // The plan's own loudspeakers are the count it holds ("На плане"),
         // which the drawing shows even without the results (the command
         // line's floor needs no level figures).
-        RoomDrawing plan = calculator.roomDrawing(source.room.inputs, source.room.layout);
+        RoomDrawing plan = calculator.roomDrawing(source.room.inputs, source.room.layout,
+                                                  {source.room.count, source.targetShare});
         if (!plan.loudspeakers.empty())
             room.countText = QString::number(plan.loudspeakers.size());
         room.zones = std::move(plan.zones);

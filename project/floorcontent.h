@@ -14,16 +14,15 @@
 // from the rooms' inputs, their results and their plans.
 namespace project {
 
-// The share of a room's floor at or above the required level, %, that its
-// plan must reach to be tinted as meeting the rules.
-inline constexpr double FloorTargetShare = 95.0;
-
 // A room of the floor as the window holds it at the moment: what its
 // drawing is made from, safe to take to another thread.
 struct FloorRoomSource {
     RoomId id = 0;
     Room room;
     RoomResults results;
+    // The project's share, %: the room is tinted as meeting the rules
+    // where its plan meets them with it.
+    double targetShare = DefaultTargetShare;
 };
 
 // The floors of the project, in the order their rooms first name them;

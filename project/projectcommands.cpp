@@ -162,6 +162,46 @@ void CableAllowanceCommand::undo()
     m_model.setCableAllowance(m_oldAllowance);
 }
 
+RoomCountsCommand::RoomCountsCommand(ProjectModel &model, std::vector<std::pair<RoomId, PlanCount>> counts,
+                                     QUndoCommand *parent)
+    : QUndoCommand(QStringLiteral("Количество на плане"), parent),
+      m_model(model),
+      m_counts(std::move(counts))
+{
+    m_oldCounts.reserve(m_counts.size());
+    for (const auto &[id, count] : m_counts)
+        m_oldCounts.push_back(model.room(model.rowOf(id)).count);
+}
+
+void RoomCountsCommand::redo()
+{
+    for (const auto &[id, count] : m_counts)
+        m_model.setRoomCount(id, count);
+}
+
+void RoomCountsCommand::undo()
+{
+    for (std::size_t i = 0; i < m_counts.size(); ++i)
+        m_model.setRoomCount(m_counts[i].first, m_oldCounts[i]);
+}
+
+TargetShareCommand::TargetShareCommand(ProjectModel &model, double share)
+    : QUndoCommand(QStringLiteral("Изменить требуемую долю площади")),
+      m_model(model),
+      m_share(share),
+      m_oldShare(model.project().targetShare)
+{ }
+
+void TargetShareCommand::redo()
+{
+    m_model.setTargetShare(m_share);
+}
+
+void TargetShareCommand::undo()
+{
+    m_model.setTargetShare(m_oldShare);
+}
+
 PlansCommand::PlansCommand(ProjectModel &model, std::vector<FloorPlan> plans, QUndoCommand *parent)
     : QUndoCommand(QStringLiteral("Планы этажей"), parent),
       m_model(model),

@@ -4,6 +4,7 @@
 #include "projectmodel.h"
 
 #include <QUndoCommand>
+#include <utility>
 #include <vector>
 
 // Every change of a project is one of these commands on the window's undo
@@ -130,6 +131,33 @@ private:
     ProjectModel &m_model;
     double m_allowance;
     double m_oldAllowance;
+};
+
+// The counts of the rooms' plans set, each room its own, in one step.
+class RoomCountsCommand : public QUndoCommand {
+public:
+    RoomCountsCommand(ProjectModel &model, std::vector<std::pair<RoomId, PlanCount>> counts,
+                      QUndoCommand *parent = nullptr);
+    void redo() override;
+    void undo() override;
+
+private:
+    ProjectModel &m_model;
+    std::vector<std::pair<RoomId, PlanCount>> m_counts;
+    std::vector<PlanCount> m_oldCounts;
+};
+
+// "Требуемая доля площади, %".
+class TargetShareCommand : public QUndoCommand {
+public:
+    TargetShareCommand(ProjectModel &model, double share);
+    void redo() override;
+    void undo() override;
+
+private:
+    ProjectModel &m_model;
+    double m_share;
+    double m_oldShare;
 };
 
 // The floors' plans replaced, as importing a floor's plan does.

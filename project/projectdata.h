@@ -48,12 +48,29 @@ struct RoomInputs {
     bool operator==(const RoomInputs &) const = default;
 };
 
+// The most loudspeakers a plan holds (as the plan lays them out).
+inline constexpr int MaxPlanCount = 100000;
+
+// How many loudspeakers a room's plan holds where its arrangement takes a
+// count: the calculation's count, the least count whose level map meets the
+// rules (the fitted count), or a number the user set (1 .. MaxPlanCount).
+// An arrangement that fixes its own count (a grid) ignores it.
+struct PlanCount {
+    enum class Kind { Calculated, Level, Fixed };
+    Kind kind = Kind::Calculated;
+    int number = 0; // Fixed only
+
+    static PlanCount fixed(int number) { return {Kind::Fixed, number}; }
+    bool operator==(const PlanCount &) const = default;
+};
+
 struct Room {
     QString name;
     QString floor;
     QString line;
     RoomInputs inputs;
     QString layout; // the caption of the plan's arrangement, e.g. "рядами"
+    PlanCount count;
 
     bool operator==(const Room &) const = default;
 };
@@ -79,6 +96,13 @@ inline constexpr double LineVoltages[] = {100.0, 70.0, 30.0};
 
 // The cable bought beyond the lines' lengths, %, unless the project says.
 inline constexpr double DefaultCableAllowance = 10.0;
+
+// The share of a room's floor, %, whose level must be at or above the
+// required one for its plan to meet the rules, unless the project says;
+// a project's share lies in MinTargetShare .. MaxTargetShare.
+inline constexpr double DefaultTargetShare = 95.0;
+inline constexpr double MinTargetShare = 50.0;
+inline constexpr double MaxTargetShare = 100.0;
 
 // The architect's plan a floor's rooms were read from: the DXF file (its
 // path relative to the project file's folder, or absolute while the
@@ -106,6 +130,7 @@ struct Project {
     QString name;
     std::vector<Line> lines;
     double cableAllowance = DefaultCableAllowance;
+    double targetShare = DefaultTargetShare;
     std::vector<FloorPlan> plans; // a floor at most once
     std::vector<Room> rooms;
 

@@ -78,6 +78,17 @@ void writeResults(JsonWriter &json, const ResultTexts &r)
     json.endObject();
 }
 
+// The plan's count: "calculated", "level" or the number set.
+void writeCount(JsonWriter &json, const PlanCount &count)
+{
+    const QString key = QStringLiteral("count");
+    switch (count.kind) {
+    case PlanCount::Kind::Calculated: json.string(key, QStringLiteral("calculated")); return;
+    case PlanCount::Kind::Level: json.string(key, QStringLiteral("level")); return;
+    case PlanCount::Kind::Fixed: json.number(key, count.number); return;
+    }
+}
+
 void writeRoom(JsonWriter &json, const Room &room, const ResultTexts &results)
 {
     json.beginObject();
@@ -92,6 +103,7 @@ void writeRoom(JsonWriter &json, const Room &room, const ResultTexts &results)
     }
     writeInputs(json, room.inputs);
     json.string(QStringLiteral("layout"), room.layout);
+    writeCount(json, room.count);
     writeResults(json, results);
     json.endObject();
 }
@@ -261,6 +273,30 @@ bool readOutline(const QJsonObject &room, int number, RoomInputs &inputs, QStrin
     return true;
 }
 
+// The plan's count; a file written before it was kept has the
+// calculation's.
+bool readCount(const QJsonObject &room, int number, PlanCount &count, QString &fault)
+{
+    const QJsonValue value = room.value(QStringLiteral("count"));
+    if (value.isUndefined())
+        return true;
+    if (value == QJsonValue(QStringLiteral("calculated")))
+        count = {};
+    else if (value == QJsonValue(QStringLiteral("level")))
+        count = {PlanCount::Kind::Level, 0};
+    else if (const double n = value.toDouble();
+             value.isDouble() && n >= 1.0 && n <= double(MaxPlanCount) && n == std::floor(n))
+        count = PlanCount::fixed(int(n));
+    else {
+        fault = QStringLiteral("Помещение %1: поле «count» должно быть «calculated», «level» или целым "
+                               "числом от 1 до %2")
+                    .arg(number)
+                    .arg(MaxPlanCount);
+        return false;
+    }
+    return true;
+}
+
 std::optional<Room> readRoom(const QJsonValue &value, int number, int version,
                              const LayoutCheck &layoutAllowed, QString &fault)
 {
@@ -289,6 +325,8 @@ std::optional<Room> readRoom(const QJsonValue &value, int number, int version,
     // A version-1 file has no outlines: a key of that name is another
     // tool's, ignored as every unknown key.
     if (version >= 2 && !readOutline(object, number, room.inputs, fault))
+        return std::nullopt;
+    if (!readCount(object, number, room.count, fault))
         return std::nullopt;
     if (layoutAllowed && !layoutAllowed(room.inputs.mounting, room.layout)) {
         fault = QStringLiteral("у помещения № %1 расстановка «%2» не подходит к установке «%3»")
@@ -391,6 +429,26 @@ bool readCableAllowance(const QJsonObject &top, double &allowance, QString &faul
         return false;
     }
     allowance = value.toDouble();
+    return true;
+}
+
+// The share of the floor a plan must reach, %: DefaultTargetShare when the
+// file has none.
+bool readTargetShare(const QJsonObject &top, double &share, QString &fault)
+{
+    const QString key = QStringLiteral("targetShare");
+    const QJsonValue value = top.value(key);
+    if (value.isUndefined())
+        return true;
+    if (!value.isDouble() || !std::isfinite(value.toDouble())) {
+        fault = wrongType(key, ANumber, QString());
+        return false;
+    }
+    if (value.toDouble() < MinTargetShare || value.toDouble() > MaxTargetShare) {
+        fault = QStringLiteral("поле «%1» должно быть от 50 до 100").arg(key);
+        return false;
+    }
+    share = value.toDouble();
     return true;
 }
 
@@ -501,6 +559,7 @@ QByteArray projectBytes(const Project &project, const std::vector<ResultTexts> &
         writeLine(json, line);
     json.endArray();
     json.real(QStringLiteral("cableAllowance"), project.cableAllowance);
+    json.real(QStringLiteral("targetShare"), project.targetShare);
     if (!project.plans.empty()) {
         json.beginArray(QStringLiteral("plans"));
         for (const FloorPlan &plan : project.plans)
@@ -551,7 +610,8 @@ ReadResult parseProject(const QByteArray &bytes, const LayoutCheck &layoutAllowe
     Project project;
     project.name = fields.text(QStringLiteral("name"));
     if (fields.failed() || !readLines(top, project.lines, fault)
-        || !readCableAllowance(top, project.cableAllowance, fault) || !readPlans(top, project.plans, fault))
+        || !readCableAllowance(top, project.cableAllowance, fault)
+        || !readTargetShare(top, project.targetShare, fault) || !readPlans(top, project.plans, fault))
         return refused(fault);
     const QJsonArray rooms = fields.take(QStringLiteral("rooms"), QJsonValue::Array, AList).toArray();
     if (fields.failed())

@@ -87,6 +87,15 @@ void ProjectModel::setRoomInputs(RoomId id, const RoomInputs &inputs, const QStr
     emit changed();
 }
 
+void ProjectModel::setRoomCount(RoomId id, const PlanCount &count)
+{
+    const int row = rowOf(id);
+    Q_ASSERT(row >= 0);
+    m_project.rooms[std::size_t(row)].count = count;
+    emit roomInputsChanged(id, row);
+    emit changed();
+}
+
 void ProjectModel::setRoomText(RoomId id, QString Room::*text, const QString &value)
 {
     const int row = rowOf(id);
@@ -123,6 +132,13 @@ void ProjectModel::setCableAllowance(double allowance)
 {
     m_project.cableAllowance = allowance;
     emit linesChanged();
+    emit changed();
+}
+
+void ProjectModel::setTargetShare(double share)
+{
+    m_project.targetShare = share;
+    emit targetShareChanged();
     emit changed();
 }
 

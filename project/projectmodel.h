@@ -50,6 +50,8 @@ public:
     Room takeRoom(RoomId id);
     // The room's inputs and layout.
     void setRoomInputs(RoomId id, const RoomInputs &inputs, const QString &layout);
+    // The count the room's plan holds.
+    void setRoomCount(RoomId id, const PlanCount &count);
     // One of the room's texts: its name, floor or line.
     void setRoomText(RoomId id, QString Room::*text, const QString &value);
 
@@ -59,6 +61,8 @@ public:
     Line takeLine(int index);
     void setLine(int index, const Line &line);
     void setCableAllowance(double allowance);
+    // The share of a room's floor its plan must reach, %.
+    void setTargetShare(double share);
     // The floors' plans, all at once.
     void setPlans(std::vector<FloorPlan> plans);
     // The rooms whose line is name, and those rooms moved to the line name.
@@ -82,6 +86,7 @@ signals:
     // A line, the lines or the cable allowance.
     void linesChanged();
     void plansChanged();
+    void targetShareChanged();
     void nameChanged();
     // After every change and its own signals.
     void changed();

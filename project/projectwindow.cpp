@@ -18,6 +18,7 @@
 
 #include "calc/calculation.h"
 #include "calc/numberformat.h"
+#include "widgets/backgroundjobs.h"
 #include "widgets/exportformat.h"
 #include "widgets/messenger.h"
 
@@ -38,6 +39,7 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSet>
 #include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QStatusBar>
@@ -46,6 +48,7 @@
 #include <QTimer>
 #include <QUndoStack>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace project {
 
@@ -142,6 +145,17 @@ ProjectWindow::ProjectWindow(const RoomCalculator &calculator, Messenger *messen
     connect(m_undo, &QUndoStack::indexChanged, statusBar(), &QStatusBar::clearMessage);
     connect(m_table, &RoomTable::editRequested, this, [this](RoomId id, int column, const QString &text) {
         const RoomColumn &edited = roomColumns()[std::size_t(column)];
+        if (edited.countChoice) {
+            const std::optional<PlanCount> count = countFromText(text);
+            if (!count) {
+                statusBar()->showMessage(QStringLiteral("%1: «%2», «%3» или целое число от 1 до %4")
+                                             .arg(edited.caption, CalculatedCountText, LevelCountText)
+                                             .arg(MaxPlanCount));
+                return;
+            }
+            m_undo->push(new RoomCountsCommand(*m_model, {{id, *count}}));
+            return;
+        }
         if (const QString problem = roomNameProblem(text);
             edited.edited == &Room::name && !problem.isEmpty()) {
             statusBar()->showMessage(valueProblemText(edited.caption, problem));
@@ -150,6 +164,7 @@ ProjectWindow::ProjectWindow(const RoomCalculator &calculator, Messenger *messen
         m_undo->push(new EditTextCommand(*m_model, id, edited.edited, edited.caption, text));
     });
     connect(m_model, &ProjectModel::changed, this, &ProjectWindow::updateTotals);
+    connect(m_model, &ProjectModel::targetShareChanged, this, &ProjectWindow::updateLineFigures);
     connect(m_results, &RoomResultsService::levelsProgressed, this, &ProjectWindow::updateTotals);
     connect(m_lineTable, &LineTable::editRequested, this, [this](int row, const Line &line) {
         const QString problem = lineNameProblem(m_model->project(), row, line.name);
@@ -220,6 +235,8 @@ void ProjectWindow::buildMenus()
     connect(m_undo, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
     m_removeAction = addMenuAction(edit, QStringLiteral("&Удалить помещение"), QKeySequence(Qt::Key_Delete));
     connect(m_removeAction, &QAction::triggered, this, &ProjectWindow::removeRoom);
+    connect(addMenuAction(edit, QStringLiteral("Подобрать по &уровню")), &QAction::triggered, this,
+            &ProjectWindow::fitByLevel);
 }
 
 void ProjectWindow::buildContent()
@@ -259,6 +276,10 @@ QWidget *ProjectWindow::buildRoomsTab()
     m_add = button(QStringLiteral("Добавить расчет"), &ProjectWindow::addCalculation);
     m_replace = button(QStringLiteral("Заменить расчетом"), &ProjectWindow::replaceByCalculation);
     m_openInCalculation = button(QStringLiteral("Открыть в расчете"), &ProjectWindow::openInCalculation);
+    m_fitByLevel = button(QStringLiteral("Подобрать по уровню"), &ProjectWindow::fitByLevel);
+    m_fitByLevel->setToolTip(QStringLiteral("Количество на плане выбранного помещения (всех, если ни одно не "
+                                            "выбрано) — наименьшее, при котором уровень звука выполняет "
+                                            "требования"));
     buttons->addStretch();
     layout->addLayout(buttons);
 
@@ -285,6 +306,16 @@ QWidget *ProjectWindow::buildRoomsTab()
                                              },
                                              roomColumns()[std::size_t(lineColumn)].caption, this));
     }
+    // The count on a room's plan: by the calculation, by the level, or typed.
+    const int countColumn = columnWhere([](const RoomColumn &c) { return c.countChoice; });
+    if (countColumn >= 0) {
+        m_view->setItemDelegateForColumn(countColumn,
+                                         new ChoiceDelegate(
+                                             [] {
+                                                 return QStringList{CalculatedCountText, LevelCountText};
+                                             },
+                                             roomColumns()[std::size_t(countColumn)].caption, this, true));
+    }
     addHeadedView(layout, QStringLiteral("Помещения"), m_view);
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &ProjectWindow::updateButtons);
@@ -293,6 +324,10 @@ QWidget *ProjectWindow::buildRoomsTab()
     m_totals = new QLabel(client);
     m_totals->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     layout->addWidget(m_totals);
+    m_targetShareLine = new QLabel(client);
+    m_targetShareLine->setAccessibleDescription(QStringLiteral("Проверка"));
+    m_targetShareLine->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    layout->addWidget(m_targetShareLine);
     return client;
 }
 
@@ -376,6 +411,17 @@ QWidget *ProjectWindow::buildEquipmentTab()
     connect(m_allowance, &QLineEdit::editingFinished, this, &ProjectWindow::applyCableAllowance);
     allowanceRow->addWidget(allowanceLabel);
     allowanceRow->addWidget(m_allowance);
+    const QString shareCaption = QStringLiteral("Требуемая доля площади, %");
+    auto *shareLabel = new QLabel(shareCaption, client);
+    m_targetShare = new QLineEdit(client);
+    m_targetShare->setObjectName(QStringLiteral("TargetShare"));
+    m_targetShare->setAccessibleName(shareCaption);
+    m_targetShare->setMaximumWidth(10 * m_targetShare->fontMetrics().averageCharWidth());
+    shareLabel->setBuddy(m_targetShare);
+    connect(m_targetShare, &QLineEdit::editingFinished, this, &ProjectWindow::applyTargetShare);
+    allowanceRow->addSpacing(m_targetShare->fontMetrics().averageCharWidth() * 3);
+    allowanceRow->addWidget(shareLabel);
+    allowanceRow->addWidget(m_targetShare);
     allowanceRow->addStretch();
     layout->addLayout(allowanceRow);
 
@@ -431,6 +477,12 @@ void ProjectWindow::updateLineFigures()
     if (!(m_allowance->hasFocus() && m_allowance->isModified()))
         m_allowance->setText(
             calc::formatGeneral(m_model->project().cableAllowance, m_results->decimalPoint()));
+    const double share = m_model->project().targetShare;
+    if (!(m_targetShare->hasFocus() && m_targetShare->isModified()))
+        m_targetShare->setText(calc::formatGeneral(share, m_results->decimalPoint()));
+    const QString line = targetShareLine(share, m_results->decimalPoint());
+    m_targetShareLine->setText(line);
+    m_targetShareLine->setAccessibleName(line);
 }
 
 std::optional<int> ProjectWindow::selectedLine() const
@@ -474,6 +526,126 @@ void ProjectWindow::applyCableAllowance()
     if (*typed != current)
         m_undo->push(new CableAllowanceCommand(*m_model, *typed));
     m_allowance->setText(calc::formatGeneral(*typed, m_results->decimalPoint()));
+}
+
+void ProjectWindow::applyTargetShare()
+{
+    const double current = m_model->project().targetShare;
+    const std::optional<double> typed = readTypedNumber(m_targetShare->text());
+    if (!typed || *typed < MinTargetShare || *typed > MaxTargetShare) {
+        m_targetShare->setText(calc::formatGeneral(current, m_results->decimalPoint()));
+        m_messenger->inform(QStringLiteral("Требуемая доля площади — число от 50 до 100"));
+        return;
+    }
+    if (*typed != current)
+        m_undo->push(new TargetShareCommand(*m_model, *typed));
+    m_targetShare->setText(calc::formatGeneral(*typed, m_results->decimalPoint()));
+}
+
+std::vector<int> ProjectWindow::roomsToFit() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex &index : m_view->selectionModel()->selectedRows())
+        rows.push_back(m_sorted->mapToSource(index).row());
+    if (rows.empty()) {
+        for (int row = 0; row < m_model->roomCount(); ++row)
+            rows.push_back(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    // A grid fixes its own count; a room whose calculation stops has none.
+    std::erase_if(rows, [this](int row) {
+        const RoomResults &results = m_results->at(row);
+        return !results.completed || !results.takesCount;
+    });
+    return rows;
+}
+
+void ProjectWindow::fitByLevel()
+{
+    const std::vector<int> rows = roomsToFit();
+    if (rows.empty()) {
+        statusBar()->showMessage(QStringLiteral("Подбор по уровню: нет помещений, где количество задается"));
+        return;
+    }
+    // Each distinct room once, on every core; the calculator keeps the fits,
+    // so that the rooms' results then take them as they are.
+    const double share = m_model->project().targetShare;
+    std::vector<const Room *> distinct;
+    {
+        QSet<QByteArray> seen;
+        for (const int row : rows) {
+            const Room &room = m_model->room(row);
+            Room plain;
+            plain.inputs = room.inputs;
+            plain.layout = room.layout;
+            if (const QByteArray key = resultsKey(plain, share); !seen.contains(key)) {
+                seen.insert(key);
+                distinct.push_back(&room);
+            }
+        }
+    }
+    QProgressDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("FitProgress"));
+    dialog.setWindowTitle(QStringLiteral("Подобрать по уровню"));
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    dialog.setMinimumDuration(0);
+    dialog.setCancelButtonText(QStringLiteral("Отмена"));
+    const QString caption = QStringLiteral("Подбор по уровню");
+    dialog.setAccessibleName(caption);
+    dialog.setMaximum(int(distinct.size()));
+    const auto progressLine = [&distinct](int done) {
+        return QStringLiteral("Подбор по уровню: %1 из %2").arg(done).arg(distinct.size());
+    };
+    dialog.setLabelText(progressLine(0));
+
+    QEventLoop loop;
+    int done = 0;
+    BackgroundJobs jobs;
+    for (const Room *room : distinct) {
+        jobs.start(
+            [&calculator = m_calculator, inputs = room->inputs, layout = room->layout,
+             share](const std::atomic<bool> &cancel) {
+                return calculator.fitLevel(inputs, layout, share, &cancel);
+            },
+            [&](const LevelFit &) {
+                ++done;
+                if (done >= int(distinct.size()))
+                    loop.quit();
+            });
+    }
+    QTimer ticker;
+    ticker.setInterval(100);
+    connect(&ticker, &QTimer::timeout, &dialog, [&] {
+        dialog.setLabelText(progressLine(done));
+        dialog.setValue(done);
+    });
+    connect(&dialog, &QProgressDialog::canceled, &loop, &QEventLoop::quit);
+    dialog.show();
+    ticker.start();
+    if (done < int(distinct.size()) && !dialog.wasCanceled())
+        loop.exec();
+    ticker.stop();
+    const bool finished = done >= int(distinct.size()) && !dialog.wasCanceled();
+    jobs.cancel();
+    jobs.waitForDone();
+    dialog.hide();
+    if (!finished)
+        return;
+
+    std::vector<std::pair<RoomId, PlanCount>> counts;
+    for (const int row : rows) {
+        if (m_model->room(row).count.kind != PlanCount::Kind::Level)
+            counts.emplace_back(m_model->idAt(row), PlanCount{PlanCount::Kind::Level, 0});
+    }
+    if (!counts.empty())
+        m_undo->push(new RoomCountsCommand(*m_model, std::move(counts)));
+    const auto fitted = std::count_if(rows.begin(), rows.end(), [this](int row) {
+        return m_results->at(row).fit.outcome == LevelFit::Outcome::Fitted;
+    });
+    statusBar()->showMessage(
+        QStringLiteral("Подобрано по уровню: %1 из %2 помещений").arg(fitted).arg(rows.size()));
 }
 
 void ProjectWindow::changed()

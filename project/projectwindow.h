@@ -93,6 +93,14 @@ public:
     // "Запас кабеля, %" as typed: a number of at least 0 becomes the
     // allowance; any other text is put back.
     void applyCableAllowance();
+    // "Требуемая доля площади, %" as typed: a number of 50 .. 100 becomes
+    // the project's share; any other text is put back.
+    void applyTargetShare();
+    // "Подобрать по уровню": the fitted count on the plans of the selected
+    // rooms (all when none is selected) whose arrangement takes a count,
+    // computed in the background under a progress dialog whose "Отмена"
+    // changes nothing; then one undoable step.
+    void fitByLevel();
     // A project from a recovery copy, shown as unsaved.
     bool restore(const QByteArray &bytes, const QString &projectPath);
     // Writes the recovery copy of unsaved changes now rather than after the
@@ -131,6 +139,9 @@ public:
     QPushButton *removeLineButton() const { return m_removeLine; }
     QLabel *noLineLabel() const { return m_noLine; }
     QLineEdit *cableAllowanceBox() const { return m_allowance; }
+    QLineEdit *targetShareBox() const { return m_targetShare; }
+    QLabel *targetShareLabel() const { return m_targetShareLine; }
+    QPushButton *fitByLevelButton() const { return m_fitByLevel; }
     FloorTab *floorTab() const { return m_floorTab; }
     // Delivers the floor view's drawing now if it is being made (tests).
     void finishFloorDrawing();
@@ -192,6 +203,8 @@ private:
     // window's inputs changed after it) and returns true; false when m_last
     // may be taken.
     bool refuseWithoutCurrentCalculation();
+    // The rows fitByLevel() works on, in file order.
+    std::vector<int> roomsToFit() const;
 
     const RoomCalculator &m_calculator;
     // The floor view, its pending update and its drawing's background job.
@@ -233,6 +246,9 @@ private:
     QPushButton *m_removeLine = nullptr;
     QLabel *m_noLine = nullptr;
     QLineEdit *m_allowance = nullptr;
+    QLineEdit *m_targetShare = nullptr;
+    QLabel *m_targetShareLine = nullptr;
+    QPushButton *m_fitByLevel = nullptr;
     QTimer *m_recoveryTimer;
 };
 

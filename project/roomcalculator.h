@@ -14,6 +14,27 @@
 
 namespace project {
 
+// What a room's plan is asked to hold: the count it takes and the share of
+// the floor the rules ask for, % (the fit and the verdicts judge by it).
+struct PlanChoice {
+    PlanCount count;
+    double targetShare = DefaultTargetShare;
+
+    bool operator==(const PlanChoice &) const = default;
+};
+
+// The least count whose level map meets the rules, for an arrangement that
+// takes a count: found, or why not (share: the most any count up to the
+// limit reaches, %). None: a grid, or a room without a map.
+struct LevelFit {
+    enum class Outcome { None, Fitted, ShareNotReached, TooLoud };
+    Outcome outcome = Outcome::None;
+    int count = 0;
+    double share = 0.0;
+
+    bool operator==(const LevelFit &) const = default;
+};
+
 // What the calculation of one room gave. The figures are those of the
 // main window for the same inputs; a calculation that stops has none.
 struct RoomResults {
@@ -49,6 +70,14 @@ struct RoomResults {
     std::optional<double> lowestLevel;
     std::optional<double> requiredShare;
     bool levelsPending = false;
+    // The rules the plan is judged by: the required level, dB, the share
+    // of the floor above LoudestLevel (with the level figures) and the
+    // fitted count (with them too; a room in level mode has it at once).
+    double requiredLevel = 0.0;
+    std::optional<double> tooLoudShare;
+    LevelFit fit;
+    // Whether the plan's arrangement takes a count (a grid fixes its own).
+    bool takesCount = false;
     // The message of a calculation that stops, or the messages of one that
     // completes (such as the warning about the mounting height).
     QString note;
@@ -66,7 +95,13 @@ struct RoomResults {
 struct RoomLevels {
     std::optional<double> lowest;
     std::optional<double> requiredShare;
+    // The share above LoudestLevel and the fitted count (see RoomResults).
+    std::optional<double> tooLoudShare;
+    LevelFit fit;
 };
+
+// The loudest level a plan may give anywhere on the floor, dB.
+inline constexpr double LoudestLevel = 120.0;
 
 // The inputs of one line's formulas: a line's own figures with the
 // loudspeakers of its rooms, count loudspeakers of power W each on their
@@ -124,23 +159,44 @@ class RoomCalculator {
 public:
     virtual ~RoomCalculator() = default;
 
-    // Every result but the level map's figures, which it leaves empty.
-    virtual RoomResults evaluate(const RoomInputs &inputs, const QString &layout) const = 0;
+    // Every result but the level map's figures, which it leaves empty. The
+    // plan holds the count plan asks for; a fitted one (PlanCount::Level)
+    // is computed here, fit then filled in, and where none is found the
+    // plan holds the calculation's count.
+    virtual RoomResults evaluate(const RoomInputs &inputs, const QString &layout,
+                                 const PlanChoice &plan = {}) const = 0;
     // The level map's figures of the room's plan (RoomResults::lowestLevel
     // and requiredShare), computed on the calling thread alone. When cancel
     // becomes true the computation stops soon after (well within half a
     // second, whatever the plan) and its figures are to be thrown away.
+    // Its fit is the fitted count of the room whatever count the plan
+    // holds.
     virtual RoomLevels evaluateLevels(const RoomInputs &inputs, const QString &layout,
-                                      const std::atomic<bool> *cancel = nullptr) const = 0;
+                                      const std::atomic<bool> *cancel = nullptr,
+                                      const PlanChoice &plan = {}) const = 0;
+    // The fitted count alone (of the cache evaluate and evaluateLevels
+    // share, where the calculator keeps one); fit.outcome None when
+    // cancelled.
+    virtual LevelFit fitLevel(const RoomInputs &inputs, const QString &layout, double targetShare,
+                              const std::atomic<bool> *cancel = nullptr) const
+    {
+        Q_UNUSED(inputs);
+        Q_UNUSED(layout);
+        Q_UNUSED(targetShare);
+        Q_UNUSED(cancel);
+        return {};
+    }
 
     // The "Линия" window's formulas for a line, texts with decimalPoint.
     virtual LineResults evaluateLine(const LineLoad &line, QChar decimalPoint) const = 0;
 
     // The room's plan on its floor (see RoomDrawing); any thread.
-    virtual RoomDrawing roomDrawing(const RoomInputs &inputs, const QString &layout) const
+    virtual RoomDrawing roomDrawing(const RoomInputs &inputs, const QString &layout,
+                                    const PlanChoice &plan = {}) const
     {
         Q_UNUSED(inputs);
         Q_UNUSED(layout);
+        Q_UNUSED(plan);
         return {};
     }
 

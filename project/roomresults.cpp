@@ -19,9 +19,23 @@ namespace {
 // How often the figures the background finishes are taken into the rooms.
 constexpr qint64 TakeIntervalMs = 200;
 
+// "помещение", "помещения" or "помещений" after the number n.
+QString roomsWord(int n)
+{
+    const int tens = n % 100;
+    const int ones = n % 10;
+    if (tens >= 11 && tens <= 14)
+        return QStringLiteral("помещений");
+    if (ones == 1)
+        return QStringLiteral("помещение");
+    if (ones >= 2 && ones <= 4)
+        return QStringLiteral("помещения");
+    return QStringLiteral("помещений");
+}
+
 } // namespace
 
-QByteArray resultsKey(const Room &room)
+QByteArray resultsKey(const Room &room, double targetShare)
 {
     // Every input of the room and its layout, each text with its length so
     // that no two rooms run together, and the outline's corners as the
@@ -45,12 +59,59 @@ QByteArray resultsKey(const Room &room)
     addNumber(in.areaFromSides ? 1 : 0);
     addNumber(in.tap);
     addNumber(double(in.mounting));
+    addNumber(double(room.count.kind));
+    addNumber(room.count.number);
+    addNumber(targetShare);
     addNumber(double(in.outline.size()));
     for (const QPointF &corner : in.outline) {
         addNumber(corner.x());
         addNumber(corner.y());
     }
     return hash.result();
+}
+
+std::optional<bool> meetsRules(const RoomResults &results, double targetShare)
+{
+    if (!results.completed || results.levelsPending || !results.requiredShare)
+        return std::nullopt;
+    return *results.requiredShare >= targetShare && !(results.tooLoudShare.value_or(0.0) > 0.0);
+}
+
+QString verdictText(const RoomResults &results, double targetShare, QChar decimalPoint)
+{
+    const std::optional<bool> meets = meetsRules(results, targetShare);
+    if (!meets)
+        return QString();
+    if (*meets)
+        return QStringLiteral("выполнено");
+    if (*results.requiredShare < targetShare)
+        return QStringLiteral("не выполнено: %1 % площади не ниже %2 дБ")
+            .arg(calc::formatShare(*results.requiredShare, decimalPoint),
+                 calc::formatFixed(results.requiredLevel, 0, decimalPoint));
+    return QStringLiteral("не выполнено: выше 120 дБ");
+}
+
+QString fitText(const RoomResults &results, QChar decimalPoint)
+{
+    if (!results.completed)
+        return QString();
+    if (!results.takesCount)
+        return QStringLiteral("—");
+    switch (results.fit.outcome) {
+    case LevelFit::Outcome::Fitted: return QString::number(results.fit.count);
+    case LevelFit::Outcome::ShareNotReached:
+        return QStringLiteral("не достигается: не выше %1 % площади")
+            .arg(calc::formatFixed(results.fit.share, 1, decimalPoint));
+    case LevelFit::Outcome::TooLoud: return QStringLiteral("не достигается: выше 120 дБ");
+    case LevelFit::Outcome::None: break;
+    }
+    return QString();
+}
+
+QString targetShareLine(double targetShare, QChar decimalPoint)
+{
+    return QStringLiteral("Требуемая доля площади: %1 %")
+        .arg(calc::formatTrimmed(targetShare, 1, decimalPoint));
 }
 
 RoomResultsService::RoomResultsService(const ProjectModel &model, const RoomCalculator &calculator,
@@ -64,6 +125,7 @@ RoomResultsService::RoomResultsService(const ProjectModel &model, const RoomCalc
     connect(&model, &ProjectModel::roomAdded, this, &RoomResultsService::roomAdded);
     connect(&model, &ProjectModel::roomRemoved, this, &RoomResultsService::roomRemoved);
     connect(&model, &ProjectModel::roomInputsChanged, this, &RoomResultsService::roomInputsChanged);
+    connect(&model, &ProjectModel::targetShareChanged, this, &RoomResultsService::targetShareChanged);
     resetRooms();
 }
 
@@ -102,13 +164,25 @@ void RoomResultsService::roomInputsChanged(RoomId, int row)
     computeRows({row});
 }
 
+void RoomResultsService::targetShareChanged()
+{
+    // Every room's fit and, in level mode, its plan judge by the share;
+    // what was computed with the other share stays known.
+    std::vector<int> rows(m_results.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i] = int(i);
+    computeRows(rows);
+}
+
 void RoomResultsService::computeRows(const std::vector<int> &rows)
 {
     // The distinct inputs not computed before, then each of them once.
     std::vector<std::pair<QByteArray, const Room *>> todo;
     QSet<QByteArray> queued;
     std::vector<QByteArray> keys(rows.size());
-    inParallel(rows.size(), 0, [&](std::size_t i) { keys[i] = resultsKey(m_model.room(rows[i])); });
+    inParallel(rows.size(), 0, [&](std::size_t i) {
+        keys[i] = resultsKey(m_model.room(rows[i]), m_model.project().targetShare);
+    });
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const Room &room = m_model.room(rows[i]);
         m_keys[std::size_t(rows[i])] = keys[i];
@@ -119,7 +193,8 @@ void RoomResultsService::computeRows(const std::vector<int> &rows)
     }
     std::vector<RoomResults> computed(todo.size());
     inParallel(todo.size(), 0, [&](std::size_t i) {
-        computed[i] = m_calculator.evaluate(todo[i].second->inputs, todo[i].second->layout);
+        computed[i] = m_calculator.evaluate(todo[i].second->inputs, todo[i].second->layout,
+                                            planChoice(*todo[i].second));
     });
     for (std::size_t i = 0; i < todo.size(); ++i) {
         // A room without a plan has no map either.
@@ -138,8 +213,10 @@ void RoomResultsService::queueLevels(const QByteArray &key, const Room &room)
         return;
     m_levelsQueued.insert(key);
     m_levelJobs.start(
-        [&calculator = m_calculator, inputs = room.inputs, layout = room.layout](
-            const std::atomic<bool> &cancel) { return calculator.evaluateLevels(inputs, layout, &cancel); },
+        [&calculator = m_calculator, inputs = room.inputs, layout = room.layout,
+         plan = planChoice(room)](const std::atomic<bool> &cancel) {
+            return calculator.evaluateLevels(inputs, layout, &cancel, plan);
+        },
         [this, key](const RoomLevels &levels) { levelsArrived(key, levels); });
 }
 
@@ -178,6 +255,10 @@ void RoomResultsService::applyLevels(const QHash<QByteArray, RoomLevels> &levels
     const auto store = [](RoomResults &results, const RoomLevels &figures) {
         results.lowestLevel = figures.lowest;
         results.requiredShare = figures.requiredShare;
+        results.tooLoudShare = figures.tooLoudShare;
+        // A level-mode room's fit is there from its results already.
+        if (figures.fit.outcome != LevelFit::Outcome::None || results.fit.outcome == LevelFit::Outcome::None)
+            results.fit = figures.fit;
         results.levelsPending = false;
     };
     for (auto it = levels.begin(); it != levels.end(); ++it) {
@@ -251,7 +332,8 @@ void RoomResultsService::completeLevels(const std::function<void(int done, int t
     QMutex reporting;
     int done = 0;
     inParallel(todo.size(), 0, [&](std::size_t i) {
-        computed[i] = m_calculator.evaluateLevels(todo[i].second->inputs, todo[i].second->layout);
+        computed[i] = m_calculator.evaluateLevels(todo[i].second->inputs, todo[i].second->layout, nullptr,
+                                                  planChoice(*todo[i].second));
         if (progress) {
             const QMutexLocker lock(&reporting);
             progress(++done, int(todo.size()));
@@ -291,12 +373,21 @@ QString RoomResultsService::totalsLine() const
         power += r.power;
     }
     const int stopped = stoppedCount();
-    const QString rooms = stopped > 0
+    QString rooms = stopped > 0
         ? QStringLiteral("Помещений: %1, не рассчитано: %2").arg(m_model.roomCount()).arg(stopped)
         : QStringLiteral("Помещений: %1").arg(m_model.roomCount());
+    if (const int failing = failingCount(); failing > 0)
+        rooms += QStringLiteral(", не выполнено: %1 %2").arg(failing).arg(roomsWord(failing));
     return QStringLiteral("%1. Громкоговорителей: %2. Суммарная мощность: %3 Вт")
         .arg(rooms, calc::formatGeneral(loudspeakers, m_decimalPoint),
              calc::formatGeneral(power, m_decimalPoint));
+}
+
+int RoomResultsService::failingCount() const
+{
+    const double share = m_model.project().targetShare;
+    return int(std::count_if(m_results.begin(), m_results.end(),
+                             [share](const RoomResults &r) { return meetsRules(r, share) == false; }));
 }
 
 int RoomResultsService::stoppedCount() const

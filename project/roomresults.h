@@ -17,10 +17,25 @@
 
 namespace project {
 
-// The key of what a room's results depend on: a hash of its inputs and
-// layout as the project file writes them, so that every input the file
-// keeps is in it.
-QByteArray resultsKey(const Room &room);
+// The key of what a room's results depend on: a hash of its inputs, layout
+// and count as the project file writes them, so that every input the file
+// keeps is in it, and of the project's target share.
+QByteArray resultsKey(const Room &room, double targetShare = DefaultTargetShare);
+
+// Whether a room's plan meets the rules with the target share: its level
+// map's share at or above the required level at least targetShare and no
+// cell above LoudestLevel. None while its figures are computed and where
+// there are none.
+std::optional<bool> meetsRules(const RoomResults &results, double targetShare);
+// The "Проверка" cell: "выполнено", "не выполнено: 78,5 % площади не ниже
+// 80 дБ", "не выполнено: выше 120 дБ"; empty where meetsRules gives none.
+QString verdictText(const RoomResults &results, double targetShare, QChar decimalPoint);
+// The "По уровню" cell: the fitted count, "не достигается: не выше 78,5 %
+// площади", "не достигается: выше 120 дБ", "—" for a grid (which fixes its
+// own count); empty where there is no map.
+QString fitText(const RoomResults &results, QChar decimalPoint);
+// "Требуемая доля площади: 95 %": the share the verdicts judge by.
+QString targetShareLine(double targetShare, QChar decimalPoint);
 
 // The results of the rooms of a ProjectModel, with the decimal separator
 // they are shown with. Computed through the calculator whenever a room
@@ -80,10 +95,13 @@ public:
     // "Помещений: N. Громкоговорителей: M. Суммарная мощность: P Вт", the
     // loudspeakers (RoomResults::loudspeakers) and power of the rooms whose
     // calculation completed; with rooms whose calculation stopped,
-    // "Помещений: N, не рассчитано: K. …".
+    // "Помещений: N, не рассчитано: K. …", with rooms whose plans fail the
+    // rules "Помещений: N, не выполнено: K помещений. …".
     QString totalsLine() const;
     // How many rooms' calculations stopped.
     int stoppedCount() const;
+    // How many rooms' plans fail the rules (meetsRules false).
+    int failingCount() const;
 
 signals:
     // Level figures computed in the background were taken into the rooms
@@ -96,6 +114,8 @@ private:
     void roomAdded(RoomId id, int row);
     void roomRemoved(RoomId id, int row);
     void roomInputsChanged(RoomId id, int row);
+    void targetShareChanged();
+    PlanChoice planChoice(const Room &room) const { return {room.count, m_model.project().targetShare}; }
     // Computes the rooms of the given rows, distinct inputs once and in
     // parallel, and stores their results; their level figures are queued.
     void computeRows(const std::vector<int> &rows);

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QGuiApplication>
 #include <QIcon>
+#include <algorithm>
 #include <cmath>
 
 namespace project {
@@ -69,6 +70,12 @@ std::optional<double> typedNumber(const QString &text)
     return ok ? std::optional<double>(value) : std::nullopt;
 }
 
+// Whether the room's plan fails the rules.
+bool failing(const RoomRow &r)
+{
+    return meetsRules(r.results, r.targetShare) == false;
+}
+
 // The mark of a room whose calculation stopped: the red circle every table
 // marks a failing row with (its colour where no GUI application paints
 // icons).
@@ -121,7 +128,12 @@ const std::vector<RoomColumn> &roomColumns()
         {QStringLiteral("Количество"), [](const RoomRow &r) { return result(r, r.results.count); },
          [](const RoomRow &r) { return resultNumber(r, r.results.count); }},
         {QStringLiteral("На плане"), [](const RoomRow &r) { return planned(r); },
-         [](const RoomRow &r) { return r.results.completed && r.results.planned ? std::optional<double>(*r.results.planned) : std::nullopt; }},
+         [](const RoomRow &r) { return r.results.completed && r.results.planned ? std::optional<double>(*r.results.planned) : std::nullopt; },
+         nullptr, false, false, true},
+        {QStringLiteral("По уровню"),
+         [](const RoomRow &r) { return r.results.levelsPending ? QStringLiteral("…") : fitText(r.results, r.decimalPoint); },
+         [](const RoomRow &r) { return r.results.fit.outcome == LevelFit::Outcome::Fitted ? std::optional<double>(r.results.fit.count) : std::nullopt; },
+         nullptr, false, true},
         {QStringLiteral("Мощность, Вт"), [](const RoomRow &r) { return result(r, r.results.power); },
          [](const RoomRow &r) { return resultNumber(r, r.results.power); }},
         {QStringLiteral("Озвучено, %"),
@@ -135,6 +147,9 @@ const std::vector<RoomColumn> &roomColumns()
          [](const RoomRow &r) { return levelFigure(r, r.results.requiredShare, share); },
          [](const RoomRow &r) { return r.results.completed ? r.results.requiredShare : std::nullopt; },
          nullptr, false, true},
+        {QStringLiteral("Проверка"),
+         [](const RoomRow &r) { return verdictText(r.results, r.targetShare, r.decimalPoint); },
+         nullptr, nullptr, false, true},
         {QStringLiteral("Замечание"), [](const RoomRow &r) { return r.results.note; }},
     };
     // clang-format on
@@ -143,7 +158,32 @@ const std::vector<RoomColumn> &roomColumns()
 
 RoomRow roomRow(const RoomResultsService &results, int row)
 {
-    return {row + 1, results.model().room(row), results.at(row), results.decimalPoint()};
+    return {row + 1, results.model().room(row), results.at(row), results.decimalPoint(),
+            results.model().project().targetShare};
+}
+
+QString countChoiceText(const PlanCount &count)
+{
+    switch (count.kind) {
+    case PlanCount::Kind::Calculated: return CalculatedCountText;
+    case PlanCount::Kind::Level: return LevelCountText;
+    case PlanCount::Kind::Fixed: break;
+    }
+    return QString::number(count.number);
+}
+
+std::optional<PlanCount> countFromText(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed == CalculatedCountText)
+        return PlanCount{};
+    if (trimmed == LevelCountText)
+        return PlanCount{PlanCount::Kind::Level, 0};
+    bool ok = false;
+    const int number = trimmed.toInt(&ok);
+    if (!ok || number < 1 || number > MaxPlanCount)
+        return std::nullopt;
+    return PlanCount::fixed(number);
 }
 
 QString roomCellText(const RoomResultsService &results, int row, int column)
@@ -169,6 +209,12 @@ RoomTable::RoomTable(const RoomResultsService &results, QObject *parent)
     connect(&m_model, &ProjectModel::roomInputsChanged, this, rowChanged);
     connect(&m_model, &ProjectModel::roomTextChanged, this, rowChanged);
     connect(&m_results, &RoomResultsService::levelsTaken, this, &RoomTable::levelsTaken);
+    // The fits, the plans of rooms in level mode and the verdicts judge by
+    // the share.
+    connect(&m_model, &ProjectModel::targetShareChanged, this, [this] {
+        if (rowCount() > 0)
+            emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    });
 }
 
 void RoomTable::roomAdded(int row)
@@ -188,13 +234,18 @@ void RoomTable::roomRemoved(int row)
 
 void RoomTable::levelsTaken(int first, int last)
 {
+    // From the first level figure to the last, and the first column, whose
+    // mark tells a plan that fails the rules.
     const auto &columns = roomColumns();
-    int left = 0;
-    while (!columns[std::size_t(left)].levelFigure)
-        ++left;
-    int right = left;
-    while (right + 1 < int(columns.size()) && columns[std::size_t(right + 1)].levelFigure)
-        ++right;
+    int left = int(columns.size());
+    int right = 0;
+    for (int c = 0; c < int(columns.size()); ++c) {
+        if (columns[std::size_t(c)].levelFigure) {
+            left = std::min(left, c);
+            right = c;
+        }
+    }
+    emit dataChanged(index(first, 0), index(last, 0));
     emit dataChanged(index(first, left), index(last, right));
 }
 
@@ -215,8 +266,11 @@ QVariant RoomTable::data(const QModelIndex &index, int role) const
     const RoomColumn &column = roomColumns()[std::size_t(index.column())];
     const RoomResults &results = m_results.at(index.row());
     switch (role) {
-    case Qt::DisplayRole:
-    case Qt::EditRole: return column.text(roomRow(m_results, index.row()));
+    case Qt::EditRole:
+        if (column.countChoice)
+            return countChoiceText(m_model.room(index.row()).count);
+        return column.text(roomRow(m_results, index.row()));
+    case Qt::DisplayRole: return column.text(roomRow(m_results, index.row()));
     case Qt::AccessibleTextRole:
         if (column.levelFigure && results.levelsPending)
             return QStringLiteral("вычисляется");
@@ -232,7 +286,10 @@ QVariant RoomTable::data(const QModelIndex &index, int role) const
     }
     case Qt::TextAlignmentRole:
         return column.number ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
-    case Qt::DecorationRole: return index.column() == 0 && !results.completed ? stoppedMark() : QVariant();
+    case Qt::DecorationRole:
+        return index.column() == 0 && (!results.completed || failing(roomRow(m_results, index.row())))
+            ? stoppedMark()
+            : QVariant();
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole: {
         // A stopped room's reason on each of its cells, since "Замечание"
@@ -240,6 +297,9 @@ QVariant RoomTable::data(const QModelIndex &index, int role) const
         // that column's cell.
         if (!results.completed)
             return stopReason(results);
+        // A plan that fails the rules says how on its number.
+        if (index.column() == 0 && failing(roomRow(m_results, index.row())))
+            return verdictText(results, m_model.project().targetShare, m_results.decimalPoint());
         if (role == Qt::ToolTipRole && column.caption == QStringLiteral("Замечание")
             && !results.note.isEmpty())
             return results.note;
@@ -261,17 +321,21 @@ QVariant RoomTable::headerData(int section, Qt::Orientation orientation, int rol
 Qt::ItemFlags RoomTable::flags(const QModelIndex &index) const
 {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    if (index.isValid() && roomColumns()[std::size_t(index.column())].edited)
+    if (!index.isValid())
+        return flags;
+    const RoomColumn &column = roomColumns()[std::size_t(index.column())];
+    // A grid fixes its own count.
+    if (column.edited || (column.countChoice && m_results.at(index.row()).takesCount))
         flags |= Qt::ItemIsEditable;
     return flags;
 }
 
 bool RoomTable::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (role != Qt::EditRole || !index.isValid() || !roomColumns()[std::size_t(index.column())].edited)
+    if (role != Qt::EditRole || !index.isValid() || !(flags(index) & Qt::ItemIsEditable))
         return false;
     const QString text = value.toString();
-    if (text == cellText(index.row(), index.column()))
+    if (text == data(index, Qt::EditRole).toString())
         return false;
     emit editRequested(idAt(index.row()), index.column(), text);
     return true;

@@ -19,6 +19,7 @@ struct RoomRow {
     const Room &room;
     const RoomResults &results;
     QChar decimalPoint;
+    double targetShare = DefaultTargetShare; // the project's, %
 };
 
 // A column of the rooms table, CSV and every other export of it: the
@@ -34,7 +35,17 @@ struct RoomColumn {
     // A figure of the level map, computed after the rest: the cell shows
     // "…" until it is there.
     bool levelFigure = false;
+    // The count the room's plan holds (Room::count), edited in place as
+    // countChoiceText writes it, where the arrangement takes a count.
+    bool countChoice = false;
 };
+
+// The count choices as "На плане" is edited: "по расчету", "по уровню" or
+// the number; and back (none for any other text).
+inline const QString CalculatedCountText = QStringLiteral("по расчету");
+inline const QString LevelCountText = QStringLiteral("по уровню");
+QString countChoiceText(const PlanCount &count);
+std::optional<PlanCount> countFromText(const QString &text);
 
 // Every column of the rooms table, in order: the one list they are all
 // shown, exported and sorted by.

@@ -127,7 +127,7 @@ void ProjectCsvTest::fieldsAsWritten_data()
     QTest::addColumn<QString>("field");
     const auto room = [](const QString &name, const QString &floor, const QString &line, int tap,
                          const QString &length, const QString &width) {
-        return Room{name, floor, line, ceilingRoom(tap, length, width), "рядами"};
+        return Room{name, floor, line, ceilingRoom(tap, length, width), "рядами", {}};
     };
     const Room plain = room("Зал", "1", "Л1", 1, "12", "8");
     const auto named = [&](const QString &name) { return room(name, "1", "Л1", 1, "12", "8"); };
@@ -183,8 +183,8 @@ void ProjectCsvTest::openedInLibreOffice()
         QSKIP("the ru_RU.UTF-8 locale is not installed");
     Project p;
     p.lines = {Line{"Л1"}};
-    p.rooms = {{"=1+2", "-1", "Л1", ceilingRoom(2, "12", "8"), "рядами"},
-               {"-5", "2", "Л1", ceilingRoom(3, "-3,5", "=1+2"), "рядами"}};
+    p.rooms = {{"=1+2", "-1", "Л1", ceilingRoom(2, "12", "8"), "рядами", {}},
+               {"-5", "2", "Л1", ceilingRoom(3, "-3,5", "=1+2"), "рядами", {}}};
     ProjectRooms table(m_calculator, u',');
     table.model.setProject(p);
     QVERIFY(table.results.at(0).completed);

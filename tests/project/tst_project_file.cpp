@@ -58,7 +58,8 @@ using Outline = std::vector<QPointF>;
 // A calculation that notes the outline of every room it is given.
 class OutlineRecorder : public project::RoomCalculator {
 public:
-    project::RoomResults evaluate(const project::RoomInputs &inputs, const QString &) const override
+    project::RoomResults evaluate(const project::RoomInputs &inputs, const QString &,
+                                  const project::PlanChoice &) const override
     {
         const QMutexLocker lock(&m_mutex);
         m_seen.push_back(inputs.outline);
@@ -67,7 +68,7 @@ public:
         return results;
     }
     project::RoomLevels evaluateLevels(const project::RoomInputs &, const QString &,
-                                       const std::atomic<bool> *) const override
+                                       const std::atomic<bool> *, const project::PlanChoice &) const override
     {
         return {};
     }
@@ -110,6 +111,12 @@ Room sampleRoom(int i)
     room.inputs.area = QString();
     room.inputs.areaFromSides = i % 2 == 0;
     room.layout = QStringLiteral("рядами");
+    // Every form of the plan's count.
+    const project::PlanCount counts[] = {{},
+                                         {project::PlanCount::Kind::Level, 0},
+                                         project::PlanCount::fixed(i + 1),
+                                         project::PlanCount::fixed(project::MaxPlanCount)};
+    room.count = counts[i % 4];
     return room;
 }
 
@@ -150,6 +157,13 @@ private slots:
     void readsAVersion1FileAsBefore();
     void replacingTheOutlineKeepsTheRoomOtherwise();
     void roomsOfAnotherOutlineAreComputedApart();
+    void readsThePlanCount_data();
+    void readsThePlanCount();
+    void refusesBadPlanCounts_data();
+    void refusesBadPlanCounts();
+    void readsTheTargetShare_data();
+    void readsTheTargetShare();
+    void writesTheCountAfterTheLayoutAndTheShareAfterTheAllowance();
 };
 
 void ProjectFileTest::readsTheExample()
@@ -543,6 +557,7 @@ void ProjectFileTest::writesKeysInOrderWithTwoSpaces()
     room.inputs.model = "GK-1";
     room.inputs.modelFromList = false;
     room.inputs.mounting = calc::Mounting::Wall;
+    room.count = {};
     p.rooms.push_back(room);
     p.lines.push_back({"Л2", 70, 12.5, 80, 0.75, 1, 25});
     p.cableAllowance = 15;
@@ -562,6 +577,7 @@ void ProjectFileTest::writesKeysInOrderWithTwoSpaces()
     }
   ],
   "cableAllowance": 15,
+  "targetShare": 95,
   "rooms": [
     {
       "name": "Кабинет 1",
@@ -588,6 +604,7 @@ void ProjectFileTest::writesKeysInOrderWithTwoSpaces()
         "areaFromSides": false
       },
       "layout": "рядами",
+      "count": "calculated",
       "results": {
         "spl": "95",
         "range": "3",
@@ -602,10 +619,11 @@ void ProjectFileTest::writesKeysInOrderWithTwoSpaces()
 }
 )";
     QCOMPARE(project::projectBytes(p, {{"95", "3", "8", "5", "30", "44,6", ""}}), expected);
-    QCOMPARE(project::projectBytes(Project{}, {}),
-             QByteArray("{\n  \"format\": \"loudspeaker-planner/object\",\n  \"version\": 2,\n"
-                        "  \"name\": \"\",\n  \"lines\": [],\n  \"cableAllowance\": 10,\n"
-                        "  \"rooms\": []\n}\n"));
+    QCOMPARE(
+        project::projectBytes(Project{}, {}),
+        QByteArray("{\n  \"format\": \"loudspeaker-planner/object\",\n  \"version\": 2,\n"
+                   "  \"name\": \"\",\n  \"lines\": [],\n  \"cableAllowance\": 10,\n  \"targetShare\": 95,\n"
+                   "  \"rooms\": []\n}\n"));
 }
 
 void ProjectFileTest::roundTripIsByteIdentical_data()
@@ -614,17 +632,19 @@ void ProjectFileTest::roundTripIsByteIdentical_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<std::vector<project::Line>>("lines");
     QTest::addColumn<double>("allowance");
+    QTest::addColumn<double>("share");
     const std::vector<project::Line> none;
-    QTest::newRow("empty") << 0 << QString() << none << 10.0;
-    QTest::newRow("one") << 1 << QString("Школа № 5") << std::vector<project::Line>{{"Л1"}} << 10.0;
-    QTest::newRow("every mounting and tap")
+    QTest::newRow("empty") << 0 << QString() << none << 10.0 << 95.0;
+    QTest::newRow("one") << 1 << QString("Школа № 5") << std::vector<project::Line>{{"Л1"}} << 10.0 << 50.0;
+    QTest::newRow("every mounting, tap and count")
         << 12 << QString("Объект \"А\"\tкорпус\n2")
         << std::vector<project::Line>{{"Л1", 100, 10, 50, 0.75, 1, 25},
                                       {"Л2", 70, 0.1, 0.30000000000000004, 1e-7, 0.2, 12.5}}
-        << 12.345;
+        << 12.345 << 97.25;
     QTest::newRow("control characters")
         << 2 << QString::fromUtf16(u"\u0001\u001f\u007f\u2028 / \\")
-        << std::vector<project::Line>{{"\"Л\"\n1", 30, 1e-300, 99999.99999999999, 1000, 60, 1e-300}} << 0.0;
+        << std::vector<project::Line>{{"\"Л\"\n1", 30, 1e-300, 99999.99999999999, 1000, 60, 1e-300}} << 0.0
+        << 100.0;
 }
 
 void ProjectFileTest::roundTripIsByteIdentical()
@@ -633,10 +653,12 @@ void ProjectFileTest::roundTripIsByteIdentical()
     QFETCH(QString, name);
     QFETCH(std::vector<project::Line>, lines);
     QFETCH(double, allowance);
+    QFETCH(double, share);
     Project p;
     p.name = name;
     p.lines = lines;
     p.cableAllowance = allowance;
+    p.targetShare = share;
     std::vector<project::ResultTexts> results;
     for (int i = 0; i < rooms; ++i) {
         p.rooms.push_back(sampleRoom(i));
@@ -931,6 +953,99 @@ void ProjectFileTest::roomsOfAnotherOutlineAreComputedApart()
               [](const Outline &a, const Outline &b) { return a[0].x() < b[0].x(); });
     QCOMPARE(seen[0], first);
     QCOMPARE(seen[1], moved);
+}
+
+void ProjectFileTest::readsThePlanCount_data()
+{
+    using Kind = project::PlanCount::Kind;
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("number");
+    QTest::newRow("no key: the calculation's") << QByteArray() << int(Kind::Calculated) << 0;
+    QTest::newRow("calculated") << QByteArray(R"(, "count": "calculated")") << int(Kind::Calculated) << 0;
+    QTest::newRow("level") << QByteArray(R"(, "count": "level")") << int(Kind::Level) << 0;
+    QTest::newRow("12") << QByteArray(R"(, "count": 12)") << int(Kind::Fixed) << 12;
+    QTest::newRow("1") << QByteArray(R"(, "count": 1)") << int(Kind::Fixed) << 1;
+    QTest::newRow("12.0") << QByteArray(R"(, "count": 12.0)") << int(Kind::Fixed) << 12;
+    QTest::newRow("100000") << QByteArray(R"(, "count": 100000)") << int(Kind::Fixed) << 100000;
+}
+
+void ProjectFileTest::readsThePlanCount()
+{
+    QFETCH(QByteArray, key);
+    QFETCH(int, kind);
+    QFETCH(int, number);
+    const project::ReadResult read = project::parseProject(fileV2(exampleRoom({}, key)));
+    QVERIFY2(read.project, qPrintable(read.reason));
+    const project::PlanCount count = read.project->rooms.front().count;
+    QCOMPARE(int(count.kind), kind);
+    QCOMPARE(count.number, number);
+}
+
+void ProjectFileTest::refusesBadPlanCounts_data()
+{
+    QTest::addColumn<QByteArray>("count");
+    for (const char *count :
+         {"0", "-3", "100001", "2.5", "1e300", "\"12\"", "\"уровень\"", "\"Level\"", "true", "null", "[12]"})
+        QTest::newRow(count) << QByteArray(count);
+}
+
+void ProjectFileTest::refusesBadPlanCounts()
+{
+    QFETCH(QByteArray, count);
+    // The first room is fine: the fault names the second.
+    const project::ReadResult read
+        = project::parseProject(fileV2(exampleRoom() + "," + exampleRoom({}, R"(, "count": )" + count)));
+    QVERIFY(!read.project);
+    QCOMPARE(read.reason,
+             QString("Помещение 2: поле «count» должно быть «calculated», «level» или целым числом "
+                     "от 1 до 100000"));
+}
+
+void ProjectFileTest::readsTheTargetShare_data()
+{
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<double>("share"); // negative: refused
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no key: 95") << QByteArray() << 95.0 << QString();
+    QTest::newRow("50") << QByteArray(R"(, "targetShare": 50)") << 50.0 << QString();
+    QTest::newRow("100") << QByteArray(R"(, "targetShare": 100)") << 100.0 << QString();
+    QTest::newRow("97.5") << QByteArray(R"(, "targetShare": 97.5)") << 97.5 << QString();
+    const QString range = "поле «targetShare» должно быть от 50 до 100";
+    QTest::newRow("49.99") << QByteArray(R"(, "targetShare": 49.99)") << -1.0 << range;
+    QTest::newRow("100.01") << QByteArray(R"(, "targetShare": 100.01)") << -1.0 << range;
+    QTest::newRow("0") << QByteArray(R"(, "targetShare": 0)") << -1.0 << range;
+    QTest::newRow("a text") << QByteArray(R"(, "targetShare": "95")") << -1.0
+                            << QString("поле «targetShare» должно быть числом");
+}
+
+void ProjectFileTest::readsTheTargetShare()
+{
+    QFETCH(QByteArray, key);
+    QFETCH(double, share);
+    QFETCH(QString, reason);
+    const project::ReadResult read = project::parseProject(
+        file(exampleRoom(), R"("version": 2, "name": "", "cableAllowance": 10)" + key));
+    if (share < 0) {
+        QVERIFY(!read.project);
+        QCOMPARE(read.reason, reason);
+        return;
+    }
+    QVERIFY2(read.project, qPrintable(read.reason));
+    QCOMPARE(read.project->targetShare, share);
+}
+
+void ProjectFileTest::writesTheCountAfterTheLayoutAndTheShareAfterTheAllowance()
+{
+    Project p;
+    p.targetShare = 97.5;
+    for (int i = 0; i < 3; ++i)
+        p.rooms.push_back(sampleRoom(i));
+    const QByteArray bytes = project::projectBytes(p, {});
+    QVERIFY(bytes.contains("\"cableAllowance\": 10,\n  \"targetShare\": 97.5,\n  \"rooms\""));
+    QVERIFY(bytes.contains("\"layout\": \"рядами\",\n      \"count\": \"calculated\",\n      \"results\""));
+    QVERIFY(bytes.contains("\"layout\": \"рядами\",\n      \"count\": \"level\",\n      \"results\""));
+    QVERIFY(bytes.contains("\"layout\": \"рядами\",\n      \"count\": 3,\n      \"results\""));
 }
 
 QTEST_GUILESS_MAIN(ProjectFileTest)

@@ -205,9 +205,9 @@ void ProjectLinesTest::fillRoomTable(ProjectRooms &table)
     Project p;
     p.name = "Школа";
     p.lines = {Line{QStringLiteral("Л1"), 100, 10, 120, 0.5, 1, 25}};
-    p.rooms.push_back({"Зал", "1", "Л1", ceilingRoom("KE-1", 2, "20"), "рядами"});
-    p.rooms.push_back({"Класс", "2", "Л1", ceilingRoom("KE-2", 3, "9"), "рядами"});
-    p.rooms.push_back({"Склад", "1", "", ceilingRoom("KE-1", 1, "6"), "рядами"});
+    p.rooms.push_back({"Зал", "1", "Л1", ceilingRoom("KE-1", 2, "20"), "рядами", {}});
+    p.rooms.push_back({"Класс", "2", "Л1", ceilingRoom("KE-2", 3, "9"), "рядами", {}});
+    p.rooms.push_back({"Склад", "1", "", ceilingRoom("KE-1", 1, "6"), "рядами", {}});
     table.model.setProject(p);
 }
 
@@ -431,7 +431,7 @@ void ProjectLinesTest::failingLinesMarked()
     Project p;
     p.lines = {line};
     for (const QString &length : lengths)
-        p.rooms.push_back({"Зал", "1", "Л1", ceilingRoom("KE-1", 1, length), "рядами"});
+        p.rooms.push_back({"Зал", "1", "Л1", ceilingRoom("KE-1", 1, length), "рядами", {}});
     Tables t(m_calculator, p, u',');
     const int verdict = int(lineColumns().size()) - 1;
     QCOMPARE(lineColumns()[std::size_t(verdict)].caption, QString("Вывод"));
@@ -543,8 +543,8 @@ void ProjectLinesTest::documentsShowTheEquipmentRows()
 {
     Project p;
     p.lines = {Line{"Л1", 30, 20, 900, 0.75, 0.5, 25}, Line{"Л2", 100, 2, 5, 1.5, 3, 1000}};
-    p.rooms.push_back({"Зал", "1", "Л1", ceilingRoom("KE-1", 1, "20"), "рядами"});
-    p.rooms.push_back({"Холл", "1", "Л2", ceilingRoom("KE-1", 1, "40"), "рядами"});
+    p.rooms.push_back({"Зал", "1", "Л1", ceilingRoom("KE-1", 1, "20"), "рядами", {}});
+    p.rooms.push_back({"Холл", "1", "Л2", ceilingRoom("KE-1", 1, "40"), "рядами", {}});
     Tables t(m_calculator, p, u',');
     const EquipmentTable equipment(t.lines, u',');
     QStringList names;
@@ -594,9 +594,9 @@ void ProjectLinesTest::thePlansCountIsCounted()
     // line; KE-1 on the tap 1/2 takes 3 W of its 6.
     Project p;
     p.lines = {Line{QStringLiteral("Л1"), 100, 10, 120, 0.5, 1, 25}};
-    p.rooms.push_back({"Зал", "1", "Л1", ceilingRoom("KE-1", 2, length), layout});
-    p.rooms.push_back({"Класс", "2", "Л1", ceilingRoom("KE-1", 2, "9"), "рядами"});
-    p.rooms.push_back({"Склад", "1", "", ceilingRoom("KE-1", 2, ""), "рядами"});
+    p.rooms.push_back({"Зал", "1", "Л1", ceilingRoom("KE-1", 2, length), layout, {}});
+    p.rooms.push_back({"Класс", "2", "Л1", ceilingRoom("KE-1", 2, "9"), "рядами", {}});
+    p.rooms.push_back({"Склад", "1", "", ceilingRoom("KE-1", 2, ""), "рядами", {}});
     ProjectRooms table(m_calculator, u'.');
     table.model.setProject(p);
     QVERIFY(table.results.at(0).completed && table.results.at(1).completed && !table.results.at(2).completed);

@@ -121,8 +121,8 @@ QString ProjectRecoveryTest::projectFile()
     in.length = "6";
     in.width = "6";
     in.areaFromSides = true;
-    p.rooms.push_back({"Зал", "1", "", in, "на одной стене"});
-    p.rooms.push_back({"Фойе", "1", "", in, "на одной стене"});
+    p.rooms.push_back({"Зал", "1", "", in, "на одной стене", {}});
+    p.rooms.push_back({"Фойе", "1", "", in, "на одной стене", {}});
     const QString path = home.filePath("object.lsplan");
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
@@ -308,7 +308,7 @@ void ProjectRecoveryTest::programEndsOnSignals()
     in.length = "3500";
     in.width = "3500";
     in.areaFromSides = true;
-    p.rooms.push_back({"Ангар", "1", "", in, "рядами"});
+    p.rooms.push_back({"Ангар", "1", "", in, "рядами", {}});
     const QString path = home.filePath("hangar.lsplan");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(project::projectBytes(p, {})) > 0);

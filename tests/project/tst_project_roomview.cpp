@@ -57,7 +57,8 @@ project::Project wideProject()
         in.length = QString::number(10 + 3 * ((i * 7) % 20));
         in.width = "6.5";
         in.areaFromSides = true;
-        p.rooms.push_back({QStringLiteral("Помещение %1").arg(i), "1", "Л1", in, QStringLiteral("рядами")});
+        p.rooms.push_back(
+            {QStringLiteral("Помещение %1").arg(i), "1", "Л1", in, QStringLiteral("рядами"), {}});
     }
     return p;
 }

@@ -128,8 +128,12 @@ private:
         project::Project p;
         p.name = "Проверка";
         for (std::size_t i = 0; i < rooms.size(); ++i)
-            p.rooms.push_back({QStringLiteral("Помещение %1").arg(i + 1), "1", "Л1", rooms[i],
-                               layoutFor(rooms[i].mounting)});
+            p.rooms.push_back({QStringLiteral("Помещение %1").arg(i + 1),
+                               "1",
+                               "Л1",
+                               rooms[i],
+                               layoutFor(rooms[i].mounting),
+                               {}});
         const QString path = dir.filePath("rooms.lsplan");
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(project::projectBytes(p, {})) < 0)
@@ -881,7 +885,7 @@ void ProjectWindowTest::printingPaintsTheDocumentsPages()
     project::Project p;
     p.name = "Гимназия";
     p.lines = {project::Line{"Л1"}};
-    p.rooms.push_back({"Тир", "1", "Л1", theatre, "рядами"});
+    p.rooms.push_back({"Тир", "1", "Л1", theatre, "рядами", {}});
     const QString path = dir.filePath("print.lsplan");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -952,10 +956,13 @@ void ProjectWindowTest::exportWaitsForTheLevelsWithTheWindowAlive()
     w.show();
     project::Project p;
     for (int i = 0; i < 4; ++i)
-        p.rooms.push_back({QStringLiteral("Класс %1").arg(i + 1), "2", "",
+        p.rooms.push_back({QStringLiteral("Класс %1").arg(i + 1),
+                           "2",
+                           "",
                            inputs("KE-1", calc::Mounting::Ceiling, 1, "", "", "ТЕАТР", "", "3",
                                   QString::number(9 + i), "6", "", true),
-                           "рядами"});
+                           "рядами",
+                           {}});
     const QString path = dir.filePath("levels.lsplan");
     QVERIFY(writeProject(path, p));
     QVERIFY(w.openFile(path));
@@ -998,9 +1005,12 @@ void ProjectWindowTest::exportOfManyRoomsIsCancelledWhileTheColumnsFill()
         const QString length = QString::number(12 + (i % 40) * 0.25);
         const QString width = QString::number(6 + (i / 40) * 0.1);
         p.rooms.push_back(
-            {QStringLiteral("Помещение %1").arg(i + 1), QString::number(i / 100 + 1), "",
+            {QStringLiteral("Помещение %1").arg(i + 1),
+             QString::number(i / 100 + 1),
+             "",
              inputs("KE-1", calc::Mounting::Ceiling, 1, "", "", "ТЕАТР", "", "3", length, width, "", true),
-             "рядами"});
+             "рядами",
+             {}});
     }
     const QString path = dir.filePath("building.lsplan");
     QVERIFY(writeProject(path, p));
@@ -1114,8 +1124,12 @@ void ProjectWindowTest::exportRefusesTheProjectsOwnFile()
     project::Project p;
     p.name = "Гимназия";
     p.rooms.push_back(
-        {"Тир", "1", "",
-         inputs("KE-1", calc::Mounting::Ceiling, 1, "", "", "ТЕАТР", "", "3", "9", "6", "", true), "рядами"});
+        {"Тир",
+         "1",
+         "",
+         inputs("KE-1", calc::Mounting::Ceiling, 1, "", "", "ТЕАТР", "", "3", "9", "6", "", true),
+         "рядами",
+         {}});
     const QString path = folder.filePath("object.csv");
     const QByteArray bytes = project::projectBytes(p, {});
     QFile file(path);
