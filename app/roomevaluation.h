@@ -16,12 +16,20 @@ class RoomEvaluation : public project::RoomCalculator {
 public:
     project::RoomResults evaluate(const project::RoomInputs &inputs, const QString &layout) const override;
     project::RoomLevels evaluateLevels(const project::RoomInputs &inputs, const QString &layout,
+                                       const project::RoomSurfaces &surfaces,
                                        const std::atomic<bool> *cancel = nullptr) const override;
     project::LineResults evaluateLine(const project::LineLoad &line, QChar decimalPoint) const override;
     QStringList layouts(calc::Mounting mounting) const override;
     project::RoomDrawing roomDrawing(const project::RoomInputs &inputs, const QString &layout) const override;
     std::vector<project::ListedRoomType> roomTypes() const override;
 };
+
+// The intelligibility figures of a studied room's layout with the surfaces
+// (RoomLevels::stiMean, stiShare and reverberation), put into levels; none
+// where the room has no layout, the map cannot be computed or cancel became
+// true.
+void roomIntelligibility(const study::RoomStudy &room, const project::RoomSurfaces &surfaces,
+                         const std::atomic<bool> *cancel, project::RoomLevels &levels);
 
 // What CALCULATE reads for a room, as the main window holds it once the
 // room has been entered: a catalogue model's power, sensitivity and

@@ -96,6 +96,7 @@ private:
     void roomAdded(RoomId id, int row);
     void roomRemoved(RoomId id, int row);
     void roomInputsChanged(RoomId id, int row);
+    void roomTextChanged(RoomId id, int row);
     // Computes the rooms of the given rows, distinct inputs once and in
     // parallel, and stores their results; their level figures are queued.
     void computeRows(const std::vector<int> &rows);

@@ -34,6 +34,8 @@ struct RoomColumn {
     // A figure of the level map, computed after the rest: the cell shows
     // "…" until it is there.
     bool levelFigure = false;
+    // A surface of the room, edited by picking one of calc::materialNames().
+    bool materialChoice = false;
 };
 
 // Every column of the rooms table, in order: the one list they are all

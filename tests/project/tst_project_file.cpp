@@ -67,6 +67,7 @@ public:
         return results;
     }
     project::RoomLevels evaluateLevels(const project::RoomInputs &, const QString &,
+                                       const project::RoomSurfaces &,
                                        const std::atomic<bool> *) const override
     {
         return {};

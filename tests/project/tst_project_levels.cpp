@@ -303,7 +303,7 @@ void ProjectLevelsTest::planBeyondTheLimitHasNoFigures()
         QVERIFY2(number.toDouble(&ok) > 100000 && ok, qPrintable(needed));
     }
     // The level figures of such a room are none, without a map.
-    const RoomLevels levels = m_calculator.evaluateLevels(square, layout);
+    const RoomLevels levels = m_calculator.evaluateLevels(square, layout, {});
     QVERIFY(!levels.lowest && !levels.requiredShare);
 }
 
@@ -321,7 +321,7 @@ void ProjectLevelsTest::cancelStopsAHugeMap()
         cancelledAt = std::chrono::steady_clock::now().time_since_epoch().count();
         cancel = true;
     });
-    const RoomLevels levels = m_calculator.evaluateLevels(hall, "рядами", &cancel);
+    const RoomLevels levels = m_calculator.evaluateLevels(hall, "рядами", {}, &cancel);
     const auto returnedAt = std::chrono::steady_clock::now().time_since_epoch().count();
     stopper.join();
     QVERIFY(cancel);
