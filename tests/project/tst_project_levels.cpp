@@ -201,13 +201,22 @@ void ProjectLevelsTest::csvAndWorkbookHoldEveryFigure()
     table.model.setProject(p);
     const QStringList lines = QString::fromUtf8(csvBytes(table.results)).split("\r\n");
     QVERIFY(!table.results.levelsPending());
-    QVERIFY2(lines.value(0).contains(";Озвучено, %;Мин. уровень, дБ;Не ниже требуемого, %;Замечание"),
+    QVERIFY2(lines.value(0).contains(";Озвучено, %;Мин. уровень, дБ;Не ниже требуемого, %;Пол;Стены;Потолок;"
+                                     "Время реверберации, с;STI, среднее;STI не ниже 0,50, %;Замечание"),
              qPrintable(lines.value(0)));
     const QString covered = table.table.cellText(0, column("Озвучено, %"));
     QVERIFY(!covered.isEmpty());
-    QVERIFY2(lines.value(1).endsWith(QStringLiteral(";%1;%2;%3;").arg(covered, lowest, share)),
+    QVERIFY2(lines.value(1).contains(QStringLiteral(";%1;%2;%3;").arg(covered, lowest, share)),
              qPrintable(lines.value(1)));
-    QVERIFY2(lines.value(2).endsWith(";;;;Введите длину помещения"), qPrintable(lines.value(2)));
+    // The intelligibility as the table shows it.
+    QStringList sti;
+    for (const char *caption : {"Время реверберации, с", "STI, среднее", "STI не ниже 0,50, %"})
+        sti << table.table.cellText(0, column(caption));
+    QVERIFY(!sti.contains(QString()) && !sti.contains("…"));
+    QVERIFY2(lines.value(1).endsWith(";линолеум;штукатурка;штукатурка;" + sti.join(';') + ';'),
+             qPrintable(lines.value(1)));
+    QVERIFY2(lines.value(2).endsWith(";;;;линолеум;штукатурка;штукатурка;;;;Введите длину помещения"),
+             qPrintable(lines.value(2)));
 
     ProjectRooms fresh(m_calculator, u',');
     fresh.model.setProject(p);
