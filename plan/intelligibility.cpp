@@ -402,6 +402,10 @@ std::optional<StiMap> stiMap(const StiInputs &inputs, const std::atomic<bool> *c
         if (stopped())
             return;
         for (int column = 0; column < map.columns; ++column) {
+            // A block of many loudspeakers takes long: a cancel is heard
+            // after each.
+            if (stopped())
+                return;
             const QPointF centre = map.centre(column, int(row));
             if (map.shaped && !p.local.shape.contains(centre))
                 continue;
