@@ -5,7 +5,9 @@
 #include "catalogue/catalogue.h"
 #include "line/linecalc.h"
 #include "line/linetexts.h"
+#include "plan/intelligibility.h"
 #include "plan/plangeometry.h"
+#include "plan/planscene.h"
 #include "plan/zones.h"
 #include "project/roomresults.h"
 #include "room/roomtypes.h"
@@ -206,6 +208,7 @@ project::RoomResults RoomEvaluation::evaluate(const project::RoomInputs &inputs,
 }
 
 project::RoomLevels RoomEvaluation::evaluateLevels(const project::RoomInputs &inputs, const QString &layout,
+                                                   const project::RoomSurfaces &surfaces,
                                                    const std::atomic<bool> *cancel,
                                                    const project::PlanChoice &plan) const
 {
@@ -224,7 +227,29 @@ project::RoomLevels RoomEvaluation::evaluateLevels(const project::RoomInputs &in
     levels.tooLoudShare = room.levels->tooLoudShare;
     if (!plan::isGrid(room.arrangement))
         levels.fit = fitLevel(inputs, layout, plan.targetShare, cancel);
+    roomIntelligibility(room, surfaces, cancel, levels);
     return levels;
+}
+
+void roomIntelligibility(const study::RoomStudy &room, const project::RoomSurfaces &surfaces,
+                         const std::atomic<bool> *cancel, project::RoomLevels &levels)
+{
+    // The plan window's map of the same layout, on one thread.
+    if (!room.layout)
+        return;
+    plan::Surfaces chosen;
+    chosen.floor = surfaces.floor;
+    chosen.walls = surfaces.walls;
+    chosen.ceiling = surfaces.ceiling;
+    chosen.reverberationTime = surfaces.reverberation;
+    const std::optional<plan::StiMap> map
+        = plan::stiMap(plan::stiInputs(room.figures, room.layout->placements, chosen), cancel, 1);
+    if (!map || std::all_of(map->values.begin(), map->values.end(), [](double v) { return std::isnan(v); }))
+        return;
+    const plan::StiSummary summary = plan::summarize(*map);
+    levels.stiMean = summary.mean;
+    levels.stiShare = summary.contourShare;
+    levels.reverberation = summary.reverberation;
 }
 
 project::RoomDrawing RoomEvaluation::roomDrawing(const project::RoomInputs &inputs, const QString &layout,

@@ -24,6 +24,7 @@ public:
     project::RoomResults evaluate(const project::RoomInputs &inputs, const QString &layout,
                                   const project::PlanChoice &plan = {}) const override;
     project::RoomLevels evaluateLevels(const project::RoomInputs &inputs, const QString &layout,
+                                       const project::RoomSurfaces &surfaces,
                                        const std::atomic<bool> *cancel = nullptr,
                                        const project::PlanChoice &plan = {}) const override;
     project::LevelFit fitLevel(const project::RoomInputs &inputs, const QString &layout, double targetShare,
@@ -44,6 +45,13 @@ private:
     mutable QMutex m_fitsLock;
     mutable QHash<QByteArray, project::LevelFit> m_fits;
 };
+
+// The intelligibility figures of a studied room's layout with the surfaces
+// (RoomLevels::stiMean, stiShare and reverberation), put into levels; none
+// where the room has no layout, the map cannot be computed or cancel became
+// true.
+void roomIntelligibility(const study::RoomStudy &room, const project::RoomSurfaces &surfaces,
+                         const std::atomic<bool> *cancel, project::RoomLevels &levels);
 
 // What CALCULATE reads for a room, as the main window holds it once the
 // room has been entered: a catalogue model's power, sensitivity and

@@ -1,5 +1,6 @@
 #include "intelligibility.h"
 
+#include "calc/materials.h"
 #include "calc/numberformat.h"
 #include "widgets/backgroundjobs.h"
 
@@ -14,31 +15,6 @@ namespace plan {
 namespace {
 
 constexpr double Nan = std::numeric_limits<double>::quiet_NaN();
-
-// Absorption coefficients at 125, 250, 500, 1000, 2000 and 4000 Hz after
-// M. Vorländer, Auralization (Springer, 2008), appendix; 8000 Hz takes the
-// 4000 Hz figure.
-struct Material {
-    const char *name;
-    std::array<double, 6> absorption;
-};
-
-const std::array<Material, 10> &materialTable()
-{
-    static const std::array<Material, 10> table = {{
-        {"бетон", {0.02, 0.03, 0.03, 0.03, 0.04, 0.07}},
-        {"штукатурка", {0.02, 0.02, 0.03, 0.03, 0.04, 0.05}},
-        {"гипсокартон", {0.15, 0.10, 0.06, 0.04, 0.04, 0.05}},
-        {"акустический потолок", {0.49, 0.53, 0.53, 0.75, 0.92, 0.99}},
-        {"перфорированный гипсокартон", {0.45, 0.55, 0.60, 0.90, 0.86, 0.75}},
-        {"линолеум", {0.02, 0.03, 0.03, 0.03, 0.03, 0.02}},
-        {"ковролин", {0.02, 0.04, 0.08, 0.20, 0.35, 0.40}},
-        {"стекло", {0.10, 0.05, 0.04, 0.03, 0.03, 0.03}},
-        {"зрители, 1 чел./м²", {0.16, 0.29, 0.55, 0.80, 0.92, 0.90}},
-        {"зрители, 2 чел./м²", {0.26, 0.46, 0.87, 0.99, 0.99, 0.99}},
-    }};
-    return table;
-}
 
 // Male speech, each band relative to the 500 Hz band, dB.
 constexpr BandValues SpeechRelative = {-2.5, 0.5, 0.0, -6.0, -12.0, -18.0, -24.0};
@@ -234,23 +210,12 @@ int threadCount(int requested)
 
 QStringList materialNames()
 {
-    QStringList names;
-    for (const Material &material : materialTable())
-        names << QString::fromUtf8(material.name);
-    return names;
+    return calc::materialNames();
 }
 
 std::optional<BandValues> absorptionOf(const QString &name)
 {
-    for (const Material &material : materialTable()) {
-        if (name == QString::fromUtf8(material.name)) {
-            BandValues values{};
-            std::copy(material.absorption.begin(), material.absorption.end(), values.begin());
-            values[6] = material.absorption[5];
-            return values;
-        }
-    }
-    return std::nullopt;
+    return calc::materialAbsorption(name);
 }
 
 std::optional<RoomAcoustics> roomAcoustics(double floorArea, double perimeter, double height,
@@ -437,6 +402,10 @@ std::optional<StiMap> stiMap(const StiInputs &inputs, const std::atomic<bool> *c
         if (stopped())
             return;
         for (int column = 0; column < map.columns; ++column) {
+            // A block of many loudspeakers takes long: a cancel is heard
+            // after each.
+            if (stopped())
+                return;
             const QPointF centre = map.centre(column, int(row));
             if (map.shaped && !p.local.shape.contains(centre))
                 continue;

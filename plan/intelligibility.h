@@ -2,6 +2,7 @@
 
 #include "levelmap.h"
 
+#include "calc/materials.h"
 #include "calc/shape.h"
 
 #include <QChar>
@@ -13,6 +14,7 @@
 #include <array>
 #include <atomic>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 // The speech transmission index (STI) of a room's loudspeakers on its
@@ -40,10 +42,12 @@ namespace plan {
 
 inline constexpr int OctaveBands = 7; // 125, 250, 500, 1000, 2000, 4000, 8000 Hz
 using BandValues = std::array<double, OctaveBands>;
+static_assert(std::is_same_v<BandValues, calc::MaterialAbsorption>);
 
 inline constexpr int ModulationFrequencies = 14; // 0.63 .. 12.5 Hz
 
-// The materials a surface may take, in the order the lists show them.
+// The materials a surface may take, in the order the lists show them
+// (calc/materials.h).
 QStringList materialNames();
 // A material's absorption in the seven bands (8000 Hz takes the 4000 Hz
 // figure); none for a name not in materialNames().
@@ -53,9 +57,9 @@ std::optional<BandValues> absorptionOf(const QString &material);
 // when given (a number above 0), replaces the computed one in every band.
 // The room constant stays that of the materials.
 struct Surfaces {
-    QString floor = QStringLiteral("линолеум");
-    QString walls = QStringLiteral("штукатурка");
-    QString ceiling = QStringLiteral("штукатурка");
+    QString floor = calc::defaultFloorMaterial();
+    QString walls = calc::defaultWallsMaterial();
+    QString ceiling = calc::defaultCeilingMaterial();
     std::optional<double> reverberationTime; // s
 };
 

@@ -2,6 +2,8 @@
 
 #include "calc/numberformat.h"
 
+#include <cmath>
+
 namespace project {
 
 RoomInputs inputsOf(const calc::CompletedCalculation &calculation)
@@ -54,6 +56,26 @@ calc::OutlineFault setOutline(RoomInputs &inputs, const std::vector<QPointF> &ou
     inputs.area = calc::formatTrimmed(shape.area(), 2, u'.');
     inputs.areaFromSides = false;
     return calc::OutlineFault::None;
+}
+
+RoomSurfaces surfacesOf(const Room &room)
+{
+    return {room.floorSurface, room.wallsSurface, room.ceilingSurface,
+            reverberationSeconds(room.reverberation)};
+}
+
+std::optional<double> reverberationSeconds(const QString &text)
+{
+    bool ok = false;
+    const double seconds = text.trimmed().replace(u',', u'.').toDouble(&ok);
+    return ok && std::isfinite(seconds) && seconds > 0.0 ? std::optional<double>(seconds) : std::nullopt;
+}
+
+QString reverberationProblem(const QString &text)
+{
+    return text.trimmed().isEmpty() || reverberationSeconds(text)
+        ? QString()
+        : QStringLiteral("должно быть числом больше 0");
 }
 
 double metresPerPlanUnit(const QString &key)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calc/calcstate.h"
+#include "calc/materials.h"
 #include "calc/shape.h"
 
 #include <QPointF>
@@ -71,6 +72,14 @@ struct Room {
     RoomInputs inputs;
     QString layout; // the caption of the plan's arrangement, e.g. "рядами"
     PlanCount count;
+    // What the floor, walls and ceiling are made of (calc::materialNames()),
+    // and the reverberation time typed for the room, s, with a decimal point
+    // (empty: computed from the materials). Texts of the room, as its name,
+    // so that they are edited in place as it is.
+    QString floorSurface = calc::defaultFloorMaterial();
+    QString wallsSurface = calc::defaultWallsMaterial();
+    QString ceilingSurface = calc::defaultCeilingMaterial();
+    QString reverberation{};
 
     bool operator==(const Room &) const = default;
 };
@@ -151,6 +160,13 @@ inline constexpr int MaxOutlinePoints = 1000;
 // typed rather than taken from the sides. Any other outline leaves the room
 // as it was and its fault is returned.
 calc::OutlineFault setOutline(RoomInputs &inputs, const std::vector<QPointF> &outline);
+
+// A room's typed reverberation time in seconds: none where the text is
+// empty or is not a number above 0 (a decimal comma is read as the point).
+std::optional<double> reverberationSeconds(const QString &text);
+// Why a typed reverberation time is not taken ("должно быть числом больше
+// 0"), or an empty text when it is (an empty one is: computed).
+QString reverberationProblem(const QString &text);
 
 // The mounting type as the file names it: "ceiling", "wall", "round",
 // "square".

@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <QLocale>
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -89,6 +90,26 @@ void writeCount(JsonWriter &json, const PlanCount &count)
     }
 }
 
+// The room's surfaces and typed reverberation time: each only where the
+// room has other than the defaults (the default materials, a computed
+// time), so that a file written before they were kept stays as it was.
+const std::pair<const char *, QString Room::*> SurfaceKeys[]
+    = {{"floor", &Room::floorSurface}, {"walls", &Room::wallsSurface}, {"ceiling", &Room::ceilingSurface}};
+
+void writeAcoustics(JsonWriter &json, const Room &room)
+{
+    const Room defaults;
+    if (std::any_of(std::begin(SurfaceKeys), std::end(SurfaceKeys),
+                    [&](const auto &k) { return room.*k.second != defaults.*k.second; })) {
+        json.beginObject(QStringLiteral("surfaces"));
+        for (const auto &[key, member] : SurfaceKeys)
+            json.string(QLatin1String(key), room.*member);
+        json.endObject();
+    }
+    if (const std::optional<double> seconds = reverberationSeconds(room.reverberation))
+        json.real(QStringLiteral("reverberation"), *seconds);
+}
+
 void writeRoom(JsonWriter &json, const Room &room, const ResultTexts &results)
 {
     json.beginObject();
@@ -104,6 +125,7 @@ void writeRoom(JsonWriter &json, const Room &room, const ResultTexts &results)
     writeInputs(json, room.inputs);
     json.string(QStringLiteral("layout"), room.layout);
     writeCount(json, room.count);
+    writeAcoustics(json, room);
     writeResults(json, results);
     json.endObject();
 }
@@ -297,6 +319,43 @@ bool readCount(const QJsonObject &room, int number, PlanCount &count, QString &f
     return true;
 }
 
+// The room's surfaces, each a material of the list (one the file leaves
+// out keeps the default), and its typed reverberation time, a number of
+// seconds above 0: none where the file has none.
+bool readAcoustics(const QJsonObject &object, int number, Room &room, QString &fault)
+{
+    const QString owner = QStringLiteral("Помещение %1:").arg(number);
+    const QJsonValue surfaces = object.value(QStringLiteral("surfaces"));
+    if (!surfaces.isUndefined() && !surfaces.isObject()) {
+        fault = wrongType(QStringLiteral("surfaces"), AnObject, owner);
+        return false;
+    }
+    for (const auto &[key, member] : SurfaceKeys) {
+        const QJsonValue material = surfaces.toObject().value(QLatin1String(key));
+        if (material.isUndefined())
+            continue;
+        if (!material.isString()) {
+            fault = wrongType(QLatin1String(key), AString, owner);
+            return false;
+        }
+        if (!calc::isMaterial(material.toString())) {
+            fault = QStringLiteral("%1 неизвестный материал «%2» в поле «%3»")
+                        .arg(owner, material.toString(), QLatin1String(key));
+            return false;
+        }
+        room.*member = material.toString();
+    }
+    const QJsonValue seconds = object.value(QStringLiteral("reverberation"));
+    if (seconds.isUndefined())
+        return true;
+    if (!seconds.isDouble() || !std::isfinite(seconds.toDouble()) || seconds.toDouble() <= 0.0) {
+        fault = QStringLiteral("%1 поле «reverberation» должно быть числом больше 0").arg(owner);
+        return false;
+    }
+    room.reverberation = QString::number(seconds.toDouble(), 'g', QLocale::FloatingPointShortest);
+    return true;
+}
+
 std::optional<Room> readRoom(const QJsonValue &value, int number, int version,
                              const LayoutCheck &layoutAllowed, QString &fault)
 {
@@ -327,6 +386,8 @@ std::optional<Room> readRoom(const QJsonValue &value, int number, int version,
     if (version >= 2 && !readOutline(object, number, room.inputs, fault))
         return std::nullopt;
     if (!readCount(object, number, room.count, fault))
+        return std::nullopt;
+    if (version >= 2 && !readAcoustics(object, number, room, fault))
         return std::nullopt;
     if (layoutAllowed && !layoutAllowed(room.inputs.mounting, room.layout)) {
         fault = QStringLiteral("у помещения № %1 расстановка «%2» не подходит к установке «%3»")

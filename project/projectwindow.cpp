@@ -161,6 +161,11 @@ ProjectWindow::ProjectWindow(const RoomCalculator &calculator, Messenger *messen
             statusBar()->showMessage(valueProblemText(edited.caption, problem));
             return;
         }
+        if (const QString problem = reverberationProblem(text);
+            edited.edited == &Room::reverberation && !problem.isEmpty()) {
+            statusBar()->showMessage(valueProblemText(edited.caption, problem));
+            return;
+        }
         m_undo->push(new EditTextCommand(*m_model, id, edited.edited, edited.caption, text));
     });
     connect(m_model, &ProjectModel::changed, this, &ProjectWindow::updateTotals);
@@ -315,6 +320,12 @@ QWidget *ProjectWindow::buildRoomsTab()
                                                  return QStringList{CalculatedCountText, LevelCountText};
                                              },
                                              roomColumns()[std::size_t(countColumn)].caption, this, true));
+    }
+    // A room's surfaces are each one of the materials.
+    for (std::size_t c = 0; c < roomColumns().size(); ++c) {
+        if (roomColumns()[c].materialChoice)
+            m_view->setItemDelegateForColumn(
+                int(c), new ChoiceDelegate(calc::materialNames, roomColumns()[c].caption, this));
     }
     addHeadedView(layout, QStringLiteral("Помещения"), m_view);
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,

@@ -69,6 +69,11 @@ struct RoomResults {
     // these in later: until then levelsPending is true.
     std::optional<double> lowestLevel;
     std::optional<double> requiredShare;
+    // The intelligibility map of that plan (see RoomLevels), with the level
+    // map's figures.
+    std::optional<double> stiMean;
+    std::optional<double> stiShare;
+    std::optional<double> reverberation;
     bool levelsPending = false;
     // The rules the plan is judged by: the required level, dB, the share
     // of the floor above LoudestLevel (with the level figures) and the
@@ -98,10 +103,29 @@ struct RoomLevels {
     // The share above LoudestLevel and the fitted count (see RoomResults).
     std::optional<double> tooLoudShare;
     LevelFit fit;
+    // The intelligibility map of the plan with the room's surfaces: its
+    // mean STI over the floor, its share of the floor at an STI of 0.50 or
+    // above in per cent, and the room's reverberation time, s (the mean of
+    // its 500 and 1000 Hz bands, the typed time where the room has one).
+    std::optional<double> stiMean;
+    std::optional<double> stiShare;
+    std::optional<double> reverberation;
 };
 
 // The loudest level a plan may give anywhere on the floor, dB.
 inline constexpr double LoudestLevel = 120.0;
+
+// What a room's intelligibility depends on besides its inputs and layout:
+// the materials of its surfaces and its typed reverberation time.
+struct RoomSurfaces {
+    QString floor = calc::defaultFloorMaterial();
+    QString walls = calc::defaultWallsMaterial();
+    QString ceiling = calc::defaultCeilingMaterial();
+    std::optional<double> reverberation; // s; none: computed
+
+    bool operator==(const RoomSurfaces &) const = default;
+};
+RoomSurfaces surfacesOf(const Room &room);
 
 // The inputs of one line's formulas: a line's own figures with the
 // loudspeakers of its rooms, count loudspeakers of power W each on their
@@ -166,12 +190,14 @@ public:
     virtual RoomResults evaluate(const RoomInputs &inputs, const QString &layout,
                                  const PlanChoice &plan = {}) const = 0;
     // The level map's figures of the room's plan (RoomResults::lowestLevel
-    // and requiredShare), computed on the calling thread alone. When cancel
+    // and requiredShare) and those of its intelligibility map with the
+    // surfaces, computed on the calling thread alone. When cancel
     // becomes true the computation stops soon after (well within half a
     // second, whatever the plan) and its figures are to be thrown away.
     // Its fit is the fitted count of the room whatever count the plan
     // holds.
     virtual RoomLevels evaluateLevels(const RoomInputs &inputs, const QString &layout,
+                                      const RoomSurfaces &surfaces,
                                       const std::atomic<bool> *cancel = nullptr,
                                       const PlanChoice &plan = {}) const = 0;
     // The fitted count alone (of the cache evaluate and evaluateLevels

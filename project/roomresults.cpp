@@ -37,9 +37,10 @@ QString roomsWord(int n)
 
 QByteArray resultsKey(const Room &room, double targetShare)
 {
-    // Every input of the room and its layout, each text with its length so
-    // that no two rooms run together, and the outline's corners as the
-    // numbers they are; the name, floor and line change no figure.
+    // Every input of the room, its layout and its surfaces, each text with
+    // its length so that no two rooms run together, and the outline's
+    // corners as the numbers they are; the name, floor and line change no
+    // figure.
     const RoomInputs &in = room.inputs;
     QCryptographicHash hash(QCryptographicHash::Sha1);
     const auto addText = [&hash](const QString &text) {
@@ -53,7 +54,8 @@ QByteArray resultsKey(const Room &room, double targetShare)
     for (const QString *text :
          {&in.model, &in.power, &in.sensitivity, &in.directivity, &in.verticalDirectivity, &in.tilt,
           &in.margin, &in.listeningHeight, &in.roomType, &in.noise, &in.height, &in.length, &in.width,
-          &in.area, &room.layout})
+          &in.area, &room.layout, &room.floorSurface, &room.wallsSurface, &room.ceilingSurface,
+          &room.reverberation})
         addText(*text);
     addNumber(in.modelFromList ? 1 : 0);
     addNumber(in.areaFromSides ? 1 : 0);
@@ -126,6 +128,7 @@ RoomResultsService::RoomResultsService(const ProjectModel &model, const RoomCalc
     connect(&model, &ProjectModel::roomRemoved, this, &RoomResultsService::roomRemoved);
     connect(&model, &ProjectModel::roomInputsChanged, this, &RoomResultsService::roomInputsChanged);
     connect(&model, &ProjectModel::targetShareChanged, this, &RoomResultsService::targetShareChanged);
+    connect(&model, &ProjectModel::roomTextChanged, this, &RoomResultsService::roomTextChanged);
     resetRooms();
 }
 
@@ -174,6 +177,14 @@ void RoomResultsService::targetShareChanged()
     computeRows(rows);
 }
 
+void RoomResultsService::roomTextChanged(RoomId, int row)
+{
+    // A room's surfaces are its texts as its name is, but change its
+    // figures.
+    if (resultsKey(m_model.room(row), m_model.project().targetShare) != m_keys[std::size_t(row)])
+        computeRows({row});
+}
+
 void RoomResultsService::computeRows(const std::vector<int> &rows)
 {
     // The distinct inputs not computed before, then each of them once.
@@ -214,8 +225,8 @@ void RoomResultsService::queueLevels(const QByteArray &key, const Room &room)
     m_levelsQueued.insert(key);
     m_levelJobs.start(
         [&calculator = m_calculator, inputs = room.inputs, layout = room.layout,
-         plan = planChoice(room)](const std::atomic<bool> &cancel) {
-            return calculator.evaluateLevels(inputs, layout, &cancel, plan);
+         surfaces = surfacesOf(room), plan = planChoice(room)](const std::atomic<bool> &cancel) {
+            return calculator.evaluateLevels(inputs, layout, surfaces, &cancel, plan);
         },
         [this, key](const RoomLevels &levels) { levelsArrived(key, levels); });
 }
@@ -259,6 +270,9 @@ void RoomResultsService::applyLevels(const QHash<QByteArray, RoomLevels> &levels
         // A level-mode room's fit is there from its results already.
         if (figures.fit.outcome != LevelFit::Outcome::None || results.fit.outcome == LevelFit::Outcome::None)
             results.fit = figures.fit;
+        results.stiMean = figures.stiMean;
+        results.stiShare = figures.stiShare;
+        results.reverberation = figures.reverberation;
         results.levelsPending = false;
     };
     for (auto it = levels.begin(); it != levels.end(); ++it) {
@@ -332,8 +346,8 @@ void RoomResultsService::completeLevels(const std::function<void(int done, int t
     QMutex reporting;
     int done = 0;
     inParallel(todo.size(), 0, [&](std::size_t i) {
-        computed[i] = m_calculator.evaluateLevels(todo[i].second->inputs, todo[i].second->layout, nullptr,
-                                                  planChoice(*todo[i].second));
+        const Room &room = *todo[i].second;
+        computed[i] = m_calculator.evaluateLevels(room.inputs, room.layout, surfacesOf(room), nullptr, planChoice(room));
         if (progress) {
             const QMutexLocker lock(&reporting);
             progress(++done, int(todo.size()));

@@ -116,6 +116,7 @@ private:
     void roomInputsChanged(RoomId id, int row);
     void targetShareChanged();
     PlanChoice planChoice(const Room &room) const { return {room.count, m_model.project().targetShare}; }
+    void roomTextChanged(RoomId id, int row);
     // Computes the rooms of the given rows, distinct inputs once and in
     // parallel, and stores their results; their level figures are queued.
     void computeRows(const std::vector<int> &rows);

@@ -62,6 +62,28 @@ QString levelFigure(const RoomRow &r, const std::optional<double> &value,
     return r.results.levelsPending ? QStringLiteral("…") : format(r, value);
 }
 
+// A figure to two decimals, empty as tenths() is.
+QString hundredths(const RoomRow &r, const std::optional<double> &value)
+{
+    return r.results.completed && value ? calc::formatFixed(*value, 2, r.decimalPoint) : QString();
+}
+
+// The room's typed reverberation time with the table's separator, or the
+// one computed with the intelligibility map.
+QString reverberationText(const RoomRow &r)
+{
+    if (!r.room.reverberation.isEmpty())
+        return QString(r.room.reverberation).replace(u'.', r.decimalPoint);
+    return levelFigure(r, r.results.reverberation, hundredths);
+}
+
+std::optional<double> reverberationNumber(const RoomRow &r)
+{
+    if (!r.room.reverberation.isEmpty())
+        return reverberationSeconds(r.room.reverberation);
+    return r.results.completed ? r.results.reverberation : std::nullopt;
+}
+
 // A number typed in a box, for sorting: its value when it is one.
 std::optional<double> typedNumber(const QString &text)
 {
@@ -150,6 +172,22 @@ const std::vector<RoomColumn> &roomColumns()
         {QStringLiteral("Проверка"),
          [](const RoomRow &r) { return verdictText(r.results, r.targetShare, r.decimalPoint); },
          nullptr, nullptr, false, true},
+        {QStringLiteral("Пол"), [](const RoomRow &r) { return r.room.floorSurface; }, nullptr,
+         &Room::floorSurface, false, false, false, true},
+        {QStringLiteral("Стены"), [](const RoomRow &r) { return r.room.wallsSurface; }, nullptr,
+         &Room::wallsSurface, false, false, false, true},
+        {QStringLiteral("Потолок"), [](const RoomRow &r) { return r.room.ceilingSurface; }, nullptr,
+         &Room::ceilingSurface, false, false, false, true},
+        {QStringLiteral("Время реверберации, с"), reverberationText, reverberationNumber, &Room::reverberation,
+         false, true},
+        {QStringLiteral("STI, среднее"),
+         [](const RoomRow &r) { return levelFigure(r, r.results.stiMean, hundredths); },
+         [](const RoomRow &r) { return r.results.completed ? r.results.stiMean : std::nullopt; },
+         nullptr, false, true},
+        {QStringLiteral("STI не ниже 0,50, %"),
+         [](const RoomRow &r) { return levelFigure(r, r.results.stiShare, share); },
+         [](const RoomRow &r) { return r.results.completed ? r.results.stiShare : std::nullopt; },
+         nullptr, false, true},
         {QStringLiteral("Замечание"), [](const RoomRow &r) { return r.results.note; }},
     };
     // clang-format on
@@ -271,10 +309,12 @@ QVariant RoomTable::data(const QModelIndex &index, int role) const
             return countChoiceText(m_model.room(index.row()).count);
         return column.text(roomRow(m_results, index.row()));
     case Qt::DisplayRole: return column.text(roomRow(m_results, index.row()));
-    case Qt::AccessibleTextRole:
-        if (column.levelFigure && results.levelsPending)
+    case Qt::AccessibleTextRole: {
+        const QString text = column.text(roomRow(m_results, index.row()));
+        if (column.levelFigure && results.levelsPending && text == QStringLiteral("…"))
             return QStringLiteral("вычисляется");
-        return column.text(roomRow(m_results, index.row()));
+        return text;
+    }
     case SortRole: {
         const RoomRow r = roomRow(m_results, index.row());
         if (column.number) {
@@ -334,8 +374,15 @@ bool RoomTable::setData(const QModelIndex &index, const QVariant &value, int rol
 {
     if (role != Qt::EditRole || !index.isValid() || !(flags(index) & Qt::ItemIsEditable))
         return false;
-    const QString text = value.toString();
-    if (text == data(index, Qt::EditRole).toString())
+    QString text = value.toString();
+    QString shown = data(index, Qt::EditRole).toString();
+    // A typed time keeps a decimal point, as the room's typed numbers do;
+    // the computed time left as it was shown is not typed.
+    if (roomColumns()[std::size_t(index.column())].edited == &Room::reverberation) {
+        text = text.trimmed().replace(u',', u'.');
+        shown.replace(u',', u'.');
+    }
+    if (text == shown)
         return false;
     emit editRequested(idAt(index.row()), index.column(), text);
     return true;

@@ -38,6 +38,8 @@ struct RoomColumn {
     // The count the room's plan holds (Room::count), edited in place as
     // countChoiceText writes it, where the arrangement takes a count.
     bool countChoice = false;
+    // A surface of the room, edited by picking one of calc::materialNames().
+    bool materialChoice = false;
 };
 
 // The count choices as "На плане" is edited: "по расчету", "по уровню" or

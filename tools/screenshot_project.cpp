@@ -85,6 +85,13 @@ project::Project school()
         room.layout = e.mounting == M::Ceiling ? QStringLiteral("рядами") : QStringLiteral("на одной стене");
         p.rooms.push_back(room);
     }
+    // A hall and a dining room finished for speech, a gym of bare concrete
+    // whose time was measured.
+    p.rooms[6].floorSurface = QStringLiteral("ковролин");
+    p.rooms[6].ceilingSurface = QStringLiteral("акустический потолок");
+    p.rooms[3].ceilingSurface = QStringLiteral("перфорированный гипсокартон");
+    p.rooms[5].floorSurface = p.rooms[5].wallsSurface = p.rooms[5].ceilingSurface = QStringLiteral("бетон");
+    p.rooms[5].reverberation = QStringLiteral("2.4");
     return p;
 }
 

@@ -238,11 +238,13 @@ void CommandLineTest::csvBytes()
           "м2;"
           "Шум, дБ;Звуковое давление, дБ;Дальность, м;Площадь озвучивания, м2;Количество;На плане;По уровню;"
           "Мощность, Вт;"
-          "Озвучено, %;Мин. уровень, дБ;Не ниже требуемого, %;Проверка;Замечание\r\n"
+          "Озвучено, %;Мин. уровень, дБ;Не ниже требуемого, %;Проверка;Пол;Стены;Потолок;Время реверберации, с;"
+          "STI, среднее;STI не ниже 0,50, %;Замечание\r\n"
           "1;Актовый "
           "зал;2;Л1;KE-1;Потолочный;1;12{p}5;8;100;40;95;11;8;13;13;{fit};78;85{p}7;{lowest};{share};"
-          "{verdict};\r\n"
-          "2;\"Коридор; 1\";1;;KE-1;Потолочный;1;;2;;40;;;;;;;;;;;;Введите длину помещения\r\n";
+          "{verdict};линолеум;штукатурка;штукатурка;{time};{sti};{stiShare};\r\n"
+          "2;\"Коридор; 1\";1;;KE-1;Потолочный;1;;2;;40;;;;;;;;;;;;"
+          "линолеум;штукатурка;штукатурка;;;;Введите длину помещения\r\n";
     const QByteArray bytes = file.readAll();
     const QString text = QString::fromUtf8(bytes);
     // The level figures are checked against the map in the table's own
@@ -258,6 +260,14 @@ void CommandLineTest::csvBytes()
     const QRegularExpression tenth(QStringLiteral("^\\d+\\%1\\d$").arg(point));
     QVERIFY2(tenth.match(lowest).hasMatch() && tenth.match(share).hasMatch(), qPrintable(text));
     QVERIFY(QString(share).replace(u',', u'.').toDouble() <= 100);
+    // The intelligibility, to two decimals but its share.
+    const QString time = fields.value(23);
+    const QString sti = fields.value(24);
+    const QString stiShare = fields.value(25);
+    const QRegularExpression hundredth(QStringLiteral("^\\d+\\%1\\d\\d$").arg(point));
+    QVERIFY2(hundredth.match(time).hasMatch() && hundredth.match(sti).hasMatch()
+                 && tenth.match(stiShare).hasMatch(),
+             qPrintable(text));
     QCOMPARE(bytes,
              "\xEF\xBB\xBF"
                  + QString(expected)
@@ -266,6 +276,9 @@ void CommandLineTest::csvBytes()
                        .replace("{share}", share)
                        .replace("{fit}", fit)
                        .replace("{verdict}", verdict)
+                       .replace("{time}", time)
+                       .replace("{sti}", sti)
+                       .replace("{stiShare}", stiShare)
                        .toUtf8());
 }
 

@@ -202,7 +202,8 @@ void ProjectLevelsTest::csvAndWorkbookHoldEveryFigure()
     const QStringList lines = QString::fromUtf8(csvBytes(table.results)).split("\r\n");
     QVERIFY(!table.results.levelsPending());
     QVERIFY2(
-        lines.value(0).contains(";Озвучено, %;Мин. уровень, дБ;Не ниже требуемого, %;Проверка;Замечание"),
+        lines.value(0).contains(";Озвучено, %;Мин. уровень, дБ;Не ниже требуемого, %;Проверка;Пол;Стены;Потолок;"
+                                "Время реверберации, с;STI, среднее;STI не ниже 0,50, %;Замечание"),
         qPrintable(lines.value(0)));
     const QString covered = table.table.cellText(0, column("Озвучено, %"));
     QVERIFY(!covered.isEmpty());
@@ -212,7 +213,15 @@ void ProjectLevelsTest::csvAndWorkbookHoldEveryFigure()
         : QStringLiteral("не выполнено: %1 % площади не ниже ").arg(share);
     QVERIFY2(lines.value(1).contains(QStringLiteral(";%1;%2;%3;%4").arg(covered, lowest, share, verdict)),
              qPrintable(lines.value(1)));
-    QVERIFY2(lines.value(2).endsWith(";;;;Введите длину помещения"), qPrintable(lines.value(2)));
+    // The intelligibility as the table shows it.
+    QStringList sti;
+    for (const char *caption : {"Время реверберации, с", "STI, среднее", "STI не ниже 0,50, %"})
+        sti << table.table.cellText(0, column(caption));
+    QVERIFY(!sti.contains(QString()) && !sti.contains("…"));
+    QVERIFY2(lines.value(1).endsWith(";линолеум;штукатурка;штукатурка;" + sti.join(';') + ';'),
+             qPrintable(lines.value(1)));
+    QVERIFY2(lines.value(2).endsWith(";;;;линолеум;штукатурка;штукатурка;;;;Введите длину помещения"),
+             qPrintable(lines.value(2)));
 
     ProjectRooms fresh(m_calculator, u',');
     fresh.model.setProject(p);
@@ -308,7 +317,7 @@ void ProjectLevelsTest::planBeyondTheLimitHasNoFigures()
         QVERIFY2(number.toDouble(&ok) > 100000 && ok, qPrintable(needed));
     }
     // The level figures of such a room are none, without a map.
-    const RoomLevels levels = m_calculator.evaluateLevels(square, layout);
+    const RoomLevels levels = m_calculator.evaluateLevels(square, layout, {});
     QVERIFY(!levels.lowest && !levels.requiredShare);
 }
 
@@ -326,7 +335,7 @@ void ProjectLevelsTest::cancelStopsAHugeMap()
         cancelledAt = std::chrono::steady_clock::now().time_since_epoch().count();
         cancel = true;
     });
-    const RoomLevels levels = m_calculator.evaluateLevels(hall, "рядами", &cancel);
+    const RoomLevels levels = m_calculator.evaluateLevels(hall, "рядами", {}, &cancel);
     const auto returnedAt = std::chrono::steady_clock::now().time_since_epoch().count();
     stopper.join();
     QVERIFY(cancel);

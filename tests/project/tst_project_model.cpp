@@ -260,6 +260,15 @@ void ProjectModelTest::resultsKeyFollowsEveryInput_data()
     QTest::newRow("area from the sides") << RoomEdit([](Room &r) { r.inputs.areaFromSides = true; }) << false;
     QTest::newRow("layout") << RoomEdit([](Room &r) { r.layout = QStringLiteral("в шахматном порядке"); })
                             << false;
+    QTest::newRow("floor surface") << RoomEdit([](Room &r) { r.floorSurface = QStringLiteral("ковролин"); })
+                                   << false;
+    QTest::newRow("walls surface") << RoomEdit([](Room &r) { r.wallsSurface = QStringLiteral("бетон"); })
+                                   << false;
+    QTest::newRow("ceiling surface") << RoomEdit([](Room &r) {
+        r.ceilingSurface = QStringLiteral("гипсокартон");
+    }) << false;
+    QTest::newRow("reverberation") << RoomEdit([](Room &r) { r.reverberation = QStringLiteral("1.2"); })
+                                   << false;
     QTest::newRow("name") << RoomEdit([](Room &r) { r.name = QStringLiteral("Склад"); }) << true;
     QTest::newRow("floor") << RoomEdit([](Room &r) { r.floor = QStringLiteral("3"); }) << true;
     QTest::newRow("line") << RoomEdit([](Room &r) { r.line = QStringLiteral("Л2"); }) << true;
