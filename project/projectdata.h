@@ -71,7 +71,7 @@ struct Room {
     QString line;
     RoomInputs inputs;
     QString layout; // the caption of the plan's arrangement, e.g. "рядами"
-    PlanCount count;
+    PlanCount count{};
     // What the floor, walls and ceiling are made of (calc::materialNames()),
     // and the reverberation time typed for the room, s, with a decimal point
     // (empty: computed from the materials). Texts of the room, as its name,
