@@ -424,7 +424,10 @@ int exportRoomPlan(const Request &request, QTextStream &err)
     if (number == 0)
         return WrongArguments;
     const project::Room &room = rooms[std::size_t(number - 1)];
-    const study::RoomStudy plan = study::studyRoom(studyRequest(room.inputs, room.layout));
+    // The plan with the count it holds ("На плане").
+    project::LevelFit fit;
+    const study::RoomStudy plan = study::studyRoom(
+        calculator.planRequest(room.inputs, room.layout, {room.count, read->targetShare}, fit));
     if (!plan.completed) {
         const QString named = room.name.isEmpty() ? QString() : QStringLiteral(" «%1»").arg(room.name);
         err << QStringLiteral("Помещение № %1%2 не рассчитано: %3").arg(number).arg(named, plan.note)

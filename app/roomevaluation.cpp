@@ -133,7 +133,8 @@ project::LevelFit RoomEvaluation::fitLevel(const project::RoomInputs &inputs, co
             return *known;
     }
     // One thread: the table fits many rooms at once.
-    const study::CountFitStudy study = study::fitCount(studyRequest(inputs, layout), targetShare, cancel, 1);
+    const study::CountFitStudy study
+        = study::fitCount(studyRequest(inputs, layout), targetShare, cancel, 1, true);
     project::LevelFit fit;
     switch (study.fit.outcome) {
     case plan::FitOutcome::Fitted:

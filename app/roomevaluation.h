@@ -35,13 +35,13 @@ public:
                                      const project::PlanChoice &plan = {}) const override;
     std::vector<project::ListedRoomType> roomTypes() const override;
 
-private:
     // The request of the room's plan with the count plan asks for; fit is
     // the fitted count where the plan asks for it.
     study::RoomRequest planRequest(const project::RoomInputs &inputs, const QString &layout,
                                    const project::PlanChoice &plan, project::LevelFit &fit,
                                    const std::atomic<bool> *cancel = nullptr) const;
 
+private:
     mutable QMutex m_fitsLock;
     mutable QHash<QByteArray, project::LevelFit> m_fits;
 };

@@ -121,7 +121,7 @@ RoomStudy studyRoom(const RoomRequest &request, Depth depth, const std::atomic<b
 }
 
 CountFitStudy fitCount(const RoomRequest &request, double targetShare, const std::atomic<bool> *cancel,
-                       int threads)
+                       int threads, bool bounded)
 {
     CountFitStudy result;
     RoomStudy study;
@@ -134,8 +134,12 @@ CountFitStudy fitCount(const RoomRequest &request, double targetShare, const std
         figures.shape = *request.outline;
     result.arrangement = arrangementOf(figures.mounting, request.layout);
     result.rule = {figures.requiredLevel, targetShare};
+    const int limit = bounded
+        ? int(std::clamp(std::max(double(MinFitLimit), FitCountsPerCalculated * std::ceil(figures.count)),
+                         1.0, double(plan::MaxLoudspeakers)))
+        : plan::MaxLoudspeakers;
     result.fit = plan::fitCount(plan::levelInputs(figures, {}), result.arrangement, figures.radius,
-                                result.rule, plan::MaxLoudspeakers, cancel, threads);
+                                result.rule, limit, cancel, threads);
     return result;
 }
 

@@ -103,7 +103,14 @@ struct CountFitStudy {
     plan::Arrangement arrangement = plan::Arrangement::Rows;
     plan::CountFit fit;
 };
+// bounded: the counts tried go up to FitCountsPerCalculated times the
+// calculation's count (at least MinFitLimit) rather than to the plan's
+// limit, so that a room whose share stays short of the target (a strip of
+// floor no count reaches) is settled in seconds, as a table of many rooms
+// needs.
+inline constexpr int FitCountsPerCalculated = 4;
+inline constexpr int MinFitLimit = 100;
 CountFitStudy fitCount(const RoomRequest &request, double targetShare = plan::DefaultTargetShare,
-                       const std::atomic<bool> *cancel = nullptr, int threads = 1);
+                       const std::atomic<bool> *cancel = nullptr, int threads = 1, bool bounded = false);
 
 } // namespace study

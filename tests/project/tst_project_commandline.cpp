@@ -75,6 +75,8 @@ private slots:
     void csvBytes();
     void roomPlan_data();
     void roomPlan();
+    void roomPlanHoldsItsCount_data();
+    void roomPlanHoldsItsCount();
     void levelViewDiffersFromZones();
     void outlineRoomPlan();
     void ontoTheProjectFile_data();
@@ -350,6 +352,27 @@ void CommandLineTest::roomPlan_data()
                                      << "Помещение № 2 «Коридор; 1» не рассчитано: Введите длину помещения\n";
     QTest::newRow("missing project") << QStringList{"--export", "plan.png", "--room", "1", "missing.lsplan"}
                                      << 1 << "Файл «missing.lsplan» не открыт: файла нет\n";
+}
+
+void CommandLineTest::roomPlanHoldsItsCount_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::newRow("7") << 7;
+    QTest::newRow("20") << 20;
+}
+
+void CommandLineTest::roomPlanHoldsItsCount()
+{
+    // The hall of school.lsplan (13 by the calculation) with the count set.
+    QFETCH(int, count);
+    project::Project p;
+    p.rooms.push_back({"Актовый зал", "2", "Л1", theatreCeilingRoom("KE-1", 1, "12.5", "8"), "рядами",
+                       project::PlanCount::fixed(count)});
+    QVERIFY(writeBytes(dir.filePath("fixed.lsplan"), project::projectBytes(p, {})));
+    const Run r = run({"--export", "fixed.dxf", "--room", "1", "fixed.lsplan"});
+    QCOMPARE(r.code, 0);
+    const dxfdrawing::Drawing drawing = dxfdrawing::readDrawing(bytesOf("fixed.dxf"));
+    QCOMPARE(int(drawing.on(plan::dxf::LoudspeakerLayer, "CIRCLE").size()), count);
 }
 
 void CommandLineTest::roomPlan()

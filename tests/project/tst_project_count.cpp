@@ -249,6 +249,11 @@ void ProjectCountTest::fitColumnIsTheLeastCountThatMeetsTheRules()
         QCOMPARE(rooms.table.cellText(row, column("Проверка")), verdict);
     }
     QCOMPARE(rooms.table.cellText(1, column("Проверка")), QString("выполнено"));
+    // A failing plan is marked as a room that cannot be computed is.
+    for (int row = 0; row < 2; ++row) {
+        const bool failing = rooms.table.cellText(row, column("Проверка")) != "выполнено";
+        QCOMPARE(rooms.table.data(rooms.table.index(row, 0), Qt::DecorationRole).isValid(), failing);
+    }
 }
 
 void ProjectCountTest::fitActionIsOneUndoStep()
