@@ -17,9 +17,9 @@
 
 namespace project {
 
-// The key of what a room's results depend on: a hash of its inputs and
-// layout as the project file writes them, so that every input the file
-// keeps is in it.
+// The key of what a room's results depend on: a hash of its inputs, layout
+// and surfaces as the project file writes them, so that every input the
+// file keeps is in it.
 QByteArray resultsKey(const Room &room);
 
 // The results of the rooms of a ProjectModel, with the decimal separator
