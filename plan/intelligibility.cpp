@@ -356,32 +356,33 @@ double stiAt(const StiInputs &inputs, QPointF point)
 
 QPointF StiMap::centre(int column, int row) const
 {
-    const int firstColumn = column * StiBlockCells;
-    const int firstRow = row * StiBlockCells;
-    const int width = std::min(StiBlockCells, cells.columns - firstColumn);
-    const int height = std::min(StiBlockCells, cells.rows - firstRow);
+    const int firstColumn = column * block;
+    const int firstRow = row * block;
+    const int width = std::min(block, cells.columns - firstColumn);
+    const int height = std::min(block, cells.rows - firstRow);
     return QPointF((firstColumn + width / 2.0) * cells.cellWidth,
                    (firstRow + height / 2.0) * cells.cellHeight);
 }
 
 QRectF StiMap::blockRect(int column, int row) const
 {
-    const int firstColumn = column * StiBlockCells;
-    const int firstRow = row * StiBlockCells;
-    const int lastColumn = std::min(cells.columns, firstColumn + StiBlockCells);
-    const int lastRow = std::min(cells.rows, firstRow + StiBlockCells);
+    const int firstColumn = column * block;
+    const int firstRow = row * block;
+    const int lastColumn = std::min(cells.columns, firstColumn + block);
+    const int lastRow = std::min(cells.rows, firstRow + block);
     return QRectF(QPointF(firstColumn * cells.cellWidth, firstRow * cells.cellHeight),
                   QPointF(lastColumn * cells.cellWidth, lastRow * cells.cellHeight));
 }
 
 double StiMap::blockCells(int column, int row) const
 {
-    const int width = std::min(StiBlockCells, cells.columns - column * StiBlockCells);
-    const int height = std::min(StiBlockCells, cells.rows - row * StiBlockCells);
+    const int width = std::min(block, cells.columns - column * block);
+    const int height = std::min(block, cells.rows - row * block);
     return double(width) * height;
 }
 
-std::optional<StiMap> stiMap(const StiInputs &inputs, const std::atomic<bool> *cancel, int threads)
+std::optional<StiMap> stiMap(const StiInputs &inputs, const std::atomic<bool> *cancel, int threads,
+                             int blockCells)
 {
     const std::optional<Prepared> prepared = prepare(inputs);
     if (!prepared)
@@ -389,8 +390,9 @@ std::optional<StiMap> stiMap(const StiInputs &inputs, const std::atomic<bool> *c
     const Prepared &p = *prepared;
     StiMap map;
     map.cells = cellGrid(p.local.length, p.local.width);
-    map.columns = (map.cells.columns + StiBlockCells - 1) / StiBlockCells;
-    map.rows = (map.cells.rows + StiBlockCells - 1) / StiBlockCells;
+    map.block = std::max(1, blockCells);
+    map.columns = (map.cells.columns + map.block - 1) / map.block;
+    map.rows = (map.cells.rows + map.block - 1) / map.block;
     map.values.assign(std::size_t(map.columns) * map.rows, Nan);
     map.shaped = shapedRoom(inputs.level);
     if (map.shaped)
@@ -468,8 +470,8 @@ std::vector<QLineF> stiContourSegments(const StiMap &map, double value)
     // of a row or column, which may be smaller, has its centre moved back
     // to where it is afterwards.
     LevelMap even;
-    const double blockWidth = StiBlockCells * map.cells.cellWidth;
-    const double blockHeight = StiBlockCells * map.cells.cellHeight;
+    const double blockWidth = map.block * map.cells.cellWidth;
+    const double blockHeight = map.block * map.cells.cellHeight;
     even.grid = CellGrid{map.columns, map.rows, blockWidth, blockHeight};
     even.levels = map.values;
     const auto place = [](double at, double size, int count, double actualLast) {

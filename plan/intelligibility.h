@@ -117,9 +117,10 @@ double stiAt(const StiInputs &inputs, QPointF point);
 inline constexpr int StiBlockCells = 10;
 
 struct StiMap {
-    CellGrid cells;  // the coverage grid
-    int columns = 0; // blocks along X
-    int rows = 0;    // blocks along Y
+    CellGrid cells;            // the coverage grid
+    int block = StiBlockCells; // cells along each side of a block
+    int columns = 0;           // blocks along X
+    int rows = 0;              // blocks along Y
     // Row by row from Y = 0, each row from X = 0; NaN for a block whose
     // centre lies outside the outline of a room of any shape.
     std::vector<double> values;
@@ -138,9 +139,11 @@ struct StiMap {
 
 // Computes the map. cancel: when it becomes true the computation stops
 // soon after and gives no value. threads: how many share the rows (0: one
-// per core). No value where hasSti is false or a value is not finite.
+// per core). blockCells: the cells along each side of a block, where a
+// coarser map will do (a summary of many rooms). No value where hasSti is
+// false or a value is not finite.
 std::optional<StiMap> stiMap(const StiInputs &inputs, const std::atomic<bool> *cancel = nullptr,
-                             int threads = 0);
+                             int threads = 0, int blockCells = StiBlockCells);
 
 // The level of the contour the plan draws, and the map's colour bands.
 inline constexpr double StiContour = 0.50;

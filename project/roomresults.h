@@ -18,8 +18,8 @@
 namespace project {
 
 // The key of what a room's results depend on: a hash of its inputs, layout
-// and count as the project file writes them, so that every input the file
-// keeps is in it, and of the project's target share.
+// count and surfaces as the project file writes them, so that every input
+// the file keeps is in it, and of the project's target share.
 QByteArray resultsKey(const Room &room, double targetShare = DefaultTargetShare);
 
 // Whether a room's plan meets the rules with the target share: its level
