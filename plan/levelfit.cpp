@@ -30,6 +30,11 @@ constexpr double ThresholdMargin = 1e-6; // dB
 // Loudspeakers in a leaf of a tree.
 constexpr int LeafSize = 8;
 
+// The summary's highest: a block whose bound is at most this factor above
+// the power of the highest level found holds no cell more than 0.04 dB
+// (within LevelMapTolerance) above it.
+const double HighestSlack = std::pow(10.0, 0.04 / 10.0);
+
 double directivityExponent(double directivityDeg)
 {
     return std::log10(0.5) / std::log10(std::cos(calc::degreesToRadians(directivityDeg / 2.0)));
@@ -105,9 +110,8 @@ public:
         if (last - m_first + 1 > (std::uint64_t(1) << 18))
             return;
         m_lowest = std::bit_cast<double>(m_first << m_shift);
-        m_table.resize(last - m_first + 1);
-        for (std::uint64_t i = 0; i < m_table.size(); ++i)
-            m_table[i] = std::pow(std::bit_cast<double>((m_first + i) << m_shift), p);
+        // Filled on demand: a tally needs few of the points.
+        m_table.assign(last - m_first + 1, std::numeric_limits<double>::quiet_NaN());
     }
 
     Interval operator()(double x) const
@@ -117,15 +121,23 @@ public:
             return {exact, exact};
         }
         const std::uint64_t i = (std::bit_cast<std::uint64_t>(x) >> m_shift) - m_first;
-        return {m_table[i], m_table[i + 1]};
+        return {point(i), point(i + 1)};
     }
 
 private:
+    double point(std::uint64_t i) const
+    {
+        double &value = m_table[i];
+        if (std::isnan(value))
+            value = std::pow(std::bit_cast<double>((m_first + i) << m_shift), m_p);
+        return value;
+    }
+
     double m_p = 0.0;
     int m_shift = 0;
     std::uint64_t m_first = 0;
     double m_lowest = 2.0;
-    std::vector<double> m_table;
+    mutable std::vector<double> m_table;
 };
 
 // The least and the most one loudspeaker's power (relative to its level
@@ -309,7 +321,8 @@ struct StopRule {
 // the tally of any layout in it.
 class RoomTally {
 public:
-    RoomTally(const LevelInputs &room, double requiredLevel) : m_room(room), m_gains(room)
+    RoomTally(const LevelInputs &room, double requiredLevel)
+        : m_room(room), m_gains(room), m_requiredLevel(requiredLevel)
     {
         m_shaped = !room.shape.isEmpty() && !room.shape.isPlainRectangle();
         if (m_shaped) {
@@ -416,6 +429,189 @@ public:
         return t;
     }
 
+    // The figures of a layout's map (summarize of levelMap) without the
+    // whole map: blocks of cells are settled by their bounds, wholly at or
+    // above the required level or below it and above LoudestAllowed or not,
+    // and only the blocks of the map that bounds leave open are computed,
+    // level by level as the map computes them; the shares are therefore
+    // the map's own. Then the lowest and the highest, branch and bound:
+    // the blocks that could hold a cell lower (higher) than the lowest
+    // (highest) found so far are split, the lowest bound first, down to
+    // the map's blocks, which are computed; the lowest is the map's to
+    // within LevelMapTolerance (a block is left once its bound shows no
+    // cell of it on the map more than that below the lowest found), the
+    // highest likewise. blocks: the map's blocks of this room. computed:
+    // how many of them were computed. No value when cancel becomes true
+    // or a level is not finite.
+    std::optional<LevelSummary> summary(MapBlocks &blocks, const std::vector<Placement> &placements,
+                                        const std::atomic<bool> *cancel, qint64 *computed = nullptr) const
+    {
+        const CellGrid &grid = blocks.grid();
+        if (grid.columns != m_grid.columns || grid.rows != m_grid.rows)
+            return std::nullopt;
+        const Block whole{0, m_grid.columns, 0, m_grid.rows};
+        const qint64 floor = floorCells(whole);
+        if (floor == 0 || placements.empty())
+            return LevelSummary{};
+        buildTrees(placements);
+        blocks.setPlacements(placements);
+        const std::vector<quint8> &inside = blocks.inside();
+        constexpr int Size = MapBlocks::Size;
+        const double spl = m_room.splTotal;
+        qint64 in = 0;
+        qint64 loud = 0;
+        double lowest = std::numeric_limits<double>::infinity();
+        double highest = -std::numeric_limits<double>::infinity();
+        bool failed = false;
+        qint64 count = 0;
+        std::array<double, std::size_t(Size) * Size> levels{};
+        // One of the map's blocks, its floor's cells counted (tally) or
+        // only searched for the lowest and highest.
+        const auto compute = [&](const Block &b, bool tally) {
+            blocks.levels(b.c0, b.r0, levels.data());
+            ++count;
+            const int columns = b.c1 - b.c0;
+            for (int row = b.r0; row < b.r1; ++row) {
+                const double *line = levels.data() + std::size_t(row - b.r0) * columns;
+                const quint8 *floorLine
+                    = inside.empty() ? nullptr : inside.data() + std::size_t(row) * m_grid.columns + b.c0;
+                for (int column = 0; column < columns; ++column) {
+                    if (floorLine && !floorLine[column])
+                        continue;
+                    const double level = line[column];
+                    if (!std::isfinite(level))
+                        failed = true;
+                    lowest = std::min(lowest, level);
+                    highest = std::max(highest, level);
+                    if (tally) {
+                        in += level >= m_requiredLevel ? 1 : 0;
+                        loud += level > LoudestAllowed ? 1 : 0;
+                    }
+                }
+            }
+        };
+        // A block of more than one of the map's blocks is split between
+        // them, about in half each way.
+        const auto isMapBlock = [&](const Block &b) { return b.c1 - b.c0 <= Size && b.r1 - b.r0 <= Size; };
+        const auto split = [&](const Block &b, auto &&take) {
+            const int columnBlocks = (b.c1 - b.c0 + Size - 1) / Size;
+            const int rowBlocks = (b.r1 - b.r0 + Size - 1) / Size;
+            const int cm = columnBlocks > 1 ? b.c0 + columnBlocks / 2 * Size : b.c1;
+            const int rm = rowBlocks > 1 ? b.r0 + rowBlocks / 2 * Size : b.r1;
+            for (const auto &[c0, c1] : {std::pair{b.c0, cm}, std::pair{cm, b.c1}}) {
+                for (const auto &[r0, r1] : {std::pair{b.r0, rm}, std::pair{rm, b.r1}}) {
+                    if (c1 > c0 && r1 > r0 && floorCells({c0, c1, r0, r1}) > 0)
+                        take(Block{c0, c1, r0, r1});
+                }
+            }
+        };
+        const auto stopped = [&](qint64 &visited) {
+            return cancel && (++visited & 255) == 0 && cancel->load();
+        };
+        qint64 visited = 0;
+
+        // The shares: settled blocks counted whole, the others split or
+        // computed; settled blocks are kept with their bounds for the
+        // lowest and the highest.
+        struct Bounded {
+            double bound;
+            Block block;
+        };
+        std::vector<Bounded> lowOpen;
+        std::vector<Bounded> highOpen;
+        std::vector<Block> stack{whole};
+        while (!stack.empty()) {
+            if (stopped(visited))
+                return std::nullopt;
+            const Block block = stack.back();
+            stack.pop_back();
+            const Interval sum = sumOf(block, Asked{});
+            const bool shareIn = sum.low >= m_in;
+            const bool shareOut = sum.high < m_out;
+            const bool allLoud = sum.low > m_loud;
+            const bool quiet = sum.high <= m_quiet;
+            if ((shareIn || shareOut) && (allLoud || quiet)) {
+                const qint64 cells = floorCells(block);
+                in += shareIn ? cells : 0;
+                loud += allLoud ? cells : 0;
+                lowOpen.push_back({sum.low, block});
+                highOpen.push_back({sum.high, block});
+                continue;
+            }
+            if (isMapBlock(block))
+                compute(block, true);
+            else
+                split(block, [&](const Block &b) { stack.push_back(b); });
+        }
+
+        // The lowest: the block of the lowest bound first; a block whose
+        // least power is at or above that of the lowest level found holds
+        // no cell more than LevelMapTolerance below it on the map.
+        const auto byLow = [](const Bounded &a, const Bounded &b) { return a.bound > b.bound; };
+        std::make_heap(lowOpen.begin(), lowOpen.end(), byLow);
+        const auto lowestPower = [&] { return power(lowest - spl); };
+        while (!lowOpen.empty() && !failed) {
+            if (stopped(visited))
+                return std::nullopt;
+            std::pop_heap(lowOpen.begin(), lowOpen.end(), byLow);
+            const Bounded top = lowOpen.back();
+            lowOpen.pop_back();
+            if (top.bound >= lowestPower())
+                break;
+            if (isMapBlock(top.block)) {
+                compute(top.block, false);
+                continue;
+            }
+            split(top.block, [&](const Block &b) {
+                const double below = lowestPower();
+                const Interval sum = sumOf(b, Asked{false, false, below, std::numeric_limits<double>::infinity()});
+                if (sum.low < below) {
+                    lowOpen.push_back({sum.low, b});
+                    std::push_heap(lowOpen.begin(), lowOpen.end(), byLow);
+                }
+            });
+        }
+
+        // The highest likewise, the highest bound first; a block whose most
+        // power is at most HighestSlack above that of the highest found is
+        // left.
+        const auto byHigh = [](const Bounded &a, const Bounded &b) { return a.bound < b.bound; };
+        std::make_heap(highOpen.begin(), highOpen.end(), byHigh);
+        const auto highestPower = [&] { return power(highest - spl) * HighestSlack; };
+        while (!highOpen.empty() && !failed) {
+            if (stopped(visited))
+                return std::nullopt;
+            std::pop_heap(highOpen.begin(), highOpen.end(), byHigh);
+            const Bounded top = highOpen.back();
+            highOpen.pop_back();
+            if (top.bound <= highestPower())
+                break;
+            if (isMapBlock(top.block)) {
+                compute(top.block, false);
+                continue;
+            }
+            split(top.block, [&](const Block &b) {
+                const double above = highestPower();
+                const Interval sum = sumOf(b, Asked{false, false, 0.0, above});
+                if (sum.high > above) {
+                    highOpen.push_back({sum.high, b});
+                    std::push_heap(highOpen.begin(), highOpen.end(), byHigh);
+                }
+            });
+        }
+        if (computed)
+            *computed += count;
+        if (failed || !std::isfinite(lowest) || !std::isfinite(highest))
+            return std::nullopt;
+        LevelSummary summary;
+        summary.lowest = lowest;
+        summary.highest = highest;
+        summary.spread = highest - lowest;
+        summary.requiredShare = 100.0 * double(in) / double(floor);
+        summary.tooLoudShare = 100.0 * double(loud) / double(floor);
+        return summary;
+    }
+
 private:
     static bool shareSettledBy(const Tally &t, const StopRule &rule)
     {
@@ -497,6 +693,22 @@ private:
     // smaller block then does better), or every loudspeaker is summed.
     Interval sumOf(const Block &block, bool shareSettled, bool loudSettled) const
     {
+        return sumOf(block, Asked{!shareSettled, !loudSettled, 0.0, std::numeric_limits<double>::infinity()});
+    }
+
+    // What a block's sum is asked to settle: whether it is wholly at or
+    // above the required level or below it (share), above LoudestAllowed
+    // or not (loud), its least power at or above lowAbove and its most at
+    // or below highBelow.
+    struct Asked {
+        bool share = true;
+        bool loud = true;
+        double lowAbove = 0.0;
+        double highBelow = std::numeric_limits<double>::infinity();
+    };
+
+    Interval sumOf(const Block &block, const Asked &asked) const
+    {
         const Box own{(block.c0 + 0.5) * m_grid.cellWidth, (block.c1 - 0.5) * m_grid.cellWidth,
                       (block.r0 + 0.5) * m_grid.cellHeight, (block.r1 - 0.5) * m_grid.cellHeight};
         const bool single = block.c1 - block.c0 == 1 && block.r1 - block.r0 == 1;
@@ -524,9 +736,9 @@ private:
             push(t, 0);
         }
         const auto decided = [&](double low, double high) {
-            const bool share = shareSettled || low >= m_in || high < m_out;
-            const bool loud = loudSettled || high <= m_quiet || low > m_loud;
-            return share && loud;
+            const bool share = !asked.share || low >= m_in || high < m_out;
+            const bool loud = !asked.loud || high <= m_quiet || low > m_loud;
+            return share && loud && low >= asked.lowAbove && high <= asked.highBelow;
         };
         for (;;) {
             if (decided(pointLow + nodeLow, pointHigh + nodeHigh) || m_heap.empty())
@@ -574,6 +786,7 @@ private:
 
     const LevelInputs &m_room;
     GainBounds m_gains;
+    double m_requiredLevel;
     bool m_shaped = false;
     calc::Axes m_axes;
     CellGrid m_grid;
@@ -669,6 +882,16 @@ ShareBounds shareBounds(const LevelInputs &inputs, double requiredLevel, double 
     return bounds;
 }
 
+std::optional<LevelSummary> levelSummary(const LevelInputs &inputs, double requiredLevel,
+                                         const std::atomic<bool> *cancel)
+{
+    if (!hasLevelMap(inputs) || !std::isfinite(requiredLevel))
+        return std::nullopt;
+    const RoomTally room(inputs, requiredLevel);
+    MapBlocks blocks(inputs);
+    return room.summary(blocks, inputs.placements, cancel);
+}
+
 CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radius, const FitRule &rule,
                   int limit, const std::atomic<bool> *cancel, int threads)
 {
@@ -726,6 +949,9 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
     tallies.push_back(std::make_unique<RoomTally>(room, rule.requiredLevel));
     std::vector<std::vector<Placement>> layouts(static_cast<std::size_t>(workers));
     std::vector<Tally> tallied(static_cast<std::size_t>(workers));
+    // The map's blocks of the room, for the figures of the counts bounds
+    // leave open: its law and table of powers set up once.
+    std::unique_ptr<MapBlocks> blocks;
     for (int from = first; from <= limit; from += workers) {
         if (from >= loudFrom) {
             // Every count from here on is too loud.
@@ -767,13 +993,16 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
             // Settled by bounds (the share it reaches then comes from its
             // map), or too close to call: the map decides.
             const bool settled = reaches && !t.maybeLoud && !t.stoppedEarly;
-            const std::optional<LevelMap> map = levelMap(inputs, cancel, threads);
+            if (!blocks)
+                blocks = std::make_unique<MapBlocks>(inputs);
+            const std::optional<LevelSummary> figures
+                = tallies.front()->summary(*blocks, inputs.placements, cancel);
             ++fit.fullMaps;
-            if (!map) {
+            if (!figures) {
                 fit.outcome = cancel && cancel->load() ? FitOutcome::Cancelled : FitOutcome::NoMap;
                 return fit;
             }
-            const LevelSummary summary = summarize(*map, rule.requiredLevel);
+            const LevelSummary &summary = *figures;
             if (settled || meetsRule(summary, rule)) {
                 fit.outcome = FitOutcome::Fitted;
                 fit.count = n;

@@ -10,7 +10,8 @@
 //    that takes a count, rectangles and L-shaped floors): the time of the
 //    map figures (levelMap and summarize) of each room's plan, then the time
 //    of their fits, with the counts settled and the full maps computed.
-// Usage: bench_levelfit [rooms [hall length, m]]
+// Usage: bench_levelfit [rooms [hall length, m [parts]]], parts: 1 the
+// comparison with the full maps, 2 the fits, 3 both.
 #include "plan/layout.h"
 #include "plan/levelfit.h"
 #include "plan/levelmap.h"
@@ -129,27 +130,66 @@ std::vector<GeneratedRoom> generatedRooms(int count)
     return rooms;
 }
 
-void rooms(int count)
+void compareWithMaps(const std::vector<GeneratedRoom> &list,
+                     const std::vector<std::optional<plan::LevelSummary>> &fast)
 {
-    std::vector<GeneratedRoom> list = generatedRooms(count);
     QElapsedTimer timer;
     timer.start();
-    double startProcessor = processorMs();
-    double shares = 0.0;
+    double lowestDb = 0.0;
+    double highestDb = 0.0;
+    double sharePercent = 0.0;
+    double loudPercent = 0.0;
+    int missing = 0;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const std::optional<plan::LevelMap> map = plan::levelMap(list[i].inputs);
+        if (!map || !fast[i]) {
+            missing += (map.has_value() != fast[i].has_value()) ? 1 : 0;
+            continue;
+        }
+        const plan::LevelSummary full = plan::summarize(*map, list[i].required);
+        lowestDb = std::max(lowestDb, std::abs(full.lowest - fast[i]->lowest));
+        highestDb = std::max(highestDb, std::abs(full.highest - fast[i]->highest));
+        sharePercent = std::max(sharePercent, std::abs(full.requiredShare - fast[i]->requiredShare));
+        loudPercent = std::max(loudPercent, std::abs(full.tooLoudShare - fast[i]->tooLoudShare));
+    }
+    std::printf("  full maps %.0f ms (every core); largest difference of the figures from the full maps: "
+                "lowest %.4f dB, highest %.4f dB, share %.4f %%, above 120 dB %.4f %%; rooms with a map on "
+                "one side only: %d\n",
+                double(timer.nsecsElapsed()) / 1e6, lowestDb, highestDb, sharePercent, loudPercent, missing);
+
+}
+
+void rooms(int count, bool compare, bool fits)
+{
+    std::vector<GeneratedRoom> list = generatedRooms(count);
     for (GeneratedRoom &room : list) {
         const calc::Shape shape = room.inputs.shape.isEmpty()
             ? calc::Shape::rectangle(room.inputs.length, room.inputs.width)
             : room.inputs.shape;
         room.inputs.placements = plan::layOut(room.arrangement, shape, 0, room.count).placements;
-        const std::optional<plan::LevelMap> map = plan::levelMap(room.inputs);
-        if (map)
-            shares += plan::summarize(*map, room.required).requiredShare;
+    }
+    // The level figures the rooms table shows, without the whole map.
+    QElapsedTimer timer;
+    timer.start();
+    double startProcessor = processorMs();
+    double shares = 0.0;
+    std::vector<std::optional<plan::LevelSummary>> fast(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        fast[i] = plan::levelSummary(list[i].inputs, list[i].required);
+        if (fast[i])
+            shares += fast[i]->requiredShare;
     }
     const double figuresMs = double(timer.nsecsElapsed()) / 1e6;
-    std::printf(
-        "%d rooms 3 .. 40 m, every mounting: map figures %.0f ms (processor_ms=%.0f, mean share %.1f %%)\n",
-        count, figuresMs, processorMs() - startProcessor, shares / std::max(1, count));
+    std::printf("%d rooms 3 .. 40 m, every mounting: level figures %.0f ms, one thread (processor_ms=%.0f, "
+                "mean share %.1f %%)\n",
+                count, figuresMs, processorMs() - startProcessor, shares / std::max(1, count));
 
+    // The same figures from the full maps, and the largest differences.
+    if (compare)
+        compareWithMaps(list, fast);
+    if (!fits)
+        return;
+    timer.restart();
     timer.restart();
     startProcessor = processorMs();
     int fitted = 0;
@@ -174,9 +214,10 @@ void rooms(int count)
     const double fitsMs = double(timer.nsecsElapsed()) / 1e6;
     std::printf("  fits %.0f ms (processor_ms=%.0f, slowest room %.0f ms): %d fitted (mean count %.1f), %d "
                 "share not reached, "
-                "%d too loud; %d counts settled, %d full maps\n",
+                "%d too loud; %d counts settled, %d maps' figures (%.2f a room)\n",
                 fitsMs, processorMs() - startProcessor, slowest, fitted,
-                double(countSum) / std::max(1, fitted), notReached, tooLoud, settled, maps);
+                double(countSum) / std::max(1, fitted), notReached, tooLoud, settled, maps,
+                double(maps) / std::max(1, count));
 }
 
 } // namespace
@@ -186,7 +227,8 @@ int main(int argc, char *argv[])
     const int count = argc > 1 ? std::max(0, std::atoi(argv[1])) : 2000;
     const double length = argc > 2 ? std::atof(argv[2]) : 200.0;
     hall(length);
+    const int parts = argc > 3 ? std::atoi(argv[3]) : 3;
     if (count > 0)
-        rooms(count);
+        rooms(count, parts & 1, parts & 2);
     return 0;
 }
