@@ -322,7 +322,9 @@ struct StopRule {
 class RoomTally {
 public:
     RoomTally(const LevelInputs &room, double requiredLevel)
-        : m_room(room), m_gains(room), m_requiredLevel(requiredLevel)
+        : m_room(room),
+          m_gains(room),
+          m_requiredLevel(requiredLevel)
     {
         m_shaped = !room.shape.isEmpty() && !room.shape.isPlainRectangle();
         if (m_shaped) {
@@ -451,6 +453,8 @@ public:
             return std::nullopt;
         const Block whole{0, m_grid.columns, 0, m_grid.rows};
         const qint64 floor = floorCells(whole);
+        if (cancel && cancel->load())
+            return std::nullopt;
         if (floor == 0 || placements.empty())
             return LevelSummary{};
         buildTrees(placements);
@@ -505,9 +509,8 @@ public:
                 }
             }
         };
-        const auto stopped = [&](qint64 &visited) {
-            return cancel && (++visited & 255) == 0 && cancel->load();
-        };
+        const auto stopped
+            = [&](qint64 &visited) { return cancel && (++visited & 255) == 0 && cancel->load(); };
         qint64 visited = 0;
 
         // The shares: settled blocks counted whole, the others split or
@@ -564,7 +567,8 @@ public:
             }
             split(top.block, [&](const Block &b) {
                 const double below = lowestPower();
-                const Interval sum = sumOf(b, Asked{false, false, below, std::numeric_limits<double>::infinity()});
+                const Interval sum
+                    = sumOf(b, Asked{false, false, below, std::numeric_limits<double>::infinity()});
                 if (sum.low < below) {
                     lowOpen.push_back({sum.low, b});
                     std::push_heap(lowOpen.begin(), lowOpen.end(), byLow);

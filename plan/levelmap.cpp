@@ -118,7 +118,8 @@ double nearestToZero(double low, double high)
 class PowerTable {
 public:
     PowerTable(double power, double lowest, double highest, bool onDemand = false)
-        : m_power(power), m_onDemand(onDemand)
+        : m_power(power),
+          m_onDemand(onDemand)
     {
         if (!(std::isfinite(power) && lowest > 0.0 && highest >= lowest && std::isfinite(highest)))
             return;
@@ -783,7 +784,7 @@ std::optional<LevelMap> levelMap(const LevelInputs &inputs, const std::atomic<bo
 }
 
 struct MapBlocks::Computation {
-    LevelInputs local;          // the inputs in the frame of the cells
+    LevelInputs local; // the inputs in the frame of the cells
     bool shaped = false;
     calc::Axes axes;
     CellGrid grid;
@@ -816,7 +817,8 @@ struct MapBlocks::Computation {
     { }
 };
 
-MapBlocks::MapBlocks(const LevelInputs &inputs) : m_computation(std::make_unique<Computation>(inputs)) { }
+MapBlocks::MapBlocks(const LevelInputs &inputs) : m_computation(std::make_unique<Computation>(inputs))
+{ }
 
 MapBlocks::~MapBlocks() = default;
 

@@ -156,7 +156,6 @@ void compareWithMaps(const std::vector<GeneratedRoom> &list,
                 "lowest %.4f dB, highest %.4f dB, share %.4f %%, above 120 dB %.4f %%; rooms with a map on "
                 "one side only: %d\n",
                 double(timer.nsecsElapsed()) / 1e6, lowestDb, highestDb, sharePercent, loudPercent, missing);
-
 }
 
 void rooms(int count, bool compare, bool fits)
