@@ -35,6 +35,8 @@ constexpr int LeafSize = 8;
 // (within LevelMapTolerance) above it.
 const double HighestSlack = std::pow(10.0, 0.04 / 10.0);
 
+constexpr double TenOverLn10 = 4.34294481903251827651;
+
 double directivityExponent(double directivityDeg)
 {
     return std::log10(0.5) / std::log10(std::cos(calc::degreesToRadians(directivityDeg / 2.0)));
@@ -110,13 +112,16 @@ public:
         if (last - m_first + 1 > (std::uint64_t(1) << 18))
             return;
         m_lowest = std::bit_cast<double>(m_first << m_shift);
-        // Filled on demand: a tally needs few of the points.
-        m_table.assign(last - m_first + 1, std::numeric_limits<double>::quiet_NaN());
+        // Filled on demand: a tally needs few of the points; a bit a point
+        // tells which are.
+        m_size = last - m_first + 1;
+        m_table.reset(new double[m_size]);
+        m_filled.assign((m_size + 63) / 64, 0);
     }
 
     Interval operator()(double x) const
     {
-        if (m_table.empty() || !(x >= m_lowest && x <= 1.0)) {
+        if (!m_table || !(x >= m_lowest && x <= 1.0)) {
             const double exact = std::pow(x, m_p);
             return {exact, exact};
         }
@@ -127,17 +132,22 @@ public:
 private:
     double point(std::uint64_t i) const
     {
-        double &value = m_table[i];
-        if (std::isnan(value))
-            value = std::pow(std::bit_cast<double>((m_first + i) << m_shift), m_p);
-        return value;
+        std::uint64_t &word = m_filled[i / 64];
+        const std::uint64_t bit = std::uint64_t(1) << (i % 64);
+        if (!(word & bit)) {
+            m_table[i] = std::pow(std::bit_cast<double>((m_first + i) << m_shift), m_p);
+            word |= bit;
+        }
+        return m_table[i];
     }
 
     double m_p = 0.0;
     int m_shift = 0;
     std::uint64_t m_first = 0;
     double m_lowest = 2.0;
-    mutable std::vector<double> m_table;
+    std::uint64_t m_size = 0;
+    std::unique_ptr<double[]> m_table;
+    mutable std::vector<std::uint64_t> m_filled;
 };
 
 // The least and the most one loudspeaker's power (relative to its level
@@ -321,7 +331,9 @@ struct StopRule {
 // the tally of any layout in it.
 class RoomTally {
 public:
-    RoomTally(const LevelInputs &room, double requiredLevel)
+    // floor: the cells of a shaped room's floor where the caller has them
+    // (as insideCells gives them).
+    RoomTally(const LevelInputs &room, double requiredLevel, const std::vector<quint8> *floor = nullptr)
         : m_room(room),
           m_gains(room),
           m_requiredLevel(requiredLevel)
@@ -331,7 +343,8 @@ public:
             m_axes = room.shape.axes();
             const calc::Shape local = room.shape.inLocalFrame();
             m_grid = cellGrid(local.length(), local.width());
-            const std::vector<quint8> inside = insideCells(m_grid, local);
+            const std::vector<quint8> inside
+                = floor && floor->size() == std::size_t(m_grid.cells()) ? *floor : insideCells(m_grid, local);
             const std::size_t stride = std::size_t(m_grid.columns) + 1;
             m_floorTable.assign(stride * (std::size_t(m_grid.rows) + 1), 0);
             for (int row = 0; row < m_grid.rows; ++row) {
@@ -517,7 +530,8 @@ public:
         // computed; settled blocks are kept with their bounds for the
         // lowest and the highest.
         struct Bounded {
-            double bound;
+            double bound; // the least power (lowest) or the most (highest)
+            double other; // the other end
             Block block;
         };
         std::vector<Bounded> lowOpen;
@@ -528,7 +542,9 @@ public:
                 return std::nullopt;
             const Block block = stack.back();
             stack.pop_back();
-            const Interval sum = sumOf(block, Asked{});
+            Asked asked;
+            asked.finest = isMapBlock(block);
+            const Interval sum = sumOf(block, asked);
             const bool shareIn = sum.low >= m_in;
             const bool shareOut = sum.high < m_out;
             const bool allLoud = sum.low > m_loud;
@@ -537,8 +553,8 @@ public:
                 const qint64 cells = floorCells(block);
                 in += shareIn ? cells : 0;
                 loud += allLoud ? cells : 0;
-                lowOpen.push_back({sum.low, block});
-                highOpen.push_back({sum.high, block});
+                lowOpen.push_back({sum.low, sum.high, block});
+                highOpen.push_back({sum.high, sum.low, block});
                 continue;
             }
             if (isMapBlock(block))
@@ -567,15 +583,22 @@ public:
             }
             split(top.block, [&](const Block &b) {
                 const double below = lowestPower();
-                const Interval sum
-                    = sumOf(b, Asked{false, false, below, std::numeric_limits<double>::infinity()});
+                const Interval sum = sumOf(
+                    b, Asked{false, false, below, std::numeric_limits<double>::infinity(), isMapBlock(b)});
                 if (sum.low < below) {
-                    lowOpen.push_back({sum.low, b});
+                    lowOpen.push_back({sum.low, sum.high, b});
                     std::push_heap(lowOpen.begin(), lowOpen.end(), byLow);
                 }
             });
         }
 
+        // The highest: bounds alone, since the map's level tops can be
+        // wide and flat. The map's highest lies between the greatest least
+        // bound of any block (less LevelMapTolerance, which the map may
+        // leave out) and the greatest bound, and the map's levels computed
+        // so far; the block of the greatest bound is split (or computed)
+        // until the two are at most HighestSpread apart, and the highest is
+        // taken halfway.
         // The highest likewise, the highest bound first; a block whose most
         // power is at most HighestSlack above that of the highest found is
         // left.
@@ -596,9 +619,9 @@ public:
             }
             split(top.block, [&](const Block &b) {
                 const double above = highestPower();
-                const Interval sum = sumOf(b, Asked{false, false, 0.0, above});
+                const Interval sum = sumOf(b, Asked{false, false, 0.0, above, isMapBlock(b)});
                 if (sum.high > above) {
-                    highOpen.push_back({sum.high, b});
+                    highOpen.push_back({sum.high, sum.low, b});
                     std::push_heap(highOpen.begin(), highOpen.end(), byHigh);
                 }
             });
@@ -709,13 +732,16 @@ private:
         bool loud = true;
         double lowAbove = 0.0;
         double highBelow = std::numeric_limits<double>::infinity();
+        // The block is not to be split: every node is opened as far as it
+        // narrows the bounds.
+        bool finest = false;
     };
 
     Interval sumOf(const Block &block, const Asked &asked) const
     {
         const Box own{(block.c0 + 0.5) * m_grid.cellWidth, (block.c1 - 0.5) * m_grid.cellWidth,
                       (block.r0 + 0.5) * m_grid.cellHeight, (block.r1 - 0.5) * m_grid.cellHeight};
-        const bool single = block.c1 - block.c0 == 1 && block.r1 - block.r0 == 1;
+        const bool single = (block.c1 - block.c0 == 1 && block.r1 - block.r0 == 1) || asked.finest;
         const double blockSize = std::max(own.x1 - own.x0, own.y1 - own.y0);
         m_boxes.resize(m_trees.size());
         m_heap.clear();
@@ -891,8 +917,8 @@ std::optional<LevelSummary> levelSummary(const LevelInputs &inputs, double requi
 {
     if (!hasLevelMap(inputs) || !std::isfinite(requiredLevel))
         return std::nullopt;
-    const RoomTally room(inputs, requiredLevel);
     MapBlocks blocks(inputs);
+    const RoomTally room(inputs, requiredLevel, &blocks.inside());
     return room.summary(blocks, inputs.placements, cancel);
 }
 

@@ -110,7 +110,7 @@ double nearestToZero(double low, double high)
 // map: q = q0 (1 + t), q0 the table's point at or below q (q with all but
 // the top mantissa bits cleared), q0^power from the table and (1 + t)^power
 // from its binomial series. The table points lie 2^-bits apart relative to
-// q, so that t |power| < 1/128 (and |power| >= 1 here), and eight terms of
+// q, so that t max(1, |power|) < 1/128, and eight terms of
 // the series leave an error below 1e-16. A q outside the table, or a table
 // that would be too large, is left to std::pow. A table filled on demand
 // computes each point the first time it is needed (a few blocks of a map
@@ -209,13 +209,16 @@ public:
 
     // The exponent of q in the single-angle law where q >= 1.
     double distancePower() const { return -m_n - 1.0; }
+    // The exponent of along^2 + dx^2 in a horn's horizontal factor; NaN
+    // for the other mountings.
+    double hornPower() const { return m_horn ? -m_n : std::numeric_limits<double>::quiet_NaN(); }
 
     // Adds gain(dx[i], dy, frame) to sums[i] for count offsets of one row.
     // The single-angle law takes one power per point: along the row the
     // axis component is the same, and (along^2 / q)^n / q = along^(2n) *
     // q^-(n + 1) where q >= 1, which powers gives.
     void addRow(const double *dx, int count, double dy, const Frame &frame, const PowerTable &powers,
-                double *sums) const
+                const PowerTable &hornPowers, double *sums) const
     {
         const double along = dy * frame.ay - m_h * frame.az;
         const double rowQ = dy * dy + m_h2;
@@ -235,12 +238,15 @@ public:
                     sums[i] += FloorGain / std::max(dx[i] * dx[i] + rowQ, 1.0);
                 return;
             }
-            const double vertical = std::pow(cos2V, m_nv);
+            // (along^2 / s)^n = along^(2n) s^-n, s = along^2 + dx^2: one
+            // power a row and the table's along it.
+            const double factor = std::pow(cos2V, m_nv) * std::pow(along2, m_n);
             for (int i = 0; i < count; ++i) {
                 const double q = dx[i] * dx[i] + rowQ;
-                const double cos2H = along2 / (along2 + dx[i] * dx[i]);
+                const double s = along2 + dx[i] * dx[i];
+                const double cos2H = along2 / s;
                 const double g
-                    = cos2H > m_floorCos2 ? std::max(std::pow(cos2H, m_n) * vertical, FloorGain) : FloorGain;
+                    = cos2H > m_floorCos2 ? std::max(factor * hornPowers(s), FloorGain) : FloorGain;
                 sums[i] += g / std::max(q, 1.0);
             }
             return;
@@ -415,6 +421,12 @@ public:
           m_powers(m_beam.distancePower(), std::max(1.0, inputs.dropH * inputs.dropH),
                    inputs.length * inputs.length + inputs.width * inputs.width + inputs.dropH * inputs.dropH,
                    onDemand),
+          // A horn's along^2 + dx^2, from a quarter of a square metre (below
+          // it std::pow) to the room's diagonal and height.
+          m_hornPowers(m_beam.hornPower(), 0.25,
+                       inputs.length * inputs.length + inputs.width * inputs.width
+                           + inputs.dropH * inputs.dropH + 0.25,
+                       onDemand),
           m_tiltDeg(inputs.tiltDeg)
     {
         setPlacements(inputs.placements);
@@ -590,12 +602,13 @@ private:
             dx[column] = centreX(block.firstColumn + column) - at.x();
         for (int row = 0; row < block.rows; ++row)
             m_beam.addRow(dx, block.columns, centreY(block.firstRow + row) - at.y(), frame, m_powers,
-                          sums.data() + std::size_t(row * block.columns));
+                          m_hornPowers, sums.data() + std::size_t(row * block.columns));
     }
 
     Beam m_beam;
     CellGrid m_grid;
     PowerTable m_powers;
+    PowerTable m_hornPowers;
     double m_tiltDeg;
     std::vector<Tree> m_trees;
     bool m_anyTurned = false;
