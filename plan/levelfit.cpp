@@ -846,7 +846,13 @@ calc::Shape layoutShape(const LevelInputs &room)
 struct Alone {
     double peak = 0.0;
     double total = 0.0;
-    double most = 0.0; // the most it can give all cells together
+    // The most it can give all cells together, each cell's share capped
+    // at the power of the required level: a cell at or above it on the
+    // map takes at least that much in all, and min(sum, cap) is at most
+    // the sum of each loudspeaker's min(power, cap), so that the cells at
+    // or above it are at most the loudspeakers' capped powers together
+    // over the cap.
+    double most = 0.0;
 };
 
 Alone aloneInRectangle(const RoomTally &tally, const LevelInputs &room, Arrangement arrangement)
@@ -855,6 +861,7 @@ Alone aloneInRectangle(const RoomTally &tally, const LevelInputs &room, Arrangem
     const CellGrid &grid = tally.grid();
     const double w = grid.cellWidth;
     const double h = grid.cellHeight;
+    const double cap = tally.outPower();
     const int halfColumns = std::max(0, grid.columns / 2 - 1);
     // The most: the cells' offsets from the loudspeaker lie one in each
     // cell-sized box around it (the law the same either way).
@@ -865,7 +872,10 @@ Alone aloneInRectangle(const RoomTally &tally, const LevelInputs &room, Arrangem
         for (int j = 0; j < grid.rows; ++j) {
             for (int i = 0; i < grid.columns; ++i)
                 alone.most += times(i) * times(j)
-                    * tally.gains()(i * w - w / 2, i * w + w / 2, j * h - h / 2, j * h + h / 2, frame).high;
+                    * std::min(cap,
+                               tally
+                                   .gains()(i * w - w / 2, i * w + w / 2, j * h - h / 2, j * h + h / 2, frame)
+                                   .high);
         }
         const int halfRows = std::max(0, grid.rows / 2 - 1);
         for (int j = 0; j < halfRows; ++j) {
@@ -880,7 +890,8 @@ Alone aloneInRectangle(const RoomTally &tally, const LevelInputs &room, Arrangem
         const double dy = (j + 0.5) * h;
         alone.peak = std::max(alone.peak, tally.gains()(-w / 2, w / 2, dy, dy, frame).low);
         for (int i = 0; i < grid.columns; ++i)
-            alone.most += times(i) * tally.gains()(i * w - w / 2, i * w + w / 2, dy, dy, frame).high;
+            alone.most
+                += times(i) * std::min(cap, tally.gains()(i * w - w / 2, i * w + w / 2, dy, dy, frame).high);
         for (int i = 0; i < halfColumns; ++i)
             alone.total += tally.gains()(i * w, (i + 1) * w, dy, dy, frame).low;
     }
@@ -939,8 +950,9 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
     // above LoudestAllowed whatever the count.
     int loudFrom = limit + 1;
     // Fewer than this many cannot reach the target share: the cells at or
-    // above the required level take no more power than all the
-    // loudspeakers give the floor together.
+    // above the required level are no more than the loudspeakers' powers
+    // over the floor, each capped at the required level's (Alone::most),
+    // allow.
     int enough = 1;
     double enoughShare = 0.0;
     if (!tally.shaped()) {
