@@ -452,10 +452,11 @@ public:
     // the map's own. Then the lowest and the highest, branch and bound:
     // the blocks that could hold a cell lower (higher) than the lowest
     // (highest) found so far are split, the lowest bound first, down to
-    // the map's blocks, which are computed; the lowest is the map's to
-    // within LevelMapTolerance (a block is left once its bound shows no
-    // cell of it on the map more than that below the lowest found), the
-    // highest likewise. blocks: the map's blocks of this room. computed:
+    // the map's blocks, which are computed; the lowest is the map's own (a
+    // block is left once its bound shows no cell of it on the map below
+    // the lowest found), the highest the map's to within 0.04 dB (a block
+    // is left once its bound shows no cell of it more than that above the
+    // highest found). blocks: the map's blocks of this room. computed:
     // how many of them were computed. No value when cancel becomes true
     // or a level is not finite.
     std::optional<LevelSummary> summary(MapBlocks &blocks, const std::vector<Placement> &placements,
@@ -564,11 +565,12 @@ public:
         }
 
         // The lowest: the block of the lowest bound first; a block whose
-        // least power is at or above that of the lowest level found holds
-        // no cell more than LevelMapTolerance below it on the map.
+        // least power is at or above that of the lowest level found raised
+        // by LevelMapTolerance (which the map may leave out of a sum) holds
+        // no cell below it on the map, so that the lowest is the map's.
         const auto byLow = [](const Bounded &a, const Bounded &b) { return a.bound > b.bound; };
         std::make_heap(lowOpen.begin(), lowOpen.end(), byLow);
-        const auto lowestPower = [&] { return power(lowest - spl); };
+        const auto lowestPower = [&] { return power(lowest - spl + LevelMapTolerance); };
         while (!lowOpen.empty() && !failed) {
             if (stopped(visited))
                 return std::nullopt;

@@ -65,8 +65,8 @@ ShareBounds shareBounds(const LevelInputs &inputs, double requiredLevel, double 
 // summarize(*levelMap(inputs), requiredLevel) gives them, without
 // computing every cell: only the blocks of cells whose bounds leave a
 // figure open are computed (as the map computes them). The shares are the
-// map's; the lowest and the highest are levels of the map, the map's own
-// lowest and highest to within LevelMapTolerance. One thread; stops soon
+// map's, and so is the lowest; the highest is a level of the map, the
+// map's highest to within LevelMapTolerance. One thread; stops soon
 // after cancel becomes true and gives no value, as where levelMap gives
 // none.
 std::optional<LevelSummary> levelSummary(const LevelInputs &inputs, double requiredLevel,
