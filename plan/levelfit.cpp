@@ -523,8 +523,10 @@ public:
                 }
             }
         };
-        const auto stopped
-            = [&](qint64 &visited) { return cancel && (++visited & 255) == 0 && cancel->load(); };
+        const auto stopped = [&](qint64 &visited) {
+            ++visited;
+            return cancel && cancel->load(std::memory_order_relaxed);
+        };
         qint64 visited = 0;
 
         // The shares: settled blocks counted whole, the others split or
