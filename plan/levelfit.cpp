@@ -30,6 +30,13 @@ constexpr double ThresholdMargin = 1e-6; // dB
 // Loudspeakers in a leaf of a tree.
 constexpr int LeafSize = 8;
 
+// The summary's highest: a block whose bound is at most this factor above
+// the power of the highest level found holds no cell more than 0.04 dB
+// (within LevelMapTolerance) above it.
+const double HighestSlack = std::pow(10.0, 0.04 / 10.0);
+
+constexpr double TenOverLn10 = 4.34294481903251827651;
+
 double directivityExponent(double directivityDeg)
 {
     return std::log10(0.5) / std::log10(std::cos(calc::degreesToRadians(directivityDeg / 2.0)));
@@ -105,27 +112,42 @@ public:
         if (last - m_first + 1 > (std::uint64_t(1) << 18))
             return;
         m_lowest = std::bit_cast<double>(m_first << m_shift);
-        m_table.resize(last - m_first + 1);
-        for (std::uint64_t i = 0; i < m_table.size(); ++i)
-            m_table[i] = std::pow(std::bit_cast<double>((m_first + i) << m_shift), p);
+        // Filled on demand: a tally needs few of the points; a bit a point
+        // tells which are.
+        m_size = last - m_first + 1;
+        m_table.reset(new double[m_size]);
+        m_filled.assign((m_size + 63) / 64, 0);
     }
 
     Interval operator()(double x) const
     {
-        if (m_table.empty() || !(x >= m_lowest && x <= 1.0)) {
+        if (!m_table || !(x >= m_lowest && x <= 1.0)) {
             const double exact = std::pow(x, m_p);
             return {exact, exact};
         }
         const std::uint64_t i = (std::bit_cast<std::uint64_t>(x) >> m_shift) - m_first;
-        return {m_table[i], m_table[i + 1]};
+        return {point(i), point(i + 1)};
     }
 
 private:
+    double point(std::uint64_t i) const
+    {
+        std::uint64_t &word = m_filled[i / 64];
+        const std::uint64_t bit = std::uint64_t(1) << (i % 64);
+        if (!(word & bit)) {
+            m_table[i] = std::pow(std::bit_cast<double>((m_first + i) << m_shift), m_p);
+            word |= bit;
+        }
+        return m_table[i];
+    }
+
     double m_p = 0.0;
     int m_shift = 0;
     std::uint64_t m_first = 0;
     double m_lowest = 2.0;
-    std::vector<double> m_table;
+    std::uint64_t m_size = 0;
+    std::unique_ptr<double[]> m_table;
+    mutable std::vector<std::uint64_t> m_filled;
 };
 
 // The least and the most one loudspeaker's power (relative to its level
@@ -309,14 +331,20 @@ struct StopRule {
 // the tally of any layout in it.
 class RoomTally {
 public:
-    RoomTally(const LevelInputs &room, double requiredLevel) : m_room(room), m_gains(room)
+    // floor: the cells of a shaped room's floor where the caller has them
+    // (as insideCells gives them).
+    RoomTally(const LevelInputs &room, double requiredLevel, const std::vector<quint8> *floor = nullptr)
+        : m_room(room),
+          m_gains(room),
+          m_requiredLevel(requiredLevel)
     {
         m_shaped = !room.shape.isEmpty() && !room.shape.isPlainRectangle();
         if (m_shaped) {
             m_axes = room.shape.axes();
             const calc::Shape local = room.shape.inLocalFrame();
             m_grid = cellGrid(local.length(), local.width());
-            const std::vector<quint8> inside = insideCells(m_grid, local);
+            const std::vector<quint8> inside
+                = floor && floor->size() == std::size_t(m_grid.cells()) ? *floor : insideCells(m_grid, local);
             const std::size_t stride = std::size_t(m_grid.columns) + 1;
             m_floorTable.assign(stride * (std::size_t(m_grid.rows) + 1), 0);
             for (int row = 0; row < m_grid.rows; ++row) {
@@ -416,6 +444,205 @@ public:
         return t;
     }
 
+    // The figures of a layout's map (summarize of levelMap) without the
+    // whole map: blocks of cells are settled by their bounds, wholly at or
+    // above the required level or below it and above LoudestAllowed or not,
+    // and only the blocks of the map that bounds leave open are computed,
+    // level by level as the map computes them; the shares are therefore
+    // the map's own. Then the lowest and the highest, branch and bound:
+    // the blocks that could hold a cell lower (higher) than the lowest
+    // (highest) found so far are split, the lowest bound first, down to
+    // the map's blocks, which are computed; the lowest is the map's own (a
+    // block is left once its bound shows no cell of it on the map below
+    // the lowest found), the highest the map's to within 0.04 dB (a block
+    // is left once its bound shows no cell of it more than that above the
+    // highest found). blocks: the map's blocks of this room. computed:
+    // how many of them were computed. No value when cancel becomes true
+    // or a level is not finite.
+    std::optional<LevelSummary> summary(MapBlocks &blocks, const std::vector<Placement> &placements,
+                                        const std::atomic<bool> *cancel, qint64 *computed = nullptr) const
+    {
+        const CellGrid &grid = blocks.grid();
+        if (grid.columns != m_grid.columns || grid.rows != m_grid.rows)
+            return std::nullopt;
+        const Block whole{0, m_grid.columns, 0, m_grid.rows};
+        const qint64 floor = floorCells(whole);
+        if (cancel && cancel->load())
+            return std::nullopt;
+        if (floor == 0 || placements.empty())
+            return LevelSummary{};
+        buildTrees(placements);
+        blocks.setPlacements(placements);
+        const std::vector<quint8> &inside = blocks.inside();
+        constexpr int Size = MapBlocks::Size;
+        const double spl = m_room.splTotal;
+        qint64 in = 0;
+        qint64 loud = 0;
+        double lowest = std::numeric_limits<double>::infinity();
+        double highest = -std::numeric_limits<double>::infinity();
+        bool failed = false;
+        qint64 count = 0;
+        std::array<double, std::size_t(Size) * Size> levels{};
+        // One of the map's blocks, its floor's cells counted (tally) or
+        // only searched for the lowest and highest.
+        const auto compute = [&](const Block &b, bool tally) {
+            blocks.levels(b.c0, b.r0, levels.data());
+            ++count;
+            const int columns = b.c1 - b.c0;
+            for (int row = b.r0; row < b.r1; ++row) {
+                const double *line = levels.data() + std::size_t(row - b.r0) * columns;
+                const quint8 *floorLine
+                    = inside.empty() ? nullptr : inside.data() + std::size_t(row) * m_grid.columns + b.c0;
+                for (int column = 0; column < columns; ++column) {
+                    if (floorLine && !floorLine[column])
+                        continue;
+                    const double level = line[column];
+                    if (!std::isfinite(level))
+                        failed = true;
+                    lowest = std::min(lowest, level);
+                    highest = std::max(highest, level);
+                    if (tally) {
+                        in += level >= m_requiredLevel ? 1 : 0;
+                        loud += level > LoudestAllowed ? 1 : 0;
+                    }
+                }
+            }
+        };
+        // A block of more than one of the map's blocks is split between
+        // them, about in half each way.
+        const auto isMapBlock = [&](const Block &b) { return b.c1 - b.c0 <= Size && b.r1 - b.r0 <= Size; };
+        const auto split = [&](const Block &b, auto &&take) {
+            const int columnBlocks = (b.c1 - b.c0 + Size - 1) / Size;
+            const int rowBlocks = (b.r1 - b.r0 + Size - 1) / Size;
+            const int cm = columnBlocks > 1 ? b.c0 + columnBlocks / 2 * Size : b.c1;
+            const int rm = rowBlocks > 1 ? b.r0 + rowBlocks / 2 * Size : b.r1;
+            for (const auto &[c0, c1] : {std::pair{b.c0, cm}, std::pair{cm, b.c1}}) {
+                for (const auto &[r0, r1] : {std::pair{b.r0, rm}, std::pair{rm, b.r1}}) {
+                    if (c1 > c0 && r1 > r0 && floorCells({c0, c1, r0, r1}) > 0)
+                        take(Block{c0, c1, r0, r1});
+                }
+            }
+        };
+        const auto stopped = [&](qint64 &visited) {
+            ++visited;
+            return cancel && cancel->load(std::memory_order_relaxed);
+        };
+        qint64 visited = 0;
+
+        // The shares: settled blocks counted whole, the others split or
+        // computed; settled blocks are kept with their bounds for the
+        // lowest and the highest.
+        struct Bounded {
+            double bound; // the least power (lowest) or the most (highest)
+            double other; // the other end
+            Block block;
+        };
+        std::vector<Bounded> lowOpen;
+        std::vector<Bounded> highOpen;
+        std::vector<Block> stack{whole};
+        while (!stack.empty()) {
+            if (stopped(visited))
+                return std::nullopt;
+            const Block block = stack.back();
+            stack.pop_back();
+            Asked asked;
+            asked.finest = isMapBlock(block);
+            const Interval sum = sumOf(block, asked);
+            const bool shareIn = sum.low >= m_in;
+            const bool shareOut = sum.high < m_out;
+            const bool allLoud = sum.low > m_loud;
+            const bool quiet = sum.high <= m_quiet;
+            if ((shareIn || shareOut) && (allLoud || quiet)) {
+                const qint64 cells = floorCells(block);
+                in += shareIn ? cells : 0;
+                loud += allLoud ? cells : 0;
+                lowOpen.push_back({sum.low, sum.high, block});
+                highOpen.push_back({sum.high, sum.low, block});
+                continue;
+            }
+            if (isMapBlock(block))
+                compute(block, true);
+            else
+                split(block, [&](const Block &b) { stack.push_back(b); });
+        }
+
+        // The lowest: the block of the lowest bound first; a block whose
+        // least power is at or above that of the lowest level found raised
+        // by LevelMapTolerance (which the map may leave out of a sum) holds
+        // no cell below it on the map, so that the lowest is the map's.
+        const auto byLow = [](const Bounded &a, const Bounded &b) { return a.bound > b.bound; };
+        std::make_heap(lowOpen.begin(), lowOpen.end(), byLow);
+        const auto lowestPower = [&] { return power(lowest - spl + LevelMapTolerance); };
+        while (!lowOpen.empty() && !failed) {
+            if (stopped(visited))
+                return std::nullopt;
+            std::pop_heap(lowOpen.begin(), lowOpen.end(), byLow);
+            const Bounded top = lowOpen.back();
+            lowOpen.pop_back();
+            if (top.bound >= lowestPower())
+                break;
+            if (isMapBlock(top.block)) {
+                compute(top.block, false);
+                continue;
+            }
+            split(top.block, [&](const Block &b) {
+                const double below = lowestPower();
+                const Interval sum = sumOf(
+                    b, Asked{false, false, below, std::numeric_limits<double>::infinity(), isMapBlock(b)});
+                if (sum.low < below) {
+                    lowOpen.push_back({sum.low, sum.high, b});
+                    std::push_heap(lowOpen.begin(), lowOpen.end(), byLow);
+                }
+            });
+        }
+
+        // The highest: bounds alone, since the map's level tops can be
+        // wide and flat. The map's highest lies between the greatest least
+        // bound of any block (less LevelMapTolerance, which the map may
+        // leave out) and the greatest bound, and the map's levels computed
+        // so far; the block of the greatest bound is split (or computed)
+        // until the two are at most HighestSpread apart, and the highest is
+        // taken halfway.
+        // The highest likewise, the highest bound first; a block whose most
+        // power is at most HighestSlack above that of the highest found is
+        // left.
+        const auto byHigh = [](const Bounded &a, const Bounded &b) { return a.bound < b.bound; };
+        std::make_heap(highOpen.begin(), highOpen.end(), byHigh);
+        const auto highestPower = [&] { return power(highest - spl) * HighestSlack; };
+        while (!highOpen.empty() && !failed) {
+            if (stopped(visited))
+                return std::nullopt;
+            std::pop_heap(highOpen.begin(), highOpen.end(), byHigh);
+            const Bounded top = highOpen.back();
+            highOpen.pop_back();
+            if (top.bound <= highestPower())
+                break;
+            if (isMapBlock(top.block)) {
+                compute(top.block, false);
+                continue;
+            }
+            split(top.block, [&](const Block &b) {
+                const double above = highestPower();
+                const Interval sum = sumOf(b, Asked{false, false, 0.0, above, isMapBlock(b)});
+                if (sum.high > above) {
+                    highOpen.push_back({sum.high, sum.low, b});
+                    std::push_heap(highOpen.begin(), highOpen.end(), byHigh);
+                }
+            });
+        }
+        if (computed)
+            *computed += count;
+        if (failed || !std::isfinite(lowest) || !std::isfinite(highest))
+            return std::nullopt;
+        LevelSummary summary;
+        summary.lowest = lowest;
+        summary.highest = highest;
+        summary.spread = highest - lowest;
+        summary.requiredShare = 100.0 * double(in) / double(floor);
+        summary.tooLoudShare = 100.0 * double(loud) / double(floor);
+        return summary;
+    }
+
 private:
     static bool shareSettledBy(const Tally &t, const StopRule &rule)
     {
@@ -497,9 +724,28 @@ private:
     // smaller block then does better), or every loudspeaker is summed.
     Interval sumOf(const Block &block, bool shareSettled, bool loudSettled) const
     {
+        return sumOf(block, Asked{!shareSettled, !loudSettled, 0.0, std::numeric_limits<double>::infinity()});
+    }
+
+    // What a block's sum is asked to settle: whether it is wholly at or
+    // above the required level or below it (share), above LoudestAllowed
+    // or not (loud), its least power at or above lowAbove and its most at
+    // or below highBelow.
+    struct Asked {
+        bool share = true;
+        bool loud = true;
+        double lowAbove = 0.0;
+        double highBelow = std::numeric_limits<double>::infinity();
+        // The block is not to be split: every node is opened as far as it
+        // narrows the bounds.
+        bool finest = false;
+    };
+
+    Interval sumOf(const Block &block, const Asked &asked) const
+    {
         const Box own{(block.c0 + 0.5) * m_grid.cellWidth, (block.c1 - 0.5) * m_grid.cellWidth,
                       (block.r0 + 0.5) * m_grid.cellHeight, (block.r1 - 0.5) * m_grid.cellHeight};
-        const bool single = block.c1 - block.c0 == 1 && block.r1 - block.r0 == 1;
+        const bool single = (block.c1 - block.c0 == 1 && block.r1 - block.r0 == 1) || asked.finest;
         const double blockSize = std::max(own.x1 - own.x0, own.y1 - own.y0);
         m_boxes.resize(m_trees.size());
         m_heap.clear();
@@ -524,9 +770,9 @@ private:
             push(t, 0);
         }
         const auto decided = [&](double low, double high) {
-            const bool share = shareSettled || low >= m_in || high < m_out;
-            const bool loud = loudSettled || high <= m_quiet || low > m_loud;
-            return share && loud;
+            const bool share = !asked.share || low >= m_in || high < m_out;
+            const bool loud = !asked.loud || high <= m_quiet || low > m_loud;
+            return share && loud && low >= asked.lowAbove && high <= asked.highBelow;
         };
         for (;;) {
             if (decided(pointLow + nodeLow, pointHigh + nodeHigh) || m_heap.empty())
@@ -574,6 +820,7 @@ private:
 
     const LevelInputs &m_room;
     GainBounds m_gains;
+    double m_requiredLevel;
     bool m_shaped = false;
     calc::Axes m_axes;
     CellGrid m_grid;
@@ -603,7 +850,13 @@ calc::Shape layoutShape(const LevelInputs &room)
 struct Alone {
     double peak = 0.0;
     double total = 0.0;
-    double most = 0.0; // the most it can give all cells together
+    // The most it can give all cells together, each cell's share capped
+    // at the power of the required level: a cell at or above it on the
+    // map takes at least that much in all, and min(sum, cap) is at most
+    // the sum of each loudspeaker's min(power, cap), so that the cells at
+    // or above it are at most the loudspeakers' capped powers together
+    // over the cap.
+    double most = 0.0;
 };
 
 Alone aloneInRectangle(const RoomTally &tally, const LevelInputs &room, Arrangement arrangement)
@@ -612,6 +865,7 @@ Alone aloneInRectangle(const RoomTally &tally, const LevelInputs &room, Arrangem
     const CellGrid &grid = tally.grid();
     const double w = grid.cellWidth;
     const double h = grid.cellHeight;
+    const double cap = tally.outPower();
     const int halfColumns = std::max(0, grid.columns / 2 - 1);
     // The most: the cells' offsets from the loudspeaker lie one in each
     // cell-sized box around it (the law the same either way).
@@ -622,7 +876,10 @@ Alone aloneInRectangle(const RoomTally &tally, const LevelInputs &room, Arrangem
         for (int j = 0; j < grid.rows; ++j) {
             for (int i = 0; i < grid.columns; ++i)
                 alone.most += times(i) * times(j)
-                    * tally.gains()(i * w - w / 2, i * w + w / 2, j * h - h / 2, j * h + h / 2, frame).high;
+                    * std::min(cap,
+                               tally
+                                   .gains()(i * w - w / 2, i * w + w / 2, j * h - h / 2, j * h + h / 2, frame)
+                                   .high);
         }
         const int halfRows = std::max(0, grid.rows / 2 - 1);
         for (int j = 0; j < halfRows; ++j) {
@@ -637,7 +894,8 @@ Alone aloneInRectangle(const RoomTally &tally, const LevelInputs &room, Arrangem
         const double dy = (j + 0.5) * h;
         alone.peak = std::max(alone.peak, tally.gains()(-w / 2, w / 2, dy, dy, frame).low);
         for (int i = 0; i < grid.columns; ++i)
-            alone.most += times(i) * tally.gains()(i * w - w / 2, i * w + w / 2, dy, dy, frame).high;
+            alone.most
+                += times(i) * std::min(cap, tally.gains()(i * w - w / 2, i * w + w / 2, dy, dy, frame).high);
         for (int i = 0; i < halfColumns; ++i)
             alone.total += tally.gains()(i * w, (i + 1) * w, dy, dy, frame).low;
     }
@@ -669,6 +927,16 @@ ShareBounds shareBounds(const LevelInputs &inputs, double requiredLevel, double 
     return bounds;
 }
 
+std::optional<LevelSummary> levelSummary(const LevelInputs &inputs, double requiredLevel,
+                                         const std::atomic<bool> *cancel)
+{
+    if (!hasLevelMap(inputs) || !std::isfinite(requiredLevel))
+        return std::nullopt;
+    MapBlocks blocks(inputs);
+    const RoomTally room(inputs, requiredLevel, &blocks.inside());
+    return room.summary(blocks, inputs.placements, cancel);
+}
+
 CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radius, const FitRule &rule,
                   int limit, const std::atomic<bool> *cancel, int threads)
 {
@@ -686,8 +954,9 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
     // above LoudestAllowed whatever the count.
     int loudFrom = limit + 1;
     // Fewer than this many cannot reach the target share: the cells at or
-    // above the required level take no more power than all the
-    // loudspeakers give the floor together.
+    // above the required level are no more than the loudspeakers' powers
+    // over the floor, each capped at the required level's (Alone::most),
+    // allow.
     int enough = 1;
     double enoughShare = 0.0;
     if (!tally.shaped()) {
@@ -726,6 +995,9 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
     tallies.push_back(std::make_unique<RoomTally>(room, rule.requiredLevel));
     std::vector<std::vector<Placement>> layouts(static_cast<std::size_t>(workers));
     std::vector<Tally> tallied(static_cast<std::size_t>(workers));
+    // The map's blocks of the room, for the figures of the counts bounds
+    // leave open: its law and table of powers set up once.
+    std::unique_ptr<MapBlocks> blocks;
     for (int from = first; from <= limit; from += workers) {
         if (from >= loudFrom) {
             // Every count from here on is too loud.
@@ -767,13 +1039,16 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
             // Settled by bounds (the share it reaches then comes from its
             // map), or too close to call: the map decides.
             const bool settled = reaches && !t.maybeLoud && !t.stoppedEarly;
-            const std::optional<LevelMap> map = levelMap(inputs, cancel, threads);
+            if (!blocks)
+                blocks = std::make_unique<MapBlocks>(inputs);
+            const std::optional<LevelSummary> figures
+                = tallies.front()->summary(*blocks, inputs.placements, cancel);
             ++fit.fullMaps;
-            if (!map) {
+            if (!figures) {
                 fit.outcome = cancel && cancel->load() ? FitOutcome::Cancelled : FitOutcome::NoMap;
                 return fit;
             }
-            const LevelSummary summary = summarize(*map, rule.requiredLevel);
+            const LevelSummary &summary = *figures;
             if (settled || meetsRule(summary, rule)) {
                 fit.outcome = FitOutcome::Fitted;
                 fit.count = n;

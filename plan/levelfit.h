@@ -6,6 +6,7 @@
 #include <QChar>
 #include <QString>
 #include <atomic>
+#include <optional>
 #include <vector>
 
 // The least loudspeaker count whose level map meets the rules: the level
@@ -23,8 +24,9 @@
 // LevelMapTolerance of a cell's full sum and never adds to it, a cell whose
 // full sum is at least LevelMapTolerance above the required level counts
 // on the map, and one below it does not. Only a count that bounds cannot
-// settle (some cell within LevelMapTolerance of a threshold tips it) gets a
-// full map.
+// settle (some cell within LevelMapTolerance of a threshold tips it) gets
+// the map's figures, which levelSummary computes from the cells the bounds
+// leave open exactly as the map would.
 namespace plan {
 
 // The share of the floor the plan window judges by, per cent.
@@ -59,6 +61,17 @@ struct ShareBounds {
 };
 ShareBounds shareBounds(const LevelInputs &inputs, double requiredLevel, double resolution);
 
+// The figures of the map of inputs against requiredLevel, as
+// summarize(*levelMap(inputs), requiredLevel) gives them, without
+// computing every cell: only the blocks of cells whose bounds leave a
+// figure open are computed (as the map computes them). The shares are the
+// map's, and so is the lowest; the highest is a level of the map, the
+// map's highest to within LevelMapTolerance. One thread; stops soon
+// after cancel becomes true and gives no value, as where levelMap gives
+// none.
+std::optional<LevelSummary> levelSummary(const LevelInputs &inputs, double requiredLevel,
+                                         const std::atomic<bool> *cancel = nullptr);
+
 enum class FitOutcome {
     Fitted,          // count meets the rule
     ShareNotReached, // no count up to the limit reaches the target share
@@ -74,7 +87,9 @@ struct CountFit {
     // any count up to the limit can reach (a bound: the share is not above
     // it).
     double share = 0.0;
-    int fullMaps = 0;      // maps computed in full
+    // Counts whose map figures were computed (levelSummary's way: the
+    // cells bounds leave open, as the map computes them).
+    int fullMaps = 0;
     int countsChecked = 0; // counts settled by bounds or maps
 };
 

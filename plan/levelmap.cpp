@@ -31,7 +31,7 @@ constexpr double BoundMargin = 1.0 + 1e-9;
 constexpr double TenOverLn10 = 4.34294481903251827651;
 
 // The cells of one block share one choice of loudspeakers.
-constexpr int BlockCells = 8;
+constexpr int BlockCells = MapBlocks::Size;
 
 // Loudspeakers in a leaf of the tree.
 constexpr int LeafSize = 8;
@@ -110,12 +110,16 @@ double nearestToZero(double low, double high)
 // map: q = q0 (1 + t), q0 the table's point at or below q (q with all but
 // the top mantissa bits cleared), q0^power from the table and (1 + t)^power
 // from its binomial series. The table points lie 2^-bits apart relative to
-// q, so that t |power| < 1/128 (and |power| >= 1 here), and eight terms of
+// q, so that t max(1, |power|) < 1/128, and eight terms of
 // the series leave an error below 1e-16. A q outside the table, or a table
-// that would be too large, is left to std::pow.
+// that would be too large, is left to std::pow. A table filled on demand
+// computes each point the first time it is needed (a few blocks of a map
+// need few of them), but then must not be shared between threads.
 class PowerTable {
 public:
-    PowerTable(double power, double lowest, double highest) : m_power(power)
+    PowerTable(double power, double lowest, double highest, bool onDemand = false)
+        : m_power(power),
+          m_onDemand(onDemand)
     {
         if (!(std::isfinite(power) && lowest > 0.0 && highest >= lowest && std::isfinite(highest)))
             return;
@@ -124,11 +128,9 @@ public:
         m_first = std::bit_cast<std::uint64_t>(lowest) >> m_shift;
         const std::uint64_t last = std::bit_cast<std::uint64_t>(highest) >> m_shift;
         const std::uint64_t count = std::min<std::uint64_t>(last - m_first + 1, MaxEntries);
-        m_entries.resize(count);
-        for (std::uint64_t i = 0; i < count; ++i) {
-            const double q0 = std::bit_cast<double>((m_first + i) << m_shift);
-            m_entries[i] = {std::pow(q0, power), 1.0 / q0};
-        }
+        m_entries.assign(count, Entry{std::numeric_limits<double>::quiet_NaN(), 0.0});
+        for (std::uint64_t i = 0; i < count && !onDemand; ++i)
+            fill(i);
         double binomial = 1.0;
         for (int k = 0; k < Terms; ++k) {
             m_binomial[std::size_t(k)] = binomial;
@@ -142,6 +144,8 @@ public:
         if (!(q > 0.0) || index >= m_entries.size())
             return std::pow(q, m_power);
         const Entry &entry = m_entries[index];
+        if (m_onDemand && std::isnan(entry.power))
+            fill(index);
         const double q0 = std::bit_cast<double>((std::bit_cast<std::uint64_t>(q) >> m_shift) << m_shift);
         const double t = (q - q0) * entry.inverse;
         // The series in pairs of terms (Estrin's scheme): fewer steps that
@@ -163,11 +167,18 @@ private:
         double inverse; // 1 / q0
     };
 
+    void fill(std::uint64_t i) const
+    {
+        const double q0 = std::bit_cast<double>((m_first + i) << m_shift);
+        m_entries[i] = {std::pow(q0, m_power), 1.0 / q0};
+    }
+
     double m_power;
+    bool m_onDemand;
     int m_bits = 0;
     int m_shift = 0;
     std::uint64_t m_first = 0;
-    std::vector<Entry> m_entries;
+    mutable std::vector<Entry> m_entries;
     std::array<double, Terms> m_binomial{};
 };
 
@@ -198,20 +209,45 @@ public:
 
     // The exponent of q in the single-angle law where q >= 1.
     double distancePower() const { return -m_n - 1.0; }
+    // The exponent of along^2 + dx^2 in a horn's horizontal factor; NaN
+    // for the other mountings.
+    double hornPower() const { return m_horn ? -m_n : std::numeric_limits<double>::quiet_NaN(); }
 
     // Adds gain(dx[i], dy, frame) to sums[i] for count offsets of one row.
     // The single-angle law takes one power per point: along the row the
     // axis component is the same, and (along^2 / q)^n / q = along^(2n) *
     // q^-(n + 1) where q >= 1, which powers gives.
     void addRow(const double *dx, int count, double dy, const Frame &frame, const PowerTable &powers,
-                double *sums) const
+                const PowerTable &hornPowers, double *sums) const
     {
         const double along = dy * frame.ay - m_h * frame.az;
         const double rowQ = dy * dy + m_h2;
-        if (m_horn || !(along > 0.0)) {
+        if (!(along > 0.0)) {
+            for (int i = 0; i < count; ++i)
+                sums[i] += FloorGain / std::max(dx[i] * dx[i] + rowQ, 1.0);
+            return;
+        }
+        if (m_horn) {
+            // The vertical angle is the same along the row: its factor
+            // once, the horizontal one cell by cell.
+            const double along2 = along * along;
+            const double across = dy * frame.vy - m_h * frame.vz;
+            const double cos2V = along2 / (along2 + across * across);
+            if (!(cos2V > m_floorCos2V)) {
+                for (int i = 0; i < count; ++i)
+                    sums[i] += FloorGain / std::max(dx[i] * dx[i] + rowQ, 1.0);
+                return;
+            }
+            // (along^2 / s)^n = along^(2n) s^-n, s = along^2 + dx^2: one
+            // power a row and the table's along it.
+            const double factor = std::pow(cos2V, m_nv) * std::pow(along2, m_n);
             for (int i = 0; i < count; ++i) {
                 const double q = dx[i] * dx[i] + rowQ;
-                sums[i] += directivityGain(dx[i], dy, q, frame) / std::max(q, 1.0);
+                const double s = along2 + dx[i] * dx[i];
+                const double cos2H = along2 / s;
+                const double g
+                    = cos2H > m_floorCos2 ? std::max(factor * hornPowers(s), FloorGain) : FloorGain;
+                sums[i] += g / std::max(q, 1.0);
             }
             return;
         }
@@ -377,17 +413,36 @@ class MapComputation {
 public:
     // The table of powers covers the distances of the room's cells from
     // its loudspeakers, from 1 m or the height up.
-    MapComputation(const LevelInputs &inputs, const CellGrid &grid)
+    // onDemand: the table is filled as needed, and the computation then
+    // serves one thread.
+    MapComputation(const LevelInputs &inputs, const CellGrid &grid, bool onDemand = false)
         : m_beam(inputs),
           m_grid(grid),
           m_powers(m_beam.distancePower(), std::max(1.0, inputs.dropH * inputs.dropH),
-                   inputs.length * inputs.length + inputs.width * inputs.width + inputs.dropH * inputs.dropH)
+                   inputs.length * inputs.length + inputs.width * inputs.width + inputs.dropH * inputs.dropH,
+                   onDemand),
+          // A horn's along^2 + dx^2, from a quarter of a square metre (below
+          // it std::pow) to the room's diagonal and height.
+          m_hornPowers(m_beam.hornPower(), 0.25,
+                       inputs.length * inputs.length + inputs.width * inputs.width
+                           + inputs.dropH * inputs.dropH + 0.25,
+                       onDemand),
+          m_tiltDeg(inputs.tiltDeg)
     {
+        setPlacements(inputs.placements);
+    }
+
+    // The loudspeakers of the map, in the frame of its cells; the law and
+    // the table of powers stay.
+    void setPlacements(const std::vector<Placement> &placements)
+    {
+        m_trees.clear();
+        m_anyTurned = false;
         std::array<std::vector<QPointF>, 3> bySide;
         // Walls facing any way, one group for each normal, in the order
         // they first come.
         std::vector<std::pair<QPointF, std::vector<QPointF>>> byNormal;
-        for (const Placement &placement : inputs.placements) {
+        for (const Placement &placement : placements) {
             if (!placement.isTurned()) {
                 bySide[int(placement.side)].push_back(placement.position);
                 continue;
@@ -404,12 +459,12 @@ public:
             if (bySide[side].empty())
                 continue;
             Tree tree;
-            tree.build(std::move(bySide[side]), frameFor(Side(side), inputs.tiltDeg));
+            tree.build(std::move(bySide[side]), frameFor(Side(side), m_tiltDeg));
             m_trees.push_back(std::move(tree));
         }
         for (auto &[normal, points] : byNormal) {
             Tree tree;
-            tree.build(std::move(points), frameFor(Side::NearWall, inputs.tiltDeg));
+            tree.build(std::move(points), frameFor(Side::NearWall, m_tiltDeg));
             tree.isTurned = true;
             tree.normal = normal;
             m_trees.push_back(std::move(tree));
@@ -547,12 +602,14 @@ private:
             dx[column] = centreX(block.firstColumn + column) - at.x();
         for (int row = 0; row < block.rows; ++row)
             m_beam.addRow(dx, block.columns, centreY(block.firstRow + row) - at.y(), frame, m_powers,
-                          sums.data() + std::size_t(row * block.columns));
+                          m_hornPowers, sums.data() + std::size_t(row * block.columns));
     }
 
     Beam m_beam;
     CellGrid m_grid;
     PowerTable m_powers;
+    PowerTable m_hornPowers;
+    double m_tiltDeg;
     std::vector<Tree> m_trees;
     bool m_anyTurned = false;
 };
@@ -737,6 +794,87 @@ std::optional<LevelMap> levelMap(const LevelInputs &inputs, const std::atomic<bo
         map->axes = axes;
     }
     return map;
+}
+
+struct MapBlocks::Computation {
+    LevelInputs local; // the inputs in the frame of the cells
+    bool shaped = false;
+    calc::Axes axes;
+    CellGrid grid;
+    std::vector<quint8> inside; // empty for a rectangle
+    MapComputation computation;
+    mutable std::vector<Candidate> heap;
+    mutable std::vector<double> sums;
+    mutable std::vector<BlockBox> boxes;
+
+    static LevelInputs localInputs(const LevelInputs &inputs)
+    {
+        if (!plan::shaped(inputs))
+            return inputs;
+        LevelInputs local = inputs;
+        local.shape = calc::Shape();
+        local.length = inputs.shape.length();
+        local.width = inputs.shape.width();
+        for (Placement &placement : local.placements)
+            placement = placementToLocal(placement, inputs.shape.axes());
+        return local;
+    }
+
+    explicit Computation(const LevelInputs &inputs)
+        : local(localInputs(inputs)),
+          shaped(plan::shaped(inputs)),
+          axes(shaped ? inputs.shape.axes() : calc::Axes()),
+          grid(cellGrid(local.length, local.width)),
+          inside(shaped ? insideCells(grid, inputs.shape.inLocalFrame()) : std::vector<quint8>()),
+          computation(local, grid, true)
+    { }
+};
+
+MapBlocks::MapBlocks(const LevelInputs &inputs) : m_computation(std::make_unique<Computation>(inputs))
+{ }
+
+MapBlocks::~MapBlocks() = default;
+
+void MapBlocks::setPlacements(const std::vector<Placement> &placements)
+{
+    Computation &c = *m_computation;
+    if (!c.shaped) {
+        c.computation.setPlacements(placements);
+        return;
+    }
+    std::vector<Placement> local = placements;
+    for (Placement &placement : local)
+        placement = placementToLocal(placement, c.axes);
+    c.computation.setPlacements(local);
+}
+
+const CellGrid &MapBlocks::grid() const
+{
+    return m_computation->grid;
+}
+
+const std::vector<quint8> &MapBlocks::inside() const
+{
+    return m_computation->inside;
+}
+
+int MapBlocks::levels(int firstColumn, int firstRow, double *out) const
+{
+    const Computation &c = *m_computation;
+    Block block{};
+    block.firstColumn = firstColumn;
+    block.columns = std::min(BlockCells, c.grid.columns - firstColumn);
+    block.firstRow = firstRow;
+    block.rows = std::min(BlockCells, c.grid.rows - firstRow);
+    block.x0 = c.computation.centreX(firstColumn);
+    block.x1 = c.computation.centreX(firstColumn + block.columns - 1);
+    block.y0 = c.computation.centreY(firstRow);
+    block.y1 = c.computation.centreY(firstRow + block.rows - 1);
+    const int taken = c.computation.sumBlock(block, c.heap, c.sums, c.boxes);
+    const int cells = block.columns * block.rows;
+    for (int i = 0; i < cells; ++i)
+        out[i] = c.local.splTotal + TenOverLn10 * std::log(c.sums[std::size_t(i)]);
+    return taken;
 }
 
 LevelSummary summarize(const LevelMap &map, double requiredLevel)

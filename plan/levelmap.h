@@ -10,6 +10,7 @@
 #include <QPointF>
 #include <QString>
 #include <atomic>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -106,6 +107,42 @@ inline constexpr double LevelMapTolerance = 0.05; // dB
 // is false or a level is not finite.
 std::optional<LevelMap> levelMap(const LevelInputs &inputs, const std::atomic<bool> *cancel = nullptr,
                                  int threads = 0);
+
+// The map's cells a block at a time, each level exactly as levelMap gives
+// it (the same blocks, the same loudspeakers summed): for figures that
+// need only some of the cells. The cells are those of levelMap (a shaped
+// room's in its own axes). The law, the cells and the table of powers are
+// set up once; the loudspeakers can change. Not safe to share between
+// threads.
+class MapBlocks {
+public:
+    // The cells along each side of a block.
+    static constexpr int Size = 8;
+
+    // The room, the loudspeaker's law and the loudspeakers of inputs
+    // (which hasLevelMap accepts but for the placements).
+    explicit MapBlocks(const LevelInputs &inputs);
+    ~MapBlocks();
+    MapBlocks(const MapBlocks &) = delete;
+    MapBlocks &operator=(const MapBlocks &) = delete;
+
+    // The loudspeakers, placed on the floor as in LevelInputs.
+    void setPlacements(const std::vector<Placement> &placements);
+
+    const CellGrid &grid() const;
+    // A shaped room: 1 for the cells of its floor; empty for a rectangle.
+    const std::vector<quint8> &inside() const;
+
+    // The levels (dB) of the block whose first cell is (firstColumn,
+    // firstRow), both multiples of Size, into out row by row, each row
+    // min(Size, columns - firstColumn) long; the levels of cells off the
+    // floor are computed too. Returns how many loudspeakers were summed.
+    int levels(int firstColumn, int firstRow, double *out) const;
+
+private:
+    struct Computation;
+    std::unique_ptr<Computation> m_computation;
+};
 
 // The level above which a cell counts as too loud.
 inline constexpr double LoudestAllowed = 120.0; // dB

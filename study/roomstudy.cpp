@@ -109,14 +109,16 @@ RoomStudy studyRoom(const RoomRequest &request, Depth depth, const std::atomic<b
         study.cancelled = true;
         return study;
     }
-    const std::optional<plan::LevelMap> map
-        = plan::levelMap(plan::levelInputs(study.figures, study.layout->placements), cancel, threads);
+    // The figures without the whole map: only the cells the bounds leave
+    // open are computed, on the calling thread.
+    (void)threads;
+    std::optional<plan::LevelSummary> levels = plan::levelSummary(
+        plan::levelInputs(study.figures, study.layout->placements), study.figures.requiredLevel, cancel);
     if (cancel && cancel->load()) {
         study.cancelled = true;
         return study;
     }
-    if (map && map->grid.cells() > 0)
-        study.levels = plan::summarize(*map, study.figures.requiredLevel);
+    study.levels = levels;
     return study;
 }
 

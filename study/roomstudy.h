@@ -84,9 +84,10 @@ plan::Arrangement arrangementOf(calc::Mounting mounting, const QString &layout);
 // calculation's, as a whole number of 1 .. plan::MaxLoudspeakers.
 int planCount(double count);
 
-// Studies the room. A level map runs on threads threads (0: one per core)
-// and stops soon after cancel becomes true, leaving levels empty and
-// cancelled set. Safe to call from any thread.
+// Studies the room. The level map's summary (plan::levelSummary, which
+// computes only the cells its bounds leave open) runs on the calling
+// thread whatever threads asks, and stops soon after cancel becomes true,
+// leaving levels empty and cancelled set. Safe to call from any thread.
 RoomStudy studyRoom(const RoomRequest &request, Depth depth = Depth::Plan,
                     const std::atomic<bool> *cancel = nullptr, int threads = 1);
 

@@ -1,27 +1,33 @@
 // Speed of the fit of the loudspeaker count to the level map.
 //
-// 1. The 200 x 100 m hall (ceiling loudspeakers in rows, 95 dB, 90 degrees,
-//    3 m above the plane, 80 dB required on 95 % of the floor): the time of
-//    the fit, the count, the counts it settled and the full maps it
-//    computed; against it, what a search count by count with full maps
-//    would take (the time of one map at the fitted count, times the count:
-//    a lower bound, since smaller counts map quicker only a little).
+// 1. The 200 x 100 m hall (each mounting's typical loudspeaker: ceiling
+//    ones in rows, the others on two walls, 3 m above the plane, 80 dB
+//    required on 95 % of the floor): the time of the fit, the count, the
+//    counts it settled and the maps' figures it computed; against it,
+//    what a search count by count with full maps would take (the time of
+//    one map at the fitted count, times the count: a lower bound, since
+//    smaller counts map quicker only a little).
 // 2. 2000 generated rooms (3 .. 40 m, every mounting type and arrangement
 //    that takes a count, rectangles and L-shaped floors): the time of the
-//    map figures (levelMap and summarize) of each room's plan, then the time
-//    of their fits, with the counts settled and the full maps computed.
-// Usage: bench_levelfit [rooms [hall length, m]]
+//    level figures (levelSummary) of each room's plan on one thread and on
+//    every core; the largest difference of those figures from the full
+//    maps' (levelMap and summarize); then the time of their fits, with the
+//    counts settled and the maps' figures computed.
+// Usage: bench_levelfit [rooms [hall length, m [parts]]], parts: 1 the
+// comparison with the full maps, 2 the fits, 3 both.
 #include "plan/layout.h"
 #include "plan/levelfit.h"
 #include "plan/levelmap.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -62,31 +68,51 @@ const char *outcomeName(plan::FitOutcome outcome)
     return "";
 }
 
+struct HallLoudspeaker {
+    const char *name;
+    calc::Mounting mounting;
+    plan::Arrangement arrangement;
+    double splTotal, dirDeg, vDirDeg, tiltDeg;
+};
+
+// Each mounting's typical loudspeaker, 3 m above the plane, 80 dB required
+// on 95 % of the floor.
 void hall(double length)
 {
-    const plan::LevelInputs in = roomInputs(calc::Mounting::Ceiling, length, length / 2, 3, 95, 90, 90, 0);
+    const HallLoudspeaker loudspeakers[] = {
+        {"ceiling, rows, 95 dB, 90 degrees", calc::Mounting::Ceiling, plan::Arrangement::Rows, 95, 90, 90, 0},
+        {"wall, two walls, 95 dB, 100 degrees, 15 degrees down", calc::Mounting::Wall,
+         plan::Arrangement::TwoWalls, 95, 100, 100, 15},
+        {"round horn, two walls, 110 dB, 60 degrees, 10 degrees down", calc::Mounting::RoundHorn,
+         plan::Arrangement::TwoWalls, 110, 60, 60, 10},
+        {"square horn, two walls, 110 dB, 90 x 40 degrees, 10 degrees down", calc::Mounting::SquareHorn,
+         plan::Arrangement::TwoWalls, 110, 90, 40, 10},
+    };
     const plan::FitRule rule{80, 95};
-    QElapsedTimer timer;
-    timer.start();
-    const double startProcessor = processorMs();
-    const plan::CountFit fit = plan::fitCount(in, plan::Arrangement::Rows, 0, rule);
-    const double fitMs = double(timer.nsecsElapsed()) / 1e6;
-    const double fitProcessorMs = processorMs() - startProcessor;
-    std::printf("hall %.0f x %.0f m, rows, 95 dB, 90 degrees, 3 m above, 80 dB on 95 %%:\n", length,
-                length / 2);
-    std::printf("  fit_ms=%.0f (processor_ms=%.0f) outcome=%s count=%d share=%.2f %% counts_settled=%d "
-                "full_maps=%d\n",
-                fitMs, fitProcessorMs, outcomeName(fit.outcome), fit.count, fit.share, fit.countsChecked,
-                fit.fullMaps);
-    if (fit.outcome != plan::FitOutcome::Fitted)
-        return;
-    plan::LevelInputs at = in;
-    at.placements = plan::layOut(plan::Arrangement::Rows, length, length / 2, 0, fit.count).placements;
-    timer.restart();
-    const std::optional<plan::LevelMap> map = plan::levelMap(at);
-    const double mapMs = double(timer.nsecsElapsed()) / 1e6;
-    std::printf("  one full map at the count: %.0f ms; count by count with full maps: at least %.0f s\n",
-                mapMs, mapMs * fit.count / 1e3);
+    std::printf("hall %.0f x %.0f m, 3 m above, 80 dB on 95 %%:\n", length, length / 2);
+    for (const HallLoudspeaker &l : loudspeakers) {
+        const plan::LevelInputs in
+            = roomInputs(l.mounting, length, length / 2, 3, l.splTotal, l.dirDeg, l.vDirDeg, l.tiltDeg);
+        QElapsedTimer timer;
+        timer.start();
+        const double startProcessor = processorMs();
+        const plan::CountFit fit = plan::fitCount(in, l.arrangement, 0, rule);
+        const double fitMs = double(timer.nsecsElapsed()) / 1e6;
+        std::printf("  %s: fit_ms=%.0f (processor_ms=%.0f) outcome=%s count=%d share=%.2f %% "
+                    "counts_settled=%d full_maps=%d\n",
+                    l.name, fitMs, processorMs() - startProcessor, outcomeName(fit.outcome), fit.count,
+                    fit.share, fit.countsChecked, fit.fullMaps);
+        if (fit.outcome != plan::FitOutcome::Fitted)
+            continue;
+        plan::LevelInputs at = in;
+        at.placements = plan::layOut(l.arrangement, length, length / 2, 0, fit.count).placements;
+        timer.restart();
+        const std::optional<plan::LevelMap> map = plan::levelMap(at);
+        const double mapMs = double(timer.nsecsElapsed()) / 1e6;
+        std::printf(
+            "    one full map at the count: %.0f ms; count by count with full maps: at least %.0f s\n", mapMs,
+            mapMs * fit.count / 1e3);
+    }
 }
 
 struct GeneratedRoom {
@@ -129,27 +155,79 @@ std::vector<GeneratedRoom> generatedRooms(int count)
     return rooms;
 }
 
-void rooms(int count)
+void compareWithMaps(const std::vector<GeneratedRoom> &list,
+                     const std::vector<std::optional<plan::LevelSummary>> &fast)
 {
-    std::vector<GeneratedRoom> list = generatedRooms(count);
     QElapsedTimer timer;
     timer.start();
-    double startProcessor = processorMs();
-    double shares = 0.0;
+    double lowestDb = 0.0;
+    double highestDb = 0.0;
+    double sharePercent = 0.0;
+    double loudPercent = 0.0;
+    int missing = 0;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const std::optional<plan::LevelMap> map = plan::levelMap(list[i].inputs);
+        if (!map || !fast[i]) {
+            missing += (map.has_value() != fast[i].has_value()) ? 1 : 0;
+            continue;
+        }
+        const plan::LevelSummary full = plan::summarize(*map, list[i].required);
+        lowestDb = std::max(lowestDb, std::abs(full.lowest - fast[i]->lowest));
+        highestDb = std::max(highestDb, std::abs(full.highest - fast[i]->highest));
+        sharePercent = std::max(sharePercent, std::abs(full.requiredShare - fast[i]->requiredShare));
+        loudPercent = std::max(loudPercent, std::abs(full.tooLoudShare - fast[i]->tooLoudShare));
+    }
+    std::printf("  full maps %.0f ms (every core); largest difference of the figures from the full maps: "
+                "lowest %.4f dB, highest %.4f dB, share %.4f %%, above 120 dB %.4f %%; rooms with a map on "
+                "one side only: %d\n",
+                double(timer.nsecsElapsed()) / 1e6, lowestDb, highestDb, sharePercent, loudPercent, missing);
+}
+
+void rooms(int count, bool compare, bool fits)
+{
+    std::vector<GeneratedRoom> list = generatedRooms(count);
     for (GeneratedRoom &room : list) {
         const calc::Shape shape = room.inputs.shape.isEmpty()
             ? calc::Shape::rectangle(room.inputs.length, room.inputs.width)
             : room.inputs.shape;
         room.inputs.placements = plan::layOut(room.arrangement, shape, 0, room.count).placements;
-        const std::optional<plan::LevelMap> map = plan::levelMap(room.inputs);
-        if (map)
-            shares += plan::summarize(*map, room.required).requiredShare;
+    }
+    // The level figures the rooms table shows, without the whole map.
+    QElapsedTimer timer;
+    timer.start();
+    double startProcessor = processorMs();
+    double shares = 0.0;
+    std::vector<std::optional<plan::LevelSummary>> fast(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        fast[i] = plan::levelSummary(list[i].inputs, list[i].required);
+        if (fast[i])
+            shares += fast[i]->requiredShare;
     }
     const double figuresMs = double(timer.nsecsElapsed()) / 1e6;
-    std::printf(
-        "%d rooms 3 .. 40 m, every mounting: map figures %.0f ms (processor_ms=%.0f, mean share %.1f %%)\n",
-        count, figuresMs, processorMs() - startProcessor, shares / std::max(1, count));
+    std::printf("%d rooms 3 .. 40 m, every mounting: level figures %.0f ms, one thread (processor_ms=%.0f, "
+                "mean share %.1f %%)\n",
+                count, figuresMs, processorMs() - startProcessor, shares / std::max(1, count));
 
+    // The same on every core, a room at a time on each, as the rooms
+    // table computes them in the background.
+    timer.restart();
+    std::atomic<std::size_t> next{0};
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    std::vector<std::thread> workers;
+    for (unsigned c = 0; c < cores; ++c)
+        workers.emplace_back([&] {
+            for (std::size_t i = next++; i < list.size(); i = next++)
+                plan::levelSummary(list[i].inputs, list[i].required);
+        });
+    for (std::thread &worker : workers)
+        worker.join();
+    std::printf("  level figures on %u threads: %.0f ms\n", cores, double(timer.nsecsElapsed()) / 1e6);
+
+    // The same figures from the full maps, and the largest differences.
+    if (compare)
+        compareWithMaps(list, fast);
+    if (!fits)
+        return;
     timer.restart();
     startProcessor = processorMs();
     int fitted = 0;
@@ -174,9 +252,10 @@ void rooms(int count)
     const double fitsMs = double(timer.nsecsElapsed()) / 1e6;
     std::printf("  fits %.0f ms (processor_ms=%.0f, slowest room %.0f ms): %d fitted (mean count %.1f), %d "
                 "share not reached, "
-                "%d too loud; %d counts settled, %d full maps\n",
+                "%d too loud; %d counts settled, %d maps' figures (%.2f a room)\n",
                 fitsMs, processorMs() - startProcessor, slowest, fitted,
-                double(countSum) / std::max(1, fitted), notReached, tooLoud, settled, maps);
+                double(countSum) / std::max(1, fitted), notReached, tooLoud, settled, maps,
+                double(maps) / std::max(1, count));
 }
 
 } // namespace
@@ -186,7 +265,8 @@ int main(int argc, char *argv[])
     const int count = argc > 1 ? std::max(0, std::atoi(argv[1])) : 2000;
     const double length = argc > 2 ? std::atof(argv[2]) : 200.0;
     hall(length);
+    const int parts = argc > 3 ? std::atoi(argv[3]) : 3;
     if (count > 0)
-        rooms(count);
+        rooms(count, parts & 1, parts & 2);
     return 0;
 }

@@ -5,6 +5,7 @@
 // contour lines and the colour scale.
 #include "calc/calcstate.h"
 #include "plan/layout.h"
+#include "plan/levelfit.h"
 #include "plan/levelmap.h"
 #include "plan/levelscale.h"
 
@@ -19,6 +20,7 @@ using namespace plan;
 
 Q_DECLARE_METATYPE(plan::LevelInputs)
 Q_DECLARE_METATYPE(plan::Placement)
+Q_DECLARE_METATYPE(plan::Arrangement)
 
 namespace {
 
@@ -199,6 +201,9 @@ private slots:
     void summaryText_data();
     void summaryText();
     void summaryOfAShareShortOfTheWhole();
+    void summaryWithoutTheMap_data();
+    void summaryWithoutTheMap();
+    void summaryWithoutTheMapCancelled();
     void contourOfAPlane();
     void contourAroundOneLoudspeaker();
     void contourSaddle_data();
@@ -719,6 +724,103 @@ void TestLevelMap::colourBands()
     QCOMPARE(levelColour(scale, 50.0), legend.front().colour);
     QCOMPARE(levelColour(scale, 130.0), legend.back().colour);
     QCOMPARE(levelColour(scale, std::numeric_limits<double>::quiet_NaN()), legend.front().colour);
+}
+
+// The figures levelSummary gives without the whole map against those of
+// the full map (summarize of levelMap), for generated rooms of every
+// mounting type and every arrangement, rectangles and rooms of other
+// shapes (an L, a U, a triangle, a turned rectangle): the shares within
+// 0.1 % of the floor, the lowest and the highest within 0.05 dB. The
+// required level is taken from the full map, so that the share lies
+// between 0 and 100 %; some rooms are loud enough to go above 120 dB
+// under their loudspeakers.
+void TestLevelMap::summaryWithoutTheMap_data()
+{
+    QTest::addColumn<LevelInputs>("inputs");
+    QTest::addColumn<Arrangement>("arrangement");
+    QTest::addColumn<double>("fraction"); // of the map's spread above its lowest
+
+    const calc::Shape shapes[] = {
+        calc::Shape::fromOutline({{0, 0}, {14, 0}, {14, 2}, {2, 2}, {2, 9}, {0, 9}}),
+        calc::Shape::fromOutline({{0, 0}, {10, 0}, {10, 8}, {7, 8}, {7, 3}, {3, 3}, {3, 8}, {0, 8}}),
+        calc::Shape::fromOutline({{0, 0}, {16, 0}, {0, 7}}),
+        calc::Shape::fromOutline({{100, 50}, {117.32, 60}, {113.32, 66.93}, {96, 56.93}}),
+    };
+    const char *shapeNames[] = {"L", "U", "triangle", "turned"};
+    const calc::Mounting mountings[] = {calc::Mounting::Ceiling, calc::Mounting::Wall,
+                                        calc::Mounting::RoundHorn, calc::Mounting::SquareHorn};
+    const char *mountingNames[] = {"ceiling", "wall", "round horn", "square horn"};
+    int row = 0;
+    for (int m = 0; m < 4; ++m) {
+        for (const Arrangement arrangement : arrangementsFor(mountings[m])) {
+            for (const bool shaped : {false, true}) {
+                const int k = row++;
+                LevelInputs in;
+                in.mounting = mountings[m];
+                in.length = 6.0 + (k * 7) % 19;
+                in.width = 3.0 + (k * 5) % 11;
+                in.dropH = 1.5 + 0.5 * (k % 5);
+                // Every fourth room loud enough for cells above 120 dB.
+                in.splTotal = k % 4 == 3 ? 124.0 : 88.0 + k % 12;
+                in.dirDeg = 60.0 + (k * 17) % 100;
+                in.vDirDeg = 40.0 + (k * 13) % 60;
+                in.tiltDeg = (k * 11) % 30;
+                if (shaped)
+                    in.shape = shapes[k % 4];
+                const calc::Shape floor = shaped ? in.shape : calc::Shape::rectangle(in.length, in.width);
+                in.placements = layOut(arrangement, floor, 2.5, 2 + k % 9).placements;
+                QTest::addRow("%s %s %s", mountingNames[m], qPrintable(arrangementName(arrangement)),
+                              shaped ? shapeNames[k % 4] : "rectangle")
+                    << in << arrangement << (0.2 + 0.15 * (k % 5));
+            }
+        }
+    }
+}
+
+void TestLevelMap::summaryWithoutTheMap()
+{
+    QFETCH(LevelInputs, inputs);
+    QFETCH(double, fraction);
+    QVERIFY(!inputs.placements.empty());
+    const std::optional<LevelMap> map = levelMap(inputs);
+    QVERIFY(map.has_value());
+    const LevelSummary spread = summarize(*map, 0.0);
+    const double required = std::round(spread.lowest + fraction * spread.spread);
+    const LevelSummary full = summarize(*map, required);
+    const std::optional<LevelSummary> fast = levelSummary(inputs, required);
+    QVERIFY(fast.has_value());
+    const auto near = [](double a, double b, double tolerance) { return std::abs(a - b) <= tolerance; };
+    QVERIFY2(near(fast->lowest, full.lowest, 0.05),
+             qPrintable(QStringLiteral("lowest %1 against %2").arg(fast->lowest).arg(full.lowest)));
+    QVERIFY2(near(fast->highest, full.highest, 0.05),
+             qPrintable(QStringLiteral("highest %1 against %2").arg(fast->highest).arg(full.highest)));
+    QVERIFY(near(fast->spread, fast->highest - fast->lowest, 1e-9));
+    QVERIFY2(
+        near(fast->requiredShare, full.requiredShare, 0.1),
+        qPrintable(QStringLiteral("share %1 against %2").arg(fast->requiredShare).arg(full.requiredShare)));
+    QVERIFY2(
+        near(fast->tooLoudShare, full.tooLoudShare, 0.1),
+        qPrintable(
+            QStringLiteral("above 120 dB %1 against %2").arg(fast->tooLoudShare).arg(full.tooLoudShare)));
+}
+
+// A summary stopped from outside gives no figures; inputs without a map
+// give none either.
+void TestLevelMap::summaryWithoutTheMapCancelled()
+{
+    LevelInputs in;
+    in.mounting = calc::Mounting::Ceiling;
+    in.length = 30;
+    in.width = 20;
+    in.dropH = 3;
+    in.splTotal = 95;
+    in.dirDeg = 90;
+    in.placements = layOut(Arrangement::Rows, 30, 20, 0, 12).placements;
+    QVERIFY(levelSummary(in, 80.0).has_value());
+    const std::atomic<bool> cancelled{true};
+    QVERIFY(!levelSummary(in, 80.0, &cancelled).has_value());
+    in.placements.clear();
+    QVERIFY(!levelSummary(in, 80.0).has_value());
 }
 
 QTEST_GUILESS_MAIN(TestLevelMap)
