@@ -197,8 +197,7 @@ public:
     // Its fit is the fitted count of the room whatever count the plan
     // holds.
     virtual RoomLevels evaluateLevels(const RoomInputs &inputs, const QString &layout,
-                                      const RoomSurfaces &surfaces,
-                                      const std::atomic<bool> *cancel = nullptr,
+                                      const RoomSurfaces &surfaces, const std::atomic<bool> *cancel = nullptr,
                                       const PlanChoice &plan = {}) const = 0;
     // The fitted count alone (of the cache evaluate and evaluateLevels
     // share, where the calculator keeps one); fit.outcome None when

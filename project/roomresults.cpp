@@ -224,8 +224,8 @@ void RoomResultsService::queueLevels(const QByteArray &key, const Room &room)
         return;
     m_levelsQueued.insert(key);
     m_levelJobs.start(
-        [&calculator = m_calculator, inputs = room.inputs, layout = room.layout,
-         surfaces = surfacesOf(room), plan = planChoice(room)](const std::atomic<bool> &cancel) {
+        [&calculator = m_calculator, inputs = room.inputs, layout = room.layout, surfaces = surfacesOf(room),
+         plan = planChoice(room)](const std::atomic<bool> &cancel) {
             return calculator.evaluateLevels(inputs, layout, surfaces, &cancel, plan);
         },
         [this, key](const RoomLevels &levels) { levelsArrived(key, levels); });
@@ -347,7 +347,8 @@ void RoomResultsService::completeLevels(const std::function<void(int done, int t
     int done = 0;
     inParallel(todo.size(), 0, [&](std::size_t i) {
         const Room &room = *todo[i].second;
-        computed[i] = m_calculator.evaluateLevels(room.inputs, room.layout, surfacesOf(room), nullptr, planChoice(room));
+        computed[i] = m_calculator.evaluateLevels(room.inputs, room.layout, surfacesOf(room), nullptr,
+                                                  planChoice(room));
         if (progress) {
             const QMutexLocker lock(&reporting);
             progress(++done, int(todo.size()));

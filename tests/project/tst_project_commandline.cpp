@@ -240,7 +240,8 @@ void CommandLineTest::csvBytes()
           "м2;"
           "Шум, дБ;Звуковое давление, дБ;Дальность, м;Площадь озвучивания, м2;Количество;На плане;По уровню;"
           "Мощность, Вт;"
-          "Озвучено, %;Мин. уровень, дБ;Не ниже требуемого, %;Проверка;Пол;Стены;Потолок;Время реверберации, с;"
+          "Озвучено, %;Мин. уровень, дБ;Не ниже требуемого, %;Проверка;Пол;Стены;Потолок;Время реверберации, "
+          "с;"
           "STI, среднее;STI не ниже 0,50, %;Замечание\r\n"
           "1;Актовый "
           "зал;2;Л1;KE-1;Потолочный;1;12{p}5;8;100;40;95;11;8;13;13;{fit};78;85{p}7;{lowest};{share};"
@@ -263,9 +264,9 @@ void CommandLineTest::csvBytes()
     QVERIFY2(tenth.match(lowest).hasMatch() && tenth.match(share).hasMatch(), qPrintable(text));
     QVERIFY(QString(share).replace(u',', u'.').toDouble() <= 100);
     // The intelligibility, to two decimals but its share.
-    const QString time = fields.value(23);
-    const QString sti = fields.value(24);
-    const QString stiShare = fields.value(25);
+    const QString time = fields.value(25);
+    const QString sti = fields.value(26);
+    const QString stiShare = fields.value(27);
     const QRegularExpression hundredth(QStringLiteral("^\\d+\\%1\\d\\d$").arg(point));
     QVERIFY2(hundredth.match(time).hasMatch() && hundredth.match(sti).hasMatch()
                  && tenth.match(stiShare).hasMatch(),

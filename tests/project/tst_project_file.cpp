@@ -68,8 +68,8 @@ public:
         return results;
     }
     project::RoomLevels evaluateLevels(const project::RoomInputs &, const QString &,
-                                       const project::RoomSurfaces &,
-                                       const std::atomic<bool> *, const project::PlanChoice &) const override
+                                       const project::RoomSurfaces &, const std::atomic<bool> *,
+                                       const project::PlanChoice &) const override
     {
         return {};
     }

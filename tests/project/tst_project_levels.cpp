@@ -201,10 +201,10 @@ void ProjectLevelsTest::csvAndWorkbookHoldEveryFigure()
     table.model.setProject(p);
     const QStringList lines = QString::fromUtf8(csvBytes(table.results)).split("\r\n");
     QVERIFY(!table.results.levelsPending());
-    QVERIFY2(
-        lines.value(0).contains(";Озвучено, %;Мин. уровень, дБ;Не ниже требуемого, %;Проверка;Пол;Стены;Потолок;"
-                                "Время реверберации, с;STI, среднее;STI не ниже 0,50, %;Замечание"),
-        qPrintable(lines.value(0)));
+    QVERIFY2(lines.value(0).contains(
+                 ";Озвучено, %;Мин. уровень, дБ;Не ниже требуемого, %;Проверка;Пол;Стены;Потолок;"
+                 "Время реверберации, с;STI, среднее;STI не ниже 0,50, %;Замечание"),
+             qPrintable(lines.value(0)));
     const QString covered = table.table.cellText(0, column("Озвучено, %"));
     QVERIFY(!covered.isEmpty());
     // The verdict of the map's own figures on 95 % of the floor.

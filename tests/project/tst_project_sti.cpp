@@ -154,17 +154,20 @@ void ProjectStiTest::fileKeepsTheSurfaces_data()
 {
     QTest::addColumn<Room>("room");
     QTest::addColumn<QByteArray>("written");
-    QTest::newRow("defaults: as before") << room("линолеум", "штукатурка", "штукатурка", "")
-                                         << QByteArray("\"layout\": \"рядами\",\n      \"results\"");
-    QTest::newRow("a carpet") << room("ковролин", "штукатурка", "штукатурка", "")
-                              << QByteArray("\"layout\": \"рядами\",\n      \"surfaces\": {\n"
-                                            "        \"floor\": \"ковролин\",\n"
-                                            "        \"walls\": \"штукатурка\",\n"
-                                            "        \"ceiling\": \"штукатурка\"\n      },\n"
-                                            "      \"results\"");
-    QTest::newRow("a typed time alone") << room("линолеум", "штукатурка", "штукатурка", "1.8")
-                                        << QByteArray("\"layout\": \"рядами\",\n"
-                                                      "      \"reverberation\": 1.8,\n      \"results\"");
+    QTest::newRow("defaults: as before")
+        << room("линолеум", "штукатурка", "штукатурка", "")
+        << QByteArray("\"layout\": \"рядами\",\n      \"count\": \"calculated\",\n      \"results\"");
+    QTest::newRow("a carpet")
+        << room("ковролин", "штукатурка", "штукатурка", "")
+        << QByteArray("\"layout\": \"рядами\",\n      \"count\": \"calculated\",\n      \"surfaces\": {\n"
+                      "        \"floor\": \"ковролин\",\n"
+                      "        \"walls\": \"штукатурка\",\n"
+                      "        \"ceiling\": \"штукатурка\"\n      },\n"
+                      "      \"results\"");
+    QTest::newRow("a typed time alone")
+        << room("линолеум", "штукатурка", "штукатурка", "1.8")
+        << QByteArray("\"layout\": \"рядами\",\n      \"count\": \"calculated\",\n"
+                      "      \"reverberation\": 1.8,\n      \"results\"");
     QTest::newRow("both") << room("бетон", "стекло", "зрители, 2 чел./м²", "0.65")
                           << QByteArray("\"ceiling\": \"зрители, 2 чел./м²\"\n      },\n"
                                         "      \"reverberation\": 0.65,\n      \"results\"");
