@@ -655,8 +655,14 @@ void ProjectWindow::fitByLevel()
     const auto fitted = std::count_if(rows.begin(), rows.end(), [this](int row) {
         return m_results->at(row).fit.outcome == LevelFit::Outcome::Fitted;
     });
-    statusBar()->showMessage(
-        QStringLiteral("Подобрано по уровню: %1 из %2 помещений").arg(fitted).arg(rows.size()));
+    // After "из" the rooms are counted in the genitive: "из 1 помещения",
+    // "из 21 помещения", "из 5 помещений".
+    const std::size_t total = rows.size();
+    const bool singular = total % 10 == 1 && total % 100 != 11;
+    statusBar()->showMessage(QStringLiteral("Подобрано по уровню: %1 из %2 %3")
+                                 .arg(fitted)
+                                 .arg(total)
+                                 .arg(singular ? QStringLiteral("помещения") : QStringLiteral("помещений")));
 }
 
 void ProjectWindow::changed()

@@ -1,6 +1,10 @@
 // Renders the "Объект" window with a school of 15 rooms on six lines into
 // PNGs, one per tab, and writes its documents as a PDF.
-// Usage: screenshot_project <rooms.png> [<lines.png> <equipment.png> <document.pdf>]
+// Usage: screenshot_project <rooms.png> [<lines.png> <equipment.png> <document.pdf>
+//                                        [<fit.png> <intelligibility.png>]]
+// fit.png: the rooms after "Подобрать по уровню" on the selected room, the
+// table scrolled to the fitted counts and the verdicts; intelligibility.png:
+// scrolled to the surfaces and the STI.
 // The decimal separator is the locale's (LANG=ru_RU.UTF-8 for a comma).
 #include "app/roomevaluation.h"
 #include "project/documentwriters.h"
@@ -149,8 +153,27 @@ int main(int argc, char *argv[])
         return 1;
     const project::Document document
         = project::projectDocument(*window.results(), window.displayName(), QDate(2025, 3, 14));
-    return project::writePdfFile(QString::fromLocal8Bit(argv[4]), document, window.results()->decimalPoint())
-               .ok
-        ? 0
-        : 1;
+    if (!project::writePdfFile(QString::fromLocal8Bit(argv[4]), document, window.results()->decimalPoint())
+             .ok)
+        return 1;
+    if (argc < 7)
+        return 0;
+    window.resize(2300, 480);
+    window.tabs()->setCurrentIndex(0);
+    window.view()->selectRow(5);
+    window.fitByLevel();
+    window.results()->completeLevels();
+    const auto scrollToColumn = [&window](const QString &caption) {
+        const auto &columns = project::roomColumns();
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            if (columns[c].caption == caption)
+                window.view()->scrollTo(window.view()->model()->index(5, int(c)));
+        }
+        QApplication::processEvents();
+    };
+    scrollToColumn(QStringLiteral("Проверка"));
+    if (!window.grab().save(QString::fromLocal8Bit(argv[5])))
+        return 1;
+    scrollToColumn(QStringLiteral("Замечание"));
+    return window.grab().save(QString::fromLocal8Bit(argv[6])) ? 0 : 1;
 }

@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QUndoStack>
@@ -274,11 +275,18 @@ void ProjectCountTest::fitActionIsOneUndoStep()
     QCOMPARE(window.model()->room(0).count.kind, Kind::Level);
     QCOMPARE(window.model()->room(1).count.kind, Kind::Calculated);
     QCOMPARE(window.model()->room(2).count.kind, Kind::Level);
+    QVERIFY2(window.statusBar()->currentMessage().endsWith(" из 2 помещений"),
+             qPrintable(window.statusBar()->currentMessage()));
     window.undoStack()->undo();
     QCOMPARE(window.model()->room(0).count.kind, Kind::Calculated);
     QCOMPARE(window.model()->room(2).count, PlanCount::fixed(4));
     window.undoStack()->redo();
     QCOMPARE(window.model()->room(0).count.kind, Kind::Level);
+    // One room selected: counted in the genitive singular after "из".
+    window.view()->selectRow(2);
+    window.fitByLevel();
+    QVERIFY2(window.statusBar()->currentMessage().endsWith(" из 1 помещения"),
+             qPrintable(window.statusBar()->currentMessage()));
     QVERIFY(messenger.shown.empty());
 }
 
