@@ -397,8 +397,11 @@ public:
         buildTrees(placements);
         std::deque<Block> queue{{0, m_grid.columns, 0, m_grid.rows}};
         qint64 visited = 0;
+        // A block of a plan of thousands of loudspeakers takes a while:
+        // the flag is looked at often enough to stop well within a tenth
+        // of a second.
         while (!queue.empty()) {
-            if (cancel && (++visited & 1023) == 0 && cancel->load()) {
+            if (cancel && (++visited & 63) == 0 && cancel->load(std::memory_order_relaxed)) {
                 t.stoppedEarly = true;
                 return t;
             }
@@ -1008,7 +1011,11 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
         while (int(tallies.size()) < batch)
             tallies.push_back(std::make_unique<RoomTally>(room, rule.requiredLevel));
         inParallel(std::size_t(batch), batch, [&](std::size_t i) {
+            if (cancel && cancel->load())
+                return;
             layouts[i] = layOut(arrangement, shape, radius, from + int(i)).placements;
+            if (cancel && cancel->load())
+                return;
             tallied[i] = tallies[i]->tally(layouts[i], stop, cancel);
         });
         for (int i = 0; i < batch; ++i) {

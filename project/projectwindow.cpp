@@ -294,9 +294,10 @@ QWidget *ProjectWindow::buildRoomsTab()
     // The view starts in file order; a click on a heading sorts it.
     m_view->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
     m_view->setSortingEnabled(true);
-    // Columns fit the rooms at the top: measuring every row of a large
-    // project would cost more than computing it.
-    m_view->horizontalHeader()->setResizeContentsPrecision(100);
+    // Columns fit the rooms in view: every take of level figures makes the
+    // view measure its columns anew, and measuring more rows of a large
+    // project held the window up for a tenth of a second.
+    m_view->horizontalHeader()->setResizeContentsPrecision(30);
     m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     // A room's line is one of the project's lines, or none.
     const int lineColumn = columnWhere([](const RoomColumn &c) { return c.lineChoice; });
