@@ -630,6 +630,12 @@ void ProjectWindow::fitByLevel()
     QTimer ticker;
     ticker.setInterval(100);
     connect(&ticker, &QTimer::timeout, &dialog, [&] {
+        // cancel() called on the dialog (not through its button or Esc)
+        // sets the flag without the signal: the tick ends the wait then.
+        if (dialog.wasCanceled()) {
+            loop.quit();
+            return;
+        }
         dialog.setLabelText(progressLine(done));
         dialog.setValue(done);
     });

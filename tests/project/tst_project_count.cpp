@@ -299,17 +299,25 @@ void ProjectCountTest::cancellingTheFitChangesNothing()
     // A hall whose fit takes a while.
     p.rooms = {roomOf(shopRoom(calc::Mounting::Ceiling, "4", "200", "100"), "рядами")};
     window.model()->setProject(p);
+    // "Отмена" clicked as soon as the dialog shows.
     bool cancelled = false;
-    QTimer::singleShot(0, &window, [&] {
+    QString accessibleName;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, &window, [&] {
         auto *dialog = window.findChild<QProgressDialog *>("FitProgress");
-        if (!dialog)
+        if (cancelled || !dialog || !dialog->isVisible())
             return;
-        QCOMPARE(dialog->accessibleName(), QString("Подбор по уровню"));
-        dialog->cancel();
+        accessibleName = dialog->accessibleName();
+        auto *cancel = dialog->findChild<QPushButton *>();
+        QCOMPARE(cancel->text(), QString("Отмена"));
+        QTest::mouseClick(cancel, Qt::LeftButton);
         cancelled = true;
     });
+    watcher.start(10);
     window.fitByLevel();
+    watcher.stop();
     QVERIFY(cancelled);
+    QCOMPARE(accessibleName, QString("Подбор по уровню"));
     QCOMPARE(window.undoStack()->count(), 0);
     QCOMPARE(window.model()->room(0).count.kind, PlanCount::Kind::Calculated);
 }
