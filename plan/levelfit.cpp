@@ -2,6 +2,7 @@
 
 #include "calc/numberformat.h"
 #include "floorcoverage.h"
+#include "speakertree.h"
 #include "widgets/backgroundjobs.h"
 
 #include <algorithm>
@@ -18,6 +19,8 @@ namespace plan {
 
 namespace {
 
+using namespace speakers;
+
 // The level map's law (see levelmap.h): 10^(-40 / 10) is the least
 // directivity factor.
 constexpr double FloorGain = 1e-4;
@@ -27,9 +30,6 @@ constexpr double FloorGain = 1e-4;
 constexpr double BoundMargin = 1e-9;
 constexpr double ThresholdMargin = 1e-6; // dB
 
-// Loudspeakers in a leaf of a tree.
-constexpr int LeafSize = 8;
-
 // The summary's highest: a block whose bound is at most this factor above
 // the power of the highest level found holds no cell more than 0.04 dB
 // (within LevelMapTolerance) above it.
@@ -37,53 +37,9 @@ const double HighestSlack = std::pow(10.0, 0.04 / 10.0);
 
 constexpr double TenOverLn10 = 4.34294481903251827651;
 
-double directivityExponent(double directivityDeg)
-{
-    return std::log10(0.5) / std::log10(std::cos(calc::degreesToRadians(directivityDeg / 2.0)));
-}
-
 double power(double decibels)
 {
     return std::pow(10.0, decibels / 10.0);
-}
-
-// The axis (0, ay, az) and the normal of the horizontal plane (0, vy, vz)
-// of a loudspeaker, as the level map takes them.
-struct Frame {
-    double ay = 0.0;
-    double az = -1.0;
-    double vy = 1.0;
-    double vz = 0.0;
-};
-
-Frame frameFor(Side side, double tiltDeg)
-{
-    Frame frame;
-    if (side == Side::Ceiling)
-        return frame;
-    const double tilt = calc::degreesToRadians(tiltDeg);
-    const double facing = side == Side::FarWall ? -1.0 : 1.0;
-    frame.ay = facing * std::cos(tilt);
-    frame.az = -std::sin(tilt);
-    frame.vy = facing * std::sin(tilt);
-    frame.vz = std::cos(tilt);
-    return frame;
-}
-
-// A wall facing any way seen as the near wall: coordinates turned so that
-// its normal is +Y.
-QPointF turned(QPointF normal, double x, double y)
-{
-    return QPointF(x * normal.y() - y * normal.x(), x * normal.x() + y * normal.y());
-}
-
-double nearestToZero(double low, double high)
-{
-    if (low > 0.0)
-        return low;
-    if (high < 0.0)
-        return -high;
-    return 0.0;
 }
 
 struct Interval {
@@ -236,63 +192,6 @@ private:
     double m_floorCos2V;
     PowerBracket m_powers;
     PowerBracket m_powersV;
-};
-
-// The loudspeakers of one frame in a tree of boxes (a leaf holds up to
-// LeafSize of them).
-struct Tree {
-    struct Node {
-        double x0 = 0.0, x1 = 0.0, y0 = 0.0, y1 = 0.0;
-        int begin = 0;
-        int end = 0;
-        int first = -1; // the first child; the second follows it
-    };
-    Frame frame;
-    bool isTurned = false;
-    QPointF normal;
-    std::vector<QPointF> points;
-    std::vector<Node> nodes;
-
-    void build()
-    {
-        nodes.clear();
-        if (points.empty())
-            return;
-        nodes.reserve(4 * points.size() / LeafSize + 2);
-        nodes.emplace_back();
-        split(0, 0, int(points.size()));
-    }
-
-private:
-    void split(int index, int begin, int end)
-    {
-        Node node;
-        node.begin = begin;
-        node.end = end;
-        node.x0 = node.x1 = points[begin].x();
-        node.y0 = node.y1 = points[begin].y();
-        for (int i = begin + 1; i < end; ++i) {
-            node.x0 = std::min(node.x0, points[i].x());
-            node.x1 = std::max(node.x1, points[i].x());
-            node.y0 = std::min(node.y0, points[i].y());
-            node.y1 = std::max(node.y1, points[i].y());
-        }
-        if (end - begin > LeafSize) {
-            const bool alongX = node.x1 - node.x0 >= node.y1 - node.y0;
-            const int middle = begin + (end - begin) / 2;
-            std::nth_element(
-                points.begin() + begin, points.begin() + middle, points.begin() + end,
-                [alongX](QPointF a, QPointF b) { return alongX ? a.x() < b.x() : a.y() < b.y(); });
-            node.first = int(nodes.size());
-            nodes.emplace_back();
-            nodes.emplace_back();
-            nodes[index] = node;
-            split(node.first, begin, middle);
-            split(node.first + 1, middle, end);
-            return;
-        }
-        nodes[index] = node;
-    }
 };
 
 // Cells first .. last - 1 along each direction.

@@ -1,5 +1,6 @@
 #include "levelmap.h"
 
+#include "speakertree.h"
 #include "calc/numberformat.h"
 #include "widgets/backgroundjobs.h"
 
@@ -14,6 +15,8 @@
 
 namespace plan {
 namespace {
+
+using namespace speakers;
 
 // 10^(-40 / 10): the directivity never takes a power below -40 dB.
 constexpr double FloorGain = 1e-4;
@@ -33,52 +36,10 @@ constexpr double TenOverLn10 = 4.34294481903251827651;
 // The cells of one block share one choice of loudspeakers.
 constexpr int BlockCells = MapBlocks::Size;
 
-// Loudspeakers in a leaf of the tree.
-constexpr int LeafSize = 8;
-
-// lg 0.5 / lg cos(half the directivity): the exponent that puts the level
-// 6 dB down at half the directivity angle.
-double directivityExponent(double directivityDeg)
-{
-    return std::log10(0.5) / std::log10(std::cos(calc::degreesToRadians(directivityDeg / 2.0)));
-}
-
 bool validDirectivity(double degrees)
 {
     return std::isfinite(degrees) && degrees > 0.0 && degrees <= 180.0
         && std::isfinite(directivityExponent(degrees)) && directivityExponent(degrees) >= 0.0;
-}
-
-// The axis of a loudspeaker, (0, ay, az), and the normal of its horizontal
-// plane, (0, vy, vz), which spans its vertical plane with the axis. The
-// direction along the wall, (1, 0, 0), completes them. A ceiling
-// loudspeaker is a wall loudspeaker tilted a right angle down.
-struct Frame {
-    double ay = 0.0;
-    double az = -1.0;
-    double vy = 1.0;
-    double vz = 0.0;
-};
-
-Frame frameFor(Side side, double tiltDeg)
-{
-    Frame frame;
-    if (side == Side::Ceiling)
-        return frame;
-    const double tilt = calc::degreesToRadians(tiltDeg);
-    const double facing = side == Side::FarWall ? -1.0 : 1.0;
-    frame.ay = facing * std::cos(tilt);
-    frame.az = -std::sin(tilt);
-    frame.vy = facing * std::sin(tilt);
-    frame.vz = std::cos(tilt);
-    return frame;
-}
-
-// A wall facing any way is a near wall in coordinates turned so that its
-// normal is +Y: the offset's component across the normal, then along it.
-QPointF turned(QPointF normal, double dx, double dy)
-{
-    return QPointF(dx * normal.y() - dy * normal.x(), dx * normal.x() + dy * normal.y());
 }
 
 // The side whose frame a placement takes (a wall facing any way takes the
@@ -93,16 +54,6 @@ QPointF offsetOf(const Placement &placement, QPointF point)
     const double dx = point.x() - placement.position.x();
     const double dy = point.y() - placement.position.y();
     return placement.isTurned() ? turned(placement.normal, dx, dy) : QPointF(dx, dy);
-}
-
-// The smallest magnitude of a number between low and high.
-double nearestToZero(double low, double high)
-{
-    if (low > 0.0)
-        return low;
-    if (high < 0.0)
-        return -high;
-    return 0.0;
 }
 
 // q^power for positive q, as std::pow gives it to within about 1e-15 of
@@ -325,67 +276,6 @@ private:
     double m_floorCos2;
     double m_floorCos2V;
     double m_heightPower; // (dropH^2)^n: a ceiling loudspeaker's axis component is dropH
-};
-
-// The loudspeakers of one side in a tree of boxes: each node holds the
-// bounding box of its loudspeakers; a leaf holds up to LeafSize of them.
-struct Tree {
-    struct Node {
-        double x0 = 0.0, x1 = 0.0, y0 = 0.0, y1 = 0.0;
-        int begin = 0;
-        int end = 0;
-        int first = -1; // the first child; the second follows it
-    };
-    Frame frame;
-    // Loudspeakers on a wall facing any way: their positions are held
-    // turned (see turned()), and the frame is the near wall's.
-    bool isTurned = false;
-    QPointF normal;
-    std::vector<QPointF> points;
-    std::vector<Node> nodes;
-
-    void build(std::vector<QPointF> positions, const Frame &sideFrame)
-    {
-        frame = sideFrame;
-        points = std::move(positions);
-        nodes.clear();
-        if (points.empty())
-            return;
-        nodes.reserve(4 * points.size() / LeafSize + 2);
-        nodes.emplace_back();
-        split(0, 0, int(points.size()));
-    }
-
-private:
-    void split(int index, int begin, int end)
-    {
-        Node node;
-        node.begin = begin;
-        node.end = end;
-        node.x0 = node.x1 = points[begin].x();
-        node.y0 = node.y1 = points[begin].y();
-        for (int i = begin + 1; i < end; ++i) {
-            node.x0 = std::min(node.x0, points[i].x());
-            node.x1 = std::max(node.x1, points[i].x());
-            node.y0 = std::min(node.y0, points[i].y());
-            node.y1 = std::max(node.y1, points[i].y());
-        }
-        if (end - begin > LeafSize) {
-            const bool alongX = node.x1 - node.x0 >= node.y1 - node.y0;
-            const int middle = begin + (end - begin) / 2;
-            std::nth_element(
-                points.begin() + begin, points.begin() + middle, points.begin() + end,
-                [alongX](QPointF a, QPointF b) { return alongX ? a.x() < b.x() : a.y() < b.y(); });
-            node.first = int(nodes.size());
-            nodes.emplace_back();
-            nodes.emplace_back();
-            nodes[index] = node;
-            split(node.first, begin, middle);
-            split(node.first + 1, middle, end);
-            return;
-        }
-        nodes[index] = node;
-    }
 };
 
 // What the heap of one block holds: a node of a tree, or one loudspeaker
