@@ -235,8 +235,7 @@ project::RoomLevels RoomEvaluation::evaluateLevels(const project::RoomInputs &in
 void roomIntelligibility(const study::RoomStudy &room, const project::RoomSurfaces &surfaces,
                          const std::atomic<bool> *cancel, project::RoomLevels &levels)
 {
-    // The plan window's map of the same layout, on one thread, in coarser
-    // blocks.
+    // The plan window's map of the same layout, on one thread.
     if (!room.layout)
         return;
     plan::Surfaces chosen;
@@ -244,8 +243,8 @@ void roomIntelligibility(const study::RoomStudy &room, const project::RoomSurfac
     chosen.walls = surfaces.walls;
     chosen.ceiling = surfaces.ceiling;
     chosen.reverberationTime = surfaces.reverberation;
-    const std::optional<plan::StiMap> map = plan::stiMap(
-        plan::stiInputs(room.figures, room.layout->placements, chosen), cancel, 1, RoomStiBlockCells);
+    const std::optional<plan::StiMap> map
+        = plan::stiMap(plan::stiInputs(room.figures, room.layout->placements, chosen), cancel, 1);
     if (!map || std::all_of(map->values.begin(), map->values.end(), [](double v) { return std::isnan(v); }))
         return;
     const plan::StiSummary summary = plan::summarize(*map);

@@ -46,13 +46,6 @@ private:
     mutable QHash<QByteArray, project::LevelFit> m_fits;
 };
 
-// The cells along each side of the blocks of a room's intelligibility map
-// in the rooms table: a map of the plan window's blocks (StiBlockCells)
-// takes about 70 ms for a small room, whatever its size, and a building
-// has thousands; blocks four times the area give its mean and share within
-// a hundredth and a few tenths of a per cent.
-inline constexpr int RoomStiBlockCells = 20;
-
 // The intelligibility figures of a studied room's layout with the surfaces
 // (RoomLevels::stiMean, stiShare and reverberation), put into levels; none
 // where the room has no layout, the map cannot be computed or cancel became

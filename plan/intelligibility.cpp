@@ -43,6 +43,9 @@ constexpr double DecayRate = 13.8;
 const double LowestTransfer = 1.0 / (1.0 + std::pow(10.0, 1.5));
 const double HighestTransfer = 1.0 / (1.0 + std::pow(10.0, -1.5));
 
+// 10 lg x = (10 / ln 10) ln x; the natural logarithm is the quicker.
+constexpr double TenOverLn10 = 4.34294481903251827651;
+
 // 10^(-40 / 10): the law's power behind a loudspeaker.
 constexpr double BehindGain = 1e-4;
 
@@ -93,6 +96,8 @@ double perimeterOf(const LevelInputs &inputs)
 struct Prepared {
     LevelInputs local;
     RoomAcoustics acoustics;
+    // The level map's directivity law for the loudspeakers of local.
+    std::optional<DirectivityLaw> law;
     BandValues speech{};      // a loudspeaker's band intensity 1 m in front
     BandValues reverberant{}; // a loudspeaker's reverberant band intensity
     BandValues noise{};       // the noise's band intensity
@@ -119,6 +124,7 @@ std::optional<Prepared> prepare(const StiInputs &inputs)
     } else {
         p.local.shape = calc::Shape();
     }
+    p.law.emplace(p.local);
     const double q = directivityFactor(inputs.level);
     const BandValues spectrum = speechSpectrum();
     const BandValues noise = noiseSpectrum(inputs.noise);
@@ -136,6 +142,57 @@ std::optional<Prepared> prepare(const StiInputs &inputs)
     return p;
 }
 
+// e^(-j w t) of an arrival after t seconds at each modulation frequency.
+struct Phasors {
+    std::array<double, ModulationFrequencies> re;
+    std::array<double, ModulationFrequencies> im;
+};
+
+constexpr bool nearly(double a, double b)
+{
+    return a - b < 1e-12 && b - a < 1e-12;
+}
+
+// Four frequencies take a cosine and a sine; each of the other ten is a
+// sum of two already known (1.6 = 0.8 + 0.8, 3.15 = 5 x 0.63, 12.5 = 10 +
+// 2.5, ...), so its phasor is their product: a sixth of the trigonometry of
+// a map.
+Phasors phasorsOf(double delay)
+{
+    static_assert(nearly(Modulation[4], 2 * Modulation[1]) && nearly(Modulation[5], 2 * Modulation[2])
+                  && nearly(Modulation[6], 2 * Modulation[3]) && nearly(Modulation[7], 5 * Modulation[0])
+                  && nearly(Modulation[8], 2 * Modulation[5])
+                  && nearly(Modulation[9], Modulation[8] + Modulation[2])
+                  && nearly(Modulation[10], 2 * Modulation[7]) && nearly(Modulation[11], 2 * Modulation[8])
+                  && nearly(Modulation[12], 2 * Modulation[9])
+                  && nearly(Modulation[13], Modulation[12] + Modulation[6]));
+    Phasors p;
+    for (int f = 0; f < 4; ++f) {
+        const double phase = -2.0 * std::numbers::pi * Modulation[f] * delay;
+        p.re[f] = std::cos(phase);
+        p.im[f] = std::sin(phase);
+    }
+    const auto product = [&p](int into, int a, int b) {
+        const double re = p.re[a] * p.re[b] - p.im[a] * p.im[b];
+        const double im = p.re[a] * p.im[b] + p.im[a] * p.re[b];
+        p.re[into] = re;
+        p.im[into] = im;
+    };
+    product(4, 1, 1);   // 1.6
+    product(5, 2, 2);   // 2
+    product(6, 3, 3);   // 2.5
+    product(7, 0, 0);   // 1.26, for a moment
+    product(7, 7, 7);   // 2.52, for a moment
+    product(7, 7, 0);   // 3.15
+    product(8, 5, 5);   // 4
+    product(9, 8, 2);   // 5
+    product(10, 7, 7);  // 6.3
+    product(11, 8, 8);  // 8
+    product(12, 9, 9);  // 10
+    product(13, 12, 6); // 12.5
+    return p;
+}
+
 // The STI at a point of the map's frame, every loudspeaker summed.
 double stiOf(const Prepared &p, QPointF point)
 {
@@ -150,17 +207,14 @@ double stiOf(const Prepared &p, QPointF point)
         const double dx = point.x() - placement.position.x();
         const double dy = point.y() - placement.position.y();
         const double r2 = dx * dx + dy * dy + h2;
-        const double gain = power(directivityAt(p.local, placement, point)) / std::max(r2, 1.0);
-        const double delay = std::sqrt(r2) / SpeedOfSound;
+        const double gain = p.law->factor(placement, point) / std::max(r2, 1.0);
+        const Phasors arrival = phasorsOf(std::sqrt(r2) / SpeedOfSound);
         directSum += gain;
         for (int f = 0; f < ModulationFrequencies; ++f) {
-            const double phase = -2.0 * std::numbers::pi * Modulation[f] * delay;
-            const double re = std::cos(phase);
-            const double im = std::sin(phase);
-            directRe[f] += gain * re;
-            directIm[f] += gain * im;
-            arrivalsRe[f] += re;
-            arrivalsIm[f] += im;
+            directRe[f] += gain * arrival.re[f];
+            directIm[f] += gain * arrival.im[f];
+            arrivalsRe[f] += arrival.re[f];
+            arrivalsIm[f] += arrival.im[f];
         }
     }
     const double count = double(p.local.placements.size());
@@ -185,7 +239,7 @@ double stiOf(const Prepared &p, QPointF point)
             if (m <= LowestTransfer)
                 snr = -15.0;
             else if (m < HighestTransfer)
-                snr = std::clamp(10.0 * std::log10(m / (1.0 - m)), -15.0, 15.0);
+                snr = std::clamp(TenOverLn10 * std::log(m / (1.0 - m)), -15.0, 15.0);
             sum += (snr + 15.0) / 30.0;
         }
         transmission[k] = sum / ModulationFrequencies;
@@ -295,9 +349,8 @@ double directivityFactor(const LevelInputs &inputs)
     one.shape = calc::Shape();
     one.placements.clear();
     const Placement down{QPointF(0.0, 0.0), Side::Ceiling, QPointF()};
-    const auto gain = [&](double dx, double dy) {
-        return std::pow(10.0, directivityAt(one, down, QPointF(dx, dy)) / 10.0);
-    };
+    const DirectivityLaw law(one);
+    const auto gain = [&](double dx, double dy) { return law.factor(down, QPointF(dx, dy)); };
     const auto valid
         = [](double degrees) { return std::isfinite(degrees) && degrees > 0.0 && degrees <= 180.0; };
     if (!valid(inputs.dirDeg) || (isHorn(inputs.mounting) && !valid(inputs.vDirDeg)))

@@ -1,7 +1,7 @@
 #include "levelmap.h"
 
-#include "speakertree.h"
 #include "calc/numberformat.h"
+#include "speakertree.h"
 #include "widgets/backgroundjobs.h"
 
 #include <algorithm>
@@ -536,13 +536,34 @@ bool hasLevelMap(const LevelInputs &inputs)
     });
 }
 
+struct DirectivityLaw::Law {
+    explicit Law(const LevelInputs &inputs)
+        : beam(inputs),
+          h2(inputs.dropH * inputs.dropH),
+          frames{frameFor(Side::Ceiling, inputs.tiltDeg), frameFor(Side::NearWall, inputs.tiltDeg),
+                 frameFor(Side::FarWall, inputs.tiltDeg)}
+    { }
+    Beam beam;
+    double h2;
+    std::array<Frame, 3> frames;
+};
+
+DirectivityLaw::DirectivityLaw(const LevelInputs &inputs) : m_law(std::make_unique<Law>(inputs))
+{ }
+DirectivityLaw::~DirectivityLaw() = default;
+DirectivityLaw::DirectivityLaw(DirectivityLaw &&) noexcept = default;
+DirectivityLaw &DirectivityLaw::operator=(DirectivityLaw &&) noexcept = default;
+
+double DirectivityLaw::factor(const Placement &placement, QPointF point) const
+{
+    const QPointF d = offsetOf(placement, point);
+    const double q = d.x() * d.x() + d.y() * d.y() + m_law->h2;
+    return m_law->beam.directivityGain(d.x(), d.y(), q, m_law->frames[int(frameSide(placement))]);
+}
+
 double directivityAt(const LevelInputs &inputs, const Placement &placement, QPointF point)
 {
-    const Beam beam(inputs);
-    const QPointF d = offsetOf(placement, point);
-    const double q = d.x() * d.x() + d.y() * d.y() + inputs.dropH * inputs.dropH;
-    return 10.0
-        * std::log10(beam.directivityGain(d.x(), d.y(), q, frameFor(frameSide(placement), inputs.tiltDeg)));
+    return 10.0 * std::log10(DirectivityLaw(inputs).factor(placement, point));
 }
 
 double levelAt(const LevelInputs &inputs, QPointF point)

@@ -69,6 +69,22 @@ double levelAt(const LevelInputs &inputs, QPointF point);
 // placed so, toward a point of the plane.
 double directivityAt(const LevelInputs &inputs, const Placement &placement, QPointF point);
 
+// The same law as a power factor, 10^(D / 10), set up once for the many
+// points of a map (directivityAt sets it up on every call).
+class DirectivityLaw {
+public:
+    explicit DirectivityLaw(const LevelInputs &inputs);
+    ~DirectivityLaw();
+    DirectivityLaw(DirectivityLaw &&) noexcept;
+    DirectivityLaw &operator=(DirectivityLaw &&) noexcept;
+
+    double factor(const Placement &placement, QPointF point) const;
+
+private:
+    struct Law;
+    std::unique_ptr<Law> m_law;
+};
+
 // The level at the centre of every cell of cellGrid(length, width).
 struct LevelMap {
     CellGrid grid;

@@ -103,20 +103,11 @@ std::optional<plan::StiSummary> expectedSti(const Room &r)
         in.surfaces.reverberationTime = r.reverberation.toDouble();
     in.height = figures.roomHeight;
     in.noise = figures.noise;
-    // The table's blocks; the plan window's, finer, within a hundredth of
-    // the mean and a few tenths of the share.
-    const std::optional<plan::StiMap> map = plan::stiMap(in, nullptr, 0, RoomStiBlockCells);
-    const std::optional<plan::StiMap> fine = plan::stiMap(in);
-    if (!map || !fine)
+    // The plan window's map: the table shows its figures.
+    const std::optional<plan::StiMap> map = plan::stiMap(in);
+    if (!map)
         return std::nullopt;
-    const plan::StiSummary coarse = plan::summarize(*map);
-    const plan::StiSummary planned = plan::summarize(*fine);
-    qInfo("mean %.4f, plan's %.4f; share %.2f, plan's %.2f", coarse.mean, planned.mean, coarse.contourShare,
-          planned.contourShare);
-    if (std::abs(coarse.mean - planned.mean) > 0.005
-        || std::abs(coarse.contourShare - planned.contourShare) > 1.0)
-        return std::nullopt;
-    return coarse;
+    return plan::summarize(*map);
 }
 
 const QString Reverberation = QStringLiteral("Время реверберации, с");
