@@ -75,14 +75,18 @@ public:
         m_filled.assign((m_size + 63) / 64, 0);
     }
 
-    Interval operator()(double x) const
+    // The ends of the bracket: at most x^p, and at least x^p.
+    double below(double x) const
     {
-        if (!m_table || !(x >= m_lowest && x <= 1.0)) {
-            const double exact = std::pow(x, m_p);
-            return {exact, exact};
-        }
-        const std::uint64_t i = (std::bit_cast<std::uint64_t>(x) >> m_shift) - m_first;
-        return {point(i), point(i + 1)};
+        if (!m_table || !(x >= m_lowest && x <= 1.0))
+            return std::pow(x, m_p);
+        return point((std::bit_cast<std::uint64_t>(x) >> m_shift) - m_first);
+    }
+    double above(double x) const
+    {
+        if (!m_table || !(x >= m_lowest && x <= 1.0))
+            return std::pow(x, m_p);
+        return point((std::bit_cast<std::uint64_t>(x) >> m_shift) - m_first + 1);
     }
 
 private:
@@ -139,48 +143,56 @@ public:
         const double a1 = dy1 * f.ay - m_h * f.az;
         const double alongHigh = std::max(a0, a1);
         const double alongLow = std::min(a0, a1);
+        const double nearest = 1.0 / qLow;
+        const double farthest = 1.0 / qHigh;
         double high = FloorGain;
         double low = FloorGain;
         if (!m_horn) {
             if (alongHigh > 0.0)
-                high = factor(std::min(1.0, alongHigh * alongHigh / qLow)).high;
+                high = factorAbove(std::min(1.0, alongHigh * alongHigh * nearest));
             if (alongLow > 0.0)
-                low = factor(std::min(1.0, alongLow * alongLow / qHigh)).low;
+                low = factorBelow(std::min(1.0, alongLow * alongLow * farthest));
         } else {
             const double v0 = dy0 * f.vy - m_h * f.vz;
             const double v1 = dy1 * f.vy - m_h * f.vz;
             if (alongHigh > 0.0) {
                 const double a2 = alongHigh * alongHigh;
                 const double mv = nearestToZero(std::min(v0, v1), std::max(v0, v1));
-                high = hornFactor(a2 / (a2 + mx * mx), a2 / (a2 + mv * mv)).high;
+                high = hornFactorAbove(a2 / (a2 + mx * mx), a2 / (a2 + mv * mv));
             }
             if (alongLow > 0.0) {
                 const double a2 = alongLow * alongLow;
                 const double fv2 = std::max(v0 * v0, v1 * v1);
-                low = hornFactor(a2 / (a2 + fx2), a2 / (a2 + fv2)).low;
+                low = hornFactorBelow(a2 / (a2 + fx2), a2 / (a2 + fv2));
             }
         }
-        return {low / std::max(qHigh, 1.0) * (1.0 - BoundMargin),
-                high / std::max(qLow, 1.0) * (1.0 + BoundMargin)};
+        return {low * std::min(farthest, 1.0) * (1.0 - BoundMargin),
+                high * std::min(nearest, 1.0) * (1.0 + BoundMargin)};
     }
 
 private:
-    // The directivity factor bracketed; where the law takes FloorGain
-    // both ends are FloorGain.
-    Interval factor(double cos2) const
+    // One end of the directivity factor's bracket; where the law takes
+    // FloorGain it is FloorGain.
+    double factorAbove(double cos2) const
     {
-        if (!(cos2 > m_floorCos2))
-            return {FloorGain, FloorGain};
-        const Interval p = m_powers(cos2);
-        return {std::max(p.low, FloorGain), std::max(p.high, FloorGain)};
+        return cos2 > m_floorCos2 ? std::max(m_powers.above(cos2), FloorGain) : FloorGain;
     }
-    Interval hornFactor(double cos2H, double cos2V) const
+    double factorBelow(double cos2) const
+    {
+        return cos2 > m_floorCos2 ? std::max(m_powers.below(cos2), FloorGain) : FloorGain;
+    }
+
+    double hornFactorAbove(double cos2H, double cos2V) const
     {
         if (!(cos2H > m_floorCos2 && cos2V > m_floorCos2V))
-            return {FloorGain, FloorGain};
-        const Interval h = m_powers(cos2H);
-        const Interval v = m_powersV(cos2V);
-        return {std::max(h.low * v.low, FloorGain), std::max(h.high * v.high, FloorGain)};
+            return FloorGain;
+        return std::max(m_powers.above(cos2H) * m_powersV.above(cos2V), FloorGain);
+    }
+    double hornFactorBelow(double cos2H, double cos2V) const
+    {
+        if (!(cos2H > m_floorCos2 && cos2V > m_floorCos2V))
+            return FloorGain;
+        return std::max(m_powers.below(cos2H) * m_powersV.below(cos2V), FloorGain);
     }
 
     bool m_horn;

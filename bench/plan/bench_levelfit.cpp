@@ -11,8 +11,9 @@
 //    that takes a count, rectangles and L-shaped floors): the time of the
 //    level figures (levelSummary) of each room's plan on one thread and on
 //    every core; the largest difference of those figures from the full
-//    maps' (levelMap and summarize); then the time of their fits, with the
-//    counts settled and the maps' figures computed.
+//    maps' (levelMap and summarize); then the time of their fits (up to
+//    100 counts, one thread a room), with the counts settled and the maps'
+//    figures computed.
 // Usage: bench_levelfit [rooms [hall length, m [parts]]], parts: 1 the
 // comparison with the full maps, 2 the fits, 3 both.
 #include "plan/layout.h"
@@ -183,6 +184,12 @@ void compareWithMaps(const std::vector<GeneratedRoom> &list,
                 double(timer.nsecsElapsed()) / 1e6, lowestDb, highestDb, sharePercent, loudPercent, missing);
 }
 
+// The fits of the generated rooms go up to the least limit the rooms
+// table gives a room (its calculated count four times over, at least 100
+// counts), on one thread each as there; without a limit, a room whose share
+// never reaches the target would try every count up to MaxLoudspeakers.
+constexpr int RoomsTableLimit = 100;
+
 void rooms(int count, bool compare, bool fits)
 {
     std::vector<GeneratedRoom> list = generatedRooms(count);
@@ -240,7 +247,8 @@ void rooms(int count, bool compare, bool fits)
     for (const GeneratedRoom &room : list) {
         QElapsedTimer one;
         one.start();
-        const plan::CountFit fit = plan::fitCount(room.inputs, room.arrangement, 0, {room.required, 95});
+        const plan::CountFit fit
+            = plan::fitCount(room.inputs, room.arrangement, 0, {room.required, 95}, RoomsTableLimit, nullptr, 1);
         slowest = std::max(slowest, double(one.nsecsElapsed()) / 1e6);
         settled += fit.countsChecked;
         maps += fit.fullMaps;
