@@ -247,8 +247,8 @@ void rooms(int count, bool compare, bool fits)
     for (const GeneratedRoom &room : list) {
         QElapsedTimer one;
         one.start();
-        const plan::CountFit fit
-            = plan::fitCount(room.inputs, room.arrangement, 0, {room.required, 95}, RoomsTableLimit, nullptr, 1);
+        const plan::CountFit fit = plan::fitCount(room.inputs, room.arrangement, 0, {room.required, 95},
+                                                  RoomsTableLimit, nullptr, 1);
         slowest = std::max(slowest, double(one.nsecsElapsed()) / 1e6);
         settled += fit.countsChecked;
         maps += fit.fullMaps;

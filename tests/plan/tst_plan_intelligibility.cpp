@@ -10,6 +10,7 @@
 #include <QTest>
 #include <atomic>
 #include <cmath>
+#include <complex>
 #include <numbers>
 
 using namespace plan;
@@ -103,6 +104,8 @@ private slots:
     void workedExample();
     void mapAgainstPoints_data();
     void mapAgainstPoints();
+    void stiFromTheFormula_data() { mapAgainstPoints_data(); }
+    void stiFromTheFormula();
     void shapedMap();
     void noMap();
     void cancelled();
@@ -393,6 +396,81 @@ void TestIntelligibility::mapAgainstPoints()
     const std::optional<StiMap> single = stiMap(inputs, nullptr, 1);
     QVERIFY(single);
     QCOMPARE(single->values, map->values);
+}
+
+// The STI at a point summed as the formulas read, in complex numbers: each
+// loudspeaker's direct band intensity from the level law and its arrival
+// e^(-j w r / 343), the reverberant intensity with its tail 1 / (1 + j w T
+// / 13.8), the masking of the band below, the threshold.
+double stiByTheFormula(const StiInputs &in, QPointF point)
+{
+    const std::array<double, 14> modulation
+        = {0.63, 0.8, 1.0, 1.25, 1.6, 2.0, 2.5, 3.15, 4.0, 5.0, 6.3, 8.0, 10.0, 12.5};
+    const BandValues threshold = {46.0, 27.0, 12.0, 6.5, 7.5, 8.0, 12.0};
+    const BandValues alpha = {0.085, 0.127, 0.230, 0.233, 0.309, 0.224, 0.173};
+    const std::array<double, 6> beta = {0.085, 0.078, 0.065, 0.011, 0.047, 0.095};
+    const auto intensity = [](double level) { return std::pow(10.0, level / 10.0); };
+    const RoomAcoustics room = *roomAcoustics(
+        in.level.length * in.level.width, 2.0 * (in.level.length + in.level.width), in.height, in.surfaces);
+    const double q = plan::directivityFactor(in.level);
+    const BandValues speech = plan::speechSpectrum();
+    const BandValues noise = plan::noiseSpectrum(in.noise);
+    BandValues mti{};
+    double below = 0.0;
+    for (int k = 0; k < OctaveBands; ++k) {
+        const double reverberant
+            = intensity(in.level.splTotal + speech[k]) * 16.0 * M_PI / (q * room.roomConstant[k]);
+        double speechIntensity = 0.0;
+        std::array<std::complex<double>, 14> sum{};
+        for (const Placement &p : in.level.placements) {
+            const double r
+                = std::hypot(point.x() - p.position.x(), point.y() - p.position.y(), in.level.dropH);
+            const double direct
+                = intensity(in.level.splTotal + speech[k] - 20.0 * std::log10(std::max(r, 1.0))
+                            + directivityAt(in.level, p, point));
+            speechIntensity += direct + reverberant;
+            for (int f = 0; f < 14; ++f) {
+                const double omega = 2.0 * M_PI * modulation[f];
+                const std::complex<double> arrival = std::polar(1.0, -omega * r / 343.0);
+                sum[f] += direct * arrival
+                    + reverberant * arrival
+                        / std::complex<double>(1.0, omega * room.reverberationTime[k] / 13.8);
+            }
+        }
+        const double total = speechIntensity + intensity(noise[k]);
+        double masking = 0.0;
+        if (k > 0) {
+            const double l = 10.0 * std::log10(below);
+            const double am = l < 63 ? 0.5 * l - 65
+                : l < 67             ? 1.8 * l - 146.9
+                : l < 100            ? 0.5 * l - 59.8
+                                     : -10;
+            masking = below * intensity(am);
+        }
+        double ti = 0.0;
+        for (int f = 0; f < 14; ++f) {
+            const double m = std::min(1.0, std::abs(sum[f]) / (total + masking + intensity(threshold[k])));
+            const double snr = m >= 1.0 ? 15.0 : std::clamp(10.0 * std::log10(m / (1.0 - m)), -15.0, 15.0);
+            ti += (snr + 15.0) / 30.0 / 14.0;
+        }
+        mti[k] = ti;
+        below = total;
+    }
+    double sti = 0.0;
+    for (int k = 0; k < OctaveBands; ++k)
+        sti += alpha[k] * mti[k] - (k < 6 ? beta[k] * std::sqrt(mti[k] * mti[k + 1]) : 0.0);
+    return std::clamp(sti, 0.0, 1.0);
+}
+
+void TestIntelligibility::stiFromTheFormula()
+{
+    QFETCH(StiInputs, inputs);
+    for (const QPointF point :
+         {QPointF(0.3, 0.2), QPointF(2.0, 2.0), QPointF(6.0, 4.0), QPointF(11.9, 7.9)}) {
+        const double expected = stiByTheFormula(inputs, point);
+        QVERIFY2(std::abs(stiAt(inputs, point) - expected) < 1e-9,
+                 qPrintable(QStringLiteral("%1 against %2").arg(stiAt(inputs, point)).arg(expected)));
+    }
 }
 
 void TestIntelligibility::shapedMap()
