@@ -160,6 +160,11 @@ public:
 
     // The exponent of q in the single-angle law where q >= 1.
     double distancePower() const { return -m_n - 1.0; }
+    // The exponent of the axis component's square (along^2), and of a
+    // horn's vertical squared cosine; the latter's least value that counts.
+    double alongPower() const { return m_n; }
+    double verticalPower() const { return m_horn ? m_nv : std::numeric_limits<double>::quiet_NaN(); }
+    double leastVerticalCos2() const { return m_floorCos2V; }
     // The exponent of along^2 + dx^2 in a horn's horizontal factor; NaN
     // for the other mountings.
     double hornPower() const { return m_horn ? -m_n : std::numeric_limits<double>::quiet_NaN(); }
@@ -168,9 +173,20 @@ public:
     // The single-angle law takes one power per point: along the row the
     // axis component is the same, and (along^2 / q)^n / q = along^(2n) *
     // q^-(n + 1) where q >= 1, which powers gives.
-    void addRow(const double *dx, int count, double dy, const Frame &frame, const PowerTable &powers,
-                const PowerTable &hornPowers, double *sums) const
+    // The tables of the powers a row takes: of q (single angle), of a
+    // horn's along^2 + dx^2, of along^2 and of a horn's vertical cos^2.
+    struct RowTables {
+        const PowerTable &powers;
+        const PowerTable &hornPowers;
+        const PowerTable &alongPowers;
+        const PowerTable &verticalPowers;
+    };
+
+    void addRow(const double *dx, int count, double dy, const Frame &frame, const RowTables &tables,
+                double *sums) const
     {
+        const PowerTable &powers = tables.powers;
+        const PowerTable &hornPowers = tables.hornPowers;
         const double along = dy * frame.ay - m_h * frame.az;
         const double rowQ = dy * dy + m_h2;
         if (!(along > 0.0)) {
@@ -191,7 +207,7 @@ public:
             }
             // (along^2 / s)^n = along^(2n) s^-n, s = along^2 + dx^2: one
             // power a row and the table's along it.
-            const double factor = std::pow(cos2V, m_nv) * std::pow(along2, m_n);
+            const double factor = tables.verticalPowers(cos2V) * tables.alongPowers(along2);
             for (int i = 0; i < count; ++i) {
                 const double q = dx[i] * dx[i] + rowQ;
                 const double s = along2 + dx[i] * dx[i];
@@ -203,7 +219,7 @@ public:
             return;
         }
         const double along2 = along * along;
-        const double alongPower = along == m_h ? m_heightPower : std::pow(along2, m_n);
+        const double alongPower = along == m_h ? m_heightPower : tables.alongPowers(along2);
         const double floorQ = along2 / m_floorCos2; // cos^2 above the floor where q < floorQ
         for (int i = 0; i < count; ++i) {
             const double q = dx[i] * dx[i] + rowQ;
@@ -317,6 +333,13 @@ public:
                        inputs.length * inputs.length + inputs.width * inputs.width
                            + inputs.dropH * inputs.dropH + 0.25,
                        onDemand),
+          // A row's along^2 up to the room's diagonal and height, and a
+          // horn's vertical cos^2 above the least that counts.
+          m_alongPowers(m_beam.alongPower(), 1e-4,
+                        inputs.length * inputs.length + inputs.width * inputs.width
+                            + inputs.dropH * inputs.dropH,
+                        onDemand),
+          m_verticalPowers(m_beam.verticalPower(), m_beam.leastVerticalCos2(), 1.0, onDemand),
           m_tiltDeg(inputs.tiltDeg)
     {
         setPlacements(inputs.placements);
@@ -491,14 +514,17 @@ private:
         for (int column = 0; column < block.columns; ++column)
             dx[column] = centreX(block.firstColumn + column) - at.x();
         for (int row = 0; row < block.rows; ++row)
-            m_beam.addRow(dx, block.columns, centreY(block.firstRow + row) - at.y(), frame, m_powers,
-                          m_hornPowers, sums.data() + std::size_t(row * block.columns));
+            m_beam.addRow(dx, block.columns, centreY(block.firstRow + row) - at.y(), frame,
+                          {m_powers, m_hornPowers, m_alongPowers, m_verticalPowers},
+                          sums.data() + std::size_t(row * block.columns));
     }
 
     Beam m_beam;
     CellGrid m_grid;
     PowerTable m_powers;
     PowerTable m_hornPowers;
+    PowerTable m_alongPowers;
+    PowerTable m_verticalPowers;
     double m_tiltDeg;
     std::vector<Tree> m_trees;
     bool m_anyTurned = false;
