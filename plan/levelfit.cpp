@@ -254,12 +254,13 @@ public:
             m_axes = room.shape.axes();
             const calc::Shape local = room.shape.inLocalFrame();
             m_grid = cellGrid(local.length(), local.width());
-            const std::vector<quint8> inside
+            m_inside
                 = floor && floor->size() == std::size_t(m_grid.cells()) ? *floor : insideCells(m_grid, local);
+            const std::vector<quint8> &inside = m_inside;
             const std::size_t stride = std::size_t(m_grid.columns) + 1;
             m_floorTable.assign(stride * (std::size_t(m_grid.rows) + 1), 0);
             for (int row = 0; row < m_grid.rows; ++row) {
-                qint64 line = 0;
+                qint32 line = 0;
                 for (int column = 0; column < m_grid.columns; ++column) {
                     line += inside[std::size_t(row) * m_grid.columns + column] ? 1 : 0;
                     m_floorTable[(row + 1) * stride + column + 1]
@@ -282,6 +283,9 @@ public:
     const CellGrid &grid() const { return m_grid; }
     const GainBounds &gains() const { return m_gains; }
     bool shaped() const { return m_shaped; }
+    // A shaped room's floor among its cells, for another tally of the
+    // room; none for a rectangle.
+    const std::vector<quint8> *floorMask() const { return m_shaped ? &m_inside : nullptr; }
     // The powers (relative to the loudspeaker's level 1 m away on its
     // axis) at or above which a cell counts on the map for sure, below
     // which it does not, and beyond which it is too loud for sure.
@@ -294,7 +298,7 @@ public:
         if (!m_shaped)
             return qint64(b.c1 - b.c0) * (b.r1 - b.r0);
         const std::size_t stride = std::size_t(m_grid.columns) + 1;
-        return m_floorTable[b.r1 * stride + b.c1] - m_floorTable[b.r0 * stride + b.c1]
+        return qint64(m_floorTable[b.r1 * stride + b.c1]) - m_floorTable[b.r0 * stride + b.c1]
             - m_floorTable[b.r1 * stride + b.c0] + m_floorTable[b.r0 * stride + b.c0];
     }
 
@@ -738,7 +742,9 @@ private:
     bool m_shaped = false;
     calc::Axes m_axes;
     CellGrid m_grid;
-    std::vector<qint64> m_floorTable; // floor cells summed over rows and columns
+    std::vector<quint8> m_inside; // a shaped room's floor cells
+    // Floor cells summed over rows and columns (at most 1000 x 1000 cells).
+    std::vector<qint32> m_floorTable;
     double m_nearIn = 0.0;
     double m_in = 0.0;
     double m_out = 0.0;
@@ -862,7 +868,11 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
     if (isGrid(arrangement) || !hasLevelMap(inputs) || !std::isfinite(rule.requiredLevel)
         || !std::isfinite(rule.targetShare))
         return fit;
-    const RoomTally tally(room, rule.requiredLevel);
+    // Each core keeps its own tally of the room (the counts are tallied a
+    // few at a time, one on each core); the first serves the bounds too.
+    std::vector<std::unique_ptr<RoomTally>> tallies;
+    tallies.push_back(std::make_unique<RoomTally>(room, rule.requiredLevel));
+    const RoomTally &tally = *tallies.front();
     // In a rectangle: one loudspeaker alone too loud somewhere; and from
     // how many on the floor's mean power, and so its loudest cell, is
     // above LoudestAllowed whatever the count.
@@ -902,11 +912,9 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
     StopRule stop;
     stop.target = rule.targetShare;
     // The counts are tallied a few at a time, one on each core, and judged
-    // in order; each core keeps its own tally of the room.
+    // in order.
     const int workers
         = std::max(1, threads > 0 ? threads : int(std::max(1u, std::thread::hardware_concurrency())));
-    std::vector<std::unique_ptr<RoomTally>> tallies;
-    tallies.push_back(std::make_unique<RoomTally>(room, rule.requiredLevel));
     std::vector<std::vector<Placement>> layouts(static_cast<std::size_t>(workers));
     std::vector<Tally> tallied(static_cast<std::size_t>(workers));
     // The map's blocks of the room, for the figures of the counts bounds
@@ -920,7 +928,7 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
         }
         const int batch = std::min({workers, limit - from + 1, loudFrom - from});
         while (int(tallies.size()) < batch)
-            tallies.push_back(std::make_unique<RoomTally>(room, rule.requiredLevel));
+            tallies.push_back(std::make_unique<RoomTally>(room, rule.requiredLevel, tally.floorMask()));
         inParallel(std::size_t(batch), batch, [&](std::size_t i) {
             if (cancel && cancel->load())
                 return;
