@@ -19,14 +19,13 @@
 // loudspeaker added. Most counts are settled without a map: the floor is
 // split into blocks, and for each block the loudspeakers (in a tree of
 // boxes) give the least and the most power any of its cells can get. A
-// block wholly above or below the thresholds is counted at once, the
-// others are split down to single cells. Since levelMap leaves out at most
-// LevelMapTolerance of a cell's full sum and never adds to it, a cell whose
-// full sum is at least LevelMapTolerance above the required level counts
-// on the map, and one below it does not. Only a count that bounds cannot
-// settle (some cell within LevelMapTolerance of a threshold tips it) gets
-// the map's figures, which levelSummary computes from the cells the bounds
-// leave open exactly as the map would.
+// block wholly above or below the thresholds is counted at once (since
+// levelMap leaves out at most LevelMapTolerance of a cell's full sum and
+// never adds to it, a cell whose full sum is at least LevelMapTolerance
+// above the required level counts on the map, and one below it does not);
+// the others are split down to the map's blocks of 8 x 8 cells, which are
+// computed as the map computes them. The count found gets the map's
+// figures, which levelSummary computes the same way.
 namespace plan {
 
 // The share of the floor the plan window judges by, per cent.
@@ -41,20 +40,16 @@ struct FitRule {
 // rule.requiredLevel) at least the target and no cell too loud.
 bool meetsRule(const LevelSummary &summary, const FitRule &rule);
 
-// What the bounds tell of one layout without its map: the share of the
-// floor's cells at or above the required level on the map lies in
+// What the bounds tell of one layout without its whole map: the share of
+// the floor's cells at or above the required level on the map lies in
 // lower .. upper (per cent); tooLoud: some cell is above LoudestAllowed on
 // the map for sure; quiet: none is, for sure. resolution: the blocks are
-// split until upper - lower is at most this (per cent) or no block can be
-// split further.
+// split until upper - lower is at most this (per cent); a block of the
+// map's (MapBlocks) that bounds leave open is computed as the map computes
+// it, so that at resolution 0 both ends are the map's share.
 struct ShareBounds {
     double lower = 0.0;
     double upper = 100.0;
-    // The share with the cells the bounds leave open counted by their full
-    // sums against the required level raised by half LevelMapTolerance
-    // (the map leaves out up to that much of a sum): the map's share as
-    // near as it can be told without the map.
-    double estimate = 0.0;
     bool tooLoud = false;
     bool quiet = false;
     bool valid = false; // false where the inputs describe no map
