@@ -42,6 +42,15 @@ constexpr double ThresholdMargin = 1e-6; // dB
 // against 3.1 s for 376 on two walls).
 constexpr std::size_t DirectBlockLoudspeakers = 64;
 
+// The room and the loudspeaker's law of inputs without its loudspeakers:
+// what MapBlocks is set up with before they are placed.
+LevelInputs withoutPlacements(const LevelInputs &inputs)
+{
+    LevelInputs room = inputs;
+    room.placements.clear();
+    return room;
+}
+
 // The summary's highest: a block whose bound is at most this factor above
 // the power of the highest level found holds no cell more than 0.04 dB
 // (within LevelMapTolerance) above it.
@@ -317,10 +326,11 @@ public:
         if (t.floor == 0 || placements.empty())
             return t;
         buildTrees(placements);
-        // The map's own blocks, for the cells the bounds cannot settle.
-        if (!m_blocks)
-            m_blocks = std::make_unique<MapBlocks>(m_room);
-        m_blocks->setPlacements(placements);
+        // The map's own blocks, for the cells the bounds cannot settle:
+        // the loudspeakers are placed in them when the first is needed
+        // (most counts need none).
+        m_placements = &placements;
+        m_blocksPlaced = false;
         m_computedBlocks.clear();
         std::deque<Block> queue{{0, m_grid.columns, 0, m_grid.rows}};
         // A block of a plan of thousands of loudspeakers takes a while (a
@@ -401,6 +411,12 @@ public:
         auto known = m_computedBlocks.find(key);
         if (known == m_computedBlocks.end()) {
             known = m_computedBlocks.emplace(key, std::array<double, std::size_t(Size) * Size>{}).first;
+            if (!m_blocksPlaced) {
+                if (!m_blocks)
+                    m_blocks = std::make_unique<MapBlocks>(withoutPlacements(m_room));
+                m_blocks->setPlacements(*m_placements);
+                m_blocksPlaced = true;
+            }
             m_blocks->levels(firstColumn, firstRow, known->second.data());
         }
         return known->second.data();
@@ -826,6 +842,8 @@ private:
     // The map's blocks of the room for tally(), made on first use, and
     // those computed in the tally under way.
     mutable std::unique_ptr<MapBlocks> m_blocks;
+    mutable const std::vector<Placement> *m_placements = nullptr;
+    mutable bool m_blocksPlaced = false;
     mutable std::unordered_map<qint64, std::array<double, std::size_t(MapBlocks::Size) * MapBlocks::Size>>
         m_computedBlocks;
     mutable std::vector<Box> m_boxes;
@@ -928,7 +946,8 @@ std::optional<LevelSummary> levelSummary(const LevelInputs &inputs, double requi
 {
     if (!hasLevelMap(inputs) || !std::isfinite(requiredLevel))
         return std::nullopt;
-    MapBlocks blocks(inputs);
+    // The loudspeakers are placed in the map's blocks once, by summary().
+    MapBlocks blocks(withoutPlacements(inputs));
     const RoomTally room(inputs, requiredLevel, &blocks.inside());
     return room.summary(blocks, inputs.placements, cancel);
 }
@@ -1042,7 +1061,7 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
             // map), or too close to call: the map decides.
             const bool settled = reaches && !t.maybeLoud && !t.stoppedEarly;
             if (!blocks)
-                blocks = std::make_unique<MapBlocks>(inputs);
+                blocks = std::make_unique<MapBlocks>(withoutPlacements(inputs));
             const std::optional<LevelSummary> figures
                 = tallies.front()->summary(*blocks, inputs.placements, cancel);
             ++fit.fullMaps;
