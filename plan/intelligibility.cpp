@@ -8,6 +8,8 @@
 #include <cmath>
 #include <complex>
 #include <limits>
+#include <map>
+#include <mutex>
 #include <numbers>
 #include <thread>
 
@@ -42,6 +44,9 @@ constexpr double DecayRate = 13.8;
 // is -15 and +15 dB.
 const double LowestTransfer = 1.0 / (1.0 + std::pow(10.0, 1.5));
 const double HighestTransfer = 1.0 / (1.0 + std::pow(10.0, -1.5));
+// Their ratios m / (1 - m).
+const double LowestRatio = std::pow(10.0, -1.5);
+const double HighestRatio = std::pow(10.0, 1.5);
 
 // 10 lg x = (10 / ln 10) ln x; the natural logarithm is the quicker.
 constexpr double TenOverLn10 = 4.34294481903251827651;
@@ -225,7 +230,7 @@ double stiOf(const Prepared &p, QPointF point)
         const double total = speech + p.noise[k];
         const double masking = k == 0 ? 0.0 : belowTotal * power(maskingDb(levelOf(belowTotal)));
         const double denominator = total + masking + p.threshold[k];
-        double sum = 0.0;
+        double ratios = 1.0; // the product of m / (1 - m), each held between its limits
         for (int f = 0; f < ModulationFrequencies; ++f) {
             const double tailRe = p.tail[k][f].real();
             const double tailIm = p.tail[k][f].imag();
@@ -235,14 +240,19 @@ double stiOf(const Prepared &p, QPointF point)
                 + p.reverberant[k] * (arrivalsRe[f] * tailIm + arrivalsIm[f] * tailRe);
             const double m = std::min(1.0, std::sqrt(re * re + im * im) / denominator);
             // Beyond these the signal-to-noise ratio is held at -15 or +15 dB.
-            double snr = 15.0;
             if (m <= LowestTransfer)
-                snr = -15.0;
-            else if (m < HighestTransfer)
-                snr = std::clamp(TenOverLn10 * std::log(m / (1.0 - m)), -15.0, 15.0);
-            sum += (snr + 15.0) / 30.0;
+                ratios *= LowestRatio;
+            else if (m >= HighestTransfer)
+                ratios *= HighestRatio;
+            else
+                ratios *= std::clamp(m / (1.0 - m), LowestRatio, HighestRatio);
         }
-        transmission[k] = sum / ModulationFrequencies;
+        // The mean of (SNR + 15) / 30 over the frequencies, the SNRs summed
+        // as the logarithm of the product of their ratios (each between
+        // 10^-1.5 and 10^1.5, so that the product of 14 stays finite): one
+        // logarithm a band instead of one a frequency.
+        const double snrSum = TenOverLn10 * std::log(ratios);
+        transmission[k] = (snrSum + 15.0 * ModulationFrequencies) / (30.0 * ModulationFrequencies);
         belowTotal = total;
     }
     double sti = 0.0;
@@ -340,7 +350,11 @@ BandValues noiseSpectrum(double noiseDbA)
     return bands;
 }
 
-double directivityFactor(const LevelInputs &inputs)
+namespace {
+
+// Q of a law whose angles are valid: the integral of the law over the
+// sphere.
+double integratedDirectivityFactor(const LevelInputs &inputs)
 {
     // The law in the loudspeaker's own frame: one under the ceiling, 1 m
     // above the plane, sees the front half of the sphere on the plane.
@@ -351,10 +365,6 @@ double directivityFactor(const LevelInputs &inputs)
     const Placement down{QPointF(0.0, 0.0), Side::Ceiling, QPointF()};
     const DirectivityLaw law(one);
     const auto gain = [&](double dx, double dy) { return law.factor(down, QPointF(dx, dy)); };
-    const auto valid
-        = [](double degrees) { return std::isfinite(degrees) && degrees > 0.0 && degrees <= 180.0; };
-    if (!valid(inputs.dirDeg) || (isHorn(inputs.mounting) && !valid(inputs.vDirDeg)))
-        return Nan;
     double front = 0.0;
     if (!isHorn(inputs.mounting)) {
         // The law depends on the angle from the axis only: rings of
@@ -377,13 +387,42 @@ double directivityFactor(const LevelInputs &inputs)
             for (int j = 0; j < Steps; ++j) {
                 const double tv = (j + 0.5) * step;
                 const double b = std::tan(tv);
-                const double jacobian = (1.0 + a * a) * (1.0 + b * b) / std::pow(1.0 + a * a + b * b, 1.5);
+                const double norm2 = 1.0 + a * a + b * b;
+                const double jacobian = (1.0 + a * a) * (1.0 + b * b) / (norm2 * std::sqrt(norm2));
                 front += 4.0 * gain(a, b) * jacobian * step * step;
             }
         }
     }
     const double behind = 2.0 * std::numbers::pi * BehindGain;
     return 4.0 * std::numbers::pi / (front + behind);
+}
+
+} // namespace
+
+double directivityFactor(const LevelInputs &inputs)
+{
+    const auto valid
+        = [](double degrees) { return std::isfinite(degrees) && degrees > 0.0 && degrees <= 180.0; };
+    const bool horn = isHorn(inputs.mounting);
+    if (!valid(inputs.dirDeg) || (horn && !valid(inputs.vDirDeg)))
+        return Nan;
+    // Q depends on the law's angles alone, and a building holds few laws:
+    // each is integrated once (a horn's takes 90 000 points of the law).
+    using Key = std::array<double, 3>;
+    static std::mutex lock;
+    static std::map<Key, double> known;
+    const Key key{horn ? 1.0 : 0.0, inputs.dirDeg, horn ? inputs.vDirDeg : 0.0};
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        if (const auto found = known.find(key); found != known.end())
+            return found->second;
+    }
+    const double q = integratedDirectivityFactor(inputs);
+    const std::lock_guard<std::mutex> guard(lock);
+    if (known.size() >= 4096)
+        known.clear();
+    known.emplace(key, q);
+    return q;
 }
 
 bool hasSti(const StiInputs &inputs)

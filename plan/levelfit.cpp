@@ -249,6 +249,10 @@ struct Tally {
     double upper() const { return floor > 0 ? 100.0 * double(floor - out) / double(floor) : 0.0; }
 };
 
+// What a summary computes: every figure, or the shares alone (all a fit
+// needs: the lowest and the highest cost as much again).
+enum class SummaryFigures { All, Shares };
+
 // When the tally of a layout may stop: share settled (no block needs
 // splitting for the share), stop (nothing more is needed).
 struct StopRule {
@@ -326,12 +330,15 @@ public:
         if (t.floor == 0 || placements.empty())
             return t;
         buildTrees(placements);
+        if (rule.target >= 0.0 && belowByHints(t, rule))
+            return t;
         // The map's own blocks, for the cells the bounds cannot settle:
         // the loudspeakers are placed in them when the first is needed
         // (most counts need none).
         m_placements = &placements;
         m_blocksPlaced = false;
         m_computedBlocks.clear();
+        m_outHints.clear();
         std::deque<Block> queue{{0, m_grid.columns, 0, m_grid.rows}};
         // A block of a plan of thousands of loudspeakers takes a while (a
         // block of the map computed for it longer still): the flag is
@@ -353,10 +360,13 @@ public:
             const bool quiet = sum.high <= m_quiet;
             if (sum.low > m_loud)
                 t.tooLoud = true;
-            if (in)
+            if (in) {
                 t.in += cells;
-            else if (out)
+            } else if (out) {
                 t.out += cells;
+                if (rule.target >= 0.0)
+                    m_outHints.push_back(block);
+            }
             const bool shareOpen = !in && !out && !shareSettled;
             const bool loudOpen = !quiet && !t.tooLoud;
             if (shareOpen || loudOpen) {
@@ -392,6 +402,44 @@ public:
             }
         }
         return t;
+    }
+
+    // A count below the target proven from the blocks the last tally of
+    // the fit found wholly below the required level: the floor's dead
+    // spots (under and beside wall loudspeakers, the far corners) mostly
+    // stay where they are from one count to the next, and enough of them
+    // below the level again settle the count without the tally of the
+    // whole floor. The largest are tried first; the hints are given up as
+    // soon as those left could not prove it. t gets the blocks found
+    // below, and stops early, when they prove it.
+    bool belowByHints(Tally &t, const StopRule &rule) const
+    {
+        if (m_outHints.empty())
+            return false;
+        Tally hinted = t;
+        qint64 left = 0;
+        for (const Block &b : m_outHints)
+            left += floorCells(b);
+        std::vector<Block> stillOut;
+        for (const Block &b : m_outHints) {
+            Tally best = hinted;
+            best.out += left;
+            if (best.upper() >= rule.target)
+                break;
+            const qint64 cells = floorCells(b);
+            left -= cells;
+            if (sumOf(b, false, true).high < m_out) {
+                hinted.out += cells;
+                stillOut.push_back(b);
+                if (hinted.upper() < rule.target) {
+                    hinted.stoppedEarly = true;
+                    t = hinted;
+                    m_outHints = std::move(stillOut);
+                    return true;
+                }
+            }
+        }
+        return false;
     }
 
     // Whether a block is no larger than one of the map's blocks (within
@@ -477,10 +525,12 @@ public:
     // the lowest found), the highest the map's to within 0.04 dB (a block
     // is left once its bound shows no cell of it more than that above the
     // highest found). blocks: the map's blocks of this room. computed:
-    // how many of them were computed. No value when cancel becomes true
-    // or a level is not finite.
+    // how many of them were computed. figures: all, or the shares alone
+    // (the lowest, the highest and the spread then not a number). No value
+    // when cancel becomes true or a level is not finite.
     std::optional<LevelSummary> summary(MapBlocks &blocks, const std::vector<Placement> &placements,
-                                        const std::atomic<bool> *cancel, qint64 *computed = nullptr) const
+                                        const std::atomic<bool> *cancel, SummaryFigures figures,
+                                        qint64 *computed = nullptr) const
     {
         const CellGrid &grid = blocks.grid();
         if (grid.columns != m_grid.columns || grid.rows != m_grid.rows)
@@ -562,8 +612,10 @@ public:
                 const qint64 cells = floorCells(block);
                 in += shareIn ? cells : 0;
                 loud += allLoud ? cells : 0;
-                lowOpen.push_back({sum.low, sum.high, block});
-                highOpen.push_back({sum.high, sum.low, block});
+                if (figures == SummaryFigures::All) {
+                    lowOpen.push_back({sum.low, sum.high, block});
+                    highOpen.push_back({sum.high, sum.low, block});
+                }
                 continue;
             }
             if (isMapBlock(block))
@@ -638,14 +690,20 @@ public:
         }
         if (computed)
             *computed += count;
-        if (failed || !std::isfinite(lowest) || !std::isfinite(highest))
+        if (failed)
             return std::nullopt;
         LevelSummary summary;
+        summary.requiredShare = 100.0 * double(in) / double(floor);
+        summary.tooLoudShare = 100.0 * double(loud) / double(floor);
+        if (figures == SummaryFigures::Shares) {
+            summary.lowest = summary.highest = summary.spread = std::numeric_limits<double>::quiet_NaN();
+            return summary;
+        }
+        if (!std::isfinite(lowest) || !std::isfinite(highest))
+            return std::nullopt;
         summary.lowest = lowest;
         summary.highest = highest;
         summary.spread = highest - lowest;
-        summary.requiredShare = 100.0 * double(in) / double(floor);
-        summary.tooLoudShare = 100.0 * double(loud) / double(floor);
         return summary;
     }
 
@@ -848,6 +906,10 @@ private:
         m_computedBlocks;
     mutable std::vector<Box> m_boxes;
     mutable std::vector<Entry> m_heap;
+    // The blocks the last tally of the fit found wholly below the required
+    // level, in the order found, which is the largest first (the tally
+    // splits the floor level by level): see belowByHints.
+    mutable std::vector<Block> m_outHints;
 };
 
 calc::Shape layoutShape(const LevelInputs &room)
@@ -874,46 +936,94 @@ struct Alone {
     double most = 0.0;
 };
 
+// Sums term(box) times each group's weight over the cells [c0, c1) x [r0,
+// r1) of a loudspeaker's offsets: near the loudspeaker cell by cell, and
+// farther in groups of cells whose box is small against its distance (at
+// most 1/GroupRatio of it), where the law changes little across the group.
+// box(c0, c1, r0, r1) gives the offsets a group's cells span, weight the
+// cells it stands for; term is a bound of one cell's power that holds for
+// every offset of the box, so that the group's term times its weight
+// bounds the sum of its cells' the same way. A room of 1000 x 1000 cells
+// takes a few thousand terms instead of a million.
+template <typename BoxOf, typename WeightOf, typename Term>
+double sumByGroups(int c0, int c1, int r0, int r1, double h2, const BoxOf &box, const WeightOf &weight,
+                   const Term &term)
+{
+    constexpr double GroupRatio = 32.0;
+    if (c1 <= c0 || r1 <= r0)
+        return 0.0;
+    const Box b = box(c0, c1, r0, r1);
+    const double mx = nearestToZero(b.x0, b.x1);
+    const double my = nearestToZero(b.y0, b.y1);
+    const double size = std::max(b.x1 - b.x0, b.y1 - b.y0);
+    const bool single = c1 - c0 == 1 && r1 - r0 == 1;
+    if (single || size * size * GroupRatio * GroupRatio <= mx * mx + my * my + h2)
+        return weight(c0, c1, r0, r1) * term(b);
+    const int cm = c1 - c0 > 1 ? (c0 + c1) / 2 : c1;
+    const int rm = r1 - r0 > 1 ? (r0 + r1) / 2 : r1;
+    return sumByGroups(c0, cm, r0, rm, h2, box, weight, term)
+        + sumByGroups(cm, c1, r0, rm, h2, box, weight, term)
+        + sumByGroups(c0, cm, rm, r1, h2, box, weight, term)
+        + sumByGroups(cm, c1, rm, r1, h2, box, weight, term);
+}
+
 Alone aloneInRectangle(const RoomTally &tally, const LevelInputs &room, Arrangement arrangement)
 {
     Alone alone;
     const CellGrid &grid = tally.grid();
     const double w = grid.cellWidth;
     const double h = grid.cellHeight;
+    const double h2 = room.dropH * room.dropH;
     const double cap = tally.outPower();
     const int halfColumns = std::max(0, grid.columns / 2 - 1);
+    // Cells 0 .. n - 1 on a side of the loudspeaker stand for themselves
+    // and their mirror images, but for cell 0 under it.
+    const auto mirrored = [](int first, int last) { return 2.0 * (last - first) - (first == 0 ? 1.0 : 0.0); };
     // The most: the cells' offsets from the loudspeaker lie one in each
     // cell-sized box around it (the law the same either way).
-    const auto times = [](int i) { return i == 0 ? 1.0 : 2.0; };
+    const auto capped = [&](const Frame &frame) {
+        return [&tally, cap, frame](const Box &b) {
+            return std::min(cap, tally.gains()(b.x0, b.x1, b.y0, b.y1, frame).high);
+        };
+    };
+    const auto least = [&](const Frame &frame) {
+        return [&tally, frame](const Box &b) { return tally.gains()(b.x0, b.x1, b.y0, b.y1, frame).low; };
+    };
+    // The least: the quarter of the floor beside the loudspeaker, each
+    // cell's offsets at most one cell from it.
+    const auto quarterBox = [w, h](int c0, int c1, int r0, int r1) {
+        return Box{c0 * w, c1 * w, r0 * h, r1 * h};
+    };
+    const auto cells = [](int c0, int c1, int r0, int r1) { return double(c1 - c0) * double(r1 - r0); };
     if (arrangement == Arrangement::Rows) {
         const Frame frame = frameFor(Side::Ceiling, room.tiltDeg);
         alone.peak = tally.gains()(-w / 2, w / 2, -h / 2, h / 2, frame).low;
-        for (int j = 0; j < grid.rows; ++j) {
-            for (int i = 0; i < grid.columns; ++i)
-                alone.most += times(i) * times(j)
-                    * std::min(cap,
-                               tally
-                                   .gains()(i * w - w / 2, i * w + w / 2, j * h - h / 2, j * h + h / 2, frame)
-                                   .high);
-        }
+        const auto cellBox = [w, h](int c0, int c1, int r0, int r1) {
+            return Box{c0 * w - w / 2, (c1 - 1) * w + w / 2, r0 * h - h / 2, (r1 - 1) * h + h / 2};
+        };
+        const auto bothWays
+            = [&](int c0, int c1, int r0, int r1) { return mirrored(c0, c1) * mirrored(r0, r1); };
+        alone.most = sumByGroups(0, grid.columns, 0, grid.rows, h2, cellBox, bothWays, capped(frame));
         const int halfRows = std::max(0, grid.rows / 2 - 1);
-        for (int j = 0; j < halfRows; ++j) {
-            for (int i = 0; i < halfColumns; ++i)
-                alone.total += tally.gains()(i * w, (i + 1) * w, j * h, (j + 1) * h, frame).low;
-        }
+        alone.total = sumByGroups(0, halfColumns, 0, halfRows, h2, quarterBox, cells, least(frame));
         return alone;
     }
-    // The near wall's; the far wall's are its mirror image.
+    // The near wall's; the far wall's are its mirror image. The offsets
+    // across the wall are the cells' centres.
     const Frame frame = frameFor(Side::NearWall, room.tiltDeg);
     for (int j = 0; j < grid.rows; ++j) {
         const double dy = (j + 0.5) * h;
         alone.peak = std::max(alone.peak, tally.gains()(-w / 2, w / 2, dy, dy, frame).low);
-        for (int i = 0; i < grid.columns; ++i)
-            alone.most
-                += times(i) * std::min(cap, tally.gains()(i * w - w / 2, i * w + w / 2, dy, dy, frame).high);
-        for (int i = 0; i < halfColumns; ++i)
-            alone.total += tally.gains()(i * w, (i + 1) * w, dy, dy, frame).low;
     }
+    const auto cellBox = [w, h](int c0, int c1, int r0, int r1) {
+        return Box{c0 * w - w / 2, (c1 - 1) * w + w / 2, (r0 + 0.5) * h, (r1 - 0.5) * h};
+    };
+    const auto alongWall = [&](int c0, int c1, int r0, int r1) { return mirrored(c0, c1) * double(r1 - r0); };
+    alone.most = sumByGroups(0, grid.columns, 0, grid.rows, h2, cellBox, alongWall, capped(frame));
+    const auto centres = [w, h](int c0, int c1, int r0, int r1) {
+        return Box{c0 * w, c1 * w, (r0 + 0.5) * h, (r1 - 0.5) * h};
+    };
+    alone.total = sumByGroups(0, halfColumns, 0, grid.rows, h2, centres, cells, least(frame));
     return alone;
 }
 
@@ -949,7 +1059,7 @@ std::optional<LevelSummary> levelSummary(const LevelInputs &inputs, double requi
     // The loudspeakers are placed in the map's blocks once, by summary().
     MapBlocks blocks(withoutPlacements(inputs));
     const RoomTally room(inputs, requiredLevel, &blocks.inside());
-    return room.summary(blocks, inputs.placements, cancel);
+    return room.summary(blocks, inputs.placements, cancel, SummaryFigures::All);
 }
 
 CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radius, const FitRule &rule,
@@ -1063,7 +1173,7 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
             if (!blocks)
                 blocks = std::make_unique<MapBlocks>(withoutPlacements(inputs));
             const std::optional<LevelSummary> figures
-                = tallies.front()->summary(*blocks, inputs.placements, cancel);
+                = tallies.front()->summary(*blocks, inputs.placements, cancel, SummaryFigures::Shares);
             ++fit.fullMaps;
             if (!figures) {
                 fit.outcome = cancel && cancel->load() ? FitOutcome::Cancelled : FitOutcome::NoMap;
