@@ -40,13 +40,13 @@ constexpr double SpeedOfSound = 343.0; // m/s
 // e^(-13.8 t / T) falls by 60 dB in T.
 constexpr double DecayRate = 13.8;
 
-// The modulation transfers whose signal-to-noise ratio 10 lg(m / (1 - m))
-// is -15 and +15 dB.
-const double LowestTransfer = 1.0 / (1.0 + std::pow(10.0, 1.5));
-const double HighestTransfer = 1.0 / (1.0 + std::pow(10.0, -1.5));
-// Their ratios m / (1 - m).
+// The ratios m / (1 - m) of the modulation transfers whose signal-to-noise
+// ratio 10 lg(m / (1 - m)) is -15 and +15 dB.
 const double LowestRatio = std::pow(10.0, -1.5);
 const double HighestRatio = std::pow(10.0, 1.5);
+// Far below any band's intensity (the threshold of hearing's is above
+// 10^0.65): D - a at most this is m = 1.
+constexpr double TinyIntensity = 1e-300;
 
 // 10 lg x = (10 / ln 10) ln x; the natural logarithm is the quicker.
 constexpr double TenOverLn10 = 4.34294481903251827651;
@@ -107,8 +107,10 @@ struct Prepared {
     BandValues reverberant{}; // a loudspeaker's reverberant band intensity
     BandValues noise{};       // the noise's band intensity
     BandValues threshold{};   // the threshold's band intensity
-    // 1 / (1 + j w T / 13.8): the reverberant tail's modulation transfer.
-    std::array<std::array<std::complex<double>, ModulationFrequencies>, OctaveBands> tail{};
+    // 1 / (1 + j w T / 13.8): the reverberant tail's modulation transfer,
+    // real and imaginary parts.
+    std::array<std::array<double, ModulationFrequencies>, OctaveBands> tailRe{};
+    std::array<std::array<double, ModulationFrequencies>, OctaveBands> tailIm{};
 };
 
 std::optional<Prepared> prepare(const StiInputs &inputs)
@@ -140,11 +142,63 @@ std::optional<Prepared> prepare(const StiInputs &inputs)
         p.threshold[k] = power(HearingThreshold[k]);
         for (int f = 0; f < ModulationFrequencies; ++f) {
             const double omega = 2.0 * std::numbers::pi * Modulation[f];
-            p.tail[k][f]
+            const std::complex<double> tail
                 = 1.0 / std::complex<double>(1.0, omega * p.acoustics.reverberationTime[k] / DecayRate);
+            p.tailRe[k][f] = tail.real();
+            p.tailIm[k][f] = tail.imag();
         }
     }
     return p;
+}
+
+// cos 2 pi x and sin 2 pi x, quicker than the library's for the phases of
+// a map: x less its nearest whole number of quarter turns leaves at most
+// an eighth of a turn, whose cosine and sine the polynomials of the usual
+// kind (those of the Cephes library) give to within about 1e-16; the
+// quarter turns then exchange and negate them.
+void cosSinOfTurns(double x, double &c, double &s)
+{
+    const double quarters = std::nearbyint(4.0 * x);
+    const double z = (x - 0.25 * quarters) * (2.0 * std::numbers::pi);
+    const double zz = z * z;
+    const double sine = z
+        + z * zz
+            * (((((1.58962301576546568060e-10 * zz - 2.50507477628578072866e-8) * zz
+                  + 2.75573136213857245213e-6)
+                     * zz
+                 - 1.98412698295895385996e-4)
+                    * zz
+                + 8.33333333332211858878e-3)
+                   * zz
+               - 1.66666666666666307295e-1);
+    const double cosine = 1.0 - 0.5 * zz
+        + zz * zz
+            * (((((-1.13585365213876817300e-11 * zz + 2.08757008419747316778e-9) * zz
+                  - 2.75573141792967388112e-7)
+                     * zz
+                 + 2.48015872888517045348e-5)
+                    * zz
+                - 1.38888888888730564116e-3)
+                   * zz
+               + 4.16666666666665929218e-2);
+    switch (static_cast<long long>(quarters) & 3) {
+    case 0:
+        c = cosine;
+        s = sine;
+        break;
+    case 1:
+        c = -sine;
+        s = cosine;
+        break;
+    case 2:
+        c = -cosine;
+        s = -sine;
+        break;
+    default:
+        c = sine;
+        s = -cosine;
+        break;
+    }
 }
 
 // e^(-j w t) of an arrival after t seconds at each modulation frequency.
@@ -173,9 +227,11 @@ Phasors phasorsOf(double delay)
                   && nearly(Modulation[13], Modulation[12] + Modulation[6]));
     Phasors p;
     for (int f = 0; f < 4; ++f) {
-        const double phase = -2.0 * std::numbers::pi * Modulation[f] * delay;
-        p.re[f] = std::cos(phase);
-        p.im[f] = std::sin(phase);
+        double c = 0.0;
+        double s = 0.0;
+        cosSinOfTurns(Modulation[f] * delay, c, s);
+        p.re[f] = c;
+        p.im[f] = -s;
     }
     const auto product = [&p](int into, int a, int b) {
         const double re = p.re[a] * p.re[b] - p.im[a] * p.im[b];
@@ -230,23 +286,27 @@ double stiOf(const Prepared &p, QPointF point)
         const double total = speech + p.noise[k];
         const double masking = k == 0 ? 0.0 : belowTotal * power(maskingDb(levelOf(belowTotal)));
         const double denominator = total + masking + p.threshold[k];
-        double ratios = 1.0; // the product of m / (1 - m), each held between its limits
+        // m / (1 - m) = a / (D - a) with m = a / D, each held between its
+        // limits (an a at or above D is m = 1): beyond them the
+        // signal-to-noise ratio is held at -15 or +15 dB. Without branches,
+        // so that the compiler takes two frequencies at a time.
+        std::array<double, ModulationFrequencies> ratio;
+        const double speechK = p.speech[k];
+        const double reverberantK = p.reverberant[k];
         for (int f = 0; f < ModulationFrequencies; ++f) {
-            const double tailRe = p.tail[k][f].real();
-            const double tailIm = p.tail[k][f].imag();
-            const double re = p.speech[k] * directRe[f]
-                + p.reverberant[k] * (arrivalsRe[f] * tailRe - arrivalsIm[f] * tailIm);
-            const double im = p.speech[k] * directIm[f]
-                + p.reverberant[k] * (arrivalsRe[f] * tailIm + arrivalsIm[f] * tailRe);
-            const double m = std::min(1.0, std::sqrt(re * re + im * im) / denominator);
-            // Beyond these the signal-to-noise ratio is held at -15 or +15 dB.
-            if (m <= LowestTransfer)
-                ratios *= LowestRatio;
-            else if (m >= HighestTransfer)
-                ratios *= HighestRatio;
-            else
-                ratios *= std::clamp(m / (1.0 - m), LowestRatio, HighestRatio);
+            const double tailRe = p.tailRe[k][f];
+            const double tailIm = p.tailIm[k][f];
+            const double re
+                = speechK * directRe[f] + reverberantK * (arrivalsRe[f] * tailRe - arrivalsIm[f] * tailIm);
+            const double im
+                = speechK * directIm[f] + reverberantK * (arrivalsRe[f] * tailIm + arrivalsIm[f] * tailRe);
+            const double a = std::sqrt(re * re + im * im);
+            ratio[f]
+                = std::min(HighestRatio, std::max(LowestRatio, a / std::max(denominator - a, TinyIntensity)));
         }
+        double ratios = 1.0;
+        for (const double r : ratio)
+            ratios *= r;
         // The mean of (SNR + 15) / 30 over the frequencies, the SNRs summed
         // as the logarithm of the product of their ratios (each between
         // 10^-1.5 and 10^1.5, so that the product of 14 stays finite): one

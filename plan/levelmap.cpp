@@ -234,23 +234,43 @@ public:
         }
     }
 
+    // The least squared cosines whose factors count, across the axis and
+    // (horns) along it.
+    double leastCos2() const { return m_floorCos2; }
+
+    // The powers of the squared cosines: from tables where given (the
+    // factor's power, and a horn's vertical one), else std::pow.
+    struct FactorTables {
+        const PowerTable *powers;
+        const PowerTable *verticalPowers;
+    };
+
     // 10^(D / 10).
     double directivityGain(double dx, double dy, double q, const Frame &frame) const
     {
+        return directivityGain(dx, dy, q, frame, FactorTables{nullptr, nullptr});
+    }
+    double directivityGain(double dx, double dy, double q, const Frame &frame,
+                           const FactorTables &tables) const
+    {
+        const auto raised = [](double x, double p, const PowerTable *table) {
+            return table ? (*table)(x) : std::pow(x, p);
+        };
         const double along = dy * frame.ay - m_h * frame.az;
         if (!(along > 0.0))
             return FloorGain;
         const double along2 = along * along;
         if (!m_horn) {
             const double cos2 = along2 / q;
-            return cos2 > m_floorCos2 ? std::max(std::pow(cos2, m_n), FloorGain) : FloorGain;
+            return cos2 > m_floorCos2 ? std::max(raised(cos2, m_n, tables.powers), FloorGain) : FloorGain;
         }
         const double across = dy * frame.vy - m_h * frame.vz;
         const double cos2H = along2 / (along2 + dx * dx);
         const double cos2V = along2 / (along2 + across * across);
         if (!(cos2H > m_floorCos2 && cos2V > m_floorCos2V))
             return FloorGain;
-        return std::max(std::pow(cos2H, m_n) * std::pow(cos2V, m_nv), FloorGain);
+        return std::max(raised(cos2H, m_n, tables.powers) * raised(cos2V, m_nv, tables.verticalPowers),
+                        FloorGain);
     }
 
     // The most gain() can be for any offset dx0 <= dx <= dx1, dy0 <= dy <=
@@ -567,11 +587,17 @@ struct DirectivityLaw::Law {
         : beam(inputs),
           h2(inputs.dropH * inputs.dropH),
           frames{frameFor(Side::Ceiling, inputs.tiltDeg), frameFor(Side::NearWall, inputs.tiltDeg),
-                 frameFor(Side::FarWall, inputs.tiltDeg)}
+                 frameFor(Side::FarWall, inputs.tiltDeg)},
+          // Filled whole: a law is read by many threads at once.
+          powers(beam.alongPower(), beam.leastCos2(), 1.0),
+          verticalPowers(beam.verticalPower(), beam.leastVerticalCos2(), 1.0)
     { }
     Beam beam;
     double h2;
     std::array<Frame, 3> frames;
+    // The powers of the squared cosines above the floor of the law.
+    PowerTable powers;
+    PowerTable verticalPowers;
 };
 
 DirectivityLaw::DirectivityLaw(const LevelInputs &inputs) : m_law(std::make_unique<Law>(inputs))
@@ -584,7 +610,8 @@ double DirectivityLaw::factor(const Placement &placement, QPointF point) const
 {
     const QPointF d = offsetOf(placement, point);
     const double q = d.x() * d.x() + d.y() * d.y() + m_law->h2;
-    return m_law->beam.directivityGain(d.x(), d.y(), q, m_law->frames[int(frameSide(placement))]);
+    return m_law->beam.directivityGain(d.x(), d.y(), q, m_law->frames[int(frameSide(placement))],
+                                       {&m_law->powers, &m_law->verticalPowers});
 }
 
 double directivityAt(const LevelInputs &inputs, const Placement &placement, QPointF point)
