@@ -13,8 +13,9 @@
 # its rooms after "Подобрать по уровню" (object-fit.png) and their
 # intelligibility (object-sti.png)
 # and the first page of its PDF (object-pdf.png), and its floor view of a
-# school floor imported from a DXF plan (object-floor.png) with the import
-# dialog (object-import.png). Russian number format
+# school floor imported from a DXF plan (object-floor.png), the same floor
+# tinted by intelligibility (object-floor-sti.png) and the import dialog
+# (object-import.png). Russian number format
 # where not said otherwise.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -38,10 +39,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 LANG=ru_RU.UTF-8 ./build/tools/project-screenshot docs/object.png docs/object-lines.png docs/object-equipment.png \
   "$work/object.pdf" docs/object-fit.png docs/object-sti.png
-LANG=ru_RU.UTF-8 ./build/tools/floor-screenshot docs/object-floor.png docs/object-import.png
+LANG=ru_RU.UTF-8 ./build/tools/floor-screenshot docs/object-floor.png docs/object-import.png docs/object-floor-sti.png
 pdftoppm -png -r 60 -f 1 -l 1 -singlefile "$work/object.pdf" docs/object-pdf
 echo "docs/window.png, docs/line.png, docs/line-c.png, docs/plan.png, docs/plan-c.png,"
 echo "docs/plan-level-ceiling.png, docs/plan-level-horn.png, docs/plan-fit.png, docs/plan-shape-l.png, docs/plan-shape-round.png,"
 echo "docs/plan-sti-dry.png, docs/plan-sti-reverberant.png, docs/plan-shape-round-level.png, docs/object.png,"
 echo "docs/object-lines.png, docs/object-equipment.png, docs/object-fit.png, docs/object-sti.png, docs/object-pdf.png, docs/object-floor.png and"
-echo "docs/object-import.png written"
+echo "docs/object-floor-sti.png and docs/object-import.png written"

@@ -31,7 +31,7 @@ QStringList floorsOf(const Project &project)
 }
 
 std::vector<FloorRoomSource> floorRooms(const ProjectModel &model, const std::vector<RoomResults> &results,
-                                        const QString &floor)
+                                        const QString &floor, FloorTint tint)
 {
     std::vector<FloorRoomSource> rooms;
     for (int row = 0; row < model.roomCount(); ++row) {
@@ -40,20 +40,21 @@ std::vector<FloorRoomSource> floorRooms(const ProjectModel &model, const std::ve
             continue;
         rooms.push_back({model.idAt(row), room,
                          std::size_t(row) < results.size() ? results[std::size_t(row)] : RoomResults{},
-                         model.project().targetShare});
+                         model.project().targetShare, tint});
     }
     return rooms;
 }
 
-namespace {
-
-FloorVerdict verdictOf(const RoomResults &results, double targetShare)
+FloorVerdict floorVerdict(const RoomResults &results, double targetShare, FloorTint tint)
 {
-    const std::optional<bool> meets = meetsRules(results, targetShare);
+    const std::optional<bool> meets = tint == FloorTint::Level ? meetsRules(results, targetShare)
+                                                               : meetsIntelligibility(results, targetShare);
     if (!meets)
         return FloorVerdict::NoData;
     return *meets ? FloorVerdict::Met : FloorVerdict::Short;
 }
+
+namespace {
 
 QString countText(const RoomResults &results)
 {
@@ -78,7 +79,7 @@ std::vector<FloorRoom> drawFloorRooms(const std::vector<FloorRoomSource> &rooms,
         room.name = source.room.name;
         room.outline = calc::Shape::fromOutline(source.room.inputs.outline);
         room.countText = countText(source.results);
-        room.verdict = verdictOf(source.results, source.targetShare);
+        room.verdict = floorVerdict(source.results, source.targetShare, source.tint);
         room.model = source.room.inputs.model;
         room.line = source.room.line;
         // The plan's own loudspeakers are the count it holds ("На плане"),

@@ -23,15 +23,21 @@ struct FloorRoomSource {
     // The project's share, %: the room is tinted as meeting the rules
     // where its plan meets them with it.
     double targetShare = DefaultTargetShare;
+    FloorTint tint = FloorTint::Level;
 };
 
 // The floors of the project, in the order their rooms first name them;
 // the floors with plans first where they have no room yet.
 QStringList floorsOf(const Project &project);
 
-// The rooms of floor that have an outline, with their results.
+// The rooms of floor that have an outline, with their results, to be
+// tinted by tint.
 std::vector<FloorRoomSource> floorRooms(const ProjectModel &model, const std::vector<RoomResults> &results,
-                                        const QString &floor);
+                                        const QString &floor, FloorTint tint = FloorTint::Level);
+
+// A room's tint: by the level (meetsRules) or by the intelligibility
+// (meetsIntelligibility), grey where the figures are not there.
+FloorVerdict floorVerdict(const RoomResults &results, double targetShare, FloorTint tint);
 
 // The floor's rooms drawn: each outline with its name, count and verdict,
 // its loudspeakers and zones from its plan. A room without results (none

@@ -28,6 +28,11 @@ using FloorRoomId = quint64;
 // green, red or grey.
 enum class FloorVerdict { Met, Short, NoData };
 
+// What the tints judge: the level the rules ask for, or the speech
+// intelligibility (an STI of 0.50 or above on the target share of the
+// floor).
+enum class FloorTint { Level, Intelligibility };
+
 struct FloorLoudspeaker {
     QPointF position; // m, floor coordinates
     int number = 0;   // within its room: 1, 2, …

@@ -320,6 +320,13 @@ FloorTab::FloorTab(QWidget *parent) : QWidget(parent)
     m_floors->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_floors->setMinimumContentsLength(10);
     QLabel *caption = a11y::captionFor(m_floors, QStringLiteral("Этаж"));
+    m_tints = new QComboBox(this);
+    m_tints->setObjectName(QStringLiteral("tintBox"));
+    m_tints->addItem(QStringLiteral("по уровню"), int(FloorTint::Level));
+    m_tints->addItem(QStringLiteral("по разборчивости (STI)"), int(FloorTint::Intelligibility));
+    m_tints->setToolTip(QStringLiteral("Зеленый — выполнено, красный — не выполнено, серый — нет данных. "
+                                       "По разборчивости: STI не ниже 0,50 на требуемой доле площади."));
+    QLabel *tintCaption = a11y::captionFor(m_tints, QStringLiteral("Окраска"));
     m_fit = new QPushButton(QStringLiteral("По размеру"), this);
     m_fit->setObjectName(QStringLiteral("fitButton"));
     m_fit->setAccessibleName(QStringLiteral("По размеру"));
@@ -330,19 +337,29 @@ FloorTab::FloorTab(QWidget *parent) : QWidget(parent)
     row->addWidget(caption);
     row->addWidget(m_floors);
     row->addSpacing(12);
+    row->addWidget(tintCaption);
+    row->addWidget(m_tints);
+    row->addSpacing(12);
     row->addWidget(m_fit);
     row->addStretch(1);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addWidget(m_view, 1);
-    setTabOrder(m_floors, m_fit);
+    setTabOrder(m_floors, m_tints);
+    setTabOrder(m_tints, m_fit);
     setTabOrder(m_fit, m_view);
 
     connect(m_fit, &QPushButton::clicked, m_view, &FloorView::fitToView);
+    connect(m_tints, &QComboBox::currentIndexChanged, this, [this] { emit tintChosen(tint()); });
     connect(m_floors, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (!m_filling && index >= 0)
             emit floorChosen(m_floors->itemText(index));
     });
+}
+
+FloorTint FloorTab::tint() const
+{
+    return FloorTint(m_tints->currentData().toInt());
 }
 
 void FloorTab::setFloors(const QStringList &floors)

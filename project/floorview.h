@@ -110,7 +110,11 @@ public:
 
     FloorView *view() const { return m_view; }
     QComboBox *floorBox() const { return m_floors; }
+    QComboBox *tintBox() const { return m_tints; }
     QPushButton *fitButton() const { return m_fit; }
+
+    // What the rooms' tints judge ("Окраска").
+    FloorTint tint() const;
 
     // The floors to choose from; the one chosen stays where it is still
     // listed, else the first is chosen (and told by floorChosen).
@@ -121,9 +125,11 @@ public:
 
 signals:
     void floorChosen(const QString &floor);
+    void tintChosen(project::FloorTint tint);
 
 private:
     QComboBox *m_floors = nullptr;
+    QComboBox *m_tints = nullptr;
     QPushButton *m_fit = nullptr;
     FloorView *m_view = nullptr;
     bool m_filling = false;

@@ -155,6 +155,7 @@ QWidget *ProjectWindow::buildFloorTab()
     m_floorTimer->setInterval(FloorUpdateDelayMs);
     connect(m_floorTimer, &QTimer::timeout, this, &ProjectWindow::updateFloorView);
     connect(m_floorTab, &FloorTab::floorChosen, this, [this] { updateFloorView(); });
+    connect(m_floorTab, &FloorTab::tintChosen, this, [this] { updateFloorView(); });
     connect(m_model, &ProjectModel::changed, this, &ProjectWindow::scheduleFloorUpdate);
     connect(m_model, &ProjectModel::reset, this, &ProjectWindow::scheduleFloorUpdate);
     connect(m_results, &RoomResultsService::levelsTaken, this, &ProjectWindow::scheduleFloorUpdate);
@@ -227,7 +228,7 @@ void ProjectWindow::updateFloorView()
     drawing->floor = floor;
     if (const std::vector<drawing::Polyline> *lines = floorBackground(floor, drawing->backgroundNote))
         drawing->background = *lines;
-    std::vector<FloorRoomSource> sources = floorRooms(*m_model, m_results->all(), floor);
+    std::vector<FloorRoomSource> sources = floorRooms(*m_model, m_results->all(), floor, m_floorTab->tint());
     const RoomCalculator *calculator = &m_calculator;
     m_floorJobs->replace(
         [sources = std::move(sources), calculator](const std::atomic<bool> &cancel) {

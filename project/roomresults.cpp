@@ -79,6 +79,13 @@ std::optional<bool> meetsRules(const RoomResults &results, double targetShare)
     return *results.requiredShare >= targetShare && !(results.tooLoudShare.value_or(0.0) > 0.0);
 }
 
+std::optional<bool> meetsIntelligibility(const RoomResults &results, double targetShare)
+{
+    if (!results.completed || results.levelsPending || !results.stiShare)
+        return std::nullopt;
+    return *results.stiShare >= targetShare;
+}
+
 QString verdictText(const RoomResults &results, double targetShare, QChar decimalPoint)
 {
     const std::optional<bool> meets = meetsRules(results, targetShare);

@@ -27,6 +27,11 @@ QByteArray resultsKey(const Room &room, double targetShare = DefaultTargetShare)
 // cell above LoudestLevel. None while its figures are computed and where
 // there are none.
 std::optional<bool> meetsRules(const RoomResults &results, double targetShare);
+// Whether a room's plan is understood on the target share of its floor:
+// its intelligibility map at an STI of 0.50 or above on at least
+// targetShare. None while its figures are computed and where there are
+// none.
+std::optional<bool> meetsIntelligibility(const RoomResults &results, double targetShare);
 // The "Проверка" cell: "выполнено", "не выполнено: 78,5 % площади не ниже
 // 80 дБ", "не выполнено: выше 120 дБ"; empty where meetsRules gives none.
 QString verdictText(const RoomResults &results, double targetShare, QChar decimalPoint);

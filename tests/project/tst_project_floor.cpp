@@ -639,11 +639,22 @@ void FloorTest::tabControls()
                 entries << child->child(k)->text(QAccessible::Name);
     }
     QCOMPARE(entries, QStringList({"1", "2", "Подвал"}));
+    QAccessibleInterface *tints = QAccessible::queryAccessibleInterface(tab.tintBox());
+    QCOMPARE(tints->text(QAccessible::Name), QStringLiteral("Окраска"));
+    QCOMPARE(tints->text(QAccessible::Value), QStringLiteral("по уровню"));
+    QCOMPARE(tab.tint(), FloorTint::Level);
+    QSignalSpy tintChosen(&tab, &FloorTab::tintChosen);
+    tab.tintBox()->setCurrentIndex(1); // as the user chooses
+    QCOMPARE(tintChosen.size(), 1);
+    QCOMPARE(tab.tint(), FloorTint::Intelligibility);
+    QCOMPARE(tints->text(QAccessible::Value), QStringLiteral("по разборчивости (STI)"));
     QCOMPARE(QAccessible::queryAccessibleInterface(tab.fitButton())->text(QAccessible::Name),
              QStringLiteral("По размеру"));
 
-    // Tab: the floors, the button, the view.
+    // Tab: the floors, the tints, the button, the view.
     tab.floorBox()->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), tab.tintBox());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), tab.fitButton());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -3,12 +3,14 @@
 // view showing the imported rooms and selecting a room's row on a click,
 // and the floor's DXF written from the menu.
 #include "app/roomevaluation.h"
+#include "project/floorcontent.h"
 #include "project/floorview.h"
 #include "project/projectmodel.h"
 #include "project/projectwindow.h"
 #include "project/roomresults.h"
 #include "recordingmessenger.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
@@ -180,6 +182,41 @@ private slots:
         window.finishFloorDrawing();
         QCOMPARE(window.floorTab()->view()->scene().drawing().backgroundNote,
                  QString("План «%1» не найден").arg(QDir::toNativeSeparators(plan)));
+        window.discardProject();
+    }
+
+    // "Окраска": a room loud enough whose reverberation (10 s typed) leaves
+    // nobody understanding it is green by level and red by intelligibility.
+    void tintByIntelligibility()
+    {
+        const RoomEvaluation calculator;
+        RecordingMessenger messenger;
+        AnsweredWindow window(calculator, &messenger);
+        project::Project p;
+        p.targetShare = 50;
+        project::Room room;
+        room.name = "Зал";
+        room.floor = "1";
+        room.inputs = startupRoomInputs();
+        room.inputs.outline = {{0, 0}, {10, 0}, {10, 6}, {0, 6}};
+        room.layout = "рядами";
+        room.count = project::PlanCount{project::PlanCount::Kind::Level, 0};
+        room.reverberation = "10";
+        p.rooms.push_back(room);
+        window.model()->setProject(p);
+        QVERIFY(QTest::qWaitFor([&] { return !window.results()->levelsPending(); }, 60000));
+        const project::RoomResults &results = window.results()->at(0);
+        QCOMPARE(project::floorVerdict(results, 50, project::FloorTint::Level), project::FloorVerdict::Met);
+        QCOMPARE(project::floorVerdict(results, 50, project::FloorTint::Intelligibility),
+                 project::FloorVerdict::Short);
+
+        window.tabs()->setCurrentWidget(window.floorTab());
+        window.finishFloorDrawing();
+        const auto drawn = [&] { return window.floorTab()->view()->scene().drawing().rooms.at(0).verdict; };
+        QCOMPARE(drawn(), project::FloorVerdict::Met);
+        window.floorTab()->tintBox()->setCurrentIndex(1);
+        window.finishFloorDrawing();
+        QCOMPARE(drawn(), project::FloorVerdict::Short);
         window.discardProject();
     }
 };

@@ -13,6 +13,7 @@
 #include "plan/intelligibility.h"
 #include "plan/planfigures.h"
 #include "plan/planscene.h"
+#include "project/floorcontent.h"
 #include "project/projectfile.h"
 #include "project/projectwindow.h"
 
@@ -123,6 +124,7 @@ bool waitForFigures(const RoomResultsService &results)
 } // namespace
 
 Q_DECLARE_METATYPE(project::Room)
+Q_DECLARE_METATYPE(project::RoomResults)
 
 class ProjectStiTest : public QObject {
     Q_OBJECT
@@ -136,6 +138,8 @@ private slots:
     void columnsAfterTheBackground_data();
     void columnsAfterTheBackground();
     void editedInPlaceAndUndone();
+    void floorTints_data();
+    void floorTints();
 
 private:
     RoomEvaluation m_calculator;
@@ -349,6 +353,50 @@ void ProjectStiTest::editedInPlaceAndUndone()
     QCOMPARE(w->model()->project().rooms.front().ceilingSurface, QString("штукатурка"));
     QCOMPARE(table->cellText(0, column(StiMean)), plain);
     w->discardProject();
+}
+
+// The floor view's tints by level and by intelligibility: each judges by
+// its own share against the project's, grey without its figures.
+void ProjectStiTest::floorTints_data()
+{
+    QTest::addColumn<RoomResults>("results");
+    QTest::addColumn<double>("target");
+    QTest::addColumn<int>("byLevel");
+    QTest::addColumn<int>("bySti");
+    const auto results = [](double requiredShare, std::optional<double> stiShare) {
+        RoomResults r;
+        r.completed = true;
+        r.requiredShare = requiredShare;
+        r.tooLoudShare = 0.0;
+        r.requiredLevel = 80.0;
+        r.stiShare = stiShare;
+        return r;
+    };
+    const int met = int(FloorVerdict::Met);
+    const int shortOf = int(FloorVerdict::Short);
+    const int noData = int(FloorVerdict::NoData);
+    QTest::newRow("both met") << results(100, 100) << 95.0 << met << met;
+    QTest::newRow("loud enough, not understood") << results(100, 40) << 95.0 << met << shortOf;
+    QTest::newRow("understood, not loud enough") << results(60, 96) << 95.0 << shortOf << met;
+    QTest::newRow("STI exactly the share") << results(60, 95) << 95.0 << shortOf << met;
+    QTest::newRow("STI at 60 of 50") << results(60, 60) << 50.0 << met << met;
+    QTest::newRow("no STI") << results(100, std::nullopt) << 95.0 << met << noData;
+    RoomResults pending = results(100, 100);
+    pending.levelsPending = true;
+    QTest::newRow("figures pending") << pending << 95.0 << noData << noData;
+    RoomResults stopped = results(100, 100);
+    stopped.completed = false;
+    QTest::newRow("calculation stopped") << stopped << 95.0 << noData << noData;
+}
+
+void ProjectStiTest::floorTints()
+{
+    QFETCH(RoomResults, results);
+    QFETCH(double, target);
+    QFETCH(int, byLevel);
+    QFETCH(int, bySti);
+    QCOMPARE(int(floorVerdict(results, target, FloorTint::Level)), byLevel);
+    QCOMPARE(int(floorVerdict(results, target, FloorTint::Intelligibility)), bySti);
 }
 
 QTEST_MAIN(ProjectStiTest)
