@@ -76,6 +76,26 @@ double maskingDb(double level)
     return -10.0;
 }
 
+// 10^(maskingDb(L) / 10) of a band intensity 10^(L / 10): where the
+// masking rises by half the level, 10^((0.5 L - c) / 10) is the square
+// root of the intensity times 10^(-c / 10), which spares a logarithm and a
+// power a band at every point of a map.
+double maskingFactor(double intensity)
+{
+    static const double From63 = std::pow(10.0, 6.3);
+    static const double From67 = std::pow(10.0, 6.7);
+    constexpr double From100 = 1e10;
+    static const double Below63 = std::pow(10.0, -6.5);
+    static const double From67To100 = std::pow(10.0, -5.98);
+    if (intensity < From63)
+        return Below63 * std::sqrt(intensity);
+    if (intensity < From67)
+        return power(maskingDb(levelOf(intensity)));
+    if (intensity < From100)
+        return From67To100 * std::sqrt(intensity);
+    return 0.1;
+}
+
 bool isHorn(calc::Mounting mounting)
 {
     return mounting == calc::Mounting::RoundHorn || mounting == calc::Mounting::SquareHorn;
@@ -284,7 +304,7 @@ double stiOf(const Prepared &p, QPointF point)
     for (int k = 0; k < OctaveBands; ++k) {
         const double speech = p.speech[k] * directSum + p.reverberant[k] * count;
         const double total = speech + p.noise[k];
-        const double masking = k == 0 ? 0.0 : belowTotal * power(maskingDb(levelOf(belowTotal)));
+        const double masking = k == 0 ? 0.0 : belowTotal * maskingFactor(belowTotal);
         const double denominator = total + masking + p.threshold[k];
         // m / (1 - m) = a / (D - a) with m = a / D, each held between its
         // limits (an a at or above D is m = 1): beyond them the

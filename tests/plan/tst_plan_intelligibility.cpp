@@ -377,6 +377,14 @@ void TestIntelligibility::mapAgainstPoints_data()
     horn.level.placements = {Placement{QPointF(0.0, 4.0), Side::NearWall, QPointF(1.0, 0.0)}};
     horn.surfaces.reverberationTime = 1.8;
     QTest::newRow("horn on the end wall") << horn;
+    // Bands from about 40 to 110 dB: every step of the masking's law.
+    StiInputs quiet = exampleRoom();
+    quiet.level.splTotal = 66.0;
+    quiet.noise = 35.0;
+    QTest::newRow("quiet, 66 dB") << quiet;
+    StiInputs loud = exampleRoom();
+    loud.level.splTotal = 118.0;
+    QTest::newRow("loud, 118 dB") << loud;
 }
 
 void TestIntelligibility::mapAgainstPoints()
