@@ -4,7 +4,10 @@
 // equipment list after a change; the documents as .xlsx and PDF; the peak
 // memory; and --export of the program as a whole process (run by
 // bench/project/run.sh with /usr/bin/time -v).
-// Usage: bench_project <folder> [rooms]
+// Usage: bench_project <folder> [rooms [distinct]]; with "distinct" every
+// room differs (3 .. 40 m, every mounting), as in a real building, instead
+// of repeating a few sizes, and only the file is written (for run.sh's
+// --export).
 // Writes <folder>/object.lsplan and prints the figures.
 #include "app/roomevaluation.h"
 #include "project/documentwriters.h"
@@ -28,15 +31,47 @@
 #include <QUndoStack>
 #include <algorithm>
 #include <cstdio>
+#include <random>
 #include <sys/resource.h>
 #include <vector>
 
 namespace {
 
-// A building: floors of classrooms, offices, corridors, halls and
-// stairwells whose sizes repeat from floor to floor, as plans do.
-project::Project generated(int rooms)
+// A room of its own: 3 .. 40 m, 2.7 .. 6 m high, each mounting in turn with
+// an arrangement that takes a count.
+void makeDistinct(project::Room &room, int i, std::mt19937 &random)
 {
+    std::uniform_real_distribution<double> uniform(0.0, 1.0);
+    const auto between = [&](double low, double high) { return low + (high - low) * uniform(random); };
+    struct Choice {
+        const char *model;
+        calc::Mounting mounting;
+        const char *layout;
+    };
+    const Choice choices[] = {
+        {"KE-1", calc::Mounting::Ceiling, "рядами"},
+        {"GK-1", calc::Mounting::Wall, "на двух стенах"},
+        {"RF-4", calc::Mounting::RoundHorn, "на одной стене"},
+        {"RF-6", calc::Mounting::SquareHorn, "на двух стенах"},
+        {"GK-2", calc::Mounting::Wall, "на одной стене"},
+    };
+    const Choice &c = choices[std::size_t(i) % std::size(choices)];
+    const double length = between(3, 40);
+    room.name = QStringLiteral("Помещение %1").arg(i + 1);
+    room.inputs.model = QString::fromUtf8(c.model);
+    room.inputs.mounting = c.mounting;
+    room.inputs.length = QString::number(length, 'f', 2);
+    room.inputs.width = QString::number(between(3, length), 'f', 2);
+    room.inputs.height = QString::number(between(2.7, 6), 'f', 1);
+    room.layout = QString::fromUtf8(c.layout);
+}
+
+// A building: floors of classrooms, offices, corridors, halls and
+// stairwells whose sizes repeat from floor to floor, as plans do; or
+// distinct rooms.
+project::Project generated(int rooms, bool distinct)
+{
+    std::mt19937 random(20261209);
     struct Kind {
         const char *name;
         const char *model;
@@ -83,6 +118,8 @@ project::Project generated(int rooms)
         in.areaFromSides = true;
         room.layout = k.mounting == calc::Mounting::Ceiling ? QStringLiteral("рядами")
                                                             : QStringLiteral("на одной стене");
+        if (distinct)
+            makeDistinct(room, i, random);
         p.rooms.push_back(room);
     }
     return p;
@@ -110,20 +147,27 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QStandardPaths::setTestModeEnabled(true);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_project <folder> [rooms]\n");
+        std::fprintf(stderr, "usage: bench_project <folder> [rooms [distinct]]\n");
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const int rooms = argc > 2 ? std::atoi(argv[2]) : 5000;
+    const bool distinct = argc > 3 && QString::fromLocal8Bit(argv[3]) == QStringLiteral("distinct");
     const QString path = QDir(folder).filePath(QStringLiteral("object.lsplan"));
     {
         const RoomEvaluation calculator;
         project::ProjectModel model;
         const project::RoomResultsService results(model, calculator, u'.');
-        model.setProject(generated(rooms));
+        model.setProject(generated(rooms, distinct));
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(results.fileBytes()) < 0)
             return 1;
+    }
+    // The distinct building is for the command line's --export alone
+    // (run.sh times it): its window figures would take minutes a run.
+    if (distinct) {
+        std::printf("%d distinct rooms written to %s\n", rooms, qPrintable(path));
+        return 0;
     }
 
     const RoomEvaluation calculator;
@@ -155,7 +199,7 @@ int main(int argc, char *argv[])
     }
     // Every room computed, none taken from the rooms of equal inputs.
     {
-        project::Project p = generated(rooms);
+        project::Project p = generated(rooms, false);
         QElapsedTimer timer;
         timer.start();
         for (const project::Room &room : p.rooms)
