@@ -249,10 +249,6 @@ struct Tally {
     double upper() const { return floor > 0 ? 100.0 * double(floor - out) / double(floor) : 0.0; }
 };
 
-// What a summary computes: every figure, or the shares alone (all a fit
-// needs: the lowest and the highest cost as much again).
-enum class SummaryFigures { All, Shares };
-
 // When the tally of a layout may stop: share settled (no block needs
 // splitting for the share), stop (nothing more is needed).
 struct StopRule {
@@ -525,9 +521,9 @@ public:
     // the lowest found), the highest the map's to within 0.04 dB (a block
     // is left once its bound shows no cell of it more than that above the
     // highest found). blocks: the map's blocks of this room. computed:
-    // how many of them were computed. figures: all, or the shares alone
-    // (the lowest, the highest and the spread then not a number). No value
-    // when cancel becomes true or a level is not finite.
+    // how many of them were computed. figures: which of them (those left
+    // out not a number). No value when cancel becomes true or a level is
+    // not finite.
     std::optional<LevelSummary> summary(MapBlocks &blocks, const std::vector<Placement> &placements,
                                         const std::atomic<bool> *cancel, SummaryFigures figures,
                                         qint64 *computed = nullptr) const
@@ -612,10 +608,10 @@ public:
                 const qint64 cells = floorCells(block);
                 in += shareIn ? cells : 0;
                 loud += allLoud ? cells : 0;
-                if (figures == SummaryFigures::All) {
+                if (figures != SummaryFigures::Shares)
                     lowOpen.push_back({sum.low, sum.high, block});
+                if (figures == SummaryFigures::All)
                     highOpen.push_back({sum.high, sum.low, block});
-                }
                 continue;
             }
             if (isMapBlock(block))
@@ -695,13 +691,17 @@ public:
         LevelSummary summary;
         summary.requiredShare = 100.0 * double(in) / double(floor);
         summary.tooLoudShare = 100.0 * double(loud) / double(floor);
-        if (figures == SummaryFigures::Shares) {
-            summary.lowest = summary.highest = summary.spread = std::numeric_limits<double>::quiet_NaN();
+        constexpr double NotComputed = std::numeric_limits<double>::quiet_NaN();
+        summary.lowest = summary.highest = summary.spread = NotComputed;
+        if (figures == SummaryFigures::Shares)
             return summary;
-        }
-        if (!std::isfinite(lowest) || !std::isfinite(highest))
+        if (!std::isfinite(lowest))
             return std::nullopt;
         summary.lowest = lowest;
+        if (figures == SummaryFigures::WithoutHighest)
+            return summary;
+        if (!std::isfinite(highest))
+            return std::nullopt;
         summary.highest = highest;
         summary.spread = highest - lowest;
         return summary;
@@ -1052,14 +1052,14 @@ ShareBounds shareBounds(const LevelInputs &inputs, double requiredLevel, double 
 }
 
 std::optional<LevelSummary> levelSummary(const LevelInputs &inputs, double requiredLevel,
-                                         const std::atomic<bool> *cancel)
+                                         const std::atomic<bool> *cancel, SummaryFigures figures)
 {
     if (!hasLevelMap(inputs) || !std::isfinite(requiredLevel))
         return std::nullopt;
     // The loudspeakers are placed in the map's blocks once, by summary().
     MapBlocks blocks(withoutPlacements(inputs));
     const RoomTally room(inputs, requiredLevel, &blocks.inside());
-    return room.summary(blocks, inputs.placements, cancel, SummaryFigures::All);
+    return room.summary(blocks, inputs.placements, cancel, figures);
 }
 
 CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radius, const FitRule &rule,

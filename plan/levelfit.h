@@ -56,6 +56,12 @@ struct ShareBounds {
 };
 ShareBounds shareBounds(const LevelInputs &inputs, double requiredLevel, double resolution);
 
+// Which figures levelSummary computes: every one; all but the highest and
+// the spread, which cost about as much as the rest and the rooms table
+// does not show; or the shares alone, all a fit needs. Those left out are
+// not a number.
+enum class SummaryFigures { All, WithoutHighest, Shares };
+
 // The figures of the map of inputs against requiredLevel, as
 // summarize(*levelMap(inputs), requiredLevel) gives them, without
 // computing every cell: only the blocks of cells whose bounds leave a
@@ -63,9 +69,10 @@ ShareBounds shareBounds(const LevelInputs &inputs, double requiredLevel, double 
 // map's, and so is the lowest; the highest is a level of the map, the
 // map's highest to within LevelMapTolerance. One thread; stops soon
 // after cancel becomes true and gives no value, as where levelMap gives
-// none.
+// none. figures: which figures (see SummaryFigures).
 std::optional<LevelSummary> levelSummary(const LevelInputs &inputs, double requiredLevel,
-                                         const std::atomic<bool> *cancel = nullptr);
+                                         const std::atomic<bool> *cancel = nullptr,
+                                         SummaryFigures figures = SummaryFigures::All);
 
 enum class FitOutcome {
     Fitted,          // count meets the rule

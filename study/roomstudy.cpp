@@ -112,8 +112,9 @@ RoomStudy studyRoom(const RoomRequest &request, Depth depth, const std::atomic<b
     // The figures without the whole map: only the cells the bounds leave
     // open are computed, on the calling thread.
     (void)threads;
-    std::optional<plan::LevelSummary> levels = plan::levelSummary(
-        plan::levelInputs(study.figures, study.layout->placements), study.figures.requiredLevel, cancel);
+    std::optional<plan::LevelSummary> levels
+        = plan::levelSummary(plan::levelInputs(study.figures, study.layout->placements),
+                             study.figures.requiredLevel, cancel, plan::SummaryFigures::WithoutHighest);
     if (cancel && cancel->load()) {
         study.cancelled = true;
         return study;

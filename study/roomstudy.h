@@ -64,9 +64,10 @@ struct RoomStudy {
     QString refusal;
     // The cells the zones cover (empty without a layout).
     plan::FloorCoverage coverage;
-    // The level map's summary against the required level: asked for with
-    // Depth::Levels, and there where the map could be computed and was not
-    // cancelled.
+    // The level map's summary against the required level, but for its
+    // highest and spread (not a number: the rooms table shows neither):
+    // asked for with Depth::Levels, and there where the map could be
+    // computed and was not cancelled.
     std::optional<plan::LevelSummary> levels;
     bool cancelled = false;
 

@@ -9,11 +9,12 @@
 //    smaller counts map quicker only a little).
 // 2. 2000 generated rooms (3 .. 40 m, every mounting type and arrangement
 //    that takes a count, rectangles and L-shaped floors): the time of the
-//    level figures (levelSummary) of each room's plan on one thread and on
-//    every core; the largest difference of those figures from the full
-//    maps' (levelMap and summarize); then the time of their fits (up to
-//    100 counts, one thread a room), with the counts settled and the maps'
-//    figures computed.
+//    level figures (levelSummary) of each room's plan on one thread, and
+//    of the rooms table's (all but the highest) on every core; the
+//    largest difference of the former from the full maps' (levelMap and
+//    summarize); then the time of their fits (up to 100 counts, one
+//    thread a room), with the counts settled and the maps' figures
+//    computed.
 // Usage: bench_levelfit [rooms [hall length, m [parts]]], parts: 1 the
 // comparison with the full maps, 2 the fits, 3 both.
 #include "plan/layout.h"
@@ -215,8 +216,8 @@ void rooms(int count, bool compare, bool fits)
                 "mean share %.1f %%)\n",
                 count, figuresMs, processorMs() - startProcessor, shares / std::max(1, count));
 
-    // The same on every core, a room at a time on each, as the rooms
-    // table computes them in the background.
+    // The rooms table's figures (all but the highest) on every core, a
+    // room at a time on each, as the table computes them in the background.
     timer.restart();
     std::atomic<std::size_t> next{0};
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
@@ -224,11 +225,13 @@ void rooms(int count, bool compare, bool fits)
     for (unsigned c = 0; c < cores; ++c)
         workers.emplace_back([&] {
             for (std::size_t i = next++; i < list.size(); i = next++)
-                plan::levelSummary(list[i].inputs, list[i].required);
+                plan::levelSummary(list[i].inputs, list[i].required, nullptr,
+                                   plan::SummaryFigures::WithoutHighest);
         });
     for (std::thread &worker : workers)
         worker.join();
-    std::printf("  level figures on %u threads: %.0f ms\n", cores, double(timer.nsecsElapsed()) / 1e6);
+    std::printf("  the rooms table's level figures (without the highest) on %u threads: %.0f ms\n", cores,
+                double(timer.nsecsElapsed()) / 1e6);
 
     // The same figures from the full maps, and the largest differences.
     if (compare)

@@ -802,6 +802,21 @@ void TestLevelMap::summaryWithoutTheMap()
         near(fast->tooLoudShare, full.tooLoudShare, 0.1),
         qPrintable(
             QStringLiteral("above 120 dB %1 against %2").arg(fast->tooLoudShare).arg(full.tooLoudShare)));
+    // The rooms table's figures: the same but for the highest and the
+    // spread; a fit's: the shares alone.
+    const std::optional<LevelSummary> table
+        = levelSummary(inputs, required, nullptr, SummaryFigures::WithoutHighest);
+    QVERIFY(table.has_value());
+    QCOMPARE(table->lowest, fast->lowest);
+    QCOMPARE(table->requiredShare, fast->requiredShare);
+    QCOMPARE(table->tooLoudShare, fast->tooLoudShare);
+    QVERIFY(std::isnan(table->highest) && std::isnan(table->spread));
+    const std::optional<LevelSummary> shares
+        = levelSummary(inputs, required, nullptr, SummaryFigures::Shares);
+    QVERIFY(shares.has_value());
+    QCOMPARE(shares->requiredShare, fast->requiredShare);
+    QCOMPARE(shares->tooLoudShare, fast->tooLoudShare);
+    QVERIFY(std::isnan(shares->lowest));
 }
 
 // A summary stopped from outside gives no figures; inputs without a map
