@@ -537,8 +537,14 @@ public:
             return std::nullopt;
         if (floor == 0 || placements.empty())
             return LevelSummary{};
+        // The trees of a plan of thousands of loudspeakers take a while,
+        // and so does their placing in the map's blocks: the flag is looked
+        // at between the two, and the blocks take the loudspeakers only
+        // when the first of them is computed.
         buildTrees(placements);
-        blocks.setPlacements(placements);
+        if (cancel && cancel->load())
+            return std::nullopt;
+        bool placed = false;
         const std::vector<quint8> &inside = blocks.inside();
         constexpr int Size = MapBlocks::Size;
         const double spl = m_room.splTotal;
@@ -552,6 +558,10 @@ public:
         // One of the map's blocks, its floor's cells counted (tally) or
         // only searched for the lowest and highest.
         const auto compute = [&](const Block &b, bool tally) {
+            if (!placed) {
+                blocks.setPlacements(placements);
+                placed = true;
+            }
             blocks.levels(b.c0, b.r0, levels.data());
             ++count;
             const int columns = b.c1 - b.c0;
