@@ -325,13 +325,18 @@ public:
         t.floor = floorCells({0, m_grid.columns, 0, m_grid.rows});
         if (t.floor == 0 || placements.empty())
             return t;
-        buildTrees(placements);
+        buildTrees(placements, cancel);
+        if (cancel && cancel->load()) {
+            t.stoppedEarly = true;
+            return t;
+        }
         if (rule.target >= 0.0 && belowByHints(t, rule))
             return t;
         // The map's own blocks, for the cells the bounds cannot settle:
         // the loudspeakers are placed in them when the first is needed
         // (most counts need none).
         m_placements = &placements;
+        m_cancel = cancel;
         m_blocksPlaced = false;
         m_computedBlocks.clear();
         m_outHints.clear();
@@ -458,8 +463,14 @@ public:
             if (!m_blocksPlaced) {
                 if (!m_blocks)
                     m_blocks = std::make_unique<MapBlocks>(withoutPlacements(m_room));
-                m_blocks->setPlacements(*m_placements);
+                m_blocks->setPlacements(*m_placements, m_cancel);
                 m_blocksPlaced = true;
+            }
+            if (m_cancel && m_cancel->load()) {
+                // The placing may have stopped short: no levels (the tally
+                // stops at its next look at the flag).
+                known->second.fill(std::numeric_limits<double>::quiet_NaN());
+                return known->second.data();
             }
             m_blocks->levels(firstColumn, firstRow, known->second.data());
         }
@@ -538,10 +549,10 @@ public:
         if (floor == 0 || placements.empty())
             return LevelSummary{};
         // The trees of a plan of thousands of loudspeakers take a while,
-        // and so does their placing in the map's blocks: the flag is looked
-        // at between the two, and the blocks take the loudspeakers only
-        // when the first of them is computed.
-        buildTrees(placements);
+        // and so does their placing in the map's blocks: both stop short
+        // once the flag is set, which is looked at after each, and the
+        // blocks take the loudspeakers only when the first is computed.
+        buildTrees(placements, cancel);
         if (cancel && cancel->load())
             return std::nullopt;
         bool placed = false;
@@ -559,8 +570,13 @@ public:
         // only searched for the lowest and highest.
         const auto compute = [&](const Block &b, bool tally) {
             if (!placed) {
-                blocks.setPlacements(placements);
+                blocks.setPlacements(placements, cancel);
                 placed = true;
+            }
+            if (cancel && cancel->load()) {
+                // The placing may have stopped short.
+                failed = true;
+                return;
             }
             blocks.levels(b.c0, b.r0, levels.data());
             ++count;
@@ -734,7 +750,10 @@ private:
         return shareSettledBy(t, rule) && t.tooLoud;
     }
 
-    void buildTrees(const std::vector<Placement> &floorPlacements) const
+    // The trees of the loudspeakers by side; once cancel is set they are
+    // left unfinished, not to be used.
+    void buildTrees(const std::vector<Placement> &floorPlacements,
+                    const std::atomic<bool> *cancel = nullptr) const
     {
         m_trees.clear();
         std::array<int, 3> bySide{-1, -1, -1};
@@ -762,7 +781,7 @@ private:
             tree->points.push_back(turned(p.normal, p.position.x(), p.position.y()));
         }
         for (Tree &tree : m_trees)
-            tree.build();
+            tree.build(cancel);
     }
 
     struct Entry {
@@ -911,6 +930,7 @@ private:
     // those computed in the tally under way.
     mutable std::unique_ptr<MapBlocks> m_blocks;
     mutable const std::vector<Placement> *m_placements = nullptr;
+    mutable const std::atomic<bool> *m_cancel = nullptr;
     mutable bool m_blocksPlaced = false;
     mutable std::unordered_map<qint64, std::array<double, std::size_t(MapBlocks::Size) * MapBlocks::Size>>
         m_computedBlocks;

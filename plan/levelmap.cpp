@@ -367,7 +367,7 @@ public:
 
     // The loudspeakers of the map, in the frame of its cells; the law and
     // the table of powers stay.
-    void setPlacements(const std::vector<Placement> &placements)
+    void setPlacements(const std::vector<Placement> &placements, const std::atomic<bool> *cancel = nullptr)
     {
         m_trees.clear();
         m_anyTurned = false;
@@ -392,12 +392,12 @@ public:
             if (bySide[side].empty())
                 continue;
             Tree tree;
-            tree.build(std::move(bySide[side]), frameFor(Side(side), m_tiltDeg));
+            tree.build(std::move(bySide[side]), frameFor(Side(side), m_tiltDeg), cancel);
             m_trees.push_back(std::move(tree));
         }
         for (auto &[normal, points] : byNormal) {
             Tree tree;
-            tree.build(std::move(points), frameFor(Side::NearWall, m_tiltDeg));
+            tree.build(std::move(points), frameFor(Side::NearWall, m_tiltDeg), cancel);
             tree.isTurned = true;
             tree.normal = normal;
             m_trees.push_back(std::move(tree));
@@ -799,17 +799,17 @@ MapBlocks::MapBlocks(const LevelInputs &inputs) : m_computation(std::make_unique
 
 MapBlocks::~MapBlocks() = default;
 
-void MapBlocks::setPlacements(const std::vector<Placement> &placements)
+void MapBlocks::setPlacements(const std::vector<Placement> &placements, const std::atomic<bool> *cancel)
 {
     Computation &c = *m_computation;
     if (!c.shaped) {
-        c.computation.setPlacements(placements);
+        c.computation.setPlacements(placements, cancel);
         return;
     }
     std::vector<Placement> local = placements;
     for (Placement &placement : local)
         placement = placementToLocal(placement, c.axes);
-    c.computation.setPlacements(local);
+    c.computation.setPlacements(local, cancel);
 }
 
 const CellGrid &MapBlocks::grid() const

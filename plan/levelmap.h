@@ -142,8 +142,10 @@ public:
     MapBlocks(const MapBlocks &) = delete;
     MapBlocks &operator=(const MapBlocks &) = delete;
 
-    // The loudspeakers, placed on the floor as in LevelInputs.
-    void setPlacements(const std::vector<Placement> &placements);
+    // The loudspeakers, placed on the floor as in LevelInputs. Once cancel
+    // is set the placing stops early, and the blocks are not to be
+    // computed.
+    void setPlacements(const std::vector<Placement> &placements, const std::atomic<bool> *cancel = nullptr);
 
     const CellGrid &grid() const;
     // A shaped room: 1 for the cells of its floor; empty for a rectangle.

@@ -11,6 +11,7 @@
 
 #include <QPointF>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -86,25 +87,35 @@ struct Tree {
     std::vector<QPointF> points;
     std::vector<Node> nodes;
 
-    void build(std::vector<QPointF> positions, const Frame &sideFrame)
+    void build(std::vector<QPointF> positions, const Frame &sideFrame,
+               const std::atomic<bool> *cancel = nullptr)
     {
         frame = sideFrame;
         points = std::move(positions);
-        build();
+        build(cancel);
     }
 
-    // The tree of the points as they stand (reordered within it).
-    void build()
+    // The tree of the points as they stand (reordered within it). The
+    // tree of a plan of tens of thousands of loudspeakers takes a while:
+    // once cancel is set, the nodes left are not split (each stays a leaf
+    // of all its points), and the caller is to give the tree up.
+    void build(const std::atomic<bool> *cancel = nullptr)
     {
         nodes.clear();
         if (points.empty())
             return;
         nodes.reserve(4 * points.size() / LeafSize + 2);
         nodes.emplace_back();
+        m_cancel = cancel;
         split(0, 0, int(points.size()));
+        m_cancel = nullptr;
     }
 
 private:
+    // Nodes of at least this many points look at the cancel flag.
+    static constexpr int CancelCheckPoints = 1024;
+    const std::atomic<bool> *m_cancel = nullptr;
+
     void split(int index, int begin, int end)
     {
         Node node;
@@ -118,7 +129,9 @@ private:
             node.y0 = std::min(node.y0, points[i].y());
             node.y1 = std::max(node.y1, points[i].y());
         }
-        if (end - begin > LeafSize) {
+        const bool cancelled
+            = m_cancel && end - begin >= CancelCheckPoints && m_cancel->load(std::memory_order_relaxed);
+        if (end - begin > LeafSize && !cancelled) {
             const bool alongX = node.x1 - node.x0 >= node.y1 - node.y0;
             const int middle = begin + (end - begin) / 2;
             std::nth_element(
