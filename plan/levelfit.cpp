@@ -10,7 +10,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <deque>
 #include <limits>
 #include <memory>
 #include <thread>
@@ -55,6 +54,10 @@ LevelInputs withoutPlacements(const LevelInputs &inputs)
 // the power of the highest level found holds no cell more than 0.04 dB
 // (within LevelMapTolerance) above it.
 const double HighestSlack = std::pow(10.0, 0.04 / 10.0);
+
+// How many times a hint block no longer wholly below the required level is
+// split in four to find the parts of it that still are (see belowByHints).
+constexpr int HintSplits = 2;
 
 constexpr double TenOverLn10 = 4.34294481903251827651;
 
@@ -152,7 +155,10 @@ public:
     // The most any single loudspeaker gives any point.
     double peak() const { return (1.0 + BoundMargin) / std::max(m_h2, 1.0); }
 
-    Interval operator()(double dx0, double dx1, double dy0, double dy1, const Frame &f) const
+    // Inlined where the trees are walked: returned from a call, the two
+    // bounds went through memory and stalled the sums that take them.
+    [[gnu::always_inline]] Interval operator()(double dx0, double dx1, double dy0, double dy1,
+                                               const Frame &f) const
     {
         const double mx = nearestToZero(dx0, dx1);
         const double my = nearestToZero(dy0, dy1);
@@ -234,6 +240,12 @@ struct Block {
 
 struct Box {
     double x0, x1, y0, y1;
+};
+
+// A block waiting for its tally, and the order it is taken in.
+struct Pending {
+    double key;
+    Block block;
 };
 
 // What the bounds settled of one layout.
@@ -340,17 +352,34 @@ public:
         m_blocksPlaced = false;
         m_computedBlocks.clear();
         m_outHints.clear();
-        std::deque<Block> queue{{0, m_grid.columns, 0, m_grid.rows}};
+        m_leftOpen.clear();
+        // The floor is split level by level; within a level, the blocks
+        // whose parent's bounds lie lowest come first, since they most
+        // likely hold cells below the required level, which end the
+        // tally of a count that fails (most do) soonest.
+        std::vector<Pending> &level = m_level;
+        std::vector<Pending> &next = m_nextLevel;
+        level.assign(1, Pending{0.0, {0, m_grid.columns, 0, m_grid.rows}});
+        next.clear();
+        std::size_t at = 0;
         // A block of a plan of thousands of loudspeakers takes a while (a
         // block of the map computed for it longer still): the flag is
         // looked at before each.
-        while (!queue.empty()) {
+        for (;;) {
+            if (at == level.size()) {
+                if (next.empty())
+                    break;
+                std::stable_sort(next.begin(), next.end(),
+                                 [](const Pending &a, const Pending &b) { return a.key < b.key; });
+                level.swap(next);
+                next.clear();
+                at = 0;
+            }
             if (cancel && cancel->load(std::memory_order_relaxed)) {
                 t.stoppedEarly = true;
                 return t;
             }
-            const Block block = queue.front();
-            queue.pop_front();
+            const Block block = level[at++].block;
             const qint64 cells = floorCells(block);
             if (cells == 0)
                 continue;
@@ -370,6 +399,8 @@ public:
             }
             const bool shareOpen = !in && !out && !shareSettled;
             const bool loudOpen = !quiet && !t.tooLoud;
+            if (!in && !out && !shareOpen && !loudOpen)
+                m_leftOpen.push_back(block);
             if (shareOpen || loudOpen) {
                 if (block.c1 - block.c0 == 1 && block.r1 - block.r0 == 1) {
                     // A cell within LevelMapTolerance of a threshold: its
@@ -392,17 +423,57 @@ public:
                     for (const auto &[c0, c1] : {std::pair{block.c0, cm}, std::pair{cm, block.c1}}) {
                         for (const auto &[r0, r1] : {std::pair{block.r0, rm}, std::pair{rm, block.r1}}) {
                             if (c1 > c0 && r1 > r0)
-                                queue.push_back({c0, c1, r0, r1});
+                                next.push_back({sum.low * sum.high, {c0, c1, r0, r1}});
                         }
                     }
                 }
             }
             if (stops(t, rule)) {
-                t.stoppedEarly = !queue.empty();
+                t.stoppedEarly = at < level.size() || !next.empty();
                 return t;
             }
         }
         return t;
+    }
+
+    // The share of the last tally's layout made exact: the blocks it left
+    // open once the share was settled are split until each is wholly at
+    // or above the required level or below it, down to the cells, whose
+    // levels the map's blocks give. t: that tally, which went through
+    // the floor (not stopped early). False if cancel became true or a
+    // level is not finite.
+    bool finishShare(Tally &t, const std::atomic<bool> *cancel) const
+    {
+        std::vector<Block> stack;
+        stack.swap(m_leftOpen);
+        while (!stack.empty()) {
+            if (cancel && cancel->load(std::memory_order_relaxed))
+                return false;
+            const Block block = stack.back();
+            stack.pop_back();
+            const qint64 cells = floorCells(block);
+            if (cells == 0)
+                continue;
+            const Interval sum
+                = sumOf(block, Asked{true, false, 0.0, std::numeric_limits<double>::infinity()});
+            if (sum.low >= m_in) {
+                t.in += cells;
+            } else if (sum.high < m_out) {
+                t.out += cells;
+            } else if (block.c1 - block.c0 == 1 && block.r1 - block.r0 == 1) {
+                countCell(t, false, mapLevel(block.c0, block.r0));
+            } else {
+                const int cm = (block.c0 + block.c1) / 2;
+                const int rm = (block.r0 + block.r1) / 2;
+                for (const auto &[c0, c1] : {std::pair{block.c0, cm}, std::pair{cm, block.c1}}) {
+                    for (const auto &[r0, r1] : {std::pair{block.r0, rm}, std::pair{rm, block.r1}}) {
+                        if (c1 > c0 && r1 > r0)
+                            stack.push_back({c0, c1, r0, r1});
+                    }
+                }
+            }
+        }
+        return !t.maybeLoud;
     }
 
     // A count below the target proven from the blocks the last tally of
@@ -427,11 +498,10 @@ public:
             best.out += left;
             if (best.upper() >= rule.target)
                 break;
-            const qint64 cells = floorCells(b);
-            left -= cells;
-            if (sumOf(b, false, true).high < m_out) {
+            left -= floorCells(b);
+            const qint64 cells = hintedOut(b, HintSplits, stillOut);
+            if (cells > 0) {
                 hinted.out += cells;
-                stillOut.push_back(b);
                 if (hinted.upper() < rule.target) {
                     hinted.stoppedEarly = true;
                     t = hinted;
@@ -441,6 +511,31 @@ public:
             }
         }
         return false;
+    }
+
+    // The cells of a hint block below the required level for sure: the
+    // whole block, or where the loudspeakers moved, the parts of it (split
+    // in four, splits times over) that still are; those parts join out.
+    qint64 hintedOut(const Block &b, int splits, std::vector<Block> &out) const
+    {
+        const Interval sum = sumOf(b, false, true);
+        if (sum.high < m_out) {
+            out.push_back(b);
+            return floorCells(b);
+        }
+        // A block nowhere near below the level holds no part that is.
+        if (splits == 0 || sum.low >= m_out || (b.c1 - b.c0 == 1 && b.r1 - b.r0 == 1))
+            return 0;
+        const int cm = (b.c0 + b.c1) / 2;
+        const int rm = (b.r0 + b.r1) / 2;
+        qint64 cells = 0;
+        for (const auto &[c0, c1] : {std::pair{b.c0, cm}, std::pair{cm, b.c1}}) {
+            for (const auto &[r0, r1] : {std::pair{b.r0, rm}, std::pair{rm, b.r1}}) {
+                if (c1 > c0 && r1 > r0 && floorCells({c0, c1, r0, r1}) > 0)
+                    cells += hintedOut({c0, c1, r0, r1}, splits - 1, out);
+            }
+        }
+        return cells;
     }
 
     // Whether a block is no larger than one of the map's blocks (within
@@ -784,10 +879,13 @@ private:
             tree.build(cancel);
     }
 
+    // low and high first: they are read as a pair, which then comes from
+    // one of the two halves the heap moves an entry by (a pair across
+    // both stalls the processor until the moves are done).
     struct Entry {
-        double gap;
         double low;
         double high;
+        double gap;
         int tree;
         int node;
         bool operator<(const Entry &other) const { return gap < other.gap; }
@@ -853,7 +951,7 @@ private:
             const double count = double(node.end - node.begin);
             const Interval g
                 = m_gains(b.x0 - node.x1, b.x1 - node.x0, b.y0 - node.y1, b.y1 - node.y0, tree.frame);
-            m_heap.push_back({count * (g.high - g.low), count * g.low, count * g.high, t, nodeIndex});
+            m_heap.push_back({count * g.low, count * g.high, count * (g.high - g.low), t, nodeIndex});
             std::push_heap(m_heap.begin(), m_heap.end());
             nodeLow += count * g.low;
             nodeHigh += count * g.high;
@@ -934,6 +1032,12 @@ private:
     mutable bool m_blocksPlaced = false;
     mutable std::unordered_map<qint64, std::array<double, std::size_t(MapBlocks::Size) * MapBlocks::Size>>
         m_computedBlocks;
+    // The blocks the last tally left open for the share, once it was
+    // settled: see finishShare.
+    mutable std::vector<Block> m_leftOpen;
+    // The blocks of the tally's level under way and of the next.
+    mutable std::vector<Pending> m_level;
+    mutable std::vector<Pending> m_nextLevel;
     mutable std::vector<Box> m_boxes;
     mutable std::vector<Entry> m_heap;
     // The blocks the last tally of the fit found wholly below the required
@@ -1197,9 +1301,21 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
                 best = std::max(best, shareUp);
                 continue;
             }
-            // Settled by bounds (the share it reaches then comes from its
-            // map), or too close to call: the map decides.
-            const bool settled = reaches && !t.maybeLoud && !t.stoppedEarly;
+            // Settled by bounds: the share it reaches comes from the rest
+            // of its tally, made exact. Too close to call: the map decides.
+            if (reaches && !t.maybeLoud && !t.stoppedEarly) {
+                Tally exact = t;
+                if (tallies[std::size_t(i)]->finishShare(exact, cancel)) {
+                    fit.outcome = FitOutcome::Fitted;
+                    fit.count = n;
+                    fit.share = exact.lower();
+                    return fit;
+                }
+                if (cancel && cancel->load()) {
+                    fit.outcome = FitOutcome::Cancelled;
+                    return fit;
+                }
+            }
             if (!blocks)
                 blocks = std::make_unique<MapBlocks>(withoutPlacements(inputs));
             const std::optional<LevelSummary> figures
@@ -1210,7 +1326,7 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
                 return fit;
             }
             const LevelSummary &summary = *figures;
-            if (settled || meetsRule(summary, rule)) {
+            if (meetsRule(summary, rule)) {
                 fit.outcome = FitOutcome::Fitted;
                 fit.count = n;
                 fit.share = summary.requiredShare;

@@ -23,9 +23,11 @@
 // levelMap leaves out at most LevelMapTolerance of a cell's full sum and
 // never adds to it, a cell whose full sum is at least LevelMapTolerance
 // above the required level counts on the map, and one below it does not);
-// the others are split down to the map's blocks of 8 x 8 cells, which are
-// computed as the map computes them. The count found gets the map's
-// figures, which levelSummary computes the same way.
+// the others are split down to single cells, whose levels come from the
+// map's blocks of 8 x 8 cells, computed as the map computes them. The
+// count found takes its share from its tally, finished down to the cells
+// (so that it is its map's share); a count the bounds leave too close to
+// call takes its map's figures, which levelSummary computes the same way.
 namespace plan {
 
 // The share of the floor the plan window judges by, per cent.
@@ -90,7 +92,9 @@ struct CountFit {
     // it).
     double share = 0.0;
     // Counts whose map figures were computed (levelSummary's way: the
-    // cells bounds leave open, as the map computes them).
+    // cells bounds leave open, as the map computes them). A count its
+    // bounds show to meet the rule takes none: its share comes from its
+    // tally, finished cell by cell where the bounds leave it open.
     int fullMaps = 0;
     int countsChecked = 0; // counts settled by bounds or maps
 };
