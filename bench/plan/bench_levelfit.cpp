@@ -14,7 +14,8 @@
 //    largest difference of the former from the full maps' (levelMap and
 //    summarize); then the time of their fits (up to 100 counts, one
 //    thread a room), with the counts settled and the maps' figures
-//    computed.
+//    computed; and the time of the fits on every core, a room at a time on
+//    each, as the rooms table computes them.
 // Usage: bench_levelfit [rooms [hall length, m [parts]]], parts: 1 the
 // comparison with the full maps, 2 the fits, 3 both.
 #include "plan/layout.h"
@@ -267,6 +268,21 @@ void rooms(int count, bool compare, bool fits)
                 fitsMs, processorMs() - startProcessor, slowest, fitted,
                 double(countSum) / std::max(1, fitted), notReached, tooLoud, settled, maps,
                 double(maps) / std::max(1, count));
+
+    // The same fits on every core, a room at a time on each, as the rooms
+    // table computes them in the background.
+    timer.restart();
+    std::atomic<std::size_t> nextFit{0};
+    std::vector<std::thread> fitters;
+    for (unsigned c = 0; c < cores; ++c)
+        fitters.emplace_back([&] {
+            for (std::size_t i = nextFit++; i < list.size(); i = nextFit++)
+                plan::fitCount(list[i].inputs, list[i].arrangement, 0, {list[i].required, 95}, RoomsTableLimit,
+                               nullptr, 1);
+        });
+    for (std::thread &fitter : fitters)
+        fitter.join();
+    std::printf("  the fits on %u threads: %.0f ms\n", cores, double(timer.nsecsElapsed()) / 1e6);
 }
 
 } // namespace
