@@ -5,6 +5,8 @@
 #include "widgets/backgroundjobs.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <complex>
 #include <limits>
@@ -12,6 +14,14 @@
 #include <mutex>
 #include <numbers>
 #include <thread>
+
+// Functions built for the x86-64 processors with AVX2 and FMA as well as
+// for every one: the program takes the first the processor runs.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+#define PLAN_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
+#else
+#define PLAN_VECTOR_CLONES
+#endif
 
 namespace plan {
 namespace {
@@ -175,10 +185,16 @@ std::optional<Prepared> prepare(const StiInputs &inputs)
 // a map: x less its nearest whole number of quarter turns leaves at most
 // an eighth of a turn, whose cosine and sine the polynomials of the usual
 // kind (those of the Cephes library) give to within about 1e-16; the
-// quarter turns then exchange and negate them.
-void cosSinOfTurns(double x, double &c, double &s)
+// quarter turns then exchange and negate them. Without branches, so that
+// the compiler takes several loudspeakers at a time: the quarter turns are
+// rounded by adding 1.5 x 2^52, which leaves the nearest whole number (ties
+// to even, as std::nearbyint) in the low bits (|x| is far below 2^49).
+[[gnu::always_inline]] inline void cosSinOfTurns(double x, double &c, double &s)
 {
-    const double quarters = std::nearbyint(4.0 * x);
+    constexpr double Rounding = 0x1.8p52;
+    const double shifted = 4.0 * x + Rounding;
+    const double quarters = shifted - Rounding;
+    const std::uint64_t quarter = std::bit_cast<std::uint64_t>(shifted) & 3;
     const double z = (x - 0.25 * quarters) * (2.0 * std::numbers::pi);
     const double zz = z * z;
     const double sine = z
@@ -201,30 +217,24 @@ void cosSinOfTurns(double x, double &c, double &s)
                 - 1.38888888888730564116e-3)
                    * zz
                + 4.16666666666665929218e-2);
-    switch (static_cast<long long>(quarters) & 3) {
-    case 0:
-        c = cosine;
-        s = sine;
-        break;
-    case 1:
-        c = -sine;
-        s = cosine;
-        break;
-    case 2:
-        c = -cosine;
-        s = -sine;
-        break;
-    default:
-        c = sine;
-        s = -cosine;
-        break;
-    }
+    // Quarter turns 0 .. 3: (c, s), (-s, c), (-c, -s), (s, -c).
+    const bool exchanged = (quarter & 1) != 0;
+    const double first = exchanged ? sine : cosine;
+    const double second = exchanged ? cosine : sine;
+    c = ((quarter + 1) & 2) != 0 ? -first : first;
+    s = (quarter & 2) != 0 ? -second : second;
 }
 
-// e^(-j w t) of an arrival after t seconds at each modulation frequency.
+// Loudspeakers taken at a time by the sums of a point: the processor's
+// vector units take them side by side.
+constexpr int Lanes = 4;
+using LaneValues = std::array<double, Lanes>;
+
+// e^(-j w t) of Lanes arrivals after t seconds at each modulation
+// frequency.
 struct Phasors {
-    std::array<double, ModulationFrequencies> re;
-    std::array<double, ModulationFrequencies> im;
+    std::array<LaneValues, ModulationFrequencies> re;
+    std::array<LaneValues, ModulationFrequencies> im;
 };
 
 constexpr bool nearly(double a, double b)
@@ -236,7 +246,7 @@ constexpr bool nearly(double a, double b)
 // sum of two already known (1.6 = 0.8 + 0.8, 3.15 = 5 x 0.63, 12.5 = 10 +
 // 2.5, ...), so its phasor is their product: a sixth of the trigonometry of
 // a map.
-Phasors phasorsOf(double delay)
+[[gnu::always_inline]] inline void phasorsOf(const double *delay, Phasors &p)
 {
     static_assert(nearly(Modulation[4], 2 * Modulation[1]) && nearly(Modulation[5], 2 * Modulation[2])
                   && nearly(Modulation[6], 2 * Modulation[3]) && nearly(Modulation[7], 5 * Modulation[0])
@@ -245,19 +255,22 @@ Phasors phasorsOf(double delay)
                   && nearly(Modulation[10], 2 * Modulation[7]) && nearly(Modulation[11], 2 * Modulation[8])
                   && nearly(Modulation[12], 2 * Modulation[9])
                   && nearly(Modulation[13], Modulation[12] + Modulation[6]));
-    Phasors p;
     for (int f = 0; f < 4; ++f) {
-        double c = 0.0;
-        double s = 0.0;
-        cosSinOfTurns(Modulation[f] * delay, c, s);
-        p.re[f] = c;
-        p.im[f] = -s;
+        for (int l = 0; l < Lanes; ++l) {
+            double c = 0.0;
+            double s = 0.0;
+            cosSinOfTurns(Modulation[f] * delay[l], c, s);
+            p.re[f][l] = c;
+            p.im[f][l] = -s;
+        }
     }
     const auto product = [&p](int into, int a, int b) {
-        const double re = p.re[a] * p.re[b] - p.im[a] * p.im[b];
-        const double im = p.re[a] * p.im[b] + p.im[a] * p.re[b];
-        p.re[into] = re;
-        p.im[into] = im;
+        for (int l = 0; l < Lanes; ++l) {
+            const double re = p.re[a][l] * p.re[b][l] - p.im[a][l] * p.im[b][l];
+            const double im = p.re[a][l] * p.im[b][l] + p.im[a][l] * p.re[b][l];
+            p.re[into][l] = re;
+            p.im[into][l] = im;
+        }
     };
     product(4, 1, 1);   // 1.6
     product(5, 2, 2);   // 2
@@ -271,32 +284,57 @@ Phasors phasorsOf(double delay)
     product(11, 8, 8);  // 8
     product(12, 9, 9);  // 10
     product(13, 12, 6); // 12.5
-    return p;
 }
 
-// The STI at a point of the map's frame, every loudspeaker summed.
-double stiOf(const Prepared &p, QPointF point)
+// The STI at a point of the map's frame, every loudspeaker summed. Built
+// twice where the processor allows, for its wider vector units and its
+// own (the one taken is chosen when the program starts); the arithmetic is
+// the same in both, so are the figures.
+PLAN_VECTOR_CLONES double stiOf(const Prepared &p, QPointF point)
 {
     // The direct powers relative to a loudspeaker's level 1 m in front,
-    // and the arrivals' phases, summed at each modulation frequency.
-    // In real and imaginary parts: the library's complex product and
-    // magnitude guard against infinities at a cost the map feels.
-    std::array<double, ModulationFrequencies> directRe{}, directIm{}, arrivalsRe{}, arrivalsIm{};
+    // and the arrivals' phases, summed at each modulation frequency, Lanes
+    // loudspeakers side by side. In real and imaginary parts: the
+    // library's complex product and magnitude guard against infinities at
+    // a cost the map feels.
+    std::array<LaneValues, ModulationFrequencies> directRe{}, directIm{}, arrivalsRe{}, arrivalsIm{};
     double directSum = 0.0;
     const double h2 = p.local.dropH * p.local.dropH;
-    for (const Placement &placement : p.local.placements) {
-        const double dx = point.x() - placement.position.x();
-        const double dy = point.y() - placement.position.y();
-        const double r2 = dx * dx + dy * dy + h2;
-        const double gain = p.law->factor(placement, point) / std::max(r2, 1.0);
-        const Phasors arrival = phasorsOf(std::sqrt(r2) / SpeedOfSound);
-        directSum += gain;
-        for (int f = 0; f < ModulationFrequencies; ++f) {
-            directRe[f] += gain * arrival.re[f];
-            directIm[f] += gain * arrival.im[f];
-            arrivalsRe[f] += arrival.re[f];
-            arrivalsIm[f] += arrival.im[f];
+    const std::vector<Placement> &placements = p.local.placements;
+    for (std::size_t first = 0; first < placements.size(); first += Lanes) {
+        // The gains (the law is not taken side by side) and the delays; a
+        // lane past the last loudspeaker has no gain and no arrival.
+        LaneValues gain{};
+        LaneValues delay{};
+        LaneValues present{};
+        for (int l = 0; l < Lanes && first + std::size_t(l) < placements.size(); ++l) {
+            const Placement &placement = placements[first + std::size_t(l)];
+            const double dx = point.x() - placement.position.x();
+            const double dy = point.y() - placement.position.y();
+            const double r2 = dx * dx + dy * dy + h2;
+            gain[std::size_t(l)] = p.law->factor(placement, point) / std::max(r2, 1.0);
+            delay[std::size_t(l)] = std::sqrt(r2) / SpeedOfSound;
+            present[std::size_t(l)] = 1.0;
+            directSum += gain[std::size_t(l)];
         }
+        Phasors arrival;
+        phasorsOf(delay.data(), arrival);
+        for (int f = 0; f < ModulationFrequencies; ++f) {
+            for (int l = 0; l < Lanes; ++l) {
+                directRe[f][l] += gain[l] * arrival.re[f][l];
+                directIm[f][l] += gain[l] * arrival.im[f][l];
+                arrivalsRe[f][l] += present[l] * arrival.re[f][l];
+                arrivalsIm[f][l] += present[l] * arrival.im[f][l];
+            }
+        }
+    }
+    const auto laneSum = [](const LaneValues &v) { return (v[0] + v[1]) + (v[2] + v[3]); };
+    std::array<double, ModulationFrequencies> sumDirectRe, sumDirectIm, sumArrivalsRe, sumArrivalsIm;
+    for (int f = 0; f < ModulationFrequencies; ++f) {
+        sumDirectRe[f] = laneSum(directRe[f]);
+        sumDirectIm[f] = laneSum(directIm[f]);
+        sumArrivalsRe[f] = laneSum(arrivalsRe[f]);
+        sumArrivalsIm[f] = laneSum(arrivalsIm[f]);
     }
     const double count = double(p.local.placements.size());
     BandValues transmission{};
@@ -316,10 +354,10 @@ double stiOf(const Prepared &p, QPointF point)
         for (int f = 0; f < ModulationFrequencies; ++f) {
             const double tailRe = p.tailRe[k][f];
             const double tailIm = p.tailIm[k][f];
-            const double re
-                = speechK * directRe[f] + reverberantK * (arrivalsRe[f] * tailRe - arrivalsIm[f] * tailIm);
-            const double im
-                = speechK * directIm[f] + reverberantK * (arrivalsRe[f] * tailIm + arrivalsIm[f] * tailRe);
+            const double re = speechK * sumDirectRe[f]
+                + reverberantK * (sumArrivalsRe[f] * tailRe - sumArrivalsIm[f] * tailIm);
+            const double im = speechK * sumDirectIm[f]
+                + reverberantK * (sumArrivalsRe[f] * tailIm + sumArrivalsIm[f] * tailRe);
             const double a = std::sqrt(re * re + im * im);
             ratio[f]
                 = std::min(HighestRatio, std::max(LowestRatio, a / std::max(denominator - a, TinyIntensity)));
