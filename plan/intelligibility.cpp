@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdint>
 #include <cmath>
 #include <complex>
+#include <cstdint>
 #include <limits>
 #include <map>
 #include <mutex>
@@ -287,9 +287,10 @@ constexpr bool nearly(double a, double b)
 }
 
 // The STI at a point of the map's frame, every loudspeaker summed. Built
-// twice where the processor allows, for its wider vector units and its
-// own (the one taken is chosen when the program starts); the arithmetic is
-// the same in both, so are the figures.
+// twice: for processors with AVX2 and FMA, whose vector units are wider,
+// and for every one; the program takes the first its processor runs. The
+// file fuses no product and sum (see CMakeLists.txt), so that both do the
+// same arithmetic and give the same figures.
 PLAN_VECTOR_CLONES double stiOf(const Prepared &p, QPointF point)
 {
     // The direct powers relative to a loudspeaker's level 1 m in front,
