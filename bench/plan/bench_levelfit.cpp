@@ -277,8 +277,8 @@ void rooms(int count, bool compare, bool fits)
     for (unsigned c = 0; c < cores; ++c)
         fitters.emplace_back([&] {
             for (std::size_t i = nextFit++; i < list.size(); i = nextFit++)
-                plan::fitCount(list[i].inputs, list[i].arrangement, 0, {list[i].required, 95}, RoomsTableLimit,
-                               nullptr, 1);
+                plan::fitCount(list[i].inputs, list[i].arrangement, 0, {list[i].required, 95},
+                               RoomsTableLimit, nullptr, 1);
         });
     for (std::thread &fitter : fitters)
         fitter.join();
