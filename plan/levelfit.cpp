@@ -425,14 +425,7 @@ public:
                         }
                     }
                 } else {
-                    const int cm = (block.c0 + block.c1) / 2;
-                    const int rm = (block.r0 + block.r1) / 2;
-                    for (const auto &[c0, c1] : {std::pair{block.c0, cm}, std::pair{cm, block.c1}}) {
-                        for (const auto &[r0, r1] : {std::pair{block.r0, rm}, std::pair{rm, block.r1}}) {
-                            if (c1 > c0 && r1 > r0)
-                                next.push_back({sum.low * sum.high, {c0, c1, r0, r1}});
-                        }
-                    }
+                    quarters(block, [&](const Block &part) { next.push_back({sum.low * sum.high, part}); });
                 }
             }
             if (stops(t, rule)) {
@@ -470,14 +463,7 @@ public:
             } else if (block.c1 - block.c0 == 1 && block.r1 - block.r0 == 1) {
                 countCell(t, false, mapLevel(block.c0, block.r0));
             } else {
-                const int cm = (block.c0 + block.c1) / 2;
-                const int rm = (block.r0 + block.r1) / 2;
-                for (const auto &[c0, c1] : {std::pair{block.c0, cm}, std::pair{cm, block.c1}}) {
-                    for (const auto &[r0, r1] : {std::pair{block.r0, rm}, std::pair{rm, block.r1}}) {
-                        if (c1 > c0 && r1 > r0)
-                            stack.push_back({c0, c1, r0, r1});
-                    }
-                }
+                quarters(block, [&](const Block &part) { stack.push_back(part); });
             }
         }
         return !t.maybeLoud;
@@ -533,16 +519,27 @@ public:
         // A block nowhere near below the level holds no part that is.
         if (splits == 0 || sum.low >= m_out || (b.c1 - b.c0 == 1 && b.r1 - b.r0 == 1))
             return 0;
+        qint64 cells = 0;
+        quarters(b, [&](const Block &part) {
+            if (floorCells(part) > 0)
+                cells += hintedOut(part, splits - 1, out);
+        });
+        return cells;
+    }
+
+    // A block split about in half each way; take gets the parts that are
+    // not empty.
+    template <typename Take>
+    static void quarters(const Block &b, Take &&take)
+    {
         const int cm = (b.c0 + b.c1) / 2;
         const int rm = (b.r0 + b.r1) / 2;
-        qint64 cells = 0;
         for (const auto &[c0, c1] : {std::pair{b.c0, cm}, std::pair{cm, b.c1}}) {
             for (const auto &[r0, r1] : {std::pair{b.r0, rm}, std::pair{rm, b.r1}}) {
-                if (c1 > c0 && r1 > r0 && floorCells({c0, c1, r0, r1}) > 0)
-                    cells += hintedOut({c0, c1, r0, r1}, splits - 1, out);
+                if (c1 > c0 && r1 > r0)
+                    take(Block{c0, c1, r0, r1});
             }
         }
-        return cells;
     }
 
     // Whether a block is no larger than one of the map's blocks (within
