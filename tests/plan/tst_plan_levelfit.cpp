@@ -309,6 +309,10 @@ void TestLevelFit::boundsHoldTheMap_data()
         QTest::addRow("ceiling, %zu loudspeakers, %s", in.placements.size(), shaped ? "L" : "rectangle")
             << in << 84.0;
     }
+    // More than the bounds sum one by one: the trees' nodes give them.
+    LevelInputs walls = room(calc::Mounting::Wall, 150, 30, 2.5, 92, 100, 100, 15);
+    walls.placements = layOut(Arrangement::TwoWalls, calc::Shape::rectangle(150, 30), 2.5, 300).placements;
+    QTest::addRow("two walls, %zu loudspeakers", walls.placements.size()) << walls << 80.0;
 }
 
 void TestLevelFit::boundsHoldTheMap()
