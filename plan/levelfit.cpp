@@ -849,8 +849,9 @@ private:
         return shareSettledBy(t, rule) && t.tooLoud;
     }
 
-    // The trees of the loudspeakers by side; once cancel is set they are
-    // left unfinished, not to be used.
+    // The trees of the loudspeakers by side (their points alone where
+    // sumOf sums them one by one); once cancel is set they are left
+    // unfinished, not to be used.
     void buildTrees(const std::vector<Placement> &floorPlacements,
                     const std::atomic<bool> *cancel = nullptr) const
     {
@@ -879,9 +880,12 @@ private:
             }
             tree->points.push_back(turned(p.normal, p.position.x(), p.position.y()));
         }
+        m_points = floorPlacements.size();
+        // Few loudspeakers are summed one by one (sumOf): no nodes needed.
+        if (m_points <= DirectSumLoudspeakers)
+            return;
         for (Tree &tree : m_trees)
             tree.build(cancel);
-        m_points = floorPlacements.size();
     }
 
     // low and high first: they are read as a pair, which then comes from
