@@ -59,6 +59,10 @@ const double HighestSlack = std::pow(10.0, 0.04 / 10.0);
 // split in four to find the parts of it that still are (see belowByHints).
 constexpr int HintSplits = 2;
 
+// The most blocks of one level a tally takes in the order of their bounds
+// (see RoomTally::tally).
+constexpr std::size_t MaxSortedLevel = 1 << 14;
+
 // A block's bounds sum each of up to this many loudspeakers rather than
 // walk their trees: the tree's nodes and their heap cost more than they
 // save until the loudspeakers are many (measured on 400 generated rooms
@@ -376,8 +380,12 @@ public:
             if (at == level.size()) {
                 if (next.empty())
                     break;
-                std::stable_sort(next.begin(), next.end(),
-                                 [](const Pending &a, const Pending &b) { return a.key < b.key; });
+                // A level of very many blocks (a hall of thousands of
+                // loudspeakers) is taken as split: its sort would keep the
+                // cancel flag waiting.
+                if (next.size() <= MaxSortedLevel)
+                    std::stable_sort(next.begin(), next.end(),
+                                     [](const Pending &a, const Pending &b) { return a.key < b.key; });
                 level.swap(next);
                 next.clear();
                 at = 0;
