@@ -353,7 +353,7 @@ public:
             t.stoppedEarly = true;
             return t;
         }
-        if (rule.target >= 0.0 && belowByHints(t, rule))
+        if (rule.target >= 0.0 && belowByHints(t, rule, cancel))
             return t;
         // The map's own blocks, for the cells the bounds cannot settle:
         // the loudspeakers are placed in them when the first is needed
@@ -485,7 +485,7 @@ public:
     // whole floor. The largest are tried first; the hints are given up as
     // soon as those left could not prove it. t gets the blocks found
     // below, and stops early, when they prove it.
-    bool belowByHints(Tally &t, const StopRule &rule) const
+    bool belowByHints(Tally &t, const StopRule &rule, const std::atomic<bool> *cancel) const
     {
         if (m_outHints.empty())
             return false;
@@ -497,7 +497,9 @@ public:
         for (const Block &b : m_outHints) {
             Tally best = hinted;
             best.out += left;
-            if (best.upper() >= rule.target)
+            // Each hint of a plan of thousands of loudspeakers takes a
+            // while: a cancel leaves them (the tally then stops).
+            if (best.upper() >= rule.target || (cancel && cancel->load(std::memory_order_relaxed)))
                 break;
             left -= floorCells(b);
             const qint64 cells = hintedOut(b, HintSplits, stillOut);
