@@ -866,6 +866,7 @@ private:
                     const std::atomic<bool> *cancel = nullptr) const
     {
         m_trees.clear();
+        m_sumCancel = cancel;
         std::array<int, 3> bySide{-1, -1, -1};
         for (const Placement &floor : floorPlacements) {
             const Placement p = m_shaped ? placementToLocal(floor, m_axes) : floor;
@@ -1000,8 +1001,13 @@ private:
             const bool loud = !asked.loud || high <= m_quiet || low > m_loud;
             return share && loud && low >= asked.lowAbove && high <= asked.highBelow;
         };
-        for (;;) {
+        for (int opened = 1;; ++opened) {
             if (decided(pointLow + nodeLow, pointHigh + nodeHigh) || m_heap.empty())
+                break;
+            // The bounds of a block of a hall of tens of thousands of
+            // loudspeakers may open that many nodes: a cancel leaves them
+            // as wide as they stand, still true bounds.
+            if (opened % CancelCheckNodes == 0 && m_sumCancel && m_sumCancel->load(std::memory_order_relaxed))
                 break;
             const double gap = (pointHigh - pointLow) + (nodeHigh - nodeLow);
             if (!single && nodeHigh - nodeLow <= 0.5 * gap)
@@ -1059,6 +1065,10 @@ private:
     double m_quiet = 0.0;
     double m_loud = 0.0;
     mutable std::vector<Tree> m_trees;
+    // The cancel flag of the tally or summary under way, which sumOf
+    // looks at every CancelCheckNodes nodes.
+    mutable const std::atomic<bool> *m_sumCancel = nullptr;
+    static constexpr int CancelCheckNodes = 256;
     mutable std::size_t m_points = 0; // the loudspeakers in the trees
     // The map's blocks of the room for tally(), made on first use, and
     // those computed in the tally under way.

@@ -355,7 +355,11 @@ void ProjectLevelsTest::tableStopsItsHugeMap_data()
 
 // The table's background stops its map within half a second of the table's
 // end or of a new project: the destructor, and the completion of a new
-// project without maps of its own, wait for no more than that.
+// project without maps of its own, wait for no more than that. Its threads
+// run below the others' priority: on a machine busy with other processes
+// they get a small share of a core, which in the unoptimised, instrumented
+// build of the sanitizers stretches the last step before the flag is seen
+// to over half a second (the whole map takes far longer there).
 void ProjectLevelsTest::tableStopsItsHugeMap()
 {
     QFETCH(bool, destroyed);
@@ -386,7 +390,12 @@ void ProjectLevelsTest::tableStopsItsHugeMap()
     }
     const qint64 waited = clock.elapsed();
     qInfo("Waited %lld ms for the map to stop", qlonglong(waited));
-    QVERIFY(waited < 500);
+#ifdef __SANITIZE_ADDRESS__
+    constexpr qint64 Limit = 3000;
+#else
+    constexpr qint64 Limit = 500;
+#endif
+    QVERIFY(waited < Limit);
 }
 
 // "Расчет уровней: done из needed" counts the rows whose maps are done out
