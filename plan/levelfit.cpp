@@ -2,6 +2,7 @@
 
 #include "calc/numberformat.h"
 #include "floorcoverage.h"
+#include "powerpoints.h"
 #include "speakertree.h"
 #include "widgets/backgroundjobs.h"
 
@@ -87,7 +88,8 @@ struct Interval {
 // the top mantissa bits, which lie about 2^-bits apart relative to x; x^p
 // grows with x, so the points either side of x bracket it. bits is chosen
 // so that the two ends differ by about 0.1 % (0.004 dB). An x below the
-// table, or a table that would be too large, is left to std::pow.
+// table, or a table that would be too large, is left to std::pow. The
+// tables are shared by every bracket of the same power (powerPoints).
 class PowerBracket {
 public:
     PowerBracket() = default;
@@ -103,46 +105,31 @@ public:
         if (last - m_first + 1 > (std::uint64_t(1) << 18))
             return;
         m_lowest = std::bit_cast<double>(m_first << m_shift);
-        // Filled on demand: a tally needs few of the points; a bit a point
-        // tells which are.
-        m_size = last - m_first + 1;
-        m_table.reset(new double[m_size]);
-        m_filled.assign((m_size + 63) / 64, 0);
+        m_table = powerPoints(p, m_shift, m_first, last - m_first + 1);
+        m_points = m_table->data();
     }
 
     // The ends of the bracket: at most x^p, and at least x^p.
     double below(double x) const
     {
-        if (!m_table || !(x >= m_lowest && x <= 1.0))
+        if (!m_points || !(x >= m_lowest && x <= 1.0))
             return std::pow(x, m_p);
-        return point((std::bit_cast<std::uint64_t>(x) >> m_shift) - m_first);
+        return m_points[(std::bit_cast<std::uint64_t>(x) >> m_shift) - m_first];
     }
     double above(double x) const
     {
-        if (!m_table || !(x >= m_lowest && x <= 1.0))
+        if (!m_points || !(x >= m_lowest && x <= 1.0))
             return std::pow(x, m_p);
-        return point((std::bit_cast<std::uint64_t>(x) >> m_shift) - m_first + 1);
+        return m_points[(std::bit_cast<std::uint64_t>(x) >> m_shift) - m_first + 1];
     }
 
 private:
-    double point(std::uint64_t i) const
-    {
-        std::uint64_t &word = m_filled[i / 64];
-        const std::uint64_t bit = std::uint64_t(1) << (i % 64);
-        if (!(word & bit)) {
-            m_table[i] = std::pow(std::bit_cast<double>((m_first + i) << m_shift), m_p);
-            word |= bit;
-        }
-        return m_table[i];
-    }
-
     double m_p = 0.0;
     int m_shift = 0;
     std::uint64_t m_first = 0;
     double m_lowest = 2.0;
-    std::uint64_t m_size = 0;
-    std::unique_ptr<double[]> m_table;
-    mutable std::vector<std::uint64_t> m_filled;
+    std::shared_ptr<const std::vector<double>> m_table;
+    const double *m_points = nullptr;
 };
 
 // The least and the most one loudspeaker's power (relative to its level

@@ -1,6 +1,7 @@
 #include "levelmap.h"
 
 #include "calc/numberformat.h"
+#include "powerpoints.h"
 #include "speakertree.h"
 #include "widgets/backgroundjobs.h"
 
@@ -68,9 +69,17 @@ QPointF offsetOf(const Placement &placement, QPointF point)
 // need few of them), but then must not be shared between threads.
 class PowerTable {
 public:
-    PowerTable(double power, double lowest, double highest, bool onDemand = false)
+    enum class Filling {
+        Whole,
+        // Whole, from the powers the process shares (powerPoints): for a
+        // table that depends on the law alone, not on the room.
+        Shared,
+        OnDemand,
+    };
+
+    PowerTable(double power, double lowest, double highest, Filling filling = Filling::Whole)
         : m_power(power),
-          m_onDemand(onDemand)
+          m_onDemand(filling == Filling::OnDemand)
     {
         if (!(std::isfinite(power) && lowest > 0.0 && highest >= lowest && std::isfinite(highest)))
             return;
@@ -80,8 +89,15 @@ public:
         const std::uint64_t last = std::bit_cast<std::uint64_t>(highest) >> m_shift;
         const std::uint64_t count = std::min<std::uint64_t>(last - m_first + 1, MaxEntries);
         m_entries.assign(count, Entry{std::numeric_limits<double>::quiet_NaN(), 0.0});
-        for (std::uint64_t i = 0; i < count && !onDemand; ++i)
-            fill(i);
+        if (filling == Filling::Shared) {
+            const std::shared_ptr<const std::vector<double>> points
+                = powerPoints(power, m_shift, m_first, count);
+            for (std::uint64_t i = 0; i < count; ++i)
+                m_entries[i] = {(*points)[i], 1.0 / std::bit_cast<double>((m_first + i) << m_shift)};
+        } else if (filling == Filling::Whole) {
+            for (std::uint64_t i = 0; i < count; ++i)
+                fill(i);
+        }
         double binomial = 1.0;
         for (int k = 0; k < Terms; ++k) {
             m_binomial[std::size_t(k)] = binomial;
@@ -336,6 +352,11 @@ struct BlockBox {
 };
 
 class MapComputation {
+    static PowerTable::Filling tableFilling(bool onDemand)
+    {
+        return onDemand ? PowerTable::Filling::OnDemand : PowerTable::Filling::Whole;
+    }
+
 public:
     // The table of powers covers the distances of the room's cells from
     // its loudspeakers, from 1 m or the height up.
@@ -346,20 +367,20 @@ public:
           m_grid(grid),
           m_powers(m_beam.distancePower(), std::max(1.0, inputs.dropH * inputs.dropH),
                    inputs.length * inputs.length + inputs.width * inputs.width + inputs.dropH * inputs.dropH,
-                   onDemand),
+                   tableFilling(onDemand)),
           // A horn's along^2 + dx^2, from a quarter of a square metre (below
           // it std::pow) to the room's diagonal and height.
           m_hornPowers(m_beam.hornPower(), 0.25,
                        inputs.length * inputs.length + inputs.width * inputs.width
                            + inputs.dropH * inputs.dropH + 0.25,
-                       onDemand),
+                       tableFilling(onDemand)),
           // A row's along^2 up to the room's diagonal and height, and a
           // horn's vertical cos^2 above the least that counts.
           m_alongPowers(m_beam.alongPower(), 1e-4,
                         inputs.length * inputs.length + inputs.width * inputs.width
                             + inputs.dropH * inputs.dropH,
-                        onDemand),
-          m_verticalPowers(m_beam.verticalPower(), m_beam.leastVerticalCos2(), 1.0, onDemand),
+                        tableFilling(onDemand)),
+          m_verticalPowers(m_beam.verticalPower(), m_beam.leastVerticalCos2(), 1.0, tableFilling(onDemand)),
           m_tiltDeg(inputs.tiltDeg)
     {
         setPlacements(inputs.placements);
@@ -589,8 +610,8 @@ struct DirectivityLaw::Law {
           frames{frameFor(Side::Ceiling, inputs.tiltDeg), frameFor(Side::NearWall, inputs.tiltDeg),
                  frameFor(Side::FarWall, inputs.tiltDeg)},
           // Filled whole: a law is read by many threads at once.
-          powers(beam.alongPower(), beam.leastCos2(), 1.0),
-          verticalPowers(beam.verticalPower(), beam.leastVerticalCos2(), 1.0)
+          powers(beam.alongPower(), beam.leastCos2(), 1.0, PowerTable::Filling::Shared),
+          verticalPowers(beam.verticalPower(), beam.leastVerticalCos2(), 1.0, PowerTable::Filling::Shared)
     { }
     Beam beam;
     double h2;

@@ -9,6 +9,7 @@
 #include "plan/levelmap.h"
 #include "plan/planfigures.h"
 #include "plan/planwindow.h"
+#include "plan/powerpoints.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,6 +18,8 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
+#include <bit>
+#include <cmath>
 #include <optional>
 #include <random>
 
@@ -145,6 +148,7 @@ private slots:
     void lines();
     void gridsTakeNoFit();
     void cancelled();
+    void sharedPowers();
     void windowButton();
     void windowFits();
     void windowCancelsOnChange();
@@ -400,6 +404,29 @@ void TestLevelFit::gridsTakeNoFit()
     QCOMPARE(fitCount(room(calc::Mounting::Ceiling, 0, 6, 3, 95, 90, 90, 0), Arrangement::Rows, 2, {80, 95})
                  .outcome,
              FitOutcome::NoMap);
+}
+
+// The powers at the table's points are std::pow's; one table is shared by
+// every caller of the same law, and a table still held stays whole when
+// newer ones push it out of the process's store.
+void TestLevelFit::sharedPowers()
+{
+    const int shift = 52 - 10;
+    const std::uint64_t first = std::bit_cast<std::uint64_t>(0.01) >> shift;
+    const auto held = plan::powerPoints(2.7, shift, first, 5000);
+    QCOMPARE(held->size(), std::size_t(5000));
+    QCOMPARE(plan::powerPoints(2.7, shift, first, 5000), held);
+    QVERIFY(plan::powerPoints(2.75, shift, first, 5000) != held);
+    for (int p = 0; p < 40; ++p)
+        plan::powerPoints(1.0 + p / 8.0, shift, first, 100);
+    const std::vector<double> expected = [&] {
+        std::vector<double> points;
+        for (std::uint64_t i = 0; i < 5000; ++i)
+            points.push_back(std::pow(std::bit_cast<double>((first + i) << shift), 2.7));
+        return points;
+    }();
+    QCOMPARE(*held, expected);
+    QVERIFY(plan::powerPoints(2.7, shift, first, 5000) != held);
 }
 
 void TestLevelFit::cancelled()
