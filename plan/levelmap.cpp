@@ -269,9 +269,6 @@ public:
     double directivityGain(double dx, double dy, double q, const Frame &frame,
                            const FactorTables &tables) const
     {
-        const auto raised = [](double x, double p, const PowerTable *table) {
-            return table ? (*table)(x) : std::pow(x, p);
-        };
         const double along = dy * frame.ay - m_h * frame.az;
         if (!(along > 0.0))
             return FloorGain;
@@ -291,8 +288,10 @@ public:
 
     // The most gain() can be for any offset dx0 <= dx <= dx1, dy0 <= dy <=
     // dy1: every factor at its largest over the box, the distance at its
-    // smallest.
-    double gainBound(double dx0, double dx1, double dy0, double dy1, const Frame &frame) const
+    // smallest (the tables' powers, within 1e-15 of std::pow's, are well
+    // inside BoundMargin).
+    double gainBound(double dx0, double dx1, double dy0, double dy1, const Frame &frame,
+                     const FactorTables &tables) const
     {
         const double mx = nearestToZero(dx0, dx1);
         const double my = nearestToZero(dy0, dy1);
@@ -304,7 +303,7 @@ public:
             if (!m_horn) {
                 const double cos2 = std::min(1.0, along2 / q);
                 if (cos2 > m_floorCos2)
-                    g = std::pow(cos2, m_n);
+                    g = raised(cos2, m_n, tables.powers);
             } else {
                 const double a0 = dy0 * frame.vy - m_h * frame.vz;
                 const double a1 = dy1 * frame.vy - m_h * frame.vz;
@@ -312,7 +311,7 @@ public:
                 const double cos2H = along2 / (along2 + mx * mx);
                 const double cos2V = along2 / (along2 + mv * mv);
                 if (cos2H > m_floorCos2 && cos2V > m_floorCos2V)
-                    g = std::pow(cos2H, m_n) * std::pow(cos2V, m_nv);
+                    g = raised(cos2H, m_n, tables.powers) * raised(cos2V, m_nv, tables.verticalPowers);
             }
             g = std::max(g, FloorGain);
         }
@@ -320,6 +319,11 @@ public:
     }
 
 private:
+    static double raised(double x, double p, const PowerTable *table)
+    {
+        return table ? (*table)(x) : std::pow(x, p);
+    }
+
     bool m_horn;
     double m_h;
     double m_h2;
@@ -524,12 +528,12 @@ private:
         if (point >= 0) {
             const QPointF at = tree.points[point];
             bound = m_beam.gainBound(block.x0 - at.x(), block.x1 - at.x(), block.y0 - at.y(),
-                                     block.y1 - at.y(), tree.frame);
+                                     block.y1 - at.y(), tree.frame, factorTables());
         } else {
             const Tree::Node &node = tree.nodes[nodeIndex];
             bound = double(node.end - node.begin)
                 * m_beam.gainBound(block.x0 - node.x1, block.x1 - node.x0, block.y0 - node.y1,
-                                   block.y1 - node.y0, tree.frame);
+                                   block.y1 - node.y0, tree.frame, factorTables());
         }
         heap.push_back({bound, t, nodeIndex, point});
         std::push_heap(heap.begin(), heap.end());
@@ -548,6 +552,9 @@ private:
             }
         }
     }
+
+    // The powers of the directivity factors' squared cosines.
+    Beam::FactorTables factorTables() const { return {&m_alongPowers, &m_verticalPowers}; }
 
     void addLoudspeaker(const Block &block, const Frame &frame, QPointF at, std::vector<double> &sums) const
     {
