@@ -87,7 +87,7 @@ QByteArray csvField(const QString &text)
     return field;
 }
 
-CsvWriter::CsvWriter() : m_bytes("\xEF\xBB\xBF")
+CsvWriter::CsvWriter(bool withByteOrderMark) : m_bytes(withByteOrderMark ? "\xEF\xBB\xBF" : "")
 { }
 
 CsvWriter &CsvWriter::field(const QString &text)
@@ -115,6 +115,11 @@ void CsvWriter::line(std::initializer_list<QString> fields)
     for (const QString &text : fields)
         field(text);
     endLine();
+}
+
+void CsvWriter::append(const CsvWriter &lines)
+{
+    m_bytes += lines.m_bytes;
 }
 
 QString suffixOfFilter(const QString &filter)

@@ -72,7 +72,9 @@ QByteArray csvField(const QString &text);
 // byte-order mark, ";" between the fields, CR LF after each line.
 class CsvWriter {
 public:
-    CsvWriter();
+    // withByteOrderMark: the file's start, UTF-8's byte order mark, which
+    // a piece of lines to be appended to another writer has not.
+    explicit CsvWriter(bool withByteOrderMark = true);
 
     // The next field of the line, as it is (quoted where it needs it):
     // captions and numbers.
@@ -85,6 +87,8 @@ public:
 
     // A whole line of fields as they are.
     void line(std::initializer_list<QString> fields);
+    // The lines of lines (a writer without the mark) after those here.
+    void append(const CsvWriter &lines);
 
     const QByteArray &bytes() const { return m_bytes; }
 

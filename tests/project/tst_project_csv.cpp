@@ -114,6 +114,7 @@ class ProjectCsvTest : public QObject {
 private slots:
     void fieldsAsWritten_data();
     void fieldsAsWritten();
+    void manyRoomsInOrder();
     void openedInLibreOffice();
 
 private:
@@ -173,6 +174,26 @@ void ProjectCsvTest::fieldsAsWritten()
     // The table itself shows the text as it is.
     if (caption != "Отвод")
         QVERIFY(!table.table.cellText(0, column(caption)).startsWith(u'\''));
+}
+
+// The rows of a building of hundreds of rooms, each once, in the table's
+// order, one byte order mark at the file's start and none after it.
+void ProjectCsvTest::manyRoomsInOrder()
+{
+    Project p;
+    p.lines = {Line{"Л1"}};
+    for (int i = 0; i < 700; ++i)
+        p.rooms.push_back({QString("Комната %1").arg(i), "1", "Л1", ceilingRoom(1, "12", "8"), "рядами", {}});
+    ProjectRooms table(m_calculator, u',');
+    table.model.setProject(p);
+    const QByteArray bytes = csvBytes(table.results);
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+    QCOMPARE(bytes.count("\xEF\xBB\xBF"), qsizetype(1));
+    const QStringList lines = QString::fromUtf8(bytes.mid(3)).split("\r\n");
+    QCOMPARE(lines.size(), 702);
+    for (int i = 0; i < 700; ++i)
+        QCOMPARE(fields(lines[i + 1]).value(column("Помещение")), QString("Комната %1").arg(i));
+    QVERIFY(lines.last().isEmpty());
 }
 
 void ProjectCsvTest::openedInLibreOffice()
