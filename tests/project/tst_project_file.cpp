@@ -542,6 +542,14 @@ void ProjectFileTest::refusesLayoutsOfAnotherMounting()
     rows.replace(R"("layout": "на одной стене")", R"("layout": "рядами")");
     QCOMPARE(project::parseProject(file(exampleRoom() + "," + rows), wallOnly).reason,
              QString("у помещения № 2 расстановка «рядами» не подходит к установке «wall»"));
+    // Of many wrong rooms, the first in the file is the one named.
+    QByteArrayList many(900, exampleRoom());
+    many[800] = many[377] = many[611] = rows;
+    QCOMPARE(project::parseProject(file(many.join(',')), wallOnly).reason,
+             QString("у помещения № 378 расстановка «рядами» не подходит к установке «wall»"));
+    many[377] = exampleRoom();
+    QCOMPARE(project::parseProject(file(many.join(',')), wallOnly).reason,
+             QString("у помещения № 612 расстановка «рядами» не подходит к установке «wall»"));
 }
 
 void ProjectFileTest::namesTheFileAndTheReason()
