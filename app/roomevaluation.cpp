@@ -216,8 +216,9 @@ project::RoomLevels RoomEvaluation::evaluateLevels(const project::RoomInputs &in
     project::LevelFit fit;
     const study::RoomRequest request = planRequest(inputs, layout, plan, fit, cancel);
     // One thread: the table computes many rooms at once. The map looks at
-    // cancel after every block of cells.
-    const study::RoomStudy room = study::studyRoom(request, study::Depth::Levels, cancel, 1);
+    // cancel after every block of cells. The coverage is the results'
+    // (evaluate).
+    const study::RoomStudy room = study::studyRoom(request, study::Depth::LevelsAlone, cancel, 1);
     if (!room.levels)
         return {};
     project::RoomLevels levels;

@@ -100,10 +100,11 @@ RoomStudy studyRoom(const RoomRequest &request, Depth depth, const std::atomic<b
     layOut(request, study);
     if (!study.layout || depth == Depth::Layout)
         return study;
-    study.coverage = plan::floorCoverage(study.figures.roomShape(), plan::zoneForm(study.figures),
-                                         study.layout->placements);
+    if (depth != Depth::LevelsAlone)
+        study.coverage = plan::floorCoverage(study.figures.roomShape(), plan::zoneForm(study.figures),
+                                             study.layout->placements);
 
-    if (depth != Depth::Levels)
+    if (depth == Depth::Plan)
         return study;
     if (cancel && cancel->load()) {
         study.cancelled = true;

@@ -41,8 +41,9 @@ struct RoomRequest {
 
 // How far a study goes: the calculation and the loudspeakers laid out (for
 // a drawing), the plan with its coverage as well, or the level map's
-// summary too (which takes far longer).
-enum class Depth { Layout, Plan, Levels };
+// summary too (which takes far longer); or the layout and the level map's
+// summary without the coverage, for a caller that has it from the plan.
+enum class Depth { Layout, Plan, Levels, LevelsAlone };
 
 struct RoomStudy {
     // The calculation with the inputs it read and the state it left,

@@ -135,6 +135,14 @@ void TestStudy::levels()
     QVERIFY(!stopped.levels.has_value());
     // The plan is there all the same.
     QCOMPARE(stopped.placed(), room.placed());
+
+    // The same figures without the coverage.
+    const study::RoomStudy alone = study::studyRoom(request, Depth::LevelsAlone);
+    QVERIFY(!alone.coveredShare().has_value());
+    QCOMPARE(alone.placed(), room.placed());
+    QVERIFY(alone.levels.has_value());
+    QCOMPARE(alone.levels->lowest, room.levels->lowest);
+    QCOMPARE(alone.levels->requiredShare, room.levels->requiredShare);
 }
 
 // A room with an outline is laid out and covered in its shape, on its floor.
