@@ -2,6 +2,7 @@
 
 #include "calc/materials.h"
 #include "calc/numberformat.h"
+#include "vectorclones.h"
 #include "widgets/backgroundjobs.h"
 
 #include <algorithm>
@@ -14,14 +15,6 @@
 #include <mutex>
 #include <numbers>
 #include <thread>
-
-// Functions built for the x86-64 processors with AVX2 and FMA as well as
-// for every one: the program takes the first the processor runs.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
-#define PLAN_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
-#else
-#define PLAN_VECTOR_CLONES
-#endif
 
 namespace plan {
 namespace {

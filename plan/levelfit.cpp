@@ -4,6 +4,7 @@
 #include "floorcoverage.h"
 #include "powerpoints.h"
 #include "speakertree.h"
+#include "vectorclones.h"
 #include "widgets/backgroundjobs.h"
 
 #include <algorithm>
@@ -123,6 +124,17 @@ public:
         return m_points[(std::bit_cast<std::uint64_t>(x) >> m_shift) - m_first + 1];
     }
 
+    // The table as below() and above() read it: x^p at the table's
+    // points, the point of x at index (bits of x >> shift) - first; none
+    // where x is left to std::pow.
+    struct Table {
+        const double *points = nullptr;
+        int shift = 0;
+        std::uint64_t first = 0;
+        double lowest = 2.0;
+    };
+    Table table() const { return {m_points, m_shift, m_first, m_lowest}; }
+
 private:
     double m_p = 0.0;
     int m_shift = 0;
@@ -131,6 +143,75 @@ private:
     std::shared_ptr<const std::vector<double>> m_table;
     const double *m_points = nullptr;
 };
+
+// The bounds of loudspeakers of a single angle (ceiling and wall ones)
+// over a box of cells, computed as GainBounds computes them but without
+// branches, so that the processor's vector units take several loudspeakers
+// at a time (the table's points gathered); summed one after another, in
+// the same order, so that the sums are the same to the last bit.
+struct SingleAngleLaw {
+    double h;
+    double h2;
+    double floorCos2;
+    PowerBracket::Table powers;
+};
+
+// Adds the bounds of count loudspeakers at points for the box x0 .. x1,
+// y0 .. y1 of cell centres in frame f to sum, a piece of them at a time.
+// The file fuses no product and sum (see CMakeLists.txt): both builds give
+// the same bounds.
+PLAN_VECTOR_CLONES void sumSingleAngle(const SingleAngleLaw &law, const QPointF *points, int count, double x0,
+                                       double x1, double y0, double y1, const Frame &f, Interval &sum)
+{
+    constexpr int Piece = 256;
+    double lows[Piece];
+    double highs[Piece];
+    const double *table = law.powers.points;
+    const int shift = law.powers.shift;
+    const auto first = std::int64_t(law.powers.first);
+    for (int start = 0; start < count; start += Piece) {
+        const int pieceCount = std::min(Piece, count - start);
+        const QPointF *piece = points + start;
+        for (int i = 0; i < pieceCount; ++i) {
+            const double dx0 = x0 - piece[i].x();
+            const double dx1 = x1 - piece[i].x();
+            const double dy0 = y0 - piece[i].y();
+            const double dy1 = y1 - piece[i].y();
+            // nearestToZero without branches.
+            const double mx = std::max(std::max(dx0, -dx1), 0.0);
+            const double my = std::max(std::max(dy0, -dy1), 0.0);
+            const double fx2 = std::max(dx0 * dx0, dx1 * dx1);
+            const double fy2 = std::max(dy0 * dy0, dy1 * dy1);
+            const double qLow = mx * mx + my * my + law.h2;
+            const double qHigh = fx2 + fy2 + law.h2;
+            const double a0 = dy0 * f.ay - law.h * f.az;
+            const double a1 = dy1 * f.ay - law.h * f.az;
+            const double alongHigh = std::max(a0, a1);
+            const double alongLow = std::min(a0, a1);
+            const double nearest = 1.0 / qLow;
+            const double farthest = 1.0 / qHigh;
+            const double cos2High = std::min(1.0, alongHigh * alongHigh * nearest);
+            const double cos2Low = std::min(1.0, alongLow * alongLow * farthest);
+            // The table's points of both, held inside it where the factor is
+            // FloorGain anyway.
+            const double inHigh = std::max(cos2High, law.powers.lowest);
+            const double inLow = std::max(cos2Low, law.powers.lowest);
+            const double above
+                = table[(std::int64_t(std::bit_cast<std::uint64_t>(inHigh) >> shift) - first) + 1];
+            const double below = table[std::int64_t(std::bit_cast<std::uint64_t>(inLow) >> shift) - first];
+            const bool highCounts = (alongHigh > 0.0) & (cos2High > law.floorCos2);
+            const bool lowCounts = (alongLow > 0.0) & (cos2Low > law.floorCos2);
+            const double high = highCounts ? std::max(above, FloorGain) : FloorGain;
+            const double low = lowCounts ? std::max(below, FloorGain) : FloorGain;
+            lows[i] = low * std::min(farthest, 1.0) * (1.0 - BoundMargin);
+            highs[i] = high * std::min(nearest, 1.0) * (1.0 + BoundMargin);
+        }
+        for (int i = 0; i < pieceCount; ++i) {
+            sum.low += lows[i];
+            sum.high += highs[i];
+        }
+    }
+}
 
 // The least and the most one loudspeaker's power (relative to its level
 // 1 m away on its axis) can be for any offset of a box, dx0 <= dx <= dx1,
@@ -152,6 +233,16 @@ public:
 
     // The most any single loudspeaker gives any point.
     double peak() const { return (1.0 + BoundMargin) / std::max(m_h2, 1.0); }
+
+    // The law for sumSingleAngle, where it gives what operator() gives:
+    // not a horn's, and every squared cosine above the floor in the table.
+    std::optional<SingleAngleLaw> singleAngleLaw() const
+    {
+        const PowerBracket::Table table = m_powers.table();
+        if (m_horn || !table.points || !(table.lowest <= m_floorCos2))
+            return std::nullopt;
+        return SingleAngleLaw{m_h, m_h2, m_floorCos2, table};
+    }
 
     // Inlined where the trees are walked: returned from a call, the two
     // bounds went through memory and stalled the sums that take them.
@@ -275,6 +366,7 @@ public:
     RoomTally(const LevelInputs &room, double requiredLevel, const std::vector<quint8> *floor = nullptr)
         : m_room(room),
           m_gains(room),
+          m_singleAngle(m_gains.singleAngleLaw()),
           m_directBlocks(room.mounting == calc::Mounting::Ceiling),
           m_requiredLevel(requiredLevel)
     {
@@ -946,18 +1038,22 @@ private:
         const Box own{(block.c0 + 0.5) * m_grid.cellWidth, (block.c1 - 0.5) * m_grid.cellWidth,
                       (block.r0 + 0.5) * m_grid.cellHeight, (block.r1 - 0.5) * m_grid.cellHeight};
         if (m_points <= DirectSumLoudspeakers) {
-            double low = 0.0;
-            double high = 0.0;
+            Interval sum;
             for (const Tree &tree : m_trees) {
                 const Box b = boxIn(tree, own);
+                if (m_singleAngle) {
+                    sumSingleAngle(*m_singleAngle, tree.points.data(), int(tree.points.size()), b.x0, b.x1,
+                                   b.y0, b.y1, tree.frame, sum);
+                    continue;
+                }
                 for (const QPointF at : tree.points) {
                     const Interval g
                         = m_gains(b.x0 - at.x(), b.x1 - at.x(), b.y0 - at.y(), b.y1 - at.y(), tree.frame);
-                    low += g.low;
-                    high += g.high;
+                    sum.low += g.low;
+                    sum.high += g.high;
                 }
             }
-            return {low * (1.0 - BoundMargin), high * (1.0 + BoundMargin)};
+            return {sum.low * (1.0 - BoundMargin), sum.high * (1.0 + BoundMargin)};
         }
         const bool single = (block.c1 - block.c0 == 1 && block.r1 - block.r0 == 1) || asked.finest;
         const double blockSize = std::max(own.x1 - own.x0, own.y1 - own.y0);
@@ -1039,7 +1135,8 @@ private:
 
     const LevelInputs &m_room;
     GainBounds m_gains;
-    bool m_directBlocks; // see DirectBlockLoudspeakers
+    std::optional<SingleAngleLaw> m_singleAngle; // see sumSingleAngle
+    bool m_directBlocks;                         // see DirectBlockLoudspeakers
     double m_requiredLevel;
     bool m_shaped = false;
     calc::Axes m_axes;
