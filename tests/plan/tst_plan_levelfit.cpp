@@ -314,8 +314,8 @@ void TestLevelFit::boundsHoldTheMap_data()
             << in << 84.0;
     }
     // More than the bounds sum one by one: the trees' nodes give them.
-    LevelInputs walls = room(calc::Mounting::Wall, 150, 30, 2.5, 92, 100, 100, 15);
-    walls.placements = layOut(Arrangement::TwoWalls, calc::Shape::rectangle(150, 30), 2.5, 600).placements;
+    LevelInputs walls = room(calc::Mounting::Wall, 150, 10, 2.5, 92, 100, 100, 15);
+    walls.placements = layOut(Arrangement::TwoWalls, calc::Shape::rectangle(150, 10), 2.5, 600).placements;
     QVERIFY(walls.placements.size() > 512);
     QTest::addRow("two walls, %zu loudspeakers", walls.placements.size()) << walls << 80.0;
 }
