@@ -146,17 +146,56 @@ private:
     const double *m_points = nullptr;
 };
 
-// The bounds of loudspeakers of a single angle (ceiling and wall ones)
-// over a box of cells, computed as GainBounds computes them but without
-// branches, so that the processor's vector units take several loudspeakers
-// at a time (the table's points gathered); summed one after another, in
-// the same order, so that the sums are the same to the last bit.
+// The law of loudspeakers of a single angle (ceiling and wall ones) whose
+// table of powers holds every squared cosine that counts: their bounds
+// (GainBounds) are computed without branches, so that the processor's
+// vector units take several loudspeakers at a time (the table's points
+// gathered), and summed one after another, in the same order, so that
+// the sums are the same to the last bit (sumSingleAngle).
 struct SingleAngleLaw {
     double h;
     double h2;
     double floorCos2;
     PowerBracket::Table powers;
 };
+
+// The bounds of one loudspeaker of a single angle for the offsets dx0 ..
+// dx1, dy0 .. dy1 in frame f: GainBounds's, the factors read from the
+// table without branches.
+[[gnu::always_inline]] inline Interval singleAngleBounds(const SingleAngleLaw &law, double dx0, double dx1,
+                                                         double dy0, double dy1, const Frame &f)
+{
+    // nearestToZero without branches.
+    const double mx = std::max(std::max(dx0, -dx1), 0.0);
+    const double my = std::max(std::max(dy0, -dy1), 0.0);
+    const double fx2 = std::max(dx0 * dx0, dx1 * dx1);
+    const double fy2 = std::max(dy0 * dy0, dy1 * dy1);
+    const double qLow = mx * mx + my * my + law.h2;
+    const double qHigh = fx2 + fy2 + law.h2;
+    const double a0 = dy0 * f.ay - law.h * f.az;
+    const double a1 = dy1 * f.ay - law.h * f.az;
+    const double alongHigh = std::max(a0, a1);
+    const double alongLow = std::min(a0, a1);
+    const double nearest = 1.0 / qLow;
+    const double farthest = 1.0 / qHigh;
+    const double cos2High = std::min(1.0, alongHigh * alongHigh * nearest);
+    const double cos2Low = std::min(1.0, alongLow * alongLow * farthest);
+    // The table's points of both, held inside it where the factor is
+    // FloorGain anyway.
+    const double *table = law.powers.points;
+    const auto first = std::int64_t(law.powers.first);
+    const double inHigh = std::max(cos2High, law.powers.lowest);
+    const double inLow = std::max(cos2Low, law.powers.lowest);
+    const double above
+        = table[(std::int64_t(std::bit_cast<std::uint64_t>(inHigh) >> law.powers.shift) - first) + 1];
+    const double below = table[std::int64_t(std::bit_cast<std::uint64_t>(inLow) >> law.powers.shift) - first];
+    const bool highCounts = (alongHigh > 0.0) & (cos2High > law.floorCos2);
+    const bool lowCounts = (alongLow > 0.0) & (cos2Low > law.floorCos2);
+    const double high = highCounts ? std::max(above, FloorGain) : FloorGain;
+    const double low = lowCounts ? std::max(below, FloorGain) : FloorGain;
+    return {low * std::min(farthest, 1.0) * (1.0 - BoundMargin),
+            high * std::min(nearest, 1.0) * (1.0 + BoundMargin)};
+}
 
 // Adds the bounds of count loudspeakers at points for the box x0 .. x1,
 // y0 .. y1 of cell centres in frame f to sum, a piece of them at a time.
@@ -168,45 +207,14 @@ PLAN_VECTOR_CLONES void sumSingleAngle(const SingleAngleLaw &law, const QPointF 
     constexpr int Piece = 256;
     double lows[Piece];
     double highs[Piece];
-    const double *table = law.powers.points;
-    const int shift = law.powers.shift;
-    const auto first = std::int64_t(law.powers.first);
     for (int start = 0; start < count; start += Piece) {
         const int pieceCount = std::min(Piece, count - start);
         const QPointF *piece = points + start;
         for (int i = 0; i < pieceCount; ++i) {
-            const double dx0 = x0 - piece[i].x();
-            const double dx1 = x1 - piece[i].x();
-            const double dy0 = y0 - piece[i].y();
-            const double dy1 = y1 - piece[i].y();
-            // nearestToZero without branches.
-            const double mx = std::max(std::max(dx0, -dx1), 0.0);
-            const double my = std::max(std::max(dy0, -dy1), 0.0);
-            const double fx2 = std::max(dx0 * dx0, dx1 * dx1);
-            const double fy2 = std::max(dy0 * dy0, dy1 * dy1);
-            const double qLow = mx * mx + my * my + law.h2;
-            const double qHigh = fx2 + fy2 + law.h2;
-            const double a0 = dy0 * f.ay - law.h * f.az;
-            const double a1 = dy1 * f.ay - law.h * f.az;
-            const double alongHigh = std::max(a0, a1);
-            const double alongLow = std::min(a0, a1);
-            const double nearest = 1.0 / qLow;
-            const double farthest = 1.0 / qHigh;
-            const double cos2High = std::min(1.0, alongHigh * alongHigh * nearest);
-            const double cos2Low = std::min(1.0, alongLow * alongLow * farthest);
-            // The table's points of both, held inside it where the factor is
-            // FloorGain anyway.
-            const double inHigh = std::max(cos2High, law.powers.lowest);
-            const double inLow = std::max(cos2Low, law.powers.lowest);
-            const double above
-                = table[(std::int64_t(std::bit_cast<std::uint64_t>(inHigh) >> shift) - first) + 1];
-            const double below = table[std::int64_t(std::bit_cast<std::uint64_t>(inLow) >> shift) - first];
-            const bool highCounts = (alongHigh > 0.0) & (cos2High > law.floorCos2);
-            const bool lowCounts = (alongLow > 0.0) & (cos2Low > law.floorCos2);
-            const double high = highCounts ? std::max(above, FloorGain) : FloorGain;
-            const double low = lowCounts ? std::max(below, FloorGain) : FloorGain;
-            lows[i] = low * std::min(farthest, 1.0) * (1.0 - BoundMargin);
-            highs[i] = high * std::min(nearest, 1.0) * (1.0 + BoundMargin);
+            const Interval g = singleAngleBounds(law, x0 - piece[i].x(), x1 - piece[i].x(), y0 - piece[i].y(),
+                                                 y1 - piece[i].y(), f);
+            lows[i] = g.low;
+            highs[i] = g.high;
         }
         for (int i = 0; i < pieceCount; ++i) {
             sum.low += lows[i];
@@ -231,26 +239,28 @@ public:
           m_floorCos2V(m_horn ? std::pow(FloorGain, 1.0 / m_nv) : 0.0),
           m_powers(m_n, m_floorCos2),
           m_powersV(m_horn ? PowerBracket(m_nv, m_floorCos2V) : PowerBracket())
-    { }
+    {
+        // The table holds every squared cosine above the floor: the
+        // bounds are read from it without branches.
+        const PowerBracket::Table table = m_powers.table();
+        if (!m_horn && table.points && table.lowest <= m_floorCos2)
+            m_singleAngle = SingleAngleLaw{m_h, m_h2, m_floorCos2, table};
+    }
 
     // The most any single loudspeaker gives any point.
     double peak() const { return (1.0 + BoundMargin) / std::max(m_h2, 1.0); }
 
-    // The law for sumSingleAngle, where it gives what operator() gives:
-    // not a horn's, and every squared cosine above the floor in the table.
-    std::optional<SingleAngleLaw> singleAngleLaw() const
-    {
-        const PowerBracket::Table table = m_powers.table();
-        if (m_horn || !table.points || !(table.lowest <= m_floorCos2))
-            return std::nullopt;
-        return SingleAngleLaw{m_h, m_h2, m_floorCos2, table};
-    }
+    // The law for sumSingleAngle, where operator() takes it: not a horn's,
+    // and every squared cosine above the floor in the table.
+    const std::optional<SingleAngleLaw> &singleAngleLaw() const { return m_singleAngle; }
 
     // Inlined where the trees are walked: returned from a call, the two
     // bounds went through memory and stalled the sums that take them.
     [[gnu::always_inline]] Interval operator()(double dx0, double dx1, double dy0, double dy1,
                                                const Frame &f) const
     {
+        if (m_singleAngle)
+            return singleAngleBounds(*m_singleAngle, dx0, dx1, dy0, dy1, f);
         const double mx = nearestToZero(dx0, dx1);
         const double my = nearestToZero(dy0, dy1);
         const double fx2 = std::max(dx0 * dx0, dx1 * dx1);
@@ -322,6 +332,7 @@ private:
     double m_floorCos2V;
     PowerBracket m_powers;
     PowerBracket m_powersV;
+    std::optional<SingleAngleLaw> m_singleAngle;
 };
 
 // Cells first .. last - 1 along each direction.
@@ -368,7 +379,6 @@ public:
     RoomTally(const LevelInputs &room, double requiredLevel, const std::vector<quint8> *floor = nullptr)
         : m_room(room),
           m_gains(room),
-          m_singleAngle(m_gains.singleAngleLaw()),
           m_directBlocks(room.mounting == calc::Mounting::Ceiling),
           m_requiredLevel(requiredLevel)
     {
@@ -1043,9 +1053,9 @@ private:
             Interval sum;
             for (const Tree &tree : m_trees) {
                 const Box b = boxIn(tree, own);
-                if (m_singleAngle) {
-                    sumSingleAngle(*m_singleAngle, tree.points.data(), int(tree.points.size()), b.x0, b.x1,
-                                   b.y0, b.y1, tree.frame, sum);
+                if (const std::optional<SingleAngleLaw> &law = m_gains.singleAngleLaw()) {
+                    sumSingleAngle(*law, tree.points.data(), int(tree.points.size()), b.x0, b.x1, b.y0, b.y1,
+                                   tree.frame, sum);
                     continue;
                 }
                 for (const QPointF at : tree.points) {
@@ -1137,8 +1147,7 @@ private:
 
     const LevelInputs &m_room;
     GainBounds m_gains;
-    std::optional<SingleAngleLaw> m_singleAngle; // see sumSingleAngle
-    bool m_directBlocks;                         // see DirectBlockLoudspeakers
+    bool m_directBlocks; // see DirectBlockLoudspeakers
     double m_requiredLevel;
     bool m_shaped = false;
     calc::Axes m_axes;
