@@ -3,8 +3,6 @@
 #include "jsonwriter.h"
 #include "validation.h"
 
-#include "widgets/backgroundjobs.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -681,18 +679,12 @@ ReadResult parseProject(const QByteArray &bytes, const LayoutCheck &layoutAllowe
         return refused(fault);
     if (rooms.size() > MaxRooms)
         return refused(QStringLiteral("в нем больше 100 000 помещений"));
-    // The rooms on every core (a building holds thousands); the first
-    // fault in the file's order is the one told.
-    std::vector<std::optional<Room>> read(std::size_t(rooms.size()));
-    std::vector<QString> faults(read.size());
-    inParallel(read.size(), 0, [&](std::size_t i) {
-        read[i] = readRoom(rooms.at(qsizetype(i)), int(i + 1), int(v), layoutAllowed, faults[i]);
-    });
-    project.rooms.reserve(read.size());
-    for (std::size_t i = 0; i < read.size(); ++i) {
-        if (!read[i])
-            return refused(faults[i]);
-        project.rooms.push_back(std::move(*read[i]));
+    project.rooms.reserve(std::size_t(rooms.size()));
+    for (qsizetype i = 0; i < rooms.size(); ++i) {
+        std::optional<Room> room = readRoom(rooms.at(i), int(i + 1), int(v), layoutAllowed, fault);
+        if (!room)
+            return refused(fault);
+        project.rooms.push_back(std::move(*room));
     }
     return {std::move(project), QString()};
 }

@@ -37,8 +37,7 @@ struct ResultTexts {
 QByteArray projectBytes(const Project &project, const std::vector<ResultTexts> &results);
 
 // Whether a layout caption belongs to a mounting type; the reader refuses a
-// room whose layout does not. No check accepts any caption. The reader
-// calls it for several rooms at once, from its threads.
+// room whose layout does not. No check accepts any caption.
 using LayoutCheck = std::function<bool(calc::Mounting, const QString &)>;
 
 // A project read, or the reason in plain Russian why not.
