@@ -348,6 +348,9 @@ struct Box {
 struct Pending {
     double key;
     Block block;
+    // In or out counted already, as a part of a larger block split
+    // further for the loud cells alone.
+    bool counted = false;
 };
 
 // What the bounds settled of one layout.
@@ -485,7 +488,8 @@ public:
                 t.stoppedEarly = true;
                 return t;
             }
-            const Block block = level[at++].block;
+            const Pending pending = level[at++];
+            const Block &block = pending.block;
             const qint64 cells = floorCells(block);
             if (cells == 0)
                 continue;
@@ -496,22 +500,25 @@ public:
             const bool quiet = sum.high <= m_quiet;
             if (sum.low > m_loud)
                 t.tooLoud = true;
-            if (in) {
+            if (pending.counted) {
+                // Its cells are in the share already.
+            } else if (in) {
                 t.in += cells;
             } else if (out) {
                 t.out += cells;
                 if (rule.target >= 0.0)
                     m_outHints.push_back(block);
             }
-            const bool shareOpen = !in && !out && !shareSettled;
+            const bool counted = pending.counted || in || out;
+            const bool shareOpen = !counted && !shareSettled;
             const bool loudOpen = !quiet && !t.tooLoud;
-            if (!in && !out && !shareOpen && !loudOpen)
+            if (!counted && !shareOpen && !loudOpen)
                 m_leftOpen.push_back(block);
             if (shareOpen || loudOpen) {
                 if (block.c1 - block.c0 == 1 && block.r1 - block.r0 == 1) {
                     // A cell within LevelMapTolerance of a threshold: its
                     // level as the map computes it decides.
-                    countCell(t, in || out, mapLevel(block.c0, block.r0));
+                    countCell(t, counted, mapLevel(block.c0, block.r0));
                 } else if (m_directBlocks && placements.size() > DirectBlockLoudspeakers
                            && isMapBlock(block)) {
                     // Many loudspeakers make a block's bounds dear: its
@@ -520,11 +527,13 @@ public:
                         for (int column = block.c0; column < block.c1; ++column) {
                             if (m_shaped && !m_inside[std::size_t(row) * m_grid.columns + column])
                                 continue;
-                            countCell(t, in || out, mapLevel(column, row));
+                            countCell(t, counted, mapLevel(column, row));
                         }
                     }
                 } else {
-                    quarters(block, [&](const Block &part) { next.push_back({sum.low * sum.high, part}); });
+                    quarters(block, [&](const Block &part) {
+                        next.push_back({sum.low * sum.high, part, counted});
+                    });
                 }
             }
             if (stops(t, rule)) {

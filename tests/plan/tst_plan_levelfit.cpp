@@ -299,6 +299,20 @@ void TestLevelFit::boundsHoldTheMap_data()
                               qPrintable(arrangementName(arrangement)), shaped ? "L" : "rectangle")
                     << in << required;
             }
+            // Loud enough that the bounds of the blocks near a loudspeaker
+            // pass 120 dB: blocks whose share is counted are split further
+            // for their loud cells alone, which must not count again.
+            const double length = between(4, 12);
+            const double width = between(2.5, length * 0.6);
+            LevelInputs loud = room(mounting, length, width, between(1.5, 2.5), between(116, 124),
+                                    between(60, 120), between(40, 90), between(0, 20));
+            loud.placements = layOut(arrangement, calc::Shape::rectangle(length, width), between(1.5, 4),
+                                     int(between(10, 40)))
+                                  .placements;
+            const double required = std::round(loud.splTotal - 20 * std::log10(loud.dropH) - between(10, 30));
+            QTest::addRow("%d %s %s loud, %.0f dB", row++, mountingName(mounting),
+                          qPrintable(arrangementName(arrangement)), loud.splTotal)
+                << loud << required;
         }
     }
     // Enough ceiling loudspeakers that the open blocks are taken from the
