@@ -1,4 +1,6 @@
 #include "levelfit.h"
+#include <cstdio>
+#include <cstdlib>
 
 #include "calc/numberformat.h"
 #include "floorcoverage.h"
@@ -426,7 +428,23 @@ public:
     double outPower() const { return m_out; }
     double loudPower() const { return m_loud; }
 
+    // The floor's cells a block stands for: in a plan that is its own
+    // mirror image across the middle of the room's length, a cell of the
+    // first half stands for itself and its image too, one on the middle
+    // line for itself, and the second half is not tallied at all.
     qint64 floorCells(const Block &b) const
+    {
+        if (!m_mirrored)
+            return cellsOfFloor(b);
+        const int half = m_grid.columns / 2; // the columns with an image
+        qint64 cells = b.c0 < half ? 2 * cellsOfFloor({b.c0, std::min(b.c1, half), b.r0, b.r1}) : 0;
+        if (m_grid.columns % 2 != 0 && b.c0 <= half && half < b.c1)
+            cells += cellsOfFloor({half, half + 1, b.r0, b.r1});
+        return cells;
+    }
+
+    // The floor's own cells in a block.
+    qint64 cellsOfFloor(const Block &b) const
     {
         if (!m_shaped)
             return qint64(b.c1 - b.c0) * (b.r1 - b.r0);
@@ -439,6 +457,7 @@ public:
                 const std::atomic<bool> *cancel) const
     {
         Tally t;
+        mirrorFor(placements);
         t.floor = floorCells({0, m_grid.columns, 0, m_grid.rows});
         if (t.floor == 0 || placements.empty())
             return t;
@@ -464,7 +483,7 @@ public:
         // tally of a count that fails (most do) soonest.
         std::vector<Pending> &level = m_level;
         std::vector<Pending> &next = m_nextLevel;
-        level.assign(1, Pending{0.0, {0, m_grid.columns, 0, m_grid.rows}});
+        level.assign(1, Pending{0.0, tallied()});
         next.clear();
         std::size_t at = 0;
         // A block of a plan of thousands of loudspeakers takes a while (a
@@ -518,7 +537,7 @@ public:
                 if (block.c1 - block.c0 == 1 && block.r1 - block.r0 == 1) {
                     // A cell within LevelMapTolerance of a threshold: its
                     // level as the map computes it decides.
-                    countCell(t, counted, mapLevel(block.c0, block.r0));
+                    countCell(t, counted, mapLevel(block.c0, block.r0), block.c0);
                 } else if (m_directBlocks && placements.size() > DirectBlockLoudspeakers
                            && isMapBlock(block)) {
                     // Many loudspeakers make a block's bounds dear: its
@@ -527,7 +546,7 @@ public:
                         for (int column = block.c0; column < block.c1; ++column) {
                             if (m_shaped && !m_inside[std::size_t(row) * m_grid.columns + column])
                                 continue;
-                            countCell(t, counted, mapLevel(column, row));
+                            countCell(t, counted, mapLevel(column, row), column);
                         }
                     }
                 } else {
@@ -569,7 +588,7 @@ public:
             } else if (sum.high < m_out) {
                 t.out += cells;
             } else if (block.c1 - block.c0 == 1 && block.r1 - block.r0 == 1) {
-                countCell(t, false, mapLevel(block.c0, block.r0));
+                countCell(t, false, mapLevel(block.c0, block.r0), block.c0);
             } else {
                 quarters(block, [&](const Block &part) { stack.push_back(part); });
             }
@@ -698,7 +717,7 @@ public:
 
     // A cell of the floor counted by its level on the map: in or out
     // (unless its block was counted already), and too loud or not.
-    void countCell(Tally &t, bool counted, double level) const
+    void countCell(Tally &t, bool counted, double level, int column) const
     {
         if (!std::isfinite(level)) {
             // Left to the map's figures, which fail.
@@ -706,7 +725,7 @@ public:
             return;
         }
         if (!counted)
-            ++(level >= m_requiredLevel ? t.in : t.out);
+            (level >= m_requiredLevel ? t.in : t.out) += columnWeight(column);
         t.tooLoud = t.tooLoud || level > LoudestAllowed;
     }
 
@@ -751,8 +770,9 @@ public:
         const CellGrid &grid = blocks.grid();
         if (grid.columns != m_grid.columns || grid.rows != m_grid.rows)
             return std::nullopt;
-        const Block whole{0, m_grid.columns, 0, m_grid.rows};
-        const qint64 floor = floorCells(whole);
+        mirrorFor(placements);
+        const qint64 floor = floorCells({0, m_grid.columns, 0, m_grid.rows});
+        const Block whole = tallied();
         if (cancel && cancel->load())
             return std::nullopt;
         if (floor == 0 || placements.empty())
@@ -789,9 +809,12 @@ public:
             }
             blocks.levels(b.c0, b.r0, levels.data());
             ++count;
+            // The first half of a mirrored plan may end inside a block of
+            // the map, whose rows are the map's.
             const int columns = b.c1 - b.c0;
+            const int stride = std::min(Size, m_grid.columns - b.c0);
             for (int row = b.r0; row < b.r1; ++row) {
-                const double *line = levels.data() + std::size_t(row - b.r0) * columns;
+                const double *line = levels.data() + std::size_t(row - b.r0) * stride;
                 const quint8 *floorLine
                     = inside.empty() ? nullptr : inside.data() + std::size_t(row) * m_grid.columns + b.c0;
                 for (int column = 0; column < columns; ++column) {
@@ -803,8 +826,9 @@ public:
                     lowest = std::min(lowest, level);
                     highest = std::max(highest, level);
                     if (tally) {
-                        in += level >= m_requiredLevel ? 1 : 0;
-                        loud += level > LoudestAllowed ? 1 : 0;
+                        const qint64 weight = columnWeight(b.c0 + column);
+                        in += level >= m_requiredLevel ? weight : 0;
+                        loud += level > LoudestAllowed ? weight : 0;
                     }
                 }
             }
@@ -943,6 +967,41 @@ public:
     }
 
 private:
+    // Whether the tally of placements takes the first half of the floor
+    // alone (mirroredAcrossLength). The blocks a tally found below the
+    // required level are hints for the next only in the same half.
+    void mirrorFor(const std::vector<Placement> &placements) const
+    {
+        bool mirrored = false;
+        if (!m_shaped) {
+            mirrored = mirroredAcrossLength(m_grid, placements);
+        } else {
+            std::vector<Placement> local;
+            local.reserve(placements.size());
+            for (const Placement &p : placements)
+                local.push_back(placementToLocal(p, m_axes));
+            mirrored = mirroredAcrossLength(m_grid, local, m_inside);
+        }
+        if (mirrored != m_mirrored)
+            m_outHints.clear();
+        m_mirrored = mirrored;
+    }
+
+    // The cells tallied: the whole floor, or the first half of its
+    // columns (the middle one with them) where the plan is mirrored.
+    Block tallied() const
+    {
+        return {0, m_mirrored ? (m_grid.columns + 1) / 2 : m_grid.columns, 0, m_grid.rows};
+    }
+
+    // The cells a cell of the floor in the column stands for.
+    qint64 columnWeight(int column) const
+    {
+        if (!m_mirrored)
+            return 1;
+        return column < m_grid.columns / 2 ? 2 : 1;
+    }
+
     static bool shareSettledBy(const Tally &t, const StopRule &rule)
     {
         if (rule.target >= 0.0)
@@ -1194,6 +1253,8 @@ private:
     // level, in the order found, which is the largest first (the tally
     // splits the floor level by level): see belowByHints.
     mutable std::vector<Block> m_outHints;
+    // The last tally's plan is its own mirror image (see mirrorFor).
+    mutable bool m_mirrored = false;
 };
 
 calc::Shape layoutShape(const LevelInputs &room)
@@ -1433,6 +1494,27 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
                 return fit;
             }
             const Tally &t = tallied[std::size_t(i)];
+            if (getenv("PROBE_SHARE") && (from + i) >= 30 && (from + i) <= 66) {
+                LevelInputs q = room;
+                q.placements = layouts[std::size_t(i)];
+                auto f = levelSummary(q, rule.requiredLevel);
+                auto m = levelMap(q);
+                double exact = 0;
+                long cnt = 0;
+                if (m) {
+                    for (int r = 0; r < m->grid.rows; ++r)
+                        for (int c = 0; c < m->grid.columns; ++c) {
+                            double l = levelAt(q, m->cellCentre(c, r));
+                            cnt += l >= rule.requiredLevel;
+                        }
+                    exact = 100.0 * cnt / m->grid.cells();
+                }
+                fprintf(stderr, "T target %.2f lo %.3f up %.3f loud %d maybe %d early %d\n", rule.targetShare,
+                        t.lower(), t.upper(), int(t.tooLoud), int(t.maybeLoud), int(t.stoppedEarly));
+                fprintf(stderr, "S %d summary %.4f mapshare %.4f exact %.4f\n", from + i,
+                        f ? f->requiredShare : -1.0,
+                        m ? summarize(*m, rule.requiredLevel).requiredShare : -1.0, exact);
+            }
             inputs.placements = layouts[std::size_t(i)];
             ++fit.countsChecked;
             const double share = t.lower();

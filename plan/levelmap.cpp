@@ -13,6 +13,7 @@
 #include <limits>
 #include <system_error>
 #include <thread>
+#include <tuple>
 
 namespace plan {
 namespace {
@@ -592,6 +593,51 @@ bool finite(double value)
 
 } // namespace
 
+bool mirroredAcrossLength(const CellGrid &grid, const std::vector<Placement> &placements,
+                          const std::vector<quint8> &inside)
+{
+    const double length = grid.columns * grid.cellWidth;
+    const double tolerance = 1e-9 * std::max(length, grid.rows * grid.cellHeight);
+    if (grid.cells() == 0 || !(finite(length) && finite(tolerance)))
+        return false;
+    if (!inside.empty()) {
+        if (inside.size() != std::size_t(grid.cells()))
+            return false;
+        for (int row = 0; row < grid.rows; ++row) {
+            const quint8 *line = inside.data() + std::size_t(row) * grid.columns;
+            if (!std::equal(line, line + grid.columns / 2, std::reverse_iterator(line + grid.columns)))
+                return false;
+        }
+    }
+    struct Spot {
+        int side;
+        double y;
+        double x;
+        bool operator<(const Spot &other) const
+        {
+            return std::tie(side, y, x) < std::tie(other.side, other.y, other.x);
+        }
+    };
+    std::vector<Spot> own;
+    std::vector<Spot> mirrored;
+    own.reserve(placements.size());
+    mirrored.reserve(placements.size());
+    for (const Placement &p : placements) {
+        if (p.isTurned() || !finite(p.position.x()) || !finite(p.position.y()))
+            return false;
+        own.push_back({int(p.side), p.position.y(), p.position.x()});
+        mirrored.push_back({int(p.side), p.position.y(), length - p.position.x()});
+    }
+    std::sort(own.begin(), own.end());
+    std::sort(mirrored.begin(), mirrored.end());
+    for (std::size_t i = 0; i < own.size(); ++i) {
+        if (own[i].side != mirrored[i].side || std::abs(own[i].y - mirrored[i].y) > tolerance
+            || std::abs(own[i].x - mirrored[i].x) > tolerance)
+            return false;
+    }
+    return true;
+}
+
 bool hasLevelMap(const LevelInputs &inputs)
 {
     const bool horn
@@ -676,6 +722,13 @@ std::optional<LevelMap> computeMap(const LevelInputs &inputs, const std::vector<
     map.levels.assign(std::size_t(grid.cells()), 0.0);
     map.inside = inside;
     const MapComputation computation(inputs, grid);
+    // A plan that is its own mirror image: the blocks of the first half of
+    // the columns (the middle one with them) are computed, and each cell
+    // of the second half takes its image's level, so that the two halves
+    // agree to the last bit (the loudspeakers a block leaves out differ
+    // from those its image's block leaves out).
+    const bool mirrored = mirroredAcrossLength(grid, inputs.placements, inside);
+    const int computedColumns = mirrored ? (grid.columns + 1) / 2 : grid.columns;
     // Whether a block holds a cell of the floor.
     const auto onFloor = [&](const Block &block) {
         if (inside.empty())
@@ -709,7 +762,7 @@ std::optional<LevelMap> computeMap(const LevelInputs &inputs, const std::vector<
             block.rows = std::min(BlockCells, grid.rows - block.firstRow);
             block.y0 = computation.centreY(block.firstRow);
             block.y1 = computation.centreY(block.firstRow + block.rows - 1);
-            for (int first = 0; first < grid.columns && !stopped(); first += BlockCells) {
+            for (int first = 0; first < computedColumns && !stopped(); first += BlockCells) {
                 block.firstColumn = first;
                 block.columns = std::min(BlockCells, grid.columns - first);
                 block.x0 = computation.centreX(first);
@@ -740,6 +793,11 @@ std::optional<LevelMap> computeMap(const LevelInputs &inputs, const std::vector<
                         }
                     }
                 }
+            }
+            for (int row = block.firstRow; mirrored && row < block.firstRow + block.rows; ++row) {
+                double *line = map.levels.data() + std::size_t(row) * grid.columns;
+                for (int column = computedColumns; column < grid.columns; ++column)
+                    line[column] = line[grid.columns - 1 - column];
             }
         }
         terms += taken;

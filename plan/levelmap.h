@@ -61,6 +61,19 @@ struct LevelInputs {
 // and a height not below 0.
 bool hasLevelMap(const LevelInputs &inputs);
 
+// Whether a plan is its own mirror image across the middle of the cells'
+// length: each loudspeaker at x has one of the same side at length - x (to
+// within a billionth of the room), none hangs on a turned wall, and the
+// floor (inside: 1 for the cells of a shaped room's floor, empty for a
+// rectangle) is the same read from either end of a row. The laws depend
+// on the offset along X only through its square, so that every level and
+// every STI at x is then the one at length - x, and a map need only be
+// computed for the first half of the columns. The arrangements that take
+// a count lay a rectangle's loudspeakers out so. placements: in the frame
+// of the cells.
+bool mirroredAcrossLength(const CellGrid &grid, const std::vector<Placement> &placements,
+                          const std::vector<quint8> &inside = {});
+
 // The level at one point of the plane from every loudspeaker, summed in
 // full; NaN where the inputs describe no map.
 double levelAt(const LevelInputs &inputs, QPointF point);

@@ -201,6 +201,8 @@ private slots:
     void summaryText_data();
     void summaryText();
     void summaryOfAShareShortOfTheWhole();
+    void mirroredPlans_data();
+    void mirroredPlans();
     void summaryWithoutTheMap_data();
     void summaryWithoutTheMap();
     void summaryWithoutTheMapCancelled();
@@ -734,6 +736,81 @@ void TestLevelMap::colourBands()
 // required level is taken from the full map, so that the share lies
 // between 0 and 100 %; some rooms are loud enough to go above 120 dB
 // under their loudspeakers.
+// Plans that are their own mirror image across the middle of the length
+// (the count-taking arrangements of a rectangle, a T-shaped floor with its
+// loudspeakers in pairs) and plans a little off it. A mirrored plan's map
+// has its second half the image of the first to the last bit; every plan's
+// figures without the map, which tally the first half alone where the
+// plan is mirrored, are its map's.
+void TestLevelMap::mirroredPlans_data()
+{
+    QTest::addColumn<LevelInputs>("in");
+    QTest::addColumn<bool>("mirrored");
+
+    const LevelInputs rows = inputs(calc::Mounting::Ceiling, 12, 8, 2, 90, 90, 0,
+                                    layOut(Arrangement::Rows, 12, 8, 0, 7).placements);
+    QTest::newRow("ceiling, 7 in rows") << rows << true;
+    LevelInputs moved = rows;
+    moved.placements[2].position += QPointF(0.01, 0);
+    QTest::newRow("ceiling, one moved 1 cm") << moved << false;
+    const LevelInputs walls = inputs(calc::Mounting::Wall, 30, 12, 1.5, 90, 90, 10,
+                                     layOut(Arrangement::TwoWalls, 30, 12, 0, 7).placements);
+    QTest::newRow("two walls, 4 and 3") << walls << true;
+    LevelInputs otherWall = walls;
+    otherWall.placements.front() = {QPointF(otherWall.placements.front().position.x(), 12), Side::FarWall};
+    QTest::newRow("two walls, one moved across") << otherWall << false;
+    LevelInputs turned = walls;
+    turned.placements.front() = wallPlacement(QPointF(0, 3), QPointF(1, 0));
+    turned.placements.back() = wallPlacement(QPointF(30, 3), QPointF(-1, 0));
+    QTest::newRow("two walls, a pair on the end walls") << turned << false;
+    // 3.33 m along X: 333 columns, the middle one its own image.
+    LevelInputs odd = inputs(calc::Mounting::RoundHorn, 3.33, 10, 2, 60, 40, 15,
+                             layOut(Arrangement::OneWall, 3.33, 10, 0, 3).placements);
+    odd.splTotal = 118;
+    QTest::newRow("horn, odd columns") << odd << true;
+
+    const calc::Shape t
+        = calc::Shape::fromOutline({{0, 0}, {12, 0}, {12, 3}, {8, 3}, {8, 9}, {4, 9}, {4, 3}, {0, 3}});
+    LevelInputs inT = inputs(calc::Mounting::Ceiling, 12, 9, 2, 90, 90, 0,
+                             {{QPointF(2, 1.5), Side::Ceiling},
+                              {QPointF(10, 1.5), Side::Ceiling},
+                              {QPointF(6, 1.5), Side::Ceiling},
+                              {QPointF(6, 6), Side::Ceiling}});
+    inT.shape = t;
+    QTest::newRow("T floor, pairs and the middle") << inT << true;
+    LevelInputs inL = inT;
+    inL.shape = calc::Shape::fromOutline({{0, 0}, {12, 0}, {12, 3}, {4, 3}, {4, 9}, {0, 9}});
+    QTest::newRow("L floor, the same loudspeakers") << inL << false;
+}
+
+void TestLevelMap::mirroredPlans()
+{
+    QFETCH(LevelInputs, in);
+    QFETCH(bool, mirrored);
+    if (in.shape.isEmpty())
+        QCOMPARE(mirroredAcrossLength(cellGrid(in.length, in.width), in.placements), mirrored);
+    const std::optional<LevelMap> map = levelMap(in, nullptr, 1);
+    QVERIFY(map);
+    const int columns = map->grid.columns;
+    bool images = true;
+    for (int row = 0; row < map->grid.rows; ++row) {
+        for (int column = 0; column < columns / 2; ++column) {
+            const double a = map->at(column, row);
+            const double b = map->at(columns - 1 - column, row);
+            images = images && (a == b || (std::isnan(a) && std::isnan(b)));
+        }
+    }
+    QCOMPARE(images, mirrored);
+    const double required = in.splTotal - 20 * std::log10(in.dropH) - 6;
+    const LevelSummary full = summarize(*map, required);
+    const std::optional<LevelSummary> quick = levelSummary(in, required);
+    QVERIFY(quick);
+    QCOMPARE(quick->requiredShare, full.requiredShare);
+    QCOMPARE(quick->tooLoudShare, full.tooLoudShare);
+    QCOMPARE(quick->lowest, full.lowest);
+    QVERIFY(full.requiredShare > 0 && full.requiredShare < 100);
+}
+
 void TestLevelMap::summaryWithoutTheMap_data()
 {
     QTest::addColumn<LevelInputs>("inputs");
