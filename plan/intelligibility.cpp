@@ -602,12 +602,18 @@ std::optional<StiMap> stiMap(const StiInputs &inputs, const std::atomic<bool> *c
     if (map.shaped)
         map.axes = inputs.level.shape.axes();
     map.acoustics = p.acoustics;
+    // A plan that is its own mirror image across the room's length, its
+    // blocks too: the first half of the columns is computed, and each block
+    // of the second takes its image's value.
+    const bool mirrored = !map.shaped && map.cells.columns % map.block == 0
+        && mirroredAcrossLength(map.cells, p.local.placements);
+    const int computedColumns = mirrored ? (map.columns + 1) / 2 : map.columns;
     std::atomic<bool> failed{false};
     const auto stopped = [&] { return failed.load(std::memory_order_relaxed) || (cancel && cancel->load()); };
     inParallel(std::size_t(map.rows), threadCount(threads), [&](std::size_t row) {
         if (stopped())
             return;
-        for (int column = 0; column < map.columns; ++column) {
+        for (int column = 0; column < computedColumns; ++column) {
             // A block of many loudspeakers takes long: a cancel is heard
             // after each.
             if (stopped())
@@ -620,6 +626,9 @@ std::optional<StiMap> stiMap(const StiInputs &inputs, const std::atomic<bool> *c
                 failed = true;
             map.values[row * std::size_t(map.columns) + std::size_t(column)] = value;
         }
+        double *line = map.values.data() + row * std::size_t(map.columns);
+        for (int column = computedColumns; column < map.columns; ++column)
+            line[column] = line[map.columns - 1 - column];
     });
     if (stopped())
         return std::nullopt;
