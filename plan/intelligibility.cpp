@@ -602,15 +602,17 @@ std::optional<StiMap> stiMap(const StiInputs &inputs, const std::atomic<bool> *c
     if (map.shaped)
         map.axes = inputs.level.shape.axes();
     map.acoustics = p.acoustics;
-    // A plan that is its own mirror image across the room's length, its
-    // blocks too: the first half of the columns is computed, and each block
-    // of the second takes its image's value.
-    const bool mirrored = !map.shaped && map.cells.columns % map.block == 0
-        && mirroredAcrossLength(map.cells, p.local.placements);
-    const int computedColumns = mirrored ? (map.columns + 1) / 2 : map.columns;
+    // A plan that is its own mirror image across the room's length or
+    // width, its blocks too: the first half of the columns, or rows, is
+    // computed, and each block of the other half takes its image's value.
+    const Mirrors mirrors = map.shaped ? Mirrors() : planMirrors(map.cells, p.local.placements);
+    const bool acrossLength = mirrors.acrossLength && map.cells.columns % map.block == 0;
+    const bool acrossWidth = mirrors.acrossWidth && map.cells.rows % map.block == 0;
+    const int computedColumns = acrossLength ? (map.columns + 1) / 2 : map.columns;
+    const int computedRows = acrossWidth ? (map.rows + 1) / 2 : map.rows;
     std::atomic<bool> failed{false};
     const auto stopped = [&] { return failed.load(std::memory_order_relaxed) || (cancel && cancel->load()); };
-    inParallel(std::size_t(map.rows), threadCount(threads), [&](std::size_t row) {
+    inParallel(std::size_t(computedRows), threadCount(threads), [&](std::size_t row) {
         if (stopped())
             return;
         for (int column = 0; column < computedColumns; ++column) {
@@ -632,6 +634,10 @@ std::optional<StiMap> stiMap(const StiInputs &inputs, const std::atomic<bool> *c
     });
     if (stopped())
         return std::nullopt;
+    for (int row = computedRows; row < map.rows; ++row) {
+        const auto image = map.values.begin() + std::ptrdiff_t(map.rows - 1 - row) * map.columns;
+        std::copy(image, image + map.columns, map.values.begin() + std::ptrdiff_t(row) * map.columns);
+    }
     return map;
 }
 

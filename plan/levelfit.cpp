@@ -429,17 +429,24 @@ public:
     double loudPower() const { return m_loud; }
 
     // The floor's cells a block stands for: in a plan that is its own
-    // mirror image across the middle of the room's length, a cell of the
-    // first half stands for itself and its image too, one on the middle
-    // line for itself, and the second half is not tallied at all.
+    // mirror image across the middle of the room's length (or width), a
+    // cell of the first half stands for itself and its image too, one on
+    // the middle line for itself, and the second half is not tallied at
+    // all.
     qint64 floorCells(const Block &b) const
     {
-        if (!m_mirrored)
-            return cellsOfFloor(b);
-        const int half = m_grid.columns / 2; // the columns with an image
-        qint64 cells = b.c0 < half ? 2 * cellsOfFloor({b.c0, std::min(b.c1, half), b.r0, b.r1}) : 0;
-        if (m_grid.columns % 2 != 0 && b.c0 <= half && half < b.c1)
-            cells += cellsOfFloor({half, half + 1, b.r0, b.r1});
+        std::array<Span, 2> columns;
+        std::array<Span, 2> rows;
+        const int columnSpans = spans(b.c0, b.c1, m_grid.columns, m_mirrors.acrossLength, columns);
+        const int rowSpans = spans(b.r0, b.r1, m_grid.rows, m_mirrors.acrossWidth, rows);
+        qint64 cells = 0;
+        for (int i = 0; i < columnSpans; ++i) {
+            for (int j = 0; j < rowSpans; ++j) {
+                const Span &c = columns[std::size_t(i)];
+                const Span &r = rows[std::size_t(j)];
+                cells += c.weight * r.weight * cellsOfFloor({c.first, c.last, r.first, r.last});
+            }
+        }
         return cells;
     }
 
@@ -526,7 +533,7 @@ public:
             } else if (out) {
                 t.out += cells;
                 if (rule.target >= 0.0)
-                    m_outHints.push_back(block);
+                    addHint(block);
             }
             const bool counted = pending.counted || in || out;
             const bool shareOpen = !counted && !shareSettled;
@@ -537,7 +544,7 @@ public:
                 if (block.c1 - block.c0 == 1 && block.r1 - block.r0 == 1) {
                     // A cell within LevelMapTolerance of a threshold: its
                     // level as the map computes it decides.
-                    countCell(t, counted, mapLevel(block.c0, block.r0), block.c0);
+                    countCell(t, counted, mapLevel(block.c0, block.r0), block.c0, block.r0);
                 } else if (m_directBlocks && placements.size() > DirectBlockLoudspeakers
                            && isMapBlock(block)) {
                     // Many loudspeakers make a block's bounds dear: its
@@ -546,7 +553,7 @@ public:
                         for (int column = block.c0; column < block.c1; ++column) {
                             if (m_shaped && !m_inside[std::size_t(row) * m_grid.columns + column])
                                 continue;
-                            countCell(t, counted, mapLevel(column, row), column);
+                            countCell(t, counted, mapLevel(column, row), column, row);
                         }
                     }
                 } else {
@@ -588,7 +595,7 @@ public:
             } else if (sum.high < m_out) {
                 t.out += cells;
             } else if (block.c1 - block.c0 == 1 && block.r1 - block.r0 == 1) {
-                countCell(t, false, mapLevel(block.c0, block.r0), block.c0);
+                countCell(t, false, mapLevel(block.c0, block.r0), block.c0, block.r0);
             } else {
                 quarters(block, [&](const Block &part) { stack.push_back(part); });
             }
@@ -620,7 +627,14 @@ public:
             // while: a cancel leaves them (the tally then stops).
             if (best.upper() >= rule.target || (cancel && cancel->load(std::memory_order_relaxed)))
                 break;
-            left -= floorCells(b);
+            const qint64 standsFor = floorCells(b);
+            if (standsFor == 0) {
+                // The image of a block tallied, for a later tally of a plan
+                // mirrored less.
+                stillOut.push_back(b);
+                continue;
+            }
+            left -= standsFor;
             const qint64 cells = hintedOut(b, HintSplits, stillOut);
             if (cells > 0) {
                 hinted.out += cells;
@@ -633,6 +647,25 @@ public:
             }
         }
         return false;
+    }
+
+    // A block below the required level, a hint for the tallies of the
+    // counts after; in a mirrored plan its images are below it too, and
+    // hints for a plan that is not mirrored the same way (a block that
+    // takes in a middle line is its own image there).
+    void addHint(const Block &b) const
+    {
+        const int columns = m_grid.columns;
+        const int rows = m_grid.rows;
+        const bool length = m_mirrors.acrossLength && b.c1 <= columns / 2;
+        const bool width = m_mirrors.acrossWidth && b.r1 <= rows / 2;
+        m_outHints.push_back(b);
+        if (length)
+            m_outHints.push_back({columns - b.c1, columns - b.c0, b.r0, b.r1});
+        if (width)
+            m_outHints.push_back({b.c0, b.c1, rows - b.r1, rows - b.r0});
+        if (length && width)
+            m_outHints.push_back({columns - b.c1, columns - b.c0, rows - b.r1, rows - b.r0});
     }
 
     // The cells of a hint block below the required level for sure: the
@@ -717,7 +750,7 @@ public:
 
     // A cell of the floor counted by its level on the map: in or out
     // (unless its block was counted already), and too loud or not.
-    void countCell(Tally &t, bool counted, double level, int column) const
+    void countCell(Tally &t, bool counted, double level, int column, int row) const
     {
         if (!std::isfinite(level)) {
             // Left to the map's figures, which fail.
@@ -725,7 +758,7 @@ public:
             return;
         }
         if (!counted)
-            (level >= m_requiredLevel ? t.in : t.out) += columnWeight(column);
+            (level >= m_requiredLevel ? t.in : t.out) += cellWeight(column, row);
         t.tooLoud = t.tooLoud || level > LoudestAllowed;
     }
 
@@ -826,7 +859,7 @@ public:
                     lowest = std::min(lowest, level);
                     highest = std::max(highest, level);
                     if (tally) {
-                        const qint64 weight = columnWeight(b.c0 + column);
+                        const qint64 weight = cellWeight(b.c0 + column, row);
                         in += level >= m_requiredLevel ? weight : 0;
                         loud += level > LoudestAllowed ? weight : 0;
                     }
@@ -967,39 +1000,64 @@ public:
     }
 
 private:
-    // Whether the tally of placements takes the first half of the floor
-    // alone (mirroredAcrossLength). The blocks a tally found below the
-    // required level are hints for the next only in the same half.
+    // Which halves of the floor the tally of placements leaves to their
+    // images (planMirrors). A hint of an earlier tally (belowByHints)
+    // counts the cells its part in the tallied cells stands for.
     void mirrorFor(const std::vector<Placement> &placements) const
     {
-        bool mirrored = false;
         if (!m_shaped) {
-            mirrored = mirroredAcrossLength(m_grid, placements);
-        } else {
-            std::vector<Placement> local;
-            local.reserve(placements.size());
-            for (const Placement &p : placements)
-                local.push_back(placementToLocal(p, m_axes));
-            mirrored = mirroredAcrossLength(m_grid, local, m_inside);
+            m_mirrors = planMirrors(m_grid, placements);
+            return;
         }
-        if (mirrored != m_mirrored)
-            m_outHints.clear();
-        m_mirrored = mirrored;
+        std::vector<Placement> local;
+        local.reserve(placements.size());
+        for (const Placement &p : placements)
+            local.push_back(placementToLocal(p, m_axes));
+        m_mirrors = planMirrors(m_grid, local, m_inside);
     }
 
     // The cells tallied: the whole floor, or the first half of its
-    // columns (the middle one with them) where the plan is mirrored.
+    // columns, or rows, (the middle one with them) where the plan is
+    // mirrored that way.
     Block tallied() const
     {
-        return {0, m_mirrored ? (m_grid.columns + 1) / 2 : m_grid.columns, 0, m_grid.rows};
+        return {0, m_mirrors.acrossLength ? (m_grid.columns + 1) / 2 : m_grid.columns, 0,
+                m_mirrors.acrossWidth ? (m_grid.rows + 1) / 2 : m_grid.rows};
     }
 
-    // The cells a cell of the floor in the column stands for.
-    qint64 columnWeight(int column) const
+    // A stretch first .. last - 1 of columns or rows, each standing for
+    // weight of them.
+    struct Span {
+        int first = 0;
+        int last = 0;
+        int weight = 1;
+    };
+
+    // The stretches of first .. last - 1 (of count along the side) that a
+    // tally counts: all of it, or where the side is mirrored its part in
+    // the first half twice and the middle line once.
+    static int spans(int first, int last, int count, bool mirrored, std::array<Span, 2> &out)
     {
-        if (!m_mirrored)
+        if (!mirrored) {
+            out[0] = {first, last, 1};
             return 1;
-        return column < m_grid.columns / 2 ? 2 : 1;
+        }
+        const int half = count / 2; // the lines with an image
+        int n = 0;
+        if (first < std::min(last, half))
+            out[std::size_t(n++)] = {first, std::min(last, half), 2};
+        if (count % 2 != 0 && first <= half && half < last)
+            out[std::size_t(n++)] = {half, half + 1, 1};
+        return n;
+    }
+
+    // The cells a cell of the tallied floor stands for.
+    qint64 cellWeight(int column, int row) const
+    {
+        const auto along
+            = [](int at, int count, bool mirrored) { return mirrored && at < count / 2 ? 2 : 1; };
+        return along(column, m_grid.columns, m_mirrors.acrossLength)
+            * along(row, m_grid.rows, m_mirrors.acrossWidth);
     }
 
     static bool shareSettledBy(const Tally &t, const StopRule &rule)
@@ -1253,8 +1311,8 @@ private:
     // level, in the order found, which is the largest first (the tally
     // splits the floor level by level): see belowByHints.
     mutable std::vector<Block> m_outHints;
-    // The last tally's plan is its own mirror image (see mirrorFor).
-    mutable bool m_mirrored = false;
+    // The images the last tally's plan is of itself (see mirrorFor).
+    mutable Mirrors m_mirrors;
 };
 
 calc::Shape layoutShape(const LevelInputs &room)

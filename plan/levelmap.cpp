@@ -593,49 +593,75 @@ bool finite(double value)
 
 } // namespace
 
-bool mirroredAcrossLength(const CellGrid &grid, const std::vector<Placement> &placements,
-                          const std::vector<quint8> &inside)
+namespace {
+
+// Where a loudspeaker hangs, as the images of a plan are compared.
+struct Spot {
+    int side;
+    double y;
+    double x;
+    bool operator<(const Spot &other) const
+    {
+        return std::tie(side, y, x) < std::tie(other.side, other.y, other.x);
+    }
+};
+
+// Whether the spots, as a whole, are image, each to within tolerance.
+bool sameSpots(std::vector<Spot> own, std::vector<Spot> image, double tolerance)
 {
-    const double length = grid.columns * grid.cellWidth;
-    const double tolerance = 1e-9 * std::max(length, grid.rows * grid.cellHeight);
-    if (grid.cells() == 0 || !(finite(length) && finite(tolerance)))
-        return false;
-    if (!inside.empty()) {
-        if (inside.size() != std::size_t(grid.cells()))
-            return false;
-        for (int row = 0; row < grid.rows; ++row) {
-            const quint8 *line = inside.data() + std::size_t(row) * grid.columns;
-            if (!std::equal(line, line + grid.columns / 2, std::reverse_iterator(line + grid.columns)))
-                return false;
-        }
-    }
-    struct Spot {
-        int side;
-        double y;
-        double x;
-        bool operator<(const Spot &other) const
-        {
-            return std::tie(side, y, x) < std::tie(other.side, other.y, other.x);
-        }
-    };
-    std::vector<Spot> own;
-    std::vector<Spot> mirrored;
-    own.reserve(placements.size());
-    mirrored.reserve(placements.size());
-    for (const Placement &p : placements) {
-        if (p.isTurned() || !finite(p.position.x()) || !finite(p.position.y()))
-            return false;
-        own.push_back({int(p.side), p.position.y(), p.position.x()});
-        mirrored.push_back({int(p.side), p.position.y(), length - p.position.x()});
-    }
     std::sort(own.begin(), own.end());
-    std::sort(mirrored.begin(), mirrored.end());
+    std::sort(image.begin(), image.end());
     for (std::size_t i = 0; i < own.size(); ++i) {
-        if (own[i].side != mirrored[i].side || std::abs(own[i].y - mirrored[i].y) > tolerance
-            || std::abs(own[i].x - mirrored[i].x) > tolerance)
+        if (own[i].side != image[i].side || std::abs(own[i].y - image[i].y) > tolerance
+            || std::abs(own[i].x - image[i].x) > tolerance)
             return false;
     }
     return true;
+}
+
+int facingSide(Side side)
+{
+    return int(side == Side::NearWall ? Side::FarWall : side == Side::FarWall ? Side::NearWall : side);
+}
+
+} // namespace
+
+Mirrors planMirrors(const CellGrid &grid, const std::vector<Placement> &placements,
+                    const std::vector<quint8> &inside)
+{
+    const double length = grid.columns * grid.cellWidth;
+    const double width = grid.rows * grid.cellHeight;
+    const double tolerance = 1e-9 * std::max(length, width);
+    if (grid.cells() == 0 || !(finite(length) && finite(width) && finite(tolerance)))
+        return {};
+    if (!inside.empty() && inside.size() != std::size_t(grid.cells()))
+        return {};
+    std::vector<Spot> own;
+    std::vector<Spot> acrossLength;
+    std::vector<Spot> acrossWidth;
+    for (const Placement &p : placements) {
+        if (p.isTurned() || !finite(p.position.x()) || !finite(p.position.y()))
+            return {};
+        own.push_back({int(p.side), p.position.y(), p.position.x()});
+        acrossLength.push_back({int(p.side), p.position.y(), length - p.position.x()});
+        acrossWidth.push_back({facingSide(p.side), width - p.position.y(), p.position.x()});
+    }
+    Mirrors mirrors;
+    mirrors.acrossLength = sameSpots(own, acrossLength, tolerance);
+    mirrors.acrossWidth = sameSpots(own, acrossWidth, tolerance);
+    if (inside.empty())
+        return mirrors;
+    for (int row = 0; row < grid.rows && mirrors.acrossLength; ++row) {
+        const quint8 *line = inside.data() + std::size_t(row) * grid.columns;
+        mirrors.acrossLength
+            = std::equal(line, line + grid.columns / 2, std::reverse_iterator(line + grid.columns));
+    }
+    for (int row = 0; row < grid.rows / 2 && mirrors.acrossWidth; ++row) {
+        const quint8 *line = inside.data() + std::size_t(row) * grid.columns;
+        const quint8 *image = inside.data() + std::size_t(grid.rows - 1 - row) * grid.columns;
+        mirrors.acrossWidth = std::equal(line, line + grid.columns, image);
+    }
+    return mirrors;
 }
 
 bool hasLevelMap(const LevelInputs &inputs)
@@ -723,12 +749,13 @@ std::optional<LevelMap> computeMap(const LevelInputs &inputs, const std::vector<
     map.inside = inside;
     const MapComputation computation(inputs, grid);
     // A plan that is its own mirror image: the blocks of the first half of
-    // the columns (the middle one with them) are computed, and each cell
-    // of the second half takes its image's level, so that the two halves
-    // agree to the last bit (the loudspeakers a block leaves out differ
-    // from those its image's block leaves out).
-    const bool mirrored = mirroredAcrossLength(grid, inputs.placements, inside);
-    const int computedColumns = mirrored ? (grid.columns + 1) / 2 : grid.columns;
+    // the columns (the middle one with them), or of the rows, are
+    // computed, and each cell of the other half takes its image's level,
+    // so that the two halves agree to the last bit (the loudspeakers a
+    // block leaves out differ from those its image's block leaves out).
+    const Mirrors mirrors = planMirrors(grid, inputs.placements, inside);
+    const int computedColumns = mirrors.acrossLength ? (grid.columns + 1) / 2 : grid.columns;
+    const int computedRows = mirrors.acrossWidth ? (grid.rows + 1) / 2 : grid.rows;
     // Whether a block holds a cell of the floor.
     const auto onFloor = [&](const Block &block) {
         if (inside.empty())
@@ -744,7 +771,7 @@ std::optional<LevelMap> computeMap(const LevelInputs &inputs, const std::vector<
     };
     std::atomic<qint64> computedCells{0};
 
-    const int blockRows = (grid.rows + BlockCells - 1) / BlockCells;
+    const int blockRows = (computedRows + BlockCells - 1) / BlockCells;
     std::atomic<int> nextBlockRow{0};
     std::atomic<bool> failed{false};
     std::atomic<qint64> terms{0};
@@ -794,7 +821,7 @@ std::optional<LevelMap> computeMap(const LevelInputs &inputs, const std::vector<
                     }
                 }
             }
-            for (int row = block.firstRow; mirrored && row < block.firstRow + block.rows; ++row) {
+            for (int row = block.firstRow; mirrors.acrossLength && row < block.firstRow + block.rows; ++row) {
                 double *line = map.levels.data() + std::size_t(row) * grid.columns;
                 for (int column = computedColumns; column < grid.columns; ++column)
                     line[column] = line[grid.columns - 1 - column];
@@ -810,6 +837,10 @@ std::optional<LevelMap> computeMap(const LevelInputs &inputs, const std::vector<
     inParallel(std::size_t(count), count, [&](std::size_t) { work(); });
     if (stopped())
         return std::nullopt;
+    for (int row = computedRows; row < grid.rows; ++row) {
+        const auto image = map.levels.begin() + std::ptrdiff_t(grid.rows - 1 - row) * grid.columns;
+        std::copy(image, image + grid.columns, map.levels.begin() + std::ptrdiff_t(row) * grid.columns);
+    }
     map.termsPerCell = double(terms.load()) / double(std::max<qint64>(1, computedCells.load()));
     return map;
 }

@@ -61,18 +61,26 @@ struct LevelInputs {
 // and a height not below 0.
 bool hasLevelMap(const LevelInputs &inputs);
 
-// Whether a plan is its own mirror image across the middle of the cells'
-// length: each loudspeaker at x has one of the same side at length - x (to
-// within a billionth of the room), none hangs on a turned wall, and the
+// The mirror images a plan is of itself: across the middle of the cells'
+// length (each loudspeaker at x has one of the same side at length - x),
+// and across the middle of their width (each at y has one at width - y,
+// a near wall's on the far wall and the other way round), each to within
+// a billionth of the room, with no loudspeaker on a turned wall and the
 // floor (inside: 1 for the cells of a shaped room's floor, empty for a
-// rectangle) is the same read from either end of a row. The laws depend
-// on the offset along X only through its square, so that every level and
-// every STI at x is then the one at length - x, and a map need only be
-// computed for the first half of the columns. The arrangements that take
-// a count lay a rectangle's loudspeakers out so. placements: in the frame
-// of the cells.
-bool mirroredAcrossLength(const CellGrid &grid, const std::vector<Placement> &placements,
-                          const std::vector<quint8> &inside = {});
+// rectangle) the same either way. The laws depend on an offset along X
+// only through its square, and a far wall's law is the near wall's turned
+// about, so that every level and every STI is then the one at the image
+// point, and a map need only be computed for the first half of the
+// columns, or of the rows, or a quarter of the cells. The arrangements
+// that take a count lay a rectangle's loudspeakers out mirrored across
+// its length, and across its width where the rows, or the two walls, hold
+// as many. placements: in the frame of the cells.
+struct Mirrors {
+    bool acrossLength = false; // x -> length - x
+    bool acrossWidth = false;  // y -> width - y
+};
+Mirrors planMirrors(const CellGrid &grid, const std::vector<Placement> &placements,
+                    const std::vector<quint8> &inside = {});
 
 // The level at one point of the plane from every loudspeaker, summed in
 // full; NaN where the inputs describe no map.

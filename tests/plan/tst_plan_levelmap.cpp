@@ -737,71 +737,97 @@ void TestLevelMap::colourBands()
 // between 0 and 100 %; some rooms are loud enough to go above 120 dB
 // under their loudspeakers.
 // Plans that are their own mirror image across the middle of the length
-// (the count-taking arrangements of a rectangle, a T-shaped floor with its
-// loudspeakers in pairs) and plans a little off it. A mirrored plan's map
-// has its second half the image of the first to the last bit; every plan's
-// figures without the map, which tally the first half alone where the
-// plan is mirrored, are its map's.
+// or the width, or both (the count-taking arrangements of a rectangle,
+// shaped floors with their loudspeakers in pairs), and plans a little off
+// it. A mirrored plan's map has its other half the image of the first to
+// the last bit; every plan's figures without the map, which tally only
+// the cells whose images are not tallied, are its map's.
 void TestLevelMap::mirroredPlans_data()
 {
     QTest::addColumn<LevelInputs>("in");
-    QTest::addColumn<bool>("mirrored");
+    QTest::addColumn<bool>("acrossLength");
+    QTest::addColumn<bool>("acrossWidth");
 
     const LevelInputs rows = inputs(calc::Mounting::Ceiling, 12, 8, 2, 90, 90, 0,
                                     layOut(Arrangement::Rows, 12, 8, 0, 7).placements);
-    QTest::newRow("ceiling, 7 in rows") << rows << true;
+    QTest::newRow("ceiling, rows of 4 and 3") << rows << true << false;
+    QTest::newRow("ceiling, rows of 4 and 4") << inputs(calc::Mounting::Ceiling, 12, 8, 2, 90, 90, 0,
+                                                        layOut(Arrangement::Rows, 12, 8, 0, 8).placements)
+                                              << true << true;
     LevelInputs moved = rows;
     moved.placements[2].position += QPointF(0.01, 0);
-    QTest::newRow("ceiling, one moved 1 cm") << moved << false;
+    QTest::newRow("ceiling, one moved 1 cm") << moved << false << false;
+    // 3.33 m across: 333 rows, the middle one its own image.
+    QTest::newRow("ceiling, odd rows") << inputs(calc::Mounting::Ceiling, 10, 3.33, 2, 90, 90, 0,
+                                                 layOut(Arrangement::Rows, 10, 3.33, 0, 8).placements)
+                                       << true << true;
     const LevelInputs walls = inputs(calc::Mounting::Wall, 30, 12, 1.5, 90, 90, 10,
                                      layOut(Arrangement::TwoWalls, 30, 12, 0, 7).placements);
-    QTest::newRow("two walls, 4 and 3") << walls << true;
+    QTest::newRow("two walls, 4 and 3") << walls << true << false;
+    QTest::newRow("two walls, 4 and 4") << inputs(calc::Mounting::SquareHorn, 30, 12, 1.5, 60, 40, 10,
+                                                  layOut(Arrangement::TwoWalls, 30, 12, 0, 8).placements)
+                                        << true << true;
     LevelInputs otherWall = walls;
     otherWall.placements.front() = {QPointF(otherWall.placements.front().position.x(), 12), Side::FarWall};
-    QTest::newRow("two walls, one moved across") << otherWall << false;
+    QTest::newRow("two walls, one moved across") << otherWall << false << false;
     LevelInputs turned = walls;
     turned.placements.front() = wallPlacement(QPointF(0, 3), QPointF(1, 0));
     turned.placements.back() = wallPlacement(QPointF(30, 3), QPointF(-1, 0));
-    QTest::newRow("two walls, a pair on the end walls") << turned << false;
+    QTest::newRow("two walls, a pair on the end walls") << turned << false << false;
     // 3.33 m along X: 333 columns, the middle one its own image.
     LevelInputs odd = inputs(calc::Mounting::RoundHorn, 3.33, 10, 2, 60, 40, 15,
                              layOut(Arrangement::OneWall, 3.33, 10, 0, 3).placements);
     odd.splTotal = 118;
-    QTest::newRow("horn, odd columns") << odd << true;
+    QTest::newRow("horn, odd columns") << odd << true << false;
 
-    const calc::Shape t
-        = calc::Shape::fromOutline({{0, 0}, {12, 0}, {12, 3}, {8, 3}, {8, 9}, {4, 9}, {4, 3}, {0, 3}});
     LevelInputs inT = inputs(calc::Mounting::Ceiling, 12, 9, 2, 90, 90, 0,
                              {{QPointF(2, 1.5), Side::Ceiling},
                               {QPointF(10, 1.5), Side::Ceiling},
                               {QPointF(6, 1.5), Side::Ceiling},
                               {QPointF(6, 6), Side::Ceiling}});
-    inT.shape = t;
-    QTest::newRow("T floor, pairs and the middle") << inT << true;
+    inT.shape = calc::Shape::fromOutline({{0, 0}, {12, 0}, {12, 3}, {8, 3}, {8, 9}, {4, 9}, {4, 3}, {0, 3}});
+    QTest::newRow("T floor, pairs and the middle") << inT << true << false;
     LevelInputs inL = inT;
     inL.shape = calc::Shape::fromOutline({{0, 0}, {12, 0}, {12, 3}, {4, 3}, {4, 9}, {0, 9}});
-    QTest::newRow("L floor, the same loudspeakers") << inL << false;
+    QTest::newRow("L floor, the same loudspeakers") << inL << false << false;
+    LevelInputs cross = inputs(calc::Mounting::Ceiling, 12, 9, 2, 90, 90, 0,
+                               {{QPointF(2, 4.5), Side::Ceiling},
+                                {QPointF(10, 4.5), Side::Ceiling},
+                                {QPointF(6, 1.5), Side::Ceiling},
+                                {QPointF(6, 7.5), Side::Ceiling}});
+    cross.shape = calc::Shape::fromOutline(
+        {{4, 0}, {8, 0}, {8, 3}, {12, 3}, {12, 6}, {8, 6}, {8, 9}, {4, 9}, {4, 6}, {0, 6}, {0, 3}, {4, 3}});
+    QTest::newRow("cross floor, one in each arm") << cross << true << true;
 }
 
 void TestLevelMap::mirroredPlans()
 {
     QFETCH(LevelInputs, in);
-    QFETCH(bool, mirrored);
-    if (in.shape.isEmpty())
-        QCOMPARE(mirroredAcrossLength(cellGrid(in.length, in.width), in.placements), mirrored);
+    QFETCH(bool, acrossLength);
+    QFETCH(bool, acrossWidth);
+    if (in.shape.isEmpty()) {
+        const Mirrors mirrors = planMirrors(cellGrid(in.length, in.width), in.placements);
+        QCOMPARE(mirrors.acrossLength, acrossLength);
+        QCOMPARE(mirrors.acrossWidth, acrossWidth);
+    }
     const std::optional<LevelMap> map = levelMap(in, nullptr, 1);
     QVERIFY(map);
     const int columns = map->grid.columns;
-    bool images = true;
-    for (int row = 0; row < map->grid.rows; ++row) {
-        for (int column = 0; column < columns / 2; ++column) {
-            const double a = map->at(column, row);
-            const double b = map->at(columns - 1 - column, row);
-            images = images && (a == b || (std::isnan(a) && std::isnan(b)));
+    const int rows = map->grid.rows;
+    const auto same = [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
+    bool lengthImages = true;
+    bool widthImages = true;
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            lengthImages = lengthImages && same(map->at(column, row), map->at(columns - 1 - column, row));
+            widthImages = widthImages && same(map->at(column, row), map->at(column, rows - 1 - row));
         }
     }
-    QCOMPARE(images, mirrored);
-    const double required = in.splTotal - 20 * std::log10(in.dropH) - 6;
+    QCOMPARE(lengthImages, acrossLength);
+    QCOMPARE(widthImages, acrossWidth);
+    // Halfway between the lowest and the highest: a share well inside.
+    const LevelSummary spread = summarize(*map, 0.0);
+    const double required = (spread.lowest + spread.highest) / 2;
     const LevelSummary full = summarize(*map, required);
     const std::optional<LevelSummary> quick = levelSummary(in, required);
     QVERIFY(quick);
