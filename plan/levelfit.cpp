@@ -1,6 +1,4 @@
 #include "levelfit.h"
-#include <cstdio>
-#include <cstdlib>
 
 #include "calc/numberformat.h"
 #include "floorcoverage.h"
@@ -1552,27 +1550,6 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
                 return fit;
             }
             const Tally &t = tallied[std::size_t(i)];
-            if (getenv("PROBE_SHARE") && (from + i) >= 30 && (from + i) <= 66) {
-                LevelInputs q = room;
-                q.placements = layouts[std::size_t(i)];
-                auto f = levelSummary(q, rule.requiredLevel);
-                auto m = levelMap(q);
-                double exact = 0;
-                long cnt = 0;
-                if (m) {
-                    for (int r = 0; r < m->grid.rows; ++r)
-                        for (int c = 0; c < m->grid.columns; ++c) {
-                            double l = levelAt(q, m->cellCentre(c, r));
-                            cnt += l >= rule.requiredLevel;
-                        }
-                    exact = 100.0 * cnt / m->grid.cells();
-                }
-                fprintf(stderr, "T target %.2f lo %.3f up %.3f loud %d maybe %d early %d\n", rule.targetShare,
-                        t.lower(), t.upper(), int(t.tooLoud), int(t.maybeLoud), int(t.stoppedEarly));
-                fprintf(stderr, "S %d summary %.4f mapshare %.4f exact %.4f\n", from + i,
-                        f ? f->requiredShare : -1.0,
-                        m ? summarize(*m, rule.requiredLevel).requiredShare : -1.0, exact);
-            }
             inputs.placements = layouts[std::size_t(i)];
             ++fit.countsChecked;
             const double share = t.lower();
