@@ -328,9 +328,13 @@ void TestLevelFit::boundsHoldTheMap_data()
             << in << 84.0;
     }
     // More than the bounds sum one by one: the trees' nodes give them.
-    LevelInputs walls = room(calc::Mounting::Wall, 150, 10, 2.5, 92, 100, 100, 15);
-    walls.placements = layOut(Arrangement::TwoWalls, calc::Shape::rectangle(150, 10), 2.5, 600).placements;
-    QVERIFY(walls.placements.size() > 512);
+    LevelInputs ceiling = room(calc::Mounting::Ceiling, 60, 30, 2.5, 92, 90, 90, 0);
+    ceiling.placements = layOut(Arrangement::Rows, calc::Shape::rectangle(60, 30), 2.5, 601).placements;
+    QVERIFY(ceiling.placements.size() > 512);
+    QTest::addRow("ceiling, %zu loudspeakers", ceiling.placements.size()) << ceiling << 88.0;
+    LevelInputs walls = room(calc::Mounting::Wall, 300, 10, 2.5, 92, 100, 100, 15);
+    walls.placements = layOut(Arrangement::TwoWalls, calc::Shape::rectangle(300, 10), 2.5, 2101).placements;
+    QVERIFY(walls.placements.size() > 2048);
     QTest::addRow("two walls, %zu loudspeakers", walls.placements.size()) << walls << 80.0;
 }
 
