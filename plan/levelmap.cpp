@@ -13,7 +13,6 @@
 #include <limits>
 #include <system_error>
 #include <thread>
-#include <tuple>
 
 namespace plan {
 namespace {
@@ -595,6 +594,12 @@ bool finite(double value)
 
 namespace {
 
+// A plan of more loudspeakers than this is not searched for its images:
+// the search sorts them, which a cancel of the plan's map would wait for
+// (half a second for 90 000 in the sanitizers' unoptimised build), and so
+// many are rare.
+constexpr std::size_t MostMirroredLoudspeakers = 20000;
+
 // Where a loudspeaker hangs, as the images of a plan are compared.
 struct Spot {
     int side;
@@ -602,14 +607,18 @@ struct Spot {
     double x;
     bool operator<(const Spot &other) const
     {
-        return std::tie(side, y, x) < std::tie(other.side, other.y, other.x);
+        if (side != other.side)
+            return side < other.side;
+        if (y != other.y)
+            return y < other.y;
+        return x < other.x;
     }
 };
 
-// Whether the spots, as a whole, are image, each to within tolerance.
-bool sameSpots(std::vector<Spot> own, std::vector<Spot> image, double tolerance)
+// Whether the spots (own sorted) and their images are the same, each to
+// within tolerance.
+bool sameSpots(const std::vector<Spot> &own, std::vector<Spot> &image, double tolerance)
 {
-    std::sort(own.begin(), own.end());
     std::sort(image.begin(), image.end());
     for (std::size_t i = 0; i < own.size(); ++i) {
         if (own[i].side != image[i].side || std::abs(own[i].y - image[i].y) > tolerance
@@ -634,7 +643,8 @@ Mirrors planMirrors(const CellGrid &grid, const std::vector<Placement> &placemen
     const double tolerance = 1e-9 * std::max(length, width);
     if (grid.cells() == 0 || !(finite(length) && finite(width) && finite(tolerance)))
         return {};
-    if (!inside.empty() && inside.size() != std::size_t(grid.cells()))
+    if ((!inside.empty() && inside.size() != std::size_t(grid.cells()))
+        || placements.size() > MostMirroredLoudspeakers)
         return {};
     std::vector<Spot> own;
     std::vector<Spot> acrossLength;
@@ -646,6 +656,7 @@ Mirrors planMirrors(const CellGrid &grid, const std::vector<Placement> &placemen
         acrossLength.push_back({int(p.side), p.position.y(), length - p.position.x()});
         acrossWidth.push_back({facingSide(p.side), width - p.position.y(), p.position.x()});
     }
+    std::sort(own.begin(), own.end());
     Mirrors mirrors;
     mirrors.acrossLength = sameSpots(own, acrossLength, tolerance);
     mirrors.acrossWidth = sameSpots(own, acrossWidth, tolerance);

@@ -74,7 +74,8 @@ bool hasLevelMap(const LevelInputs &inputs);
 // columns, or of the rows, or a quarter of the cells. The arrangements
 // that take a count lay a rectangle's loudspeakers out mirrored across
 // its length, and across its width where the rows, or the two walls, hold
-// as many. placements: in the frame of the cells.
+// as many. placements: in the frame of the cells. A plan of tens of
+// thousands of loudspeakers is taken as mirrored neither way.
 struct Mirrors {
     bool acrossLength = false; // x -> length - x
     bool acrossWidth = false;  // y -> width - y
