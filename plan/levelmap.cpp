@@ -590,10 +590,6 @@ bool finite(double value)
     return std::isfinite(value);
 }
 
-} // namespace
-
-namespace {
-
 // A plan of more loudspeakers than this is not searched for its images:
 // the search sorts them, which a cancel of the plan's map would wait for
 // (half a second for 90 000 in the sanitizers' unoptimised build), and so
