@@ -960,7 +960,7 @@ void ProjectWindowTest::exportWaitsForTheLevelsWithTheWindowAlive()
                            "2",
                            "",
                            inputs("KE-1", calc::Mounting::Ceiling, 1, "", "", "ТЕАТР", "", "3",
-                                  QString::number(9 + i), "6", "", true),
+                                  QString::number(41 + i), "30", "", true),
                            "рядами",
                            {}});
     const QString path = dir.filePath("levels.lsplan");
