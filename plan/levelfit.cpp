@@ -376,9 +376,6 @@ struct Tally {
 struct StopRule {
     double target = -1.0;     // the fit: the share against which counts are judged
     double resolution = -1.0; // shareBounds: the width of the share's bounds asked for
-    // Whether cells above LoudestAllowed are looked for too; without, the
-    // tally settles the share alone.
-    bool loudness = true;
 };
 
 // The room's cells, the floor among them and the loudspeaker's law, for
@@ -526,8 +523,7 @@ public:
             if (cells == 0)
                 continue;
             const bool shareSettled = settled(t, rule);
-            const bool loudSettled = t.tooLoud || !rule.loudness;
-            const Interval sum = sumOf(block, shareSettled, loudSettled);
+            const Interval sum = sumOf(block, shareSettled, t.tooLoud);
             const bool in = sum.low >= m_in;
             const bool out = sum.high < m_out;
             const bool quiet = sum.high <= m_quiet;
@@ -544,7 +540,7 @@ public:
             }
             const bool counted = pending.counted || in || out;
             const bool shareOpen = !counted && !shareSettled;
-            const bool loudOpen = !quiet && !loudSettled;
+            const bool loudOpen = !quiet && !t.tooLoud;
             if (!counted && !shareOpen && !loudOpen)
                 m_leftOpen.push_back(block);
             if (shareOpen || loudOpen) {
@@ -1080,7 +1076,7 @@ private:
         // settled both ways needs nothing more.
         if (rule.target >= 0.0 && t.upper() < rule.target)
             return true;
-        return rule.loudness && shareSettledBy(t, rule) && t.tooLoud;
+        return shareSettledBy(t, rule) && t.tooLoud;
     }
 
     // The trees of the loudspeakers by side (their points alone where
@@ -1445,85 +1441,6 @@ Alone aloneInRectangle(const RoomTally &tally, const LevelInputs &room, Arrangem
     return alone;
 }
 
-// A count that fails, and a bound its share is not above.
-struct ShareBound {
-    double bound;
-    int count;
-};
-
-// How far above the best share of the failing counts the figure given for
-// it may lie, %: half the tenth the share is shown to.
-constexpr double BestShareSlack = 0.05;
-
-// A figure the share of no failing count is above, at most BestShareSlack
-// above the best of them. The counts are taken by their bounds, the
-// highest first, until the bound of the next is below the best share found
-// plus the slack: each is tallied until its share is shown below that (most
-// are, and soon), and the others made exact, by their tally, or by their
-// map where the tally leaves a cell whose level is not a number. known: the
-// best share of the counts whose maps were computed already. fullMaps
-// counts the maps computed. None when cancel becomes true or a map cannot
-// be computed.
-template <typename LayoutOf>
-std::optional<double> bestOfFailing(const RoomTally &tally, std::vector<ShareBound> failing, double known,
-                                    const LayoutOf &layoutOf, MapBlocks &blocks,
-                                    const std::atomic<bool> *cancel, int &fullMaps)
-{
-    // The highest count first, the others by their bounds, the higher count
-    // first of equal bounds: the share mostly grows with the count, and a
-    // high best found early leaves the others soonest.
-    const auto highest
-        = std::max_element(failing.begin(), failing.end(),
-                           [](const ShareBound &a, const ShareBound &b) { return a.count < b.count; });
-    if (highest != failing.end())
-        std::iter_swap(failing.begin(), highest);
-    if (!failing.empty())
-        std::sort(failing.begin() + 1, failing.end(), [](const ShareBound &a, const ShareBound &b) {
-            return a.bound != b.bound ? a.bound > b.bound : a.count > b.count;
-        });
-    double best = known;    // a share some count reaches
-    double notAbove = best; // the share no count checked is above
-    for (const ShareBound &candidate : failing) {
-        if (candidate.bound < best + BestShareSlack) {
-            notAbove = std::max(notAbove, candidate.bound);
-            // The highest count's bound may be lower than those after it;
-            // theirs are not above this one's.
-            if (&candidate == &failing.front())
-                continue;
-            break;
-        }
-        if (cancel && cancel->load())
-            return std::nullopt;
-        const std::vector<Placement> placements = layoutOf(candidate.count);
-        StopRule stop;
-        stop.target = best + BestShareSlack;
-        stop.loudness = false;
-        Tally t = tally.tally(placements, stop, cancel);
-        if (cancel && cancel->load())
-            return std::nullopt;
-        if (t.upper() < stop.target) {
-            notAbove = std::max(notAbove, t.upper());
-            continue;
-        }
-        double share = 0.0;
-        if (!t.stoppedEarly && tally.finishShare(t, cancel)) {
-            share = t.lower();
-        } else {
-            if (cancel && cancel->load())
-                return std::nullopt;
-            const std::optional<LevelSummary> figures
-                = tally.summary(blocks, placements, cancel, SummaryFigures::Shares);
-            ++fullMaps;
-            if (!figures)
-                return std::nullopt;
-            share = figures->requiredShare;
-        }
-        best = std::max(best, share);
-        notAbove = std::max(notAbove, share);
-    }
-    return notAbove;
-}
-
 } // namespace
 
 bool meetsRule(const LevelSummary &summary, const FitRule &rule)
@@ -1584,7 +1501,7 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
     // over the floor, each capped at the required level's (Alone::most),
     // allow.
     int enough = 1;
-    double perLoudspeaker = 0.0; // the most share each loudspeaker adds, %
+    double enoughShare = 0.0;
     if (!tally.shaped()) {
         const Alone alone = aloneInRectangle(tally, room, arrangement);
         if (alone.peak > tally.loudPower()) {
@@ -1595,23 +1512,20 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
         if (alone.total > 0.0)
             loudFrom = int(
                 std::min(double(loudFrom), std::floor(tally.loudPower() * floorCells / alone.total) + 1.0));
-        perLoudspeaker = 100.0 * alone.most / (tally.outPower() * floorCells);
-        if (perLoudspeaker > 0.0 && std::isfinite(perLoudspeaker))
+        const double perLoudspeaker = 100.0 * alone.most / (tally.outPower() * floorCells);
+        if (perLoudspeaker > 0.0 && std::isfinite(perLoudspeaker)) {
             enough = int(
                 std::clamp(std::ceil(rule.targetShare / perLoudspeaker - 1e-9), 1.0, double(limit) + 1.0));
+            enoughShare = std::min(100.0, perLoudspeaker * (enough - 1));
+        }
     }
     // Below this many loudspeakers no cell can reach the required level.
     const double reaching = std::ceil(tally.outPower() / tally.gains().peak() - 1e-9);
     int first = int(std::clamp(reaching, 1.0, double(limit) + 1.0));
-    // What is known of the share of each count that fails: the most any
-    // count's map reaches among those computed, and a bound above the
-    // share of each of the others, for the best share where none fits.
-    double bestShare = 0.0;
-    std::vector<ShareBound> failing;
+    double best = 0.0;
     if (enough > first) {
-        for (int n = first; n < enough; ++n)
-            failing.push_back({std::min(100.0, perLoudspeaker * n), n});
         first = enough;
+        best = enoughShare;
     }
     bool reachedButLoud = false;
     StopRule stop;
@@ -1656,7 +1570,7 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
             const bool reaches = share >= rule.targetShare;
             const bool below = shareUp < rule.targetShare;
             if (below) {
-                failing.push_back({shareUp, n});
+                best = std::max(best, shareUp);
                 continue;
             }
             if (t.tooLoud) {
@@ -1664,7 +1578,7 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
                 // share could reach the target or not (unsettled: taken as
                 // could).
                 reachedButLoud = true;
-                failing.push_back({shareUp, n});
+                best = std::max(best, shareUp);
                 continue;
             }
             // Settled by bounds: the share it reaches comes from the rest
@@ -1698,25 +1612,12 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
                 fit.share = summary.requiredShare;
                 return fit;
             }
-            bestShare = std::max(bestShare, summary.requiredShare);
+            best = std::max(best, summary.requiredShare);
             reachedButLoud = reachedButLoud || summary.requiredShare >= rule.targetShare;
         }
     }
-    if (reachedButLoud) {
-        fit.outcome = FitOutcome::TooLoud;
-        return fit;
-    }
-    if (!blocks)
-        blocks = std::make_unique<MapBlocks>(withoutPlacements(inputs));
-    const std::optional<double> best = bestOfFailing(
-        tally, failing, bestShare, [&](int n) { return layOut(arrangement, shape, radius, n).placements; },
-        *blocks, cancel, fit.fullMaps);
-    if (!best) {
-        fit.outcome = cancel && cancel->load() ? FitOutcome::Cancelled : FitOutcome::NoMap;
-        return fit;
-    }
-    fit.outcome = FitOutcome::ShareNotReached;
-    fit.share = *best;
+    fit.outcome = reachedButLoud ? FitOutcome::TooLoud : FitOutcome::ShareNotReached;
+    fit.share = best;
     return fit;
 }
 

@@ -87,9 +87,9 @@ enum class FitOutcome {
 struct CountFit {
     FitOutcome outcome = FitOutcome::NoMap;
     int count = 0; // Fitted: the least count that meets the rule
-    // Fitted: the share the count's map reaches; ShareNotReached: a share
-    // no count up to the limit reaches more of, at most 0.05 above the
-    // best of them (half the tenth it is shown to).
+    // Fitted: the share the count's map reaches; ShareNotReached: the most
+    // any count up to the limit can reach (a bound: the share is not above
+    // it).
     double share = 0.0;
     // Counts whose map figures were computed (levelSummary's way: the
     // cells bounds leave open, as the map computes them). A count its
