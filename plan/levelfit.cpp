@@ -79,6 +79,11 @@ constexpr std::size_t MaxSortedLevel = 1 << 14;
 constexpr std::size_t DirectSumLoudspeakers = 512;
 constexpr std::size_t DirectSumWallLoudspeakers = 2048;
 
+// From this many loudspeakers a fit keeps each block's sums of their runs
+// from one count to the next (RoomTally::keepRunSums): below, summing them
+// again costs less than finding the kept sums.
+constexpr std::size_t RunSumLoudspeakers = 128;
+
 constexpr double TenOverLn10 = 4.34294481903251827651;
 
 double power(double decibels)
@@ -378,6 +383,32 @@ struct StopRule {
     double resolution = -1.0; // shareBounds: the width of the share's bounds asked for
 };
 
+// A run of loudspeakers: points first .. first + count - 1 of a tree
+// that stand on one line across the room (a row of the ceiling, a wall).
+// The count-taking arrangements move only some runs from one count to the
+// next (a row that takes one loudspeaker more, one wall of two), so that a
+// block's sums of the others are those of the count before.
+struct Run {
+    int tree;
+    int first;
+    int count;
+    int kind; // the RunKind of these points
+};
+
+// What makes runs the same: their tree's frame and turn, and their
+// points, to the bit.
+struct RunKind {
+    Frame frame;
+    bool isTurned;
+    QPointF normal;
+    std::vector<QPointF> points;
+};
+
+struct RunSum {
+    int kind;
+    Interval sum;
+};
+
 // The room's cells, the floor among them and the loudspeaker's law, for
 // the tally of any layout in it.
 class RoomTally {
@@ -424,6 +455,10 @@ public:
     // A shaped room's floor among its cells, for another tally of the
     // room; none for a rectangle.
     const std::vector<quint8> *floorMask() const { return m_shaped ? &m_inside : nullptr; }
+    // Keep each block's sums of the loudspeakers' runs from one layout to
+    // the next, for a fit whose counts move few runs at a time: a block's
+    // bounds then sum afresh only the runs that moved.
+    void keepRunSums() { m_keepRunSums = true; }
     // The powers (relative to the loudspeaker's level 1 m away on its
     // axis) at or above which a cell counts on the map for sure, below
     // which it does not, and beyond which it is too loud for sure.
@@ -1113,8 +1148,10 @@ private:
         }
         m_points = floorPlacements.size();
         // Few loudspeakers are summed one by one (sumOf): no nodes needed.
-        if (summedOneByOne())
+        if (summedOneByOne()) {
+            findRuns();
             return;
+        }
         for (Tree &tree : m_trees)
             tree.build(cancel);
     }
@@ -1147,6 +1184,105 @@ private:
             }
         }
         return box;
+    }
+
+    // Adds the bounds of the tree's points first .. first + count - 1 for
+    // the box b of cell centres (in the tree's frame) to sum.
+    void sumPoints(const Tree &tree, int first, int count, const Box &b, Interval &sum) const
+    {
+        const QPointF *points = tree.points.data() + first;
+        if (const std::optional<SingleAngleLaw> &law = m_gains.singleAngleLaw()) {
+            sumSingleAngle(*law, points, count, b.x0, b.x1, b.y0, b.y1, tree.frame, sum);
+            return;
+        }
+        for (int i = 0; i < count; ++i) {
+            const QPointF at = points[i];
+            const Interval g
+                = m_gains(b.x0 - at.x(), b.x1 - at.x(), b.y0 - at.y(), b.y1 - at.y(), tree.frame);
+            sum.low += g.low;
+            sum.high += g.high;
+        }
+    }
+
+    // The runs of the layout whose trees were just built, where sums are
+    // kept from one layout to the next and the loudspeakers are many and
+    // in more than one run (a run that alone moves takes them all anyway);
+    // none otherwise.
+    void findRuns() const
+    {
+        m_runs.clear();
+        if (!m_keepRunSums || m_points < RunSumLoudspeakers)
+            return;
+        // Kept sums of very many blocks, or of very many kinds of run, are
+        // let go (a kind's index then means nothing).
+        if (m_runSums.size() > MaxKeptBlocks || m_runKinds.size() > MaxRunKinds) {
+            m_runSums.clear();
+            m_runKinds.clear();
+            m_runKindsByHash.clear();
+        }
+        for (int t = 0; t < int(m_trees.size()); ++t) {
+            const Tree &tree = m_trees[std::size_t(t)];
+            const int size = int(tree.points.size());
+            for (int first = 0; first < size;) {
+                int end = first + 1;
+                while (end < size && tree.points[std::size_t(end)].y() == tree.points[std::size_t(first)].y())
+                    ++end;
+                m_runs.push_back({t, first, end - first, runKind(tree, first, end - first)});
+                first = end;
+            }
+        }
+        if (m_runs.size() < 2)
+            m_runs.clear();
+    }
+
+    // The index of the kind of the run of count points from first, a new
+    // one if no run before had them all to the bit in the same frame.
+    int runKind(const Tree &tree, int first, int count) const
+    {
+        const QPointF *points = tree.points.data() + first;
+        std::uint64_t hash = std::hash<double>()(tree.frame.ay) ^ (std::uint64_t(count) << 32);
+        for (int i = 0; i < count; ++i)
+            hash = hash * 1099511628211ULL ^ std::bit_cast<std::uint64_t>(points[i].x())
+                ^ (std::bit_cast<std::uint64_t>(points[i].y()) << 1);
+        // QPointF's == allows for rounding: these must be the same bits.
+        const auto same = [](QPointF a, QPointF b) { return a.x() == b.x() && a.y() == b.y(); };
+        const auto [from, to] = m_runKindsByHash.equal_range(hash);
+        for (auto it = from; it != to; ++it) {
+            const RunKind &kind = m_runKinds[std::size_t(it->second)];
+            const bool sameFrame = kind.frame.ay == tree.frame.ay && kind.frame.az == tree.frame.az
+                && kind.frame.vy == tree.frame.vy && kind.frame.vz == tree.frame.vz
+                && kind.isTurned == tree.isTurned && same(kind.normal, tree.normal);
+            if (sameFrame && std::equal(kind.points.begin(), kind.points.end(), points, points + count, same))
+                return it->second;
+        }
+        m_runKinds.push_back(
+            {tree.frame, tree.isTurned, tree.normal, std::vector<QPointF>(points, points + count)});
+        const int index = int(m_runKinds.size()) - 1;
+        m_runKindsByHash.emplace(hash, index);
+        return index;
+    }
+
+    // The bounds of a block's loudspeakers run by run, added in the runs'
+    // order; a run of the kind the block was last summed for in the same
+    // place (the same row, the same wall) takes the sum kept from then.
+    void sumByRuns(const Block &block, const Box &own, Interval &sum) const
+    {
+        const std::uint64_t key = std::uint64_t(block.c0) | std::uint64_t(block.c1) << 16
+            | std::uint64_t(block.r0) << 32 | std::uint64_t(block.r1) << 48;
+        std::vector<RunSum> &kept = m_runSums[key];
+        kept.resize(m_runs.size(), RunSum{-1, {}});
+        for (std::size_t i = 0; i < m_runs.size(); ++i) {
+            const Run &run = m_runs[i];
+            RunSum &slot = kept[i];
+            if (slot.kind != run.kind) {
+                const Tree &tree = m_trees[std::size_t(run.tree)];
+                slot.kind = run.kind;
+                slot.sum = {};
+                sumPoints(tree, run.first, run.count, boxIn(tree, own), slot.sum);
+            }
+            sum.low += slot.sum.low;
+            sum.high += slot.sum.high;
+        }
     }
 
     // Whether a block's bounds sum each loudspeaker rather than walk the
@@ -1188,19 +1324,11 @@ private:
                       (block.r0 + 0.5) * m_grid.cellHeight, (block.r1 - 0.5) * m_grid.cellHeight};
         if (summedOneByOne()) {
             Interval sum;
-            for (const Tree &tree : m_trees) {
-                const Box b = boxIn(tree, own);
-                if (const std::optional<SingleAngleLaw> &law = m_gains.singleAngleLaw()) {
-                    sumSingleAngle(*law, tree.points.data(), int(tree.points.size()), b.x0, b.x1, b.y0, b.y1,
-                                   tree.frame, sum);
-                    continue;
-                }
-                for (const QPointF at : tree.points) {
-                    const Interval g
-                        = m_gains(b.x0 - at.x(), b.x1 - at.x(), b.y0 - at.y(), b.y1 - at.y(), tree.frame);
-                    sum.low += g.low;
-                    sum.high += g.high;
-                }
+            if (!m_runs.empty()) {
+                sumByRuns(block, own, sum);
+            } else {
+                for (const Tree &tree : m_trees)
+                    sumPoints(tree, 0, int(tree.points.size()), boxIn(tree, own), sum);
             }
             return {sum.low * (1.0 - BoundMargin), sum.high * (1.0 + BoundMargin)};
         }
@@ -1301,6 +1429,8 @@ private:
     // looks at every CancelCheckNodes nodes.
     mutable const std::atomic<bool> *m_sumCancel = nullptr;
     static constexpr int CancelCheckNodes = 256;
+    static constexpr std::size_t MaxKeptBlocks = 100000;
+    static constexpr std::size_t MaxRunKinds = 20000;
     mutable std::size_t m_points = 0; // the loudspeakers in the trees
     // The map's blocks of the room for tally(), made on first use, and
     // those computed in the tally under way.
@@ -1324,6 +1454,14 @@ private:
     mutable std::vector<Block> m_outHints;
     // The images the last tally's plan is of itself (see mirrorFor).
     mutable Mirrors m_mirrors;
+    // The sums of runs kept from one count to the next (keepRunSums).
+    bool m_keepRunSums = false;
+    mutable std::vector<Run> m_runs; // the runs of the count under way
+    mutable std::vector<RunKind> m_runKinds;
+    mutable std::unordered_multimap<std::uint64_t, int> m_runKindsByHash;
+    // Each block's sums of the runs it was last summed for, by the runs'
+    // places in the layout.
+    mutable std::unordered_map<std::uint64_t, std::vector<RunSum>> m_runSums;
 };
 
 calc::Shape layoutShape(const LevelInputs &room)
@@ -1491,6 +1629,7 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
     // few at a time, one on each core); the first serves the bounds too.
     std::vector<std::unique_ptr<RoomTally>> tallies;
     tallies.push_back(std::make_unique<RoomTally>(room, rule.requiredLevel));
+    tallies.front()->keepRunSums();
     const RoomTally &tally = *tallies.front();
     // In a rectangle: one loudspeaker alone too loud somewhere; and from
     // how many on the floor's mean power, and so its loudest cell, is
@@ -1546,8 +1685,10 @@ CountFit fitCount(const LevelInputs &room, Arrangement arrangement, double radiu
             return fit;
         }
         const int batch = std::min({workers, limit - from + 1, loudFrom - from});
-        while (int(tallies.size()) < batch)
+        while (int(tallies.size()) < batch) {
             tallies.push_back(std::make_unique<RoomTally>(room, rule.requiredLevel, tally.floorMask()));
+            tallies.back()->keepRunSums();
+        }
         inParallel(std::size_t(batch), batch, [&](std::size_t i) {
             if (cancel && cancel->load())
                 return;

@@ -139,6 +139,8 @@ class TestLevelFit : public QObject {
 private slots:
     void fitEqualsCountByCount_data();
     void fitEqualsCountByCount();
+    void manyLoudspeakersEqualCountByCount_data();
+    void manyLoudspeakersEqualCountByCount();
     void notReached_data();
     void notReached();
     void boundsHoldTheMap_data();
@@ -221,6 +223,48 @@ void TestLevelFit::fitEqualsCountByCount()
         if (fit.outcome == FitOutcome::ShareNotReached)
             QVERIFY2(fit.share >= reference.share && fit.share < target,
                      qPrintable(QStringLiteral("%1 against %2").arg(fit.share).arg(reference.share)));
+    }
+}
+
+// Counts of 128 loudspeakers and more, in rows or on two walls, whose
+// blocks keep the sums of the rows or walls that stay from one count to
+// the next: the fit equals the full maps' search. The counts below 128 are
+// the plain tally's, which the test above checks; a fit up to 127 finds
+// none, and the full maps from 128 up fail until the fitted count meets
+// the rule.
+void TestLevelFit::manyLoudspeakersEqualCountByCount_data()
+{
+    QTest::addColumn<LevelInputs>("inputs");
+    QTest::addColumn<Arrangement>("arrangement");
+    QTest::addColumn<double>("required");
+
+    QTest::newRow("ceiling, 4 rows") << room(calc::Mounting::Ceiling, 30, 3, 1.5, 90, 90, 90, 0)
+                                     << Arrangement::Rows << 91.0;
+    QTest::newRow("wall, two walls") << room(calc::Mounting::Wall, 30, 3, 1.5, 95, 90, 90, 10)
+                                     << Arrangement::TwoWalls << 93.0;
+}
+
+void TestLevelFit::manyLoudspeakersEqualCountByCount()
+{
+    QFETCH(LevelInputs, inputs);
+    QFETCH(Arrangement, arrangement);
+    QFETCH(double, required);
+    constexpr int From = 128;
+    const FitRule rule{required, 95};
+    QCOMPARE(fitCount(inputs, arrangement, 0, rule, From - 1).outcome, FitOutcome::ShareNotReached);
+    const CountFit fit = fitCount(inputs, arrangement, 0, rule, 1000);
+    QCOMPARE(fit.outcome, FitOutcome::Fitted);
+    QVERIFY2(fit.count > From + 8, qPrintable(QString::number(fit.count)));
+    const calc::Shape shape = calc::Shape::rectangle(inputs.length, inputs.width);
+    for (int n = From; n <= fit.count; ++n) {
+        LevelInputs in = inputs;
+        in.placements = layOut(arrangement, shape, 0, n).placements;
+        const std::optional<LevelMap> map = levelMap(in);
+        QVERIFY(map);
+        const LevelSummary summary = summarize(*map, required);
+        QCOMPARE(meetsRule(summary, rule), n == fit.count);
+        if (n == fit.count)
+            QCOMPARE(fit.share, summary.requiredShare);
     }
 }
 
