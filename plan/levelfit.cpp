@@ -1206,19 +1206,20 @@ private:
 
     // The runs of the layout whose trees were just built, where sums are
     // kept from one layout to the next and the loudspeakers are many and
-    // in more than one run (a run that alone moves takes them all anyway);
+    // in three runs or more (rows of a ceiling; see below for walls);
     // none otherwise.
     void findRuns() const
     {
         m_runs.clear();
         if (!m_keepRunSums || m_points < RunSumLoudspeakers)
             return;
-        // Kept sums of very many blocks, or of very many kinds of run, are
-        // let go (a kind's index then means nothing).
-        if (m_runSums.size() > MaxKeptBlocks || m_runKinds.size() > MaxRunKinds) {
+        // Kept sums of very many blocks, or kinds of run of very many
+        // points, are let go (a kind's index then means nothing).
+        if (m_runSums.size() > MaxKeptBlocks || m_runKindPoints > MaxRunKindPoints) {
             m_runSums.clear();
             m_runKinds.clear();
             m_runKindsByHash.clear();
+            m_runKindPoints = 0;
         }
         for (int t = 0; t < int(m_trees.size()); ++t) {
             const Tree &tree = m_trees[std::size_t(t)];
@@ -1231,7 +1232,12 @@ private:
                 first = end;
             }
         }
-        if (m_runs.size() < 2)
+        // Two walls, the most runs walls make in a rectangle, gain nothing:
+        // a count whose walls hold as many is its own mirror image across
+        // the width, and its tally takes other blocks than the next
+        // count's, so that a block is rarely summed for two counts in a
+        // row.
+        if (m_runs.size() < 3)
             m_runs.clear();
     }
 
@@ -1257,6 +1263,7 @@ private:
         }
         m_runKinds.push_back(
             {tree.frame, tree.isTurned, tree.normal, std::vector<QPointF>(points, points + count)});
+        m_runKindPoints += std::size_t(count);
         const int index = int(m_runKinds.size()) - 1;
         m_runKindsByHash.emplace(hash, index);
         return index;
@@ -1430,7 +1437,7 @@ private:
     mutable const std::atomic<bool> *m_sumCancel = nullptr;
     static constexpr int CancelCheckNodes = 256;
     static constexpr std::size_t MaxKeptBlocks = 100000;
-    static constexpr std::size_t MaxRunKinds = 20000;
+    static constexpr std::size_t MaxRunKindPoints = 1 << 20;
     mutable std::size_t m_points = 0; // the loudspeakers in the trees
     // The map's blocks of the room for tally(), made on first use, and
     // those computed in the tally under way.
@@ -1458,6 +1465,7 @@ private:
     bool m_keepRunSums = false;
     mutable std::vector<Run> m_runs; // the runs of the count under way
     mutable std::vector<RunKind> m_runKinds;
+    mutable std::size_t m_runKindPoints = 0; // the points of m_runKinds
     mutable std::unordered_multimap<std::uint64_t, int> m_runKindsByHash;
     // Each block's sums of the runs it was last summed for, by the runs'
     // places in the layout.

@@ -226,12 +226,10 @@ void TestLevelFit::fitEqualsCountByCount()
     }
 }
 
-// Counts of 128 loudspeakers and more, in rows or on two walls, whose
-// blocks keep the sums of the rows or walls that stay from one count to
-// the next: the fit equals the full maps' search. The counts below 128 are
-// the plain tally's, which the test above checks; a fit up to 127 finds
-// none, and the full maps from 128 up fail until the fitted count meets
-// the rule.
+// Counts of 128 loudspeakers and more in rows, whose blocks keep the sums
+// of the rows that stay from one count to the next: the fit equals the full maps' search. The counts below
+// 128 are the plain tally's, which the test above checks; a fit up to 127 finds none, and the full maps from
+// 128 up fail until the fitted count meets the rule.
 void TestLevelFit::manyLoudspeakersEqualCountByCount_data()
 {
     QTest::addColumn<LevelInputs>("inputs");
@@ -240,8 +238,9 @@ void TestLevelFit::manyLoudspeakersEqualCountByCount_data()
 
     QTest::newRow("ceiling, 4 rows") << room(calc::Mounting::Ceiling, 30, 3, 1.5, 90, 90, 90, 0)
                                      << Arrangement::Rows << 91.0;
-    QTest::newRow("wall, two walls") << room(calc::Mounting::Wall, 30, 3, 1.5, 95, 90, 90, 10)
-                                     << Arrangement::TwoWalls << 93.0;
+    LevelInputs shaped = room(calc::Mounting::Ceiling, 30, 6, 1.5, 90, 90, 90, 0);
+    shaped.shape = lShape(30, 6);
+    QTest::newRow("ceiling, L-shaped floor") << shaped << Arrangement::Rows << 89.0;
 }
 
 void TestLevelFit::manyLoudspeakersEqualCountByCount()
@@ -255,7 +254,8 @@ void TestLevelFit::manyLoudspeakersEqualCountByCount()
     const CountFit fit = fitCount(inputs, arrangement, 0, rule, 1000);
     QCOMPARE(fit.outcome, FitOutcome::Fitted);
     QVERIFY2(fit.count > From + 8, qPrintable(QString::number(fit.count)));
-    const calc::Shape shape = calc::Shape::rectangle(inputs.length, inputs.width);
+    const calc::Shape shape
+        = inputs.shape.isEmpty() ? calc::Shape::rectangle(inputs.length, inputs.width) : inputs.shape;
     for (int n = From; n <= fit.count; ++n) {
         LevelInputs in = inputs;
         in.placements = layOut(arrangement, shape, 0, n).placements;
