@@ -384,10 +384,9 @@ struct StopRule {
 };
 
 // A run of loudspeakers: points first .. first + count - 1 of a tree
-// that stand on one line across the room (a row of the ceiling, a wall).
-// The count-taking arrangements move only some runs from one count to the
-// next (a row that takes one loudspeaker more, one wall of two), so that a
-// block's sums of the others are those of the count before.
+// that stand on one line across the room (a row of the ceiling). From one
+// count to the next the rows move only the row that takes one loudspeaker
+// more, so that a block's sums of the others are those of the count before.
 struct Run {
     int tree;
     int first;
@@ -1271,7 +1270,7 @@ private:
 
     // The bounds of a block's loudspeakers run by run, added in the runs'
     // order; a run of the kind the block was last summed for in the same
-    // place (the same row, the same wall) takes the sum kept from then.
+    // place (the same row) takes the sum kept from then.
     void sumByRuns(const Block &block, const Box &own, Interval &sum) const
     {
         const std::uint64_t key = std::uint64_t(block.c0) | std::uint64_t(block.c1) << 16
